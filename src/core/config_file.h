@@ -1,0 +1,42 @@
+#pragma once
+// Configuration files (.cfs2): "KALDORMSRCFG", "2000", then the settings stream.
+
+#include <string>
+
+#include "core/reader_settings.h"
+
+namespace tessaron {
+
+constexpr char CONFIG_FILE_MAGIC[] = "KALDORMSRCFG";  // 12 bytes in the file, no zero
+constexpr char CONFIG_FILE_VERSION[] = "2000";        // 4 bytes in the file, no zero
+constexpr std::uint32_t CONFIG_HEADER_SIZE = 16;
+constexpr std::uint32_t CONFIG_FILE_MAX_SIZE = 1024;
+
+enum class ConfigFileStatus {
+  Ok,
+  NotFound,       // no such file
+  CannotOpen,     // exists but cannot be opened for reading and writing
+  Empty,          // 0 bytes
+  TooLarge,       // more than CONFIG_FILE_MAX_SIZE bytes
+  ReadFailed,     // could not be read in full
+  NotConfigFile,  // magic or version text differs
+  BadStreamStart, // the stream does not start with 0x02 0x53 (also a header-only file)
+  BadChecksum,    // the stream's LRC does not match
+  EncodeFailed,   // the record does not fit a settings stream
+  WriteFailed,    // the file could not be written
+};
+
+// A short English phrase for a status, for command-line messages ("not found", ...).
+const char* ConfigFileStatusText(ConfigFileStatus status);
+
+ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path);
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path);
+
+inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {
+  return SaveConfigFileStatus(settings, path) == ConfigFileStatus::Ok;
+}
+inline bool LoadConfigFile(ReaderSettings& settings, const std::string& path) {
+  return LoadConfigFileStatus(settings, path) == ConfigFileStatus::Ok;
+}
+
+}  // namespace tessaron

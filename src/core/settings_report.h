@@ -1,0 +1,20 @@
+#pragma once
+// The current-settings report text, and the word tables of the setting values.
+
+#include <cstdint>
+#include <string>
+
+#include "core/reader_settings.h"
+
+namespace tessaron {
+
+constexpr char SOFTWARE_NAME[] = "Tessaron Configuration Utility";
+constexpr char SOFTWARE_VERSION[] = "Version 2.0.16";
+
+// "0" -> 0, "1" -> 1, "8" -> 2, anything else -> -1.
+std::int32_t HidFormatIndex(Byte value);
+
+// The report, lines ending CR LF, the last line ("Firmware Version: ...") without one.
+std::string BuildSettingsReport(const ReaderSettings& settings, const std::string& firmwareVersion);
+
+}  // namespace tessaron

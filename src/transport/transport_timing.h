@@ -1,0 +1,42 @@
+#pragma once
+// Every time constant of the three transports in one record. The defaults are the real
+// values the readers are built for; tests inject a scaled-down copy.
+
+#include <chrono>
+
+namespace tessaron {
+
+using Millis = std::chrono::milliseconds;
+
+struct SerialTiming {
+  Millis writeWait{500};      // wait for a pending write to complete
+  Millis replyPause{1500};    // pause between the end of the write and the first read
+  Millis perByteWait{1000};   // wait for each reply byte; this much silence ends a reply
+};
+
+struct HidTiming {
+  Millis retryPause{10};      // after each failed set-feature attempt
+  Millis replyPause{200};     // between the last report sent and the first read
+  Millis pollPause{40};       // after each read that brings no data
+};
+
+struct KeyboardTiming {
+  Millis byteWait{20};             // controller takes a byte / answers it, while sending
+  Millis ackedBytePause{1};        // busy wait after each acknowledged command byte
+  Millis setAckPausePerByte{3};    // pause before a set-type acknowledgement, per command byte
+  Millis setAckWait{2000};         // wait for that acknowledgement
+  Millis replyLimit{3500};         // overall limit for receiving a framed reply
+  Millis replyByteWait{5};         // wait for each byte of a framed reply
+  Millis afterTransaction{100};    // pause after every transaction, outside the lock
+};
+
+struct TransportTiming {
+  SerialTiming serial;
+  HidTiming hid;
+  KeyboardTiming keyboard;
+
+  // The real values.
+  static TransportTiming Real() { return TransportTiming{}; }
+};
+
+}  // namespace tessaron
