@@ -1,0 +1,47 @@
+#pragma once
+// Serves a simulated reader on the serial line through a pseudo-terminal: the client opens
+// the terminal's path exactly as it opens a real serial port.
+
+#include <chrono>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "core/byte_string.h"
+#include "sim/simulated_reader.h"
+
+namespace tessaron::sim {
+
+struct PtyServerOptions {
+  // Pause between two reply bytes (0: the whole reply is written at once).
+  std::chrono::milliseconds byteGap{0};
+  // The line goes dead (the reader "disappears") after this many reply bytes were sent.
+  std::size_t hangUpAfter = std::numeric_limits<std::size_t>::max();
+  // When set, every complete frame is answered with these bytes instead of the reader's reply.
+  bool useFixedReply = false;
+  ByteString fixedReply;
+};
+
+class PtyServer {
+ public:
+  explicit PtyServer(SimulatedReader& reader, PtyServerOptions options = {});
+  ~PtyServer();
+  PtyServer(const PtyServer&) = delete;
+  PtyServer& operator=(const PtyServer&) = delete;
+
+  // Opens the pseudo-terminal and starts serving in a thread of its own.
+  bool Start();
+  // Stops serving and closes the pseudo-terminal.
+  void Stop();
+  // Path of the terminal side the client opens (e.g. /dev/pts/3); empty before Start.
+  std::string Path() const;
+  void SetOptions(const PtyServerOptions& options);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace tessaron::sim

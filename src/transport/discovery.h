@@ -1,0 +1,58 @@
+#pragma once
+// Finding the attached readers: which present devices can be which kind of reader, and
+// the device index that Open of the matching port class expects.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/interface_type.h"
+
+namespace tessaron {
+
+constexpr std::uint16_t READER_VENDOR_ID = 0x0F3E;
+constexpr std::uint16_t USB_RS232_PRODUCT_ID = 0x0217;
+constexpr std::uint16_t USB_HID_KB_PRODUCT_ID = 0x0221;
+constexpr std::uint16_t USB_HID_PRODUCT_ID = 0x0222;
+constexpr std::uint16_t USB_HID_PRODUCT_ID_ALT = 0x0223;
+constexpr char PS2_PORT_NAME[] = "PS/2 Keyboard port";
+
+// One present device of the "tty" or "hidraw" class, as the device listing reports it.
+struct ListedDevice {
+  std::string node;              // device node, e.g. /dev/ttyUSB0 or /dev/hidraw2
+  bool hasUsbAncestor = false;   // tty only: the port belongs to a USB device
+  std::uint16_t vendorId = 0;    // USB ids (hidraw: of the HID device; tty: of the USB ancestor)
+  std::uint16_t productId = 0;
+  bool idsKnown = false;         // false when the ids could not be read
+};
+
+// The source of present devices. The real one is libudev; tests and the demo use lists.
+class DeviceListing {
+ public:
+  virtual ~DeviceListing() = default;
+  // Present serial ports (tty devices with a parent device), sorted by device node.
+  virtual std::vector<ListedDevice> SerialPorts() = 0;
+  // Present hidraw devices, sorted by device node.
+  virtual std::vector<ListedDevice> HidDevices() = 0;
+};
+
+// The listing that discovery uses; the libudev one until another is installed.
+DeviceListing& CurrentDeviceListing();
+// Installs a listing (nullptr goes back to libudev); returns the previous one.
+std::shared_ptr<DeviceListing> SetDeviceListing(std::shared_ptr<DeviceListing> listing);
+
+struct ReaderDeviceEntry {
+  InterfaceType interfaceType = INTERFACE_UNKNOWN;
+  std::string name;
+  DeviceIndex deviceIndex = -1;
+};
+
+// Appends one entry per reader of that type, in enumeration order.
+void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list);
+// Whether a serial port exists at position; kind 0, 1 or 4 and its name.
+bool FindSerialPort(DeviceIndex position, InterfaceType* kind, std::string* name);
+// Whether a HID interface exists at position; kind 0, 3 or 5 and its device path.
+bool FindHidReader(DeviceIndex position, InterfaceType* kind, std::string* path);
+
+}  // namespace tessaron
