@@ -1,0 +1,61 @@
+#pragma once
+// The reader port for USB readers that present themselves as HID devices: "USB-HID-KB"
+// (3) and "USB-HID" (5). Commands go out cut into feature reports; the reply is collected
+// by polling feature reports until the reader has nothing more to send.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/byte_string.h"
+#include "core/interface_type.h"
+#include "core/reader_port.h"
+#include "transport/hid_device.h"
+#include "transport/transport_timing.h"
+
+namespace tessaron {
+
+// Report ID of every feature report sent.
+constexpr Byte HID_REPORT_ID = 0x00;
+// Byte 1 of a report that says nothing more is to come (every later byte is 0).
+constexpr Byte HID_IDLE_MARKER = 0x15;
+// Attempts per report sent.
+constexpr int HID_SEND_ATTEMPTS = 3;
+// Reads per polling step.
+constexpr int HID_READS_PER_POLL = 3;
+// Command code (second frame byte) whose reply must begin with the acknowledgement 0x06.
+constexpr Byte HID_ACK_REQUIRED_COMMAND = 0x53;
+
+class HidPort : public ReaderPort {
+ public:
+  // Any type other than 3 becomes 5.
+  explicit HidPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real());
+  ~HidPort() override;
+
+  bool GetFirmwareVersion(std::string& out) override;
+  bool Open(DeviceIndex index) override;
+  bool OpenPath(const std::string& path) override;
+  bool Close() override;
+  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
+                std::uint32_t* replyLength) override;
+  InterfaceType GetInterfaceType() const override { return interfaceType; }
+  bool IsReady() const override { return true; }
+  std::string GetPortName(std::string& out) const override;
+
+  // Whether a device is open (the counterpart of a valid device handle).
+  bool HasDevice() const { return device != nullptr; }
+  // Feature report length n of the open device (report ID included); 0 while closed.
+  std::uint32_t FeatureReportLength() const { return featureReportLength; }
+  const TransportTiming& Timing() const { return timing; }
+
+ private:
+  bool opened = false;
+  InterfaceType interfaceType;
+  DeviceIndex deviceIndex = -1;
+  std::unique_ptr<HidDevice> device;     // none while closed
+  std::string devicePath;                // empty while closed
+  std::uint32_t featureReportLength = 0; // the device's capabilities; 0 while closed
+  TransportTiming timing;
+};
+
+}  // namespace tessaron

@@ -1,0 +1,128 @@
+#include "transport/hidraw_device.h"
+
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "transport/report_descriptor.h"
+
+namespace tessaron {
+
+namespace {
+
+std::mutex& FactoryLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+HidDeviceFactory& InstalledFactory() {
+  static HidDeviceFactory factory;
+  return factory;
+}
+
+// ioctl that is restarted when a signal interrupts it.
+template <typename Arg>
+int IoctlRetrying(int fd, unsigned long request, Arg arg) {
+  int result;
+  do {
+    result = ::ioctl(fd, request, arg);
+  } while (result < 0 && errno == EINTR);
+  return result;
+}
+
+}  // namespace
+
+HidDeviceFactory SetHidDeviceFactory(HidDeviceFactory f) {
+  std::lock_guard<std::mutex> guard(FactoryLock());
+  return std::exchange(InstalledFactory(), std::move(f));
+}
+
+std::unique_ptr<HidDevice> CreateHidDevice(const std::string& path) {
+  HidDeviceFactory factory;
+  {
+    std::lock_guard<std::mutex> guard(FactoryLock());
+    factory = InstalledFactory();
+  }
+  if (factory) return factory(path);
+  return std::make_unique<HidrawDevice>();
+}
+
+HidrawDevice::~HidrawDevice() { Close(); }
+
+bool HidrawDevice::Open(const std::string& path, bool readWrite) {
+  Close();
+  if (path.empty()) return false;
+  const int flags = (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  fd_ = fd;
+  return true;
+}
+
+bool HidrawDevice::GetAttributes(std::uint16_t* vendorId, std::uint16_t* productId) {
+  if (fd_ < 0 || vendorId == nullptr || productId == nullptr) return false;
+  hidraw_devinfo info;
+  std::memset(&info, 0, sizeof info);
+  if (IoctlRetrying(fd_, HIDIOCGRAWINFO, &info) < 0) return false;
+  *vendorId = static_cast<std::uint16_t>(info.vendor);
+  *productId = static_cast<std::uint16_t>(info.product);
+  return true;
+}
+
+bool HidrawDevice::GetFeatureReportLength(std::uint32_t* length) {
+  if (length == nullptr) return false;
+  *length = 0;
+  if (fd_ < 0) return false;
+  int size = 0;
+  if (IoctlRetrying(fd_, HIDIOCGRDESCSIZE, &size) < 0) return false;
+  if (size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) return false;
+  // The structure holds the largest descriptor there can be; keep it off the stack.
+  std::vector<hidraw_report_descriptor> holder(1);
+  hidraw_report_descriptor& descriptor = holder.front();
+  std::memset(&descriptor, 0, sizeof descriptor);
+  descriptor.size = static_cast<__u32>(size);
+  if (IoctlRetrying(fd_, HIDIOCGRDESC, &descriptor) < 0) return false;
+  const std::size_t count = descriptor.size <= HID_MAX_DESCRIPTOR_SIZE
+                                ? descriptor.size
+                                : static_cast<std::size_t>(HID_MAX_DESCRIPTOR_SIZE);
+  std::uint32_t computed = 0;
+  if (!ComputeFeatureReportByteLength(descriptor.value, count, &computed)) return false;
+  if (computed > HIDRAW_MAX_REPORT_LENGTH) return false;
+  *length = computed;
+  return true;
+}
+
+bool HidrawDevice::SetFeature(const Byte* report, std::size_t length) {
+  if (fd_ < 0 || report == nullptr || length == 0 || length > HIDRAW_MAX_REPORT_LENGTH) {
+    return false;
+  }
+  // The ioctl takes a writable buffer.
+  std::vector<Byte> buffer(report, report + length);
+  return IoctlRetrying(fd_, HIDIOCSFEATURE(length), buffer.data()) >= 0;
+}
+
+bool HidrawDevice::GetFeature(Byte* report, std::size_t length) {
+  if (fd_ < 0 || report == nullptr || length == 0 || length > HIDRAW_MAX_REPORT_LENGTH) {
+    return false;
+  }
+  return IoctlRetrying(fd_, HIDIOCGFEATURE(length), report) >= 0;
+}
+
+void HidrawDevice::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+}  // namespace tessaron
