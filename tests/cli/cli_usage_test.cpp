@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_test_support.h"
+
+namespace tessaron {
+namespace {
+
+using testing::CliRun;
+using testing::RunTool;
+using testing::ScratchFolder;
+
+TEST(CliUsageTest, WrongCommandLinesExitWithTwoAndSayWhy) {
+  ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::string file = folder.File("x.cfs2");
+  const std::vector<std::vector<std::string>> wrong = {
+      {},                                           // no command
+      {"frobnicate"},                               // unknown command
+      {"init"},                                     // missing FILE
+      {"show"},
+      {"dump"},
+      {"init", file, "extra"},                      // one FILE only
+      {"show", file, "--interface", "usb"},         // not an interface name
+      {"show", file, "--interface", "USB-HID"},     // names are lower case
+      {"show", file, "--interface"},                // missing value
+      {"dump", file, "--firmware", "V1.90"},        // option of another command
+      {"--bogus"},
+  };
+  for (const auto& args : wrong) {
+    const CliRun run = RunTool(args);
+    std::string line;
+    for (const auto& arg : args) line += arg + " ";
+    EXPECT_EQ(run.code, 2) << line;
+    EXPECT_FALSE(run.err.empty()) << line;
+    EXPECT_EQ(run.out, "") << line;
+  }
+}
+
+TEST(CliUsageTest, TopLevelHelpListsEveryCommandOnItsOwnLine) {
+  for (const char* flag : {"--help", "-h"}) {
+    const CliRun run = RunTool({flag});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    for (const char* command : {"init", "show", "dump"}) {
+      bool found = false;
+      for (const std::string& line : testing::SplitLines(run.out)) {
+        // "  name   one-line description"
+        if (line.rfind(std::string("  ") + command + " ", 0) == 0 && line.size() > 20) {
+          found = true;
+        }
+      }
+      EXPECT_TRUE(found) << command << " in\n" << run.out;
+    }
+  }
+}
+
+TEST(CliUsageTest, EveryCommandHasHelp) {
+  for (const char* command : {"init", "show", "dump"}) {
+    const CliRun run = RunTool({command, "--help"});
+    EXPECT_EQ(run.code, 0) << command;
+    EXPECT_EQ(run.err, "") << command;
+    EXPECT_NE(run.out.find(std::string("tessaron ") + command), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("FILE"), std::string::npos) << run.out;
+  }
+  const CliRun show = RunTool({"show", "--help"});
+  EXPECT_NE(show.out.find("--interface"), std::string::npos);
+  EXPECT_NE(show.out.find("usb-hid-kb"), std::string::npos);
+  EXPECT_NE(show.out.find("--firmware"), std::string::npos);
+}
+
+TEST(CliUsageTest, VersionNamesTheProgram) {
+  const CliRun run = RunTool({"--version"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "Tessaron Configuration Utility Version 2.0.16\n");
+}
+
+}  // namespace
+}  // namespace tessaron

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cli/interface_names.h"
+#include "cli_test_support.h"
+#include "core/config_file.h"
+#include "core/reader_settings.h"
+#include "core/settings_report.h"
+
+namespace tessaron {
+namespace {
+
+using testing::CliRun;
+using testing::ReadBytes;
+using testing::RunTool;
+using testing::ScratchFolder;
+using testing::SplitLines;
+using testing::WriteBytes;
+
+class OfflineCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folder.Valid()); }
+
+  // A configuration file with the factory defaults, written by the tool itself.
+  std::string DefaultsFile(const std::string& name = "defaults.cfs2") {
+    const std::string path = folder.File(name);
+    const CliRun run = RunTool({"init", path});
+    EXPECT_EQ(run.code, 0) << run.err;
+    return path;
+  }
+
+  // Expects a load failure: status 1, no output, one error line naming the file and the
+  // reason.
+  static void ExpectLoadFailure(const CliRun& run, const std::string& path,
+                                ConfigFileStatus status) {
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    const auto lines = SplitLines(run.err);
+    ASSERT_EQ(lines.size(), 1u) << run.err;
+    EXPECT_NE(lines[0].find(path), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(ConfigFileStatusText(status)), std::string::npos) << lines[0];
+  }
+
+  ScratchFolder folder;
+};
+
+TEST_F(OfflineCommandsTest, InitWritesTheFactoryDefaults) {
+  const std::string path = DefaultsFile();
+  const ByteString bytes = ReadBytes(path);
+  ASSERT_EQ(bytes.size(), CONFIG_HEADER_SIZE + 147);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), "KALDORMSRCFG2000");
+  EXPECT_EQ(bytes[16], 0x02);
+  EXPECT_EQ(bytes.back(), 0xE7);  // LRC of the default stream
+
+  ReaderSettings loaded;
+  loaded.baudRate = '7';
+  loaded.preamble = {0x41};
+  ASSERT_TRUE(LoadConfigFile(loaded, path));
+  EXPECT_EQ(loaded.baudRate, '5');
+  EXPECT_TRUE(loaded.preamble.empty());
+}
+
+TEST_F(OfflineCommandsTest, InitReplacesAnExistingFile) {
+  const std::string path = folder.File("old.cfs2");
+  WriteBytes(path, ByteString(700, 0x55));
+  const CliRun run = RunTool({"init", path});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadBytes(path).size(), 163u);
+}
+
+TEST_F(OfflineCommandsTest, InitIntoAMissingFolderFails) {
+  const std::string path = folder.File("no-such-folder/defaults.cfs2");
+  const CliRun run = RunTool({"init", path});
+  EXPECT_EQ(run.code, 1);
+  const auto lines = SplitLines(run.err);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(path), std::string::npos);
+}
+
+TEST_F(OfflineCommandsTest, ShowPrintsTheReportByteForByte) {
+  const std::string path = DefaultsFile();
+  const CliRun run = RunTool({"show", path, "--interface", "usb-hid", "--firmware", "V1.90"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90"));
+  const std::string end = "\r\nINTERFACE_TYPE: USB-HID\r\nFirmware Version: V1.90";
+  EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end);
+}
+
+TEST_F(OfflineCommandsTest, ShowDefaultsToUnknownInterfaceAndEmptyFirmware) {
+  const CliRun run = RunTool({"show", DefaultsFile()});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_UNKNOWN), ""));
+}
+
+TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
+  const std::string path = DefaultsFile();
+  const char* names[] = {"unknown", "rs232", "ps2", "usb-hid-kb", "usb-rs232", "usb-hid"};
+  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
+    const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[type])});
+    EXPECT_EQ(run.code, 0) << names[type];
+    EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(type), "")) << names[type];
+  }
+  EXPECT_EQ(CliInterfaceNames().size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
+}
+
+TEST_F(OfflineCommandsTest, ShowReportsWhatTheFileHolds) {
+  ReaderSettings settings;
+  settings.baudRate = '7';
+  settings.preamble = {0x02, 0x41};
+  settings.formulas[0] = {0x2A, 0x2B};
+  settings.interfaceType = INTERFACE_USB_HID;  // not stored in the file
+  const std::string path = folder.File("changed.cfs2");
+  ASSERT_TRUE(SaveConfigFile(settings, path));
+
+  const CliRun run = RunTool({"show", path, "--interface", "rs232"});
+  ASSERT_EQ(run.code, 0);
+  EXPECT_NE(run.out.find("\r\nBaud Rate: 38400\r\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\nPreamble:\\stxA\r\nPostamble:\r\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\nData Edit-CreditCard:1011\r\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\nINTERFACE_TYPE: RS232\r\n"), std::string::npos);
+}
+
+TEST_F(OfflineCommandsTest, CommandsRefuseFilesThatDoNotLoad) {
+  const std::string missing = folder.File("missing.cfs2");
+  const std::string text = folder.File("notes.txt");
+  WriteBytes(text, ByteString{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!',
+                              '!', '!', '!', '!', '!'});
+  const std::string badLrc = folder.File("bad-lrc.cfs2");
+  ByteString bytes = ReadBytes(DefaultsFile());
+  bytes.back() ^= 0x01;
+  WriteBytes(badLrc, bytes);
+  const std::string empty = folder.File("empty.cfs2");
+  WriteBytes(empty, {});
+
+  for (const char* command : {"show", "dump"}) {
+    SCOPED_TRACE(command);
+    ExpectLoadFailure(RunTool({command, missing}), missing, ConfigFileStatus::NotFound);
+    ExpectLoadFailure(RunTool({command, text}), text, ConfigFileStatus::NotConfigFile);
+    ExpectLoadFailure(RunTool({command, badLrc}), badLrc, ConfigFileStatus::BadChecksum);
+    ExpectLoadFailure(RunTool({command, empty}), empty, ConfigFileStatus::Empty);
+  }
+}
+
+TEST_F(OfflineCommandsTest, DumpListsEveryRecordOfTheDefaults) {
+  const CliRun run = RunTool({"dump", DefaultsFile()});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto lines = SplitLines(run.out);
+  // STX and direction, 46 records, ETX, LRC.
+  ASSERT_EQ(lines.size(), 49u) << run.out;
+  EXPECT_NE(lines.front().find("02 53"), std::string::npos);
+  EXPECT_EQ(lines[1].substr(0, 12), "terminalType");
+  EXPECT_NE(lines[1].find("10 01 30"), std::string::npos);
+  EXPECT_NE(run.out.find("FC 08 00 FF 00 FF 00 FF 00 FF\n"), std::string::npos);
+  EXPECT_EQ(lines[47].substr(0, 3), "ETX");
+  EXPECT_EQ(lines[48].substr(0, 3), "LRC");
+  EXPECT_NE(lines[48].find("E7"), std::string::npos);
+}
+
+TEST_F(OfflineCommandsTest, DumpWalksTheRawBytesOfLoadableOddFiles) {
+  ByteString bytes = ReadBytes(DefaultsFile());
+
+  // Cut before the ETX: such a file still loads.
+  const std::string cut = folder.File("cut.cfs2");
+  WriteBytes(cut, ByteString(bytes.begin(), bytes.end() - 2));
+  CliRun run = RunTool({"dump", cut});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(SplitLines(run.out).back(), "(no ETX)");
+
+  // Bytes after the LRC are ignored by the loader but shown by the listing.
+  const std::string trailing = folder.File("trailing.cfs2");
+  ByteString longer = bytes;
+  longer.insert(longer.end(), {0xAA, 0xBB});
+  WriteBytes(trailing, longer);
+  run = RunTool({"dump", trailing});
+  ASSERT_EQ(run.code, 0) << run.err;
+  const std::string last = SplitLines(run.out).back();
+  EXPECT_EQ(last.substr(0, 15), "(after the LRC)");
+  EXPECT_NE(last.find("AA BB"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaron

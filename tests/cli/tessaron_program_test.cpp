@@ -1,0 +1,67 @@
+// Runs the built program itself, the way a user or a script does.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "cli_test_support.h"
+#include "core/reader_settings.h"
+#include "core/settings_report.h"
+
+namespace tessaron {
+namespace {
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+};
+
+// Runs a shell command line and collects its standard output and exit status.
+ProgramRun RunProgram(const std::string& commandLine) {
+  ProgramRun run;
+  FILE* pipe = ::popen(commandLine.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[512];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
+  const int raw = ::pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
+  // The test programs land in the same folder as the tool.
+  const char* binDir = std::getenv("TESSARON_BIN_DIR");
+  const std::filesystem::path folderOfTool =
+      binDir ? std::filesystem::path(binDir)
+             : std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const std::string program = (folderOfTool / "tessaron").string();
+  ASSERT_TRUE(std::filesystem::exists(program)) << program;
+
+  testing::ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::string file = folder.File("reader.cfs2");
+
+  const ProgramRun init = RunProgram("'" + program + "' init '" + file + "'");
+  EXPECT_EQ(init.status, 0);
+  EXPECT_EQ(init.out, "");
+
+  const ProgramRun show = RunProgram("'" + program + "' show '" + file +
+                                     "' --interface usb-hid --firmware V1.90");
+  EXPECT_EQ(show.status, 0);
+  EXPECT_EQ(show.out, BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90"));
+
+  const ProgramRun missing =
+      RunProgram("'" + program + "' show '" + folder.File("none.cfs2") + "' 2>/dev/null");
+  EXPECT_EQ(missing.status, 1);
+  const ProgramRun usage = RunProgram("'" + program + "' show 2>/dev/null");
+  EXPECT_EQ(usage.status, 2);
+}
+
+}  // namespace
+}  // namespace tessaron
