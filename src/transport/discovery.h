@@ -39,7 +39,11 @@ class DeviceListing {
 
 // The listing that discovery uses; the libudev one until another is installed.
 DeviceListing& CurrentDeviceListing();
-// Installs a listing (nullptr goes back to libudev); returns the previous one.
+// The same listing, shared, so that it stays alive while the caller uses it (a listing that
+// extends another keeps the one it extends this way).
+std::shared_ptr<DeviceListing> SharedDeviceListing();
+// Installs a listing (nullptr goes back to libudev); returns the previous one, never nullptr
+// (the libudev listing when none was installed).
 std::shared_ptr<DeviceListing> SetDeviceListing(std::shared_ptr<DeviceListing> listing);
 
 struct ReaderDeviceEntry {

@@ -1,0 +1,98 @@
+#pragma once
+// The built-in demo reader behind --simulate[=LINE]: one simulated reader attached to one
+// line, reachable through discovery and the ports exactly like a real reader.
+//
+// While started, the line adds its device to the device listing that was installed before
+// (normally the system's), after the devices already present, so real devices keep their
+// positions:
+//   rs232       a pseudo-terminal listed as a serial port without USB ancestor
+//   usb-rs232   a pseudo-terminal listed as the reader's USB serial port (0f3e:0217)
+//   usb-hid     a HID node (/dev/hidraw-sim0) of 0f3e:0222, opened through the HID device
+//   usb-hid-kb  factory; the same with 0f3e:0221. Either follows the reader's USB HID
+//               format, so the interface switch can be tried.
+//   ps2         the keyboard controller model as the port access of the keyboard line
+// Stopping (or destroying) the line puts back what was installed before.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/interface_type.h"
+#include "sim/simulated_reader.h"
+#include "transport/discovery.h"
+#include "transport/hid_device.h"
+#include "transport/port_io.h"
+
+namespace tessaron::sim {
+
+class PtyServer;
+class SimulatedHidDevice;
+class SimulatedKeyboardController;
+
+enum class SimulatedLineKind { Rs232, UsbRs232, UsbHid, UsbHidKb, Ps2 };
+
+// The line the demo reader uses when --simulate names none.
+constexpr SimulatedLineKind DEFAULT_SIMULATED_LINE = SimulatedLineKind::UsbHid;
+
+// Reads a line name in any letter case: "rs232", "usb-rs232", "usb-hid", "usb-hid-kb",
+// "ps2", or the interface display name "PS/2 Keyboard" (the other display names are the
+// line names). False (kind unchanged) for anything else.
+bool ParseSimulatedLine(std::string_view name, SimulatedLineKind* kind);
+// "rs232", "usb-rs232", "usb-hid", "usb-hid-kb" or "ps2".
+const char* SimulatedLineName(SimulatedLineKind kind);
+// The interface type a reader on that line is used with.
+InterfaceType SimulatedLineInterface(SimulatedLineKind kind);
+
+class SimulatedLine {
+ public:
+  // The reader's interface follows the line; the rest of config is kept.
+  explicit SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config = {});
+  // Stops the line. Ports that still hold the simulated HID device open must be closed
+  // before, as the device's reader ends with the line.
+  ~SimulatedLine();
+  SimulatedLine(const SimulatedLine&) = delete;
+  SimulatedLine& operator=(const SimulatedLine&) = delete;
+
+  // Makes the reader reachable. False when its line cannot be served (no pseudo-terminal);
+  // then nothing is installed. Starting a started line does nothing and returns true.
+  bool Start();
+  // Puts back the listing and the factories that were installed before Start.
+  void Stop();
+  bool IsStarted() const { return started_; }
+
+  SimulatedLineKind Kind() const { return kind_; }
+  InterfaceType Interface() const { return SimulatedLineInterface(kind_); }
+  // The name discovery shows for the reader: the terminal's path, the HID node, or
+  // "PS/2 Keyboard port"; empty for a serial line that is not started.
+  std::string DeviceName() const;
+
+  SimulatedReader& Reader() { return *reader_; }
+  // The back-ends, for the demo and for tests; nullptr on the other lines or before Start.
+  PtyServer* Server() { return server_.get(); }
+  SimulatedHidDevice* SimulatedHid() { return hid_.get(); }
+  SimulatedKeyboardController* KeyboardController() { return controller_.get(); }
+
+ private:
+  class Listing;
+
+  bool StartSerial();
+  void StartHid();
+  void StartKeyboard();
+
+  const SimulatedLineKind kind_;
+  std::shared_ptr<SimulatedReader> reader_;
+  std::unique_ptr<PtyServer> server_;
+  std::shared_ptr<SimulatedHidDevice> hid_;
+  std::shared_ptr<SimulatedKeyboardController> controller_;
+  bool started_ = false;
+
+  // What was installed before Start.
+  bool listingInstalled_ = false;
+  std::shared_ptr<DeviceListing> previousListing_;
+  bool hidFactoryInstalled_ = false;
+  HidDeviceFactory previousHidFactory_;
+  bool portIoFactoryInstalled_ = false;
+  PortIoFactory previousPortIoFactory_;
+};
+
+}  // namespace tessaron::sim

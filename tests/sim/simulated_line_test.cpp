@@ -1,0 +1,269 @@
+#include "sim/simulated_line.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/reader_settings.h"
+#include "core/settings_transactions.h"
+#include "sim/simulated_hid_device.h"
+#include "sim/simulated_keyboard_controller.h"
+#include "transport/discovery.h"
+#include "transport/hid_device.h"
+#include "transport/port_io.h"
+#include "transport/reader_port_factory.h"
+
+namespace tessaron::sim {
+namespace {
+
+using std::chrono::milliseconds;
+
+// Every wait still exists, scaled down so the whole round trip takes well under a second.
+TransportTiming FastTiming() {
+  TransportTiming timing;
+  timing.serial.writeWait = milliseconds(50);
+  timing.serial.replyPause = milliseconds(30);
+  timing.serial.perByteWait = milliseconds(100);
+  timing.hid.retryPause = milliseconds(1);
+  timing.hid.replyPause = milliseconds(1);
+  timing.hid.pollPause = milliseconds(1);
+  timing.keyboard.byteWait = milliseconds(20);
+  timing.keyboard.ackedBytePause = milliseconds(0);
+  timing.keyboard.setAckPausePerByte = milliseconds(0);
+  timing.keyboard.setAckWait = milliseconds(40);
+  timing.keyboard.replyLimit = milliseconds(200);
+  timing.keyboard.replyByteWait = milliseconds(5);
+  timing.keyboard.afterTransaction = milliseconds(0);
+  return timing;
+}
+
+std::vector<ReaderDeviceEntry> Readers(InterfaceType type) {
+  std::vector<ReaderDeviceEntry> list;
+  EnumerateReaders(type, list);
+  return list;
+}
+
+// The entry whose name is the line's device, or nullptr.
+const ReaderDeviceEntry* EntryFor(const std::vector<ReaderDeviceEntry>& list,
+                                  const std::string& name) {
+  for (const ReaderDeviceEntry& entry : list) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+class FixedListing : public DeviceListing {
+ public:
+  std::vector<ListedDevice> serial;
+  std::vector<ListedDevice> hid;
+  std::vector<ListedDevice> SerialPorts() override { return serial; }
+  std::vector<ListedDevice> HidDevices() override { return hid; }
+};
+
+TEST(SimulatedLineNameTest, NamesParseInAnyCaseAndNothingElse) {
+  const struct {
+    const char* text;
+    SimulatedLineKind kind;
+    InterfaceType type;
+  } known[] = {
+      {"rs232", SimulatedLineKind::Rs232, INTERFACE_RS232},
+      {"USB-RS232", SimulatedLineKind::UsbRs232, INTERFACE_USB_RS232},
+      {"usb-hid", SimulatedLineKind::UsbHid, INTERFACE_USB_HID},
+      {"Usb-Hid-Kb", SimulatedLineKind::UsbHidKb, INTERFACE_USB_HID_KB},
+      {"ps2", SimulatedLineKind::Ps2, INTERFACE_PS2_KEYBOARD},
+      {"PS/2 Keyboard", SimulatedLineKind::Ps2, INTERFACE_PS2_KEYBOARD},
+  };
+  for (const auto& line : known) {
+    SimulatedLineKind kind = SimulatedLineKind::Rs232;
+    ASSERT_TRUE(ParseSimulatedLine(line.text, &kind)) << line.text;
+    EXPECT_EQ(kind, line.kind) << line.text;
+    EXPECT_EQ(SimulatedLineInterface(kind), line.type) << line.text;
+    // Every kind's own name reads back as that kind.
+    SimulatedLineKind again = SimulatedLineKind::Rs232;
+    ASSERT_TRUE(ParseSimulatedLine(SimulatedLineName(kind), &again));
+    EXPECT_EQ(again, kind);
+  }
+  for (const char* text : {"", "usb", "usb-hid-k", "usb-hid-kbd", " rs232", "rs-232", "hid"}) {
+    SimulatedLineKind kind = SimulatedLineKind::Ps2;
+    EXPECT_FALSE(ParseSimulatedLine(text, &kind)) << '"' << text << '"';
+    EXPECT_EQ(kind, SimulatedLineKind::Ps2);
+  }
+  EXPECT_EQ(DEFAULT_SIMULATED_LINE, SimulatedLineKind::UsbHid);
+}
+
+class SimulatedLineReachTest : public ::testing::TestWithParam<SimulatedLineKind> {};
+
+TEST_P(SimulatedLineReachTest, ReaderIsDiscoveredAndAnswersThroughItsPort) {
+  const std::shared_ptr<DeviceListing> before = SharedDeviceListing();
+  SimulatedReaderConfig config;
+  config.firmware = "V7.42";
+  const InterfaceType type = SimulatedLineInterface(GetParam());
+  {
+    SimulatedLine line(GetParam(), config);
+    ASSERT_TRUE(line.Start());
+    ASSERT_FALSE(line.DeviceName().empty());
+    EXPECT_EQ(line.Reader().Interface(), type);
+
+    const auto readers = Readers(type);
+    const ReaderDeviceEntry* entry = EntryFor(readers, line.DeviceName());
+    ASSERT_NE(entry, nullptr) << "not discovered: " << line.DeviceName();
+    EXPECT_EQ(entry->interfaceType, type);
+
+    std::unique_ptr<ReaderPort> port = CreateReaderPort(type, FastTiming());
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->Open(entry->deviceIndex));
+    std::string version;
+    EXPECT_TRUE(port->GetFirmwareVersion(version));
+    EXPECT_EQ(version, "V7.42");
+    port->Close();
+  }
+  // Gone again, and the listing is the one from before.
+  EXPECT_EQ(SharedDeviceListing(), before);
+  if (type != INTERFACE_PS2_KEYBOARD) {
+    for (const ReaderDeviceEntry& entry : Readers(type)) {
+      EXPECT_NE(entry.name, SIM_HID_DEFAULT_PATH);
+      EXPECT_EQ(entry.name.find("/dev/pts/"), std::string::npos);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLine, SimulatedLineReachTest,
+                         ::testing::Values(SimulatedLineKind::Rs232, SimulatedLineKind::UsbRs232,
+                                           SimulatedLineKind::UsbHid, SimulatedLineKind::UsbHidKb,
+                                           SimulatedLineKind::Ps2),
+                         [](const auto& info) {
+                           std::string name = SimulatedLineName(info.param);
+                           for (char& c : name) {
+                             if (c == '-') c = '_';
+                           }
+                           return name;
+                         });
+
+class SimulatedLineListingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_->serial = {{"/dev/ttyS0", false, 0, 0, false},
+                     {"/dev/ttyUSB0", true, 0x0F3E, 0x0217, true}};
+    base_->hid = {{"/dev/hidraw0", false, 0x046D, 0xC52B, true}};
+    previous_ = SetDeviceListing(base_);
+  }
+  void TearDown() override { SetDeviceListing(previous_); }
+
+  std::shared_ptr<FixedListing> base_ = std::make_shared<FixedListing>();
+  std::shared_ptr<DeviceListing> previous_;
+};
+
+TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {
+  {
+    SimulatedLine line(SimulatedLineKind::Rs232);
+    ASSERT_TRUE(line.Start());
+    const auto rs232 = Readers(INTERFACE_RS232);
+    ASSERT_EQ(rs232.size(), 2u);
+    EXPECT_EQ(rs232[1].name, line.DeviceName());
+    EXPECT_EQ(rs232[1].deviceIndex, 2);
+    EXPECT_EQ(Readers(INTERFACE_USB_RS232).size(), 1u);  // only the listed USB port
+  }
+  {
+    SimulatedLine line(SimulatedLineKind::UsbRs232);
+    ASSERT_TRUE(line.Start());
+    EXPECT_EQ(Readers(INTERFACE_RS232).size(), 1u);
+    const auto usb = Readers(INTERFACE_USB_RS232);
+    ASSERT_EQ(usb.size(), 2u);
+    EXPECT_EQ(usb[1].name, line.DeviceName());
+    EXPECT_EQ(usb[1].deviceIndex, 2);
+  }
+  EXPECT_EQ(SharedDeviceListing(), base_);
+  EXPECT_EQ(Readers(INTERFACE_RS232).size(), 1u);
+}
+
+TEST_F(SimulatedLineListingTest, HidReaderFollowsTheInterfaceSwitch) {
+  SimulatedLine line(SimulatedLineKind::UsbHid);
+  ASSERT_TRUE(line.Start());
+  EXPECT_TRUE(Readers(INTERFACE_USB_HID_KB).empty());
+  const auto hid = Readers(INTERFACE_USB_HID);
+  ASSERT_EQ(hid.size(), 1u);
+  EXPECT_EQ(hid[0].name, SIM_HID_DEFAULT_PATH);
+  EXPECT_EQ(hid[0].deviceIndex, 1);
+
+  // Switch the reader to the keyboard format through its own port.
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID, FastTiming());
+  ASSERT_TRUE(port->Open(hid[0].deviceIndex));
+  ReaderSettings settings;
+  ASSERT_TRUE(ReadFromReader(settings, port.get()));
+  settings.SelectHidFormat('8');
+  EXPECT_EQ(WriteToReader(settings, port.get()), WriteOk);
+  port->Close();
+
+  EXPECT_TRUE(Readers(INTERFACE_USB_HID).empty());
+  const auto keyboard = Readers(INTERFACE_USB_HID_KB);
+  ASSERT_EQ(keyboard.size(), 1u);
+  EXPECT_EQ(keyboard[0].deviceIndex, 1);
+  std::unique_ptr<ReaderPort> keyboardPort = CreateReaderPort(INTERFACE_USB_HID_KB, FastTiming());
+  ASSERT_TRUE(keyboardPort->Open(keyboard[0].deviceIndex));
+  std::string version;
+  EXPECT_TRUE(keyboardPort->GetFirmwareVersion(version));
+  EXPECT_EQ(version, "V1.90");
+}
+
+TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) {
+  SimulatedLine line(SimulatedLineKind::UsbHidKb);
+  ASSERT_TRUE(line.Start());
+  EXPECT_EQ(line.Reader().HidFormat(), '8');
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID_KB, FastTiming());
+  ASSERT_TRUE(port->Open(1));
+  ReaderSettings settings;
+  ASSERT_TRUE(ReadFromReader(settings, port.get()));
+  EXPECT_EQ(settings.hidFormat, '8');
+}
+
+TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryInstalledBefore) {
+  auto asked = std::make_shared<std::vector<std::string>>();
+  HidDeviceFactory recorder = [asked](const std::string& path) -> std::unique_ptr<HidDevice> {
+    asked->push_back(path);
+    return nullptr;
+  };
+  const HidDeviceFactory original = SetHidDeviceFactory(recorder);
+  {
+    SimulatedLine line(SimulatedLineKind::UsbHid);
+    ASSERT_TRUE(line.Start());
+    EXPECT_NE(CreateHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
+    EXPECT_EQ(CreateHidDevice("/dev/hidraw7"), nullptr);
+    EXPECT_EQ(*asked, std::vector<std::string>{"/dev/hidraw7"});
+  }
+  // Put back: the recorder is asked for the simulated path too.
+  EXPECT_EQ(CreateHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
+  EXPECT_EQ(asked->size(), 2u);
+  SetHidDeviceFactory(original);
+
+  // Without a factory of its own, other paths go to hidraw, which cannot open this one.
+  SimulatedLine line(SimulatedLineKind::UsbHid);
+  ASSERT_TRUE(line.Start());
+  std::unique_ptr<HidDevice> other = CreateHidDevice("/dev/hidraw-does-not-exist");
+  ASSERT_NE(other, nullptr);
+  EXPECT_FALSE(other->Open("/dev/hidraw-does-not-exist", true));
+}
+
+TEST(SimulatedLineFactoryTest, KeyboardLineInstallsItsControllerAndPutsBackThePrevious) {
+  auto previous = std::make_shared<SimulatedKeyboardController>();
+  const PortIoFactory original =
+      SetPortIoFactory([previous]() -> std::shared_ptr<PortIo> { return previous; });
+  {
+    SimulatedLine line(SimulatedLineKind::Ps2);
+    ASSERT_TRUE(line.Start());
+    ASSERT_NE(line.KeyboardController(), nullptr);
+    EXPECT_EQ(CreatePortIo().get(), line.KeyboardController());
+    EXPECT_EQ(&line.KeyboardController()->Reader(), &line.Reader());
+    line.Stop();
+    EXPECT_FALSE(line.IsStarted());
+    EXPECT_EQ(CreatePortIo(), previous);
+    line.Stop();  // a second stop changes nothing
+    EXPECT_EQ(CreatePortIo(), previous);
+  }
+  EXPECT_EQ(CreatePortIo(), previous);
+  SetPortIoFactory(original);
+}
+
+}  // namespace
+}  // namespace tessaron::sim

@@ -1,0 +1,243 @@
+#include "transport/discovery.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "transport/udev_device_listing.h"
+
+namespace tessaron {
+namespace {
+
+class ListedDevices : public DeviceListing {
+ public:
+  std::vector<ListedDevice> serial;
+  std::vector<ListedDevice> hid;
+  std::vector<ListedDevice> SerialPorts() override { return serial; }
+  std::vector<ListedDevice> HidDevices() override { return hid; }
+};
+
+ListedDevice MotherboardPort(const std::string& node) { return {node, false, 0, 0, false}; }
+ListedDevice UsbPort(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
+  return {node, true, vendor, product, true};
+}
+ListedDevice Hid(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
+  return {node, false, vendor, product, true};
+}
+
+class DiscoveryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = SetDeviceListing(devices_); }
+  void TearDown() override { SetDeviceListing(previous_); }
+
+  std::vector<ReaderDeviceEntry> Enumerate(InterfaceType type) {
+    std::vector<ReaderDeviceEntry> list;
+    EnumerateReaders(type, list);
+    return list;
+  }
+
+  std::shared_ptr<ListedDevices> devices_ = std::make_shared<ListedDevices>();
+  std::shared_ptr<DeviceListing> previous_;
+};
+
+TEST_F(DiscoveryTest, SerialPortsAreToldApartByTheirUsbAncestor) {
+  devices_->serial = {
+      MotherboardPort("/dev/ttyS0"),
+      UsbPort("/dev/ttyUSB0", 0x0403, 0x6001),   // another USB serial adapter
+      UsbPort("/dev/ttyUSB1", 0x0F3E, 0x0217),   // the reader's own port
+      UsbPort("/dev/ttyACM0", 0x0F3E, 0x0222),   // the reader's vendor, not its serial product
+      {"/dev/ttyUSB2", true, 0x0F3E, 0x0217, false},  // ids unreadable
+  };
+  InterfaceType kind = -7;
+  std::string name = "stale";
+
+  ASSERT_TRUE(FindSerialPort(0, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_RS232);
+  EXPECT_EQ(name, "/dev/ttyS0");
+  ASSERT_TRUE(FindSerialPort(1, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  ASSERT_TRUE(FindSerialPort(2, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_USB_RS232);
+  EXPECT_EQ(name, "/dev/ttyUSB1");
+  ASSERT_TRUE(FindSerialPort(3, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  ASSERT_TRUE(FindSerialPort(4, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+
+  EXPECT_FALSE(FindSerialPort(5, &kind, &name));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(name, "");
+  EXPECT_FALSE(FindSerialPort(-1, &kind, &name));
+  EXPECT_FALSE(FindSerialPort(0x7FFFFFFF, nullptr, nullptr));
+  EXPECT_TRUE(FindSerialPort(0, nullptr, nullptr));
+}
+
+TEST_F(DiscoveryTest, SerialEntriesCarryTheirPositionAmongAllPorts) {
+  devices_->serial = {
+      UsbPort("/dev/ttyACM0", 0x1199, 0x9071),  // a modem comes first
+      MotherboardPort("/dev/ttyS0"),
+      UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217),
+      MotherboardPort("/dev/ttyS1"),
+  };
+
+  const auto rs232 = Enumerate(INTERFACE_RS232);
+  ASSERT_EQ(rs232.size(), 2u);
+  EXPECT_EQ(rs232[0].interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(rs232[0].name, "/dev/ttyS0");
+  EXPECT_EQ(rs232[0].deviceIndex, 1);
+  EXPECT_EQ(rs232[1].name, "/dev/ttyS1");
+  EXPECT_EQ(rs232[1].deviceIndex, 3);
+
+  const auto usb = Enumerate(INTERFACE_USB_RS232);
+  ASSERT_EQ(usb.size(), 1u);
+  EXPECT_EQ(usb[0].interfaceType, INTERFACE_USB_RS232);
+  EXPECT_EQ(usb[0].name, "/dev/ttyUSB0");
+  EXPECT_EQ(usb[0].deviceIndex, 2);
+}
+
+TEST_F(DiscoveryTest, HidReadersAreToldApartByProductId) {
+  devices_->hid = {
+      Hid("/dev/hidraw0", 0x046D, 0xC52B),  // a mouse receiver
+      Hid("/dev/hidraw1", 0x0F3E, 0x0221),
+      Hid("/dev/hidraw2", 0x0F3E, 0x0222),
+      Hid("/dev/hidraw3", 0x0F3E, 0x0217),  // the reader's vendor, another product
+      Hid("/dev/hidraw4", 0x0F3E, 0x0223),
+      Hid("/dev/hidraw5", 0x1234, 0x0222),  // the product id of another vendor
+      {"/dev/hidraw6", false, 0x0F3E, 0x0222, false},  // ids unreadable
+  };
+
+  const auto keyboard = Enumerate(INTERFACE_USB_HID_KB);
+  ASSERT_EQ(keyboard.size(), 1u);
+  EXPECT_EQ(keyboard[0].interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(keyboard[0].name, "/dev/hidraw1");
+  EXPECT_EQ(keyboard[0].deviceIndex, 1);
+
+  const auto hid = Enumerate(INTERFACE_USB_HID);
+  ASSERT_EQ(hid.size(), 2u);
+  EXPECT_EQ(hid[0].name, "/dev/hidraw2");
+  EXPECT_EQ(hid[0].deviceIndex, 2);
+  EXPECT_EQ(hid[1].name, "/dev/hidraw4");
+  EXPECT_EQ(hid[1].deviceIndex, 4);
+
+  InterfaceType kind = -7;
+  std::string path = "stale";
+  ASSERT_TRUE(FindHidReader(3, &kind, &path));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(path, "");  // only a reader's path is handed out
+  ASSERT_TRUE(FindHidReader(1, &kind, &path));
+  EXPECT_EQ(kind, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(path, "/dev/hidraw1");
+  EXPECT_FALSE(FindHidReader(7, &kind, &path));
+  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(path, "");
+  EXPECT_FALSE(FindHidReader(-1, &kind, &path));
+}
+
+TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
+  devices_->serial = {MotherboardPort("/dev/ttyS0")};
+  devices_->hid = {Hid("/dev/hidraw0", 0x0F3E, 0x0222)};
+
+  std::vector<ReaderDeviceEntry> list;
+  EnumerateReaders(INTERFACE_USB_HID, list);
+  EnumerateReaders(INTERFACE_PS2_KEYBOARD, list);
+  EnumerateReaders(INTERFACE_RS232, list);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].interfaceType, INTERFACE_USB_HID);
+  EXPECT_EQ(list[1].interfaceType, INTERFACE_PS2_KEYBOARD);
+  EXPECT_EQ(list[1].name, "PS/2 Keyboard port");
+  EXPECT_EQ(list[1].deviceIndex, 0);
+  EXPECT_EQ(list[2].interfaceType, INTERFACE_RS232);
+
+  EXPECT_TRUE(Enumerate(INTERFACE_UNKNOWN).empty());
+  EXPECT_TRUE(Enumerate(6).empty());
+  EXPECT_TRUE(Enumerate(-1).empty());
+  EXPECT_TRUE(Enumerate(INTERFACE_USB_HID_KB).empty());
+  EXPECT_TRUE(Enumerate(INTERFACE_USB_RS232).empty());
+
+  // The PS/2 entry needs no device at all.
+  devices_->serial.clear();
+  devices_->hid.clear();
+  EXPECT_EQ(Enumerate(INTERFACE_PS2_KEYBOARD).size(), 1u);
+  EXPECT_TRUE(Enumerate(INTERFACE_RS232).empty());
+}
+
+TEST_F(DiscoveryTest, InstallingListingsHandsBackThePreviousOne) {
+  auto other = std::make_shared<ListedDevices>();
+  other->serial = {MotherboardPort("/dev/ttyS9")};
+
+  EXPECT_EQ(SetDeviceListing(other), devices_);
+  EXPECT_EQ(&CurrentDeviceListing(), other.get());
+  EXPECT_EQ(SharedDeviceListing(), other);
+  std::string name;
+  ASSERT_TRUE(FindSerialPort(0, nullptr, &name));
+  EXPECT_EQ(name, "/dev/ttyS9");
+
+  // Going back to the system listing: the next swap hands that one back, never nullptr.
+  EXPECT_EQ(SetDeviceListing(nullptr), other);
+  std::shared_ptr<DeviceListing> system = SetDeviceListing(devices_);
+  ASSERT_NE(system, nullptr);
+  EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.get()), nullptr);
+}
+
+TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
+  UdevDeviceListing listing;
+  for (const auto& devices : {listing.SerialPorts(), listing.HidDevices()}) {
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+      EXPECT_EQ(devices[i].node.rfind("/dev/", 0), 0u) << devices[i].node;
+      if (i > 0) {
+        EXPECT_FALSE(DeviceNodeLess(devices[i].node, devices[i - 1].node));
+      }
+    }
+  }
+  // Classification over the system listing must not fail either.
+  std::vector<ReaderDeviceEntry> list;
+  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) EnumerateReaders(type, list);
+  EXPECT_FALSE(list.empty());  // at least the PS/2 entry
+}
+
+TEST(UdevDeviceListingTest, DeviceNodesSortNumbersByValue) {
+  std::vector<ListedDevice> devices = {MotherboardPort("/dev/ttyS10"), MotherboardPort("/dev/ttyUSB0"),
+                                       MotherboardPort("/dev/ttyS2"), MotherboardPort("/dev/ttyACM1"),
+                                       MotherboardPort("/dev/ttyS1")};
+  SortByDeviceNode(devices);
+  std::vector<std::string> nodes;
+  for (const auto& device : devices) nodes.push_back(device.node);
+  EXPECT_EQ(nodes, (std::vector<std::string>{"/dev/ttyACM1", "/dev/ttyS1", "/dev/ttyS2",
+                                             "/dev/ttyS10", "/dev/ttyUSB0"}));
+
+  EXPECT_TRUE(DeviceNodeLess("/dev/hidraw9", "/dev/hidraw10"));
+  EXPECT_FALSE(DeviceNodeLess("/dev/hidraw10", "/dev/hidraw9"));
+  EXPECT_FALSE(DeviceNodeLess("/dev/hidraw3", "/dev/hidraw3"));
+  EXPECT_TRUE(DeviceNodeLess("/dev/hidraw", "/dev/hidraw0"));
+  // Leading zeros: equal values still have a strict order, one way only.
+  EXPECT_NE(DeviceNodeLess("x01", "x1"), DeviceNodeLess("x1", "x01"));
+  EXPECT_TRUE(DeviceNodeLess("x1", "x1a"));
+  EXPECT_TRUE(DeviceNodeLess("x1a", "x10"));
+}
+
+TEST(UdevDeviceListingTest, UsbAndHidIdsParseStrictly) {
+  EXPECT_EQ(ParseUsbIdAttribute("0f3e"), std::optional<std::uint16_t>(0x0F3E));
+  EXPECT_EQ(ParseUsbIdAttribute("0217\n"), std::optional<std::uint16_t>(0x0217));
+  EXPECT_EQ(ParseUsbIdAttribute("FFFF"), std::optional<std::uint16_t>(0xFFFF));
+  EXPECT_FALSE(ParseUsbIdAttribute(""));
+  EXPECT_FALSE(ParseUsbIdAttribute("10000"));
+  EXPECT_FALSE(ParseUsbIdAttribute("0x3e"));
+  EXPECT_FALSE(ParseUsbIdAttribute("\n"));
+
+  const auto ids = ParseHidIdProperty("0003:00000F3E:00000222");
+  ASSERT_TRUE(ids);
+  EXPECT_EQ(ids->vendorId, 0x0F3E);
+  EXPECT_EQ(ids->productId, 0x0222);
+  EXPECT_TRUE(ParseHidIdProperty("0005:0000046d:0000b342"));
+  EXPECT_FALSE(ParseHidIdProperty(""));
+  EXPECT_FALSE(ParseHidIdProperty("0003:00000F3E"));
+  EXPECT_FALSE(ParseHidIdProperty("0003:00010F3E:00000222"));  // vendor beyond 16 bits
+  EXPECT_FALSE(ParseHidIdProperty("0003::00000222"));
+  EXPECT_FALSE(ParseHidIdProperty("0003:00000F3E:00000222:1"));
+  EXPECT_FALSE(ParseHidIdProperty("zz:00000F3E:00000222"));
+}
+
+}  // namespace
+}  // namespace tessaron
