@@ -15,7 +15,7 @@ constexpr std::uint32_t CONFIG_FILE_MAX_SIZE = 1024;
 enum class ConfigFileStatus {
   Ok,
   NotFound,       // no such file
-  CannotOpen,     // exists but cannot be opened for reading and writing
+  CannotOpen,     // exists but cannot be opened for reading
   Empty,          // 0 bytes
   TooLarge,       // more than CONFIG_FILE_MAX_SIZE bytes
   ReadFailed,     // could not be read in full

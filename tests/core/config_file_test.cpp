@@ -1,0 +1,254 @@
+#include "core/config_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/settings_codec.h"
+
+namespace tessaron {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string HEADER = "KALDORMSRCFG2000";
+
+// A fresh folder per test, removed afterwards (permissions restored first).
+class ConfigFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tessaron-cfg-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+  static void WriteFile(const std::string& path, const ByteString& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  }
+
+  static ByteString ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return ByteString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  // Header followed by the stream of a default record.
+  static ByteString DefaultFile() {
+    ByteString file(HEADER.begin(), HEADER.end());
+    ByteString stream(1024);
+    std::uint32_t length = 1024;
+    EXPECT_TRUE(EncodeSettings(ReaderSettings(), stream.data(), &length));
+    file.insert(file.end(), stream.begin(), stream.begin() + length);
+    return file;
+  }
+
+  // A record whose settings differ from the defaults wherever a load must reset them.
+  static ReaderSettings ChangedRecord() {
+    ReaderSettings s;
+    s.beepVolume = '0';
+    s.baudRate = '7';
+    s.preamble = {'P'};
+    s.addedFields = {{'A'}};
+    s.formulas[2] = {0x21};
+    return s;
+  }
+
+  std::size_t EntriesInFolder() const {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(ConfigFileTest, SavedDefaultsAreHeaderThenStream) {
+  const std::string path = PathOf("defaults.cfs2");
+  ASSERT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::Ok);
+  const ByteString file = ReadFile(path);
+  ASSERT_EQ(file.size(), 163u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 16), HEADER);
+  EXPECT_EQ(file, DefaultFile());
+  EXPECT_EQ(file[16], 0x02);
+  EXPECT_EQ(file.back(), 0xE7);
+  EXPECT_EQ(EntriesInFolder(), 1u);  // no temporary left behind
+}
+
+TEST_F(ConfigFileTest, LoadGivesBackWhatWasSaved) {
+  const std::string path = PathOf("round.cfs2");
+  ReaderSettings saved = ChangedRecord();
+  saved.track2Suffix = {0x00, 0xFF};
+  ASSERT_TRUE(SaveConfigFile(saved, path));
+
+  ReaderSettings loaded(INTERFACE_RS232);
+  ASSERT_EQ(LoadConfigFileStatus(loaded, path), ConfigFileStatus::Ok);
+  EXPECT_EQ(loaded.baudRate, '7');
+  EXPECT_EQ(loaded.track2Suffix, saved.track2Suffix);
+  EXPECT_EQ(loaded.addedFields, saved.addedFields);
+  EXPECT_EQ(loaded.formulas, saved.formulas);
+  EXPECT_EQ(loaded.interfaceType, INTERFACE_RS232);
+
+  WriteFile(path, DefaultFile());
+  ASSERT_TRUE(LoadConfigFile(loaded, path));
+  EXPECT_EQ(loaded.beepVolume, '2');
+  EXPECT_EQ(loaded.baudRate, '5');
+  EXPECT_TRUE(loaded.preamble.empty());
+  EXPECT_TRUE(loaded.addedFields.empty());
+  EXPECT_TRUE(loaded.formulas[2].empty());
+}
+
+TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
+  ByteString wrongVersion = DefaultFile();
+  wrongVersion[15] = '1';  // "2001"
+  ByteString wrongCase = DefaultFile();
+  wrongCase[0] = 'k';
+  ByteString wrongDirection = DefaultFile();
+  wrongDirection[17] = 0x52;
+  ByteString headerOnly(HEADER.begin(), HEADER.end());
+  ByteString stxOnly = headerOnly;
+  stxOnly.push_back(0x02);
+  ByteString shortMagic(HEADER.begin(), HEADER.begin() + 5);
+
+  const struct {
+    const char* name;
+    ByteString bytes;
+    ConfigFileStatus expected;
+  } cases[] = {
+      {"version", wrongVersion, ConfigFileStatus::NotConfigFile},
+      {"case", wrongCase, ConfigFileStatus::NotConfigFile},
+      {"short", shortMagic, ConfigFileStatus::NotConfigFile},
+      {"direction", wrongDirection, ConfigFileStatus::BadStreamStart},
+      {"header only", headerOnly, ConfigFileStatus::BadStreamStart},
+      {"stx only", stxOnly, ConfigFileStatus::BadStreamStart},
+      {"empty", {}, ConfigFileStatus::Empty},
+      {"too large", ByteString(1025, 0), ConfigFileStatus::TooLarge},
+  };
+  for (const auto& c : cases) {
+    const std::string path = PathOf(c.name);
+    WriteFile(path, c.bytes);
+    ReaderSettings settings = ChangedRecord();
+    EXPECT_EQ(LoadConfigFileStatus(settings, path), c.expected) << c.name;
+    EXPECT_EQ(settings.baudRate, '7') << c.name;
+    EXPECT_EQ(settings.addedFields.size(), 1u) << c.name;
+  }
+
+  ReaderSettings settings = ChangedRecord();
+  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2")), ConfigFileStatus::NotFound);
+  EXPECT_EQ(LoadConfigFileStatus(settings, folder_.string()), ConfigFileStatus::CannotOpen);
+  EXPECT_EQ(settings.baudRate, '7');
+}
+
+TEST_F(ConfigFileTest, StreamChecks) {
+  const std::string path = PathOf("stream.cfs2");
+  ReaderSettings source;
+  source.beepVolume = '4';
+  ASSERT_TRUE(SaveConfigFile(source, path));
+
+  // Wrong check byte: refused, but the record was reset and read up to the ETX.
+  ByteString file = ReadFile(path);
+  file.back() ^= 0x10;
+  WriteFile(path, file);
+  ReaderSettings settings = ChangedRecord();
+  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::BadChecksum);
+  EXPECT_EQ(settings.beepVolume, '4');
+  EXPECT_EQ(settings.baudRate, '5');
+
+  // A file that stops right after a complete record loads.
+  const ByteString cut = {'K', 'A', 'L', 'D', 'O', 'R', 'M', 'S', 'R', 'C', 'F', 'G',
+                          '2', '0', '0', '0', 0x02, 0x53, 0x11, 0x01, '1', 0x41, 0x01, '3'};
+  WriteFile(path, cut);
+  settings = ChangedRecord();
+  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::Ok);
+  EXPECT_EQ(settings.beepVolume, '1');
+  EXPECT_EQ(settings.baudRate, '3');
+  EXPECT_TRUE(settings.addedFields.empty());
+}
+
+TEST_F(ConfigFileTest, LargestFileIsReadInFull) {
+  // 1024 bytes: header, 02 53, unknown records, and a baud rate in the last three bytes.
+  ByteString file(HEADER.begin(), HEADER.end());
+  file.insert(file.end(), {0x02, 0x53, 0x30, 0x01, 0x00});
+  while (file.size() < 1021) file.insert(file.end(), {0x30, 0x00});
+  file.insert(file.end(), {0x41, 0x01, '6'});
+  ASSERT_EQ(file.size(), 1024u);
+  const std::string path = PathOf("full.cfs2");
+  WriteFile(path, file);
+  ReaderSettings settings;
+  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::Ok);
+  EXPECT_EQ(settings.baudRate, '6');
+
+  file.push_back(0x00);
+  WriteFile(path, file);
+  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::TooLarge);
+}
+
+TEST_F(ConfigFileTest, ReadOnlyFileLoads) {
+  const std::string path = PathOf("locked.cfs2");
+  ReaderSettings source;
+  source.parity = '2';
+  ASSERT_TRUE(SaveConfigFile(source, path));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  ReaderSettings settings;
+  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::Ok);
+  EXPECT_EQ(settings.parity, '2');
+}
+
+TEST_F(ConfigFileTest, SaveReplacesAnExistingFileAndKeepsItsPermissions) {
+  const std::string path = PathOf("old.cfs2");
+  WriteFile(path, ByteString(500, 0xAA));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(SaveConfigFile(ReaderSettings(), path));
+  EXPECT_EQ(ReadFile(path), DefaultFile());
+  struct stat info{};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(EntriesInFolder(), 1u);
+}
+
+TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
+  const std::string path = PathOf("keep.cfs2");
+  const ByteString old = {'o', 'l', 'd'};
+  WriteFile(path, old);
+
+  // A record that cannot be encoded never reaches the file.
+  ReaderSettings unencodable;
+  unencodable.addedFields = {ByteString(9, 'x')};
+  EXPECT_EQ(SaveConfigFileStatus(unencodable, path), ConfigFileStatus::EncodeFailed);
+  EXPECT_EQ(ReadFile(path), old);
+
+  // A folder in the way of the file: nothing is replaced and no temporary is left.
+  const std::string folderPath = PathOf("folder.cfs2");
+  fs::create_directory(folderPath);
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), folderPath), ConfigFileStatus::WriteFailed);
+  EXPECT_TRUE(fs::is_directory(folderPath));
+  EXPECT_EQ(EntriesInFolder(), 2u);
+
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), PathOf("no/such/folder.cfs2")),
+            ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), ""), ConfigFileStatus::WriteFailed);
+}
+
+TEST_F(ConfigFileTest, SaveIntoUnwritableFolderKeepsTheOldFile) {
+  const std::string path = PathOf("keep.cfs2");
+  const ByteString old = {'o', 'l', 'd'};
+  WriteFile(path, old);
+  if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser";
+  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(ReadFile(path), old);
+}
+
+}  // namespace
+}  // namespace tessaron
