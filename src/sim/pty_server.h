@@ -21,7 +21,10 @@ struct PtyServerOptions {
   std::size_t hangUpAfter = std::numeric_limits<std::size_t>::max();
   // When set, every complete frame is answered with these bytes instead of the reader's reply.
   bool useFixedReply = false;
-  ByteString fixedReply;
+  ByteString fixedReply{};
+  // Bytes of an unfinished frame are thrown away after this much silence from the client, so
+  // that a torn or garbled frame cannot swallow the next one.
+  std::chrono::milliseconds staleInputAfter{1000};
 };
 
 class PtyServer {
@@ -35,9 +38,14 @@ class PtyServer {
   bool Start();
   // Stops serving and closes the pseudo-terminal.
   void Stop();
-  // Path of the terminal side the client opens (e.g. /dev/pts/3); empty before Start.
+  // Path of the terminal side the client opens (e.g. /dev/pts/3); empty before Start and
+  // after Stop. It stays the same while the server runs, also after a hang-up.
   std::string Path() const;
   void SetOptions(const PtyServerOptions& options);
+  // True once the server made the line go dead after hangUpAfter reply bytes.
+  bool HungUp() const;
+  // Reply bytes written to the line since Start.
+  std::size_t BytesSent() const;
 
  private:
   struct State;

@@ -1,0 +1,390 @@
+#include "sim/simulated_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/command_frame.h"
+#include "core/reader_settings.h"
+#include "core/settings_codec.h"
+
+namespace tessaron::sim {
+
+namespace {
+
+// Command codes that the keyboard line treats as set-type commands besides DIR_SET.
+constexpr Byte DIR_SET_P = 0x50;
+constexpr Byte DIR_SET_Q = 0x51;
+constexpr Byte DIR_SET_M = 0x4D;
+
+constexpr Byte FUNC_HID_FORMAT = 0x23;
+constexpr Byte BOOT_LOADER_KEY = 0xFF;
+constexpr Byte DEFAULT_HID_FORMAT = '0';
+constexpr Byte HID_KB_FORMAT = '8';
+
+// Length of the frame envelope around the records: STX, direction, ETX, LRC.
+constexpr std::size_t ENVELOPE_LENGTH = 4;
+constexpr std::size_t SHORT_FORM_LENGTH = 5;
+
+bool IsDirectionLetter(Byte b) {
+  return b == DIR_READ || b == DIR_SET || b == DIR_SET_P || b == DIR_SET_Q || b == DIR_SET_M;
+}
+
+bool IsShortFormCommand(Byte funcId) {
+  return funcId == CMD_SET_DEFAULTS || funcId == CMD_READ_SETTINGS ||
+         funcId == CMD_GET_FIRMWARE_VERSION;
+}
+
+Byte Lrc(const Byte* bytes, std::size_t count) {
+  Byte lrc = 0;
+  for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];
+  return lrc;
+}
+
+// Result of looking at the bytes from one STX on.
+enum class FrameScan { Complete, Incomplete, NotAFrame };
+
+// data[0] is an STX. On Complete, length is the frame's length including its LRC.
+FrameScan ScanFrameAt(const Byte* data, std::size_t count, std::size_t* length) {
+  if (count < 2) return FrameScan::Incomplete;
+  if (!IsDirectionLetter(data[1])) return FrameScan::NotAFrame;
+  // Short form: STX, letter, FuncID, ETX, LRC. A long form whose first length byte happens to
+  // be 0x03 is told apart by the check byte, except for the commands that only exist short.
+  if (count >= 4 && data[2] != ETX && data[3] == ETX) {
+    if (count < SHORT_FORM_LENGTH) return FrameScan::Incomplete;
+    if (IsShortFormCommand(data[2]) || data[4] == Lrc(data, 4)) {
+      *length = SHORT_FORM_LENGTH;
+      return FrameScan::Complete;
+    }
+  }
+  // Long form and settings frames: records of FuncID, length, data until the ETX. A long form
+  // command is a frame with one record.
+  std::size_t p = 2;
+  while (p < count) {
+    if (data[p] == ETX) {
+      if (p + 1 >= count) return FrameScan::Incomplete;
+      *length = p + 2;
+      return FrameScan::Complete;
+    }
+    if (p + 1 >= count) return FrameScan::Incomplete;
+    p += 2 + static_cast<std::size_t>(data[p + 1]);
+  }
+  return FrameScan::Incomplete;
+}
+
+// Finds the first complete frame: its start (after any garbage) and length.
+bool FindFrame(const Byte* data, std::size_t count, std::size_t* start, std::size_t* length) {
+  if (data == nullptr) return false;
+  for (std::size_t s = 0; s < count; ++s) {
+    if (data[s] != STX) continue;
+    switch (ScanFrameAt(data + s, count - s, length)) {
+      case FrameScan::Complete:
+        *start = s;
+        return true;
+      case FrameScan::Incomplete:
+        return false;
+      case FrameScan::NotAFrame:
+        break;
+    }
+  }
+  return false;
+}
+
+struct Record {
+  Byte funcId;
+  ByteString bytes;  // the whole record: FuncID, length, data
+};
+
+// Splits the records between the direction letter and the ETX. A record that claims more
+// bytes than there are is cut at the end of the body.
+std::vector<Record> SplitRecords(const Byte* body, std::size_t bodyLength) {
+  std::vector<Record> records;
+  std::size_t p = 0;
+  while (p < bodyLength) {
+    std::size_t end = p + 1 < bodyLength ? p + 2 + body[p + 1] : bodyLength;
+    end = std::min(end, bodyLength);
+    records.push_back(Record{body[p], ByteString(body + p, body + end)});
+    p = end;
+  }
+  return records;
+}
+
+std::vector<Record> StoredRecords(const ByteString& stream) {
+  if (stream.size() < ENVELOPE_LENGTH) return {};
+  return SplitRecords(stream.data() + 2, stream.size() - ENVELOPE_LENGTH);
+}
+
+ByteString JoinRecords(const std::vector<Record>& records) {
+  ByteString stream{STX, DIR_SET};
+  for (const Record& record : records) {
+    stream.insert(stream.end(), record.bytes.begin(), record.bytes.end());
+  }
+  stream.push_back(ETX);
+  stream.push_back(Lrc(stream.data(), stream.size()));
+  return stream;
+}
+
+Byte HidFormatOf(const ByteString& stream) {
+  for (const Record& record : StoredRecords(stream)) {
+    if (record.funcId == FUNC_HID_FORMAT && record.bytes.size() >= 3) return record.bytes[2];
+  }
+  return DEFAULT_HID_FORMAT;
+}
+
+// STX, content, ETX, LRC over all of it.
+ByteString Framed(const Byte* content, std::size_t length) {
+  ByteString frame;
+  frame.reserve(length + 3);
+  frame.push_back(STX);
+  for (std::size_t i = 0; i < length; ++i) frame.push_back(content[i]);
+  frame.push_back(ETX);
+  frame.push_back(Lrc(frame.data(), frame.size()));
+  return frame;
+}
+
+}  // namespace
+
+SimulatedReader::SimulatedReader(SimulatedReaderConfig config)
+    : config_(std::move(config)), stream_(DefaultSettingsStream()) {}
+
+bool SimulatedReader::IsSettingsFuncId(Byte funcId) {
+  switch (funcId) {
+    case 0x10: case 0x11: case 0x12: case 0x13: case 0x14: case 0x15: case 0x16: case 0x17:
+    case 0x19: case 0x1A: case 0x1B: case 0x1D: case 0x21: case 0x23: case 0x24: case 0x25:
+    case 0x41: case 0x42: case 0x43: case 0x44: case 0x45: case 0x47: case 0x48:
+    case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: case 0x66: case 0x67:
+    case 0x68: case 0x69: case 0x6A: case 0x6B:
+    case 0xD2: case 0xD3: case 0x34: case 0x35: case 0x36: case 0x37: case 0x38: case 0x39:
+    case 0xFA: case 0xFB: case 0xFC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::size_t SimulatedReader::CompleteFrameLength(const Byte* data, std::size_t count) {
+  std::size_t start = 0;
+  std::size_t length = 0;
+  if (!FindFrame(data, count, &start, &length)) return 0;
+  return start + length;
+}
+
+std::size_t SimulatedReader::LeadingGarbageLength(const Byte* data, std::size_t count) {
+  if (data == nullptr) return 0;
+  for (std::size_t s = 0; s < count; ++s) {
+    if (data[s] != STX) continue;
+    if (s + 1 >= count || IsDirectionLetter(data[s + 1])) return s;
+  }
+  return count;
+}
+
+ByteString SimulatedReader::DefaultSettingsStream() {
+  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+  std::uint32_t length = sizeof(buffer);
+  ReaderSettings defaults;
+  if (!EncodeSettings(defaults, buffer, &length)) return {};
+  return ByteString(buffer, buffer + length);
+}
+
+ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
+                                          ReplyStyle style) {
+  std::size_t start = 0;
+  std::size_t frameLength = 0;
+  if (!FindFrame(frame, length, &start, &frameLength)) return {};
+  const Byte* f = frame + start;
+
+  std::lock_guard<std::mutex> guard(lock_);
+  ++commandCount_;
+  if (config_.silent) return {};
+  // A frame whose check byte is wrong is not taken; the reader stays silent.
+  if (Lrc(f, frameLength - 1) != f[frameLength - 1]) return {};
+
+  const Byte direction = f[1];
+  if (frameLength == SHORT_FORM_LENGTH) {
+    const Byte funcId = f[2];
+    if (direction == DIR_READ) {
+      if (funcId == CMD_READ_SETTINGS) return ReadSettingsReply(style);
+      if (funcId == CMD_GET_FIRMWARE_VERSION) return VersionReply(style);
+      return {REPLY_UNKNOWN};
+    }
+    if (direction == DIR_SET && funcId == CMD_SET_DEFAULTS) {
+      const Byte oldFormat = HidFormatOf(stream_);
+      stream_ = DefaultSettingsStream();
+      FollowHidFormat(oldFormat);
+      return AcceptReply(style);
+    }
+    if (direction == DIR_SET && !config_.rejectUnknown) return AcceptReply(style);
+    return RefuseReply(style, {funcId});
+  }
+
+  // Long form or settings frame: the records between the direction letter and the ETX.
+  const Byte* body = f + 2;
+  const std::size_t bodyLength = frameLength - ENVELOPE_LENGTH;
+  const std::vector<Record> records = SplitRecords(body, bodyLength);
+  std::vector<Byte> funcIds;
+  for (const Record& record : records) funcIds.push_back(record.funcId);
+
+  if (direction == DIR_READ) return {REPLY_UNKNOWN};
+  if (direction != DIR_SET) return RefuseReply(style, funcIds);
+
+  if (records.size() == 1 && records[0].funcId == CMD_ENTER_BOOT_LOADER &&
+      records[0].bytes.size() == 3 && records[0].bytes[1] == 1 &&
+      records[0].bytes[2] == BOOT_LOADER_KEY) {
+    bootLoader_ = true;
+    return AcceptReply(style);
+  }
+
+  std::vector<Byte> unknown;
+  for (Byte id : funcIds) {
+    if (!IsSettingsFuncId(id)) unknown.push_back(id);
+  }
+  if (!unknown.empty() && config_.rejectUnknown) return RefuseReply(style, unknown);
+  StoreRecords(body, bodyLength);
+  return AcceptReply(style);
+}
+
+void SimulatedReader::StoreRecords(const Byte* body, std::size_t bodyLength) {
+  std::vector<Record> written;
+  for (Record& record : SplitRecords(body, bodyLength)) {
+    // The reader keeps only what it knows; other FuncIDs of an accepted frame are dropped.
+    if (IsSettingsFuncId(record.funcId)) written.push_back(std::move(record));
+  }
+  if (written.empty()) return;
+
+  std::vector<Record> stored = StoredRecords(stream_);
+  const bool coversStored = std::all_of(stored.begin(), stored.end(), [&](const Record& s) {
+    return std::any_of(written.begin(), written.end(),
+                       [&](const Record& w) { return w.funcId == s.funcId; });
+  });
+  if (coversStored) {
+    // A whole settings set replaces the stored one as it came.
+    stored = std::move(written);
+  } else {
+    // A partial write changes only the settings it names.
+    for (Record& w : written) {
+      auto it = std::find_if(stored.begin(), stored.end(),
+                             [&](const Record& s) { return s.funcId == w.funcId; });
+      if (it != stored.end()) {
+        *it = std::move(w);
+      } else {
+        stored.push_back(std::move(w));
+      }
+    }
+  }
+  const Byte oldFormat = HidFormatOf(stream_);
+  stream_ = JoinRecords(stored);
+  FollowHidFormat(oldFormat);
+}
+
+void SimulatedReader::FollowHidFormat(Byte oldFormat) {
+  const Byte format = HidFormatOf(stream_);
+  if (format == oldFormat) return;
+  if (config_.interfaceType == INTERFACE_USB_HID || config_.interfaceType == INTERFACE_USB_HID_KB) {
+    config_.interfaceType = format == HID_KB_FORMAT ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+  }
+}
+
+ByteString SimulatedReader::ReadSettingsReply(ReplyStyle style) const {
+  if (style == ReplyStyle::Keyboard) {
+    // The keyboard line's replies carry no direction letter: STX, records, ETX, LRC.
+    if (stream_.size() < ENVELOPE_LENGTH) return Framed(nullptr, 0);
+    return Framed(stream_.data() + 2, stream_.size() - ENVELOPE_LENGTH);
+  }
+  ByteString reply{REPLY_ACK};
+  reply.insert(reply.end(), stream_.begin(), stream_.end());
+  return reply;
+}
+
+ByteString SimulatedReader::VersionReply(ReplyStyle style) const {
+  const auto* text = reinterpret_cast<const Byte*>(config_.firmware.data());
+  ByteString framed = Framed(text, config_.firmware.size());
+  if (style == ReplyStyle::Keyboard) return framed;
+  framed.insert(framed.begin(), REPLY_ACK);
+  return framed;
+}
+
+ByteString SimulatedReader::AcceptReply(ReplyStyle style) {
+  return {style == ReplyStyle::Keyboard ? KEYBOARD_ACK : REPLY_ACK};
+}
+
+ByteString SimulatedReader::RefuseReply(ReplyStyle style, const std::vector<Byte>& refusedIds) {
+  ByteString reply{REPLY_UNKNOWN};
+  if (style != ReplyStyle::Keyboard) return reply;
+  // On the keyboard line a refusal is followed by a framed reply: one field, identifier
+  // 0x16, listing the refused FuncIDs.
+  const std::size_t count = std::min<std::size_t>(refusedIds.size(), 0xFF);
+  ByteString field{REPLY_UNKNOWN, static_cast<Byte>(count)};
+  field.insert(field.end(), refusedIds.begin(), refusedIds.begin() + count);
+  ByteString framed = Framed(field.data(), field.size());
+  reply.insert(reply.end(), framed.begin(), framed.end());
+  return reply;
+}
+
+ByteString SimulatedReader::SettingsStream() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return stream_;
+}
+
+bool SimulatedReader::SetSettingsStream(const ByteString& stream) {
+  std::size_t start = 0;
+  std::size_t length = 0;
+  if (!FindFrame(stream.data(), stream.size(), &start, &length)) return false;
+  if (start != 0 || length != stream.size() || length == SHORT_FORM_LENGTH) return false;
+  if (stream[1] != DIR_SET) return false;
+  if (Lrc(stream.data(), length - 1) != stream[length - 1]) return false;
+  ReaderSettings check;
+  if (!DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &check)) {
+    return false;
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  const Byte oldFormat = HidFormatOf(stream_);
+  stream_ = stream;
+  FollowHidFormat(oldFormat);
+  return true;
+}
+
+std::string SimulatedReader::Firmware() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return config_.firmware;
+}
+
+void SimulatedReader::SetFirmware(const std::string& firmware) {
+  std::lock_guard<std::mutex> guard(lock_);
+  config_.firmware = firmware;
+}
+
+bool SimulatedReader::InBootLoader() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return bootLoader_;
+}
+
+Byte SimulatedReader::HidFormat() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return HidFormatOf(stream_);
+}
+
+InterfaceType SimulatedReader::Interface() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return config_.interfaceType;
+}
+
+void SimulatedReader::SetInterface(InterfaceType type) {
+  std::lock_guard<std::mutex> guard(lock_);
+  config_.interfaceType = type;
+}
+
+void SimulatedReader::SetSilent(bool silent) {
+  std::lock_guard<std::mutex> guard(lock_);
+  config_.silent = silent;
+}
+
+void SimulatedReader::SetRejectUnknown(bool rejectUnknown) {
+  std::lock_guard<std::mutex> guard(lock_);
+  config_.rejectUnknown = rejectUnknown;
+}
+
+std::size_t SimulatedReader::CommandCount() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return commandCount_;
+}
+
+}  // namespace tessaron::sim
