@@ -1,0 +1,31 @@
+#pragma once
+// Port access through the kernel's I/O permission bitmap (ioperm, inb, outb).
+// Needs root or CAP_SYS_RAWIO and an x86 machine; elsewhere Start always fails.
+
+#include <atomic>
+#include <cstdint>
+
+#include "transport/port_io.h"
+
+namespace tessaron {
+
+class IopermPortIo final : public PortIo {
+ public:
+  IopermPortIo() = default;
+  ~IopermPortIo() override;
+
+  // Grants access to the data and status ports to the calling thread.
+  bool Start() override;
+  // Revokes the calling thread's access. A thread that obtained it on its own keeps it
+  // until it ends, but this object does no more port I/O until the next Start.
+  void Stop() override;
+  // Only the data and status ports are served; any other port reads 0xFF.
+  std::uint8_t ReadPort(std::uint16_t port) override;
+  // Only the data and status ports are served; any other port is ignored.
+  void WritePort(std::uint16_t port, std::uint8_t value) override;
+
+ private:
+  std::atomic<bool> started_{false};
+};
+
+}  // namespace tessaron

@@ -1,0 +1,56 @@
+#pragma once
+// Raw, byte-wide access to the I/O ports of the PC's keyboard controller.
+// The keyboard line's transport reaches the controller only through this interface; the
+// real back-end uses ioperm/inb/outb, the simulator installs a model of the controller.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tessaron {
+
+// The i8042 keyboard controller's ports.
+constexpr std::uint16_t KBC_DATA_PORT = 0x60;    // bytes to and from the keyboard line
+constexpr std::uint16_t KBC_STATUS_PORT = 0x64;  // status (read), controller command (write)
+
+// Status register bits.
+constexpr std::uint8_t KBC_STATUS_OUTPUT_FULL = 0x01;  // a byte waits at the data port
+constexpr std::uint8_t KBC_STATUS_INPUT_FULL = 0x02;   // the last byte written is not taken yet
+constexpr std::uint8_t KBC_STATUS_AUX_DATA = 0x20;     // the waiting byte is from the mouse port
+
+// Controller command: the next byte written to the data port becomes the command byte.
+constexpr std::uint8_t KBC_WRITE_COMMAND_BYTE = 0x60;
+
+class PortIo {
+ public:
+  PortIo() = default;
+  virtual ~PortIo() = default;
+  PortIo(const PortIo&) = delete;
+  PortIo& operator=(const PortIo&) = delete;
+
+  // Obtains the right to access the ports; false when it cannot be had.
+  virtual bool Start() = 0;
+  // Gives the right back. Later accesses do nothing until the next Start.
+  virtual void Stop() = 0;
+  // One byte from the port (0xFF when the port cannot be read).
+  virtual std::uint8_t ReadPort(std::uint16_t port) = 0;
+  // One byte to the port (ignored when the port cannot be written).
+  virtual void WritePort(std::uint16_t port, std::uint8_t value) = 0;
+};
+
+// Makes the port access the keyboard transport uses. An empty factory (the default) gives
+// the ioperm back-end.
+using PortIoFactory = std::function<std::shared_ptr<PortIo>()>;
+
+// Installs the factory for the whole process and returns the previous one. Access that
+// was made by an earlier factory is replaced at the next start of the keyboard transport.
+PortIoFactory SetPortIoFactory(PortIoFactory factory);
+
+// A new port access from the installed factory (none when the factory gives none).
+std::shared_ptr<PortIo> CreatePortIo();
+
+// Counts the calls of SetPortIoFactory, so that holders of an access can tell that it
+// came from a factory that has since been replaced.
+std::uint64_t PortIoFactoryGeneration();
+
+}  // namespace tessaron

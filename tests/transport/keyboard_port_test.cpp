@@ -1,0 +1,549 @@
+// The keyboard-line transport against the simulated keyboard controller.
+
+#include "transport/keyboard_port.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/command_frame.h"
+#include "core/message_sink.h"
+#include "core/reader_settings.h"
+#include "core/settings_codec.h"
+#include "core/settings_transactions.h"
+#include "sim/simulated_keyboard_controller.h"
+#include "transport/ioperm_port_io.h"
+
+namespace tessaron {
+namespace {
+
+using sim::SimulatedKeyboardController;
+using Clock = std::chrono::steady_clock;
+
+const ByteString READ_SETTINGS = {0x02, 0x52, 0x1F, 0x03, 0x4C};
+const ByteString GET_VERSION = {0x02, 0x52, 0x22, 0x03, 0x71};
+const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
+
+ByteString WithLrc(ByteString bytes) {
+  bytes.push_back(ComputeLrc(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+  return bytes;
+}
+
+// A framed reply: STX, one field 1F 02 AA BB, ETX, LRC.
+const ByteString FIELD_REPLY = WithLrc({0x02, 0x1F, 0x02, 0xAA, 0xBB, 0x03});
+
+// Timing small enough for tests; every wait still exists.
+TransportTiming FastTiming() {
+  TransportTiming timing = TransportTiming::Real();
+  timing.keyboard.byteWait = Millis(20);
+  timing.keyboard.ackedBytePause = Millis(0);
+  timing.keyboard.setAckPausePerByte = Millis(0);
+  timing.keyboard.setAckWait = Millis(40);
+  timing.keyboard.replyLimit = Millis(60);
+  timing.keyboard.replyByteWait = Millis(2);
+  timing.keyboard.afterTransaction = Millis(0);
+  return timing;
+}
+
+// Long limits, for tests that show that an exchange ends well before them.
+TransportTiming PatientTiming() {
+  TransportTiming timing = FastTiming();
+  timing.keyboard.setAckWait = Millis(1500);
+  timing.keyboard.replyLimit = Millis(1500);
+  return timing;
+}
+constexpr Millis WELL_BEFORE_THE_LIMIT{750};
+
+struct Outcome {
+  bool ok = false;
+  ByteString reply;
+  Clock::duration elapsed{};
+};
+
+class KeyboardPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ShutdownWinIo();
+    controller = std::make_shared<SimulatedKeyboardController>();
+    previousFactory = SetPortIoFactory([c = controller] { return c; });
+    previousHandler = SetMessageHandler([this](const std::string& text, const std::string& caption) {
+      messages.emplace_back(text, caption);
+    });
+  }
+
+  void TearDown() override {
+    ShutdownWinIo();
+    SetPortIoFactory(std::move(previousFactory));
+    SetMessageHandler(std::move(previousHandler));
+  }
+
+  std::unique_ptr<KeyboardPort> OpenPort(const TransportTiming& timing = FastTiming()) {
+    auto port = std::make_unique<KeyboardPort>(timing);
+    EXPECT_TRUE(port->Open(0));
+    return port;
+  }
+
+  static Outcome Run(KeyboardPort& port, const ByteString& command, std::uint32_t capacity = 1024) {
+    Outcome outcome;
+    outcome.reply.assign(capacity, 0);
+    std::uint32_t length = capacity;
+    const Clock::time_point start = Clock::now();
+    outcome.ok = port.Transact(command.data(), static_cast<std::int32_t>(command.size()),
+                               outcome.reply.data(), &length);
+    outcome.elapsed = Clock::now() - start;
+    EXPECT_LE(length, capacity);
+    outcome.reply.resize(length);
+    return outcome;
+  }
+
+  std::shared_ptr<SimulatedKeyboardController> controller;
+  PortIoFactory previousFactory;
+  MessageHandler previousHandler;
+  std::vector<std::pair<std::string, std::string>> messages;
+};
+
+// --- opening, closing and the controller command byte ---
+
+TEST_F(KeyboardPortTest, OpenSeizesTheKeyboardAndCloseHandsItBack) {
+  KeyboardPort port(FastTiming());
+  EXPECT_FALSE(port.IsReady());
+  ASSERT_TRUE(port.Open(7));
+  EXPECT_TRUE(port.IsReady());
+  EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
+  EXPECT_TRUE(port.Close());
+  EXPECT_EQ(controller->CommandBytes(),
+            (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
+  // The port stays ready after Close and opens again.
+  EXPECT_TRUE(port.IsReady());
+  ASSERT_TRUE(port.OpenPath("/dev/whatever"));
+  EXPECT_EQ(controller->CommandByte(), KBC_COMMAND_BYTE_SEIZED);
+  // Nothing of the command-byte change reached the reader.
+  EXPECT_TRUE(controller->HostBytes().empty());
+
+  std::string name;
+  EXPECT_EQ(port.GetPortName(name), "PS/2 Keyboard port");
+  EXPECT_EQ(name, "PS/2 Keyboard port");
+  EXPECT_EQ(port.GetInterfaceType(), INTERFACE_PS2_KEYBOARD);
+}
+
+TEST_F(KeyboardPortTest, CommandByteChangeEmptiesTheDataPort) {
+  auto port = OpenPort();
+  // Bytes after the end of a reply stay in the controller until the keyboard is handed back.
+  ByteString reply = FIELD_REPLY;
+  reply.insert(reply.end(), {0x55, 0x55, 0x55});
+  controller->ScriptReply(reply);
+  ASSERT_TRUE(Run(*port, READ_SETTINGS).ok);
+  ASSERT_EQ(controller->PendingOutput(), 3u);
+  port->Close();
+  EXPECT_EQ(controller->PendingOutput(), 0u);
+  // So the next exchange is not confused by them.
+  ASSERT_TRUE(port->Open(0));
+  controller->ScriptReply(FIELD_REPLY);
+  EXPECT_EQ(Run(*port, READ_SETTINGS).reply, FIELD_REPLY);
+}
+
+TEST_F(KeyboardPortTest, CommandByteIsWrittenEvenWhenTheControllerStaysBusy) {
+  controller->SetInputBusyReads(1'000'000'000);
+  const Clock::time_point start = Clock::now();
+  auto port = OpenPort();
+  EXPECT_GE(Clock::now() - start, Millis(20));  // the wait after the controller command ran out
+  EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
+}
+
+TEST_F(KeyboardPortTest, DestroyingANeverOpenedPortHandsTheKeyboardBack) {
+  OpenPort();  // starts the controller access; the port is destroyed at once
+  ASSERT_EQ(controller->CommandBytes(),
+            (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
+  { KeyboardPort neverOpened(FastTiming()); }
+  EXPECT_EQ(controller->CommandBytes(),
+            (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED,
+                               KBC_COMMAND_BYTE_RELEASED}));
+}
+
+TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
+  { KeyboardPort neverOpened(FastTiming()); }
+  EXPECT_EQ(controller->StartCount(), 0);
+  EXPECT_EQ(controller->WriteCount(), 0u);
+  EXPECT_EQ(controller->ReadCount(), 0u);
+  EXPECT_FALSE(IsWinIoInitialised());
+
+  KeyboardPort port(FastTiming());
+  std::uint32_t length = 16;
+  Byte reply[16] = {};
+  EXPECT_FALSE(port.Transact(SET_DEFAULTS.data(), 5, reply, &length));
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(controller->WriteCount(), 0u);
+}
+
+TEST_F(KeyboardPortTest, RefusedPermissionShowsTheMessageAndTheNextOpenTriesAgain) {
+  controller->SetStartRefused(true);
+  KeyboardPort port(FastTiming());
+  EXPECT_FALSE(port.Open(0));
+  EXPECT_FALSE(port.IsReady());
+  EXPECT_FALSE(IsWinIoInitialised());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].first, "Please make sure current user account is Administrator.");
+  EXPECT_EQ(messages[0].second, "Initialize TessaronCfgUtil failed");
+  EXPECT_EQ(controller->WriteCount(), 0u);
+
+  controller->SetStartRefused(false);
+  EXPECT_TRUE(port.Open(0));
+  EXPECT_TRUE(IsWinIoInitialised());
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
+}
+
+TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
+  auto first = OpenPort();
+  auto second = OpenPort();
+  first->Close();
+  second->Close();
+  EXPECT_EQ(controller->StartCount(), 1);
+  EXPECT_TRUE(controller->IsStarted());
+
+  ShutdownWinIo();
+  EXPECT_FALSE(controller->IsStarted());
+  EXPECT_FALSE(IsWinIoInitialised());
+  // After shutdown the port has no access: handing back writes nothing.
+  controller->ResetCounts();
+  first.reset();
+  EXPECT_EQ(controller->WriteCount(), 0u);
+}
+
+TEST_F(KeyboardPortTest, ReplacedFactoryIsUsedAtTheNextOpen) {
+  OpenPort();
+  auto other = std::make_shared<SimulatedKeyboardController>();
+  SetPortIoFactory([other] { return other; });
+  OpenPort();
+  EXPECT_FALSE(controller->IsStarted());
+  EXPECT_EQ(other->CommandBytes(),
+            (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
+}
+
+// --- sending: the per-byte handshake ---
+
+TEST_F(KeyboardPortTest, ElevenResendsAreHonouredAndTheTwelfthFails) {
+  auto port = OpenPort();
+  controller->ForceAnswers(KEYBOARD_RESEND, 11);
+  Outcome sent = Run(*port, SET_DEFAULTS);
+  EXPECT_TRUE(sent.ok);
+  EXPECT_EQ(sent.reply, ByteString{KEYBOARD_ACK});
+  EXPECT_EQ(controller->HostBytes(), SET_DEFAULTS);  // the first byte went through once
+
+  // The counter starts again for each byte: eleven resends of the first byte and eleven of
+  // the second still get the frame through.
+  controller->ForceAnswers(KEYBOARD_RESEND, 11);
+  controller->ForceAnswers(KEYBOARD_RESEND, 11, 1);
+  EXPECT_TRUE(Run(*port, SET_DEFAULTS).ok);
+
+  controller->ForceAnswers(KEYBOARD_RESEND, 12);
+  Outcome failed = Run(*port, SET_DEFAULTS);
+  EXPECT_FALSE(failed.ok);
+  EXPECT_TRUE(failed.reply.empty());
+  EXPECT_EQ(controller->Frames().size(), 2u);
+}
+
+TEST_F(KeyboardPortTest, SendingFailsWithNothingReceived) {
+  auto port = OpenPort(PatientTiming());
+
+  controller->ForceAnswers(0x00, 1);  // neither acknowledgement nor resend
+  Outcome wrongAnswer = Run(*port, READ_SETTINGS);
+  EXPECT_FALSE(wrongAnswer.ok);
+  EXPECT_TRUE(wrongAnswer.reply.empty());
+  EXPECT_TRUE(controller->HostBytes().empty());
+
+  controller->SetLineDead(true);
+  Outcome noAnswer = Run(*port, READ_SETTINGS);
+  EXPECT_FALSE(noAnswer.ok);
+  EXPECT_TRUE(noAnswer.reply.empty());
+  // Given up after one byte wait, not after the reply limit.
+  EXPECT_LT(noAnswer.elapsed, WELL_BEFORE_THE_LIMIT);
+}
+
+TEST_F(KeyboardPortTest, BusyControllerIsWaitedFor) {
+  auto port = OpenPort();
+  controller->SetInputBusyReads(3);
+  Outcome outcome = Run(*port, SET_DEFAULTS);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(controller->HostBytes(), SET_DEFAULTS);
+}
+
+TEST_F(KeyboardPortTest, MouseBytesAreThrownAway) {
+  for (bool outputFullFlag : {true, false}) {
+    SCOPED_TRACE(outputFullFlag ? "mouse byte flagged output full" : "mouse byte with bit 5 alone");
+    auto port = OpenPort();
+    controller->SetMouseInterleave(true, outputFullFlag);
+    controller->ScriptReply(FIELD_REPLY);
+    Outcome outcome = Run(*port, READ_SETTINGS);
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(outcome.reply, FIELD_REPLY);
+    controller->ScriptReply({KEYBOARD_ACK});
+    EXPECT_TRUE(Run(*port, SET_DEFAULTS).ok);
+    controller->SetMouseInterleave(false);
+    port->Close();
+  }
+}
+
+// --- set-type commands ---
+
+TEST_F(KeyboardPortTest, SetCommandAcknowledgedAfterItsPause) {
+  TransportTiming timing = FastTiming();
+  timing.keyboard.setAckPausePerByte = Millis(3);
+  auto port = OpenPort(timing);
+  const ByteString tenBytes = WithLrc({0x02, 0x53, 0x10, 0x04, 0x30, 0x31, 0x32, 0x33, 0x03});
+  ASSERT_EQ(tenBytes.size(), 10u);
+  controller->ScriptReply({KEYBOARD_ACK});
+  Outcome outcome = Run(*port, tenBytes);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, ByteString{KEYBOARD_ACK});
+  EXPECT_GE(outcome.elapsed, Millis(30));
+}
+
+TEST_F(KeyboardPortTest, EverySetTypeCodeTakesASingleAcknowledgement) {
+  auto port = OpenPort();
+  for (Byte code : {0x53, 0x50, 0x51, 0x4D}) {
+    SCOPED_TRACE(code);
+    controller->ScriptReply({KEYBOARD_ACK});
+    Outcome outcome = Run(*port, WithLrc({0x02, code, 0x18, 0x03}));
+    EXPECT_TRUE(outcome.ok);
+    EXPECT_EQ(outcome.reply, ByteString{KEYBOARD_ACK});
+  }
+  // A query is not set-type: a lone 0xFA is no complete framed reply.
+  controller->ScriptReply({KEYBOARD_ACK});
+  Outcome query = Run(*port, WithLrc({0x02, 0x52, 0x18, 0x03}));
+  EXPECT_FALSE(query.ok);
+  EXPECT_EQ(query.reply, ByteString{KEYBOARD_ACK});
+}
+
+TEST_F(KeyboardPortTest, SetCommandRefusedWithAFramedReply) {
+  auto port = OpenPort();
+  ByteString refused = {REPLY_UNKNOWN};
+  refused.insert(refused.end(), FIELD_REPLY.begin(), FIELD_REPLY.end());
+  refused.push_back(0x99);  // not part of the reply
+  controller->ScriptReply(refused);
+  Outcome outcome = Run(*port, SET_DEFAULTS);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, ByteString(refused.begin(), refused.end() - 1));
+  EXPECT_EQ(controller->PendingOutput(), 1u);
+}
+
+TEST_F(KeyboardPortTest, SetCommandWithAnotherAnswerGivesThatOneByte) {
+  auto port = OpenPort();
+  controller->ScriptReply({0x15, 0x02, 0x03});
+  Outcome outcome = Run(*port, SET_DEFAULTS);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.reply, ByteString{0x15});
+}
+
+TEST_F(KeyboardPortTest, SetCommandWithoutAnswerFailsAfterTheAcknowledgementWait) {
+  auto port = OpenPort();
+  controller->SetNoReply(true);
+  Outcome outcome = Run(*port, SET_DEFAULTS);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_TRUE(outcome.reply.empty());
+  EXPECT_GE(outcome.elapsed, FastTiming().keyboard.setAckWait);
+}
+
+// --- framed replies and their end ---
+
+TEST_F(KeyboardPortTest, FramedReplyEndsWithTheLrc) {
+  auto port = OpenPort(PatientTiming());
+  ByteString reply = FIELD_REPLY;
+  reply.push_back(0x99);
+  controller->ScriptReply(reply);
+  Outcome outcome = Run(*port, READ_SETTINGS);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, FIELD_REPLY);
+  EXPECT_EQ(controller->PendingOutput(), 1u);
+  EXPECT_LT(outcome.elapsed, WELL_BEFORE_THE_LIMIT);
+}
+
+TEST_F(KeyboardPortTest, EtxInsideACountedFieldDoesNotEndTheReply) {
+  auto port = OpenPort();
+  // Field 10 with the two data bytes 03 03, then field 11 with length 3 (an ETX value).
+  const ByteString reply = WithLrc({0x02, 0x10, 0x02, 0x03, 0x03, 0x11, 0x03, 0x03, 0x02, 0x03, 0x03});
+  controller->ScriptReply(reply);
+  Outcome outcome = Run(*port, READ_SETTINGS);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, reply);
+}
+
+TEST_F(KeyboardPortTest, FieldWithLengthZeroIsFollowedByTheNextField) {
+  auto port = OpenPort();
+  const ByteString reply = WithLrc({0x02, 0xD2, 0x00, 0x10, 0x01, 0x30, 0x03});
+  controller->ScriptReply(reply);
+  Outcome outcome = Run(*port, READ_SETTINGS);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.reply, reply);
+}
+
+TEST_F(KeyboardPortTest, VersionReplyIsPlainTextWithoutLengths) {
+  auto port = OpenPort();
+  // "V1.90": read as fields, 'V' would be an identifier and '1' (49) a length.
+  const ByteString version = WithLrc({0x02, 'V', '1', '.', '9', '0', 0x03});
+
+  controller->ScriptReply(version);
+  Outcome asVersion = Run(*port, GET_VERSION);
+  EXPECT_TRUE(asVersion.ok);
+  EXPECT_EQ(asVersion.reply, version);
+
+  controller->ScriptReply(version);
+  Outcome asFields = Run(*port, READ_SETTINGS);
+  EXPECT_FALSE(asFields.ok);
+  EXPECT_EQ(asFields.reply, version);
+
+  // The field reply ends the same way under the version rule.
+  controller->ScriptReply(FIELD_REPLY);
+  Outcome fieldsAsVersion = Run(*port, GET_VERSION);
+  EXPECT_TRUE(fieldsAsVersion.ok);
+  EXPECT_EQ(fieldsAsVersion.reply, FIELD_REPLY);
+}
+
+TEST_F(KeyboardPortTest, ReplyIsNeverStoredBeyondTheCapacity) {
+  auto port = OpenPort();
+  ByteString tail = FIELD_REPLY;
+  tail.push_back(0x99);
+  controller->ScriptReply(tail);
+
+  std::vector<Byte> buffer(8, 0xEE);
+  std::uint32_t length = 4;
+  EXPECT_TRUE(port->Transact(READ_SETTINGS.data(), 5, buffer.data(), &length));
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(ByteString(buffer.begin(), buffer.begin() + 4), ByteString(FIELD_REPLY.begin(), FIELD_REPLY.begin() + 4));
+  EXPECT_EQ(ByteString(buffer.begin() + 4, buffer.end()), ByteString(4, 0xEE));
+  // The whole reply was still taken from the line, up to its end.
+  EXPECT_EQ(controller->PendingOutput(), 1u);
+
+  // A set-type acknowledgement into no room at all (reopening flushes the byte left over).
+  port->Close();
+  ASSERT_TRUE(port->Open(0));
+  controller->ScriptReply({KEYBOARD_ACK});
+  length = 0;
+  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, buffer.data(), &length));
+  EXPECT_EQ(length, 0u);
+}
+
+TEST_F(KeyboardPortTest, NoReplyToAReadCommandFailsAfterTheReplyLimit) {
+  auto port = OpenPort();
+  controller->SetNoReply(true);
+  Outcome outcome = Run(*port, READ_SETTINGS);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_TRUE(outcome.reply.empty());
+  EXPECT_GE(outcome.elapsed, FastTiming().keyboard.replyLimit);
+}
+
+TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
+  auto port = OpenPort();
+  controller->ScriptReply({0x02, 0x1F, 0x05, 0xAA});
+  Outcome outcome = Run(*port, READ_SETTINGS);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.reply, (ByteString{0x02, 0x1F, 0x05, 0xAA}));
+}
+
+TEST_F(KeyboardPortTest, ShortOrMissingArgumentsAreSafe) {
+  auto port = OpenPort();
+  // A one-byte command has no command code; nothing may be read beyond it.
+  std::unique_ptr<Byte[]> one(new Byte[1]{0x53});
+  std::uint32_t length = 16;
+  Byte reply[16] = {};
+  EXPECT_FALSE(port->Transact(one.get(), 1, reply, &length));
+
+  length = 16;
+  EXPECT_FALSE(port->Transact(nullptr, 5, reply, &length));
+  EXPECT_EQ(length, 0u);
+
+  controller->ScriptReply({KEYBOARD_ACK});
+  length = 16;
+  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, nullptr, &length));
+  EXPECT_EQ(length, 0u);
+
+  controller->ScriptReply({KEYBOARD_ACK});
+  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, reply, nullptr));
+}
+
+// --- whole flows against the simulated reader ---
+
+TEST_F(KeyboardPortTest, ReadWriteDefaultsAndVersionThroughTheReader) {
+  auto port = OpenPort();
+
+  ReaderSettings settings;
+  ASSERT_TRUE(ReadFromReader(settings, port.get()));
+  EXPECT_EQ(settings.interfaceType, INTERFACE_PS2_KEYBOARD);
+  std::vector<Byte> encoded(SETTINGS_BUFFER_SIZE);
+  std::uint32_t encodedLength = SETTINGS_BUFFER_SIZE;
+  ASSERT_TRUE(EncodeSettings(settings, encoded.data(), &encodedLength));
+  encoded.resize(encodedLength);
+  EXPECT_EQ(encoded, controller->Reader().SettingsStream());
+
+  settings.beepVolume = '0';
+  settings.preamble = {0x03, 0x41};  // an ETX value inside a counted field
+  ASSERT_EQ(WriteToReader(settings, port.get()), WriteOk);
+  ReaderSettings readBack;
+  ASSERT_TRUE(ReadFromReader(readBack, port.get()));
+  EXPECT_EQ(readBack.beepVolume, '0');
+  EXPECT_EQ(readBack.preamble, settings.preamble);
+
+  ASSERT_TRUE(RestoreFactorySettings(port.get()));
+  ReaderSettings restored;
+  ASSERT_TRUE(ReadFromReader(restored, port.get()));
+  EXPECT_EQ(restored.preamble, ByteString{});
+  EXPECT_EQ(restored.beepVolume, ReaderSettings().beepVolume);
+
+  std::string version;
+  ASSERT_TRUE(port->GetFirmwareVersion(version));
+  EXPECT_EQ(version, "V1.90");
+  port->Close();
+
+  // The version is cached: no traffic, even with the port closed.
+  controller->ResetCounts();
+  version.clear();
+  EXPECT_TRUE(port->GetFirmwareVersion(version));
+  EXPECT_EQ(version, "V1.90");
+  EXPECT_EQ(controller->WriteCount(), 0u);
+}
+
+TEST_F(KeyboardPortTest, SilentReaderGivesNoVersion) {
+  auto port = OpenPort();
+  controller->SetNoReply(true);
+  std::string version = "stale";
+  EXPECT_FALSE(port->GetFirmwareVersion(version));
+  EXPECT_TRUE(version.empty());
+}
+
+// The real back-end must never touch a port it was not granted: such an inb or outb would
+// kill the process. None of these calls asks the kernel for anything.
+TEST(IopermPortIoTest, WithoutStartNothingIsAccessed) {
+  IopermPortIo io;
+  EXPECT_EQ(io.ReadPort(KBC_STATUS_PORT), 0xFF);
+  EXPECT_EQ(io.ReadPort(KBC_DATA_PORT), 0xFF);
+  io.WritePort(KBC_DATA_PORT, KBC_COMMAND_BYTE_RELEASED);
+  io.Stop();
+  EXPECT_EQ(io.ReadPort(0x80), 0xFF);
+}
+
+TEST(IopermPortIoTest, EmptyFactoryGivesTheRealBackEnd) {
+  PortIoFactory previous = SetPortIoFactory(nullptr);
+  std::shared_ptr<PortIo> io = CreatePortIo();
+  EXPECT_NE(dynamic_cast<IopermPortIo*>(io.get()), nullptr);
+  const std::uint64_t generation = PortIoFactoryGeneration();
+  SetPortIoFactory(std::move(previous));
+  EXPECT_EQ(PortIoFactoryGeneration(), generation + 1);
+}
+
+TEST(KeyboardTimingTest, DefaultsAreTheRealValues) {
+  const KeyboardTiming timing = TransportTiming::Real().keyboard;
+  EXPECT_EQ(timing.byteWait, Millis(20));
+  EXPECT_EQ(timing.ackedBytePause, Millis(1));
+  EXPECT_EQ(timing.setAckPausePerByte, Millis(3));
+  EXPECT_EQ(timing.setAckWait, Millis(2000));
+  EXPECT_EQ(timing.replyLimit, Millis(3500));
+  EXPECT_EQ(timing.replyByteWait, Millis(5));
+  EXPECT_EQ(timing.afterTransaction, Millis(100));
+}
+
+}  // namespace
+}  // namespace tessaron
