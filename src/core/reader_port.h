@@ -35,7 +35,8 @@ class ReaderPort {
   // Copies a cached version to out; returns true when it did (nothing is sent then).
   bool TakeCachedVersion(std::string& out) const;
   // Sends the version query on this (open) port; transactOk receives Transact's result.
-  // Fills reply/replyLength (capacity VERSION_REPLY_BUFFER_SIZE).
+  // reply must hold VERSION_REPLY_BUFFER_SIZE bytes: it is zero-filled and offered whole;
+  // replyLength receives the bytes that came.
   void SendVersionQuery(Byte* reply, std::uint32_t* replyLength, bool* transactOk);
   // Takes the version text out of a reply longer than 4 bytes into the cache; copies the
   // cache to out and returns whether it is not empty.

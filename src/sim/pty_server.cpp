@@ -241,8 +241,9 @@ void PtyServer::State::WaitForClientToDrain() {
 
 void PtyServer::State::HangUp() {
   if (!clientGone) WaitForClientToDrain();
-  CloseFd(master);
+  // Raised before the line goes dead, so whoever sees the hang-up also sees the flag.
   hungUp = true;
+  CloseFd(master);
 }
 
 PtyServer::PtyServer(SimulatedReader& reader, PtyServerOptions options)

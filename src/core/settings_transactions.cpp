@@ -1,0 +1,141 @@
+#include "core/settings_transactions.h"
+
+#include <algorithm>
+
+#include "core/command_frame.h"
+#include "core/settings_codec.h"
+
+namespace tessaron {
+
+namespace {
+
+// Records of the frame besides the strings and blocks: 29 one-byte records before the
+// preamble, 6 after the blocks, each FuncID, 0x01, value.
+constexpr std::uint64_t ONE_BYTE_RECORDS = 35;
+constexpr std::uint64_t ONE_BYTE_RECORD_SIZE = 3;
+// FuncID, n + 1, n, then the n bytes.
+constexpr std::uint64_t STRING_RECORD_OVERHEAD = 3;
+// FuncID and the length byte.
+constexpr std::uint64_t BLOCK_OVERHEAD = 2;
+// STX, 0x53 at the front; ETX, LRC at the end.
+constexpr std::uint64_t FRAME_ENVELOPE = 4;
+// An added field's slot: its length byte and at least 8 data bytes.
+constexpr std::uint64_t ADDED_FIELD_DATA = 8;
+// The most a block length byte can announce.
+constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
+
+// 0xFA: one slot per added field, padded to 8 data bytes; a longer field is written whole.
+std::uint64_t AddedFieldsBlockContent(const ReaderSettings& settings) {
+  std::uint64_t length = 0;
+  for (const ByteString& field : settings.addedFields) {
+    length += 1 + std::max<std::uint64_t>(ADDED_FIELD_DATA, field.size());
+  }
+  return length;
+}
+
+// 0xFB: length limits and match strings of the three tracks, then the custom fields.
+std::uint64_t FieldRulesBlockContent(const ReaderSettings& settings) {
+  std::uint64_t length = 0;
+  for (int track = 0; track < TRACK_COUNT; ++track) {
+    length += settings.lengthLimits[track].size() + settings.matchStrings[track].size();
+  }
+  for (const ByteString& field : settings.customFields) length += field.size();
+  return length;
+}
+
+// 0xFC: n + 1, 0xE0 + kind, n bytes, 0xFF for a formula; 00 FF for an empty one.
+std::uint64_t FormulasBlockContent(const ReaderSettings& settings) {
+  std::uint64_t length = 0;
+  for (const ByteString& formula : settings.formulas) {
+    length += formula.empty() ? 2 : formula.size() + 3;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::uint64_t SettingsFrameLength(const ReaderSettings& settings) {
+  std::uint64_t length = FRAME_ENVELOPE + ONE_BYTE_RECORDS * ONE_BYTE_RECORD_SIZE;
+  for (const ByteString* text :
+       {&settings.preamble, &settings.postamble, &settings.track1Prefix, &settings.track2Prefix,
+        &settings.track3Prefix, &settings.track1Suffix, &settings.track2Suffix,
+        &settings.track3Suffix}) {
+    length += STRING_RECORD_OVERHEAD + text->size();
+  }
+  length += 3 * BLOCK_OVERHEAD + AddedFieldsBlockContent(settings) +
+            FieldRulesBlockContent(settings) + FormulasBlockContent(settings);
+  return length;
+}
+
+std::uint64_t LongestSettingsBlock(const ReaderSettings& settings) {
+  return std::max({AddedFieldsBlockContent(settings), FieldRulesBlockContent(settings),
+                   FormulasBlockContent(settings)});
+}
+
+bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
+  if (port == nullptr || !port->IsReady()) return false;
+
+  Byte command[COMMAND_BUFFER_SIZE] = {};
+  Byte reply[SETTINGS_BUFFER_SIZE] = {};
+
+  // The record names the interface it was read over even when the read fails later on.
+  settings.interfaceType = port->GetInterfaceType();
+
+  std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
+  if (!BuildCommandFrame(CMD_READ_SETTINGS, 0, nullptr, command, &commandLength)) return false;
+
+  std::uint32_t replyLength = SETTINGS_BUFFER_SIZE;
+  if (!port->Transact(command, static_cast<std::int32_t>(commandLength), reply, &replyLength)) {
+    return false;
+  }
+  replyLength = std::min(replyLength, SETTINGS_BUFFER_SIZE);
+  return DecodeSettings(reply, replyLength, &settings);
+}
+
+WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {
+  if (port == nullptr || !port->IsReady()) return WriteFailed;
+
+  // A block whose content does not fit its length byte would reach the reader with a
+  // wrapped length and be read as garbage, even when the whole frame stays under the
+  // limit (long formulas can do that at 396 bytes). It is refused as too long: it is the
+  // same remedy for the user, fewer fields.
+  if (LongestSettingsBlock(settings) > MAX_BLOCK_CONTENT) return WriteTooLong;
+
+  Byte frame[SETTINGS_BUFFER_SIZE] = {};
+  Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
+
+  std::uint32_t frameLength = SETTINGS_BUFFER_SIZE;
+  if (!EncodeSettings(settings, frame, &frameLength)) {
+    // The encoder also refuses strings over 254 bytes, frames that outgrow the buffer and
+    // added fields over 8 bytes. A record whose frame would pass the limit anyway is too
+    // long (every string or buffer overflow is); anything else is a frame that could not
+    // be built.
+    return SettingsFrameLength(settings) > MAX_SETTINGS_FRAME ? WriteTooLong : WriteFailed;
+  }
+  if (frameLength > MAX_SETTINGS_FRAME) return WriteTooLong;
+
+  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
+  const bool acknowledged =
+      port->Transact(frame, static_cast<std::int32_t>(frameLength), reply, &replyLength);
+
+  // The reader has seen the frame (or had the chance to): a pending interface switch is
+  // either done now or abandoned.
+  settings.interfaceSwitchPending = false;
+
+  if (acknowledged) return WriteOk;
+  if (replyLength > 0 && reply[0] == REPLY_UNKNOWN) return WriteRejected;
+  return WriteFailed;
+}
+
+bool RestoreFactorySettings(ReaderPort* port) {
+  if (port == nullptr || !port->IsReady()) return false;
+
+  Byte command[COMMAND_BUFFER_SIZE] = {};
+  Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
+  std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
+  if (!BuildCommandFrame(CMD_SET_DEFAULTS, 0, nullptr, command, &commandLength)) return false;
+  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
+  return port->Transact(command, static_cast<std::int32_t>(commandLength), reply, &replyLength);
+}
+
+}  // namespace tessaron

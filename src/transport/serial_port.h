@@ -1,0 +1,57 @@
+#pragma once
+// The reader port for readers on a serial line: "RS232" ports and the reader's own USB
+// virtual serial port ("USB-RS232"). 9600 baud, 8 data bits, no parity, one stop bit, no
+// flow control. A transaction writes the frame, pauses, then reads single bytes until the
+// line has been silent for the per-byte wait.
+
+#include <termios.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "core/reader_port.h"
+#include "transport/transport_timing.h"
+
+namespace tessaron {
+
+class SerialPort : public ReaderPort {
+ public:
+  // Any type other than INTERFACE_USB_RS232 becomes INTERFACE_RS232.
+  explicit SerialPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real());
+  ~SerialPort() override;
+
+  bool GetFirmwareVersion(std::string& out) override;
+  // Stores the index (kept across Close) and opens the port found at that position.
+  bool Open(DeviceIndex index) override;
+  // Opens the terminal device at path for exclusive use; a path that is no terminal, or a
+  // port already in use by anybody else, fails and leaves the port closed.
+  bool OpenPath(const std::string& path) override;
+  // Gives the line back with the settings it had before Open. Always true.
+  bool Close() override;
+  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
+                std::uint32_t* replyLength) override;
+  InterfaceType GetInterfaceType() const override { return interfaceType_; }
+  bool IsReady() const override { return true; }
+  std::string GetPortName(std::string& out) const override;
+
+  bool IsOpen() const { return fd_ >= 0; }
+  DeviceIndex GetDeviceIndex() const { return deviceIndex_; }
+
+ private:
+  // Hands all command bytes to the line and waits until they have left, within the
+  // write wait. False when that does not happen in time.
+  bool WriteCommand(const Byte* command, std::size_t length);
+  // Collects the reply byte by byte; returns the number of bytes stored.
+  std::uint32_t ReadReply(Byte* reply, std::uint32_t capacity);
+
+  const InterfaceType interfaceType_;
+  const SerialTiming timing_;
+  int fd_ = -1;
+  std::string path_;
+  struct termios savedSettings_ {};
+  DeviceIndex deviceIndex_ = -1;
+  std::mutex lock_;
+};
+
+}  // namespace tessaron

@@ -1,0 +1,300 @@
+// Reading, writing and restoring the settings of a reader through a scripted port.
+
+#include <algorithm>
+#include "core/settings_transactions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/command_frame.h"
+#include "core/settings_codec.h"
+
+namespace tessaron {
+namespace {
+
+// Records every frame it is given and answers with scripted replies; the result follows
+// the serial rule (first byte 0x06).
+class FakePort : public ReaderPort {
+ public:
+  explicit FakePort(InterfaceType type = INTERFACE_USB_HID) : type_(type) {}
+
+  bool GetFirmwareVersion(std::string& out) override {
+    out.clear();
+    return false;
+  }
+  bool Open(DeviceIndex) override { return true; }
+  bool OpenPath(const std::string&) override { return true; }
+  bool Close() override { return true; }
+  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
+                std::uint32_t* replyLength) override {
+    sent.emplace_back(command, command + commandLength);
+    capacities.push_back(*replyLength);
+    ByteString answer;
+    if (!replies.empty()) {
+      answer = replies.front();
+      replies.pop_front();
+    }
+    const std::size_t n = std::min<std::size_t>(answer.size(), *replyLength);
+    if (n > 0) std::memcpy(reply, answer.data(), n);
+    *replyLength = static_cast<std::uint32_t>(n);
+    return n > 0 && reply[0] == REPLY_ACK;
+  }
+  InterfaceType GetInterfaceType() const override { return type_; }
+  bool IsReady() const override { return ready; }
+  std::string GetPortName(std::string& out) const override { return out = "fake"; }
+
+  bool ready = true;
+  std::deque<ByteString> replies;
+  std::vector<ByteString> sent;
+  std::vector<std::uint32_t> capacities;
+
+ private:
+  InterfaceType type_;
+};
+
+ByteString Encode(const ReaderSettings& settings) {
+  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+  std::uint32_t length = sizeof buffer;
+  EXPECT_TRUE(EncodeSettings(settings, buffer, &length));
+  return ByteString(buffer, buffer + length);
+}
+
+ByteString Ack(const ByteString& stream) {
+  ByteString reply(stream.size() + 1);
+  reply[0] = REPLY_ACK;
+  std::copy(stream.begin(), stream.end(), reply.begin() + 1);
+  return reply;
+}
+
+// A record whose settings frame is exactly total bytes, grown through the preamble
+// and, past 254 preamble bytes, the postamble.
+ReaderSettings RecordOfFrameLength(std::size_t total) {
+  ReaderSettings settings;
+  std::size_t extra = total - DEFAULT_STREAM_LENGTH;
+  const std::size_t first = std::min<std::size_t>(extra, 254);
+  settings.preamble.assign(first, 'P');
+  settings.postamble.assign(extra - first, 'Q');
+  return settings;
+}
+
+// --- ReadFromReader -------------------------------------------------------------------
+
+TEST(ReadFromReader, SendsTheReadAllQueryAndDecodesTheReply) {
+  ReaderSettings stored;
+  stored.beepVolume = '0';
+  stored.preamble = {'A', 'B'};
+  stored.formulas[1] = {0x22, 0x41};
+  FakePort port(INTERFACE_USB_HID_KB);
+  port.replies.push_back(Ack(Encode(stored)));
+
+  ReaderSettings settings;
+  ASSERT_TRUE(ReadFromReader(settings, &port));
+  ASSERT_EQ(port.sent.size(), 1u);
+  EXPECT_EQ(port.sent[0], (ByteString{0x02, 0x52, 0x1F, 0x03, 0x4C}));
+  EXPECT_EQ(port.capacities[0], SETTINGS_BUFFER_SIZE);
+  EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(settings.beepVolume, '0');
+  EXPECT_EQ(settings.preamble, stored.preamble);
+  EXPECT_EQ(settings.formulas[1], stored.formulas[1]);
+}
+
+TEST(ReadFromReader, APortThatIsNotReadyLeavesTheRecordAlone) {
+  FakePort port(INTERFACE_USB_HID);
+  port.ready = false;
+  ReaderSettings settings(INTERFACE_RS232);
+  settings.beepVolume = '4';
+  EXPECT_FALSE(ReadFromReader(settings, &port));
+  EXPECT_FALSE(ReadFromReader(settings, nullptr));
+  EXPECT_TRUE(port.sent.empty());
+  EXPECT_EQ(settings.interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(settings.beepVolume, '4');
+}
+
+TEST(ReadFromReader, AFailedTransactionKeepsTheSettingsButNamesTheInterface) {
+  for (const ByteString& reply : {ByteString{}, ByteString{REPLY_UNKNOWN}}) {
+    FakePort port(INTERFACE_USB_RS232);
+    port.replies.push_back(reply);
+    ReaderSettings settings(INTERFACE_RS232);
+    settings.beepVolume = '4';
+    EXPECT_FALSE(ReadFromReader(settings, &port));
+    EXPECT_EQ(settings.interfaceType, INTERFACE_USB_RS232);
+    EXPECT_EQ(settings.beepVolume, '4');
+  }
+}
+
+TEST(ReadFromReader, ABadStreamAfterAGoodTransactionLeavesDefaultsPlusWhatWasRead) {
+  ReaderSettings stored;
+  stored.beepVolume = '3';     // 0x11, early in the stream
+  stored.languageOption = '6';  // 0x24, late in the stream
+  ByteString stream = Encode(stored);
+  stream.back() ^= 0xFF;  // wrong LRC
+
+  FakePort port;
+  port.replies.push_back(Ack(stream));
+  ReaderSettings settings;
+  settings.terminalType = '5';
+  EXPECT_FALSE(ReadFromReader(settings, &port));
+  EXPECT_EQ(settings.beepVolume, '3');
+  EXPECT_EQ(settings.languageOption, '6');
+  EXPECT_EQ(settings.terminalType, '0');  // reset, not in conflict with the stream
+  EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID);
+
+  // An acknowledged reply that is no settings frame at all.
+  port.replies.push_back({REPLY_ACK, 0x41, 0x42});
+  settings.terminalType = '5';
+  EXPECT_FALSE(ReadFromReader(settings, &port));
+  EXPECT_EQ(settings.terminalType, '0');
+}
+
+// --- WriteToReader --------------------------------------------------------------------
+
+TEST(WriteToReader, SendsTheEncodedRecordAndMapsTheReply) {
+  struct Case {
+    ByteString reply;
+    WriteResult expected;
+  };
+  const std::vector<Case> cases = {
+      {{REPLY_ACK}, WriteOk},
+      {{REPLY_UNKNOWN}, WriteRejected},
+      {{REPLY_UNKNOWN, REPLY_ACK}, WriteRejected},
+      {{}, WriteFailed},
+      {{0x15}, WriteFailed},
+      {{0x00, REPLY_UNKNOWN}, WriteFailed},
+  };
+  for (const Case& c : cases) {
+    ReaderSettings settings;
+    settings.postamble = {'\r'};
+    settings.SelectHidFormat('8');
+    FakePort port;
+    port.replies.push_back(c.reply);
+    EXPECT_EQ(WriteToReader(settings, &port), c.expected);
+    ASSERT_EQ(port.sent.size(), 1u);
+    EXPECT_EQ(port.sent[0], Encode(settings));
+    EXPECT_EQ(port.capacities[0], WRITE_REPLY_BUFFER_SIZE);
+    // The frame went out: the switch is settled whatever the reader said.
+    EXPECT_FALSE(settings.IsInterfaceSwitchPending());
+  }
+}
+
+TEST(WriteToReader, NoPortOrAPortNotReadyFailsAndKeepsTheSwitchPending) {
+  ReaderSettings settings;
+  settings.SelectHidFormat('1');
+  FakePort port;
+  port.ready = false;
+  EXPECT_EQ(WriteToReader(settings, &port), WriteFailed);
+  EXPECT_EQ(WriteToReader(settings, nullptr), WriteFailed);
+  EXPECT_TRUE(port.sent.empty());
+  EXPECT_TRUE(settings.IsInterfaceSwitchPending());
+}
+
+TEST(WriteToReader, AFrameOfFourHundredBytesIsSentOneMoreIsNot) {
+  ReaderSettings atLimit = RecordOfFrameLength(MAX_SETTINGS_FRAME);
+  atLimit.SelectHidFormat('0');
+  FakePort port;
+  port.replies.push_back({REPLY_ACK});
+  EXPECT_EQ(WriteToReader(atLimit, &port), WriteOk);
+  ASSERT_EQ(port.sent.size(), 1u);
+  EXPECT_EQ(port.sent[0].size(), MAX_SETTINGS_FRAME);
+
+  for (std::size_t total : {MAX_SETTINGS_FRAME + 1u, 508u}) {
+    ReaderSettings tooLong = RecordOfFrameLength(total);
+    tooLong.SelectHidFormat('0');
+    FakePort other;
+    other.replies.push_back({REPLY_ACK});
+    EXPECT_EQ(WriteToReader(tooLong, &other), WriteTooLong) << total;
+    EXPECT_TRUE(other.sent.empty());
+    EXPECT_TRUE(tooLong.IsInterfaceSwitchPending());
+  }
+}
+
+TEST(WriteToReader, RecordsTheEncoderRefusesAreTooLongWhenTheyWouldPassTheLimit) {
+  // A preamble of 300 bytes cannot be a string record and would make 447 bytes.
+  ReaderSettings longString;
+  longString.preamble.assign(300, 'x');
+  longString.SelectHidFormat('8');
+  FakePort port;
+  EXPECT_EQ(WriteToReader(longString, &port), WriteTooLong);
+
+  // Custom fields past 255 bytes of block content.
+  ReaderSettings manyFields;
+  for (int i = 0; i < 30; ++i) manyFields.customFields.push_back(ByteString(10, 0xF2));
+  EXPECT_EQ(WriteToReader(manyFields, &port), WriteTooLong);
+
+  // A stream that would not even fit the 1024-byte buffer.
+  ReaderSettings huge;
+  for (ByteString* text : {&huge.preamble, &huge.postamble, &huge.track1Prefix,
+                           &huge.track2Prefix, &huge.track3Prefix, &huge.track1Suffix}) {
+    text->assign(200, 'y');
+  }
+  EXPECT_EQ(WriteToReader(huge, &port), WriteTooLong);
+
+  EXPECT_TRUE(port.sent.empty());
+  EXPECT_TRUE(longString.IsInterfaceSwitchPending());
+}
+
+TEST(WriteToReader, ABlockTooLongForItsLengthByteIsRefusedBelowTheFrameLimit) {
+  // Formula items of 253 + 2 + 2 + 2 = 259 bytes: the frame is only 398 bytes, but the
+  // block's length byte cannot announce them.
+  ReaderSettings settings;
+  settings.formulas[0].assign(250, 0x22);
+  settings.SelectHidFormat('8');
+  ASSERT_EQ(SettingsFrameLength(settings), 398u);
+  FakePort port;
+  port.replies.push_back({REPLY_ACK});
+  EXPECT_EQ(WriteToReader(settings, &port), WriteTooLong);
+  EXPECT_TRUE(port.sent.empty());
+  EXPECT_TRUE(settings.IsInterfaceSwitchPending());
+}
+
+TEST(WriteToReader, AnUnencodableRecordOfLegalSizeFailsWithoutSending) {
+  ReaderSettings settings;
+  settings.addedFields.push_back(ByteString(9, 'A'));  // breaks the 9-byte slots
+  settings.SelectHidFormat('1');
+  FakePort port;
+  port.replies.push_back({REPLY_ACK});
+  EXPECT_EQ(WriteToReader(settings, &port), WriteFailed);
+  EXPECT_TRUE(port.sent.empty());
+  EXPECT_TRUE(settings.IsInterfaceSwitchPending());
+}
+
+TEST(SettingsFrameLength, AgreesWithTheEncoder) {
+  ReaderSettings plain;
+  EXPECT_EQ(SettingsFrameLength(plain), DEFAULT_STREAM_LENGTH);
+
+  ReaderSettings rich;
+  rich.preamble = {0x1B, 'A'};
+  rich.track2Suffix = {'\r', '\n', 'x'};
+  rich.addedFields = {{'A', 'B'}, ByteString(8, 'C')};
+  rich.lengthLimits[1] = {0xF0, 0x40, 0x05, 0x14};
+  rich.matchStrings[0] = {0xF1, 0x20, 0x01, 0x01, 'B'};
+  rich.customFields = {{0xF4, 0x20, 0x00, 0x00, 0x00, 0x01, 'x'}};
+  rich.formulas[0] = {0x22, 0x41};
+  rich.formulas[3] = {0x10};
+  EXPECT_EQ(SettingsFrameLength(rich), Encode(rich).size());
+  EXPECT_EQ(LongestSettingsBlock(rich), 18u);
+}
+
+// --- RestoreFactorySettings -----------------------------------------------------------
+
+TEST(RestoreFactorySettings, SendsTheDefaultsCommandAndReportsTheAcknowledgement) {
+  FakePort port;
+  port.replies = {{REPLY_ACK}, {REPLY_UNKNOWN}};
+  EXPECT_TRUE(RestoreFactorySettings(&port));
+  EXPECT_FALSE(RestoreFactorySettings(&port));
+  ASSERT_EQ(port.sent.size(), 2u);
+  EXPECT_EQ(port.sent[0], (ByteString{0x02, 0x53, 0x18, 0x03, 0x4A}));
+  EXPECT_EQ(port.capacities[0], WRITE_REPLY_BUFFER_SIZE);
+
+  FakePort idle;
+  idle.ready = false;
+  EXPECT_FALSE(RestoreFactorySettings(&idle));
+  EXPECT_FALSE(RestoreFactorySettings(nullptr));
+  EXPECT_TRUE(idle.sent.empty());
+}
+
+}  // namespace
+}  // namespace tessaron
