@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "cli/offline_commands.h"
+#include "cli/online_commands.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -16,6 +17,14 @@ constexpr CommandRegistration COMMANDS[] = {
     AddInitCommand,
     AddShowCommand,
     AddDumpCommand,
+    AddListCommand,
+    AddReportCommand,
+    AddVersionCommand,
+    AddSaveCommand,
+    AddLoadCommand,
+    AddDefaultsCommand,
+    AddSendCommand,
+    AddCloneCommand,
 };
 
 }  // namespace

@@ -60,26 +60,30 @@ int RunShowCommand(const std::string& path, InterfaceType type, const std::strin
 }
 
 int RunDumpCommand(const std::string& path, std::ostream& out, std::ostream& err) {
-  // Only files the program itself would load are listed; the listing then walks the
-  // file's own bytes, not the decoded record.
+  // Files the program would load are listed; so are files whose header is right but whose
+  // stream is broken (wrong start, bad check byte, cut short), since that is when a person
+  // wants to see the bytes. They are listed and still reported as failures. The listing
+  // walks the file's own bytes, not the decoded record.
   ReaderSettings scratch;
   const ConfigFileStatus status = LoadConfigFileStatus(scratch, path);
-  if (status != ConfigFileStatus::Ok) {
+  const bool brokenStream =
+      status == ConfigFileStatus::BadStreamStart || status == ConfigFileStatus::BadChecksum;
+  if (status != ConfigFileStatus::Ok && !brokenStream) {
     ReportLoadFailure(err, path, status);
     return CLI_EXIT_FAILURE;
   }
   ByteString bytes;
-  if (!ReadFileBytes(path, CONFIG_FILE_MAX_SIZE, &bytes)) {
+  if (!ReadFileBytes(path, CONFIG_FILE_MAX_SIZE, &bytes) || bytes.size() < CONFIG_HEADER_SIZE) {
     ReportLoadFailure(err, path, ConfigFileStatus::ReadFailed);
-    return CLI_EXIT_FAILURE;
-  }
-  if (bytes.size() <= CONFIG_HEADER_SIZE) {
-    ReportLoadFailure(err, path, ConfigFileStatus::BadStreamStart);
     return CLI_EXIT_FAILURE;
   }
   out << DumpSettingsStream(bytes.data() + CONFIG_HEADER_SIZE,
                             bytes.size() - CONFIG_HEADER_SIZE);
   out.flush();
+  if (brokenStream) {
+    ReportLoadFailure(err, path, status);
+    return CLI_EXIT_FAILURE;
+  }
   return CLI_EXIT_OK;
 }
 

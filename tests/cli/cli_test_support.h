@@ -5,12 +5,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/online_session.h"
 #include "core/byte_string.h"
+#include "transport/discovery.h"
 
 namespace tessaron::testing {
 
@@ -71,6 +75,62 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
   std::istringstream stream(text);
   for (std::string line; std::getline(stream, line);) lines.push_back(line);
   return lines;
+}
+
+// Sets an environment variable for the life of the object and puts back what was there.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnvironment() {
+    if (previous_) {
+      ::setenv(name_.c_str(), previous_->c_str(), 1);
+    } else {
+      ::unsetenv(name_.c_str());
+    }
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+// The transports and the pauses between steps of the tool, shortened for the tests.
+class FastTiming : public ScopedEnvironment {
+ public:
+  explicit FastTiming(const std::string& scale = "0.1")
+      : ScopedEnvironment(TEST_TIMING_SCALE_VARIABLE, scale) {}
+};
+
+// Discovery sees no device of the machine, only simulated readers started afterwards.
+class NoMachineDevices {
+ public:
+  NoMachineDevices() : previous_(SetDeviceListing(std::make_shared<Empty>())) {}
+  ~NoMachineDevices() { SetDeviceListing(previous_); }
+  NoMachineDevices(const NoMachineDevices&) = delete;
+  NoMachineDevices& operator=(const NoMachineDevices&) = delete;
+
+ private:
+  struct Empty : DeviceListing {
+    std::vector<ListedDevice> SerialPorts() override { return {}; }
+    std::vector<ListedDevice> HidDevices() override { return {}; }
+  };
+  std::shared_ptr<DeviceListing> previous_;
+};
+
+// The folder of the built programs (the test programs land beside them).
+inline std::filesystem::path ProgramFolder() {
+  const char* binDir = std::getenv("TESSARON_BIN_DIR");
+  return binDir ? std::filesystem::path(binDir)
+                : std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
 }
 
 }  // namespace tessaron::testing

@@ -28,6 +28,12 @@ TEST(CliUsageTest, WrongCommandLinesExitWithTwoAndSayWhy) {
       {"show", file, "--interface"},                // missing value
       {"dump", file, "--firmware", "V1.90"},        // option of another command
       {"--bogus"},
+      {"save"},                                     // missing FILE
+      {"load"},
+      {"send"},                                     // missing TEXT
+      {"clone", "--to", "usb-hid:0"},               // missing source
+      {"report", "extra"},
+      {"report", "--simulate", "usb-hid"},          // the line goes with "="
   };
   for (const auto& args : wrong) {
     const CliRun run = RunTool(args);
@@ -44,7 +50,8 @@ TEST(CliUsageTest, TopLevelHelpListsEveryCommandOnItsOwnLine) {
     const CliRun run = RunTool({flag});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
-    for (const char* command : {"init", "show", "dump"}) {
+    for (const char* command : {"init", "show", "dump", "list", "report", "version", "save", "load",
+                                "defaults", "send", "clone"}) {
       bool found = false;
       for (const std::string& line : testing::SplitLines(run.out)) {
         // "  name   one-line description"
@@ -65,6 +72,20 @@ TEST(CliUsageTest, EveryCommandHasHelp) {
     EXPECT_NE(run.out.find(std::string("tessaron ") + command), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("FILE"), std::string::npos) << run.out;
   }
+  for (const char* command : {"list", "report", "version", "save", "load", "defaults", "send",
+                              "clone"}) {
+    const CliRun run = RunTool({command, "--help"});
+    EXPECT_EQ(run.code, 0) << command;
+    EXPECT_EQ(run.err, "") << command;
+    EXPECT_NE(run.out.find(std::string("tessaron ") + command), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("--simulate"), std::string::npos) << run.out;
+    const bool onOneReader = std::string(command) != "list" && std::string(command) != "clone";
+    EXPECT_EQ(run.out.find("-r,--reader") != std::string::npos, onOneReader) << run.out;
+  }
+  const CliRun clone = RunTool({"clone", "--help"});
+  EXPECT_NE(clone.out.find("--from"), std::string::npos);
+  EXPECT_NE(clone.out.find("--to"), std::string::npos);
+
   const CliRun show = RunTool({"show", "--help"});
   EXPECT_NE(show.out.find("--interface"), std::string::npos);
   EXPECT_NE(show.out.find("usb-hid-kb"), std::string::npos);

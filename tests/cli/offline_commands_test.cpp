@@ -139,9 +139,62 @@ TEST_F(OfflineCommandsTest, CommandsRefuseFilesThatDoNotLoad) {
     SCOPED_TRACE(command);
     ExpectLoadFailure(RunTool({command, missing}), missing, ConfigFileStatus::NotFound);
     ExpectLoadFailure(RunTool({command, text}), text, ConfigFileStatus::NotConfigFile);
-    ExpectLoadFailure(RunTool({command, badLrc}), badLrc, ConfigFileStatus::BadChecksum);
     ExpectLoadFailure(RunTool({command, empty}), empty, ConfigFileStatus::Empty);
   }
+  ExpectLoadFailure(RunTool({"show", badLrc}), badLrc, ConfigFileStatus::BadChecksum);
+}
+
+TEST_F(OfflineCommandsTest, DumpListsBrokenStreamsBehindAGoodHeaderAndStillFails) {
+  const ByteString good = ReadBytes(DefaultsFile());
+
+  // Expects the listing on standard output and the one-line reason on standard error.
+  auto expectListedFailure = [](const CliRun& run, const std::string& path,
+                                ConfigFileStatus status) {
+    EXPECT_EQ(run.code, 1);
+    EXPECT_FALSE(run.out.empty());
+    const auto lines = SplitLines(run.err);
+    ASSERT_EQ(lines.size(), 1u) << run.err;
+    EXPECT_NE(lines[0].find(path), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(ConfigFileStatusText(status)), std::string::npos) << lines[0];
+  };
+
+  const std::string badLrc = folder.File("bad-lrc.cfs2");
+  ByteString bytes = good;
+  bytes.back() ^= 0x01;
+  WriteBytes(badLrc, bytes);
+  CliRun run = RunTool({"dump", badLrc});
+  expectListedFailure(run, badLrc, ConfigFileStatus::BadChecksum);
+  EXPECT_EQ(SplitLines(run.out).size(), 49u) << run.out;  // every record is still shown
+  EXPECT_EQ(SplitLines(run.out).back().substr(0, 3), "LRC");
+
+  // Cut right after the STX: the listing goes as far as the bytes go.
+  const std::string cut = folder.File("cut.cfs2");
+  WriteBytes(cut, ByteString(good.begin(), good.begin() + CONFIG_HEADER_SIZE + 1));
+  run = RunTool({"dump", cut});
+  expectListedFailure(run, cut, ConfigFileStatus::BadStreamStart);
+  EXPECT_NE(run.out.find("02"), std::string::npos) << run.out;
+
+  // A stream that does not start as a settings stream.
+  const std::string query = folder.File("query.cfs2");
+  bytes = good;
+  bytes[CONFIG_HEADER_SIZE + 1] = 0x52;
+  WriteBytes(query, bytes);
+  expectListedFailure(RunTool({"dump", query}), query, ConfigFileStatus::BadStreamStart);
+
+  // Only the header.
+  const std::string header = folder.File("header.cfs2");
+  WriteBytes(header, ByteString(good.begin(), good.begin() + CONFIG_HEADER_SIZE));
+  run = RunTool({"dump", header});
+  expectListedFailure(run, header, ConfigFileStatus::BadStreamStart);
+  EXPECT_EQ(run.out, "(no settings stream)\n");
+
+  // A wrong header is still refused without a listing.
+  const std::string wrongVersion = folder.File("wrong-version.cfs2");
+  bytes = good;
+  bytes[12] = '3';
+  WriteBytes(wrongVersion, bytes);
+  ExpectLoadFailure(RunTool({"dump", wrongVersion}), wrongVersion,
+                    ConfigFileStatus::NotConfigFile);
 }
 
 TEST_F(OfflineCommandsTest, DumpListsEveryRecordOfTheDefaults) {

@@ -1,0 +1,47 @@
+#pragma once
+// Commands that talk to readers: list, report, version, save, load, defaults, send, clone.
+// Each names its reader with --reader CONNECTION (see reader_connection.h) or connects
+// automatically to the one USB reader present; --simulate[=LINE] adds the built-in
+// simulated reader to the devices found.
+
+#include <ostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "core/interface_type.h"
+
+namespace tessaron {
+
+// The options every command on one reader has.
+struct OnlineOptions {
+  std::string reader;    // the connection string; empty: the automatic connection
+  std::string simulate;  // the simulated line's name; empty: no simulated reader
+};
+
+void AddListCommand(CLI::App& app, CliContext& context);
+void AddReportCommand(CLI::App& app, CliContext& context);
+void AddVersionCommand(CLI::App& app, CliContext& context);
+void AddSaveCommand(CLI::App& app, CliContext& context);
+void AddLoadCommand(CLI::App& app, CliContext& context);
+void AddDefaultsCommand(CLI::App& app, CliContext& context);
+void AddSendCommand(CLI::App& app, CliContext& context);
+void AddCloneCommand(CLI::App& app, CliContext& context);
+
+// The work of each command, apart from its command line; each returns the exit status.
+// Outcome texts of success go to out, those of failure to err; progress lines go to err.
+// type INTERFACE_UNKNOWN lists all five interfaces.
+int RunListCommand(const std::string& simulate, InterfaceType type, std::ostream& out,
+                   std::ostream& err);
+int RunReportCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
+int RunVersionCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
+int RunSaveCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
+                   std::ostream& err);
+int RunLoadCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
+                   std::ostream& err);
+int RunDefaultsCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
+int RunSendCommand(const OnlineOptions& options, const std::string& text, std::ostream& out,
+                   std::ostream& err);
+int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
+                    std::ostream& out, std::ostream& err);
+
+}  // namespace tessaron

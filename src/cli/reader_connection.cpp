@@ -1,0 +1,164 @@
+#include "cli/reader_connection.h"
+
+#include <charconv>
+#include <limits>
+
+#include "cli/interface_names.h"
+#include "transport/reader_port_factory.h"
+
+namespace tessaron {
+
+namespace {
+
+constexpr const char* CONNECTION_FORMS = "a device path, NAME:PATH or NAME:INDEX";
+constexpr const char* LINE_NAMES = "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2";
+
+// The interface a line name stands for; "unknown" names no line.
+bool LineInterface(const std::string& name, InterfaceType* type) {
+  InterfaceType found = INTERFACE_UNKNOWN;
+  if (!ParseCliInterfaceName(name, &found) || found == INTERFACE_UNKNOWN) return false;
+  *type = found;
+  return true;
+}
+
+bool LooksLikePath(const std::string& text) {
+  return text.rfind('/', 0) == 0 || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0;
+}
+
+bool AllDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+bool ParseReaderConnection(const std::string& text, ReaderConnection* connection,
+                           std::string* error) {
+  auto fail = [error](const std::string& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  if (text.empty()) return fail(std::string("no reader named; expected ") + CONNECTION_FORMS);
+
+  ReaderConnection parsed;
+  const std::size_t colon = text.find(':');
+  InterfaceType named = INTERFACE_UNKNOWN;
+  const bool hasName = colon != std::string::npos && LineInterface(text.substr(0, colon), &named);
+
+  if (!hasName) {
+    // A bare device node is a plain serial port. Paths may hold colons (by-path names).
+    if (LooksLikePath(text)) {
+      parsed.type = INTERFACE_RS232;
+      parsed.path = text;
+      if (connection != nullptr) *connection = parsed;
+      return true;
+    }
+    if (colon != std::string::npos) {
+      return fail("unknown line " + Quoted(text.substr(0, colon)) + " in " + Quoted(text) +
+                  "; expected " + LINE_NAMES);
+    }
+    return fail(Quoted(text) + " is not a device path; expected " + CONNECTION_FORMS +
+                " (for example /dev/ttyUSB0 or usb-hid:0)");
+  }
+
+  const std::string name = text.substr(0, colon);
+  const std::string rest = text.substr(colon + 1);
+  parsed.type = named;
+  if (rest.empty()) {
+    return fail(Quoted(text) + " names no device; expected " + name + ":PATH or " + name +
+                ":INDEX");
+  }
+  if (AllDigits(rest)) {
+    long long value = 0;
+    const auto [end, status] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (status != std::errc() || end != rest.data() + rest.size() ||
+        value > std::numeric_limits<DeviceIndex>::max()) {
+      return fail("device index " + rest + " in " + Quoted(text) + " is out of range");
+    }
+    if (named == INTERFACE_PS2_KEYBOARD && value != 0) {
+      return fail("the PS/2 keyboard line has one device only; use ps2:0");
+    }
+    parsed.index = static_cast<DeviceIndex>(value);
+  } else if (rest.find('/') != std::string::npos) {
+    if (named == INTERFACE_PS2_KEYBOARD) {
+      return fail("the PS/2 keyboard line has no device path; use ps2:0");
+    }
+    parsed.path = rest;
+  } else {
+    return fail(Quoted(rest) + " in " + Quoted(text) +
+                " is neither a device index nor a device path");
+  }
+  if (connection != nullptr) *connection = parsed;
+  return true;
+}
+
+std::string ReaderConnectionText(const ReaderConnection& connection) {
+  const auto& names = CliInterfaceNames();
+  const std::string name =
+      connection.type >= 0 && connection.type < static_cast<InterfaceType>(names.size())
+          ? names[static_cast<std::size_t>(connection.type)]
+          : std::string("unknown");
+  if (!connection.path.empty()) return name + ":" + connection.path;
+  return name + ":" + std::to_string(connection.index);
+}
+
+ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry) {
+  ReaderConnection connection;
+  connection.type = entry.interfaceType;
+  connection.index = entry.deviceIndex;
+  return connection;
+}
+
+std::optional<ReaderConnection> FindOnlyUsbReader(std::ostream& err) {
+  std::vector<ReaderDeviceEntry> found;
+  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+    EnumerateReaders(type, found);
+  }
+  if (found.size() == 1) {
+    err << "Using the " << InterfaceDisplayName(found[0].interfaceType) << " reader "
+        << found[0].name << " (" << ReaderConnectionText(ConnectionOf(found[0])) << ")\n";
+    return ConnectionOf(found[0]);
+  }
+  if (found.empty()) {
+    err << "tessaron: no USB reader found; name the reader with --reader CONNECTION "
+           "(\"tessaron list\" shows every reader found)\n";
+    return std::nullopt;
+  }
+  err << "tessaron: " << found.size()
+      << " USB readers found; name one with --reader CONNECTION:\n";
+  for (const ReaderDeviceEntry& entry : found) {
+    err << "  " << ReaderConnectionText(ConnectionOf(entry)) << "\t"
+        << InterfaceDisplayName(entry.interfaceType) << "\t" << entry.name << "\n";
+  }
+  return std::nullopt;
+}
+
+ReaderLink::ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port)
+    : connection_(connection), port_(std::move(port)) {}
+
+std::unique_ptr<ReaderLink> ReaderLink::Create(const ReaderConnection& connection,
+                                               const TransportTiming& timing) {
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(connection.type, timing);
+  if (!port) return nullptr;
+  return std::unique_ptr<ReaderLink>(new ReaderLink(connection, std::move(port)));
+}
+
+bool ReaderLink::Open() {
+  const bool opened = connection_.path.empty() ? port_->Open(connection_.index)
+                                               : port_->OpenPath(connection_.path);
+  if (opened) port_->GetPortName(openedName_);
+  return opened;
+}
+
+void ReaderLink::Close() { port_->Close(); }
+
+std::string ReaderLink::Name() const {
+  return openedName_.empty() ? ReaderConnectionText(connection_) : openedName_;
+}
+
+}  // namespace tessaron

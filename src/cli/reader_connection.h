@@ -1,0 +1,71 @@
+#pragma once
+// Naming a reader on the command line, and reaching it.
+//
+// A connection is one string, as sigrok's conn= is:
+//   /dev/ttyUSB0        a serial device node, used as an "RS232" port
+//   NAME:PATH           NAME rs232, usb-rs232, usb-hid or usb-hid-kb; PATH a tty or hidraw node
+//   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
+//                       (ps2:0 for the keyboard line)
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/interface_type.h"
+#include "core/reader_port.h"
+#include "transport/discovery.h"
+#include "transport/transport_timing.h"
+
+namespace tessaron {
+
+struct ReaderConnection {
+  InterfaceType type = INTERFACE_UNKNOWN;
+  DeviceIndex index = -1;  // used when path is empty
+  std::string path;        // device node; empty when the reader is named by index
+};
+
+// Reads a connection string. On failure returns false and a one-line reason in error.
+bool ParseReaderConnection(const std::string& text, ReaderConnection* connection,
+                           std::string* error);
+
+// The connection written back as a string ("usb-hid:0", "rs232:/dev/ttyS0").
+std::string ReaderConnectionText(const ReaderConnection& connection);
+
+// The connection that reaches a reader found by discovery.
+ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry);
+
+// The automatic connection of a command run without --reader: the USB readers present
+// (USB-HID-KB, USB-RS232, USB-HID, in that order). Exactly one is taken; with none or
+// several the readers found are listed on err, the user is asked for --reader, and the
+// result is empty.
+std::optional<ReaderConnection> FindOnlyUsbReader(std::ostream& err);
+
+// One reader port for one connection. Each piece of work opens it, runs its exchanges and
+// closes it again; the port object lives on in between, as the settings sheets use it.
+class ReaderLink {
+ public:
+  // Empty when no port can be made for the interface.
+  static std::unique_ptr<ReaderLink> Create(const ReaderConnection& connection,
+                                            const TransportTiming& timing);
+
+  // Opens the device by path or by index.
+  bool Open();
+  void Close();
+  ReaderPort& Port() { return *port_; }
+  InterfaceType Interface() const { return port_->GetInterfaceType(); }
+  const ReaderConnection& Connection() const { return connection_; }
+  // The device name of the port as last opened ("/dev/pts/3", "PS/2 Keyboard port"), or
+  // the connection string before it was ever opened.
+  std::string Name() const;
+
+ private:
+  ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port);
+
+  ReaderConnection connection_;
+  std::unique_ptr<ReaderPort> port_;
+  std::string openedName_;
+};
+
+}  // namespace tessaron

@@ -1,0 +1,64 @@
+#pragma once
+// Commands typed as text in the manual-command notation "\x2\x52\x22\x3": each byte is a
+// backslash, an X (either case) and one or two hexadecimal digits. Used by the manual
+// command page and by "tessaron send".
+
+#include <cstdint>
+#include <string>
+
+#include "core/byte_string.h"
+
+namespace tessaron {
+
+// Bytes of one typed command, without the LRC that is added before sending.
+constexpr std::uint32_t MANUAL_COMMAND_MAX_BYTES = 513;
+// The typed command plus its LRC.
+constexpr std::uint32_t MANUAL_COMMAND_FRAME_MAX = MANUAL_COMMAND_MAX_BYTES + 1;
+// Reply buffer of a manual command.
+constexpr std::uint32_t MANUAL_COMMAND_REPLY_BUFFER_SIZE = 1024;
+
+// The texts of the manual command console.
+inline constexpr const char* COMMAND_TEXT_INVALID_VALUE_TEXT = "Invalid value in the command text!";
+inline constexpr const char* COMMAND_TEXT_EMPTY_TEXT = "Please Input the command string!";
+inline constexpr const char* COMMAND_TEXT_REFUSED_TEXT = "The command text is too long or invalid!";
+inline constexpr const char* COMMAND_NOT_FRAMED_TEXT =
+    "The start/end character is not STX/ETX!\nIt is not a legal command!";
+inline constexpr const char* COMMAND_OPEN_FAILED_TEXT =
+    "Could not open this Tessaron device! or It is not Tessaron device";
+inline constexpr const char* COMMAND_UNKNOWN_TEXT = "Warning: Unkown Command!";
+inline constexpr const char* COMMAND_FAILED_TEXT = "Send Command---failed!";
+
+enum class CommandTextResult {
+  Ok,
+  InvalidValue,  // an empty item, an item without X, no digit or more than two after the X
+  TooLong,       // more items than the buffer holds
+};
+
+// Turns the text into bytes. The text is read in capitals; everything before the first
+// backslash is skipped (without any backslash the whole text is one item). Each item runs
+// to the next backslash or the end and must be X followed by one or two characters:
+// one gives the value 0 to 15, two give the high and low four bits; a character that is
+// no hexadecimal digit counts as 0. count receives the number of bytes (0 on failure).
+// Blanks are not removed here: the caller strips them first.
+// On InvalidValue the caller shows COMMAND_TEXT_INVALID_VALUE_TEXT; TooLong has no text
+// of its own.
+CommandTextResult ParseCommandText(const std::string& text, Byte* out, std::uint32_t capacity,
+                                   std::uint32_t* count);
+
+// The text without its blanks and tab characters.
+std::string RemoveBlanks(const std::string& text);
+
+enum class ManualCommandCheck {
+  Ok,
+  Empty,         // nothing left after removing the blanks
+  InvalidValue,  // the parser refused an item
+  TooLong,       // more than MANUAL_COMMAND_MAX_BYTES bytes
+  NotFramed,     // does not begin with STX or does not end with ETX
+};
+
+// The steps of "Send Command" before anything is sent: removes the blanks, parses the text
+// (at most MANUAL_COMMAND_MAX_BYTES bytes), checks STX and ETX and appends the LRC.
+// frame receives the bytes to send (empty unless Ok).
+ManualCommandCheck PrepareManualCommand(const std::string& text, ByteString* frame);
+
+}  // namespace tessaron

@@ -1,0 +1,464 @@
+// The commands on readers, run in process against simulated readers: the tool's own
+// --simulate reader, or readers the test starts itself so that it can look inside them.
+// Discovery sees no device of the machine.
+
+#include "cli/online_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/outcome_texts.h"
+#include "cli_test_support.h"
+#include "core/command_frame.h"
+#include "core/command_text.h"
+#include "core/config_file.h"
+#include "core/reader_settings.h"
+#include "core/settings_codec.h"
+#include "core/settings_report.h"
+#include "core/settings_transactions.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_hid_device.h"
+#include "sim/simulated_line.h"
+
+namespace tessaron {
+namespace {
+
+using sim::SimulatedLineKind;
+using testing::CliRun;
+using testing::Contains;
+using testing::RunTool;
+using testing::SplitLines;
+
+std::string Line(const char* text) { return std::string(text) + "\n"; }
+
+ByteString StreamOf(const ReaderSettings& settings) {
+  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+  std::uint32_t length = sizeof buffer;
+  EXPECT_TRUE(EncodeSettings(settings, buffer, &length));
+  return ByteString(buffer, buffer + length);
+}
+
+ReaderSettings Decoded(const ByteString& stream, InterfaceType type = INTERFACE_UNKNOWN) {
+  ReaderSettings settings(type);
+  EXPECT_TRUE(DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings));
+  return settings;
+}
+
+// A record that differs from the factory defaults in a few places.
+ReaderSettings ChangedSettings() {
+  ReaderSettings settings;
+  settings.baudRate = '7';
+  settings.beepVolume = '2';
+  settings.preamble = {0x02, 'A'};
+  settings.formulas[0] = {0x2A, 0x2B};
+  return settings;
+}
+
+class OnlineCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folder_.Valid()); }
+
+  // A simulated reader the test can look into; the only one discovery shows on its line.
+  sim::SimulatedLine& StartReader(SimulatedLineKind kind, const std::string& firmware = "V1.90") {
+    sim::SimulatedReaderConfig config;
+    config.firmware = firmware;
+    lines_.push_back(std::make_unique<sim::SimulatedLine>(kind, config));
+    EXPECT_TRUE(lines_.back()->Start());
+    return *lines_.back();
+  }
+
+  std::string SettingsFile(const ReaderSettings& settings, const std::string& name = "in.cfs2") {
+    const std::string path = folder_.File(name);
+    EXPECT_TRUE(SaveConfigFile(settings, path));
+    return path;
+  }
+
+  void TearDown() override {
+    // Each line restores the listing it found, so they go in reverse order.
+    while (!lines_.empty()) lines_.pop_back();
+  }
+
+  testing::FastTiming fastTiming_;
+  testing::NoMachineDevices noDevices_;
+  testing::ScratchFolder folder_;
+  std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
+};
+
+TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
+  const struct {
+    const char* simulate;
+    std::vector<std::string> reader;
+    InterfaceType type;
+  } lines[] = {
+      {"--simulate=rs232", {"--reader", "rs232:0"}, INTERFACE_RS232},
+      {"--simulate=usb-rs232", {}, INTERFACE_USB_RS232},
+      {"--simulate", {}, INTERFACE_USB_HID},
+      {"--simulate=usb-hid-kb", {"-r", "usb-hid-kb:0"}, INTERFACE_USB_HID_KB},
+      {"--simulate=ps2", {"--reader", "ps2:0"}, INTERFACE_PS2_KEYBOARD},
+  };
+  for (const auto& line : lines) {
+    SCOPED_TRACE(line.simulate);
+    std::vector<std::string> args{"report", line.simulate};
+    args.insert(args.end(), line.reader.begin(), line.reader.end());
+    const CliRun run = RunTool(args);
+    ASSERT_EQ(run.code, 0) << run.err;
+
+    ReaderSettings expected(line.type);
+    // The keyboard-class demo reader starts in the keyboard format.
+    if (line.type == INTERFACE_USB_HID_KB) expected.hidFormat = '8';
+    EXPECT_EQ(run.out, BuildSettingsReport(expected, "V1.90"));
+    EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
+  }
+}
+
+TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid, "V3.07");
+  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  const CliRun run = RunTool({"report"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  ReaderSettings expected = ChangedSettings();
+  expected.interfaceType = INTERFACE_USB_HID;
+  EXPECT_EQ(run.out, BuildSettingsReport(expected, "V3.07"));
+  EXPECT_TRUE(Contains(run.err, "Using the USB-HID reader /dev/hidraw-sim0 (usb-hid:0)"));
+}
+
+TEST_F(OnlineCommandsTest, ReadFailuresSayWhichStepFailed) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  line.Reader().SetSilent(true);
+  for (const char* command : {"report", "save"}) {
+    SCOPED_TRACE(command);
+    std::vector<std::string> args{command};
+    if (std::string(command) == "save") args.push_back(folder_.File("never.cfs2"));
+    const CliRun silent = RunTool(args);
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_EQ(silent.out, "");
+    EXPECT_TRUE(Contains(silent.err, Line(texts::READ_FAILED))) << silent.err;
+
+    args.insert(args.end(), {"--reader", "usb-hid:3"});
+    const CliRun absent = RunTool(args);
+    EXPECT_EQ(absent.code, 1);
+    EXPECT_EQ(absent.err, Line(COMMAND_OPEN_FAILED_TEXT));
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("never.cfs2")));
+}
+
+TEST_F(OnlineCommandsTest, VersionPrintsTheFirmwareText) {
+  StartReader(SimulatedLineKind::UsbRs232, "V2.05");
+  CliRun run = RunTool({"version"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "V2.05\n");
+
+  lines_.back()->Reader().SetSilent(true);
+  run = RunTool({"version", "--reader", "usb-rs232:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, "no firmware version")) << run.err;
+}
+
+TEST_F(OnlineCommandsTest, SaveWritesWhatTheReaderHolds) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  const std::string path = folder_.File("saved.cfs2");
+  CliRun run = RunTool({"save", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::SAVE_OK));
+  ReaderSettings saved;
+  ASSERT_TRUE(LoadConfigFile(saved, path));
+  EXPECT_EQ(StreamOf(saved), StreamOf(ChangedSettings()));
+
+  const std::string nowhere = folder_.File("no-folder/saved.cfs2");
+  run = RunTool({"save", nowhere});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, Line(texts::SAVE_FAILED))) << run.err;
+  EXPECT_TRUE(Contains(run.err, nowhere)) << run.err;
+}
+
+TEST_F(OnlineCommandsTest, LoadWritesTheFileInOneFrame) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  const CliRun run = RunTool({"load", SettingsFile(ChangedSettings())});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, texts::WRITE_OK);  // the text brings its own line break
+  EXPECT_EQ(line.Reader().CommandCount(), 1u);
+  EXPECT_EQ(line.Reader().SettingsStream(), StreamOf(ChangedSettings()));
+}
+
+TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTakes) {
+  ReaderSettings dataFormat = ChangedSettings();
+  dataFormat.hidFormat = '0';
+  const std::string file = SettingsFile(dataFormat);
+  const struct {
+    const char* firmware;
+    Byte written;
+  } readers[] = {{"V1.89", '8'}, {"V2.10", '8'}, {"V1.88", '0'}, {"unknown", '0'}};
+  for (const auto& reader : readers) {
+    SCOPED_TRACE(reader.firmware);
+    sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHidKb, reader.firmware);
+    const CliRun run = RunTool({"load", file, "--reader", "usb-hid-kb:0"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, texts::WRITE_OK);
+    EXPECT_EQ(line.Reader().HidFormat(), reader.written);
+    EXPECT_EQ(line.Reader().CommandCount(), 2u);  // the version query, then the frame
+    EXPECT_TRUE(Contains(run.err, "Reading the firmware version from /dev/hidraw-sim0 ...\n"));
+    lines_.clear();
+  }
+}
+
+TEST_F(OnlineCommandsTest, LoadOfABadFileTouchesNoReader) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  const std::string broken = folder_.File("broken.cfs2");
+  testing::WriteBytes(broken, ByteString{'K', 'A', 'L', 'D', 'O', 'R'});
+  const CliRun run = RunTool({"load", broken});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  const auto lines = SplitLines(run.err);
+  ASSERT_EQ(lines.size(), 2u) << run.err;
+  EXPECT_EQ(lines[0], texts::LOAD_FAILED);
+  EXPECT_TRUE(Contains(lines[1], broken));
+  EXPECT_TRUE(Contains(lines[1], ConfigFileStatusText(ConfigFileStatus::NotConfigFile)));
+  EXPECT_EQ(line.Reader().CommandCount(), 0u);
+}
+
+TEST_F(OnlineCommandsTest, LoadOfARecordPastTheFrameLimitSendsNothing) {
+  ReaderSettings many;
+  many.formulas[0].assign(100, 0x22);
+  many.formulas[1].assign(100, 0x23);
+  for (int i = 0; i < 25; ++i) many.addedFields.push_back(ByteString(8, 'C'));
+  const std::string file = SettingsFile(many);
+  // The file holds it all (its limit is the 1024-byte buffer), the reader's frame does not.
+  ReaderSettings check;
+  ASSERT_TRUE(LoadConfigFile(check, file));
+  ASSERT_GT(SettingsFrameLength(check), MAX_SETTINGS_FRAME);
+
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  const CliRun run = RunTool({"load", file});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(SplitLines(run.err).back(), texts::WRITE_TOO_LONG);
+  EXPECT_EQ(line.Reader().CommandCount(), 0u);
+  EXPECT_EQ(line.Reader().SettingsStream(), sim::SimulatedReader::DefaultSettingsStream());
+}
+
+TEST_F(OnlineCommandsTest, LoadThatTheReaderRefusesIsNoSuccess) {
+  // A reader that answers every frame with 0x16.
+  sim::SimulatedReader reader;
+  sim::PtyServerOptions options;
+  options.useFixedReply = true;
+  options.fixedReply = {REPLY_UNKNOWN};
+  sim::PtyServer server(reader, options);
+  ASSERT_TRUE(server.Start());
+  const CliRun run = RunTool({"load", SettingsFile(ChangedSettings()), "--reader", server.Path()});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, Line(texts::UNKNOWN_FUNC_IDS))) << run.err;
+  EXPECT_FALSE(Contains(run.err, "successfully")) << run.err;
+
+  // No reply at all.
+  reader.SetSilent(true);
+  server.SetOptions(sim::PtyServerOptions{});
+  const CliRun silent =
+      RunTool({"load", SettingsFile(ChangedSettings()), "--reader", server.Path()});
+  EXPECT_EQ(silent.code, 1);
+  EXPECT_TRUE(Contains(silent.err, Line(texts::WRITE_FAILED))) << silent.err;
+}
+
+TEST_F(OnlineCommandsTest, DefaultsRestoreTheFactorySettingsAndReadThemBack) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::Rs232);
+  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  CliRun run = RunTool({"defaults", "--reader", "rs232:0"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::DEFAULTS_OK));
+  EXPECT_EQ(line.Reader().SettingsStream(), sim::SimulatedReader::DefaultSettingsStream());
+  const std::string name = line.DeviceName();
+  EXPECT_TRUE(Contains(run.err, "Restoring the factory settings of " + name + " ...\nReading settings from " + name + " ...\n")) << run.err;
+  EXPECT_EQ(line.Reader().CommandCount(), 2u);
+
+  line.Reader().SetSilent(true);
+  run = RunTool({"defaults", "--reader", "rs232:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, Line(texts::DEFAULTS_FAILED)));
+  // A reader that is not there gives the same text.
+  run = RunTool({"defaults", "--reader", "rs232:1"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, Line(texts::DEFAULTS_FAILED));
+}
+
+TEST_F(OnlineCommandsTest, SendPrintsEveryReplyByte) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::Rs232);
+  CliRun run = RunTool({"send", "\\x2 \\x52 \\X22\t\\x3", "--reader", "rs232:0"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "0x06 0x02 0x56 0x31 0x2e 0x39 0x30 0x03 0x41\n");
+
+  // A set command the reader knows: acknowledged.
+  run = RunTool({"send", "\\x2\\x53\\x18\\x3", "--reader", "rs232:0"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "0x06\n");
+
+  // A query it does not know is answered 0x16.
+  run = RunTool({"send", "\\x2\\x52\\x99\\x3", "--reader", "rs232:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "0x16\n");
+  EXPECT_TRUE(Contains(run.err, Line(COMMAND_UNKNOWN_TEXT))) << run.err;
+
+  line.Reader().SetSilent(true);
+  run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", "rs232:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, Line(COMMAND_FAILED_TEXT))) << run.err;
+
+  run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", "rs232:4"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, Line(COMMAND_OPEN_FAILED_TEXT));
+}
+
+TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  std::string tooLong = "\\x2";
+  for (int i = 0; i < 512; ++i) tooLong += "\\x1";
+  tooLong += "\\x3";
+  const struct {
+    std::string text;
+    std::string err;
+  } wrong[] = {
+      {" \t ", Line(COMMAND_TEXT_EMPTY_TEXT)},
+      {"\\x2\\x\\x3", Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT)},
+      {"\\x2\\x123\\x3", Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT)},
+      {tooLong, Line(COMMAND_TEXT_REFUSED_TEXT)},
+      {"X2", Line(COMMAND_NOT_FRAMED_TEXT)},
+      {"\\x2\\x52\\x22", Line(COMMAND_NOT_FRAMED_TEXT)},
+  };
+  for (const auto& text : wrong) {
+    const CliRun run = RunTool({"send", text.text});
+    EXPECT_EQ(run.code, 2) << text.text;
+    EXPECT_EQ(run.out, "") << text.text;
+    EXPECT_EQ(run.err, text.err) << text.text;
+  }
+  EXPECT_EQ(line.Reader().CommandCount(), 0u);
+}
+
+TEST_F(OnlineCommandsTest, ListShowsTheReadersOfEveryInterface) {
+  sim::SimulatedLine& serial = StartReader(SimulatedLineKind::Rs232);
+  StartReader(SimulatedLineKind::UsbHid);
+  CliRun run = RunTool({"list"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "RS232\t0\t" + serial.DeviceName() +
+                         "\nPS/2 Keyboard\t0\tPS/2 Keyboard port\nUSB-HID\t0\t/dev/hidraw-sim0\n");
+
+  run = RunTool({"list", "--interface", "usb-hid"});
+  EXPECT_EQ(run.out, "USB-HID\t0\t/dev/hidraw-sim0\n");
+  run = RunTool({"list", "--interface=usb-rs232"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "No USB-RS232 reader found.\n");
+}
+
+TEST_F(OnlineCommandsTest, ListTakesTheSimulatedReaderIntoDiscovery) {
+  const CliRun run = RunTool({"list", "--simulate=usb-hid-kb", "--interface", "usb-hid-kb"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "USB-HID-KB\t0\t/dev/hidraw-sim0\n");
+  // Gone again after the command.
+  EXPECT_EQ(RunTool({"list", "--interface", "usb-hid-kb"}).out, "");
+}
+
+TEST_F(OnlineCommandsTest, WithoutReaderOnlyASingleUsbReaderIsTaken) {
+  CliRun run = RunTool({"version"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, "no USB reader found")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "--reader")) << run.err;
+
+  // A plain RS232 reader is never taken by itself.
+  sim::SimulatedLine& serial = StartReader(SimulatedLineKind::Rs232);
+  run = RunTool({"version"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(serial.Reader().CommandCount(), 0u);
+
+  sim::SimulatedLine& usbSerial = StartReader(SimulatedLineKind::UsbRs232);
+  sim::SimulatedLine& hid = StartReader(SimulatedLineKind::UsbHid);
+  run = RunTool({"report"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, "2 USB readers found")) << run.err;
+  // The RS232 reader's port comes first among the serial ports.
+  EXPECT_TRUE(Contains(run.err, "usb-rs232:1\tUSB-RS232\t" + usbSerial.DeviceName())) << run.err;
+  EXPECT_TRUE(Contains(run.err, "usb-hid:0\tUSB-HID\t/dev/hidraw-sim0")) << run.err;
+  EXPECT_EQ(usbSerial.Reader().CommandCount(), 0u);
+  EXPECT_EQ(hid.Reader().CommandCount(), 0u);
+}
+
+TEST_F(OnlineCommandsTest, CloneCopiesOneLineToAnother) {
+  sim::SimulatedLine& source = StartReader(SimulatedLineKind::Rs232);
+  sim::SimulatedLine& target = StartReader(SimulatedLineKind::UsbHid);
+  ASSERT_TRUE(source.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  const CliRun run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:0"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK) + Line(texts::CLONE_OK));
+  EXPECT_EQ(target.Reader().SettingsStream(), StreamOf(ChangedSettings()));
+  EXPECT_EQ(source.Reader().SettingsStream(), StreamOf(ChangedSettings()));
+}
+
+TEST_F(OnlineCommandsTest, CloneToAKeyboardClassReaderFollowsItsFirmware) {
+  sim::SimulatedLine& source = StartReader(SimulatedLineKind::UsbRs232);
+  ReaderSettings dataFormat = ChangedSettings();
+  dataFormat.hidFormat = '1';
+  ASSERT_TRUE(source.Reader().SetSettingsStream(StreamOf(dataFormat)));
+  for (const auto& [firmware, written] : {std::pair{"V1.89", '8'}, std::pair{"V1.88", '1'}}) {
+    SCOPED_TRACE(firmware);
+    sim::SimulatedLine& target = StartReader(SimulatedLineKind::UsbHidKb, firmware);
+    const CliRun run = RunTool({"clone", "--from", "usb-rs232:0", "--to", "usb-hid-kb:0"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(target.Reader().HidFormat(), written);
+    EXPECT_EQ(Decoded(target.Reader().SettingsStream()).baudRate, '7');
+    lines_.pop_back();
+  }
+}
+
+TEST_F(OnlineCommandsTest, CloneSaysWhichSideFailed) {
+  sim::SimulatedLine& source = StartReader(SimulatedLineKind::Rs232);
+  sim::SimulatedLine& target = StartReader(SimulatedLineKind::UsbHid);
+
+  CliRun run = RunTool({"clone", "--from", "rs232:3", "--to", "usb-hid:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, Line(texts::SOURCE_OPEN_FAILED));
+
+  run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:2"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK));
+  EXPECT_TRUE(Contains(run.err, Line(texts::TARGET_OPEN_FAILED))) << run.err;
+
+  target.Reader().SetSilent(true);
+  run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_TRUE(Contains(run.err, Line(texts::CLONE_FAILED))) << run.err;
+
+  source.Reader().SetSilent(true);
+  target.Reader().SetSilent(false);
+  const std::size_t targetCommands = target.Reader().CommandCount();
+  run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:0"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(Contains(run.err, Line(texts::READ_FAILED))) << run.err;
+  EXPECT_EQ(target.Reader().CommandCount(), targetCommands);
+}
+
+TEST_F(OnlineCommandsTest, CloneReportsUnknownFuncIdsOfTheTarget) {
+  StartReader(SimulatedLineKind::UsbHid);
+  sim::SimulatedReader refusing;
+  sim::PtyServerOptions options;
+  options.useFixedReply = true;
+  options.fixedReply = {REPLY_UNKNOWN};
+  sim::PtyServer server(refusing, options);
+  ASSERT_TRUE(server.Start());
+  const CliRun run = RunTool({"clone", "--from", "usb-hid:0", "--to", server.Path()});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK));
+  EXPECT_TRUE(Contains(run.err, Line(texts::UNKNOWN_FUNC_IDS))) << run.err;
+}
+
+}  // namespace
+}  // namespace tessaron

@@ -1,0 +1,169 @@
+// Every command on a reader, end to end against the simulator program tessaron-sim running
+// as a process of its own and reached through its pseudo-terminal, as a user would.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/outcome_texts.h"
+#include "cli_test_support.h"
+#include "core/command_text.h"
+#include "core/config_file.h"
+#include "core/reader_settings.h"
+#include "core/settings_report.h"
+#include "sim_process.h"
+
+namespace tessaron {
+namespace {
+
+using testing::CliRun;
+using testing::Contains;
+using testing::RunTool;
+using testing::SimProcess;
+
+std::string Line(const char* text) { return std::string(text) + "\n"; }
+
+class SimProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folder_.Valid()); }
+
+  // The serial line gets a little more room than the in-process readers: the simulator
+  // is another process on a shared machine.
+  testing::FastTiming fastTiming_{"0.2"};
+  testing::NoMachineDevices noDevices_;
+  testing::ScratchFolder folder_;
+};
+
+TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
+  SimProcess sim({"--firmware", "V1.95"});
+  ASSERT_FALSE(sim.Path().empty());
+  const std::string& path = sim.Path();
+
+  CliRun run = RunTool({"version", "--reader", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "V1.95\n");
+  EXPECT_TRUE(Contains(run.err, "Reading the firmware version from " + path + " ...\n"));
+
+  run = RunTool({"report", "--reader", "rs232:" + path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.95"));
+
+  // Write a changed record, then read it back through a file.
+  ReaderSettings changed;
+  changed.baudRate = '7';
+  changed.terminator = 0x0A;
+  changed.postamble = {'E', 'N', 'D'};
+  const std::string in = folder_.File("in.cfs2");
+  ASSERT_TRUE(SaveConfigFile(changed, in));
+  run = RunTool({"load", in, "--reader", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, texts::WRITE_OK);
+
+  const std::string out = folder_.File("out.cfs2");
+  run = RunTool({"save", out, "-r", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::SAVE_OK));
+  EXPECT_EQ(testing::ReadBytes(out), testing::ReadBytes(in));
+
+  // The simulated USB-HID reader of the tool takes a copy, and gives it back.
+  run = RunTool({"clone", "--from", path, "--to", "usb-hid:0", "--simulate"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK) + Line(texts::CLONE_OK));
+
+  run = RunTool({"defaults", "--reader", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, Line(texts::DEFAULTS_OK));
+  run = RunTool({"save", out, "-r", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  ReaderSettings restored;
+  ASSERT_TRUE(LoadConfigFile(restored, out));
+  EXPECT_EQ(restored.baudRate, ReaderSettings().baudRate);
+  EXPECT_TRUE(restored.postamble.empty());
+
+  run = RunTool({"clone", "--from", "usb-hid:0", "--to", path, "--simulate"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", path});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "0x06 0x02 0x56 0x31 0x2e 0x39 0x35 0x03 0x44\n");
+}
+
+TEST_F(SimProgramTest, ARejectingReaderRefusesUnknownCommands) {
+  SimProcess sim({"--reject-unknown"});
+  ASSERT_FALSE(sim.Path().empty());
+
+  // An unknown set command, short and with an unknown FuncID record.
+  for (const char* command : {"\\x2\\x53\\x99\\x3", "\\x2\\x53\\x01\\x01\\x30\\x3"}) {
+    const CliRun run = RunTool({"send", command, "--reader", sim.Path()});
+    EXPECT_EQ(run.code, 1) << command;
+    EXPECT_EQ(run.out.substr(0, 4), "0x16") << run.out;
+    EXPECT_TRUE(Contains(run.err, Line(COMMAND_UNKNOWN_TEXT))) << run.err;
+  }
+  // Known settings still go through.
+  const std::string file = folder_.File("defaults.cfs2");
+  ASSERT_TRUE(SaveConfigFile(ReaderSettings(), file));
+  const CliRun load = RunTool({"load", file, "--reader", sim.Path()});
+  EXPECT_EQ(load.code, 0) << load.err;
+}
+
+TEST_F(SimProgramTest, ASilentReaderFailsEveryCommand) {
+  SimProcess sim({"--silent"});
+  ASSERT_FALSE(sim.Path().empty());
+  const std::string& path = sim.Path();
+  const std::string file = folder_.File("defaults.cfs2");
+  ASSERT_TRUE(SaveConfigFile(ReaderSettings(), file));
+
+  const struct {
+    std::vector<std::string> args;
+    std::string text;
+  } commands[] = {
+      {{"report", "-r", path}, Line(texts::READ_FAILED)},
+      {{"save", folder_.File("never.cfs2"), "-r", path}, Line(texts::READ_FAILED)},
+      {{"version", "-r", path}, "no firmware version came back from " + path},
+      {{"load", file, "-r", path}, Line(texts::WRITE_FAILED)},
+      {{"defaults", "-r", path}, Line(texts::DEFAULTS_FAILED)},
+      {{"send", "\\x2\\x52\\x22\\x3", "-r", path}, Line(COMMAND_FAILED_TEXT)},
+      {{"clone", "--from", path, "--to", "usb-hid:0", "--simulate"}, Line(texts::READ_FAILED)},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command.args[0]);
+    const CliRun run = RunTool(command.args);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(Contains(run.err, command.text)) << run.err;
+  }
+}
+
+// The built program itself, run by the shell as a user or a script runs it.
+int RunShell(const std::string& commandLine, std::string* out) {
+  FILE* pipe = ::popen(commandLine.c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[512];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out->append(buffer, got);
+  const int raw = ::pclose(pipe);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+TEST_F(SimProgramTest, TheBuiltToolReportsTheSimulatorsSettings) {
+  SimProcess sim;
+  ASSERT_FALSE(sim.Path().empty());
+  const std::string tool = "'" + (testing::ProgramFolder() / "tessaron").string() + "'";
+
+  std::string out;
+  EXPECT_EQ(RunShell(tool + " report --reader " + sim.Path() + " 2>/dev/null", &out), 0);
+  EXPECT_EQ(out, BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.90"));
+
+  out.clear();
+  EXPECT_EQ(RunShell(tool + " send '\\x2\\x\\x3' --reader " + sim.Path() + " 2>&1", &out), 2);
+  EXPECT_EQ(out, Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT));
+
+  out.clear();
+  EXPECT_EQ(RunShell(tool + " version --reader nothing 2>/dev/null", &out), 2);
+  EXPECT_EQ(out, "");
+}
+
+}  // namespace
+}  // namespace tessaron
