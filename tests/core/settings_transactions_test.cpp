@@ -1,8 +1,8 @@
 // Reading, writing and restoring the settings of a reader through a scripted port.
 
-#include <algorithm>
 #include "core/settings_transactions.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -2,6 +2,7 @@
 
 #include "transport/keyboard_port.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -523,6 +524,15 @@ TEST(IopermPortIoTest, WithoutStartNothingIsAccessed) {
   io.WritePort(KBC_DATA_PORT, KBC_COMMAND_BYTE_RELEASED);
   io.Stop();
   EXPECT_EQ(io.ReadPort(0x80), 0xFF);
+}
+
+TEST(IopermPortIoTest, TestProgramsAreRefusedTheRealPorts) {
+  // Every test program runs with this set; a root test run must never reach the controller.
+  ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
+  IopermPortIo io;
+  EXPECT_FALSE(io.Start());
+  EXPECT_EQ(io.ReadPort(KBC_STATUS_PORT), 0xFF);
+  io.Stop();
 }
 
 TEST(IopermPortIoTest, EmptyFactoryGivesTheRealBackEnd) {
