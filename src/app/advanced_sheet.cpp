@@ -1,0 +1,72 @@
+#include "app/advanced_sheet.h"
+
+#include <QPushButton>
+#include <QString>
+#include <QTabWidget>
+
+#include "app/boot_loader_mode_page.h"
+#include "app/data_editing_page.h"
+#include "app/main_window.h"
+#include "app/manual_command_page.h"
+#include "app/output_format_page.h"
+#include "app/quick_clone_page.h"
+#include "app/ui_services.h"
+#include "app/wait_cursor.h"
+#include "core/settings_transactions.h"
+
+namespace tessaron {
+
+AdvancedSheet::AdvancedSheet(MainWindow& mainWindow, QWidget* parent)
+    : SettingsSheet(mainWindow, Variant::Advanced, parent),
+      outputFormat_(new OutputFormatPage(mainWindow)),
+      dataEditing_(new DataEditingPage(mainWindow)),
+      quickClone_(new QuickClonePage(mainWindow)),
+      manualCommand_(new ManualCommandPage(mainWindow)),
+      bootLoaderMode_(new BootLoaderModePage(mainWindow)) {
+  setObjectName(QStringLiteral("advancedSheet"));
+  AddPage(QStringLiteral("Output Format"), outputFormat_);
+  AddPage(QStringLiteral("Data Editing"), dataEditing_);
+  AddPage(QStringLiteral("Quick Clone"), quickClone_);
+  AddPage(QStringLiteral("Manual Command"), manualCommand_);
+  AddPage(QStringLiteral("Set Boot Loader Mode"), bootLoaderMode_);
+  Tabs()->setCurrentIndex(OUTPUT_FORMAT_TAB);
+  TakeFromMainWindow();
+}
+
+AdvancedSheet::~AdvancedSheet() = default;
+
+void AdvancedSheet::Refresh() {
+  outputFormat_->Refresh();
+  dataEditing_->Refresh();
+}
+
+void AdvancedSheet::OnTabChanged(int index) {
+  // Send, load, save and defaults act on the record, which only the first two pages edit.
+  const bool recordPage = index >= 0 && index < QUICK_CLONE_TAB;
+  for (QPushButton* button : {SendButton(), LoadButton(), SaveButton(), DefaultAllButton()}) {
+    button->setEnabled(recordPage);
+  }
+}
+
+void AdvancedSheet::DefaultAll() {
+  WaitCursor waitCursor;
+  ReaderPort* port = Port();
+  bool read = false;
+  if (port != nullptr && port->Open(deviceIndex)) {
+    if (RestoreFactorySettings(port)) {
+      WaitMilliseconds(READ_AFTER_DEFAULTS_MS);
+      read = ReadFromReader(*settings, port);
+    }
+  }
+  if (port != nullptr) port->Close();
+
+  if (!read) {
+    ShowMessage(QString::fromLatin1(DEFAULTS_FAILED_TEXT), this);
+    return;
+  }
+  Refresh();
+  RefreshOtherSheet();
+  ShowMessage(QString::fromLatin1(DEFAULTS_OK_TEXT), this);
+}
+
+}  // namespace tessaron

@@ -1,0 +1,52 @@
+#pragma once
+// "CHANGE ADVANCED READER SETTINGS": output format, data editing, quick clone, manual
+// command and boot loader mode. The sheet's four action buttons work only on the first two
+// tabs; the other three pages act on readers themselves.
+
+#include "app/settings_sheet.h"
+
+namespace tessaron {
+
+class OutputFormatPage;
+class DataEditingPage;
+class QuickClonePage;
+class ManualCommandPage;
+class BootLoaderModePage;
+
+class AdvancedSheet : public SettingsSheet {
+  Q_OBJECT
+
+ public:
+  static constexpr int OUTPUT_FORMAT_TAB = 0;
+  static constexpr int DATA_EDITING_TAB = 1;
+  static constexpr int QUICK_CLONE_TAB = 2;
+  static constexpr int MANUAL_COMMAND_TAB = 3;
+  static constexpr int BOOT_LOADER_TAB = 4;
+
+  AdvancedSheet(MainWindow& mainWindow, QWidget* parent);
+  ~AdvancedSheet() override;
+
+  // The Output Format and Data Editing pages reload; the other three hold no settings.
+  void Refresh() override;
+  // Sends the factory-settings command and, once acknowledged, reads the settings back
+  // over the same open port.
+  void DefaultAll() override;
+
+  OutputFormatPage* OutputFormat() const { return outputFormat_; }
+  DataEditingPage* DataEditing() const { return dataEditing_; }
+  QuickClonePage* QuickClone() const { return quickClone_; }
+  ManualCommandPage* ManualCommand() const { return manualCommand_; }
+  BootLoaderModePage* BootLoaderMode() const { return bootLoaderMode_; }
+
+ protected:
+  void OnTabChanged(int index) override;
+
+ private:
+  OutputFormatPage* outputFormat_;
+  DataEditingPage* dataEditing_;
+  QuickClonePage* quickClone_;
+  ManualCommandPage* manualCommand_;
+  BootLoaderModePage* bootLoaderMode_;
+};
+
+}  // namespace tessaron

@@ -1,0 +1,29 @@
+#include "app/base_dialog.h"
+
+#include <QPalette>
+
+namespace tessaron {
+
+BaseDialog::BaseDialog(QWidget* parent, Kind kind, Qt::WindowFlags flags)
+    : QDialog(parent, flags), cancelIgnored_(kind == Kind::ChildWindow) {
+  // QDialog always makes a window of its own; a child window lives inside its parent.
+  if (kind == Kind::ChildWindow) setWindowFlags(Qt::Widget);
+  SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
+}
+
+BaseDialog::~BaseDialog() = default;
+
+void BaseDialog::SetBackgroundColor(const QColor& color) {
+  background_ = color;
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, color);
+  setPalette(colours);
+  setAutoFillBackground(true);
+}
+
+void BaseDialog::reject() {
+  if (cancelIgnored_) return;
+  QDialog::reject();
+}
+
+}  // namespace tessaron

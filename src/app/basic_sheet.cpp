@@ -1,0 +1,71 @@
+#include "app/basic_sheet.h"
+
+#include <QString>
+#include <QTabWidget>
+
+#include "app/general_settings_page.h"
+#include "app/keyboard_settings_page.h"
+#include "app/main_window.h"
+#include "app/pre_postamble_page.h"
+#include "app/rs232_parameters_page.h"
+#include "app/track_settings_page.h"
+#include "app/ui_services.h"
+#include "app/wait_cursor.h"
+#include "core/settings_transactions.h"
+
+namespace tessaron {
+
+BasicSheet::BasicSheet(MainWindow& mainWindow, QWidget* parent)
+    : SettingsSheet(mainWindow, Variant::Basic, parent) {
+  setObjectName(QStringLiteral("basicSheet"));
+  SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
+  // The record is taken before the pages are made: each page is handed it at creation.
+  TakeFromMainWindow();
+  AddPage(QStringLiteral("General Settings"), new GeneralSettingsPage(*settings));
+  AddPage(QStringLiteral("Pre/Postamble"), new PrePostamblePage(*settings));
+  AddPage(QStringLiteral("RS232 Parameters"), new Rs232ParametersPage(*settings));
+  AddPage(QStringLiteral("Track Settings"), new TrackSettingsPage(*settings));
+  AddPage(QStringLiteral("Keyboard Settings"), new KeyboardSettingsPage(*settings));
+  Tabs()->setCurrentIndex(0);
+}
+
+BasicSheet::~BasicSheet() = default;
+
+void BasicSheet::Refresh() {
+  for (int index = 0; index < PAGE_COUNT; ++index) {
+    if (SettingsPage* page = Page(index)) page->Refresh();
+  }
+}
+
+void BasicSheet::DefaultAll() {
+  WaitCursor waitCursor;
+  ReaderPort* port = Port();
+  if (port == nullptr || !port->Open(deviceIndex)) {
+    ShowMessage(QString::fromLatin1(OPEN_FAILED_TEXT), this);
+    return;
+  }
+  WaitMilliseconds(DEFAULTS_AFTER_OPEN_MS);
+  const bool acknowledged = RestoreFactorySettings(port);
+  port->Close();
+  if (!acknowledged) {
+    ShowMessage(QString::fromLatin1(DEFAULTS_FAILED_TEXT), this);
+    return;
+  }
+  ShowMessage(QString::fromLatin1(DEFAULTS_OK_TEXT), this);
+
+  if (!port->Open(deviceIndex)) {
+    ShowMessage(QString::fromLatin1(REOPEN_FAILED_TEXT), this);
+    return;
+  }
+  WaitMilliseconds(READ_AFTER_REOPEN_MS);
+  const bool read = ReadFromReader(*settings, port);
+  port->Close();
+  if (!read) {
+    ShowMessage(QString::fromLatin1(READ_FAILED_TEXT), this);
+    return;
+  }
+  Refresh();
+  RefreshOtherSheet();
+}
+
+}  // namespace tessaron

@@ -1,0 +1,39 @@
+#pragma once
+// The help pages and the how-to-use text: found beside the program or in the installed
+// share folder, handed to the desktop. A missing file does nothing.
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace tessaron {
+
+inline constexpr const char* HELP_FILE_NAME = "TessaronCfgUtil.html";
+inline constexpr const char* HOW_TO_USE_FILE_NAME = "HOW TO USE THIS UTILITY.txt";
+
+// Help contexts: one topic (an anchor of the help page) each.
+constexpr int HELP_CONTEXT_MAIN = 0x4000;
+constexpr int HELP_CONTEXT_GENERAL_SETTINGS = 0x4001;
+constexpr int HELP_CONTEXT_PRE_POSTAMBLE = 0x4002;
+constexpr int HELP_CONTEXT_RS232_PARAMETERS = 0x4003;
+constexpr int HELP_CONTEXT_TRACK_SETTINGS = 0x4004;
+constexpr int HELP_CONTEXT_OUTPUT_FORMAT = 0x4005;
+constexpr int HELP_CONTEXT_DATA_EDITING = 0x4006;
+constexpr int HELP_CONTEXT_KEYBOARD_SETTINGS = 0x4007;
+
+// The folders searched, in order: the program's own folder, then the share folder of the
+// installation the program belongs to (../share/tessaron-config beside its bin folder).
+QStringList DocumentFolders();
+// Full path of the first existing file of that name in the folders; empty when none has it.
+QString FindProgramDocument(const QString& name, const QStringList& folders = DocumentFolders());
+// The anchor of a help context in the help page, e.g. "context-4001".
+QString HelpAnchor(int contextId);
+// The help page at the topic of the context; empty when there is no help page.
+QUrl HelpTopicUrl(int contextId, const QStringList& folders = DocumentFolders());
+
+// Hand the topic or the how-to-use text to the desktop; false (and nothing shown) when the
+// file is missing.
+bool OpenHelpTopic(int contextId);
+bool OpenHowToUse();
+
+}  // namespace tessaron

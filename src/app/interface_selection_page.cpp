@@ -1,0 +1,303 @@
+#include "app/interface_selection_page.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "app/main_window.h"
+#include "app/model_number_dialog.h"
+#include "app/pictures.h"
+#include "app/private_messages.h"
+#include "app/ui_services.h"
+#include "app/wait_cursor.h"
+
+namespace tessaron {
+
+namespace {
+
+const char* const HEADING = "FIRST";
+const char* const HEADING_LINE_1 = ",Establish communication";
+const char* const HEADING_LINE_2 = "between the reader";
+const char* const HEADING_LINE_3 = "and the host.";
+const char* const QUESTION_LINE = "-How is the reader connected to the host?";
+const char* const PLUG_LINE = "-Plug the reader to the host";
+const char* const PORT_LINE = "-Specify the comport";
+
+// Vertical places, as fractions of the page height.
+constexpr double QUESTION_Y = 0.22;
+constexpr double PICTURE_Y = 0.42;
+constexpr double RADIO_Y = 0.55;
+constexpr double PLUG_Y = 0.65;
+constexpr double PORT_Y = 0.72;
+constexpr double BUTTONS_Y = 0.85;
+constexpr int COLUMNS_LEFT = 50;
+
+QFont HeadingFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("Impact"), QStringLiteral("Liberation Sans Narrow"),
+                    QStringLiteral("DejaVu Sans Condensed")});
+  font.setPixelSize(34);
+  font.setWeight(QFont::Black);
+  font.setItalic(true);
+  return font;
+}
+
+QFont TextFont(bool italic) {
+  QFont font;
+  font.setFamilies(
+      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+  font.setPixelSize(20);
+  font.setWeight(QFont::Bold);
+  font.setStretch(QFont::SemiCondensed);
+  font.setItalic(italic);
+  return font;
+}
+
+QPixmap GroupPicture(int group) {
+  switch (group) {
+    case InterfaceSelectionPage::GROUP_PS2:
+      return Ps2Picture();
+    case InterfaceSelectionPage::GROUP_RS232:
+      return Rs232Picture();
+    default:
+      return UsbPicture();
+  }
+}
+
+}  // namespace
+
+InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* parent)
+    : BaseDialog(parent, Kind::ChildWindow),
+      mainWindow_(mainWindow),
+      buttonGroup_(new QButtonGroup(this)),
+      deviceBox_(new QComboBox(this)),
+      continueButton_(new QPushButton(QStringLiteral("CONTINUE"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("CANCEL"), this)) {
+  setObjectName(QStringLiteral("interfaceSelectionPage"));
+
+  // The device lists are taken once; devices plugged in later appear when the page is
+  // opened again.
+  EnumerateReaders(INTERFACE_PS2_KEYBOARD, groups_[GROUP_PS2]);
+  EnumerateReaders(INTERFACE_RS232, groups_[GROUP_RS232]);
+  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+    EnumerateReaders(type, groups_[GROUP_USB]);
+  }
+
+  const char* const names[GROUP_COUNT] = {"ps2Button", "rs232Button", "usbButton"};
+  const char* const descriptions[GROUP_COUNT] = {"PS/2 Keyboard", "RS232", "USB"};
+  buttonGroup_->setExclusive(true);
+  for (int group = 0; group < GROUP_COUNT; ++group) {
+    auto* button = new QRadioButton(this);
+    button->setObjectName(QString::fromLatin1(names[group]));
+    button->setAccessibleName(QString::fromLatin1(descriptions[group]));
+    button->setToolTip(QString::fromLatin1(descriptions[group]));
+    buttonGroup_->addButton(button, group);
+    groupButtons_[static_cast<std::size_t>(group)] = button;
+  }
+  connect(buttonGroup_, &QButtonGroup::idClicked, this, &InterfaceSelectionPage::GroupClicked);
+
+  deviceBox_->setObjectName(QStringLiteral("deviceBox"));
+  deviceBox_->setEditable(false);
+  continueButton_->setObjectName(QStringLiteral("continueButton"));
+  cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+  for (QPushButton* button : {continueButton_, cancelButton_}) {
+    button->setAutoDefault(false);
+    button->setFixedSize(130, 34);
+  }
+  connect(continueButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Continue);
+  connect(cancelButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Cancel);
+}
+
+InterfaceSelectionPage::~InterfaceSelectionPage() = default;
+
+int InterfaceSelectionPage::SelectedGroup() const { return buttonGroup_->checkedId(); }
+
+const std::vector<ReaderDeviceEntry>& InterfaceSelectionPage::GroupEntries(int group) const {
+  static const std::vector<ReaderDeviceEntry> none;
+  if (group < 0 || group >= GROUP_COUNT) return none;
+  return groups_[static_cast<std::size_t>(group)];
+}
+
+QRadioButton* InterfaceSelectionPage::GroupButton(int group) const {
+  if (group < 0 || group >= GROUP_COUNT) return nullptr;
+  return groupButtons_[static_cast<std::size_t>(group)];
+}
+
+void InterfaceSelectionPage::SelectGroup(int group) {
+  QRadioButton* button = GroupButton(group);
+  if (button == nullptr) return;
+  button->setChecked(true);
+  GroupClicked(group);
+}
+
+void InterfaceSelectionPage::GroupClicked(int group) {
+  deviceBox_->clear();
+  const std::vector<ReaderDeviceEntry>& entries = GroupEntries(group);
+  for (std::size_t position = 0; position < entries.size(); ++position) {
+    // Each item carries its entry's position in the group's list.
+    deviceBox_->addItem(QString::fromLocal8Bit(entries[position].name.c_str()),
+                        static_cast<int>(position));
+  }
+  if (deviceBox_->count() > 0) deviceBox_->setCurrentIndex(0);
+}
+
+void InterfaceSelectionPage::Continue() {
+  const int group = SelectedGroup();
+  if (deviceBox_->currentIndex() < 0) {
+    ShowMessage(
+        QString::fromLatin1(group == GROUP_USB ? NO_USB_READER_TEXT : SELECT_INTERFACE_TEXT), this);
+    return;
+  }
+  const std::vector<ReaderDeviceEntry>& entries = GroupEntries(group);
+  const int position = deviceBox_->currentData().toInt();
+  if (position < 0 || static_cast<std::size_t>(position) >= entries.size()) return;
+  const ReaderDeviceEntry entry = entries[static_cast<std::size_t>(position)];
+
+  mainWindow_.SetInterfaceType(entry.interfaceType);
+  mainWindow_.SetDeviceIndex(entry.deviceIndex);
+  bool connected = false;
+  {
+    WaitCursor waitCursor;
+    connected = mainWindow_.Connect(true);
+  }
+  if (connected) {
+    Finish(QDialog::Accepted);
+    return;
+  }
+
+  // The device did not answer as a reader: the model number names the interface.
+  ModelNumberDialog modelNumber(this);
+  if (modelNumber.exec() != QDialog::Accepted) return;
+  std::vector<ReaderDeviceEntry> found;
+  EnumerateReaders(modelNumber.ChosenInterface(), found);
+  if (found.empty()) return;
+  mainWindow_.SetInterfaceType(found.front().interfaceType);
+  mainWindow_.SetDeviceIndex(found.front().deviceIndex);
+  {
+    WaitCursor waitCursor;
+    connected = mainWindow_.Connect(true);
+  }
+  if (connected) {
+    Finish(QDialog::Accepted);
+  } else {
+    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this);
+  }
+}
+
+void InterfaceSelectionPage::Cancel() { Finish(QDialog::Rejected); }
+
+void InterfaceSelectionPage::Finish(int result) {
+  QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_CLOSE_INTERFACE_SELECTION));
+  done(result);
+}
+
+QPointF InterfaceSelectionPage::PictureCentre(int group) const {
+  const qreal column = (width() - COLUMNS_LEFT) / 3.0;
+  return QPointF(COLUMNS_LEFT + (group + 0.5) * column - COLUMNS_LEFT / 2.0, height() * PICTURE_Y);
+}
+
+qreal InterfaceSelectionPage::PictureRadius() const {
+  const qreal column = (width() - COLUMNS_LEFT) / 3.0;
+  return std::min(height() * 0.1, column * 0.35);
+}
+
+void InterfaceSelectionPage::resizeEvent(QResizeEvent* event) {
+  BaseDialog::resizeEvent(event);
+  const int w = width();
+  const int h = height();
+  for (int group = 0; group < GROUP_COUNT; ++group) {
+    QRadioButton* button = GroupButton(group);
+    const QSize size = button->sizeHint();
+    button->resize(size);
+    button->move(static_cast<int>(PictureCentre(group).x()) - size.width() / 2,
+                 static_cast<int>(h * RADIO_Y));
+  }
+  const QFontMetrics metrics(TextFont(true));
+  const int boxLeft = w / 7 + metrics.horizontalAdvance(QString::fromLatin1(PORT_LINE)) + 16;
+  deviceBox_->setGeometry(boxLeft, static_cast<int>(h * PORT_Y) + 5,
+                          std::max(120, w - 30 - boxLeft), deviceBox_->sizeHint().height());
+  const int gap = 40;
+  const int left = (w - continueButton_->width() - gap - cancelButton_->width()) / 2;
+  continueButton_->move(left, static_cast<int>(h * BUTTONS_Y));
+  cancelButton_->move(left + continueButton_->width() + gap, static_cast<int>(h * BUTTONS_Y));
+}
+
+void InterfaceSelectionPage::mousePressEvent(QMouseEvent* event) {
+  // A click on a picture chooses its group, as its radio button does.
+  for (int group = 0; group < GROUP_COUNT; ++group) {
+    const QPointF offset = event->position() - PictureCentre(group);
+    const qreal radius = PictureRadius();
+    if (offset.x() * offset.x() + offset.y() * offset.y() <= radius * radius) {
+      SelectGroup(group);
+      return;
+    }
+  }
+  BaseDialog::mousePressEvent(event);
+}
+
+void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
+  BaseDialog::paintEvent(event);
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const int w = width();
+  const int h = height();
+  const int left = w / 7;
+  painter.setPen(Qt::black);
+
+  // "FIRST", then the three heading lines right-aligned to one edge beside it.
+  const QFont headingFont = HeadingFont();
+  const QFontMetrics headingMetrics(headingFont);
+  const int headingTop = 10;
+  const int headingBaseline = headingTop + headingMetrics.ascent();
+  painter.setFont(headingFont);
+  painter.drawText(QPoint(left, headingBaseline), QString::fromLatin1(HEADING));
+  const int linesLeft = left + headingMetrics.horizontalAdvance(QString::fromLatin1(HEADING)) + 4;
+
+  const QFont lineFont = TextFont(false);
+  const QFontMetrics lineMetrics(lineFont);
+  painter.setFont(lineFont);
+  const int linesRight =
+      linesLeft + lineMetrics.horizontalAdvance(QString::fromLatin1(HEADING_LINE_1));
+  int baseline = headingBaseline;
+  for (const char* line : {HEADING_LINE_1, HEADING_LINE_2, HEADING_LINE_3}) {
+    const QString text = QString::fromLatin1(line);
+    painter.drawText(QPoint(linesRight - lineMetrics.horizontalAdvance(text), baseline), text);
+    baseline += lineMetrics.height();
+  }
+
+  // The three instruction lines.
+  const QFont instructionFont = TextFont(true);
+  const QFontMetrics instructionMetrics(instructionFont);
+  painter.setFont(instructionFont);
+  const auto drawLine = [&](const char* text, double fraction) {
+    painter.drawText(QPoint(left, static_cast<int>(h * fraction) + instructionMetrics.ascent()),
+                     QString::fromLatin1(text));
+  };
+  drawLine(QUESTION_LINE, QUESTION_Y);
+  drawLine(PLUG_LINE, PLUG_Y);
+  drawLine(PORT_LINE, PORT_Y);
+
+  // One picture per connection kind, centred in its circle above its radio button.
+  const qreal radius = PictureRadius();
+  for (int group = 0; group < GROUP_COUNT; ++group) {
+    const QPointF centre = PictureCentre(group);
+    painter.setBrush(Qt::white);
+    painter.setPen(QPen(QColor(100, 100, 100), 3));
+    painter.drawEllipse(centre, radius, radius);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawEllipse(centre, radius - 2, radius - 2);
+    const QPixmap picture = GroupPicture(group);
+    painter.drawPixmap(
+        QPointF(centre.x() - picture.width() / 2.0, centre.y() - picture.height() / 2.0), picture);
+  }
+}
+
+}  // namespace tessaron

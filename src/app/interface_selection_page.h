@@ -1,0 +1,76 @@
+#pragma once
+// The page on which the user says how the reader is connected: PS/2 keyboard, RS232 or
+// USB, then one of the devices that discovery found for that group. "CONTINUE" connects
+// the main window to it; when the device does not answer, the model number decides.
+
+#include <array>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "transport/discovery.h"
+
+class QButtonGroup;
+class QComboBox;
+class QPushButton;
+class QRadioButton;
+
+namespace tessaron {
+
+class MainWindow;
+
+inline constexpr const char* NO_USB_READER_TEXT =
+    "No Reader with USB interface has been found, Please Select Right Interface!";
+inline constexpr const char* SELECT_INTERFACE_TEXT = "Please select an interface!";
+inline constexpr const char* OPEN_DEVICE_FAILED_TEXT =
+    "Could not open Tessaron device, please check it!";
+
+class InterfaceSelectionPage : public BaseDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int GROUP_PS2 = 0;
+  static constexpr int GROUP_RS232 = 1;
+  static constexpr int GROUP_USB = 2;
+  static constexpr int GROUP_COUNT = 3;
+
+  // Lists the readers of the three groups once, now.
+  InterfaceSelectionPage(MainWindow& mainWindow, QWidget* parent);
+  ~InterfaceSelectionPage() override;
+
+  // -1 while no group is chosen.
+  int SelectedGroup() const;
+  const std::vector<ReaderDeviceEntry>& GroupEntries(int group) const;
+  QRadioButton* GroupButton(int group) const;
+  QComboBox* DeviceBox() const { return deviceBox_; }
+  QPushButton* ContinueButton() const { return continueButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+
+  // Chooses a group as a click on its radio button does.
+  void SelectGroup(int group);
+  // "CONTINUE" and "CANCEL".
+  void Continue();
+  void Cancel();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void GroupClicked(int group);
+  // Tells the main window that the page is done and ends it with the result.
+  void Finish(int result);
+  // Centre and radius of the picture circle above a group's radio button.
+  QPointF PictureCentre(int group) const;
+  qreal PictureRadius() const;
+
+  MainWindow& mainWindow_;
+  std::array<std::vector<ReaderDeviceEntry>, GROUP_COUNT> groups_;
+  std::array<QRadioButton*, GROUP_COUNT> groupButtons_;
+  QButtonGroup* buttonGroup_;
+  QComboBox* deviceBox_;
+  QPushButton* continueButton_;
+  QPushButton* cancelButton_;
+};
+
+}  // namespace tessaron

@@ -1,0 +1,6 @@
+// tessaron-config: the desktop program that reads, shows, edits, saves and restores the
+// settings of Tessaron card readers.
+
+#include "app/utility_app.h"
+
+int main(int argc, char** argv) { return tessaron::RunUtilityApp(argc, argv); }

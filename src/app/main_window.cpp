@@ -1,0 +1,512 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QWindow>
+#include <vector>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/help_files.h"
+#include "app/interface_selection_page.h"
+#include "app/notice_window.h"
+#include "app/pictures.h"
+#include "app/private_messages.h"
+#include "app/quick_clone_page.h"
+#include "app/report_window.h"
+#include "app/ui_services.h"
+#include "app/wait_cursor.h"
+#include "core/settings_report.h"
+#include "core/settings_transactions.h"
+#include "transport/discovery.h"
+#include "transport/reader_port_factory.h"
+
+namespace tessaron {
+
+namespace {
+
+// The window is laid out on a grid of dialog units: 355 by 280 units.
+constexpr int WINDOW_WIDTH = 820;
+constexpr int WINDOW_HEIGHT = 660;
+constexpr double UNIT_X = WINDOW_WIDTH / 355.0;
+constexpr double UNIT_Y = WINDOW_HEIGHT / 280.0;
+
+constexpr int UnitsX(int units) { return static_cast<int>(units * UNIT_X); }
+constexpr int UnitsY(int units) { return static_cast<int>(units * UNIT_Y); }
+
+const QColor AREA_COLOR(204, 230, 214);
+const QColor LINE_COLOR(86, 185, 140);
+
+struct ButtonPlace {
+  const char* caption;
+  const char* name;
+  int y;  // dialog units
+};
+
+// Down the left side, 75 by 20 units each at x = 11.
+const ButtonPlace BUTTON_PLACES[] = {
+    {"SELECT READER\nINTERFACE", "selectInterfaceButton", 68},
+    {"HOW TO USE\nTHIS UTILITY", "howToUseButton", 100},
+    {"CHECK CURRENT\nREADER SETTINGS", "checkSettingsButton", 132},
+    {"CHANGE BASIC\nREADER SETTINGS", "changeBasicButton", 164},
+    {"CHANGE ADVANCED\nREADER SETTINGS", "changeAdvancedButton", 196},
+    {"HELP", "helpButton", 228},
+    {"EXIT", "exitButton", 260},
+};
+
+const char* const BUTTON_STYLE =
+    "QPushButton { border: 1px solid #3c7a5a; border-radius: 6px; color: #173d2a;"
+    " font-weight: bold; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+    " stop:0 #f6fcf8, stop:1 #bfe0cc); }"
+    "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+    " stop:0 #ffffff, stop:1 #d5efdf); }"
+    "QPushButton:pressed { background: #a9d3ba; }"
+    "QPushButton:focus { border: 2px solid #24613f; }";
+
+QFont TitleFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                    QStringLiteral("DejaVu Serif")});
+  font.setPixelSize(24);
+  font.setWeight(QFont::Black);
+  font.setItalic(true);
+  return font;
+}
+
+QFont WelcomeFont() {
+  QFont font;
+  font.setFamilies(
+      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+  font.setPixelSize(14);
+  font.setWeight(QFont::Black);
+  font.setItalic(true);
+  return font;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
+    : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint), timing_(timing) {
+  setObjectName(QStringLiteral("mainWindow"));
+  // Enter and Escape do nothing here.
+  SetCancelIgnored(true);
+  setWindowIcon(AppIcon());
+  setWindowTitle(QString::fromLatin1(MAIN_WINDOW_TITLE));
+  SetBackgroundColor(Qt::white);
+  setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+
+  int index = 0;
+  for (const ButtonPlace& place : BUTTON_PLACES) {
+    auto* button = new QPushButton(QString::fromLatin1(place.caption), this);
+    button->setObjectName(QString::fromLatin1(place.name));
+    button->setAutoDefault(false);
+    button->setFlat(true);
+    button->setStyleSheet(QString::fromLatin1(BUTTON_STYLE));
+    button->setGeometry(UnitsX(11), UnitsY(place.y), UnitsX(75), UnitsY(20));
+    buttons_[index++] = button;
+  }
+  connect(GetButton(Button::SelectInterface), &QPushButton::clicked, this,
+          &MainWindow::SelectReaderInterface);
+  connect(GetButton(Button::HowToUse), &QPushButton::clicked, this, &MainWindow::ShowHowToUse);
+  connect(GetButton(Button::CheckSettings), &QPushButton::clicked, this,
+          &MainWindow::CheckCurrentSettings);
+  connect(GetButton(Button::ChangeBasic), &QPushButton::clicked, this,
+          &MainWindow::ChangeBasicSettings);
+  connect(GetButton(Button::ChangeAdvanced), &QPushButton::clicked, this,
+          &MainWindow::ChangeAdvancedSettings);
+  connect(GetButton(Button::Help), &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(GetButton(Button::Exit), &QPushButton::clicked, this, &MainWindow::Exit);
+
+  // Only the remembered pair is read at start; no reader is contacted.
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  interfaceType_ = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
+  deviceIndex_ = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
+  profile.endGroup();
+
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+MainWindow::~MainWindow() {
+  // The child windows go first: their pages refer to the record and the port.
+  CloseNotice();
+  delete advancedSheet_;
+  advancedSheet_ = nullptr;
+  delete basicSheet_;
+  basicSheet_ = nullptr;
+  delete interfaceSelection_;
+  interfaceSelection_ = nullptr;
+  port_.reset();
+
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), interfaceType_);
+  profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), deviceIndex_);
+  profile.endGroup();
+  profile.sync();
+}
+
+QPushButton* MainWindow::GetButton(Button button) const {
+  return buttons_[static_cast<int>(button)];
+}
+
+QRect MainWindow::ChildArea() {
+  return QRect(UnitsX(95), UnitsY(50), WINDOW_WIDTH - UnitsX(95), WINDOW_HEIGHT - UnitsY(50));
+}
+
+// ---- connection ----
+
+bool MainWindow::Connect(bool readSettings) {
+  port_.reset();
+  port_ = CreateReaderPort(interfaceType_, timing_);
+  if (!port_ || !port_->Open(deviceIndex_)) {
+    // Forgotten, also for the next run: it then starts with USB auto-detection.
+    deviceIndex_ = -1;
+    interfaceType_ = INTERFACE_UNKNOWN;
+    port_.reset();
+    return false;
+  }
+  const bool result = readSettings && ReadFromReader(settings_, port_.get());
+  port_->Close();
+  // No page may show values of an earlier reader.
+  CloseAdvancedSheet();
+  CloseBasicSheet();
+  return result;
+}
+
+bool MainWindow::EnsureConnection() {
+  if (port_) return true;
+  if (interfaceType_ != INTERFACE_UNKNOWN && deviceIndex_ != -1 && Connect(true)) return true;
+
+  std::vector<ReaderDeviceEntry> found;
+  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+    EnumerateReaders(type, found);
+  }
+  // Only a single USB reader is chosen without asking.
+  if (found.size() != 1) return false;
+  interfaceType_ = found.front().interfaceType;
+  deviceIndex_ = found.front().deviceIndex;
+  return Connect(true);
+}
+
+void MainWindow::ReplacePort() {
+  port_.reset();
+  port_ = CreateReaderPort(interfaceType_, timing_);
+}
+
+// ---- child windows ----
+
+void MainWindow::ShowNotice(const QString& text) {
+  CloseNotice();
+  notice_ = Ui().ShowNotice(this, text);
+}
+
+void MainWindow::CloseNotice() {
+  if (notice_) {
+    notice_->hide();
+    notice_->deleteLater();
+  }
+  notice_ = nullptr;
+}
+
+void MainWindow::CloseInterfaceSelection() {
+  if (interfaceSelection_ != nullptr) {
+    interfaceSelection_->hide();
+    interfaceSelection_->deleteLater();
+    interfaceSelection_ = nullptr;
+  }
+  CloseNotice();
+}
+
+void MainWindow::CloseBasicSheet() {
+  if (basicSheet_ != nullptr) {
+    basicSheet_->hide();
+    basicSheet_->deleteLater();
+    basicSheet_ = nullptr;
+  }
+  GetButton(Button::Exit)->setFocus();
+  CloseNotice();
+}
+
+void MainWindow::CloseAdvancedSheet() {
+  if (advancedSheet_ != nullptr) {
+    advancedSheet_->hide();
+    advancedSheet_->deleteLater();
+    advancedSheet_ = nullptr;
+  }
+  GetButton(Button::Exit)->setFocus();
+  CloseNotice();
+}
+
+void MainWindow::SelectReaderInterface() {
+  if (advancedSheet_ != nullptr && advancedSheet_->isVisibleTo(this)) {
+    ShowNotice(QString::fromLatin1(CLOSE_ADVANCED_FIRST_TEXT));
+    advancedSheet_->CloseButton()->setFocus();
+    return;
+  }
+  if (basicSheet_ != nullptr && basicSheet_->isVisibleTo(this)) {
+    ShowNotice(QString::fromLatin1(CLOSE_BASIC_FIRST_TEXT));
+    basicSheet_->CloseButton()->setFocus();
+    return;
+  }
+  if (interfaceSelection_ == nullptr) {
+    interfaceSelection_ = new InterfaceSelectionPage(*this, this);
+  }
+  interfaceSelection_->setGeometry(ChildArea());
+  interfaceSelection_->show();
+  interfaceSelection_->raise();
+}
+
+void MainWindow::ChangeBasicSettings() { ShowSheet(false); }
+
+void MainWindow::ChangeAdvancedSettings() { ShowSheet(true); }
+
+void MainWindow::ShowSheet(bool advanced) {
+  if (interfaceSelection_ != nullptr) {
+    ShowNotice(QString::fromLatin1(advanced ? BLOCKED_ADVANCED_TEXT : BLOCKED_BASIC_TEXT));
+    return;
+  }
+  if (!port_) {
+    WaitCursor waitCursor;
+    if (!EnsureConnection()) return;
+    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
+      WaitMilliseconds(PS2_WAIT_BEFORE_SHEET_MS);
+    }
+    // The settings are read again on purpose: the sheet shows what the reader holds now.
+    if (!Connect(true)) return;
+  }
+
+  SettingsSheet* sheet = nullptr;
+  SettingsSheet* other = nullptr;
+  if (advanced) {
+    if (advancedSheet_ == nullptr) advancedSheet_ = new AdvancedSheet(*this, this);
+    sheet = advancedSheet_;
+    other = basicSheet_;
+  } else {
+    if (basicSheet_ == nullptr) basicSheet_ = new BasicSheet(*this, this);
+    sheet = basicSheet_;
+    other = advancedSheet_;
+  }
+  if (other != nullptr) other->hide();
+  sheet->TakeFromMainWindow();
+  sheet->Refresh();
+  sheet->setGeometry(ChildArea());
+  sheet->show();
+  sheet->raise();
+}
+
+// ---- reader operations ----
+
+void MainWindow::CheckCurrentSettings() {
+  {
+    WaitCursor waitCursor;
+    if (interfaceSelection_ != nullptr) {
+      ShowNotice(QString::fromLatin1(BLOCKED_CHECK_TEXT));
+      return;
+    }
+    bool settingsRead = false;
+    if (!port_) {
+      if (!EnsureConnection()) {
+        SelectReaderInterface();
+        return;
+      }
+      // The settings have just been read; a fresh port asks the reader for its version.
+      settingsRead = true;
+      ReplacePort();
+      if (!port_) return;
+    }
+    if (!port_->Open(deviceIndex_)) {
+      port_->Close();
+      return;
+    }
+    if (!settingsRead && !ReadFromReader(settings_, port_.get())) {
+      port_->Close();
+      return;
+    }
+    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
+      WaitMilliseconds(PS2_WAIT_BEFORE_VERSION_MS);
+    }
+    port_->GetFirmwareVersion(firmwareVersion_);
+    port_->Close();
+  }
+  ShowSettingsReport();
+}
+
+void MainWindow::ShowSettingsReport() {
+  const std::string report = BuildSettingsReport(settings_, firmwareVersion_);
+  ReportWindow window(QString::fromLatin1(report.data(), static_cast<qsizetype>(report.size())),
+                      this);
+  window.exec();
+}
+
+void MainWindow::ReopenReader() {
+  WaitCursor waitCursor;
+  if (interfaceSelection_ != nullptr) {
+    ShowNotice(QString::fromLatin1(BLOCKED_CHECK_TEXT));
+    return;
+  }
+  // The reader is looked for afresh: it may have come back on another interface.
+  port_.reset();
+  if (!EnsureConnection()) {
+    SelectReaderInterface();
+    return;
+  }
+  ReplacePort();
+  if (!port_) return;
+  if (port_->Open(deviceIndex_)) {
+    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
+      WaitMilliseconds(PS2_WAIT_BEFORE_VERSION_MS);
+    }
+    port_->GetFirmwareVersion(firmwareVersion_);
+  }
+  port_->Close();
+}
+
+void MainWindow::NotifyDevicesChanged() {
+  if (advancedSheet_ == nullptr || advancedSheet_->QuickClone() == nullptr) return;
+  static QElapsedTimer clock;
+  if (!clock.isValid()) clock.start();
+  QCoreApplication::postEvent(advancedSheet_->QuickClone(),
+                              new DevicesChangedEvent(clock.elapsed()));
+}
+
+// ---- documents and exit ----
+
+void MainWindow::ShowHowToUse() { OpenHowToUse(); }
+
+void MainWindow::ShowHelp() { OpenHelpTopic(HELP_CONTEXT_MAIN); }
+
+void MainWindow::Exit() {
+  CloseNotice();
+  close();
+}
+
+// ---- events ----
+
+bool MainWindow::event(QEvent* event) {
+  switch (static_cast<int>(event->type())) {
+    case MSG_CLOSE_INTERFACE_SELECTION:
+      CloseInterfaceSelection();
+      return true;
+    case MSG_CLOSE_BASIC_SHEET:
+      CloseBasicSheet();
+      return true;
+    case MSG_CLOSE_ADVANCED_SHEET:
+      CloseAdvancedSheet();
+      return true;
+    case MSG_CLOSE_NOTICE:
+      CloseNotice();
+      return true;
+    case MSG_REOPEN_READER:
+      ReopenReader();
+      return true;
+    default:
+      return BaseDialog::event(event);
+  }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    default:
+      BaseDialog::keyPressEvent(event);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // However the window is closed, the run ends with it.
+  event->accept();
+  emit exitRequested();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+  // The window has no caption bar: it is dragged by any point of its client area.
+  if (event->button() != Qt::LeftButton) {
+    BaseDialog::mousePressEvent(event);
+    return;
+  }
+  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+    event->accept();
+    return;
+  }
+  dragging_ = true;
+  dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+  event->accept();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+    move(event->globalPosition().toPoint() - dragOffset_);
+    event->accept();
+    return;
+  }
+  BaseDialog::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+  dragging_ = false;
+  BaseDialog::mouseReleaseEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+  BaseDialog::paintEvent(event);
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const int w = width();
+  const int h = height();
+
+  // The light green area behind the child windows, outlined in black.
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(AREA_COLOR);
+  painter.drawRect(QRect(QPoint(w / 10, h / 6), QPoint(w + 1, h + 1)));
+
+  // The logo, the line under it and the title beside it.
+  const QPixmap logo = LogoPicture();
+  painter.drawPixmap(w / 10, h / 50, logo);
+  const int lineY = h / 50 + logo.height() + 5;
+  painter.setPen(QPen(LINE_COLOR, 2));
+  painter.drawLine(w / 10, lineY, w - 10, lineY);
+
+  const QFont titleFont = TitleFont();
+  painter.setFont(titleFont);
+  painter.setPen(Qt::black);
+  const QFontMetrics titleMetrics(titleFont);
+  const int titleLeft = w / 10 + logo.width() + 6;
+  const int titleBottom = h / 50 + logo.height();
+  painter.drawText(QPoint(titleLeft, titleBottom - titleMetrics.descent()),
+                   QString::fromLatin1(PROGRAM_TITLE));
+
+  // The reader picture, at most 60 % of the height tall.
+  const QPixmap picture = ReaderPicture();
+  const int pictureHeight = std::min(picture.height(), static_cast<int>(0.6 * h));
+  painter.drawPixmap(
+      QRect(static_cast<int>(0.3 * w), static_cast<int>(0.22 * h), picture.width(), pictureHeight),
+      picture, QRect(0, 0, picture.width(), pictureHeight));
+
+  // The welcome text under the picture, from the child-window area's left edge.
+  painter.setFont(WelcomeFont());
+  painter.setPen(QColor(20, 60, 40));
+  const QRect welcome(QPoint(ChildArea().left(), static_cast<int>(0.83 * h)), QPoint(w - 20, h));
+  painter.drawText(welcome, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromLatin1(WELCOME_TEXT));
+}
+
+}  // namespace tessaron

@@ -1,0 +1,164 @@
+#pragma once
+// The one main window of the run. It owns the settings record, the current reader port and
+// the pair (interface type, device index) that names the reader; it keeps the connection,
+// hosts one child window at a time in its child-window area (the interface selection page
+// or one of the two settings sheets), enforces which of them may be opened while another is
+// open, and shows the current-settings report, the help and the how-to-use text.
+
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "app/base_dialog.h"
+#include "app/notice_window.h"
+#include "core/interface_type.h"
+#include "core/reader_port.h"
+#include "core/reader_settings.h"
+#include "transport/transport_timing.h"
+
+class QPushButton;
+
+namespace tessaron {
+
+class AdvancedSheet;
+class BasicSheet;
+class InterfaceSelectionPage;
+
+// Where the remembered interface and device live between runs.
+inline constexpr const char* PROFILE_ORGANISATION = "Kaldor";
+inline constexpr const char* PROFILE_APPLICATION = "Tessaron Configuration Utility";
+inline constexpr const char* PROFILE_GROUP = "Settings";
+inline constexpr const char* PROFILE_INTERFACE_TYPE = "InterfaceType";
+inline constexpr const char* PROFILE_DEVICE_INDEX = "DeviceIndex";
+
+inline constexpr const char* MAIN_WINDOW_TITLE = "Tessaron configuration utility";
+inline constexpr const char* PROGRAM_TITLE = "Tessaron Configuration Utility";
+inline constexpr const char* WELCOME_TEXT =
+    "Tessaron readers come with default settings made at the factory. These settings are "
+    "suitable for most applications and do not need to be changed. However, if you need to "
+    "change something basic (like beep volume) or something more advanced (like a data "
+    "editing routine), this utility will help you do it easily and quickly. Start by clicking "
+    "on one of the tabs on the left side of this page.";
+
+// Notices of the rules on which window may be open.
+inline constexpr const char* CLOSE_ADVANCED_FIRST_TEXT =
+    "Please close \"Change Advanced Reader Setting\" Before Going Back to the Main Menu";
+inline constexpr const char* CLOSE_BASIC_FIRST_TEXT =
+    "Please close \"Change Basic Reader Setting\" Before Going Back to the Main Menu";
+inline constexpr const char* BLOCKED_CHECK_TEXT =
+    "Please close current window before selecting \"CHECK CURRENT READER SETTINGS\"";
+inline constexpr const char* BLOCKED_BASIC_TEXT =
+    "Please close current window before selecting \"CHANGE BASIC READER SETTINGS\"";
+inline constexpr const char* BLOCKED_ADVANCED_TEXT =
+    "Please close current window before selecting \"CHANGE ADVANCED READER SETTINGS\"";
+
+// Waits after reading over the PS/2 keyboard line, in milliseconds.
+constexpr int PS2_WAIT_BEFORE_SHEET_MS = 700;
+constexpr int PS2_WAIT_BEFORE_VERSION_MS = 800;
+
+class MainWindow : public BaseDialog {
+  Q_OBJECT
+
+ public:
+  // The seven buttons down the left side, top to bottom.
+  enum class Button {
+    SelectInterface,
+    HowToUse,
+    CheckSettings,
+    ChangeBasic,
+    ChangeAdvanced,
+    Help,
+    Exit,
+  };
+
+  // Reads the remembered interface and device index; contacts no reader.
+  explicit MainWindow(const TransportTiming& timing = TransportTiming::Real(),
+                      QWidget* parent = nullptr);
+  // Destroys the child windows and the port, then remembers the interface and device index.
+  ~MainWindow() override;
+
+  ReaderSettings& Settings() { return settings_; }
+  ReaderPort* Port() const { return port_.get(); }
+  InterfaceType CurrentInterfaceType() const { return interfaceType_; }
+  DeviceIndex CurrentDeviceIndex() const { return deviceIndex_; }
+  void SetInterfaceType(InterfaceType type) { interfaceType_ = type; }
+  void SetDeviceIndex(DeviceIndex index) { deviceIndex_ = index; }
+  const std::string& FirmwareVersion() const { return firmwareVersion_; }
+  const TransportTiming& Timing() const { return timing_; }
+
+  BasicSheet* GetBasicSheet() const { return basicSheet_; }
+  AdvancedSheet* GetAdvancedSheet() const { return advancedSheet_; }
+  InterfaceSelectionPage* GetInterfaceSelection() const { return interfaceSelection_; }
+  NoticeWindow* Notice() const { return notice_; }
+  QPushButton* GetButton(Button button) const;
+  // The area every child window is placed in.
+  static QRect ChildArea();
+
+  // Makes a new port for the interface type and opens it with the device index; reads the
+  // settings when asked. Destroys both sheets once the port opened. On an open failure the
+  // pair is forgotten (0, -1) and there is no port.
+  bool Connect(bool readSettings);
+  // A port exists, or the remembered reader connects, or exactly one USB reader is present
+  // and connects.
+  bool EnsureConnection();
+
+  // Replaces the current notice by a new one.
+  void ShowNotice(const QString& text);
+
+  // The buttons' operations.
+  void SelectReaderInterface();
+  void ShowHowToUse();
+  void CheckCurrentSettings();
+  void ChangeBasicSettings();
+  void ChangeAdvancedSettings();
+  void ShowHelp();
+  void Exit();
+
+  // Looks for the reader afresh after an interface switch (MSG_REOPEN_READER).
+  void ReopenReader();
+  // Tells the Quick Clone page, when the advanced sheet exists, that devices changed.
+  void NotifyDevicesChanged();
+  // Shows the report of the record and the firmware version until the user closes it.
+  void ShowSettingsReport();
+
+ signals:
+  // "EXIT" was pressed or the window was closed otherwise: the run is to end.
+  void exitRequested();
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ShowSheet(bool advanced);
+  void CloseInterfaceSelection();
+  void CloseBasicSheet();
+  void CloseAdvancedSheet();
+  void CloseNotice();
+  void ReplacePort();
+
+  TransportTiming timing_;
+  BasicSheet* basicSheet_ = nullptr;
+  AdvancedSheet* advancedSheet_ = nullptr;
+  InterfaceSelectionPage* interfaceSelection_ = nullptr;
+  QPointer<NoticeWindow> notice_;
+  std::string firmwareVersion_;
+  InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
+  DeviceIndex deviceIndex_ = -1;
+  std::unique_ptr<ReaderPort> port_;
+  ReaderSettings settings_;
+
+  QPushButton* buttons_[7] = {};
+  bool dragging_ = false;
+  QPoint dragOffset_;
+};
+
+}  // namespace tessaron

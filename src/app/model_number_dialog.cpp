@@ -1,0 +1,157 @@
+#include "app/model_number_dialog.h"
+
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRegion>
+
+#include "app/ui_services.h"
+
+namespace tessaron {
+
+namespace {
+
+constexpr int DIALOG_WIDTH = 776;
+constexpr int DIALOG_HEIGHT = 250;
+constexpr int CORNER = 80;  // diameter of the rounded corners
+constexpr int TEXT_MARGIN = 20;
+constexpr int MIN_MODEL_LENGTH = 8;
+constexpr int MAX_MODEL_LENGTH = 18;
+constexpr int MODEL_PREFIX_LENGTH = 7;
+
+const char* const MODEL_PREFIXES[] = {"RM40-33", "RM30-33", "RM20-33", "RM10-33"};
+
+InterfaceType InterfaceOfModelCharacter(QChar character) {
+  switch (character.unicode()) {
+    case '2':
+      return INTERFACE_RS232;
+    case '3':
+      return INTERFACE_PS2_KEYBOARD;
+    case '4':
+      return INTERFACE_USB_HID_KB;
+    case '5':
+      return INTERFACE_USB_HID;
+    case '6':
+      return INTERFACE_USB_RS232;
+    default:
+      return INTERFACE_UNKNOWN;
+  }
+}
+
+QPainterPath RoundedOutline(const QRectF& rect) {
+  QPainterPath path;
+  path.addRoundedRect(rect, CORNER / 2.0, CORNER / 2.0);
+  return path;
+}
+
+}  // namespace
+
+ModelNumberCheck CheckModelNumber(const QString& text, InterfaceType* chosen) {
+  if (text.isEmpty()) return ModelNumberCheck::Empty;
+  if (text.size() < MIN_MODEL_LENGTH || text.size() > MAX_MODEL_LENGTH) {
+    return ModelNumberCheck::Unknown;
+  }
+  const QString prefix = text.left(MODEL_PREFIX_LENGTH);
+  for (const char* known : MODEL_PREFIXES) {
+    if (prefix == QLatin1String(known)) {
+      if (chosen != nullptr) *chosen = InterfaceOfModelCharacter(text.at(MODEL_PREFIX_LENGTH));
+      return ModelNumberCheck::Accepted;
+    }
+  }
+  return ModelNumberCheck::Unknown;
+}
+
+ModelNumberDialog::ModelNumberDialog(QWidget* parent)
+    : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
+      chosenInterface_(INTERFACE_UNKNOWN),
+      edit_(new QLineEdit(this)),
+      continueButton_(new QPushButton(QStringLiteral("Continue"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)) {
+  setObjectName(QStringLiteral("modelNumberDialog"));
+  setModal(true);
+  SetBackgroundColor(Qt::white);
+
+  QFont editFont(QStringLiteral("Times New Roman"));
+  editFont.setPixelSize(18);
+  editFont.setWeight(QFont::Light);
+  edit_->setObjectName(QStringLiteral("modelNumberEdit"));
+  edit_->setFont(editFont);
+  edit_->setFixedSize(300, 34);
+
+  continueButton_->setObjectName(QStringLiteral("continueButton"));
+  continueButton_->setDefault(true);
+  cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+  cancelButton_->setAutoDefault(false);
+  for (QPushButton* button : {continueButton_, cancelButton_}) button->setFixedSize(110, 32);
+  connect(continueButton_, &QPushButton::clicked, this, &ModelNumberDialog::Continue);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+  setFixedSize(DIALOG_WIDTH, DIALOG_HEIGHT);
+  edit_->setFocus();
+}
+
+ModelNumberDialog::~ModelNumberDialog() = default;
+
+void ModelNumberDialog::Continue() {
+  InterfaceType chosen = INTERFACE_UNKNOWN;
+  switch (CheckModelNumber(edit_->text(), &chosen)) {
+    case ModelNumberCheck::Empty:
+      ShowMessage(QString::fromLatin1(MODEL_NUMBER_EMPTY_TEXT), this);
+      return;
+    case ModelNumberCheck::Unknown:
+      ShowMessage(QString::fromLatin1(MODEL_NUMBER_UNKNOWN_TEXT), this);
+      return;
+    case ModelNumberCheck::Accepted:
+      chosenInterface_ = chosen;
+      accept();
+      return;
+  }
+}
+
+QFont ModelNumberDialog::PromptFont() const {
+  QFont font(QStringLiteral("Times New Roman"));
+  font.setPixelSize(26);
+  font.setWeight(QFont::Medium);
+  return font;
+}
+
+QRect ModelNumberDialog::PromptRect() const {
+  // Starts 20 pixels from the left and top, inside the border, wrapped to the width.
+  const QRect area = rect().adjusted(TEXT_MARGIN, TEXT_MARGIN, -TEXT_MARGIN, 0);
+  const QFontMetrics metrics(PromptFont());
+  const QRect measured = metrics.boundingRect(area, Qt::TextWordWrap | Qt::AlignLeft,
+                                              QString::fromLatin1(MODEL_NUMBER_PROMPT));
+  return QRect(area.left(), area.top(), area.width(), measured.height());
+}
+
+void ModelNumberDialog::resizeEvent(QResizeEvent* event) {
+  BaseDialog::resizeEvent(event);
+  // The window itself is cut to the rounded rectangle.
+  setMask(QRegion(RoundedOutline(QRectF(rect())).toFillPolygon().toPolygon()));
+
+  const QRect prompt = PromptRect();
+  edit_->move((width() - edit_->width()) / 2, prompt.bottom() + 14);
+  const int buttonsTop = height() - continueButton_->height() - 26;
+  const int gap = 30;
+  const int left = (width() - continueButton_->width() - gap - cancelButton_->width()) / 2;
+  continueButton_->move(left, buttonsTop);
+  cancelButton_->move(left + continueButton_->width() + gap, buttonsTop);
+}
+
+void ModelNumberDialog::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.fillRect(rect(), Qt::white);
+  painter.setPen(QPen(Qt::black, 3));
+  painter.setBrush(Qt::white);
+  painter.drawPath(RoundedOutline(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5)));
+
+  painter.setFont(PromptFont());
+  painter.setPen(Qt::black);
+  painter.drawText(PromptRect(), Qt::TextWordWrap | Qt::AlignLeft,
+                   QString::fromLatin1(MODEL_NUMBER_PROMPT));
+}
+
+}  // namespace tessaron

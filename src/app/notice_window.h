@@ -1,0 +1,44 @@
+#pragma once
+// A short, non-modal notice about which window may be open: light yellow, the text centred,
+// gone after 5 seconds, on a click or on a key. It tells the main window when it is done
+// (MSG_CLOSE_NOTICE); the main window then destroys it.
+
+#include <QColor>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include "app/base_dialog.h"
+
+namespace tessaron {
+
+constexpr int NOTICE_LIFETIME_MS = 5000;
+inline const QColor NOTICE_COLOR(255, 255, 128);
+
+class NoticeWindow : public BaseDialog {
+  Q_OBJECT
+
+ public:
+  // closeReceiver (normally the main window) is the parent and gets MSG_CLOSE_NOTICE.
+  NoticeWindow(const QString& text, QWidget* closeReceiver);
+  ~NoticeWindow() override;
+
+  const QString& Text() const { return text_; }
+  bool IsTimerRunning() const { return timer_.isActive(); }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void OnTimer();
+  void PostClose();
+
+  QString text_;
+  QPointer<QWidget> closeReceiver_;
+  QTimer timer_;
+};
+
+}  // namespace tessaron

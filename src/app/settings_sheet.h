@@ -1,0 +1,114 @@
+#pragma once
+// What the basic and the advanced settings sheet share: a heading, five tabbed pages and a
+// row of buttons that act on the whole settings record - write it to the reader, save it
+// to a configuration file, load it from one, reset the reader to its factory settings, and
+// close the sheet. A sheet never owns the record or the port; both belong to the main window.
+
+#include <QEvent>
+#include <QString>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "core/interface_type.h"
+#include "core/reader_port.h"
+#include "core/reader_settings.h"
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace tessaron {
+
+class MainWindow;
+class SettingsPage;
+
+inline constexpr const char* WRITE_FAILED_TEXT =
+    "Could not write configuration settings to Tessaron device!";
+inline constexpr const char* WRITE_TOO_LONG_TEXT =
+    "The command is too long, maybe there are too many fields in the formulas, please check it!";
+inline constexpr const char* WRITE_OK_TEXT =
+    "The configuration settings have been written to Tessaron device successfully!\n";
+inline constexpr const char* INTERFACE_SWITCHED_TEXT =
+    "The interface is switched, please wait some second to re-open it.";
+inline constexpr const char* LOAD_FAILED_TEXT = "Failed to load configuration from file.";
+inline constexpr const char* LOAD_OK_TEXT = "Load configuration from file successfully.";
+inline constexpr const char* DEFAULTS_OK_TEXT =
+    "Set default settings to Tessaron device successfully!";
+inline constexpr const char* DEFAULTS_FAILED_TEXT =
+    "Set default settings to Tessaron device failed!";
+
+// Waits of the sheet flows, in milliseconds.
+constexpr int VERSION_QUERY_WAIT_MS = 500;    // around the firmware version query
+constexpr int REOPEN_AFTER_SWITCH_MS = 5000;  // before the reader is looked for again
+constexpr int READ_AFTER_DEFAULTS_MS = 700;   // advanced: after the factory-settings command
+constexpr int DEFAULTS_AFTER_OPEN_MS = 700;   // basic: before the factory-settings command
+constexpr int READ_AFTER_REOPEN_MS = 500;     // basic: before reading the defaults back
+
+class SettingsSheet : public BaseDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int PAGE_COUNT = 5;
+
+  ~SettingsSheet() override;
+
+  // Takes the settings record, the port and the device index from the main window again.
+  void TakeFromMainWindow();
+  // Every page that holds settings reloads its controls from the record.
+  virtual void Refresh() = 0;
+
+  QTabWidget* Tabs() const { return tabs_; }
+  SettingsPage* Page(int index) const;
+  SettingsPage* CurrentPage() const;
+  QPushButton* SendButton() const { return sendButton_; }
+  QPushButton* SaveButton() const { return saveButton_; }
+  QPushButton* LoadButton() const { return loadButton_; }
+  QPushButton* DefaultAllButton() const { return defaultAllButton_; }
+  QPushButton* CloseButton() const { return closeButton_; }
+
+  // The button operations.
+  void SendToReader();
+  void SaveToFile();
+  void LoadFromFile();
+  virtual void DefaultAll() = 0;
+  // Asks the main window to destroy the sheet and hides it meanwhile.
+  void CloseSheet();
+
+ protected:
+  enum class Variant { Basic, Advanced };
+
+  SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* parent);
+
+  // Adds the next tab with its page; the sheet owns the page.
+  void AddPage(const QString& caption, SettingsPage* page);
+  // Called after the tab selection changed to index.
+  virtual void OnTabChanged(int index);
+
+  // The main window's current port, or none. Asked each time, so that a sheet kept hidden
+  // across a change of the main window's port never uses a port that is gone.
+  ReaderPort* Port() const;
+  // Refreshes the pages of the other sheet, when it exists.
+  void RefreshOtherSheet();
+
+  MainWindow& mainWindow;
+  ReaderSettings* settings;
+  DeviceIndex deviceIndex;
+
+ private:
+  QString SaveSucceededText() const;
+  QString SaveFailedText() const;
+  QEvent::Type CloseMessage() const;
+  void TabChanged(int index);
+
+  Variant variant_;
+  QLabel* heading_;
+  QTabWidget* tabs_;
+  std::vector<SettingsPage*> pages_;
+  QPushButton* sendButton_;
+  QPushButton* saveButton_;
+  QPushButton* loadButton_;
+  QPushButton* defaultAllButton_;
+  QPushButton* closeButton_;
+};
+
+}  // namespace tessaron

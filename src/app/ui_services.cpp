@@ -1,0 +1,107 @@
+#include "app/ui_services.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QStringList>
+#include <QThread>
+
+#include "app/message_window.h"
+#include "app/notice_window.h"
+#include "app/wait_cursor.h"
+
+namespace tessaron {
+
+namespace {
+
+UiServices* installedServices = nullptr;
+
+DesktopUiServices& DesktopServices() {
+  static DesktopUiServices services;
+  return services;
+}
+
+QWidget* DefaultParent(QWidget* parent) {
+  return parent != nullptr ? parent : QApplication::activeWindow();
+}
+
+}  // namespace
+
+void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text) {
+  ArrowCursor arrow;
+  MessageWindow window(text, parent);
+  window.exec();
+}
+
+QMessageBox::StandardButton DesktopUiServices::ShowMessageBox(
+    QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+  ArrowCursor arrow;
+  QMessageBox box(icon, caption, text, buttons, parent);
+  if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+NoticeWindow* DesktopUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {
+  auto* notice = new NoticeWindow(text, closeReceiver);
+  notice->show();
+  return notice;
+}
+
+bool DesktopUiServices::ChooseConfigFile(QWidget* parent, QString* path, bool open) {
+  if (path == nullptr) return false;
+  // The chooser starts in the program's own folder, with no file name preset.
+  QFileDialog dialog(parent, QString(), QCoreApplication::applicationDirPath(),
+                     QString::fromLatin1(CONFIG_FILE_FILTER));
+  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QString::fromLatin1(CONFIG_FILE_SUFFIX));
+  ArrowCursor arrow;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty() || chosen.first().isEmpty()) return false;
+  *path = chosen.first();
+  return true;
+}
+
+void DesktopUiServices::Wait(int milliseconds) {
+  // The waits give the reader time between two steps; like every reader step they block
+  // the user-interface thread under the wait cursor.
+  if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+bool DesktopUiServices::OpenDocument(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+UiServices& Ui() { return installedServices != nullptr ? *installedServices : DesktopServices(); }
+
+UiServices* SetUiServices(UiServices* services) {
+  UiServices* previous = installedServices;
+  installedServices = services;
+  return previous;
+}
+
+void ShowMessage(const QString& text, QWidget* parent) {
+  Ui().ShowMessage(DefaultParent(parent), text);
+}
+
+bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
+  return Ui().ChooseConfigFile(DefaultParent(parent), &path, open);
+}
+
+void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
+
+MessageHandler RoutePlatformMessagesToUi() {
+  return SetMessageHandler([](const std::string& text, const std::string& caption) {
+    const QString message = QString::fromLocal8Bit(text.c_str());
+    if (caption.empty()) {
+      ShowMessage(message);
+    } else {
+      Ui().ShowMessageBox(QApplication::activeWindow(), QMessageBox::Warning,
+                          QString::fromLocal8Bit(caption.c_str()), message, QMessageBox::Ok,
+                          QMessageBox::Ok);
+    }
+  });
+}
+
+}  // namespace tessaron

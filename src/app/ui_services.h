@@ -1,0 +1,82 @@
+#pragma once
+// Everything the windows do that would block a test or reach outside the program goes
+// through one set of user-interface services: outcome messages, notices, platform message
+// boxes, the configuration-file chooser, the fixed waits between reader steps and opening
+// documents with the desktop. The program runs with the desktop services; tests install a
+// recorder so that flows run without modal windows or real seconds.
+
+#include <QMessageBox>
+#include <QString>
+#include <QUrl>
+
+#include "core/message_sink.h"
+
+class QWidget;
+
+namespace tessaron {
+
+class NoticeWindow;
+
+class UiServices {
+ public:
+  UiServices() = default;
+  virtual ~UiServices() = default;
+  UiServices(const UiServices&) = delete;
+  UiServices& operator=(const UiServices&) = delete;
+
+  // Shows an outcome message and returns once it has been closed (by "OK" or by itself).
+  virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // A platform message box with the given caption, text, buttons, default button and icon;
+  // returns the button the user pressed.
+  virtual QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                                     const QString& caption, const QString& text,
+                                                     QMessageBox::StandardButtons buttons,
+                                                     QMessageBox::StandardButton defaultButton) = 0;
+  // Creates and shows a notice owned by the caller; it posts MSG_CLOSE_NOTICE to
+  // closeReceiver when it is done.
+  virtual NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) = 0;
+  // Asks for a configuration file: open form when open is true, else the save form.
+  // True with the chosen full path unless the user cancelled.
+  virtual bool ChooseConfigFile(QWidget* parent, QString* path, bool open) = 0;
+  // One of the fixed waits between reader steps; blocks the caller for that long.
+  virtual void Wait(int milliseconds) = 0;
+  // Hands a document (help page, how-to text) to the desktop.
+  virtual bool OpenDocument(const QUrl& url) = 0;
+};
+
+// The real services: modal windows, the file dialog, sleeping waits, QDesktopServices.
+class DesktopUiServices : public UiServices {
+ public:
+  void ShowMessage(QWidget* parent, const QString& text) override;
+  QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) override;
+  NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
+  bool ChooseConfigFile(QWidget* parent, QString* path, bool open) override;
+  void Wait(int milliseconds) override;
+  bool OpenDocument(const QUrl& url) override;
+};
+
+// The services in use: the desktop ones unless others were installed.
+UiServices& Ui();
+// Installs services (nullptr goes back to the desktop ones); the caller keeps ownership.
+// Returns the previously installed services, nullptr when the desktop ones were in use.
+UiServices* SetUiServices(UiServices* services);
+
+// Filter of the configuration-file chooser and its default suffix.
+inline constexpr const char* CONFIG_FILE_FILTER =
+    "Tessaron Config Files.cfs2 (*.cfs2);;All Files (*)";
+inline constexpr const char* CONFIG_FILE_SUFFIX = "cfs2";
+
+// Shorthands used by the windows.
+void ShowMessage(const QString& text, QWidget* parent = nullptr);
+bool ChooseConfigFile(QString& path, bool open, QWidget* parent = nullptr);
+void WaitMilliseconds(int milliseconds);
+
+// Sends the messages of the lower layers ("ERROR Interface Type!", the keyboard line's
+// access message) to the services: a plain text as an outcome message, a text with a
+// caption as a warning box. Returns the handler that was installed before.
+MessageHandler RoutePlatformMessagesToUi();
+
+}  // namespace tessaron

@@ -1,0 +1,162 @@
+#include "app/utility_app.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/device_monitor.h"
+#include "app/main_window.h"
+#include "app/ui_services.h"
+#include "core/message_sink.h"
+#include "transport/keyboard_port.h"
+
+namespace tessaron {
+
+namespace {
+
+// Resident memory of this process in KiB, from /proc; 0 when unknown.
+long ResidentKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return 0;
+}
+
+long long RealTimeNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// Runs an action once, after the watched window has painted for the first time.
+class FirstPaintWatcher : public QObject {
+ public:
+  FirstPaintWatcher(QWidget* window, std::function<void()> action)
+      : QObject(window), action_(std::move(action)) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && action_) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [action = std::move(action_)] { action(); });
+      action_ = nullptr;
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
+}  // namespace
+
+QString StartupUsage() {
+  return QStringLiteral(
+      "Usage: tessaron-config [--simulate[=LINE]]\n"
+      "\n"
+      "  --simulate[=LINE]  add one simulated reader on LINE to the present devices:\n"
+      "                     rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
+      "  -h, --help         show this text\n");
+}
+
+bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error) {
+  StartupOptions parsed;
+  for (const QString& argument : arguments) {
+    if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+      parsed.showHelp = true;
+    } else if (argument == QLatin1String("--simulate")) {
+      parsed.simulate = true;
+      parsed.simulatedLine = sim::DEFAULT_SIMULATED_LINE;
+    } else if (argument.startsWith(QLatin1String("--simulate="))) {
+      const QByteArray name = argument.mid(11).toUtf8();
+      sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
+      if (!sim::ParseSimulatedLine(std::string_view(name.constData(), name.size()), &kind)) {
+        if (error != nullptr) {
+          *error = QStringLiteral(
+                       "unknown line \"%1\" (use rs232, usb-rs232, usb-hid, "
+                       "usb-hid-kb or ps2)")
+                       .arg(QString::fromUtf8(name));
+        }
+        return false;
+      }
+      parsed.simulate = true;
+      parsed.simulatedLine = kind;
+    } else {
+      if (error != nullptr) *error = QStringLiteral("unknown option \"%1\"").arg(argument);
+      return false;
+    }
+  }
+  if (options != nullptr) *options = parsed;
+  return true;
+}
+
+int RunUtilityApp(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QCoreApplication::setOrganizationName(QString::fromLatin1(PROFILE_ORGANISATION));
+  QCoreApplication::setApplicationName(QString::fromLatin1(PROFILE_APPLICATION));
+
+  QStringList arguments = QCoreApplication::arguments();
+  if (!arguments.isEmpty()) arguments.removeFirst();
+  StartupOptions options;
+  QString error;
+  if (!ParseStartupOptions(arguments, &options, &error)) {
+    std::fprintf(stderr, "tessaron-config: %s\n%s", error.toLocal8Bit().constData(),
+                 StartupUsage().toLocal8Bit().constData());
+    return 2;
+  }
+  if (options.showHelp) {
+    std::fputs(StartupUsage().toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+
+  const MessageHandler previousHandler = RoutePlatformMessagesToUi();
+  std::unique_ptr<sim::SimulatedLine> demoReader;
+  if (options.simulate) {
+    demoReader = std::make_unique<sim::SimulatedLine>(options.simulatedLine);
+    if (!demoReader->Start()) {
+      std::fprintf(stderr, "tessaron-config: the simulated reader on %s cannot be started\n",
+                   sim::SimulatedLineName(options.simulatedLine));
+      SetMessageHandler(previousHandler);
+      return 1;
+    }
+  }
+
+  int exitCode = 0;
+  {
+    MainWindow window;
+    QObject::connect(&window, &MainWindow::exitRequested, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    DeviceMonitor monitor;
+    QObject::connect(&monitor, &DeviceMonitor::devicesChanged, &window,
+                     &MainWindow::NotifyDevicesChanged);
+    const bool probe = qEnvironmentVariableIsSet(STARTUP_PROBE_VARIABLE);
+    // Nothing slow happens before the window is first on the screen.
+    new FirstPaintWatcher(&window, [&monitor, probe] {
+      if (probe) {
+        std::printf("shown_ns=%lld rss_kb=%ld\n", RealTimeNanoseconds(), ResidentKilobytes());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+        return;
+      }
+      monitor.Start();
+    });
+    window.show();
+    exitCode = application.exec();
+  }  // the main window remembers the interface and device index as it goes
+
+  if (IsWinIoInitialised()) ShutdownWinIo();
+  demoReader.reset();
+  SetMessageHandler(previousHandler);
+  return exitCode;
+}
+
+}  // namespace tessaron

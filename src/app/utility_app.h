@@ -1,0 +1,33 @@
+#pragma once
+// Start-up and exit of tessaron-config: the command line, the profile names, the demo
+// reader, the main window for the whole run, the device monitor, and the clean-up at exit.
+
+#include <QString>
+#include <QStringList>
+
+#include "sim/simulated_line.h"
+
+namespace tessaron {
+
+struct StartupOptions {
+  bool showHelp = false;
+  // --simulate[=LINE]: one simulated reader on that line joins the present devices.
+  bool simulate = false;
+  sim::SimulatedLineKind simulatedLine = sim::DEFAULT_SIMULATED_LINE;
+};
+
+// Usage text of the command line.
+QString StartupUsage();
+
+// Reads the program's own arguments (without the program name; Qt's options already
+// taken out). False with a reason for an unknown option or line name.
+bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error);
+
+// When this environment variable is set, the program prints the time of its first showing
+// (nanoseconds of the real-time clock) and its resident memory then, and exits at once.
+inline constexpr const char* STARTUP_PROBE_VARIABLE = "TESSARON_STARTUP_PROBE";
+
+// The whole run; the result is the exit code.
+int RunUtilityApp(int argc, char** argv);
+
+}  // namespace tessaron

@@ -1,0 +1,153 @@
+// The small windows and helpers of the program, and the program itself: the message
+// window, the command line, the help files, and tessaron-config started with a demo reader.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/help_files.h"
+#include "app/message_window.h"
+#include "app/utility_app.h"
+#include "app_test_support.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+QString BinDir() {
+  const QByteArray dir = qgetenv("TESSARON_BIN_DIR");
+  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(dir);
+}
+
+}  // namespace
+
+class AppPiecesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void shortMessagesSitLower_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("drop");
+    QTest::newRow("one character") << 1 << 10;
+    QTest::newRow("59 characters") << 59 << 10;
+    QTest::newRow("60 characters") << 60 << 0;
+    QTest::newRow("200 characters") << 200 << 0;
+  }
+
+  void shortMessagesSitLower() {
+    QFETCH(int, length);
+    QFETCH(int, drop);
+    MessageWindow window(QString(length, QLatin1Char('x')));
+    QCOMPARE(window.TextDrop(), drop);
+    QCOMPARE(window.Text().size(), length);
+  }
+
+  void messageWindowClosesOnOkAndByItselfAfterTenSeconds() {
+    {
+      MessageWindow window(QStringLiteral("Load configuration from file successfully."));
+      window.open();
+      QVERIFY(window.IsTimerRunning());
+      window.OkButton()->click();
+      QVERIFY(!window.isVisible());
+      QCOMPARE(window.result(), int(QDialog::Accepted));
+    }
+    MessageWindow window(QStringLiteral("nobody answers"));
+    window.open();
+    QTest::qWait(9500);
+    QVERIFY(window.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 2000);
+  }
+
+  void messageWindowShowsTextsAsTheyAre() {
+    // Outcome texts are plain text: markup characters and line breaks stay as typed.
+    MessageWindow window(QStringLiteral("<b>a</b>\nb"));
+    QCOMPARE(window.Text(), QStringLiteral("<b>a</b>\nb"));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("messageText"))->textFormat(), Qt::PlainText);
+  }
+
+  void commandLineOptions() {
+    StartupOptions options;
+    QString error;
+    QVERIFY(ParseStartupOptions({}, &options, &error));
+    QVERIFY(!options.simulate);
+
+    QVERIFY(ParseStartupOptions({QStringLiteral("--simulate")}, &options, &error));
+    QVERIFY(options.simulate);
+    QCOMPARE(options.simulatedLine, sim::SimulatedLineKind::UsbHid);
+
+    QVERIFY(ParseStartupOptions({QStringLiteral("--simulate=USB-HID-KB")}, &options, &error));
+    QCOMPARE(options.simulatedLine, sim::SimulatedLineKind::UsbHidKb);
+    QVERIFY(ParseStartupOptions({QStringLiteral("--simulate=ps2")}, &options, &error));
+    QCOMPARE(options.simulatedLine, sim::SimulatedLineKind::Ps2);
+
+    options = StartupOptions();
+    QVERIFY(!ParseStartupOptions({QStringLiteral("--simulate=usb")}, &options, &error));
+    QVERIFY(error.contains(QStringLiteral("usb")));
+    QVERIFY(!options.simulate);  // untouched on error
+    QVERIFY(!ParseStartupOptions({QStringLiteral("--simulate=")}, &options, &error));
+    QVERIFY(!ParseStartupOptions({QStringLiteral("--verbose")}, &options, &error));
+    QVERIFY(ParseStartupOptions({QStringLiteral("-h")}, &options, &error));
+    QVERIFY(options.showHelp);
+  }
+
+  void documentsAreFoundInTheFirstFolderThatHasThem() {
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QFile howTo(second.filePath(QString::fromLatin1(HOW_TO_USE_FILE_NAME)));
+    QVERIFY(howTo.open(QIODevice::WriteOnly));
+    howTo.close();
+    const QStringList folders{first.path(), second.path()};
+    QCOMPARE(FindProgramDocument(QString::fromLatin1(HOW_TO_USE_FILE_NAME), folders),
+             QFileInfo(howTo).absoluteFilePath());
+    QVERIFY(FindProgramDocument(QString::fromLatin1(HELP_FILE_NAME), folders).isEmpty());
+    QVERIFY(HelpTopicUrl(HELP_CONTEXT_OUTPUT_FORMAT, folders).isEmpty());
+
+    // A folder holding a directory of that name does not count.
+    QVERIFY(QDir(first.path()).mkdir(QString::fromLatin1(HELP_FILE_NAME)));
+    QVERIFY(FindProgramDocument(QString::fromLatin1(HELP_FILE_NAME), folders).isEmpty());
+  }
+
+  void theHelpPageHasATopicForEveryContext() {
+    const QStringList folders{BinDir()};
+    QFile help(FindProgramDocument(QString::fromLatin1(HELP_FILE_NAME), folders));
+    QVERIFY2(help.open(QIODevice::ReadOnly), "the help page is copied beside the programs");
+    const QString page = QString::fromUtf8(help.readAll());
+    for (int context = HELP_CONTEXT_MAIN; context <= HELP_CONTEXT_KEYBOARD_SETTINGS; ++context) {
+      QVERIFY2(page.contains(QStringLiteral("id=\"%1\"").arg(HelpAnchor(context))),
+               qPrintable(HelpAnchor(context)));
+    }
+    const QUrl url = HelpTopicUrl(HELP_CONTEXT_DATA_EDITING, folders);
+    QCOMPARE(url.fragment(), QStringLiteral("context-4006"));
+    QVERIFY(url.isLocalFile());
+  }
+
+  void theProgramStartsWithADemoReaderAndShowsItsWindow() {
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    environment.insert(QString::fromLatin1(STARTUP_PROBE_VARIABLE), QStringLiteral("1"));
+    program.setProcessEnvironment(environment);
+    program.start(BinDir() + QStringLiteral("/tessaron-config"), {QStringLiteral("--simulate")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(QString::fromLatin1(program.readAllStandardOutput())
+                .startsWith(QStringLiteral("shown_ns=")));
+
+    program.start(BinDir() + QStringLiteral("/tessaron-config"),
+                  {QStringLiteral("--simulate=usb")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 2);
+    QVERIFY(program.readAllStandardError().contains("unknown line"));
+  }
+};
+
+QTEST_MAIN(AppPiecesTest)
+#include "app_pieces_test.moc"

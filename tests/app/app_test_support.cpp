@@ -1,0 +1,218 @@
+#include "app_test_support.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSettings>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/main_window.h"
+#include "app/notice_window.h"
+#include "core/command_frame.h"
+#include "core/reader_settings.h"
+#include "core/settings_codec.h"
+#include "transport/keyboard_port.h"
+
+namespace tessaron::test {
+
+RecordingUiServices::RecordingUiServices()
+    : previous_(SetUiServices(this)), previousHandler_(RoutePlatformMessagesToUi()) {}
+
+RecordingUiServices::~RecordingUiServices() {
+  SetMessageHandler(previousHandler_);
+  SetUiServices(previous_);
+}
+
+void RecordingUiServices::ShowMessage(QWidget*, const QString& text) { messages << text; }
+
+QMessageBox::StandardButton RecordingUiServices::ShowMessageBox(
+    QWidget*, QMessageBox::Icon, const QString& caption, const QString& text,
+    QMessageBox::StandardButtons, QMessageBox::StandardButton defaultButton) {
+  messageBoxes << caption + QStringLiteral(": ") + text;
+  return defaultButton;
+}
+
+NoticeWindow* RecordingUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {
+  notices << text;
+  return DesktopUiServices::ShowNotice(closeReceiver, text);
+}
+
+bool RecordingUiServices::ChooseConfigFile(QWidget*, QString* path, bool open) {
+  fileChoices << open;
+  if (chosenPath.isEmpty()) return false;
+  *path = chosenPath;
+  return true;
+}
+
+void RecordingUiServices::Wait(int milliseconds) {
+  waits << milliseconds;
+  if (onWait) onWait(milliseconds);
+}
+
+bool RecordingUiServices::OpenDocument(const QUrl& url) {
+  documents << url;
+  return true;
+}
+
+TransportTiming FastTiming() {
+  TransportTiming timing;
+  timing.serial = SerialTiming{Millis(200), Millis(5), Millis(50)};
+  timing.hid = HidTiming{Millis(0), Millis(0), Millis(1)};
+  timing.keyboard = KeyboardTiming{Millis(20),  Millis(0),  Millis(0), Millis(200),
+                                   Millis(500), Millis(20), Millis(0)};
+  return timing;
+}
+
+// ---- USB readers ----
+
+namespace {
+// The readers and the keyboard line whose devices are installed now. An older object that
+// goes after a newer one was made leaves the newer one's devices alone.
+SimulatedUsbReaders* installedReaders = nullptr;
+SimulatedKeyboardLine* installedKeyboardLine = nullptr;
+}  // namespace
+
+class SimulatedUsbReaders::Listing : public DeviceListing {
+ public:
+  std::vector<ListedDevice> SerialPorts() override { return serialPorts; }
+  std::vector<ListedDevice> HidDevices() override {
+    std::vector<ListedDevice> listed;
+    for (std::size_t index = 0; index < devices.size(); ++index) {
+      // Asked each time: a reader that switched its interface shows its new product id.
+      if (present[index]) listed.push_back(devices[index]->Listing());
+    }
+    return listed;
+  }
+
+  std::vector<ListedDevice> serialPorts;
+  std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices;
+  std::vector<bool> present;
+};
+
+SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
+                                         std::vector<ListedDevice> serialPorts)
+    : listing_(std::make_shared<Listing>()) {
+  for (std::size_t index = 0; index < formats.size(); ++index) {
+    sim::SimulatedReaderConfig config;
+    config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+    auto reader = std::make_unique<sim::SimulatedReader>(config);
+    reader->SetSettingsStream(DefaultStreamWithHidFormat(formats[index]));
+    sim::SimulatedHidOptions options;
+    options.path = "/dev/hidraw-sim" + std::to_string(index);
+    devices_.push_back(std::make_shared<sim::SimulatedHidDevice>(*reader, options));
+    readers_.push_back(std::move(reader));
+  }
+  listing_->serialPorts = std::move(serialPorts);
+  listing_->devices = devices_;
+  listing_->present.assign(devices_.size(), true);
+  SetDeviceListing(listing_);
+  SetHidDeviceFactory(sim::MakeSimulatedHidFactory(devices_));
+  installedReaders = this;
+}
+
+SimulatedUsbReaders::~SimulatedUsbReaders() {
+  if (installedReaders != this) return;
+  installedReaders = nullptr;
+  // Never back to the system's devices: a test sees only the devices it made.
+  SetHidDeviceFactory([](const std::string&) { return std::unique_ptr<HidDevice>(); });
+  SetDeviceListing(std::make_shared<Listing>());
+}
+
+void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
+  listing_->present.at(index) = present;
+}
+
+// ---- keyboard line ----
+
+SimulatedKeyboardLine::SimulatedKeyboardLine(bool withReader)
+    : controller_(std::make_shared<sim::SimulatedKeyboardController>()) {
+  controller_->SetStartRefused(!withReader);
+  std::shared_ptr<sim::SimulatedKeyboardController> controller = controller_;
+  SetPortIoFactory([controller] { return controller; });
+  installedKeyboardLine = this;
+}
+
+SimulatedKeyboardLine::~SimulatedKeyboardLine() {
+  if (installedKeyboardLine != this) return;
+  installedKeyboardLine = nullptr;
+  // The next test starts from a controller access that was never started.
+  if (IsWinIoInitialised()) ShutdownWinIo();
+  // Never the factory that was there before: that may be the real port access, and a test
+  // program may run with the rights to use it. Without a line, the keyboard port gets none.
+  SetPortIoFactory([] { return std::shared_ptr<PortIo>(); });
+}
+
+// ---- profile ----
+
+void UseProfileFolder(const QTemporaryDir& dir) {
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+}
+
+void ClearProfile() {
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.clear();
+  profile.sync();
+}
+
+void WriteProfile(InterfaceType type, DeviceIndex index) {
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), type);
+  profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), index);
+  profile.endGroup();
+  profile.sync();
+}
+
+std::pair<int, int> ReadProfile() {
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  const int type = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), -100).toInt();
+  const int index = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -100).toInt();
+  return {type, index};
+}
+
+namespace {
+// The watchers still waiting for a modal window; a test ends them all when it finishes.
+QObject& ModalWatchers() {
+  static QPointer<QObject> owner;
+  if (!owner) owner = new QObject(QCoreApplication::instance());
+  return *owner;
+}
+}  // namespace
+
+void WhenModalShown(std::function<void(QWidget*)> action, int limitMs) {
+  auto* poll = new QTimer(&ModalWatchers());
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, limitMs, action] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr && clock->elapsed() < limitMs) return;
+    poll->stop();
+    poll->deleteLater();
+    if (modal != nullptr) action(modal);
+  });
+  poll->start(5);
+}
+
+void StopModalWatchers() {
+  for (QTimer* poll : ModalWatchers().findChildren<QTimer*>()) {
+    poll->stop();
+    delete poll;
+  }
+}
+
+ByteString DefaultStreamWithHidFormat(Byte format) {
+  ReaderSettings settings;
+  settings.hidFormat = format;
+  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+  std::uint32_t length = sizeof(buffer);
+  if (!EncodeSettings(settings, buffer, &length)) return {};
+  return ByteString(buffer, buffer + length);
+}
+
+}  // namespace tessaron::test

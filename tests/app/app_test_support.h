@@ -1,0 +1,123 @@
+#pragma once
+// What the window tests share: recording user-interface services, simulated USB readers
+// reachable through discovery, a simulated keyboard controller, scaled-down timing and a
+// profile in a temporary folder.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/ui_services.h"
+#include "core/message_sink.h"
+#include "sim/simulated_hid_device.h"
+#include "sim/simulated_keyboard_controller.h"
+#include "sim/simulated_reader.h"
+#include "transport/discovery.h"
+#include "transport/hid_device.h"
+#include "transport/port_io.h"
+#include "transport/transport_timing.h"
+
+class QWidget;
+
+namespace tessaron::test {
+
+// Records what the windows ask of the user instead of blocking; notices are real windows.
+class RecordingUiServices : public DesktopUiServices {
+ public:
+  RecordingUiServices();
+  ~RecordingUiServices() override;
+
+  void ShowMessage(QWidget* parent, const QString& text) override;
+  QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton) override;
+  NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
+  bool ChooseConfigFile(QWidget* parent, QString* path, bool open) override;
+  void Wait(int milliseconds) override;
+  bool OpenDocument(const QUrl& url) override;
+
+  QStringList messages;
+  QStringList messageBoxes;  // "caption: text"
+  QStringList notices;
+  QList<int> waits;
+  QList<bool> fileChoices;  // true for the open form
+  QList<QUrl> documents;
+
+  // The chooser's answer: the path, or a cancel when empty.
+  QString chosenPath;
+  // Called on every wait, after it was recorded.
+  std::function<void(int)> onWait;
+
+ private:
+  UiServices* previous_;
+  MessageHandler previousHandler_;
+};
+
+// Every transport constant scaled down, so that the simulated readers answer at once.
+TransportTiming FastTiming();
+
+// Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
+// (plus the serial ports given), served through the HID device factory. The newest object
+// rules; once one has existed, the system's own devices stay out of sight.
+class SimulatedUsbReaders {
+ public:
+  // formats: the USB HID format of each reader ('0' USB-HID, '8' USB-HID-KB).
+  explicit SimulatedUsbReaders(const std::vector<Byte>& formats,
+                               std::vector<ListedDevice> serialPorts = {});
+  ~SimulatedUsbReaders();
+  SimulatedUsbReaders(const SimulatedUsbReaders&) = delete;
+  SimulatedUsbReaders& operator=(const SimulatedUsbReaders&) = delete;
+
+  sim::SimulatedReader& Reader(std::size_t index) { return *readers_.at(index); }
+  sim::SimulatedHidDevice& Device(std::size_t index) { return *devices_.at(index); }
+  // An unplugged reader is not listed and cannot be opened.
+  void SetPresent(std::size_t index, bool present);
+
+ private:
+  class Listing;
+
+  std::vector<std::unique_ptr<sim::SimulatedReader>> readers_;
+  std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices_;
+  std::shared_ptr<Listing> listing_;
+};
+
+// The keyboard line for the whole process: a simulated controller with a reader, or a
+// controller whose port access is refused. Once a line has existed, the real keyboard
+// controller is out of reach for the rest of the test program.
+class SimulatedKeyboardLine {
+ public:
+  explicit SimulatedKeyboardLine(bool withReader);
+  ~SimulatedKeyboardLine();
+  SimulatedKeyboardLine(const SimulatedKeyboardLine&) = delete;
+  SimulatedKeyboardLine& operator=(const SimulatedKeyboardLine&) = delete;
+
+  sim::SimulatedKeyboardController& Controller() { return *controller_; }
+
+ private:
+  std::shared_ptr<sim::SimulatedKeyboardController> controller_;
+};
+
+// The profile ("Kaldor" / "Tessaron Configuration Utility") lives in dir from now on.
+void UseProfileFolder(const QTemporaryDir& dir);
+void ClearProfile();
+void WriteProfile(InterfaceType type, DeviceIndex index);
+// (InterfaceType, DeviceIndex) as stored; (-100, -100) for values that are missing.
+std::pair<int, int> ReadProfile();
+
+// Runs action on the first modal window that shows up within the time limit
+// (checked every few milliseconds from the event loop).
+void WhenModalShown(std::function<void(QWidget*)> action, int limitMs = 5000);
+// Ends every watcher that is still waiting (each test does so when it finishes, so that no
+// watcher outlives the test whose variables it refers to).
+void StopModalWatchers();
+
+// A settings stream holding the factory defaults with another USB HID format.
+ByteString DefaultStreamWithHidFormat(Byte format);
+
+}  // namespace tessaron::test

@@ -1,0 +1,293 @@
+// The interface selection page and the model number dialog: the groups, the messages of
+// "CONTINUE", connecting the main window, and the model-number table.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/interface_selection_page.h"
+#include "app/main_window.h"
+#include "app/model_number_dialog.h"
+#include "app_test_support.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+Q_DECLARE_METATYPE(tessaron::ModelNumberCheck)
+
+namespace {
+
+void Settle() {
+  for (int round = 0; round < 3; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
+}
+
+ListedDevice SerialPortAt(const char* node, bool usb = false, std::uint16_t vendor = 0,
+                          std::uint16_t product = 0) {
+  ListedDevice port;
+  port.node = node;
+  port.hasUsbAncestor = usb;
+  port.vendorId = vendor;
+  port.productId = product;
+  port.idsKnown = usb;
+  return port;
+}
+
+// A serial port that is listed but cannot be opened: the device does not answer.
+const char* const DEAD_PORT = "/dev/tessaron-test-no-such-tty";
+
+// Types text into the model number dialog once it shows, then presses its button.
+void AnswerModelNumber(const QString& text, bool cancel = false) {
+  WhenModalShown([text, cancel](QWidget* modal) {
+    auto* dialog = qobject_cast<ModelNumberDialog*>(modal);
+    if (dialog == nullptr) return;
+    dialog->ModelNumberEdit()->setText(text);
+    (cancel ? dialog->CancelButton() : dialog->ContinueButton())->click();
+  });
+}
+
+}  // namespace
+
+class InterfaceSelectionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(profileDir_.isValid());
+    UseProfileFolder(profileDir_);
+  }
+
+  void init() {
+    ClearProfile();
+    ui_ = std::make_unique<RecordingUiServices>();
+    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+  }
+
+  void cleanup() {
+    StopModalWatchers();
+    window_.reset();
+    Settle();
+    usb_.reset();
+    keyboard_.reset();
+    ui_.reset();
+  }
+
+  void groupsListTheReadersFoundWhenThePageOpened() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(
+        std::vector<Byte>{'8', '0'},
+        std::vector<ListedDevice>{SerialPortAt("/dev/ttyS0"),
+                                  SerialPortAt("/dev/ttyUSB0", true, 0x0F3E, 0x0217),
+                                  SerialPortAt("/dev/ttyUSB1", true, 0x0403, 0x6001)});
+    InterfaceSelectionPage* page = OpenPage();
+    QCOMPARE(page->SelectedGroup(), -1);
+    QCOMPARE(page->DeviceBox()->count(), 0);
+
+    // Devices that come or go later show only when the page is opened again.
+    usb_->SetPresent(1, false);
+
+    page->GroupButton(InterfaceSelectionPage::GROUP_USB)->click();
+    QCOMPARE(page->SelectedGroup(), InterfaceSelectionPage::GROUP_USB);
+    QCOMPARE(Items(page), (QStringList{"/dev/hidraw-sim0", "/dev/ttyUSB0", "/dev/hidraw-sim1"}));
+    QCOMPARE(page->DeviceBox()->currentIndex(), 0);
+    const std::vector<ReaderDeviceEntry>& usb =
+        page->GroupEntries(InterfaceSelectionPage::GROUP_USB);
+    QCOMPARE(usb[0].interfaceType, INTERFACE_USB_HID_KB);
+    QCOMPARE(usb[1].interfaceType, INTERFACE_USB_RS232);
+    QCOMPARE(usb[1].deviceIndex, 1);
+    QCOMPARE(usb[2].interfaceType, INTERFACE_USB_HID);
+    QCOMPARE(usb[2].deviceIndex, 1);
+
+    page->GroupButton(InterfaceSelectionPage::GROUP_RS232)->click();
+    QCOMPARE(Items(page), QStringList{"/dev/ttyS0"});
+    page->GroupButton(InterfaceSelectionPage::GROUP_PS2)->click();
+    QCOMPARE(Items(page), QStringList{"PS/2 Keyboard port"});
+    QVERIFY(ui_->messages.isEmpty());
+  }
+
+  void continueWithoutADeviceExplainsAndStays() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+    InterfaceSelectionPage* page = OpenPage();
+    page->ContinueButton()->click();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
+    page->ContinueButton()->click();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
+    page->ContinueButton()->click();
+    QCOMPARE(
+        ui_->messages,
+        (QStringList{"Please select an interface!",
+                     "No Reader with USB interface has been found, Please Select Right Interface!",
+                     "Please select an interface!"}));
+    Settle();
+    QCOMPARE(window_->GetInterfaceSelection(), page);
+    QVERIFY(page->isVisible());
+  }
+
+  void continueConnectsTheMainWindowAndClosesThePage() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0'});
+    QPointer<InterfaceSelectionPage> page = OpenPage();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
+    page->DeviceBox()->setCurrentIndex(1);
+    page->ContinueButton()->click();
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
+    QCOMPARE(window_->CurrentDeviceIndex(), 1);
+    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(usb_->Reader(1).CommandCount(), std::size_t{1});
+    QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{0});
+    Settle();
+    QVERIFY(window_->GetInterfaceSelection() == nullptr);
+    QVERIFY(page.isNull());
+    QVERIFY(ui_->messages.isEmpty());
+
+    // The check button works again and uses the chosen reader.
+    WhenModalShown([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
+    window_->CheckCurrentSettings();
+    QVERIFY(usb_->Reader(1).CommandCount() > 1);
+  }
+
+  void aDeviceThatDoesNotAnswerAsksForTheModelNumber() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(
+        std::vector<Byte>{'0'}, std::vector<ListedDevice>{SerialPortAt(DEAD_PORT)});
+    QPointer<InterfaceSelectionPage> page = OpenPage();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
+    AnswerModelNumber(QStringLiteral("RM20-3350"));  // the eighth character 5 is USB-HID
+    page->ContinueButton()->click();
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
+    QCOMPARE(window_->CurrentDeviceIndex(), 0);
+    Settle();
+    QVERIFY(page.isNull());
+    QVERIFY(ui_->messages.isEmpty());
+  }
+
+  void modelNumberFlowsThatKeepThePageOpen() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(
+        std::vector<Byte>{}, std::vector<ListedDevice>{SerialPortAt(DEAD_PORT)});
+    QPointer<InterfaceSelectionPage> page = OpenPage();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
+
+    // Cancel: nothing more; the failed connect has forgotten the pair.
+    AnswerModelNumber(QString(), true);
+    page->ContinueButton()->click();
+    QVERIFY(ui_->messages.isEmpty());
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_UNKNOWN);
+    QCOMPARE(window_->CurrentDeviceIndex(), -1);
+
+    // An interface without devices, and a known model naming no interface: silent.
+    AnswerModelNumber(QStringLiteral("RM30-3360"));
+    page->ContinueButton()->click();
+    AnswerModelNumber(QStringLiteral("RM30-3390"));
+    page->ContinueButton()->click();
+    QVERIFY(ui_->messages.isEmpty());
+
+    // The named interface has a device that does not answer either.
+    AnswerModelNumber(QStringLiteral("RM40-3320"));
+    page->ContinueButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Could not open Tessaron device, please check it!"});
+
+    Settle();
+    QVERIFY(page && page->isVisible());
+    QVERIFY(window_->Port() == nullptr);
+  }
+
+  void cancelClosesThePageAndKeepsThePair() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->SetInterfaceType(INTERFACE_RS232);
+    window_->SetDeviceIndex(4);
+    window_->SelectReaderInterface();
+    QPointer<InterfaceSelectionPage> page = window_->GetInterfaceSelection();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
+    page->CancelButton()->click();
+    Settle();
+    QVERIFY(page.isNull());
+    QVERIFY(window_->GetInterfaceSelection() == nullptr);
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_RS232);
+    QCOMPARE(window_->CurrentDeviceIndex(), 4);
+
+    // Opened again, it is a new page that lists afresh.
+    window_->SelectReaderInterface();
+    QVERIFY(window_->GetInterfaceSelection() != nullptr);
+    QCOMPARE(window_->GetInterfaceSelection()->SelectedGroup(), -1);
+  }
+
+  void modelNumbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<ModelNumberCheck>("check");
+    QTest::addColumn<int>("interface");
+    QTest::newRow("empty") << "" << ModelNumberCheck::Empty << 0;
+    QTest::newRow("RM10-33 then 4") << "RM10-334" << ModelNumberCheck::Accepted << 3;
+    QTest::newRow("RM40-33 then 2") << "RM40-332" << ModelNumberCheck::Accepted << 1;
+    QTest::newRow("RM30-33 then 3") << "RM30-3330" << ModelNumberCheck::Accepted << 2;
+    QTest::newRow("RM20-33 then 5") << "RM20-3351" << ModelNumberCheck::Accepted << 5;
+    QTest::newRow("then 6") << "RM10-336" << ModelNumberCheck::Accepted << 4;
+    QTest::newRow("then 7") << "RM10-337" << ModelNumberCheck::Accepted << 0;
+    QTest::newRow("then a letter") << "RM10-33A" << ModelNumberCheck::Accepted << 0;
+    QTest::newRow("prefix alone") << "RM10-33" << ModelNumberCheck::Unknown << 0;
+    QTest::newRow("18 characters") << "RM10-334ABCDEFGHIJ" << ModelNumberCheck::Accepted << 3;
+    QTest::newRow("19 characters") << "RM10-334ABCDEFGHIJK" << ModelNumberCheck::Unknown << 0;
+    QTest::newRow("small letters") << "rm10-332" << ModelNumberCheck::Unknown << 0;
+    QTest::newRow("unknown model") << "RM50-332" << ModelNumberCheck::Unknown << 0;
+    QTest::newRow("leading blank") << " RM10-332" << ModelNumberCheck::Unknown << 0;
+  }
+
+  void modelNumbers() {
+    QFETCH(QString, text);
+    QFETCH(ModelNumberCheck, check);
+    QFETCH(int, interface);
+    InterfaceType chosen = -7;
+    QCOMPARE(CheckModelNumber(text, &chosen), check);
+    if (check == ModelNumberCheck::Accepted) QCOMPARE(chosen, interface);
+  }
+
+  void modelNumberDialogExplainsAndStaysUntilTheNumberIsKnown() {
+    ModelNumberDialog dialog;
+    dialog.show();
+    dialog.ContinueButton()->click();
+    dialog.ModelNumberEdit()->setText(QStringLiteral("RM10-33"));
+    dialog.ContinueButton()->click();
+    QCOMPARE(ui_->messages, (QStringList{"Please Input Model Number!", "Unknown Model Number!"}));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+
+    dialog.ModelNumberEdit()->setText(QStringLiteral("RM10-334"));
+    dialog.ContinueButton()->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.ChosenInterface(), INTERFACE_USB_HID_KB);
+  }
+
+ private:
+  void StartWindow() {
+    window_ = std::make_unique<MainWindow>(FastTiming());
+    window_->show();
+  }
+
+  InterfaceSelectionPage* OpenPage() {
+    StartWindow();
+    window_->SelectReaderInterface();
+    return window_->GetInterfaceSelection();
+  }
+
+  static QStringList Items(InterfaceSelectionPage* page) {
+    QStringList items;
+    for (int index = 0; index < page->DeviceBox()->count(); ++index) {
+      items << page->DeviceBox()->itemText(index);
+    }
+    return items;
+  }
+
+  QTemporaryDir profileDir_;
+  std::unique_ptr<RecordingUiServices> ui_;
+  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
+  std::unique_ptr<SimulatedUsbReaders> usb_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(InterfaceSelectionTest)
+#include "interface_selection_test.moc"

@@ -1,0 +1,413 @@
+// The main window driven with simulated readers: connecting on its own, remembering the
+// reader between runs, which child window may be open, notices, the report, the PS/2 waits.
+
+#include "app/main_window.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/interface_selection_page.h"
+#include "app/notice_window.h"
+#include "app/private_messages.h"
+#include "app/quick_clone_page.h"
+#include "app/report_window.h"
+#include "app_test_support.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+// Lets every posted message and pending deletion run.
+void Settle() {
+  for (int round = 0; round < 3; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
+}
+
+class EventCounter : public QObject {
+ public:
+  explicit EventCounter(QEvent::Type type) : type_(type) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == type_) ++count;
+    return false;
+  }
+  int count = 0;
+
+ private:
+  QEvent::Type type_;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(profileDir_.isValid());
+    UseProfileFolder(profileDir_);
+  }
+
+  void init() {
+    ClearProfile();
+    ui_ = std::make_unique<RecordingUiServices>();
+    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+  }
+
+  void cleanup() {
+    StopModalWatchers();
+    window_.reset();
+    Settle();
+    usb_.reset();
+    keyboard_.reset();
+    ui_.reset();
+  }
+
+  void firstRunWithOneUsbReaderConnectsByItselfAndIsRemembered() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_UNKNOWN);
+    QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{0});  // nothing at start-up
+
+    window_->GetButton(MainWindow::Button::ChangeBasic)->click();
+    QVERIFY(window_->GetBasicSheet() != nullptr);
+    QVERIFY(window_->GetBasicSheet()->isVisible());
+    QCOMPARE(window_->GetBasicSheet()->geometry(), MainWindow::ChildArea());
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
+    QCOMPARE(window_->CurrentDeviceIndex(), 0);
+    // Found by auto-detection (one read), then read again for the sheet.
+    QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{2});
+    QVERIFY(ui_->messages.isEmpty());
+
+    window_.reset();
+    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_USB_HID, 0));
+  }
+
+  void twoUsbReadersLeaveTheChoiceToTheUser() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '8'});
+    StartWindow();
+
+    window_->ChangeBasicSettings();
+    window_->ChangeAdvancedSettings();
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+    QVERIFY(window_->GetAdvancedSheet() == nullptr);
+    QVERIFY(window_->Port() == nullptr);
+    QVERIFY(ui_->messages.isEmpty());
+    QVERIFY(ui_->notices.isEmpty());
+
+    window_->CheckCurrentSettings();
+    QVERIFY(window_->GetInterfaceSelection() != nullptr);
+    QVERIFY(window_->GetInterfaceSelection()->isVisible());
+    QCOMPARE(
+        window_->GetInterfaceSelection()->GroupEntries(InterfaceSelectionPage::GROUP_USB).size(),
+        std::size_t{2});
+    QCOMPARE(usb_->Reader(0).CommandCount() + usb_->Reader(1).CommandCount(), std::size_t{0});
+  }
+
+  void rememberedReaderThatIsGoneFallsBackToAutoDetection() {
+    WriteProfile(INTERFACE_USB_HID, 3);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'8'});
+    StartWindow();
+    QCOMPARE(window_->CurrentDeviceIndex(), 3);
+
+    window_->ChangeAdvancedSettings();
+    QVERIFY(window_->GetAdvancedSheet() != nullptr);
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->CurrentDeviceIndex(), 0);
+    window_.reset();
+    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_USB_HID_KB, 0));
+  }
+
+  void rememberedReaderGoneWithNothingAttachedIsForgotten() {
+    WriteProfile(INTERFACE_USB_HID, 0);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+    QVERIFY(ui_->messages.isEmpty());
+    window_.reset();
+    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_UNKNOWN, -1));
+  }
+
+  void rememberedInterfaceOutsideTheTableIsForgottenWithoutACrash() {
+    WriteProfile(9, 0);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    QCOMPARE(ui_->messages, QStringList{QStringLiteral("ERROR Interface Type!")});
+    QVERIFY(window_->GetBasicSheet() != nullptr);
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
+  }
+
+  void selectionPageBlocksTheCheckAndChangeButtons() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0'});
+    StartWindow();
+    window_->SelectReaderInterface();
+    QVERIFY(window_->GetInterfaceSelection() != nullptr);
+    QCOMPARE(window_->GetInterfaceSelection()->geometry(), MainWindow::ChildArea());
+
+    window_->GetButton(MainWindow::Button::CheckSettings)->click();
+    window_->GetButton(MainWindow::Button::ChangeBasic)->click();
+    window_->GetButton(MainWindow::Button::ChangeAdvanced)->click();
+    QCOMPARE(
+        ui_->notices,
+        (QStringList{
+            "Please close current window before selecting \"CHECK CURRENT READER SETTINGS\"",
+            "Please close current window before selecting \"CHANGE BASIC READER SETTINGS\"",
+            "Please close current window before selecting \"CHANGE ADVANCED READER SETTINGS\""}));
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+    QVERIFY(window_->GetAdvancedSheet() == nullptr);
+    QVERIFY(window_->Port() == nullptr);
+    QVERIFY(window_->Notice() != nullptr);
+    QCOMPARE(window_->Notice()->Text(), ui_->notices.last());
+
+    // A reopen request meets the same rule.
+    QCoreApplication::postEvent(window_.get(), new QEvent(MSG_REOPEN_READER));
+    Settle();
+    QCOMPARE(ui_->notices.size(), 4);
+    QCOMPARE(ui_->notices.last(), ui_->notices.first());
+  }
+
+  void aVisibleSheetBlocksSelectingTheInterface() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    window_->SelectReaderInterface();
+    QCOMPARE(
+        ui_->notices.last(),
+        QString::fromLatin1(
+            "Please close \"Change Basic Reader Setting\" Before Going Back to the Main Menu"));
+    QCOMPARE(window_->focusWidget(), window_->GetBasicSheet()->CloseButton());
+    QVERIFY(window_->GetInterfaceSelection() == nullptr);
+
+    // The change buttons switch between the sheets; the hidden one keeps living.
+    QPointer<BasicSheet> basic = window_->GetBasicSheet();
+    window_->ChangeAdvancedSettings();
+    QVERIFY(basic && basic->isHidden());
+    window_->SelectReaderInterface();
+    QCOMPARE(
+        ui_->notices.last(),
+        QString::fromLatin1(
+            "Please close \"Change Advanced Reader Setting\" Before Going Back to the Main Menu"));
+    QCOMPARE(window_->focusWidget(), window_->GetAdvancedSheet()->CloseButton());
+    QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{2});  // no read for a switch
+
+    // Closing the visible sheet lifts the rule and takes the notice away.
+    window_->GetAdvancedSheet()->CloseButton()->click();
+    Settle();
+    QVERIFY(window_->GetAdvancedSheet() == nullptr);
+    QVERIFY(window_->Notice() == nullptr);
+    QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::Exit));
+    window_->SelectReaderInterface();
+    QVERIFY(window_->GetInterfaceSelection() != nullptr);
+    QVERIFY(basic);  // hidden, kept
+    window_->ChangeBasicSettings();
+    QVERIFY(basic->isHidden());
+  }
+
+  void aNewNoticeReplacesTheOldOneAndAClickClosesIt() {
+    StartWindow();
+    window_->ShowNotice(QStringLiteral("first"));
+    QPointer<NoticeWindow> first = window_->Notice();
+    window_->ShowNotice(QStringLiteral("second"));
+    Settle();
+    QVERIFY(first.isNull());
+    QPointer<NoticeWindow> second = window_->Notice();
+    QVERIFY(second && second->isVisible());
+    QCOMPARE(second->Text(), QStringLiteral("second"));
+    QCOMPARE(second->BackgroundColor(), QColor(255, 255, 128));
+
+    QTest::mouseClick(second, Qt::LeftButton);
+    Settle();
+    QVERIFY(window_->Notice() == nullptr);
+    QVERIFY(second.isNull());
+
+    window_->ShowNotice(QStringLiteral("third"));
+    QTest::keyClick(window_->Notice(), Qt::Key_A);
+    Settle();
+    QVERIFY(window_->Notice() == nullptr);
+  }
+
+  void aNoticeDisappearsByItselfAfterFiveSeconds() {
+    StartWindow();
+    QElapsedTimer clock;
+    clock.start();
+    window_->ShowNotice(QStringLiteral("going"));
+    QPointer<NoticeWindow> notice = window_->Notice();
+    QTest::qWait(4500);
+    QVERIFY(notice && notice->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(notice.isNull(), 3000);
+    QVERIFY(clock.elapsed() >= 4900);
+    QVERIFY(window_->Notice() == nullptr);
+  }
+
+  void aSuccessfulConnectDestroysBothSheets() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    window_->ChangeAdvancedSettings();
+    QPointer<BasicSheet> basic = window_->GetBasicSheet();
+    QPointer<AdvancedSheet> advanced = window_->GetAdvancedSheet();
+    QVERIFY(basic && advanced);
+
+    QVERIFY(window_->Connect(true));
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+    QVERIFY(window_->GetAdvancedSheet() == nullptr);
+    Settle();
+    QVERIFY(basic.isNull() && advanced.isNull());
+
+    window_->ChangeBasicSettings();
+    QVERIFY(window_->GetBasicSheet() != nullptr);
+    QVERIFY(window_->GetBasicSheet() != basic.data());
+  }
+
+  void checkShowsTheReportOfTheReaderAndItsFirmware() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    usb_->Reader(0).SetFirmware("V1.93");
+    StartWindow();
+    QString report;
+    WhenModalShown([&report](QWidget* modal) {
+      auto* window = qobject_cast<ReportWindow*>(modal);
+      if (window == nullptr) return;
+      report = window->Text();
+      QVERIFY(window->TextField()->isReadOnly());
+      window->OkButton()->click();
+    });
+    window_->CheckCurrentSettings();
+    QVERIFY(report.startsWith(
+        QStringLiteral("=============Check Current Tessaron Settings===============\n")));
+    QVERIFY(report.contains(QStringLiteral("\nINTERFACE_TYPE: USB-HID\n")));
+    QVERIFY(report.endsWith(QStringLiteral("Firmware Version: V1.93")));
+    QCOMPARE(window_->FirmwareVersion(), std::string("V1.93"));
+    QVERIFY(ui_->messages.isEmpty());
+  }
+
+  void checkFollowsTheReadersCurrentSettings() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    QVERIFY(window_->EnsureConnection());
+    // The reader's settings change behind the program's back: a check reads them again.
+    usb_->Reader(0).SetSettingsStream(DefaultStreamWithHidFormat('1'));
+    QString report;
+    WhenModalShown([&report](QWidget* modal) {
+      if (auto* window = qobject_cast<ReportWindow*>(modal)) {
+        report = window->Text();
+        window->accept();
+      }
+    });
+    window_->CheckCurrentSettings();
+    QVERIFY(report.contains(QStringLiteral("USB HID Format: Mag-Tek USB HID Data Format\n")));
+  }
+
+  void checkOfAReaderThatStoppedAnsweringShowsNothing() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    QVERIFY(window_->EnsureConnection());
+    usb_->Reader(0).SetSilent(true);
+    bool reportShown = false;
+    WhenModalShown(
+        [&reportShown](QWidget* modal) {
+          reportShown = true;
+          static_cast<QDialog*>(modal)->reject();
+        },
+        300);
+    window_->CheckCurrentSettings();
+    QTest::qWait(350);
+    QVERIFY(!reportShown);
+    QVERIFY(ui_->messages.isEmpty());
+  }
+
+  void aPs2ReaderGetsItsWaitsAfterReading() {
+    keyboard_ = std::make_unique<SimulatedKeyboardLine>(true);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+    WriteProfile(INTERFACE_PS2_KEYBOARD, 0);
+    StartWindow();
+
+    window_->ChangeBasicSettings();
+    QVERIFY(window_->GetBasicSheet() != nullptr);
+    QCOMPARE(window_->Settings().interfaceType, INTERFACE_PS2_KEYBOARD);
+    QCOMPARE(ui_->waits, QList<int>{700});
+
+    window_->GetBasicSheet()->CloseButton()->click();
+    Settle();
+    WhenModalShown([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
+    window_->CheckCurrentSettings();
+    QCOMPARE(ui_->waits, (QList<int>{700, 800}));
+    QCOMPARE(window_->FirmwareVersion(), std::string("V1.90"));
+  }
+
+  void helpAndHowToUseOpenTheFilesBesideTheProgram() {
+    StartWindow();
+    window_->GetButton(MainWindow::Button::Help)->click();
+    window_->GetButton(MainWindow::Button::HowToUse)->click();
+    QCOMPARE(ui_->documents.size(), 2);
+    QCOMPARE(ui_->documents[0].fileName(), QStringLiteral("TessaronCfgUtil.html"));
+    QCOMPARE(ui_->documents[0].fragment(), QStringLiteral("context-4000"));
+    QCOMPARE(ui_->documents[1].fileName(), QStringLiteral("HOW TO USE THIS UTILITY.txt"));
+    QVERIFY(QFileInfo::exists(ui_->documents[1].toLocalFile()));
+  }
+
+  void deviceChangesReachTheQuickClonePageWhenTheAdvancedSheetExists() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->NotifyDevicesChanged();  // no sheet: nowhere to go
+    Settle();
+
+    window_->ChangeAdvancedSettings();
+    EventCounter counter(MSG_DEVICES_CHANGED);
+    window_->GetAdvancedSheet()->QuickClone()->installEventFilter(&counter);
+    window_->ChangeBasicSettings();  // the advanced sheet is hidden, but exists
+    window_->NotifyDevicesChanged();
+    window_->NotifyDevicesChanged();
+    Settle();
+    QCOMPARE(counter.count, 2);
+  }
+
+  void enterAndEscapeDoNothingInTheMainWindow() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    QTest::keyClick(window_.get(), Qt::Key_Return);
+    QTest::keyClick(window_->GetButton(MainWindow::Button::ChangeBasic), Qt::Key_Return);
+    QTest::keyClick(window_->GetButton(MainWindow::Button::Exit), Qt::Key_Enter);
+    Settle();
+    QVERIFY(window_->isVisible());
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+  }
+
+  void exitClosesTheNoticeAndEndsTheRun() {
+    StartWindow();
+    QSignalSpy exitRequested(window_.get(), &MainWindow::exitRequested);
+    window_->ShowNotice(QStringLiteral("a notice"));
+    window_->GetButton(MainWindow::Button::Exit)->click();
+    QVERIFY(window_->Notice() == nullptr);
+    QVERIFY(!window_->isVisible());
+    QCOMPARE(exitRequested.count(), 1);
+  }
+
+ private:
+  void StartWindow() {
+    window_ = std::make_unique<MainWindow>(FastTiming());
+    window_->show();
+  }
+
+  QTemporaryDir profileDir_;
+  std::unique_ptr<RecordingUiServices> ui_;
+  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
+  std::unique_ptr<SimulatedUsbReaders> usb_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,92 @@
+// Draws the program's windows with a simulated reader and writes them as PNG files, so that
+// their look can be checked without a screen: tessaron-screenshots OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/interface_selection_page.h"
+#include "app/main_window.h"
+#include "app/message_window.h"
+#include "app/model_number_dialog.h"
+#include "app/notice_window.h"
+#include "app/report_window.h"
+#include "app_test_support.h"
+#include "core/settings_report.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+bool Save(QWidget* widget, const QDir& folder, const char* name) {
+  QCoreApplication::processEvents();
+  const QString path = folder.filePath(QString::fromLatin1(name));
+  const bool saved = widget->grab().save(path);
+  std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tessaron-screenshots OUTPUT_FOLDER\n");
+    return 2;
+  }
+  QDir folder(QString::fromLocal8Bit(argv[1]));
+  if (!folder.mkpath(QStringLiteral("."))) return 1;
+  QTemporaryDir profile;
+  UseProfileFolder(profile);
+
+  RecordingUiServices ui;
+  SimulatedKeyboardLine keyboard(false);
+  SimulatedUsbReaders usb({'0', '8'});
+  bool ok = true;
+
+  MainWindow window(FastTiming());
+  window.show();
+  ok &= Save(&window, folder, "main-window.png");
+
+  window.SelectReaderInterface();
+  window.GetInterfaceSelection()->SelectGroup(InterfaceSelectionPage::GROUP_USB);
+  ok &= Save(&window, folder, "interface-selection.png");
+
+  window.ShowNotice(QString::fromLatin1(BLOCKED_CHECK_TEXT));
+  ok &= Save(window.Notice(), folder, "notice.png");
+  window.GetInterfaceSelection()->ContinueButton()->click();
+  QCoreApplication::sendPostedEvents();
+
+  window.ChangeBasicSettings();
+  ok &= Save(&window, folder, "basic-sheet.png");
+  window.ChangeAdvancedSettings();
+  window.GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::QUICK_CLONE_TAB);
+  ok &= Save(&window, folder, "advanced-sheet.png");
+
+  ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.Settings(), "V1.90").c_str()));
+  report.show();
+  ok &= Save(&report, folder, "report-window.png");
+
+  ModelNumberDialog modelNumber;
+  modelNumber.ModelNumberEdit()->setText(QStringLiteral("RM10-3350"));
+  modelNumber.show();
+  ok &= Save(&modelNumber, folder, "model-number.png");
+
+  MessageWindow shortMessage(QStringLiteral("Load configuration from file successfully."));
+  shortMessage.show();
+  ok &= Save(&shortMessage, folder, "message-short.png");
+  MessageWindow longMessage(QStringLiteral(
+      "The configuration settings have been written to Tessaron device successfully!\n"
+      "The interface is switched, please wait some second to re-open it."));
+  longMessage.show();
+  ok &= Save(&longMessage, folder, "message-long.png");
+  return ok ? 0 : 1;
+}

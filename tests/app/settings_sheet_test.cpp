@@ -1,0 +1,446 @@
+// The two settings sheets on a simulated reader: "Send to MSR" with its outcomes, the
+// firmware rule of keyboard-class readers, the interface switch, files, "Default All",
+// the advanced tab rule and Escape.
+
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/main_window.h"
+#include "app/settings_page.h"
+#include "app_test_support.h"
+#include "core/command_frame.h"
+#include "core/config_file.h"
+#include "core/settings_codec.h"
+#include "core/settings_transactions.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+void Settle() {
+  for (int round = 0; round < 3; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
+}
+
+// The settings the simulated reader holds now.
+ReaderSettings Stored(sim::SimulatedReader& reader) {
+  ReaderSettings settings;
+  const ByteString stream = reader.SettingsStream();
+  DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings);
+  return settings;
+}
+
+ByteString StreamOf(const ReaderSettings& settings) {
+  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+  std::uint32_t length = sizeof(buffer);
+  if (!EncodeSettings(settings, buffer, &length)) return {};
+  return ByteString(buffer, buffer + length);
+}
+
+const QString WRITE_OK = QStringLiteral(
+    "The configuration settings have been written to Tessaron device successfully!\n");
+const QString SWITCHED =
+    QStringLiteral("The interface is switched, please wait some second to re-open it.");
+
+}  // namespace
+
+class SettingsSheetTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(profileDir_.isValid());
+    QVERIFY(fileDir_.isValid());
+    UseProfileFolder(profileDir_);
+  }
+
+  void init() {
+    ClearProfile();
+    ui_ = std::make_unique<RecordingUiServices>();
+    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+  }
+
+  void cleanup() {
+    StopModalWatchers();
+    window_.reset();
+    Settle();
+    usb_.reset();
+    keyboard_.reset();
+    ui_.reset();
+  }
+
+  void sendWritesTheWholeRecordFromEitherSheet() {
+    StartWithReaders({'0'});
+    SettingsSheet* basic = OpenSheet(false);
+    window_->Settings().beepVolume = '1';
+    window_->Settings().formulas[0] = ByteString{0x01, 0x02};  // an advanced setting too
+    basic->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK});
+    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, Byte('1'));
+    QCOMPARE(Stored(usb_->Reader(0)).formulas[0], (ByteString{0x01, 0x02}));
+    QVERIFY(ui_->waits.isEmpty());
+
+    SettingsSheet* advanced = OpenSheet(true);
+    window_->Settings().beepVolume = '2';
+    advanced->SendButton()->click();
+    QCOMPARE(ui_->messages.last(), WRITE_OK);
+    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, Byte('2'));
+    QVERIFY(window_->GetAdvancedSheet()->isVisible());
+  }
+
+  void sendAFrameOfFourHundredBytesButNotOneMore() {
+    StartWithReaders({'0'});
+    SettingsSheet* sheet = OpenSheet(false);
+    ReaderSettings& settings = window_->Settings();
+    settings.preamble.assign(400 - DEFAULT_STREAM_LENGTH, 'A');
+    QCOMPARE(SettingsFrameLength(settings), std::uint64_t{400});
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK});
+    QCOMPARE(Stored(usb_->Reader(0)).preamble.size(), settings.preamble.size());
+
+    const std::size_t commands = usb_->Reader(0).CommandCount();
+    settings.preamble.push_back('B');
+    QCOMPARE(SettingsFrameLength(settings), std::uint64_t{401});
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("The command is too long, maybe there are too many fields in the "
+                            "formulas, please check it!"));
+    QCOMPARE(usb_->Reader(0).CommandCount(), commands);  // nothing sent
+    QCOMPARE(Stored(usb_->Reader(0)).preamble.size(), std::size_t{400 - DEFAULT_STREAM_LENGTH});
+  }
+
+  void sendToAReaderThatIsGoneFails() {
+    StartWithReaders({'0'});
+    SettingsSheet* sheet = OpenSheet(true);
+    usb_->SetPresent(0, false);
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages,
+             QStringList{"Could not write configuration settings to Tessaron device!"});
+    QVERIFY(sheet->isVisible());
+  }
+
+  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189_data() {
+    QTest::addColumn<bool>("advanced");
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<char>("written");
+    QTest::addColumn<QList<int>>("waits");
+    QTest::newRow("basic 1.88") << false << "V1.88" << '0' << QList<int>{500, 500};
+    QTest::newRow("basic 1.89") << false << "V1.89" << '8' << QList<int>{500, 500};
+    QTest::newRow("advanced 1.88") << true << "V1.88" << '0' << QList<int>{500};
+    QTest::newRow("advanced 1.89") << true << "V1.89" << '8' << QList<int>{500};
+    QTest::newRow("advanced 2.01") << true << "V2.01" << '8' << QList<int>{500};
+    QTest::newRow("no version number") << true << "V-beta" << '0' << QList<int>{500};
+  }
+
+  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189() {
+    QFETCH(bool, advanced);
+    QFETCH(QString, firmware);
+    QFETCH(char, written);
+    QFETCH(QList<int>, waits);
+    StartWithReaders({'8'});
+    usb_->Reader(0).SetFirmware(firmware.toStdString());
+    SettingsSheet* sheet = OpenSheet(advanced);
+    QCOMPARE(window_->Settings().hidFormat, Byte('8'));
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK});
+    QCOMPARE(usb_->Reader(0).HidFormat(), Byte(written));
+    QCOMPARE(ui_->waits, waits);
+  }
+
+  void theFirmwareRuleLeavesOtherInterfacesAlone() {
+    StartWithReaders({'0'});
+    usb_->Reader(0).SetFirmware("V1.00");
+    SettingsSheet* sheet = OpenSheet(false);
+    window_->Settings().hidFormat = '1';
+    sheet->SendButton()->click();
+    QCOMPARE(usb_->Reader(0).HidFormat(), Byte('1'));
+    QVERIFY(ui_->waits.isEmpty());
+  }
+
+  void interfaceSwitchClosesTheSheetAndFindsTheReaderAgain_data() {
+    QTest::addColumn<bool>("advanced");
+    QTest::newRow("basic sheet") << false;
+    QTest::newRow("advanced sheet") << true;
+  }
+
+  void interfaceSwitchClosesTheSheetAndFindsTheReaderAgain() {
+    QFETCH(bool, advanced);
+    StartWithReaders({'0'});
+    QPointer<SettingsSheet> sheet = OpenSheet(advanced);
+    window_->Settings().SelectHidFormat('8');  // as the Output Format page does
+
+    bool hiddenDuringWait = false;
+    InterfaceType interfaceDuringWait = INTERFACE_UNKNOWN;
+    ui_->onWait = [&](int) {
+      hiddenDuringWait = sheet && sheet->isHidden();
+      interfaceDuringWait = window_->CurrentInterfaceType();
+    };
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK + SWITCHED});
+    QCOMPARE(ui_->waits, QList<int>{5000});
+    QVERIFY(hiddenDuringWait);
+    QCOMPARE(interfaceDuringWait, INTERFACE_USB_HID);  // not looked for before the wait
+    QVERIFY(!window_->Settings().IsInterfaceSwitchPending());
+
+    Settle();
+    QVERIFY(sheet.isNull());
+    QCOMPARE(usb_->Device(0).Reenumerations(), std::size_t{1});
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->CurrentDeviceIndex(), 0);
+    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(window_->Port()->GetInterfaceType(), INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->FirmwareVersion(), std::string("V1.90"));
+    QCOMPARE(window_->Settings().interfaceType, INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->Settings().hidFormat, Byte('8'));
+    QCOMPARE(ui_->messages.size(), 1);
+  }
+
+  void aSwitchNotedBeforeAFailedOpenStillClosesTheAdvancedSheet() {
+    // The advanced sheet notes the switch before opening the port, the basic sheet after.
+    StartWithReaders({'0'});
+    QPointer<SettingsSheet> basic = OpenSheet(false);
+    window_->Settings().SelectHidFormat('8');
+    usb_->SetPresent(0, false);
+    basic->SendButton()->click();
+    QCOMPARE(ui_->messages,
+             QStringList{"Could not write configuration settings to Tessaron device!"});
+    QVERIFY(ui_->waits.isEmpty());
+    Settle();
+    QVERIFY(basic && basic->isVisible());
+
+    QPointer<SettingsSheet> advanced = OpenSheet(true);
+    advanced->SendButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Could not write configuration settings to Tessaron device!"));
+    QCOMPARE(ui_->waits, QList<int>{5000});
+    Settle();
+    QVERIFY(advanced.isNull());
+    // The reader is not found again: the user chooses.
+    QVERIFY(window_->GetInterfaceSelection() != nullptr);
+    QVERIFY(window_->Port() == nullptr);
+  }
+
+  void saveAndLoadThroughTheChooser() {
+    StartWithReaders({'0'});
+    const QString path = fileDir_.filePath(QStringLiteral("saved.cfs2"));
+    SettingsSheet* basic = OpenSheet(false);
+    ui_->chosenPath = path;
+    basic->SaveButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Save configuration to file successfully."});
+    QCOMPARE(QFile(path).size(), qint64(16 + DEFAULT_STREAM_LENGTH));
+
+    SettingsSheet* advanced = OpenSheet(true);
+    window_->Settings().beepVolume = '2';
+    window_->Settings().preamble = ByteString{'x'};
+    const std::size_t commands = usb_->Reader(0).CommandCount();
+    advanced->LoadButton()->click();
+    QCOMPARE(ui_->messages.last(), QStringLiteral("Load configuration from file successfully."));
+    QCOMPARE(window_->Settings().beepVolume, ReaderSettings().beepVolume);
+    QVERIFY(window_->Settings().preamble.empty());
+    QCOMPARE(usb_->Reader(0).CommandCount(), commands);  // nothing written to the reader
+    QCOMPARE(ui_->fileChoices, (QList<bool>{false, true}));
+
+    // Cancelled choices show nothing.
+    ui_->chosenPath.clear();
+    advanced->SaveButton()->click();
+    advanced->LoadButton()->click();
+    QCOMPARE(ui_->messages.size(), 2);
+  }
+
+  void fileFailuresHaveEachSheetsTexts() {
+    StartWithReaders({'0'});
+    const QString nowhere = fileDir_.filePath(QStringLiteral("missing-folder/x.cfs2"));
+    const QString garbage = fileDir_.filePath(QStringLiteral("garbage.cfs2"));
+    QFile file(garbage);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("KALDORMSRCFG2001\x02\x53\x03\x50");
+    file.close();
+
+    ui_->chosenPath = nowhere;
+    OpenSheet(false)->SaveButton()->click();
+    OpenSheet(true)->SaveButton()->click();
+    ui_->chosenPath = garbage;
+    OpenSheet(true)->LoadButton()->click();
+    OpenSheet(false)->LoadButton()->click();
+    QCOMPARE(ui_->messages, (QStringList{"Failed to save configuration to file.",
+                                         "Failed to save configuration file.",
+                                         "Failed to load configuration from file.",
+                                         "Failed to load configuration from file."}));
+  }
+
+  void loadingOnAKeyboardReaderSetsTheKeyboardFormat_data() {
+    QTest::addColumn<char>("readerFormat");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<char>("expected");
+    QTest::newRow("USB-HID-KB") << '8' << true << '8';
+    QTest::newRow("USB-HID") << '0' << true << '1';
+    QTest::newRow("USB-HID-KB unplugged") << '8' << false << '1';
+  }
+
+  void loadingOnAKeyboardReaderSetsTheKeyboardFormat() {
+    QFETCH(char, readerFormat);
+    QFETCH(bool, present);
+    QFETCH(char, expected);
+    const QString path = fileDir_.filePath(QStringLiteral("magtek.cfs2"));
+    ReaderSettings fileSettings;
+    fileSettings.hidFormat = '1';
+    QVERIFY(SaveConfigFile(fileSettings, path.toStdString()));
+
+    StartWithReaders({Byte(readerFormat)});
+    SettingsSheet* sheet = OpenSheet(false);
+    usb_->SetPresent(0, present);
+    ui_->chosenPath = path;
+    sheet->LoadButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Load configuration from file successfully."});
+    QCOMPARE(window_->Settings().hidFormat, Byte(expected));
+  }
+
+  void defaultAllOnTheAdvancedSheet() {
+    StartWithReaders({'0'});
+    ReaderSettings changed;
+    changed.beepVolume = '2';
+    changed.terminator = 'X';
+    usb_->Reader(0).SetSettingsStream(StreamOf(changed));
+    SettingsSheet* sheet = OpenSheet(true);
+    QCOMPARE(window_->Settings().terminator, Byte('X'));
+
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Set default settings to Tessaron device successfully!"});
+    QCOMPARE(ui_->waits, QList<int>{700});
+    QCOMPARE(window_->Settings().terminator, ReaderSettings().terminator);
+    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, ReaderSettings().beepVolume);
+
+    usb_->SetPresent(0, false);
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Set default settings to Tessaron device failed!"));
+    QCOMPARE(ui_->waits.size(), 1);
+
+    usb_->SetPresent(0, true);
+    usb_->Reader(0).SetSilent(true);
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Set default settings to Tessaron device failed!"));
+  }
+
+  void defaultAllOnTheBasicSheet() {
+    StartWithReaders({'0'});
+    ReaderSettings changed;
+    changed.terminator = 'X';
+    usb_->Reader(0).SetSettingsStream(StreamOf(changed));
+    SettingsSheet* sheet = OpenSheet(false);
+
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Set default settings to Tessaron device successfully!"});
+    QCOMPARE(ui_->waits, (QList<int>{700, 500}));
+    QCOMPARE(window_->Settings().terminator, ReaderSettings().terminator);
+  }
+
+  void defaultAllOnTheBasicSheetStepByStepFailures() {
+    StartWithReaders({'0'});
+    SettingsSheet* sheet = OpenSheet(false);
+
+    usb_->SetPresent(0, false);
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Fail to open deivce!"});
+    QVERIFY(ui_->waits.isEmpty());
+
+    // Unplugged while the factory settings are being restored.
+    usb_->SetPresent(0, true);
+    ui_->onWait = [this](int ms) {
+      if (ms == 700) usb_->SetPresent(0, false);
+    };
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages.mid(1),
+             (QStringList{"Set default settings to Tessaron device successfully!",
+                          "Fail to open deivce to read setting again. Please try it again"}));
+
+    // Silent before the read-back.
+    usb_->SetPresent(0, true);
+    window_->Settings().terminator = 'Q';
+    ui_->onWait = [this](int ms) {
+      if (ms == 500) usb_->Reader(0).SetSilent(true);
+    };
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages.mid(3),
+             (QStringList{"Set default settings to Tessaron device successfully!",
+                          "Fail to read the settings. Please try again."}));
+
+    // Silent from the start: the command is not acknowledged.
+    ui_->onWait = nullptr;
+    sheet->DefaultAllButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Set default settings to Tessaron device failed!"));
+  }
+
+  void advancedActionButtonsWorkOnlyOnTheFirstTwoTabs() {
+    StartWithReaders({'0'});
+    SettingsSheet* sheet = OpenSheet(true);
+    const QList<QPushButton*> actions{sheet->SendButton(), sheet->LoadButton(), sheet->SaveButton(),
+                                      sheet->DefaultAllButton()};
+    const bool expected[] = {true, true, false, false, false};
+    for (int tab : {2, 3, 4, 1, 0, 4, 1}) {
+      sheet->Tabs()->setCurrentIndex(tab);
+      QCOMPARE(sheet->CurrentPage(), sheet->Page(tab));
+      for (QPushButton* button : actions) QCOMPARE(button->isEnabled(), expected[tab]);
+      QVERIFY(sheet->CloseButton()->isEnabled());
+    }
+
+    SettingsSheet* basic = OpenSheet(false);
+    for (int tab : {4, 3, 2, 1, 0}) {
+      basic->Tabs()->setCurrentIndex(tab);
+      QVERIFY(basic->SendButton()->isEnabled() && basic->DefaultAllButton()->isEnabled());
+    }
+  }
+
+  void escapeLeavesEitherSheetOpen() {
+    StartWithReaders({'0'});
+    for (bool advanced : {false, true}) {
+      SettingsSheet* sheet = OpenSheet(advanced);
+      QTest::keyClick(sheet, Qt::Key_Escape);
+      QTest::keyClick(sheet->CurrentPage(), Qt::Key_Escape);
+      QTest::keyClick(sheet->CloseButton(), Qt::Key_Escape);
+      Settle();
+      QVERIFY(sheet->isVisible());
+      QVERIFY(sheet->CurrentPage()->isVisible());
+      QVERIFY(advanced ? window_->GetAdvancedSheet() != nullptr
+                       : window_->GetBasicSheet() != nullptr);
+    }
+  }
+
+ private:
+  void StartWithReaders(const std::vector<Byte>& formats) {
+    usb_ = std::make_unique<SimulatedUsbReaders>(formats);
+    window_ = std::make_unique<MainWindow>(FastTiming());
+    window_->show();
+  }
+
+  SettingsSheet* OpenSheet(bool advanced) {
+    if (advanced) {
+      window_->ChangeAdvancedSettings();
+      return window_->GetAdvancedSheet();
+    }
+    window_->ChangeBasicSettings();
+    return window_->GetBasicSheet();
+  }
+
+  QTemporaryDir profileDir_;
+  QTemporaryDir fileDir_;
+  std::unique_ptr<RecordingUiServices> ui_;
+  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
+  std::unique_ptr<SimulatedUsbReaders> usb_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(SettingsSheetTest)
+#include "settings_sheet_test.moc"
