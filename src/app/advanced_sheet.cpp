@@ -61,12 +61,12 @@ void AdvancedSheet::DefaultAll() {
   if (port != nullptr) port->Close();
 
   if (!read) {
-    ShowMessage(QString::fromLatin1(DEFAULTS_FAILED_TEXT), this);
+    ShowMessage(QString::fromLatin1(texts::DEFAULTS_FAILED), this);
     return;
   }
   Refresh();
   RefreshOtherSheet();
-  ShowMessage(QString::fromLatin1(DEFAULTS_OK_TEXT), this);
+  ShowMessage(QString::fromLatin1(texts::DEFAULTS_OK), this);
 }
 
 }  // namespace tessaron

@@ -48,10 +48,10 @@ void BasicSheet::DefaultAll() {
   const bool acknowledged = RestoreFactorySettings(port);
   port->Close();
   if (!acknowledged) {
-    ShowMessage(QString::fromLatin1(DEFAULTS_FAILED_TEXT), this);
+    ShowMessage(QString::fromLatin1(texts::DEFAULTS_FAILED), this);
     return;
   }
-  ShowMessage(QString::fromLatin1(DEFAULTS_OK_TEXT), this);
+  ShowMessage(QString::fromLatin1(texts::DEFAULTS_OK), this);
 
   if (!port->Open(deviceIndex)) {
     ShowMessage(QString::fromLatin1(REOPEN_FAILED_TEXT), this);

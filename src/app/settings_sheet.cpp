@@ -119,13 +119,12 @@ void SettingsSheet::RefreshOtherSheet() {
 }
 
 QString SettingsSheet::SaveSucceededText() const {
-  return QString::fromLatin1(variant_ == Variant::Basic ? "Save configuration to file successfully."
-                                                        : "Save configuration file successfully.");
+  return QString::fromLatin1(variant_ == Variant::Basic ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
 }
 
 QString SettingsSheet::SaveFailedText() const {
-  return QString::fromLatin1(variant_ == Variant::Basic ? "Failed to save configuration to file."
-                                                        : "Failed to save configuration file.");
+  return QString::fromLatin1(variant_ == Variant::Basic ? texts::SAVE_FAILED
+                                                        : texts::SAVE_FAILED_ADVANCED);
 }
 
 QEvent::Type SettingsSheet::CloseMessage() const {
@@ -165,17 +164,17 @@ void SettingsSheet::SendToReader() {
   switch (result) {
     case WriteOk:
     case WriteRejected: {
-      QString text = QString::fromLatin1(WRITE_OK_TEXT);
-      if (switchPending) text += QString::fromLatin1(INTERFACE_SWITCHED_TEXT);
+      QString text = QString::fromLatin1(texts::WRITE_OK);
+      if (switchPending) text += QString::fromLatin1(texts::INTERFACE_SWITCHED);
       ShowMessage(text, this);
       break;
     }
     case WriteTooLong:
-      ShowMessage(QString::fromLatin1(WRITE_TOO_LONG_TEXT), this);
+      ShowMessage(QString::fromLatin1(texts::WRITE_TOO_LONG), this);
       break;
     case WriteFailed:
     default:
-      ShowMessage(QString::fromLatin1(WRITE_FAILED_TEXT), this);
+      ShowMessage(QString::fromLatin1(texts::WRITE_FAILED), this);
       break;
   }
 
@@ -200,7 +199,7 @@ void SettingsSheet::LoadFromFile() {
   QString path;
   if (!ChooseConfigFile(path, true, this)) return;
   if (!LoadConfigFile(*settings, QFile::encodeName(path).toStdString())) {
-    ShowMessage(QString::fromLatin1(LOAD_FAILED_TEXT), this);
+    ShowMessage(QString::fromLatin1(texts::LOAD_FAILED), this);
     return;
   }
   // A keyboard-class USB reader is always given the keyboard HID format.
@@ -213,7 +212,7 @@ void SettingsSheet::LoadFromFile() {
   }
   Refresh();
   if (variant_ == Variant::Advanced) RefreshOtherSheet();
-  ShowMessage(QString::fromLatin1(LOAD_OK_TEXT), this);
+  ShowMessage(QString::fromLatin1(texts::LOAD_OK), this);
 }
 
 }  // namespace tessaron

@@ -10,6 +10,7 @@
 
 #include "app/base_dialog.h"
 #include "core/interface_type.h"
+#include "core/outcome_texts.h"
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
 
@@ -21,21 +22,6 @@ namespace tessaron {
 
 class MainWindow;
 class SettingsPage;
-
-inline constexpr const char* WRITE_FAILED_TEXT =
-    "Could not write configuration settings to Tessaron device!";
-inline constexpr const char* WRITE_TOO_LONG_TEXT =
-    "The command is too long, maybe there are too many fields in the formulas, please check it!";
-inline constexpr const char* WRITE_OK_TEXT =
-    "The configuration settings have been written to Tessaron device successfully!\n";
-inline constexpr const char* INTERFACE_SWITCHED_TEXT =
-    "The interface is switched, please wait some second to re-open it.";
-inline constexpr const char* LOAD_FAILED_TEXT = "Failed to load configuration from file.";
-inline constexpr const char* LOAD_OK_TEXT = "Load configuration from file successfully.";
-inline constexpr const char* DEFAULTS_OK_TEXT =
-    "Set default settings to Tessaron device successfully!";
-inline constexpr const char* DEFAULTS_FAILED_TEXT =
-    "Set default settings to Tessaron device failed!";
 
 // Waits of the sheet flows, in milliseconds.
 constexpr int VERSION_QUERY_WAIT_MS = 500;    // around the firmware version query

@@ -8,7 +8,7 @@
 
 #include "cli/interface_names.h"
 #include "cli/online_session.h"
-#include "cli/outcome_texts.h"
+#include "core/outcome_texts.h"
 #include "cli/reader_connection.h"
 #include "cli/reader_flows.h"
 #include "core/command_frame.h"

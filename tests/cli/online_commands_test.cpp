@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/outcome_texts.h"
+#include "core/outcome_texts.h"
 #include "cli_test_support.h"
 #include "core/command_frame.h"
 #include "core/command_text.h"

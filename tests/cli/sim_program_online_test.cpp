@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/outcome_texts.h"
+#include "core/outcome_texts.h"
 #include "cli_test_support.h"
 #include "core/command_text.h"
 #include "core/config_file.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The program's own outcome texts that the online commands print, word for word as the
-// settings sheets and the quick clone page show them.
+// The program's own outcome texts, shared by the settings sheets, the quick clone page and
+// the command-line tool so that both say word for word the same.
 
 namespace tessaron::texts {
 
@@ -18,6 +18,10 @@ inline constexpr const char* UNKNOWN_FUNC_IDS = "Warning! There are unknown Func
 inline constexpr const char* SAVE_OK = "Save configuration to file successfully.";
 inline constexpr const char* SAVE_FAILED = "Failed to save configuration to file.";
 inline constexpr const char* LOAD_FAILED = "Failed to load configuration from file.";
+inline constexpr const char* LOAD_OK = "Load configuration from file successfully.";
+// The advanced sheet's wording of the save outcomes.
+inline constexpr const char* SAVE_OK_ADVANCED = "Save configuration file successfully.";
+inline constexpr const char* SAVE_FAILED_ADVANCED = "Failed to save configuration file.";
 
 // Factory settings ("Default All").
 inline constexpr const char* DEFAULTS_OK = "Set default settings to Tessaron device successfully!";
