@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSettings>
@@ -213,6 +214,40 @@ ByteString DefaultStreamWithHidFormat(Byte format) {
   std::uint32_t length = sizeof(buffer);
   if (!EncodeSettings(settings, buffer, &length)) return {};
   return ByteString(buffer, buffer + length);
+}
+
+void Settle() {
+  for (int round = 0; round < 3; ++round) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
+}
+
+void WindowTestBase::UseOwnProfile() {
+  QVERIFY(profileDir_.isValid());
+  UseProfileFolder(profileDir_);
+}
+
+void WindowTestBase::PrepareCase() {
+  ClearProfile();
+  ui_ = std::make_unique<RecordingUiServices>();
+  keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
+  usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
+}
+
+void WindowTestBase::EndCase() {
+  StopModalWatchers();
+  window_.reset();
+  Settle();
+  usb_.reset();
+  keyboard_.reset();
+  ui_.reset();
+}
+
+void WindowTestBase::StartWindow() {
+  window_ = std::make_unique<MainWindow>(FastTiming());
+  window_->show();
 }
 
 }  // namespace tessaron::test

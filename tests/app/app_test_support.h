@@ -4,6 +4,7 @@
 // profile in a temporary folder.
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/main_window.h"
 #include "app/ui_services.h"
 #include "core/message_sink.h"
 #include "sim/simulated_hid_device.h"
@@ -116,6 +118,26 @@ void WhenModalShown(std::function<void(QWidget*)> action, int limitMs = 5000);
 // Ends every watcher that is still waiting (each test does so when it finishes, so that no
 // watcher outlives the test whose variables it refers to).
 void StopModalWatchers();
+
+// Delivers posted events and deferred deletions until the windows are at rest.
+void Settle();
+
+// What every window test case starts from: a fresh profile, recording user-interface
+// services, a keyboard line without a reader and no USB readers; and the main window the
+// case starts on fast timing. The test classes call these from their init/cleanup slots.
+class WindowTestBase : public QObject {
+ protected:
+  void UseOwnProfile();  // from initTestCase
+  void PrepareCase();    // from init
+  void EndCase();        // from cleanup
+  void StartWindow();
+
+  QTemporaryDir profileDir_;
+  std::unique_ptr<RecordingUiServices> ui_;
+  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
+  std::unique_ptr<SimulatedUsbReaders> usb_;
+  std::unique_ptr<MainWindow> window_;
+};
 
 // A settings stream holding the factory defaults with another USB HID format.
 ByteString DefaultStreamWithHidFormat(Byte format);

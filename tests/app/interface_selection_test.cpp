@@ -20,14 +20,6 @@ Q_DECLARE_METATYPE(tessaron::ModelNumberCheck)
 
 namespace {
 
-void Settle() {
-  for (int round = 0; round < 3; ++round) {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-  }
-}
-
 ListedDevice SerialPortAt(const char* node, bool usb = false, std::uint16_t vendor = 0,
                           std::uint16_t product = 0) {
   ListedDevice port;
@@ -54,30 +46,16 @@ void AnswerModelNumber(const QString& text, bool cancel = false) {
 
 }  // namespace
 
-class InterfaceSelectionTest : public QObject {
+class InterfaceSelectionTest : public WindowTestBase {
   Q_OBJECT
 
  private slots:
   void initTestCase() {
-    QVERIFY(profileDir_.isValid());
-    UseProfileFolder(profileDir_);
+    UseOwnProfile();
   }
 
-  void init() {
-    ClearProfile();
-    ui_ = std::make_unique<RecordingUiServices>();
-    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
-    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
-  }
-
-  void cleanup() {
-    StopModalWatchers();
-    window_.reset();
-    Settle();
-    usb_.reset();
-    keyboard_.reset();
-    ui_.reset();
-  }
+  void init() { PrepareCase(); }
+  void cleanup() { EndCase(); }
 
   void groupsListTheReadersFoundWhenThePageOpened() {
     usb_ = std::make_unique<SimulatedUsbReaders>(
@@ -263,11 +241,6 @@ class InterfaceSelectionTest : public QObject {
   }
 
  private:
-  void StartWindow() {
-    window_ = std::make_unique<MainWindow>(FastTiming());
-    window_->show();
-  }
-
   InterfaceSelectionPage* OpenPage() {
     StartWindow();
     window_->SelectReaderInterface();
@@ -282,11 +255,6 @@ class InterfaceSelectionTest : public QObject {
     return items;
   }
 
-  QTemporaryDir profileDir_;
-  std::unique_ptr<RecordingUiServices> ui_;
-  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
-  std::unique_ptr<SimulatedUsbReaders> usb_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 QTEST_MAIN(InterfaceSelectionTest)

@@ -25,15 +25,6 @@ using namespace tessaron::test;
 
 namespace {
 
-// Lets every posted message and pending deletion run.
-void Settle() {
-  for (int round = 0; round < 3; ++round) {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-  }
-}
-
 class EventCounter : public QObject {
  public:
   explicit EventCounter(QEvent::Type type) : type_(type) {}
@@ -49,30 +40,16 @@ class EventCounter : public QObject {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTestBase {
   Q_OBJECT
 
  private slots:
   void initTestCase() {
-    QVERIFY(profileDir_.isValid());
-    UseProfileFolder(profileDir_);
+    UseOwnProfile();
   }
 
-  void init() {
-    ClearProfile();
-    ui_ = std::make_unique<RecordingUiServices>();
-    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
-    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
-  }
-
-  void cleanup() {
-    StopModalWatchers();
-    window_.reset();
-    Settle();
-    usb_.reset();
-    keyboard_.reset();
-    ui_.reset();
-  }
+  void init() { PrepareCase(); }
+  void cleanup() { EndCase(); }
 
   void firstRunWithOneUsbReaderConnectsByItselfAndIsRemembered() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
@@ -397,16 +374,6 @@ class MainWindowTest : public QObject {
   }
 
  private:
-  void StartWindow() {
-    window_ = std::make_unique<MainWindow>(FastTiming());
-    window_->show();
-  }
-
-  QTemporaryDir profileDir_;
-  std::unique_ptr<RecordingUiServices> ui_;
-  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
-  std::unique_ptr<SimulatedUsbReaders> usb_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -23,14 +23,6 @@ using namespace tessaron::test;
 
 namespace {
 
-void Settle() {
-  for (int round = 0; round < 3; ++round) {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-  }
-}
-
 // The settings the simulated reader holds now.
 ReaderSettings Stored(sim::SimulatedReader& reader) {
   ReaderSettings settings;
@@ -53,31 +45,17 @@ const QString SWITCHED =
 
 }  // namespace
 
-class SettingsSheetTest : public QObject {
+class SettingsSheetTest : public WindowTestBase {
   Q_OBJECT
 
  private slots:
   void initTestCase() {
-    QVERIFY(profileDir_.isValid());
+    UseOwnProfile();
     QVERIFY(fileDir_.isValid());
-    UseProfileFolder(profileDir_);
   }
 
-  void init() {
-    ClearProfile();
-    ui_ = std::make_unique<RecordingUiServices>();
-    keyboard_ = std::make_unique<SimulatedKeyboardLine>(false);
-    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
-  }
-
-  void cleanup() {
-    StopModalWatchers();
-    window_.reset();
-    Settle();
-    usb_.reset();
-    keyboard_.reset();
-    ui_.reset();
-  }
+  void init() { PrepareCase(); }
+  void cleanup() { EndCase(); }
 
   void sendWritesTheWholeRecordFromEitherSheet() {
     StartWithReaders({'0'});
@@ -421,8 +399,7 @@ class SettingsSheetTest : public QObject {
  private:
   void StartWithReaders(const std::vector<Byte>& formats) {
     usb_ = std::make_unique<SimulatedUsbReaders>(formats);
-    window_ = std::make_unique<MainWindow>(FastTiming());
-    window_->show();
+    StartWindow();
   }
 
   SettingsSheet* OpenSheet(bool advanced) {
@@ -434,12 +411,7 @@ class SettingsSheetTest : public QObject {
     return window_->GetBasicSheet();
   }
 
-  QTemporaryDir profileDir_;
   QTemporaryDir fileDir_;
-  std::unique_ptr<RecordingUiServices> ui_;
-  std::unique_ptr<SimulatedKeyboardLine> keyboard_;
-  std::unique_ptr<SimulatedUsbReaders> usb_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 QTEST_MAIN(SettingsSheetTest)
