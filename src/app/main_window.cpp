@@ -73,22 +73,14 @@ const char* const BUTTON_STYLE =
     "QPushButton:focus { border: 2px solid #24613f; }";
 
 QFont TitleFont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                    QStringLiteral("DejaVu Serif")});
+  QFont font = SerifFont();
   font.setPixelSize(24);
-  font.setWeight(QFont::Black);
-  font.setItalic(true);
   return font;
 }
 
 QFont WelcomeFont() {
-  QFont font;
-  font.setFamilies(
-      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+  QFont font = SansFont();
   font.setPixelSize(14);
-  font.setWeight(QFont::Black);
-  font.setItalic(true);
   return font;
 }
 

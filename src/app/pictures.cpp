@@ -13,26 +13,6 @@ namespace {
 const QColor DARK_GREEN(38, 110, 76);
 const QColor LIGHT_GREEN(86, 185, 140);
 
-// The pictures share the faces of the main window's title and welcome text, so that
-// drawing them loads no font of their own.
-QFont SerifFont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                    QStringLiteral("DejaVu Serif")});
-  font.setWeight(QFont::Black);
-  font.setItalic(true);
-  return font;
-}
-
-QFont SansFont() {
-  QFont font;
-  font.setFamilies(
-      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  font.setWeight(QFont::Black);
-  font.setItalic(true);
-  return font;
-}
-
 // A picture drawn once per run and then taken from the pixmap cache.
 template <typename Draw>
 QPixmap Cached(const QString& key, Draw draw) {
@@ -286,6 +266,24 @@ QPixmap Ps2Picture() { return Cached(QStringLiteral("tessaron-Ps2Picture"), Draw
 QPixmap Rs232Picture() { return Cached(QStringLiteral("tessaron-Rs232Picture"), DrawRs232Picture); }
 
 QPixmap UsbPicture() { return Cached(QStringLiteral("tessaron-UsbPicture"), DrawUsbPicture); }
+
+QFont SerifFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                    QStringLiteral("DejaVu Serif")});
+  font.setWeight(QFont::Black);
+  font.setItalic(true);
+  return font;
+}
+
+QFont SansFont() {
+  QFont font;
+  font.setFamilies(
+      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+  font.setWeight(QFont::Black);
+  font.setItalic(true);
+  return font;
+}
 
 QIcon AppIcon() {
   // The logo itself, which the main window draws anyway; the icon scales it to each size.

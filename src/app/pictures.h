@@ -3,6 +3,7 @@
 // reader picture of the main window, one picture per connection kind for the interface
 // selection page, and the application icon.
 
+#include <QFont>
 #include <QIcon>
 #include <QPixmap>
 
@@ -18,5 +19,10 @@ QPixmap Rs232Picture();
 QPixmap UsbPicture();
 // The window icon (large and small sizes).
 QIcon AppIcon();
+
+// The black italic faces of the painted texts: serif for the main window's title, sans for
+// its welcome text; the pictures use the same faces so that drawing them loads no other font.
+QFont SerifFont();
+QFont SansFont();
 
 }  // namespace tessaron
