@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/byte_string.h"
 #include "core/interface_type.h"
+#include "core/port_error.h"
 
 namespace tessaron {
 
@@ -30,7 +32,13 @@ class ReaderPort {
   virtual bool IsReady() const = 0;
   virtual std::string GetPortName(std::string& out) const = 0;
 
+  // Why the last Open, OpenPath or Transact failed; kind None after one that succeeded.
+  const PortError& LastError() const { return lastError; }
+
  protected:
+  void ClearError() { lastError = PortError{}; }
+  void SetError(PortError error) { lastError = std::move(error); }
+
   // Common steps of GetFirmwareVersion around the per-class open and close.
   // Copies a cached version to out; returns true when it did (nothing is sent then).
   bool TakeCachedVersion(std::string& out) const;
@@ -43,6 +51,7 @@ class ReaderPort {
   bool StoreVersionFromReply(const Byte* reply, std::uint32_t replyLength, std::string& out);
 
   std::string versionCache;
+  PortError lastError;
 };
 
 }  // namespace tessaron
