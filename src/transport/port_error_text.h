@@ -1,0 +1,17 @@
+#pragma once
+// The one line that says why a reader port failed and what the user can do about it,
+// shown by both programs after their own message.
+
+#include <string>
+
+#include "core/interface_type.h"
+#include "core/port_error.h"
+
+namespace tessaron {
+
+// Empty when the error is PortErrorKind::None. line is the interface of the port that
+// failed; it decides the remedy (the dialout group for serial ports, the udev rules for
+// hidraw devices, CAP_SYS_RAWIO for the keyboard controller).
+std::string PortErrorCause(const PortError& error, InterfaceType line);
+
+}  // namespace tessaron
