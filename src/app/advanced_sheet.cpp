@@ -10,9 +10,6 @@
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
 #include "app/quick_clone_page.h"
-#include "app/ui_services.h"
-#include "app/wait_cursor.h"
-#include "core/settings_transactions.h"
 
 namespace tessaron {
 
@@ -46,27 +43,6 @@ void AdvancedSheet::OnTabChanged(int index) {
   for (QPushButton* button : {SendButton(), LoadButton(), SaveButton(), DefaultAllButton()}) {
     button->setEnabled(recordPage);
   }
-}
-
-void AdvancedSheet::DefaultAll() {
-  WaitCursor waitCursor;
-  ReaderPort* port = Port();
-  bool read = false;
-  if (port != nullptr && port->Open(deviceIndex)) {
-    if (RestoreFactorySettings(port)) {
-      WaitMilliseconds(READ_AFTER_DEFAULTS_MS);
-      read = ReadFromReader(*settings, port);
-    }
-  }
-  if (port != nullptr) port->Close();
-
-  if (!read) {
-    ShowMessage(QString::fromLatin1(texts::DEFAULTS_FAILED), this);
-    return;
-  }
-  Refresh();
-  RefreshOtherSheet();
-  ShowMessage(QString::fromLatin1(texts::DEFAULTS_OK), this);
 }
 
 }  // namespace tessaron

@@ -28,9 +28,6 @@ class AdvancedSheet : public SettingsSheet {
 
   // The Output Format and Data Editing pages reload; the other three hold no settings.
   void Refresh() override;
-  // Sends the factory-settings command and, once acknowledged, reads the settings back
-  // over the same open port.
-  void DefaultAll() override;
 
   OutputFormatPage* OutputFormat() const { return outputFormat_; }
   DataEditingPage* DataEditing() const { return dataEditing_; }

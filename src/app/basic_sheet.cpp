@@ -9,9 +9,6 @@
 #include "app/pre_postamble_page.h"
 #include "app/rs232_parameters_page.h"
 #include "app/track_settings_page.h"
-#include "app/ui_services.h"
-#include "app/wait_cursor.h"
-#include "core/settings_transactions.h"
 
 namespace tessaron {
 
@@ -35,37 +32,6 @@ void BasicSheet::Refresh() {
   for (int index = 0; index < PAGE_COUNT; ++index) {
     if (SettingsPage* page = Page(index)) page->Refresh();
   }
-}
-
-void BasicSheet::DefaultAll() {
-  WaitCursor waitCursor;
-  ReaderPort* port = Port();
-  if (port == nullptr || !port->Open(deviceIndex)) {
-    ShowMessage(QString::fromLatin1(OPEN_FAILED_TEXT), this);
-    return;
-  }
-  WaitMilliseconds(DEFAULTS_AFTER_OPEN_MS);
-  const bool acknowledged = RestoreFactorySettings(port);
-  port->Close();
-  if (!acknowledged) {
-    ShowMessage(QString::fromLatin1(texts::DEFAULTS_FAILED), this);
-    return;
-  }
-  ShowMessage(QString::fromLatin1(texts::DEFAULTS_OK), this);
-
-  if (!port->Open(deviceIndex)) {
-    ShowMessage(QString::fromLatin1(REOPEN_FAILED_TEXT), this);
-    return;
-  }
-  WaitMilliseconds(READ_AFTER_REOPEN_MS);
-  const bool read = ReadFromReader(*settings, port);
-  port->Close();
-  if (!read) {
-    ShowMessage(QString::fromLatin1(READ_FAILED_TEXT), this);
-    return;
-  }
-  Refresh();
-  RefreshOtherSheet();
 }
 
 }  // namespace tessaron

@@ -21,15 +21,6 @@ class BasicSheet : public SettingsSheet {
 
   // All five pages reload.
   void Refresh() override;
-  // Opens the reader, waits, sends the factory-settings command; then opens it again,
-  // waits and reads the settings back.
-  void DefaultAll() override;
-
-  inline static constexpr const char* OPEN_FAILED_TEXT = "Fail to open deivce!";
-  inline static constexpr const char* REOPEN_FAILED_TEXT =
-      "Fail to open deivce to read setting again. Please try it again";
-  inline static constexpr const char* READ_FAILED_TEXT =
-      "Fail to read the settings. Please try again.";
 };
 
 }  // namespace tessaron

@@ -25,10 +25,11 @@
 #include "app/report_window.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
 #include "core/settings_report.h"
-#include "core/settings_transactions.h"
+#include "flows/flow_waits.h"
+#include "flows/reader_flows.h"
 #include "transport/discovery.h"
-#include "transport/reader_port_factory.h"
 
 namespace tessaron {
 
@@ -140,7 +141,7 @@ MainWindow::~MainWindow() {
   basicSheet_ = nullptr;
   delete interfaceSelection_;
   interfaceSelection_ = nullptr;
-  port_.reset();
+  link_.reset();
 
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
@@ -162,32 +163,30 @@ QRect MainWindow::ChildArea() {
 // ---- connection ----
 
 bool MainWindow::Connect(bool readSettings) {
-  port_.reset();
-  port_ = CreateReaderPort(interfaceType_, timing_);
-  if (!port_ || !port_->Open(deviceIndex_)) {
+  link_.reset();
+  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, timing_);
+  WindowFlowContext flow(this);
+  const ReadOutcome outcome = link_ ? ReadReader(*link_, settings_, readSettings, nullptr, flow)
+                                    : ReadOutcome::OpenFailed;
+  if (outcome == ReadOutcome::OpenFailed) {
     // Forgotten, also for the next run: it then starts with USB auto-detection.
     deviceIndex_ = -1;
     interfaceType_ = INTERFACE_UNKNOWN;
-    port_.reset();
+    link_.reset();
     return false;
   }
-  const bool result = readSettings && ReadFromReader(settings_, port_.get());
-  port_->Close();
   // No page may show values of an earlier reader.
   CloseAdvancedSheet();
   CloseBasicSheet();
-  return result;
+  return readSettings && outcome == ReadOutcome::Ok;
 }
 
 bool MainWindow::EnsureConnection() {
-  if (port_) return true;
+  if (link_) return true;
   if (interfaceType_ != INTERFACE_UNKNOWN && deviceIndex_ != -1 && Connect(true)) return true;
 
-  std::vector<ReaderDeviceEntry> found;
-  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
-    EnumerateReaders(type, found);
-  }
   // Only a single USB reader is chosen without asking.
+  const std::vector<ReaderDeviceEntry> found = FindUsbReaders();
   if (found.size() != 1) return false;
   interfaceType_ = found.front().interfaceType;
   deviceIndex_ = found.front().deviceIndex;
@@ -195,8 +194,8 @@ bool MainWindow::EnsureConnection() {
 }
 
 void MainWindow::ReplacePort() {
-  port_.reset();
-  port_ = CreateReaderPort(interfaceType_, timing_);
+  link_.reset();
+  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, timing_);
 }
 
 // ---- child windows ----
@@ -271,11 +270,11 @@ void MainWindow::ShowSheet(bool advanced) {
     ShowNotice(QString::fromLatin1(advanced ? BLOCKED_ADVANCED_TEXT : BLOCKED_BASIC_TEXT));
     return;
   }
-  if (!port_) {
+  if (!link_) {
     WaitCursor waitCursor;
     if (!EnsureConnection()) return;
     if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
-      WaitMilliseconds(PS2_WAIT_BEFORE_SHEET_MS);
+      WindowFlowContext(this).Wait(KEYBOARD_SHEET_WAIT);
     }
     // The settings are read again on purpose: the sheet shows what the reader holds now.
     if (!Connect(true)) return;
@@ -310,7 +309,7 @@ void MainWindow::CheckCurrentSettings() {
       return;
     }
     bool settingsRead = false;
-    if (!port_) {
+    if (!link_) {
       if (!EnsureConnection()) {
         SelectReaderInterface();
         return;
@@ -318,21 +317,13 @@ void MainWindow::CheckCurrentSettings() {
       // The settings have just been read; a fresh port asks the reader for its version.
       settingsRead = true;
       ReplacePort();
-      if (!port_) return;
+      if (!link_) return;
     }
-    if (!port_->Open(deviceIndex_)) {
-      port_->Close();
-      return;
-    }
-    if (!settingsRead && !ReadFromReader(settings_, port_.get())) {
-      port_->Close();
-      return;
-    }
-    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
-      WaitMilliseconds(PS2_WAIT_BEFORE_VERSION_MS);
-    }
-    port_->GetFirmwareVersion(firmwareVersion_);
-    port_->Close();
+    // A reader that cannot be opened or read gives no message here.
+    WindowFlowContext flow(this);
+    std::string firmware;
+    if (ReadReader(*link_, settings_, !settingsRead, &firmware, flow) != ReadOutcome::Ok) return;
+    firmwareVersion_ = firmware;
   }
   ShowSettingsReport();
 }
@@ -351,20 +342,18 @@ void MainWindow::ReopenReader() {
     return;
   }
   // The reader is looked for afresh: it may have come back on another interface.
-  port_.reset();
+  link_.reset();
   if (!EnsureConnection()) {
     SelectReaderInterface();
     return;
   }
   ReplacePort();
-  if (!port_) return;
-  if (port_->Open(deviceIndex_)) {
-    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
-      WaitMilliseconds(PS2_WAIT_BEFORE_VERSION_MS);
-    }
-    port_->GetFirmwareVersion(firmwareVersion_);
+  if (!link_) return;
+  WindowFlowContext flow(this);
+  std::string firmware;
+  if (ReadReader(*link_, settings_, false, &firmware, flow) == ReadOutcome::Ok) {
+    firmwareVersion_ = firmware;
   }
-  port_->Close();
 }
 
 void MainWindow::NotifyDevicesChanged() {

@@ -17,6 +17,7 @@
 #include "core/interface_type.h"
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
+#include "flows/reader_connection.h"
 #include "transport/transport_timing.h"
 
 class QPushButton;
@@ -55,10 +56,6 @@ inline constexpr const char* BLOCKED_BASIC_TEXT =
 inline constexpr const char* BLOCKED_ADVANCED_TEXT =
     "Please close current window before selecting \"CHANGE ADVANCED READER SETTINGS\"";
 
-// Waits after reading over the PS/2 keyboard line, in milliseconds.
-constexpr int PS2_WAIT_BEFORE_SHEET_MS = 700;
-constexpr int PS2_WAIT_BEFORE_VERSION_MS = 800;
-
 class MainWindow : public BaseDialog {
   Q_OBJECT
 
@@ -81,7 +78,9 @@ class MainWindow : public BaseDialog {
   ~MainWindow() override;
 
   ReaderSettings& Settings() { return settings_; }
-  ReaderPort* Port() const { return port_.get(); }
+  // The current reader, or none; every piece of work opens and closes it.
+  ReaderLink* Link() const { return link_.get(); }
+  ReaderPort* Port() const { return link_ ? &link_->Port() : nullptr; }
   InterfaceType CurrentInterfaceType() const { return interfaceType_; }
   DeviceIndex CurrentDeviceIndex() const { return deviceIndex_; }
   void SetInterfaceType(InterfaceType type) { interfaceType_ = type; }
@@ -99,7 +98,8 @@ class MainWindow : public BaseDialog {
 
   // Makes a new port for the interface type and opens it with the device index; reads the
   // settings when asked. Destroys both sheets once the port opened. On an open failure the
-  // pair is forgotten (0, -1) and there is no port.
+  // pair is forgotten (0, -1) and there is no port. A read that fails leaves the record as
+  // it was.
   bool Connect(bool readSettings);
   // A port exists, or the remembered reader connects, or exactly one USB reader is present
   // and connects.
@@ -153,7 +153,7 @@ class MainWindow : public BaseDialog {
   std::string firmwareVersion_;
   InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
   DeviceIndex deviceIndex_ = -1;
-  std::unique_ptr<ReaderPort> port_;
+  std::unique_ptr<ReaderLink> link_;
   ReaderSettings settings_;
 
   QPushButton* buttons_[7] = {};

@@ -16,7 +16,7 @@ int MessageWindow::TextDropFor(const QString& text) {
   return text.size() < SHORT_MESSAGE_LENGTH ? SHORT_MESSAGE_DROP : 0;
 }
 
-MessageWindow::MessageWindow(const QString& text, QWidget* parent)
+MessageWindow::MessageWindow(const QString& text, QWidget* parent, int lifetimeMs)
     : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
       textLabel_(new QLabel(text, this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
@@ -45,7 +45,7 @@ MessageWindow::MessageWindow(const QString& text, QWidget* parent)
 
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
-  timer_.setInterval(MESSAGE_WINDOW_LIFETIME_MS);
+  timer_.setInterval(lifetimeMs > 0 ? lifetimeMs : MESSAGE_WINDOW_LIFETIME_MS);
   connect(&timer_, &QTimer::timeout, this, &QDialog::accept);
 }
 

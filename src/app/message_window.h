@@ -22,12 +22,14 @@ class MessageWindow : public BaseDialog {
   Q_OBJECT
 
  public:
-  explicit MessageWindow(const QString& text, QWidget* parent = nullptr);
+  // lifetimeMs: how long it stays when the user does not press "OK"; 0 for the usual 10 s.
+  explicit MessageWindow(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0);
   ~MessageWindow() override;
 
   QString Text() const;
   // How far the text area's top edge is moved down: 10 for short texts, else 0.
   int TextDrop() const { return textDrop_; }
+  int LifetimeMs() const { return timer_.interval(); }
   QPushButton* OkButton() const { return okButton_; }
   bool IsTimerRunning() const { return timer_.isActive(); }
 

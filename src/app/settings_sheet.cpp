@@ -16,9 +16,7 @@
 #include "app/settings_page.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
-#include "core/command_frame.h"
-#include "core/config_file.h"
-#include "core/settings_transactions.h"
+#include "app/window_flow_context.h"
 
 namespace tessaron {
 
@@ -37,7 +35,6 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
     : BaseDialog(parent, Kind::ChildWindow),
       mainWindow(mainWindow),
       settings(&mainWindow.Settings()),
-      deviceIndex(mainWindow.CurrentDeviceIndex()),
       variant_(variant),
       heading_(
           new QLabel(QString::fromLatin1(variant == Variant::Basic ? "Change Basic Settings:"
@@ -78,7 +75,7 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
   connect(sendButton_, &QPushButton::clicked, this, &SettingsSheet::SendToReader);
   connect(saveButton_, &QPushButton::clicked, this, &SettingsSheet::SaveToFile);
   connect(loadButton_, &QPushButton::clicked, this, &SettingsSheet::LoadFromFile);
-  connect(defaultAllButton_, &QPushButton::clicked, this, [this] { DefaultAll(); });
+  connect(defaultAllButton_, &QPushButton::clicked, this, &SettingsSheet::DefaultAll);
   connect(closeButton_, &QPushButton::clicked, this, &SettingsSheet::CloseSheet);
   connect(tabs_, &QTabWidget::currentChanged, this, &SettingsSheet::TabChanged);
 }
@@ -97,12 +94,9 @@ SettingsPage* SettingsSheet::Page(int index) const {
 
 SettingsPage* SettingsSheet::CurrentPage() const { return Page(tabs_->currentIndex()); }
 
-void SettingsSheet::TakeFromMainWindow() {
-  settings = &mainWindow.Settings();
-  deviceIndex = mainWindow.CurrentDeviceIndex();
-}
+void SettingsSheet::TakeFromMainWindow() { settings = &mainWindow.Settings(); }
 
-ReaderPort* SettingsSheet::Port() const { return mainWindow.Port(); }
+ReaderLink* SettingsSheet::Link() const { return mainWindow.Link(); }
 
 void SettingsSheet::TabChanged(int index) { OnTabChanged(index); }
 
@@ -118,13 +112,8 @@ void SettingsSheet::RefreshOtherSheet() {
   if (other != nullptr) other->Refresh();
 }
 
-QString SettingsSheet::SaveSucceededText() const {
-  return QString::fromLatin1(variant_ == Variant::Basic ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
-}
-
-QString SettingsSheet::SaveFailedText() const {
-  return QString::fromLatin1(variant_ == Variant::Basic ? texts::SAVE_FAILED
-                                                        : texts::SAVE_FAILED_ADVANCED);
+SheetKind SettingsSheet::Kind() const {
+  return variant_ == Variant::Basic ? SheetKind::Basic : SheetKind::Advanced;
 }
 
 QEvent::Type SettingsSheet::CloseMessage() const {
@@ -138,52 +127,14 @@ void SettingsSheet::CloseSheet() {
 
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
-  ReaderPort* port = Port();
-
-  // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
-  // an older (or unreadable) firmware gets the data format.
-  if (port != nullptr && port->GetInterfaceType() == INTERFACE_USB_HID_KB) {
-    std::string version;
-    if (port->Open(deviceIndex)) {
-      WaitMilliseconds(VERSION_QUERY_WAIT_MS);
-      port->GetFirmwareVersion(version);
-    }
-    port->Close();
-    if (variant_ == Variant::Basic) WaitMilliseconds(VERSION_QUERY_WAIT_MS);
-    if (ParseVersionNumber(version) < HID_KB_FORMAT_MIN_VERSION) settings->hidFormat = '0';
-  }
-
-  WriteResult result = WriteFailed;
-  bool switchPending = variant_ == Variant::Advanced && settings->IsInterfaceSwitchPending();
-  if (port != nullptr && port->Open(deviceIndex)) {
-    if (variant_ == Variant::Basic) switchPending = settings->IsInterfaceSwitchPending();
-    result = WriteToReader(*settings, port);
-  }
-  if (port != nullptr) port->Close();
-
-  switch (result) {
-    case WriteOk:
-    case WriteRejected: {
-      QString text = QString::fromLatin1(texts::WRITE_OK);
-      if (switchPending) text += QString::fromLatin1(texts::INTERFACE_SWITCHED);
-      ShowMessage(text, this);
-      break;
-    }
-    case WriteTooLong:
-      ShowMessage(QString::fromLatin1(texts::WRITE_TOO_LONG), this);
-      break;
-    case WriteFailed:
-    default:
-      ShowMessage(QString::fromLatin1(texts::WRITE_FAILED), this);
-      break;
-  }
-
-  if (switchPending) {
+  WindowFlowContext flow(this);
+  const SendResult sent = SendSettings(Link(), *settings, Kind(), flow);
+  if (sent.interfaceSwitch) {
     // The reader re-appears on its new interface: the sheet goes, and the main window
     // looks for the reader again once it has had time to come back.
     CloseSheet();
     mainWindow.repaint();
-    WaitMilliseconds(REOPEN_AFTER_SWITCH_MS);
+    WaitForSwitchedReader(flow);
     QCoreApplication::postEvent(&mainWindow, new QEvent(MSG_REOPEN_READER));
   }
 }
@@ -191,28 +142,28 @@ void SettingsSheet::SendToReader() {
 void SettingsSheet::SaveToFile() {
   QString path;
   if (!ChooseConfigFile(path, false, this)) return;
-  const bool saved = SaveConfigFile(*settings, QFile::encodeName(path).toStdString());
-  ShowMessage(saved ? SaveSucceededText() : SaveFailedText(), this);
+  WindowFlowContext flow(this);
+  SaveSettingsFile(*settings, QFile::encodeName(path).toStdString(), Kind(), flow);
 }
 
 void SettingsSheet::LoadFromFile() {
   QString path;
   if (!ChooseConfigFile(path, true, this)) return;
-  if (!LoadConfigFile(*settings, QFile::encodeName(path).toStdString())) {
-    ShowMessage(QString::fromLatin1(texts::LOAD_FAILED), this);
-    return;
-  }
-  // A keyboard-class USB reader is always given the keyboard HID format.
-  ReaderPort* port = Port();
-  if (port != nullptr) {
-    if (port->Open(deviceIndex) && port->GetInterfaceType() == INTERFACE_USB_HID_KB) {
-      settings->hidFormat = '8';
-    }
-    port->Close();
-  }
-  Refresh();
-  if (variant_ == Variant::Advanced) RefreshOtherSheet();
-  ShowMessage(QString::fromLatin1(texts::LOAD_OK), this);
+  // The advanced sheet shows the loaded record on the basic sheet's pages too.
+  WindowFlowContext flow(this, [this] {
+    Refresh();
+    if (variant_ == Variant::Advanced) RefreshOtherSheet();
+  });
+  LoadSettingsFlow(Link(), *settings, QFile::encodeName(path).toStdString(), flow);
+}
+
+void SettingsSheet::DefaultAll() {
+  WaitCursor waitCursor;
+  WindowFlowContext flow(this, [this] {
+    Refresh();
+    RefreshOtherSheet();
+  });
+  RestoreFactoryDefaults(Link(), *settings, Kind(), flow);
 }
 
 }  // namespace tessaron

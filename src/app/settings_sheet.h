@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "app/base_dialog.h"
-#include "core/interface_type.h"
-#include "core/outcome_texts.h"
-#include "core/reader_port.h"
 #include "core/reader_settings.h"
+#include "flows/reader_flows.h"
 
 class QLabel;
 class QPushButton;
@@ -23,13 +21,6 @@ namespace tessaron {
 class MainWindow;
 class SettingsPage;
 
-// Waits of the sheet flows, in milliseconds.
-constexpr int VERSION_QUERY_WAIT_MS = 500;    // around the firmware version query
-constexpr int REOPEN_AFTER_SWITCH_MS = 5000;  // before the reader is looked for again
-constexpr int READ_AFTER_DEFAULTS_MS = 700;   // advanced: after the factory-settings command
-constexpr int DEFAULTS_AFTER_OPEN_MS = 700;   // basic: before the factory-settings command
-constexpr int READ_AFTER_REOPEN_MS = 500;     // basic: before reading the defaults back
-
 class SettingsSheet : public BaseDialog {
   Q_OBJECT
 
@@ -38,7 +29,7 @@ class SettingsSheet : public BaseDialog {
 
   ~SettingsSheet() override;
 
-  // Takes the settings record, the port and the device index from the main window again.
+  // Takes the settings record from the main window again.
   void TakeFromMainWindow();
   // Every page that holds settings reloads its controls from the record.
   virtual void Refresh() = 0;
@@ -56,7 +47,7 @@ class SettingsSheet : public BaseDialog {
   void SendToReader();
   void SaveToFile();
   void LoadFromFile();
-  virtual void DefaultAll() = 0;
+  void DefaultAll();
   // Asks the main window to destroy the sheet and hides it meanwhile.
   void CloseSheet();
 
@@ -70,19 +61,17 @@ class SettingsSheet : public BaseDialog {
   // Called after the tab selection changed to index.
   virtual void OnTabChanged(int index);
 
-  // The main window's current port, or none. Asked each time, so that a sheet kept hidden
-  // across a change of the main window's port never uses a port that is gone.
-  ReaderPort* Port() const;
+  // The main window's current reader, or none. Asked each time, so that a sheet kept hidden
+  // across a change of the main window's reader never uses a port that is gone.
+  ReaderLink* Link() const;
   // Refreshes the pages of the other sheet, when it exists.
   void RefreshOtherSheet();
 
   MainWindow& mainWindow;
   ReaderSettings* settings;
-  DeviceIndex deviceIndex;
 
  private:
-  QString SaveSucceededText() const;
-  QString SaveFailedText() const;
+  SheetKind Kind() const;
   QEvent::Type CloseMessage() const;
   void TabChanged(int index);
 

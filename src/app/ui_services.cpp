@@ -28,9 +28,9 @@ QWidget* DefaultParent(QWidget* parent) {
 
 }  // namespace
 
-void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text) {
+void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) {
   ArrowCursor arrow;
-  MessageWindow window(text, parent);
+  MessageWindow window(text, parent, lifetimeMs);
   window.exec();
 }
 
@@ -81,8 +81,8 @@ UiServices* SetUiServices(UiServices* services) {
   return previous;
 }
 
-void ShowMessage(const QString& text, QWidget* parent) {
-  Ui().ShowMessage(DefaultParent(parent), text);
+void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs) {
+  Ui().ShowMessage(DefaultParent(parent), text, lifetimeMs);
 }
 
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {

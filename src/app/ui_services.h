@@ -24,8 +24,9 @@ class UiServices {
   UiServices(const UiServices&) = delete;
   UiServices& operator=(const UiServices&) = delete;
 
-  // Shows an outcome message and returns once it has been closed (by "OK" or by itself).
-  virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+  // Shows an outcome message and returns once it has been closed (by "OK" or by itself,
+  // after lifetimeMs, or the usual 10 s when it is 0).
+  virtual void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) = 0;
   // A platform message box with the given caption, text, buttons, default button and icon;
   // returns the button the user pressed.
   virtual QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
@@ -47,7 +48,7 @@ class UiServices {
 // The real services: modal windows, the file dialog, sleeping waits, QDesktopServices.
 class DesktopUiServices : public UiServices {
  public:
-  void ShowMessage(QWidget* parent, const QString& text) override;
+  void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) override;
   QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
@@ -70,7 +71,7 @@ inline constexpr const char* CONFIG_FILE_FILTER =
 inline constexpr const char* CONFIG_FILE_SUFFIX = "cfs2";
 
 // Shorthands used by the windows.
-void ShowMessage(const QString& text, QWidget* parent = nullptr);
+void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0);
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent = nullptr);
 void WaitMilliseconds(int milliseconds);
 

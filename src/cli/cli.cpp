@@ -29,13 +29,15 @@ constexpr CommandRegistration COMMANDS[] = {
 
 }  // namespace
 
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int RunCli(int argc, const char* const* argv, const CliEnvironment& environment) {
+  std::ostream& out = environment.out;
+  std::ostream& err = environment.err;
   try {
     CLI::App app{"Reads, shows and writes the settings of Tessaron card readers.", "tessaron"};
     app.set_version_flag("--version",
                          std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION);
     app.require_subcommand(1);
-    CliContext context{out, err};
+    CliContext context{out, err, environment.in, environment.timingScale};
     for (CommandRegistration registration : COMMANDS) registration(app, context);
 
     try {

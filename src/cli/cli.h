@@ -2,6 +2,7 @@
 // The command-line tool "tessaron": one subcommand per job, each registered by its own
 // function so that further commands can be added without touching the others.
 
+#include <istream>
 #include <ostream>
 
 namespace CLI {
@@ -15,10 +16,22 @@ constexpr int CLI_EXIT_OK = 0;
 constexpr int CLI_EXIT_FAILURE = 1;  // a file or reader could not be used
 constexpr int CLI_EXIT_USAGE = 2;    // wrong command line
 
+// Where a run of the tool reads and writes, and how fast its readers are driven.
+struct CliEnvironment {
+  std::ostream& out;
+  std::ostream& err;
+  std::istream* in = nullptr;  // answers to questions; none: every question is answered no
+  // Factor on every transport time and every pause between steps; the program runs at 1
+  // (the real timing), tests shorten it.
+  double timingScale = 1.0;
+};
+
 // What every command writes to and where it leaves its exit status.
 struct CliContext {
   std::ostream& out;
   std::ostream& err;
+  std::istream* in = nullptr;
+  double timingScale = 1.0;
   int exitCode = CLI_EXIT_OK;
 };
 
@@ -27,6 +40,6 @@ using CommandRegistration = void (*)(CLI::App& app, CliContext& context);
 
 // Parses the command line, runs the chosen command and returns the exit status.
 // Help goes to out; usage errors and failures go to err. Never throws.
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunCli(int argc, const char* const* argv, const CliEnvironment& environment);
 
 }  // namespace tessaron

@@ -2,4 +2,6 @@
 
 #include "cli/cli.h"
 
-int main(int argc, char** argv) { return tessaron::RunCli(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+  return tessaron::RunCli(argc, argv, tessaron::CliEnvironment{std::cout, std::cerr, &std::cin});
+}

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "cli/interface_names.h"
+#include "flows/interface_names.h"
 #include "cli/stream_dump.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"

@@ -2,20 +2,16 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
-#include "cli/interface_names.h"
 #include "cli/online_session.h"
-#include "core/outcome_texts.h"
-#include "cli/reader_connection.h"
-#include "cli/reader_flows.h"
-#include "core/command_frame.h"
-#include "core/command_text.h"
-#include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
+#include "flows/interface_names.h"
+#include "flows/manual_command_console.h"
+#include "flows/reader_connection.h"
+#include "flows/reader_flows.h"
 #include "sim/simulated_line.h"
 #include "transport/discovery.h"
 
@@ -31,13 +27,6 @@ constexpr const char* READER_HELP =
 constexpr const char* SIMULATE_HELP =
     "Add the built-in simulated reader to the readers found; --simulate=LINE picks its line: "
     "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid)";
-
-// Prints a text on a line of its own (a text may already end with its line break).
-void PrintText(std::ostream& stream, const std::string& text) {
-  stream << text;
-  if (text.empty() || text.back() != '\n') stream << '\n';
-  stream.flush();
-}
 
 std::string ConnectionError(const std::string& text) {
   std::string error;
@@ -70,40 +59,16 @@ bool OptionsUsable(const std::string& reader, const std::string& simulate, std::
 // running when asked for. The link goes before the session, so no port outlives the
 // simulated reader it may hold.
 template <typename Body>
-int WithReader(const OnlineOptions& options, std::ostream& out, std::ostream& err, Body body) {
-  if (!OptionsUsable(options.reader, options.simulate, err)) return CLI_EXIT_USAGE;
-  OnlineSession session(out, err);
+int WithReader(const OnlineOptions& options, CliContext& context, Body body) {
+  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
+  OnlineSession session(context);
   if (!options.simulate.empty() && !session.Simulate(options.simulate)) return CLI_EXIT_FAILURE;
   std::unique_ptr<ReaderLink> link = session.Connect(options.reader);
   if (!link) return CLI_EXIT_FAILURE;
   return body(session, *link);
 }
 
-// Says why a read of all settings did not work; true when it did.
-bool ReportRead(ReadOutcome outcome, std::ostream& err) {
-  switch (outcome) {
-    case ReadOutcome::Ok:
-      return true;
-    case ReadOutcome::OpenFailed:
-      PrintText(err, COMMAND_OPEN_FAILED_TEXT);
-      return false;
-    case ReadOutcome::ReadFailed:
-      PrintText(err, texts::READ_FAILED);
-      return false;
-  }
-  return false;
-}
-
-std::string ReplyText(const ByteString& reply) {
-  std::string text;
-  char hex[8];
-  for (Byte value : reply) {
-    std::snprintf(hex, sizeof hex, "0x%02x", value);
-    if (!text.empty()) text += ' ';
-    text += hex;
-  }
-  return text;
-}
+int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
 
 // --- command-line options shared by the commands ---
 
@@ -141,10 +106,9 @@ std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
 
 }  // namespace
 
-int RunListCommand(const std::string& simulate, InterfaceType type, std::ostream& out,
-                   std::ostream& err) {
-  if (!OptionsUsable(std::string(), simulate, err)) return CLI_EXIT_USAGE;
-  OnlineSession session(out, err);
+int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context) {
+  if (!OptionsUsable(std::string(), simulate, context.err)) return CLI_EXIT_USAGE;
+  OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
 
   std::vector<InterfaceType> types;
@@ -160,164 +124,113 @@ int RunListCommand(const std::string& simulate, InterfaceType type, std::ostream
     std::vector<ReaderDeviceEntry> entries;
     EnumerateReaders(each, entries);
     for (const ReaderDeviceEntry& entry : entries) {
-      out << InterfaceDisplayName(entry.interfaceType) << '\t' << entry.deviceIndex << '\t'
-          << entry.name << '\n';
+      context.out << InterfaceDisplayName(entry.interfaceType) << '\t' << entry.deviceIndex
+                  << '\t' << entry.name << '\n';
       ++found;
     }
   }
-  out.flush();
-  if (found == 0) err << "No " << InterfaceDisplayName(type) << " reader found.\n";
+  context.out.flush();
+  if (found == 0) context.err << "No " << InterfaceDisplayName(type) << " reader found.\n";
   return CLI_EXIT_OK;
 }
 
-int RunReportCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err) {
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
+int RunReportCommand(const OnlineOptions& options, CliContext& context) {
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
-    if (!ReportRead(ReadReaderSettings(link, settings, &firmware, session.Flow()), err)) {
+    const ReadOutcome read = ReadReader(link, settings, true, &firmware, session.Flow());
+    if (read != ReadOutcome::Ok) {
+      TellReadFailure(read, link, session.Flow());
       return CLI_EXIT_FAILURE;
     }
-    if (firmware.empty()) err << "tessaron: the reader did not report its firmware version\n";
-    out << BuildSettingsReport(settings, firmware);
-    out.flush();
+    if (firmware.empty()) context.err << "tessaron: the reader did not report its firmware version\n";
+    context.out << BuildSettingsReport(settings, firmware);
+    context.out.flush();
     return CLI_EXIT_OK;
   });
 }
 
-int RunVersionCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err) {
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
-    std::string firmware;
-    switch (ReadFirmwareVersion(link, &firmware, session.Flow())) {
-      case VersionOutcome::Ok:
-        PrintText(out, firmware);
-        return CLI_EXIT_OK;
-      case VersionOutcome::OpenFailed:
-        PrintText(err, COMMAND_OPEN_FAILED_TEXT);
-        return CLI_EXIT_FAILURE;
-      case VersionOutcome::NoVersion:
-        break;
-    }
-    err << "tessaron: no firmware version came back from " << link.Name() << '\n';
-    return CLI_EXIT_FAILURE;
-  });
-}
-
-int RunSaveCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
-                   std::ostream& err) {
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
+int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
-    if (!ReportRead(ReadReaderSettings(link, settings, nullptr, session.Flow()), err)) {
+    std::string firmware;
+    const ReadOutcome read = ReadReader(link, settings, false, &firmware, session.Flow());
+    if (read != ReadOutcome::Ok) {
+      TellReadFailure(read, link, session.Flow());
       return CLI_EXIT_FAILURE;
     }
-    const ConfigFileStatus status = SaveConfigFileStatus(settings, path);
-    if (status != ConfigFileStatus::Ok) {
-      PrintText(err, texts::SAVE_FAILED);
-      err << "tessaron: cannot write " << path << ": " << ConfigFileStatusText(status) << '\n';
+    if (firmware.empty()) {
+      context.err << "tessaron: no firmware version came back from " << link.Name() << '\n';
+      const std::string cause = link.FailureCause();
+      if (!cause.empty()) PrintText(context.err, cause);
       return CLI_EXIT_FAILURE;
     }
-    PrintText(out, texts::SAVE_OK);
+    PrintText(context.out, firmware);
     return CLI_EXIT_OK;
   });
 }
 
-int RunLoadCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
-                   std::ostream& err) {
-  if (!OptionsUsable(options.reader, options.simulate, err)) return CLI_EXIT_USAGE;
+int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
+    ReaderSettings settings(link.Interface());
+    const ReadOutcome read = ReadReader(link, settings, true, nullptr, session.Flow());
+    if (read != ReadOutcome::Ok) {
+      TellReadFailure(read, link, session.Flow());
+      return CLI_EXIT_FAILURE;
+    }
+    return ExitCode(SaveSettingsFile(settings, path, SheetKind::Basic, session.Flow()));
+  });
+}
+
+int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
+  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
   // The file is checked before any reader is looked for.
   ReaderSettings settings;
-  const ConfigFileStatus status = LoadConfigFileStatus(settings, path);
-  if (status != ConfigFileStatus::Ok) {
-    PrintText(err, texts::LOAD_FAILED);
-    err << "tessaron: cannot load " << path << ": " << ConfigFileStatusText(status) << '\n';
-    return CLI_EXIT_FAILURE;
+  {
+    ConsoleFlowContext fileFlow(context.out, context.err, context.in, context.timingScale);
+    if (!LoadSettingsFile(settings, path, fileFlow)) return CLI_EXIT_FAILURE;
   }
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     // A keyboard-class USB reader is always given the keyboard format; the firmware rule
     // of the write below takes it back on firmware older than 1.89.
-    if (link.Interface() == INTERFACE_USB_HID_KB) settings.hidFormat = '8';
-    const SendOutcome sent = SendSettings(link, settings, session.Flow());
-    switch (sent.result) {
-      case WriteOk: {
-        std::string text = texts::WRITE_OK;
-        if (sent.interfaceSwitch) text += texts::INTERFACE_SWITCHED;
-        PrintText(out, text);
-        return CLI_EXIT_OK;
-      }
-      case WriteRejected:
-        // The reader refused the frame: not a success, whatever it kept of it.
-        PrintText(err, texts::UNKNOWN_FUNC_IDS);
-        return CLI_EXIT_FAILURE;
-      case WriteTooLong:
-        PrintText(err, texts::WRITE_TOO_LONG);
-        return CLI_EXIT_FAILURE;
-      case WriteFailed:
-        break;
-    }
-    PrintText(err, texts::WRITE_FAILED);
-    return CLI_EXIT_FAILURE;
+    KeepKeyboardFormat(&link, settings);
+    const SendResult sent = SendSettings(&link, settings, SheetKind::Basic, session.Flow());
+    return ExitCode(sent.result == WriteOk);
   });
 }
 
-int RunDefaultsCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err) {
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
+int RunDefaultsCommand(const OnlineOptions& options, CliContext& context) {
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
-    if (!RestoreDefaults(link, settings, session.Flow())) {
-      PrintText(err, texts::DEFAULTS_FAILED);
-      return CLI_EXIT_FAILURE;
-    }
-    PrintText(out, texts::DEFAULTS_OK);
-    return CLI_EXIT_OK;
+    return ExitCode(RestoreFactoryDefaults(&link, settings, SheetKind::Advanced, session.Flow()));
   });
 }
 
-int RunSendCommand(const OnlineOptions& options, const std::string& text, std::ostream& out,
-                   std::ostream& err) {
+int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
   // The text is checked before any reader is looked for; a text that is no command is a
   // wrong command line.
-  ByteString frame;
-  switch (PrepareManualCommand(text, &frame)) {
-    case ManualCommandCheck::Ok:
-      break;
-    case ManualCommandCheck::Empty:
-      PrintText(err, COMMAND_TEXT_EMPTY_TEXT);
-      return CLI_EXIT_USAGE;
-    case ManualCommandCheck::InvalidValue:
-      PrintText(err, COMMAND_TEXT_INVALID_VALUE_TEXT);
-      PrintText(err, COMMAND_TEXT_REFUSED_TEXT);
-      return CLI_EXIT_USAGE;
-    case ManualCommandCheck::TooLong:
-      PrintText(err, COMMAND_TEXT_REFUSED_TEXT);
-      return CLI_EXIT_USAGE;
-    case ManualCommandCheck::NotFramed:
-      PrintText(err, COMMAND_NOT_FRAMED_TEXT);
-      return CLI_EXIT_USAGE;
+  {
+    ConsoleFlowContext checkFlow(context.out, context.err, context.in, context.timingScale);
+    if (!CheckCommandText(text, checkFlow)) return CLI_EXIT_USAGE;
   }
-  return WithReader(options, out, err, [&](OnlineSession& session, ReaderLink& link) {
-    const CommandOutcome sent = SendCommandFrame(link, frame, session.Flow());
-    if (!sent.opened) {
-      PrintText(err, COMMAND_OPEN_FAILED_TEXT);
-      return CLI_EXIT_FAILURE;
-    }
-    if (!sent.reply.empty()) PrintText(out, ReplyText(sent.reply));
-    if (!sent.succeeded) {
-      const bool refused = !sent.reply.empty() && sent.reply[0] == REPLY_UNKNOWN;
-      PrintText(err, refused ? COMMAND_UNKNOWN_TEXT : COMMAND_FAILED_TEXT);
-      return CLI_EXIT_FAILURE;
-    }
-    return CLI_EXIT_OK;
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
+    ManualCommandConsole console;
+    const ManualCommandConsole::Result sent = console.Send(text, &link, nullptr, session.Flow());
+    if (!sent.reply.empty()) PrintText(context.out, ManualCommandConsole::ReplyBytesText(sent.reply));
+    return ExitCode(sent.sent && sent.succeeded);
   });
 }
 
 int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
-                    std::ostream& out, std::ostream& err) {
-  if (!OptionsUsable(from, simulate, err) || !OptionsUsable(to, std::string(), err)) {
+                    CliContext& context) {
+  if (!OptionsUsable(from, simulate, context.err) || !OptionsUsable(to, std::string(), context.err)) {
     return CLI_EXIT_USAGE;
   }
   if (from.empty() || to.empty()) {
-    err << "tessaron: clone needs both --from and --to\n";
+    context.err << "tessaron: clone needs both --from and --to\n";
     return CLI_EXIT_USAGE;
   }
-  OnlineSession session(out, err);
+  OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
 
   ReaderConnection source;
@@ -325,46 +238,17 @@ int RunCloneCommand(const std::string& simulate, const std::string& from, const 
   ParseReaderConnection(from, &source, nullptr);
   ParseReaderConnection(to, &target, nullptr);
 
-  // The source record is made for the source's interface and read afresh.
-  std::unique_ptr<ReaderLink> sourceLink = ReaderLink::Create(source, session.Timing());
-  if (!sourceLink) {
-    PrintText(err, texts::NO_MEMORY);
-    return CLI_EXIT_FAILURE;
-  }
-  ReaderSettings sourceSettings(source.type);
-  switch (ReadReaderSettings(*sourceLink, sourceSettings, nullptr, session.Flow())) {
-    case ReadOutcome::Ok:
-      PrintText(out, texts::SOURCE_READ_OK);
-      break;
-    case ReadOutcome::OpenFailed:
-      PrintText(err, texts::SOURCE_OPEN_FAILED);
-      return CLI_EXIT_FAILURE;
-    case ReadOutcome::ReadFailed:
-      PrintText(err, texts::READ_FAILED);
-      return CLI_EXIT_FAILURE;
-  }
+  std::unique_ptr<ReaderLink> sourceLink;
+  std::unique_ptr<ReaderSettings> sourceSettings;
+  const SourceReadOutcome read =
+      ReadCloneSource(&source, session.Timing(), sourceLink, sourceSettings, session.Flow());
   sourceLink.reset();
+  if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
-  std::unique_ptr<ReaderLink> targetLink = ReaderLink::Create(target, session.Timing());
-  if (!targetLink) {
-    PrintText(err, texts::NO_MEMORY);
-    return CLI_EXIT_FAILURE;
-  }
-  switch (CloneSettings(sourceSettings, *targetLink, session.Flow())) {
-    case CloneOutcome::Ok:
-      PrintText(out, texts::CLONE_OK);
-      return CLI_EXIT_OK;
-    case CloneOutcome::TargetOpenFailed:
-      PrintText(err, texts::TARGET_OPEN_FAILED);
-      return CLI_EXIT_FAILURE;
-    case CloneOutcome::Rejected:
-      PrintText(err, texts::UNKNOWN_FUNC_IDS);
-      return CLI_EXIT_FAILURE;
-    case CloneOutcome::Failed:
-      break;
-  }
-  PrintText(err, texts::CLONE_FAILED);
-  return CLI_EXIT_FAILURE;
+  std::unique_ptr<ReaderLink> targetLink;
+  const WriteResult written = CloneToTarget(sourceSettings.get(), true, &target, session.Timing(),
+                                            targetLink, session.Flow());
+  return ExitCode(written == WriteOk);
 }
 
 // --- registration ---
@@ -386,7 +270,7 @@ void AddListCommand(CLI::App& app, CliContext& context) {
   command->callback([options, &context] {
     InterfaceType type = INTERFACE_UNKNOWN;
     if (!options->interfaceName.empty()) ParseCliInterfaceName(options->interfaceName, &type);
-    context.exitCode = RunListCommand(options->simulate, type, context.out, context.err);
+    context.exitCode = RunListCommand(options->simulate, type, context);
   });
 }
 
@@ -395,7 +279,7 @@ void AddReportCommand(CLI::App& app, CliContext& context) {
       "report", "Read all settings and the firmware version of a reader and print its report");
   auto options = AddOnlineOptions(command);
   command->callback([options, &context] {
-    context.exitCode = RunReportCommand(*options, context.out, context.err);
+    context.exitCode = RunReportCommand(*options, context);
   });
 }
 
@@ -404,7 +288,7 @@ void AddVersionCommand(CLI::App& app, CliContext& context) {
       app.add_subcommand("version", "Print the firmware version text of a reader");
   auto options = AddOnlineOptions(command);
   command->callback([options, &context] {
-    context.exitCode = RunVersionCommand(*options, context.out, context.err);
+    context.exitCode = RunVersionCommand(*options, context);
   });
 }
 
@@ -416,7 +300,7 @@ void AddSaveCommand(CLI::App& app, CliContext& context) {
       ->required();
   auto options = AddOnlineOptions(command);
   command->callback([options, path, &context] {
-    context.exitCode = RunSaveCommand(*options, *path, context.out, context.err);
+    context.exitCode = RunSaveCommand(*options, *path, context);
   });
 }
 
@@ -427,7 +311,7 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
   command->add_option("FILE", *path, "Configuration file to load")->required();
   auto options = AddOnlineOptions(command);
   command->callback([options, path, &context] {
-    context.exitCode = RunLoadCommand(*options, *path, context.out, context.err);
+    context.exitCode = RunLoadCommand(*options, *path, context);
   });
 }
 
@@ -436,7 +320,7 @@ void AddDefaultsCommand(CLI::App& app, CliContext& context) {
       "defaults", "Restore the factory settings of a reader and read them back");
   auto options = AddOnlineOptions(command);
   command->callback([options, &context] {
-    context.exitCode = RunDefaultsCommand(*options, context.out, context.err);
+    context.exitCode = RunDefaultsCommand(*options, context);
   });
 }
 
@@ -451,7 +335,7 @@ void AddSendCommand(CLI::App& app, CliContext& context) {
       ->required();
   auto options = AddOnlineOptions(command);
   command->callback([options, text, &context] {
-    context.exitCode = RunSendCommand(*options, *text, context.out, context.err);
+    context.exitCode = RunSendCommand(*options, *text, context);
   });
 }
 
@@ -474,8 +358,7 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
       ->required();
   AddSimulateOption(command, &options->simulate);
   command->callback([options, &context] {
-    context.exitCode = RunCloneCommand(options->simulate, options->from, options->to,
-                                       context.out, context.err);
+    context.exitCode = RunCloneCommand(options->simulate, options->from, options->to, context);
   });
 }
 

@@ -4,7 +4,6 @@
 // automatically to the one USB reader present; --simulate[=LINE] adds the built-in
 // simulated reader to the devices found.
 
-#include <ostream>
 #include <string>
 
 #include "cli/cli.h"
@@ -30,18 +29,14 @@ void AddCloneCommand(CLI::App& app, CliContext& context);
 // The work of each command, apart from its command line; each returns the exit status.
 // Outcome texts of success go to out, those of failure to err; progress lines go to err.
 // type INTERFACE_UNKNOWN lists all five interfaces.
-int RunListCommand(const std::string& simulate, InterfaceType type, std::ostream& out,
-                   std::ostream& err);
-int RunReportCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
-int RunVersionCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
-int RunSaveCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
-                   std::ostream& err);
-int RunLoadCommand(const OnlineOptions& options, const std::string& path, std::ostream& out,
-                   std::ostream& err);
-int RunDefaultsCommand(const OnlineOptions& options, std::ostream& out, std::ostream& err);
-int RunSendCommand(const OnlineOptions& options, const std::string& text, std::ostream& out,
-                   std::ostream& err);
+int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context);
+int RunReportCommand(const OnlineOptions& options, CliContext& context);
+int RunVersionCommand(const OnlineOptions& options, CliContext& context);
+int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
+int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
+int RunDefaultsCommand(const OnlineOptions& options, CliContext& context);
+int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context);
 int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
-                    std::ostream& out, std::ostream& err);
+                    CliContext& context);
 
 }  // namespace tessaron

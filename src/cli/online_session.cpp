@@ -1,7 +1,5 @@
 #include "cli/online_session.h"
 
-#include <charconv>
-#include <cstdlib>
 #include <thread>
 
 #include "core/interface_type.h"
@@ -10,47 +8,52 @@
 
 namespace tessaron {
 
-double TestTimingScale() {
-  const char* text = std::getenv(TEST_TIMING_SCALE_VARIABLE);
-  if (text == nullptr) return 1.0;
-  char* end = nullptr;
-  const double value = std::strtod(text, &end);
-  if (end == text || *end != '\0' || !(value > 0.0) || value > 1.0) return 1.0;
-  return value;
-}
-
-std::chrono::milliseconds ScaleDuration(std::chrono::milliseconds length, double scale) {
-  if (length.count() <= 0) return length;
-  const auto scaled = static_cast<std::chrono::milliseconds::rep>(
-      static_cast<double>(length.count()) * scale);
-  return std::chrono::milliseconds(scaled < 1 ? 1 : scaled);
-}
-
-TransportTiming ScaleTiming(const TransportTiming& timing, double scale) {
-  TransportTiming scaled = timing;
-  for (Millis* time : {&scaled.serial.writeWait, &scaled.serial.replyPause,
-                       &scaled.serial.perByteWait, &scaled.hid.retryPause, &scaled.hid.replyPause,
-                       &scaled.hid.pollPause, &scaled.keyboard.byteWait,
-                       &scaled.keyboard.ackedBytePause, &scaled.keyboard.setAckPausePerByte,
-                       &scaled.keyboard.setAckWait, &scaled.keyboard.replyLimit,
-                       &scaled.keyboard.replyByteWait, &scaled.keyboard.afterTransaction}) {
-    *time = ScaleDuration(*time, scale);
-  }
-  return scaled;
-}
-
 const char* SimulatedLineNames() { return "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; }
 
-OnlineSession::OnlineSession(std::ostream& out, std::ostream& err)
-    : out_(out),
-      err_(err),
-      scale_(TestTimingScale()),
-      timing_(ScaleTiming(TransportTiming::Real(), scale_)),
-      flow_{[scale = scale_](std::chrono::milliseconds length) {
-              std::this_thread::sleep_for(ScaleDuration(length, scale));
-            },
-            err} {
-  std::ostream* messages = &err;
+void PrintText(std::ostream& stream, const std::string& text) {
+  stream << text;
+  if (text.empty() || text.back() != '\n') stream << '\n';
+  stream.flush();
+}
+
+ConsoleFlowContext::ConsoleFlowContext(std::ostream& out, std::ostream& err, std::istream* in,
+                                       double timingScale)
+    : out_(out), err_(err), in_(in), scale_(timingScale) {}
+
+void ConsoleFlowContext::Wait(std::chrono::milliseconds length) {
+  std::this_thread::sleep_for(ScaleMillis(length, scale_));
+}
+
+void ConsoleFlowContext::Progress(const std::string& step) {
+  err_ << step << " ...\n";
+  err_.flush();
+}
+
+void ConsoleFlowContext::Tell(const FlowMessage& message) {
+  std::ostream& stream = message.failure ? err_ : out_;
+  if (message.failure) failureTold_ = true;
+  PrintText(stream, message.text);
+  if (!message.cause.empty()) PrintText(stream, message.cause);
+}
+
+bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& question) {
+  if (answerYes_) return true;
+  err_ << caption << ": " << question << " [y/N] ";
+  err_.flush();
+  std::string answer;
+  if (in_ == nullptr || !std::getline(*in_, answer)) {
+    err_ << '\n';
+    return false;
+  }
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+}
+
+OnlineSession::OnlineSession(CliContext& context)
+    : out_(context.out),
+      err_(context.err),
+      timing_(TransportTiming::Real().ScaledBy(context.timingScale)),
+      flow_(context.out, context.err, context.in, context.timingScale) {
+  std::ostream* messages = &err_;
   previousHandler_ = SetMessageHandler([messages](const std::string& text,
                                                   const std::string& caption) {
     *messages << "tessaron: ";
@@ -92,9 +95,24 @@ std::string OnlineSession::SimulatedDeviceName() const {
 std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText) {
   ReaderConnection connection;
   if (connectionText.empty()) {
-    const std::optional<ReaderConnection> found = FindOnlyUsbReader(err_);
-    if (!found) return nullptr;
-    connection = *found;
+    const std::vector<ReaderDeviceEntry> found = FindUsbReaders();
+    if (found.empty()) {
+      err_ << "tessaron: no USB reader found; name the reader with --reader CONNECTION "
+              "(\"tessaron list\" shows every reader found)\n";
+      return nullptr;
+    }
+    if (found.size() > 1) {
+      err_ << "tessaron: " << found.size()
+           << " USB readers found; name one with --reader CONNECTION:\n";
+      for (const ReaderDeviceEntry& entry : found) {
+        err_ << "  " << ReaderConnectionText(ConnectionOf(entry)) << "\t"
+             << InterfaceDisplayName(entry.interfaceType) << "\t" << entry.name << "\n";
+      }
+      return nullptr;
+    }
+    connection = ConnectionOf(found.front());
+    err_ << "Using the " << InterfaceDisplayName(connection.type) << " reader "
+         << found.front().name << " (" << ReaderConnectionText(connection) << ")\n";
   } else {
     std::string error;
     if (!ParseReaderConnection(connectionText, &connection, &error)) {
@@ -102,9 +120,9 @@ std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connection
       return nullptr;
     }
   }
-  std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, timing_);
-  // The factory has already said "ERROR Interface Type!" through the message handler.
-  return link;
+  // The factory has already said "ERROR Interface Type!" through the message handler when
+  // it makes no port.
+  return ReaderLink::Create(connection, timing_);
 }
 
 }  // namespace tessaron

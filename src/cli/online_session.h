@@ -1,15 +1,18 @@
 #pragma once
 // What every command that talks to readers sets up around its work: the timing, the
-// messages of the lower layers, the optional simulated reader, and the reader to use.
+// messages of the lower layers, the optional simulated reader, the reader to use, and the
+// context through which the reader workflows wait, report progress and tell outcomes.
 
 #include <chrono>
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <string>
 
-#include "cli/reader_connection.h"
-#include "cli/reader_flows.h"
+#include "cli/cli.h"
 #include "core/message_sink.h"
+#include "flows/flow_context.h"
+#include "flows/reader_connection.h"
 #include "transport/transport_timing.h"
 
 namespace tessaron {
@@ -18,25 +21,41 @@ namespace sim {
 class SimulatedLine;
 }
 
-// Environment variable for the tests only: a factor between 0 and 1 by which every
-// transport time and every pause between steps is shortened. Unset, or any other value,
-// leaves the real timing.
-inline constexpr const char* TEST_TIMING_SCALE_VARIABLE = "TESSARON_TEST_TIMING_SCALE";
-
-// The factor TEST_TIMING_SCALE_VARIABLE asks for: its value when it is a number above 0 and
-// at most 1, otherwise 1.
-double TestTimingScale();
-// Every time of timing multiplied by scale; a time that was not zero stays at least 1 ms.
-TransportTiming ScaleTiming(const TransportTiming& timing, double scale);
-std::chrono::milliseconds ScaleDuration(std::chrono::milliseconds length, double scale);
-
 // The names --simulate accepts, for help and checks.
 const char* SimulatedLineNames();
 
+// Prints a text on a line of its own (a text may already end with its line break).
+void PrintText(std::ostream& stream, const std::string& text);
+
+// The reader workflows on a terminal: progress lines and failures on err, successes on
+// out, questions answered from in (or yes without asking), waits slept.
+class ConsoleFlowContext : public FlowContext {
+ public:
+  ConsoleFlowContext(std::ostream& out, std::ostream& err, std::istream* in, double timingScale);
+
+  void Wait(std::chrono::milliseconds length) override;
+  void Progress(const std::string& step) override;
+  void Tell(const FlowMessage& message) override;
+  bool Confirm(const std::string& caption, const std::string& question) override;
+
+  // Questions are answered yes without being asked (--yes).
+  void AnswerYes() { answerYes_ = true; }
+  // Whether a failure was told since the context was made.
+  bool FailureTold() const { return failureTold_; }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+  std::istream* in_;
+  double scale_;
+  bool answerYes_ = false;
+  bool failureTold_ = false;
+};
+
 class OnlineSession {
  public:
-  // Reads the timing, and sends the lower layers' messages to err until destroyed.
-  OnlineSession(std::ostream& out, std::ostream& err);
+  // Sends the lower layers' messages to the context's err until destroyed.
+  explicit OnlineSession(CliContext& context);
   // Gives the keyboard controller access back when it was taken, then stops the simulated
   // reader. Ports must be gone by then.
   ~OnlineSession();
@@ -53,16 +72,15 @@ class OnlineSession {
   std::unique_ptr<ReaderLink> Connect(const std::string& connectionText);
 
   const TransportTiming& Timing() const { return timing_; }
-  const FlowContext& Flow() const { return flow_; }
+  ConsoleFlowContext& Flow() { return flow_; }
   std::ostream& Out() { return out_; }
   std::ostream& Err() { return err_; }
 
  private:
   std::ostream& out_;
   std::ostream& err_;
-  double scale_ = 1.0;
   TransportTiming timing_;
-  FlowContext flow_;
+  ConsoleFlowContext flow_;
   MessageHandler previousHandler_;
   std::unique_ptr<sim::SimulatedLine> simulated_;
 };

@@ -17,17 +17,6 @@ constexpr std::uint32_t MANUAL_COMMAND_FRAME_MAX = MANUAL_COMMAND_MAX_BYTES + 1;
 // Reply buffer of a manual command.
 constexpr std::uint32_t MANUAL_COMMAND_REPLY_BUFFER_SIZE = 1024;
 
-// The texts of the manual command console.
-inline constexpr const char* COMMAND_TEXT_INVALID_VALUE_TEXT = "Invalid value in the command text!";
-inline constexpr const char* COMMAND_TEXT_EMPTY_TEXT = "Please Input the command string!";
-inline constexpr const char* COMMAND_TEXT_REFUSED_TEXT = "The command text is too long or invalid!";
-inline constexpr const char* COMMAND_NOT_FRAMED_TEXT =
-    "The start/end character is not STX/ETX!\nIt is not a legal command!";
-inline constexpr const char* COMMAND_OPEN_FAILED_TEXT =
-    "Could not open this Tessaron device! or It is not Tessaron device";
-inline constexpr const char* COMMAND_UNKNOWN_TEXT = "Warning: Unkown Command!";
-inline constexpr const char* COMMAND_FAILED_TEXT = "Send Command---failed!";
-
 enum class CommandTextResult {
   Ok,
   InvalidValue,  // an empty item, an item without X, no digit or more than two after the X
@@ -40,7 +29,7 @@ enum class CommandTextResult {
 // one gives the value 0 to 15, two give the high and low four bits; a character that is
 // no hexadecimal digit counts as 0. count receives the number of bytes (0 on failure).
 // Blanks are not removed here: the caller strips them first.
-// On InvalidValue the caller shows COMMAND_TEXT_INVALID_VALUE_TEXT; TooLong has no text
+// On InvalidValue the caller tells the user that a value is invalid; TooLong has no text
 // of its own.
 CommandTextResult ParseCommandText(const std::string& text, Byte* out, std::uint32_t capacity,
                                    std::uint32_t* count);

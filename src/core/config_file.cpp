@@ -130,7 +130,9 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
 // The header and the stream are built first; only then is anything written. The file goes to
 // a temporary name beside the target and is renamed over it once complete, so a failed save
 // never destroys the file that was there.
-ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path) {
+ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
+                                      int* osError) {
+  if (osError != nullptr) *osError = 0;
   FileBuffer buffer{};
   std::memcpy(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE);
   std::memcpy(buffer.data() + MAGIC_SIZE, CONFIG_FILE_VERSION, VERSION_SIZE);
@@ -142,12 +144,16 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
 
   std::string temporaryPath;
   FileDescriptor file(CreateTemporaryFile(path, temporaryPath));
-  if (!file.Valid()) return ConfigFileStatus::WriteFailed;
+  if (!file.Valid()) {
+    if (osError != nullptr) *osError = errno;
+    return ConfigFileStatus::WriteFailed;
+  }
 
   const bool written = WriteAll(file.Get(), buffer.data(), CONFIG_HEADER_SIZE + streamLength) &&
                        ::fsync(file.Get()) == 0;
   const bool closed = file.Close();
   if (!written || !closed || ::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+    if (osError != nullptr) *osError = errno;
     ::unlink(temporaryPath.c_str());
     return ConfigFileStatus::WriteFailed;
   }
@@ -156,10 +162,13 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
 
 // The file is opened for reading only, so a read-only configuration file loads. The record is
 // touched only once the header and the start of the stream have passed their checks.
-ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path) {
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
+                                      int* osError) {
+  if (osError != nullptr) *osError = 0;
   // Non-blocking, so that opening a named pipe by mistake cannot hang; it is refused below.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) {
+    if (osError != nullptr) *osError = errno;
     return (errno == ENOENT || errno == ENOTDIR) ? ConfigFileStatus::NotFound
                                                  : ConfigFileStatus::CannotOpen;
   }

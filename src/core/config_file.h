@@ -29,8 +29,11 @@ enum class ConfigFileStatus {
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
 
-ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path);
-ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path);
+// osError, when given, receives the errno of the failing call (0 when the failure has none).
+ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
+                                      int* osError = nullptr);
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
+                                      int* osError = nullptr);
 
 inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {
   return SaveConfigFileStatus(settings, path) == ConfigFileStatus::Ok;

@@ -91,7 +91,7 @@ void ReaderSettings::ResetTrackDefaults() {
 
 void ReaderSettings::ResetFormatDefaults() {
   dataFormat = '0';
-  hidFormat = '0';
+  hidFormat = HID_FORMAT_KALDOR_DATA;
   formatOptions = 0x59;
 }
 

@@ -15,6 +15,12 @@ constexpr int CARD_KIND_COUNT = 4;
 // Tracks of a magnetic stripe card.
 constexpr int TRACK_COUNT = 3;
 
+// Values of the USB HID format (hidFormat, FuncID 0x23). The keyboard format makes a USB
+// reader present itself as a keyboard ("USB-HID-KB"); the others as a HID data device.
+constexpr Byte HID_FORMAT_KALDOR_DATA = '0';
+constexpr Byte HID_FORMAT_MAGTEK_DATA = '1';
+constexpr Byte HID_FORMAT_KALDOR_KEYBOARD = '8';
+
 // The data-edit portion of the settings record.
 class DataEditSettings {
  public:

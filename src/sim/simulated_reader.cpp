@@ -235,7 +235,10 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
 
   std::vector<Byte> unknown;
   for (Byte id : funcIds) {
-    if (!IsSettingsFuncId(id)) unknown.push_back(id);
+    const bool unknownHere = std::find(config_.unknownFuncIds.begin(),
+                                       config_.unknownFuncIds.end(), id) !=
+                             config_.unknownFuncIds.end();
+    if (!IsSettingsFuncId(id) || unknownHere) unknown.push_back(id);
   }
   if (!unknown.empty() && config_.rejectUnknown) return RefuseReply(style, unknown);
   StoreRecords(body, bodyLength);
@@ -380,6 +383,11 @@ void SimulatedReader::SetSilent(bool silent) {
 void SimulatedReader::SetRejectUnknown(bool rejectUnknown) {
   std::lock_guard<std::mutex> guard(lock_);
   config_.rejectUnknown = rejectUnknown;
+}
+
+void SimulatedReader::SetUnknownFuncIds(std::vector<Byte> funcIds) {
+  std::lock_guard<std::mutex> guard(lock_);
+  config_.unknownFuncIds = std::move(funcIds);
 }
 
 std::size_t SimulatedReader::CommandCount() const {

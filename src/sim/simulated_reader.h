@@ -27,6 +27,9 @@ enum class ReplyStyle {
 struct SimulatedReaderConfig {
   std::string firmware = "V1.90";
   bool rejectUnknown = false;  // answer 0x16 to commands and FuncIDs it does not know
+  // Settings FuncIDs this firmware does not know (an older reader): with rejectUnknown a
+  // settings frame holding one of them is refused.
+  std::vector<Byte> unknownFuncIds{};
   bool silent = false;         // never answer anything
   InterfaceType interfaceType = INTERFACE_RS232;  // the line the reader is attached to
 };
@@ -74,6 +77,7 @@ class SimulatedReader {
   void SetInterface(InterfaceType type);
   void SetSilent(bool silent);
   void SetRejectUnknown(bool rejectUnknown);
+  void SetUnknownFuncIds(std::vector<Byte> funcIds);
   // Number of complete frames answered or ignored so far (for tests and the demo).
   std::size_t CommandCount() const;
 

@@ -37,6 +37,12 @@ struct TransportTiming {
 
   // The real values.
   static TransportTiming Real() { return TransportTiming{}; }
+
+  // Every time multiplied by factor; a time that was not zero stays at least 1 ms.
+  TransportTiming ScaledBy(double factor) const;
 };
+
+// length multiplied by factor; a length that was not zero stays at least 1 ms.
+Millis ScaleMillis(Millis length, double factor);
 
 }  // namespace tessaron

@@ -25,7 +25,10 @@ RecordingUiServices::~RecordingUiServices() {
   SetUiServices(previous_);
 }
 
-void RecordingUiServices::ShowMessage(QWidget*, const QString& text) { messages << text; }
+void RecordingUiServices::ShowMessage(QWidget*, const QString& text, int lifetimeMs) {
+  messages << text;
+  messageLifetimes << lifetimeMs;
+}
 
 QMessageBox::StandardButton RecordingUiServices::ShowMessageBox(
     QWidget*, QMessageBox::Icon, const QString& caption, const QString& text,

@@ -34,7 +34,7 @@ class RecordingUiServices : public DesktopUiServices {
   RecordingUiServices();
   ~RecordingUiServices() override;
 
-  void ShowMessage(QWidget* parent, const QString& text) override;
+  void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) override;
   QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
@@ -45,6 +45,7 @@ class RecordingUiServices : public DesktopUiServices {
   bool OpenDocument(const QUrl& url) override;
 
   QStringList messages;
+  QList<int> messageLifetimes;  // 0 for the usual lifetime
   QStringList messageBoxes;  // "caption: text"
   QStringList notices;
   QList<int> waits;

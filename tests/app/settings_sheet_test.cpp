@@ -107,6 +107,21 @@ class SettingsSheetTest : public WindowTestBase {
     QVERIFY(sheet->isVisible());
   }
 
+  // A reader whose firmware does not know a FuncID of the frame refuses it: both sheets say
+  // so instead of reporting success.
+  void aRefusedWriteIsNoSuccess() {
+    StartWithReaders({'0'});
+    usb_->Reader(0).SetRejectUnknown(true);
+    usb_->Reader(0).SetUnknownFuncIds({0x25});
+    for (bool advanced : {false, true}) {
+      window_->Settings().beepVolume = advanced ? '3' : '4';
+      OpenSheet(advanced)->SendButton()->click();
+    }
+    const QString refused = QStringLiteral("Warning! There are unknown FuncIDs in the command.");
+    QCOMPARE(ui_->messages, (QStringList{refused, refused}));
+    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, ReaderSettings().beepVolume);
+  }
+
   void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189_data() {
     QTest::addColumn<bool>("advanced");
     QTest::addColumn<QString>("firmware");
@@ -250,10 +265,18 @@ class SettingsSheetTest : public WindowTestBase {
     ui_->chosenPath = garbage;
     OpenSheet(true)->LoadButton()->click();
     OpenSheet(false)->LoadButton()->click();
-    QCOMPARE(ui_->messages, (QStringList{"Failed to save configuration to file.",
-                                         "Failed to save configuration file.",
-                                         "Failed to load configuration from file.",
-                                         "Failed to load configuration from file."}));
+    // Each text is followed by a line that says why.
+    QStringList texts;
+    for (const QString& message : ui_->messages) {
+      texts << message.section(QLatin1Char('\n'), 0, 0);
+      QVERIFY2(!message.section(QLatin1Char('\n'), 1).isEmpty(), qPrintable(message));
+    }
+    QCOMPARE(texts, (QStringList{"Failed to save configuration to file.",
+                                 "Failed to save configuration file.",
+                                 "Failed to load configuration from file.",
+                                 "Failed to load configuration from file."}));
+    QVERIFY(ui_->messages[0].contains(QStringLiteral("No such file or directory")));
+    QVERIFY(ui_->messages[2].contains(QStringLiteral("not a configuration file")));
   }
 
   void loadingOnAKeyboardReaderSetsTheKeyboardFormat_data() {

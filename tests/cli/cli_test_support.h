@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "cli/online_session.h"
 #include "core/byte_string.h"
-#include "transport/discovery.h"
+#include "support/no_machine_devices.h"
 
 namespace tessaron::testing {
 
@@ -46,14 +45,22 @@ struct CliRun {
   std::string err;
 };
 
-// Runs the tool in process with "tessaron" followed by args.
-inline CliRun RunTool(const std::vector<std::string>& args) {
+// The timing factor of the tool's runs in this test program (1: the real timing).
+inline double& ToolTimingScale() {
+  static double scale = 1.0;
+  return scale;
+}
+
+// Runs the tool in process with "tessaron" followed by args; input answers its questions.
+inline CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "") {
   std::vector<const char*> argv{"tessaron"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   std::ostringstream out;
   std::ostringstream err;
+  std::istringstream in(input);
   CliRun run;
-  run.code = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  run.code = RunCli(static_cast<int>(argv.size()), argv.data(),
+                    CliEnvironment{out, err, &in, ToolTimingScale()});
   run.out = out.str();
   run.err = err.str();
   return run;
@@ -99,27 +106,19 @@ class ScopedEnvironment {
   std::optional<std::string> previous_;
 };
 
-// The transports and the pauses between steps of the tool, shortened for the tests.
-class FastTiming : public ScopedEnvironment {
+// The transports and the pauses between steps of the tool, shortened for the life of the
+// object.
+class FastTiming {
  public:
-  explicit FastTiming(const std::string& scale = "0.1")
-      : ScopedEnvironment(TEST_TIMING_SCALE_VARIABLE, scale) {}
-};
-
-// Discovery sees no device of the machine, only simulated readers started afterwards.
-class NoMachineDevices {
- public:
-  NoMachineDevices() : previous_(SetDeviceListing(std::make_shared<Empty>())) {}
-  ~NoMachineDevices() { SetDeviceListing(previous_); }
-  NoMachineDevices(const NoMachineDevices&) = delete;
-  NoMachineDevices& operator=(const NoMachineDevices&) = delete;
+  explicit FastTiming(double scale = 0.1) : previous_(ToolTimingScale()) {
+    ToolTimingScale() = scale;
+  }
+  ~FastTiming() { ToolTimingScale() = previous_; }
+  FastTiming(const FastTiming&) = delete;
+  FastTiming& operator=(const FastTiming&) = delete;
 
  private:
-  struct Empty : DeviceListing {
-    std::vector<ListedDevice> SerialPorts() override { return {}; }
-    std::vector<ListedDevice> HidDevices() override { return {}; }
-  };
-  std::shared_ptr<DeviceListing> previous_;
+  double previous_;
 };
 
 // The folder of the built programs (the test programs land beside them).

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/interface_names.h"
+#include "flows/interface_names.h"
 #include "cli_test_support.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/outcome_texts.h"
+#include "flows/flow_texts.h"
 #include "cli_test_support.h"
 #include "core/command_frame.h"
 #include "core/command_text.h"
@@ -141,7 +141,7 @@ TEST_F(OnlineCommandsTest, ReadFailuresSayWhichStepFailed) {
     args.insert(args.end(), {"--reader", "usb-hid:3"});
     const CliRun absent = RunTool(args);
     EXPECT_EQ(absent.code, 1);
-    EXPECT_EQ(absent.err, Line(COMMAND_OPEN_FAILED_TEXT));
+    EXPECT_EQ(absent.err, Line(texts::DEVICE_OPEN_FAILED));
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.File("never.cfs2")));
 }
@@ -303,17 +303,17 @@ TEST_F(OnlineCommandsTest, SendPrintsEveryReplyByte) {
   run = RunTool({"send", "\\x2\\x52\\x99\\x3", "--reader", "rs232:0"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "0x16\n");
-  EXPECT_TRUE(Contains(run.err, Line(COMMAND_UNKNOWN_TEXT))) << run.err;
+  EXPECT_TRUE(Contains(run.err, Line(texts::COMMAND_UNKNOWN))) << run.err;
 
   line.Reader().SetSilent(true);
   run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", "rs232:0"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_TRUE(Contains(run.err, Line(COMMAND_FAILED_TEXT))) << run.err;
+  EXPECT_TRUE(Contains(run.err, Line(texts::COMMAND_FAILED))) << run.err;
 
   run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", "rs232:4"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.err, Line(COMMAND_OPEN_FAILED_TEXT));
+  EXPECT_EQ(run.err, Line(texts::DEVICE_OPEN_FAILED));
 }
 
 TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
@@ -325,12 +325,12 @@ TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
     std::string text;
     std::string err;
   } wrong[] = {
-      {" \t ", Line(COMMAND_TEXT_EMPTY_TEXT)},
-      {"\\x2\\x\\x3", Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT)},
-      {"\\x2\\x123\\x3", Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT)},
-      {tooLong, Line(COMMAND_TEXT_REFUSED_TEXT)},
-      {"X2", Line(COMMAND_NOT_FRAMED_TEXT)},
-      {"\\x2\\x52\\x22", Line(COMMAND_NOT_FRAMED_TEXT)},
+      {" \t ", Line(texts::COMMAND_TEXT_EMPTY)},
+      {"\\x2\\x\\x3", Line(texts::COMMAND_TEXT_INVALID_VALUE) + Line(texts::COMMAND_TEXT_REFUSED)},
+      {"\\x2\\x123\\x3", Line(texts::COMMAND_TEXT_INVALID_VALUE) + Line(texts::COMMAND_TEXT_REFUSED)},
+      {tooLong, Line(texts::COMMAND_TEXT_REFUSED)},
+      {"X2", Line(texts::COMMAND_NOT_FRAMED)},
+      {"\\x2\\x52\\x22", Line(texts::COMMAND_NOT_FRAMED)},
   };
   for (const auto& text : wrong) {
     const CliRun run = RunTool({"send", text.text});

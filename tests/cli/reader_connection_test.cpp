@@ -1,11 +1,11 @@
-#include "cli/reader_connection.h"
+#include "flows/reader_connection.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cli/online_session.h"
+#include "transport/transport_timing.h"
 #include "cli_test_support.h"
 
 namespace tessaron {
@@ -117,28 +117,17 @@ TEST(ReaderConnectionTest, WritesConnectionsBackAsTheyAreRead) {
   EXPECT_EQ(ReaderConnectionText(bare), "rs232:/dev/ttyS0");
 }
 
-TEST(TestTimingScaleTest, OnlyAFactorUpToOneShortensTheTiming) {
-  {
-    testing::ScopedEnvironment scale(TEST_TIMING_SCALE_VARIABLE, "0.25");
-    EXPECT_DOUBLE_EQ(TestTimingScale(), 0.25);
-  }
-  for (const char* value : {"0", "-0.5", "1.5", "abc", "0.5x", ""}) {
-    testing::ScopedEnvironment scale(TEST_TIMING_SCALE_VARIABLE, value);
-    EXPECT_DOUBLE_EQ(TestTimingScale(), 1.0) << value;
-  }
-  ::unsetenv(TEST_TIMING_SCALE_VARIABLE);
-  EXPECT_DOUBLE_EQ(TestTimingScale(), 1.0);
-
+TEST(TimingScaleTest, ScalingShortensEveryTimeButLetsNoneVanish) {
   const TransportTiming real = TransportTiming::Real();
-  const TransportTiming scaled = ScaleTiming(real, 0.1);
+  const TransportTiming scaled = real.ScaledBy(0.1);
   EXPECT_EQ(scaled.serial.perByteWait, Millis(100));
   EXPECT_EQ(scaled.serial.replyPause, Millis(150));
   EXPECT_EQ(scaled.hid.pollPause, Millis(4));
   // Short times do not vanish.
   EXPECT_EQ(scaled.keyboard.ackedBytePause, Millis(1));
   EXPECT_EQ(scaled.keyboard.replyByteWait, Millis(1));
-  EXPECT_EQ(ScaleDuration(Millis(0), 0.1), Millis(0));
-  EXPECT_EQ(ScaleTiming(real, 1.0).keyboard.replyLimit, real.keyboard.replyLimit);
+  EXPECT_EQ(ScaleMillis(Millis(0), 0.1), Millis(0));
+  EXPECT_EQ(real.ScaledBy(1.0).keyboard.replyLimit, real.keyboard.replyLimit);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/outcome_texts.h"
+#include "flows/flow_texts.h"
 #include "cli_test_support.h"
 #include "core/command_text.h"
 #include "core/config_file.h"
@@ -32,7 +32,7 @@ class SimProgramTest : public ::testing::Test {
 
   // The serial line gets a little more room than the in-process readers: the simulator
   // is another process on a shared machine.
-  testing::FastTiming fastTiming_{"0.2"};
+  testing::FastTiming fastTiming_{0.2};
   testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
 };
@@ -99,7 +99,7 @@ TEST_F(SimProgramTest, ARejectingReaderRefusesUnknownCommands) {
     const CliRun run = RunTool({"send", command, "--reader", sim.Path()});
     EXPECT_EQ(run.code, 1) << command;
     EXPECT_EQ(run.out.substr(0, 4), "0x16") << run.out;
-    EXPECT_TRUE(Contains(run.err, Line(COMMAND_UNKNOWN_TEXT))) << run.err;
+    EXPECT_TRUE(Contains(run.err, Line(texts::COMMAND_UNKNOWN))) << run.err;
   }
   // Known settings still go through.
   const std::string file = folder_.File("defaults.cfs2");
@@ -124,7 +124,7 @@ TEST_F(SimProgramTest, ASilentReaderFailsEveryCommand) {
       {{"version", "-r", path}, "no firmware version came back from " + path},
       {{"load", file, "-r", path}, Line(texts::WRITE_FAILED)},
       {{"defaults", "-r", path}, Line(texts::DEFAULTS_FAILED)},
-      {{"send", "\\x2\\x52\\x22\\x3", "-r", path}, Line(COMMAND_FAILED_TEXT)},
+      {{"send", "\\x2\\x52\\x22\\x3", "-r", path}, Line(texts::COMMAND_FAILED)},
       {{"clone", "--from", path, "--to", "usb-hid:0", "--simulate"}, Line(texts::READ_FAILED)},
   };
   for (const auto& command : commands) {
@@ -158,7 +158,7 @@ TEST_F(SimProgramTest, TheBuiltToolReportsTheSimulatorsSettings) {
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " send '\\x2\\x\\x3' --reader " + sim.Path() + " 2>&1", &out), 2);
-  EXPECT_EQ(out, Line(COMMAND_TEXT_INVALID_VALUE_TEXT) + Line(COMMAND_TEXT_REFUSED_TEXT));
+  EXPECT_EQ(out, Line(texts::COMMAND_TEXT_INVALID_VALUE) + Line(texts::COMMAND_TEXT_REFUSED));
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " version --reader nothing 2>/dev/null", &out), 2);

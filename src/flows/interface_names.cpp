@@ -1,4 +1,4 @@
-#include "cli/interface_names.h"
+#include "flows/interface_names.h"
 
 namespace tessaron {
 

@@ -1,15 +1,13 @@
 #pragma once
-// Naming a reader on the command line, and reaching it.
-//
-// A connection is one string, as sigrok's conn= is:
+// Naming a reader, and reaching it. Both programs name a reader the same way: by the pair
+// (interface type, device index) that discovery gives, or by a device path. On the command
+// line a connection is one string:
 //   /dev/ttyUSB0        a serial device node, used as an "RS232" port
 //   NAME:PATH           NAME rs232, usb-rs232, usb-hid or usb-hid-kb; PATH a tty or hidraw node
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
 //                       (ps2:0 for the keyboard line)
 
 #include <memory>
-#include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,14 +34,14 @@ std::string ReaderConnectionText(const ReaderConnection& connection);
 // The connection that reaches a reader found by discovery.
 ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry);
 
-// The automatic connection of a command run without --reader: the USB readers present
-// (USB-HID-KB, USB-RS232, USB-HID, in that order). Exactly one is taken; with none or
-// several the readers found are listed on err, the user is asked for --reader, and the
-// result is empty.
-std::optional<ReaderConnection> FindOnlyUsbReader(std::ostream& err);
+// The USB readers present, in the order the automatic connection looks at them:
+// USB-HID-KB, USB-RS232, USB-HID. The automatic connection takes a reader only when this
+// list holds exactly one.
+std::vector<ReaderDeviceEntry> FindUsbReaders();
 
 // One reader port for one connection. Each piece of work opens it, runs its exchanges and
-// closes it again; the port object lives on in between, as the settings sheets use it.
+// closes it again; the port object lives on in between (it keeps the firmware version it
+// has read).
 class ReaderLink {
  public:
   // Empty when no port can be made for the interface.
@@ -54,6 +52,9 @@ class ReaderLink {
   bool Open();
   void Close();
   ReaderPort& Port() { return *port_; }
+  const ReaderPort& Port() const { return *port_; }
+  // Why the last open or exchange failed, as one line for the user; empty when it did not.
+  std::string FailureCause() const;
   InterfaceType Interface() const { return port_->GetInterfaceType(); }
   const ReaderConnection& Connection() const { return connection_; }
   // The device name of the port as last opened ("/dev/pts/3", "PS/2 Keyboard port"), or

@@ -1,9 +1,10 @@
-#include "cli/reader_connection.h"
+#include "flows/reader_connection.h"
 
 #include <charconv>
 #include <limits>
 
-#include "cli/interface_names.h"
+#include "flows/interface_names.h"
+#include "transport/port_error_text.h"
 #include "transport/reader_port_factory.h"
 
 namespace tessaron {
@@ -114,28 +115,12 @@ ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry) {
   return connection;
 }
 
-std::optional<ReaderConnection> FindOnlyUsbReader(std::ostream& err) {
+std::vector<ReaderDeviceEntry> FindUsbReaders() {
   std::vector<ReaderDeviceEntry> found;
   for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
     EnumerateReaders(type, found);
   }
-  if (found.size() == 1) {
-    err << "Using the " << InterfaceDisplayName(found[0].interfaceType) << " reader "
-        << found[0].name << " (" << ReaderConnectionText(ConnectionOf(found[0])) << ")\n";
-    return ConnectionOf(found[0]);
-  }
-  if (found.empty()) {
-    err << "tessaron: no USB reader found; name the reader with --reader CONNECTION "
-           "(\"tessaron list\" shows every reader found)\n";
-    return std::nullopt;
-  }
-  err << "tessaron: " << found.size()
-      << " USB readers found; name one with --reader CONNECTION:\n";
-  for (const ReaderDeviceEntry& entry : found) {
-    err << "  " << ReaderConnectionText(ConnectionOf(entry)) << "\t"
-        << InterfaceDisplayName(entry.interfaceType) << "\t" << entry.name << "\n";
-  }
-  return std::nullopt;
+  return found;
 }
 
 ReaderLink::ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port)
@@ -156,6 +141,10 @@ bool ReaderLink::Open() {
 }
 
 void ReaderLink::Close() { port_->Close(); }
+
+std::string ReaderLink::FailureCause() const {
+  return PortErrorCause(port_->LastError(), port_->GetInterfaceType());
+}
 
 std::string ReaderLink::Name() const {
   return openedName_.empty() ? ReaderConnectionText(connection_) : openedName_;

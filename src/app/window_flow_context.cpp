@@ -1,0 +1,46 @@
+#include "app/window_flow_context.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include "app/ui_services.h"
+
+namespace tessaron {
+
+namespace {
+
+QString FromText(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+WindowFlowContext::WindowFlowContext(QWidget* parent, std::function<void()> settingsChanged)
+    : parent_(parent), settingsChanged_(std::move(settingsChanged)) {}
+
+void WindowFlowContext::Wait(std::chrono::milliseconds length) {
+  WaitMilliseconds(static_cast<int>(length.count()));
+}
+
+void WindowFlowContext::Progress(const std::string&) {}
+
+void WindowFlowContext::Tell(const FlowMessage& message) {
+  QString text = FromText(message.text);
+  if (!message.cause.empty()) {
+    if (!text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+    text += FromText(message.cause);
+  }
+  ShowMessage(text, parent_, static_cast<int>(message.lifetime.count()));
+}
+
+bool WindowFlowContext::Confirm(const std::string& caption, const std::string& question) {
+  return Ui().ShowMessageBox(parent_, QMessageBox::Warning, FromText(caption),
+                             FromText(question), QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) == QMessageBox::Yes;
+}
+
+void WindowFlowContext::SettingsChanged() {
+  if (settingsChanged_) settingsChanged_();
+}
+
+}  // namespace tessaron

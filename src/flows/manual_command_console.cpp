@@ -1,0 +1,121 @@
+#include "flows/manual_command_console.h"
+
+#include <array>
+#include <cstdio>
+
+#include "core/command_frame.h"
+#include "core/command_text.h"
+#include "core/settings_transactions.h"
+#include "flows/flow_texts.h"
+#include "flows/flow_waits.h"
+
+namespace tessaron {
+
+namespace {
+
+// The byte in small hexadecimal letters: without leading zero, or always with two digits.
+std::string Hex(Byte value, bool twoDigits) {
+  char text[8];
+  std::snprintf(text, sizeof text, twoDigits ? "%02x" : "%x", static_cast<unsigned>(value));
+  return text;
+}
+
+// A failed exchange is told briefly: the message closes itself after a second.
+void TellBriefly(const char* text, const std::string& cause, FlowContext& flow) {
+  flow.Tell(FlowMessage{text, cause, true, MANUAL_COMMAND_MESSAGE_LIFETIME});
+}
+
+}  // namespace
+
+bool CheckCommandText(const std::string& text, FlowContext& flow) {
+  switch (PrepareManualCommand(text, nullptr)) {
+    case ManualCommandCheck::Ok:
+      return true;
+    case ManualCommandCheck::Empty:
+      flow.TellFailed(texts::COMMAND_TEXT_EMPTY);
+      return false;
+    case ManualCommandCheck::InvalidValue:
+      flow.TellFailed(texts::COMMAND_TEXT_INVALID_VALUE);
+      flow.TellFailed(texts::COMMAND_TEXT_REFUSED);
+      return false;
+    case ManualCommandCheck::TooLong:
+      flow.TellFailed(texts::COMMAND_TEXT_REFUSED);
+      return false;
+    case ManualCommandCheck::NotFramed:
+      flow.TellFailed(texts::COMMAND_NOT_FRAMED);
+      return false;
+  }
+  return false;
+}
+
+std::string ManualCommandConsole::ReplyBytesText(const ByteString& reply) {
+  std::string text;
+  for (Byte value : reply) {
+    if (!text.empty()) text += ' ';
+    text += "0x" + Hex(value, true);
+  }
+  return text;
+}
+
+ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text, ReaderLink* link,
+                                                        ReaderSettings* readBack,
+                                                        FlowContext& flow) {
+  Result result;
+  // A command refused before it is sent leaves the transcript as it was.
+  if (!CheckCommandText(text, flow)) return result;
+  PrepareManualCommand(text, &result.frame);
+
+  const std::string typed = RemoveBlanks(text);
+  std::string entry = count_ == 0 ? std::string() : std::string("\r\n");
+  entry += std::to_string(count_ + 1) + ") Send Command:  " + typed;
+  entry += "\\x" + Hex(result.frame.back(), false) + " ......\r\n";
+  transcript_ += entry;
+
+  if (link == nullptr || !link->Open()) {
+    if (link != nullptr) {
+      link->Close();
+      if (link->Port().LastError().alreadyShown) return result;
+    }
+    flow.TellFailed(texts::DEVICE_OPEN_FAILED, link != nullptr ? link->FailureCause() : "");
+    return result;
+  }
+
+  ++count_;
+  result.sent = true;
+  flow.Progress("Sending the command to " + link->Name());
+  std::array<Byte, MANUAL_COMMAND_REPLY_BUFFER_SIZE> reply{};
+  std::uint32_t received = static_cast<std::uint32_t>(reply.size());
+  result.succeeded = link->Port().Transact(result.frame.data(),
+                                           static_cast<std::int32_t>(result.frame.size()),
+                                           reply.data(), &received);
+  if (received > reply.size()) received = static_cast<std::uint32_t>(reply.size());
+  result.reply.assign(reply.begin(), reply.begin() + received);
+
+  if (!result.reply.empty()) {
+    std::string answer = "Return From MSR (" + std::to_string(received) + "Bytes):  ";
+    for (Byte value : result.reply) answer += "0x" + Hex(value, true) + " ";
+    transcript_ += answer;
+  }
+  if (!result.succeeded) {
+    const bool unknown = !result.reply.empty() && result.reply[0] == REPLY_UNKNOWN;
+    TellBriefly(unknown ? texts::COMMAND_UNKNOWN : texts::COMMAND_FAILED,
+                unknown ? std::string() : link->FailureCause(), flow);
+  } else if (readBack != nullptr && result.frame.size() > 1 && result.frame[1] == DIR_SET) {
+    // The reader took a set command: the windows catch up, then the settings are read back
+    // on the still open reader, so that every page shows the reader's new state.
+    flow.Wait(MANUAL_COMMAND_SETTLE_WAIT);
+    flow.Progress("Reading settings from " + link->Name());
+    ReadFromReader(*readBack, &link->Port());
+    flow.SettingsChanged();
+  }
+  transcript_ += "\r\n";
+  link->Close();
+  return result;
+}
+
+void ManualCommandConsole::Clear() {
+  transcript_.clear();
+  count_ = 0;
+}
+
+}  // namespace tessaron

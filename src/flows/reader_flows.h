@@ -1,0 +1,121 @@
+#pragma once
+// The reader workflows, written once for both programs: reading a reader's settings and
+// firmware version, "Send to MSR" with the firmware rule of keyboard-class USB readers,
+// saving and loading configuration files, restoring the factory settings, quick clone,
+// entering the boot loader and the wait after an interface switch. Each opens the reader,
+// runs its exchanges and closes it again; it waits, reports its steps and tells the user
+// the outcome through its FlowContext, with the cause of a failure on a line of its own.
+
+#include <memory>
+#include <string>
+
+#include "core/reader_settings.h"
+#include "core/settings_transactions.h"
+#include "flows/flow_context.h"
+#include "flows/reader_connection.h"
+#include "transport/transport_timing.h"
+
+namespace tessaron {
+
+// The two settings sheets run some flows with small differences in their steps and texts;
+// the command-line tool runs the basic sheet's "Send to MSR" and the advanced sheet's
+// "Default All".
+enum class SheetKind { Basic, Advanced };
+
+// ---- reading ----
+
+enum class ReadOutcome { Ok, OpenFailed, ReadFailed };
+
+// Opens the reader; reads every setting into settings when readSettings is true; reads the
+// firmware version into *firmware when firmware is given (after a pause when the record was
+// read over the PS/2 keyboard line); closes the reader. A version that does not come leaves
+// *firmware empty without failing the read. Tells the user nothing: the windows stay silent
+// where a reader cannot be reached, the command-line tool calls TellReadFailure.
+ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSettings,
+                       std::string* firmware, FlowContext& flow);
+
+// Tells why a read did not work: the device could not be opened, or the settings did not come.
+void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& flow);
+
+// ---- "Send to MSR" ----
+
+struct SendResult {
+  WriteResult result = WriteFailed;
+  // The record asked for an interface switch: the reader re-appears on its other USB
+  // interface, and whoever holds it must look for it again after WaitForSwitchedReader.
+  bool interfaceSwitch = false;
+};
+
+// On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
+// be read, the record goes out with the USB HID data format. Then the whole record goes out
+// in one frame and the outcome is told. A reader that refuses the frame (unknown FuncIDs) is
+// a failure, not a success. link may be null (no reader): the write fails.
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+                        FlowContext& flow);
+
+// After a write that switched the interface: the time the reader needs to re-appear.
+void WaitForSwitchedReader(FlowContext& flow);
+
+// ---- configuration files ----
+
+// Saves the record and tells the outcome in the sheet's words.
+bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path, SheetKind kind,
+                      FlowContext& flow);
+
+// Loads a file into the record; tells only a failure (with its cause). The record is left
+// as it was when the file is refused.
+bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowContext& flow);
+
+// A record loaded for a "USB-HID-KB" reader always asks for the keyboard HID format: opens
+// the reader to see its interface, and closes it again.
+void KeepKeyboardFormat(ReaderLink* link, ReaderSettings& settings);
+
+// "Load from File": the file, the keyboard format rule, the record shown anew, the outcome.
+// Nothing is written to the reader.
+bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::string& path,
+                      FlowContext& flow);
+
+// ---- "Default All" ----
+
+// The factory-settings command and the settings read back into the record, with the
+// sheet's steps, waits and texts. True when the settings were read back (the record then
+// holds them and has been shown anew).
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+                            FlowContext& flow);
+
+// ---- quick clone ----
+
+enum class SourceReadOutcome {
+  NotRead,     // stopped before reading (nothing selected, no port, the device did not open)
+  Read,        // the source's settings are in the new record
+  ReadFailed,  // the device opened but the settings did not come
+};
+
+// "Read From MSR": a new port and a new record for the source (source null: nothing is
+// selected), the settings read into the record, the outcome told. sourceLink and
+// sourceSettings are replaced as the steps go.
+SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const TransportTiming& timing,
+                                  std::unique_ptr<ReaderLink>& sourceLink,
+                                  std::unique_ptr<ReaderSettings>& sourceSettings,
+                                  FlowContext& flow);
+
+// "Clone To MSR": the source record (read before, else the user is asked to read first)
+// written to the target (target null: nothing is selected), with the keyboard format chosen
+// for a "USB-HID-KB" target whose firmware is 1.89 or later. Returns the write result
+// (WriteFailed when it stopped before writing). targetLink is replaced.
+WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderConnection* target,
+                          const TransportTiming& timing, std::unique_ptr<ReaderLink>& targetLink,
+                          FlowContext& flow);
+
+// ---- boot loader ----
+
+// True for exactly the boot-loader password, letter case and blanks included.
+bool IsBootLoaderPassword(const std::string& password);
+
+enum class BootLoaderOutcome { Declined, OpenFailed, Entered, Refused };
+
+// Asks for confirmation (No is the default), then sends the boot-loader command and tells
+// the outcome.
+BootLoaderOutcome EnterBootLoader(ReaderLink* link, FlowContext& flow);
+
+}  // namespace tessaron

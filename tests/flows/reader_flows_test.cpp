@@ -1,0 +1,339 @@
+// The reader workflows on simulated readers, with their waits, steps and messages recorded
+// instead of waited for and shown.
+
+#include "flows/reader_flows.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/command_frame.h"
+#include "core/settings_codec.h"
+#include "flows/flow_texts.h"
+#include "flows/flow_waits.h"
+#include "flows/manual_command_console.h"
+#include "sim/simulated_line.h"
+#include "support/flow_recorder.h"
+#include "support/no_machine_devices.h"
+
+namespace tessaron {
+namespace {
+
+using std::chrono::milliseconds;
+using Waits = std::vector<milliseconds>;
+using Texts = std::vector<std::string>;
+
+class ReaderFlowsTest : public ::testing::Test {
+ protected:
+  // Starts a simulated reader of that line, the only device discovery sees, and a link to it.
+  sim::SimulatedLine& StartReader(sim::SimulatedLineKind kind, const std::string& firmware) {
+    link_.reset();
+    sim::SimulatedReaderConfig config;
+    config.firmware = firmware;
+    line_ = std::make_unique<sim::SimulatedLine>(kind, config);
+    EXPECT_TRUE(line_->Start());
+    connection_ = ReaderConnection{line_->Interface(), 0, std::string()};
+    link_ = ReaderLink::Create(connection_, Timing());
+    flow_.Clear();
+    return *line_;
+  }
+
+  static TransportTiming Timing() { return TransportTiming::Real().ScaledBy(0.05); }
+
+  void TearDown() override {
+    link_.reset();
+    line_.reset();
+  }
+
+  ReaderSettings Stored() {
+    ReaderSettings stored;
+    const ByteString stream = line_->Reader().SettingsStream();
+    EXPECT_TRUE(DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &stored));
+    return stored;
+  }
+
+  testing::FlowRecorder flow_;
+  testing::NoMachineDevices noDevices_;
+  std::unique_ptr<sim::SimulatedLine> line_;
+  ReaderConnection connection_;
+  std::unique_ptr<ReaderLink> link_;
+};
+
+TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) {
+  struct Case {
+    sim::SimulatedLineKind line;
+    Waits waits;
+    const char* device;
+  };
+  for (const Case& c : {Case{sim::SimulatedLineKind::Ps2, {KEYBOARD_VERSION_WAIT}, "PS/2 Keyboard port"},
+                        Case{sim::SimulatedLineKind::UsbHid, {}, nullptr}}) {
+    StartReader(c.line, "V1.93");
+    ReaderSettings settings;
+    settings.baudRate = '9';
+    std::string firmware = "old";
+    EXPECT_EQ(ReadReader(*link_, settings, true, &firmware, flow_), ReadOutcome::Ok);
+    EXPECT_EQ(firmware, "V1.93");
+    EXPECT_EQ(settings.baudRate, ReaderSettings().baudRate);
+    EXPECT_EQ(flow_.waits, c.waits);
+    if (c.device != nullptr) {
+      EXPECT_EQ(flow_.steps, (Texts{std::string("Reading settings from ") + c.device,
+                                    std::string("Reading the firmware version from ") + c.device}));
+    }
+    EXPECT_TRUE(flow_.messages.empty());
+  }
+  // The version alone, and the settings alone.
+  std::string firmware;
+  EXPECT_EQ(ReadReader(*link_, *std::make_unique<ReaderSettings>(), false, &firmware, flow_),
+            ReadOutcome::Ok);
+  EXPECT_EQ(ReadReader(*link_, *std::make_unique<ReaderSettings>(), true, nullptr, flow_),
+            ReadOutcome::Ok);
+  EXPECT_EQ(line_->Reader().CommandCount(), 3u);  // the version came from the port's cache
+}
+
+TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
+  StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
+  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  std::unique_ptr<ReaderLink> nowhere = ReaderLink::Create(missing, Timing());
+  ReaderSettings settings;
+  const ReadOutcome outcome = ReadReader(*nowhere, settings, true, nullptr, flow_);
+  ASSERT_EQ(outcome, ReadOutcome::OpenFailed);
+  TellReadFailure(outcome, *nowhere, flow_);
+  ASSERT_EQ(flow_.messages.size(), 1u);
+  EXPECT_EQ(flow_.messages[0].text, texts::DEVICE_OPEN_FAILED);
+  EXPECT_TRUE(flow_.messages[0].failure);
+  EXPECT_FALSE(flow_.messages[0].cause.empty());
+
+  // A reader that stays silent fails the read; the cause says so.
+  flow_.Clear();
+  line_->Reader().SetSilent(true);
+  const ReadOutcome silent = ReadReader(*link_, settings, true, nullptr, flow_);
+  ASSERT_EQ(silent, ReadOutcome::ReadFailed);
+  TellReadFailure(silent, *link_, flow_);
+  EXPECT_EQ(flow_.Texts(), Texts{texts::READ_FAILED});
+  EXPECT_FALSE(flow_.messages[0].cause.empty());
+}
+
+TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {
+  struct Case {
+    const char* firmware;
+    SheetKind sheet;
+    Byte written;
+    Waits waits;
+  };
+  const Case cases[] = {
+      {"V1.88", SheetKind::Basic, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V1.89", SheetKind::Basic, '8', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"no number", SheetKind::Basic, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V2.10", SheetKind::Advanced, '8', {VERSION_QUERY_WAIT}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firmware);
+    StartReader(sim::SimulatedLineKind::UsbHidKb, c.firmware);
+    ReaderSettings settings;
+    settings.hidFormat = '8';
+    settings.baudRate = '3';
+    const SendResult sent = SendSettings(link_.get(), settings, c.sheet, flow_);
+    EXPECT_EQ(sent.result, WriteOk);
+    EXPECT_FALSE(sent.interfaceSwitch);
+    EXPECT_EQ(line_->Reader().HidFormat(), c.written);
+    EXPECT_EQ(flow_.waits, c.waits);
+    EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_OK});
+    EXPECT_EQ(line_->Reader().CommandCount(), 2u);  // the version query, then one frame
+  }
+}
+
+TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
+  StartReader(sim::SimulatedLineKind::UsbHid, "V1.00");
+  ReaderSettings settings;
+  settings.baudRate = '3';
+  settings.SelectHidFormat('1');
+  SendResult sent = SendSettings(link_.get(), settings, SheetKind::Advanced, flow_);
+  EXPECT_EQ(sent.result, WriteOk);
+  EXPECT_TRUE(sent.interfaceSwitch);
+  EXPECT_FALSE(settings.IsInterfaceSwitchPending());
+  EXPECT_EQ(flow_.Texts(), Texts{std::string(texts::WRITE_OK) + texts::INTERFACE_SWITCHED});
+  EXPECT_EQ(Stored().baudRate, '3');
+
+  // A reader whose firmware does not know a FuncID of the frame refuses it: no success.
+  flow_.Clear();
+  line_->Reader().SetRejectUnknown(true);
+  line_->Reader().SetUnknownFuncIds({0x25});
+  settings.terminator = 0x0A;
+  sent = SendSettings(link_.get(), settings, SheetKind::Basic, flow_);
+  EXPECT_EQ(sent.result, WriteRejected);
+  EXPECT_EQ(flow_.Texts(), Texts{texts::UNKNOWN_FUNC_IDS});
+  EXPECT_TRUE(flow_.messages[0].failure);
+  EXPECT_EQ(Stored().terminator, ReaderSettings().terminator);
+
+  // Too long: nothing is sent.
+  flow_.Clear();
+  ReaderSettings tooLong;
+  tooLong.formulas[0].assign(200, 0x41);
+  tooLong.formulas[1].assign(200, 0x41);
+  const std::size_t before = line_->Reader().CommandCount();
+  sent = SendSettings(link_.get(), tooLong, SheetKind::Basic, flow_);
+  EXPECT_EQ(sent.result, WriteTooLong);
+  EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_TOO_LONG});
+  EXPECT_EQ(line_->Reader().CommandCount(), before);
+
+  // No reader at all.
+  flow_.Clear();
+  sent = SendSettings(nullptr, settings, SheetKind::Basic, flow_);
+  EXPECT_EQ(sent.result, WriteFailed);
+  EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_FAILED});
+}
+
+TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
+  struct Case {
+    SheetKind sheet;
+    Waits waits;
+  };
+  for (const Case& c : {Case{SheetKind::Advanced, {DEFAULTS_READ_BACK_WAIT}},
+                        Case{SheetKind::Basic, {DEFAULTS_COMMAND_WAIT, DEFAULTS_REOPEN_WAIT}}}) {
+    StartReader(sim::SimulatedLineKind::UsbHidKb, "V1.90");
+    ReaderSettings changed;
+    changed.beepVolume = '0';
+    changed.hidFormat = '8';
+    Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+    std::uint32_t length = sizeof buffer;
+    ASSERT_TRUE(EncodeSettings(changed, buffer, &length));
+    ASSERT_TRUE(line_->Reader().SetSettingsStream(ByteString(buffer, buffer + length)));
+
+    ReaderSettings settings = changed;
+    EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.sheet, flow_));
+    EXPECT_EQ(flow_.waits, c.waits);
+    EXPECT_EQ(settings.beepVolume, ReaderSettings().beepVolume);
+    EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OK});
+    EXPECT_EQ(flow_.settingsChanged, 1);
+
+    // A reader that does not acknowledge is not read back.
+    flow_.Clear();
+    line_->Reader().SetSilent(true);
+    EXPECT_FALSE(RestoreFactoryDefaults(link_.get(), settings, c.sheet, flow_));
+    EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_FAILED});
+    EXPECT_EQ(flow_.settingsChanged, 0);
+  }
+  // The basic sheet says which step could not open the reader.
+  flow_.Clear();
+  EXPECT_FALSE(RestoreFactoryDefaults(nullptr, *std::make_unique<ReaderSettings>(),
+                                      SheetKind::Basic, flow_));
+  EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OPEN_FAILED});
+}
+
+TEST_F(ReaderFlowsTest, CloneSwitchesKeyboardClassTargetsOnNewFirmwareOnly) {
+  for (const char* firmware : {"V1.89", "V1.88"}) {
+    SCOPED_TRACE(firmware);
+    StartReader(sim::SimulatedLineKind::UsbHidKb, firmware);
+    ReaderSettings source;
+    source.hidFormat = '1';
+    source.trackSelect = '2';
+    std::unique_ptr<ReaderLink> target;
+    EXPECT_EQ(CloneToTarget(&source, true, &connection_, Timing(), target, flow_), WriteOk);
+    const bool keyboardFormat = std::string(firmware) == "V1.89";
+    EXPECT_EQ(line_->Reader().HidFormat(), keyboardFormat ? '8' : '1');
+    EXPECT_EQ(flow_.waits, Waits{VERSION_QUERY_WAIT});
+    EXPECT_EQ(flow_.Texts(), Texts{texts::CLONE_OK});
+  }
+}
+
+TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
+  StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
+  ReaderSettings source;
+  std::unique_ptr<ReaderLink> target;
+  std::unique_ptr<ReaderSettings> read;
+  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  EXPECT_EQ(CloneToTarget(&source, false, &connection_, Timing(), target, flow_), WriteFailed);
+  EXPECT_EQ(CloneToTarget(&source, true, nullptr, Timing(), target, flow_), WriteFailed);
+  EXPECT_EQ(CloneToTarget(&source, true, &missing, Timing(), target, flow_), WriteFailed);
+  EXPECT_EQ(ReadCloneSource(nullptr, Timing(), target, read, flow_), SourceReadOutcome::NotRead);
+  EXPECT_EQ(ReadCloneSource(&missing, Timing(), target, read, flow_), SourceReadOutcome::NotRead);
+  EXPECT_EQ(flow_.Texts(), (Texts{texts::READ_SOURCE_FIRST, texts::SELECT_TARGET,
+                                  texts::TARGET_OPEN_FAILED, texts::SELECT_SOURCE,
+                                  texts::SOURCE_OPEN_FAILED}));
+  EXPECT_EQ(read, nullptr);
+
+  flow_.Clear();
+  EXPECT_EQ(ReadCloneSource(&connection_, Timing(), target, read, flow_), SourceReadOutcome::Read);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->interfaceType, INTERFACE_USB_HID);
+  line_->Reader().SetSilent(true);
+  EXPECT_EQ(ReadCloneSource(&connection_, Timing(), target, read, flow_),
+            SourceReadOutcome::ReadFailed);
+  EXPECT_EQ(CloneToTarget(read.get(), true, &connection_, Timing(), target, flow_), WriteFailed);
+  EXPECT_EQ(flow_.Texts(),
+            (Texts{texts::SOURCE_READ_OK, texts::READ_FAILED, texts::CLONE_FAILED}));
+}
+
+TEST_F(ReaderFlowsTest, TheConsoleWritesCommandAndReplyIntoItsTranscript) {
+  StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
+  ReaderSettings settings;
+  settings.beepVolume = '0';
+  ManualCommandConsole console;
+  ManualCommandConsole::Result result =
+      console.Send("\\x2 \\x52\t\\X22\\x3", link_.get(), &settings, flow_);
+  EXPECT_TRUE(result.sent);
+  EXPECT_TRUE(result.succeeded);
+  EXPECT_EQ(result.frame, (ByteString{0x02, 0x52, 0x22, 0x03, 0x71}));
+  // The HID line brings back whole chunks: the reply, then zeros to the end of its report.
+  const std::string head = "1) Send Command:  \\x2\\x52\\X22\\x3\\x71 ......\r\nReturn From MSR (";
+  EXPECT_EQ(console.Transcript().substr(0, head.size()), head);
+  const std::string reply = "Bytes):  0x06 0x02 0x56 0x31 0x2e 0x39 0x30 0x03 0x41 ";
+  EXPECT_NE(console.Transcript().find(reply), std::string::npos) << console.Transcript();
+  EXPECT_TRUE(flow_.messages.empty());
+  EXPECT_EQ(settings.beepVolume, '0');  // a query reads nothing back
+
+  // An acknowledged set command: a pause, then the settings read back on the open reader.
+  result = console.Send("\\x2\\x53\\x11\\x01\\x31\\x3", link_.get(), &settings, flow_);
+  EXPECT_TRUE(result.succeeded);
+  EXPECT_EQ(flow_.waits, Waits{MANUAL_COMMAND_SETTLE_WAIT});
+  EXPECT_EQ(settings.beepVolume, '1');
+  EXPECT_EQ(flow_.settingsChanged, 1);
+  EXPECT_EQ(console.Count(), 2);
+  EXPECT_NE(console.Transcript().find("\r\n2) Send Command:  \\x2\\x53\\x11\\x01\\x31\\x3\\x"),
+            std::string::npos);
+
+  // Texts refused before anything is sent leave the transcript alone.
+  const std::string before = console.Transcript();
+  for (const char* text : {"  \t", "\\x2\\x\\x3", "X2", "\\x2\\x123\\x3"}) {
+    EXPECT_FALSE(console.Send(text, link_.get(), &settings, flow_).sent) << text;
+  }
+  EXPECT_EQ(console.Transcript(), before);
+  EXPECT_EQ(flow_.Texts(), (Texts{texts::COMMAND_TEXT_EMPTY, texts::COMMAND_TEXT_INVALID_VALUE,
+                                  texts::COMMAND_TEXT_REFUSED, texts::COMMAND_NOT_FRAMED,
+                                  texts::COMMAND_TEXT_INVALID_VALUE,
+                                  texts::COMMAND_TEXT_REFUSED}));
+
+  // A silent reader: the failure message closes itself after a second.
+  flow_.Clear();
+  line_->Reader().SetSilent(true);
+  EXPECT_FALSE(console.Send("\\x2\\x53\\x11\\x01\\x32\\x3", link_.get(), &settings, flow_).succeeded);
+  ASSERT_EQ(flow_.messages.size(), 1u);
+  EXPECT_EQ(flow_.messages[0].text, texts::COMMAND_FAILED);
+  EXPECT_EQ(flow_.messages[0].lifetime, MANUAL_COMMAND_MESSAGE_LIFETIME);
+  console.Clear();
+  EXPECT_EQ(console.Transcript(), "");
+  EXPECT_EQ(console.Count(), 0);
+}
+
+TEST_F(ReaderFlowsTest, TheBootLoaderIsEnteredOnlyWithThePasswordAndAYes) {
+  for (const char* wrong : {"", "verdanth 5291", "Verdanth 5291 ", "Verdanth5291"}) {
+    EXPECT_FALSE(IsBootLoaderPassword(wrong)) << wrong;
+  }
+  EXPECT_TRUE(IsBootLoaderPassword("Verdanth 5291"));
+
+  StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
+  flow_.answer = false;
+  EXPECT_EQ(EnterBootLoader(link_.get(), flow_), BootLoaderOutcome::Declined);
+  EXPECT_EQ(line_->Reader().CommandCount(), 0u);
+  EXPECT_EQ(flow_.questions.size(), 1u);
+  flow_.answer = true;
+  EXPECT_EQ(EnterBootLoader(link_.get(), flow_), BootLoaderOutcome::Entered);
+  EXPECT_TRUE(line_->Reader().InBootLoader());
+  EXPECT_EQ(EnterBootLoader(nullptr, flow_), BootLoaderOutcome::OpenFailed);
+  EXPECT_EQ(flow_.Texts(), (Texts{texts::BOOT_LOADER_OK, texts::DEVICE_OPEN_FAILED}));
+}
+
+}  // namespace
+}  // namespace tessaron
