@@ -3,16 +3,16 @@
 # the time from process start to the window first painted, and the resident memory then.
 #   bench/gui_startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 7)
 # Both programs print "shown_ns=<real-time clock> rss_kb=<VmRSS>" right after their first
-# paint and exit (tessaron-config does so when TESSARON_STARTUP_PROBE is set). The medians of
+# paint and exit (tessaron-config-probe is tessaron-config with that probe). The medians of
 # RUNS starts are printed with the ratio of tessaron-config to the plain dialog.
 # The platform is offscreen unless QT_QPA_PLATFORM says otherwise.
 set -euo pipefail
 
 build="${1:-build}"
 runs="${2:-7}"
-program="$build/bin/tessaron-config"
+program="$build/bin/tessaron-config-probe"
 if [ ! -x "$program" ]; then
-  echo "$0: $program not found; build the tessaron-config target first" >&2
+  echo "$0: $program not found; build the tessaron-config-probe target first" >&2
   exit 1
 fi
 
@@ -79,7 +79,6 @@ c++ -std=c++17 -O2 -fPIC "$work/plain_dialog.cpp" -o "$work/plain_dialog" \
 
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export XDG_CONFIG_HOME="$work/config"   # the program's profile stays out of the user's
-export TESSARON_STARTUP_PROBE=1
 
 # One start: prints "<milliseconds to first paint> <rss KiB>".
 measure() {

@@ -4,8 +4,6 @@
 #include <QEvent>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,22 +17,6 @@
 namespace tessaron {
 
 namespace {
-
-// Resident memory of this process in KiB, from /proc; 0 when unknown.
-long ResidentKilobytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  }
-  return 0;
-}
-
-long long RealTimeNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
 
 // Runs an action once, after the watched window has painted for the first time.
 class FirstPaintWatcher : public QObject {
@@ -99,7 +81,7 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, 
   return true;
 }
 
-int RunUtilityApp(int argc, char** argv) {
+int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QString::fromLatin1(PROFILE_ORGANISATION));
   QCoreApplication::setApplicationName(QString::fromLatin1(PROFILE_APPLICATION));
@@ -138,13 +120,10 @@ int RunUtilityApp(int argc, char** argv) {
     DeviceMonitor monitor;
     QObject::connect(&monitor, &DeviceMonitor::devicesChanged, &window,
                      &MainWindow::NotifyDevicesChanged);
-    const bool probe = qEnvironmentVariableIsSet(STARTUP_PROBE_VARIABLE);
     // Nothing slow happens before the window is first on the screen.
-    new FirstPaintWatcher(&window, [&monitor, probe] {
-      if (probe) {
-        std::printf("shown_ns=%lld rss_kb=%ld\n", RealTimeNanoseconds(), ResidentKilobytes());
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
+    new FirstPaintWatcher(&window, [&monitor, &hooks] {
+      if (hooks.firstShown) {
+        hooks.firstShown();
         return;
       }
       monitor.Start();

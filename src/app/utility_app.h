@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "sim/simulated_line.h"
 
@@ -23,11 +24,13 @@ QString StartupUsage();
 // taken out). False with a reason for an unknown option or line name.
 bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error);
 
-// When this environment variable is set, the program prints the time of its first showing
-// (nanoseconds of the real-time clock) and its resident memory then, and exits at once.
-inline constexpr const char* STARTUP_PROBE_VARIABLE = "TESSARON_STARTUP_PROBE";
+// What a caller other than the program itself may add to a run: the start-up benchmark is
+// told when the main window has been painted for the first time (and usually ends the run).
+struct UtilityAppHooks {
+  std::function<void()> firstShown;
+};
 
 // The whole run; the result is the exit code.
-int RunUtilityApp(int argc, char** argv);
+int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks = {});
 
 }  // namespace tessaron
