@@ -14,6 +14,7 @@
 
 #include "app/base_dialog.h"
 #include "app/notice_window.h"
+#include "app/profile.h"
 #include "core/interface_type.h"
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
@@ -27,13 +28,6 @@ namespace tessaron {
 class AdvancedSheet;
 class BasicSheet;
 class InterfaceSelectionPage;
-
-// Where the remembered interface and device live between runs.
-inline constexpr const char* PROFILE_ORGANISATION = "Kaldor";
-inline constexpr const char* PROFILE_APPLICATION = "Tessaron Configuration Utility";
-inline constexpr const char* PROFILE_GROUP = "Settings";
-inline constexpr const char* PROFILE_INTERFACE_TYPE = "InterfaceType";
-inline constexpr const char* PROFILE_DEVICE_INDEX = "DeviceIndex";
 
 inline constexpr const char* MAIN_WINDOW_TITLE = "Tessaron configuration utility";
 inline constexpr const char* PROGRAM_TITLE = "Tessaron Configuration Utility";

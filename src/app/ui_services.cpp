@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QFileDialog>
 #include <QStringList>
 #include <QThread>
 
 #include "app/message_window.h"
 #include "app/notice_window.h"
+#include "app/profile.h"
 #include "app/wait_cursor.h"
 
 namespace tessaron {
@@ -49,11 +53,11 @@ NoticeWindow* DesktopUiServices::ShowNotice(QWidget* closeReceiver, const QStrin
   return notice;
 }
 
-bool DesktopUiServices::ChooseConfigFile(QWidget* parent, QString* path, bool open) {
+bool DesktopUiServices::ChooseConfigFile(QWidget* parent, QString* path, bool open,
+                                         const QString& startFolder) {
   if (path == nullptr) return false;
-  // The chooser starts in the program's own folder, with no file name preset.
-  QFileDialog dialog(parent, QString(), QCoreApplication::applicationDirPath(),
-                     QString::fromLatin1(CONFIG_FILE_FILTER));
+  // No file name is preset.
+  QFileDialog dialog(parent, QString(), startFolder, QString::fromLatin1(CONFIG_FILE_FILTER));
   dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QString::fromLatin1(CONFIG_FILE_SUFFIX));
@@ -86,7 +90,14 @@ void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs) {
 }
 
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
-  return Ui().ChooseConfigFile(DefaultParent(parent), &path, open);
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  QString folder = profile.value(QString::fromLatin1(PROFILE_CONFIG_FOLDER)).toString();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  if (!Ui().ChooseConfigFile(DefaultParent(parent), &path, open, folder)) return false;
+  profile.setValue(QString::fromLatin1(PROFILE_CONFIG_FOLDER), QFileInfo(path).absolutePath());
+  return true;
 }
 
 void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }

@@ -36,9 +36,10 @@ class UiServices {
   // Creates and shows a notice owned by the caller; it posts MSG_CLOSE_NOTICE to
   // closeReceiver when it is done.
   virtual NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) = 0;
-  // Asks for a configuration file: open form when open is true, else the save form.
-  // True with the chosen full path unless the user cancelled.
-  virtual bool ChooseConfigFile(QWidget* parent, QString* path, bool open) = 0;
+  // Asks for a configuration file: open form when open is true, else the save form, starting
+  // in startFolder. True with the chosen full path unless the user cancelled.
+  virtual bool ChooseConfigFile(QWidget* parent, QString* path, bool open,
+                                const QString& startFolder) = 0;
   // One of the fixed waits between reader steps; blocks the caller for that long.
   virtual void Wait(int milliseconds) = 0;
   // Hands a document (help page, how-to text) to the desktop.
@@ -54,7 +55,8 @@ class DesktopUiServices : public UiServices {
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) override;
   NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
-  bool ChooseConfigFile(QWidget* parent, QString* path, bool open) override;
+  bool ChooseConfigFile(QWidget* parent, QString* path, bool open,
+                        const QString& startFolder) override;
   void Wait(int milliseconds) override;
   bool OpenDocument(const QUrl& url) override;
 };
@@ -72,6 +74,9 @@ inline constexpr const char* CONFIG_FILE_SUFFIX = "cfs2";
 
 // Shorthands used by the windows.
 void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0);
+// The chooser starts in the folder last used for a configuration file (the program's own
+// folder is not writable once installed), else in the user's home folder; the folder of a
+// confirmed choice is remembered for the next time.
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent = nullptr);
 void WaitMilliseconds(int milliseconds);
 

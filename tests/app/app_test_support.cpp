@@ -42,8 +42,10 @@ NoticeWindow* RecordingUiServices::ShowNotice(QWidget* closeReceiver, const QStr
   return DesktopUiServices::ShowNotice(closeReceiver, text);
 }
 
-bool RecordingUiServices::ChooseConfigFile(QWidget*, QString* path, bool open) {
+bool RecordingUiServices::ChooseConfigFile(QWidget*, QString* path, bool open,
+                                           const QString& startFolder) {
   fileChoices << open;
+  fileStartFolders << startFolder;
   if (chosenPath.isEmpty()) return false;
   *path = chosenPath;
   return true;

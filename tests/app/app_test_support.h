@@ -40,7 +40,8 @@ class RecordingUiServices : public DesktopUiServices {
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) override;
   NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
-  bool ChooseConfigFile(QWidget* parent, QString* path, bool open) override;
+  bool ChooseConfigFile(QWidget* parent, QString* path, bool open,
+                        const QString& startFolder) override;
   void Wait(int milliseconds) override;
   bool OpenDocument(const QUrl& url) override;
 
@@ -50,6 +51,7 @@ class RecordingUiServices : public DesktopUiServices {
   QStringList notices;
   QList<int> waits;
   QList<bool> fileChoices;  // true for the open form
+  QStringList fileStartFolders;
   QList<QUrl> documents;
 
   // The chooser's answer: the path, or a cancel when empty.

@@ -2,6 +2,7 @@
 // firmware rule of keyboard-class readers, the interface switch, files, "Default All",
 // the advanced tab rule and Escape.
 
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QPushButton>
@@ -242,6 +243,8 @@ class SettingsSheetTest : public WindowTestBase {
     QVERIFY(window_->Settings().preamble.empty());
     QCOMPARE(usb_->Reader(0).CommandCount(), commands);  // nothing written to the reader
     QCOMPARE(ui_->fileChoices, (QList<bool>{false, true}));
+    // The first choice starts at home (a fresh profile), the next in the folder last used.
+    QCOMPARE(ui_->fileStartFolders, (QStringList{QDir::homePath(), fileDir_.path()}));
 
     // Cancelled choices show nothing.
     ui_->chosenPath.clear();
