@@ -23,6 +23,7 @@
 #include "app/private_messages.h"
 #include "app/quick_clone_page.h"
 #include "app/report_window.h"
+#include "app/responsive_port.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
@@ -88,7 +89,8 @@ QFont WelcomeFont() {
 }  // namespace
 
 MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
-    : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint), timing_(timing) {
+    : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint),
+      ports_(timing, MakeResponsive) {
   setObjectName(QStringLiteral("mainWindow"));
   // Enter and Escape do nothing here.
   SetCancelIgnored(true);
@@ -164,7 +166,7 @@ QRect MainWindow::ChildArea() {
 
 bool MainWindow::Connect(bool readSettings) {
   link_.reset();
-  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, timing_);
+  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, ports_);
   WindowFlowContext flow(this);
   const ReadOutcome outcome = link_ ? ReadReader(*link_, settings_, readSettings, nullptr, flow)
                                     : ReadOutcome::OpenFailed;
@@ -195,7 +197,7 @@ bool MainWindow::EnsureConnection() {
 
 void MainWindow::ReplacePort() {
   link_.reset();
-  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, timing_);
+  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, ports_);
 }
 
 // ---- child windows ----

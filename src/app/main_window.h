@@ -80,7 +80,10 @@ class MainWindow : public BaseDialog {
   void SetInterfaceType(InterfaceType type) { interfaceType_ = type; }
   void SetDeviceIndex(DeviceIndex index) { deviceIndex_ = index; }
   const std::string& FirmwareVersion() const { return firmwareVersion_; }
-  const TransportTiming& Timing() const { return timing_; }
+  const TransportTiming& Timing() const { return ports_.timing; }
+  // How the windows make reader ports: with the run's timing, each exchange off the window
+  // thread.
+  const PortSetup& Ports() const { return ports_; }
 
   BasicSheet* GetBasicSheet() const { return basicSheet_; }
   AdvancedSheet* GetAdvancedSheet() const { return advancedSheet_; }
@@ -139,7 +142,7 @@ class MainWindow : public BaseDialog {
   void CloseNotice();
   void ReplacePort();
 
-  TransportTiming timing_;
+  PortSetup ports_;
   BasicSheet* basicSheet_ = nullptr;
   AdvancedSheet* advancedSheet_ = nullptr;
   InterfaceSelectionPage* interfaceSelection_ = nullptr;

@@ -8,8 +8,8 @@
 #include <QSettings>
 #include <QFileDialog>
 #include <QStringList>
-#include <QThread>
 
+#include "app/busy_windows.h"
 #include "app/message_window.h"
 #include "app/notice_window.h"
 #include "app/profile.h"
@@ -70,9 +70,9 @@ bool DesktopUiServices::ChooseConfigFile(QWidget* parent, QString* path, bool op
 }
 
 void DesktopUiServices::Wait(int milliseconds) {
-  // The waits give the reader time between two steps; like every reader step they block
-  // the user-interface thread under the wait cursor.
-  if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+  // The waits give the reader time between two steps; the windows keep painting meanwhile,
+  // and user input waits until the step is done.
+  WaitWhileWindowsPaint(milliseconds);
 }
 
 bool DesktopUiServices::OpenDocument(const QUrl& url) { return QDesktopServices::openUrl(url); }
@@ -104,14 +104,17 @@ void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
 
 MessageHandler RoutePlatformMessagesToUi() {
   return SetMessageHandler([](const std::string& text, const std::string& caption) {
-    const QString message = QString::fromLocal8Bit(text.c_str());
-    if (caption.empty()) {
-      ShowMessage(message);
-    } else {
-      Ui().ShowMessageBox(QApplication::activeWindow(), QMessageBox::Warning,
-                          QString::fromLocal8Bit(caption.c_str()), message, QMessageBox::Ok,
-                          QMessageBox::Ok);
-    }
+    // A port may say something while its exchange runs off the window thread.
+    RunOnWindowThread([&] {
+      const QString message = QString::fromLocal8Bit(text.c_str());
+      if (caption.empty()) {
+        ShowMessage(message);
+      } else {
+        Ui().ShowMessageBox(QApplication::activeWindow(), QMessageBox::Warning,
+                            QString::fromLocal8Bit(caption.c_str()), message, QMessageBox::Ok,
+                            QMessageBox::Ok);
+      }
+    });
   });
 }
 

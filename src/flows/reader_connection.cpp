@@ -127,9 +127,10 @@ ReaderLink::ReaderLink(const ReaderConnection& connection, std::unique_ptr<Reade
     : connection_(connection), port_(std::move(port)) {}
 
 std::unique_ptr<ReaderLink> ReaderLink::Create(const ReaderConnection& connection,
-                                               const TransportTiming& timing) {
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(connection.type, timing);
+                                               const PortSetup& setup) {
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(connection.type, setup.timing);
   if (!port) return nullptr;
+  if (setup.wrap) port = setup.wrap(std::move(port));
   return std::unique_ptr<ReaderLink>(new ReaderLink(connection, std::move(port)));
 }
 

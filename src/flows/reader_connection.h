@@ -7,6 +7,7 @@
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
 //                       (ps2:0 for the keyboard line)
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,18 @@ ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry);
 // list holds exactly one.
 std::vector<ReaderDeviceEntry> FindUsbReaders();
 
+// How a program makes its reader ports: the timing of the transports, and a wrapper around
+// every port made (the windows run each exchange off their thread); no wrapper by default.
+using PortWrapper = std::function<std::unique_ptr<ReaderPort>(std::unique_ptr<ReaderPort>)>;
+struct PortSetup {
+  PortSetup(const TransportTiming& transportTiming = TransportTiming::Real(),
+            PortWrapper portWrapper = {})
+      : timing(transportTiming), wrap(std::move(portWrapper)) {}
+
+  TransportTiming timing;
+  PortWrapper wrap;
+};
+
 // One reader port for one connection. Each piece of work opens it, runs its exchanges and
 // closes it again; the port object lives on in between (it keeps the firmware version it
 // has read).
@@ -46,7 +59,7 @@ class ReaderLink {
  public:
   // Empty when no port can be made for the interface.
   static std::unique_ptr<ReaderLink> Create(const ReaderConnection& connection,
-                                            const TransportTiming& timing);
+                                            const PortSetup& setup);
 
   // Opens the device by path or by index.
   bool Open();

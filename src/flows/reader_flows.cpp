@@ -254,7 +254,7 @@ bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, SheetKin
 
 // ---- quick clone ----
 
-SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const TransportTiming& timing,
+SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetup& ports,
                                   std::unique_ptr<ReaderLink>& sourceLink,
                                   std::unique_ptr<ReaderSettings>& sourceSettings,
                                   FlowContext& flow) {
@@ -262,7 +262,7 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const Transpor
     flow.TellFailed(texts::SELECT_SOURCE);
     return SourceReadOutcome::NotRead;
   }
-  sourceLink = ReaderLink::Create(*source, timing);
+  sourceLink = ReaderLink::Create(*source, ports);
   if (!sourceLink) {
     flow.TellFailed(texts::NO_MEMORY);
     return SourceReadOutcome::NotRead;
@@ -287,7 +287,7 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const Transpor
 }
 
 WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderConnection* target,
-                          const TransportTiming& timing, std::unique_ptr<ReaderLink>& targetLink,
+                          const PortSetup& ports, std::unique_ptr<ReaderLink>& targetLink,
                           FlowContext& flow) {
   if (!sourceRead || source == nullptr) {
     flow.TellFailed(texts::READ_SOURCE_FIRST);
@@ -297,7 +297,7 @@ WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderC
     flow.TellFailed(texts::SELECT_TARGET);
     return WriteFailed;
   }
-  targetLink = ReaderLink::Create(*target, timing);
+  targetLink = ReaderLink::Create(*target, ports);
   if (!targetLink) {
     flow.TellFailed(texts::NO_MEMORY);
     return WriteFailed;

@@ -94,7 +94,7 @@ enum class SourceReadOutcome {
 // "Read From MSR": a new port and a new record for the source (source null: nothing is
 // selected), the settings read into the record, the outcome told. sourceLink and
 // sourceSettings are replaced as the steps go.
-SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const TransportTiming& timing,
+SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetup& ports,
                                   std::unique_ptr<ReaderLink>& sourceLink,
                                   std::unique_ptr<ReaderSettings>& sourceSettings,
                                   FlowContext& flow);
@@ -104,7 +104,7 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const Transpor
 // for a "USB-HID-KB" target whose firmware is 1.89 or later. Returns the write result
 // (WriteFailed when it stopped before writing). targetLink is replaced.
 WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderConnection* target,
-                          const TransportTiming& timing, std::unique_ptr<ReaderLink>& targetLink,
+                          const PortSetup& ports, std::unique_ptr<ReaderLink>& targetLink,
                           FlowContext& flow);
 
 // ---- boot loader ----
