@@ -216,6 +216,16 @@ TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) 
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
   EXPECT_EQ(settings.hidFormat, '8');
+
+  // The factory settings keep the reader on its interface: the open handle reads them back.
+  settings.beepVolume = settings.beepVolume == '4' ? '3' : '4';
+  ASSERT_EQ(WriteToReader(settings, port.get()), WriteOk);
+  ASSERT_TRUE(RestoreFactorySettings(port.get()));
+  ReaderSettings readBack;
+  ASSERT_TRUE(ReadFromReader(readBack, port.get()));
+  EXPECT_EQ(readBack.beepVolume, ReaderSettings().beepVolume);
+  EXPECT_EQ(readBack.hidFormat, '8');
+  EXPECT_EQ(line.SimulatedHid()->Reenumerations(), 0u);
 }
 
 TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryInstalledBefore) {
