@@ -117,26 +117,25 @@ void ScanHostBytes(const Byte* bytes, std::size_t size, Byte flags) {
   config.rejectUnknown = (flags & FLAG_REJECT_UNKNOWN) != 0;
   SimulatedReader reader(config);
 
-  ByteString pending(bytes, bytes + size);
+  // The bytes not yet taken always run to the end of the buffer, so that a scan past them
+  // is caught.
+  std::size_t taken = 0;
   for (;;) {
-    const auto exact = ExactBuffer(pending.data(), pending.size());
-    const std::size_t garbage = SimulatedReader::LeadingGarbageLength(exact.get(), pending.size());
-    Require(garbage <= pending.size());
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(garbage));
-    if (!pending.empty()) {
-      Require(pending[0] == tessaron::STX);
-    }
-    const auto frame = ExactBuffer(pending.data(), pending.size());
-    const std::size_t length = SimulatedReader::CompleteFrameLength(frame.get(), pending.size());
-    Require(length <= pending.size());
+    const std::size_t garbage = SimulatedReader::LeadingGarbageLength(bytes + taken, size - taken);
+    Require(garbage <= size - taken);
+    taken += garbage;
+    if (taken == size) break;
+    Require(bytes[taken] == tessaron::STX);
+    const std::size_t length = SimulatedReader::CompleteFrameLength(bytes + taken, size - taken);
+    Require(length <= size - taken);
     if (length == 0) break;
     Require(length >= 4);  // STX, letter, ETX, LRC at the least
-    const ByteString reply = reader.HandleCommand(frame.get(), length, style);
-    if (style == ReplyStyle::Keyboard) RequireKeyboardEnd(reply, pending[2]);
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(length));
+    const ByteString reply = reader.HandleCommand(bytes + taken, length, style);
+    if (style == ReplyStyle::Keyboard) RequireKeyboardEnd(reply, bytes[taken + 2]);
+    taken += length;
   }
 
-  // Whatever was stored is read back as a settings reply the codec can take apart.
+  // Whatever was stored is read back, and the reply goes through the stream decoder.
   const Byte readAll[] = {0x02, 0x52, 0x1F, 0x03, 0x4C};
   const ByteString reply = reader.HandleCommand(readAll, sizeof(readAll), style);
   if (style == ReplyStyle::Keyboard) RequireKeyboardEnd(reply, readAll[2]);
