@@ -7,7 +7,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
-FUZZ_SECONDS ?= 60
+# Time budget of all fuzzers together, in seconds; run-fuzzers.sh shares it out.
+FUZZ_SECONDS ?= 120
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 PACKAGES := build-essential cmake ninja-build pkg-config git \
@@ -45,7 +46,8 @@ sanitize: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSARON_FUZZ=ON -DTESSARON_BUILD_GUI=OFF -DTESSARON_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_decode_settings fuzz_load_config_file
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_decode_settings fuzz_load_config_file \
+	  fuzz_command_text fuzz_report_descriptor fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply
 	./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:

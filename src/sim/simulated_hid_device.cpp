@@ -40,11 +40,11 @@ struct SimulatedHidDevice::Shared {
     outputPos = 0;
   }
 
-  // Runs every complete frame in the collected input through the reader.
+  // Runs the complete frame in the collected input through the reader.
   void TakeInput() {
-    // A frame starts with STX; anything before it is noise or padding.
-    const auto stx = std::find(input.begin(), input.end(), STX);
-    input.erase(input.begin(), stx);
+    // Noise and padding before a frame's STX and its direction letter can never begin one.
+    const std::size_t garbage = SimulatedReader::LeadingGarbageLength(input.data(), input.size());
+    input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(garbage));
     if (input.empty()) return;
     const std::size_t frameLength = SimulatedReader::CompleteFrameLength(input.data(), input.size());
     if (frameLength == 0) {
@@ -149,6 +149,9 @@ bool SimulatedHidDevice::GetFeature(Byte* report, std::size_t length) {
   Shared& s = *shared_;
   ++s.getCalls;
   if (!open_ || openedGeneration_ != s.generation) return false;
+  // The host polls only once it has sent its whole command: input that has not formed a
+  // frame by now never will (a malformed command), and must not spoil the next one.
+  s.input.clear();
   if (!s.answering || s.answersLeft == 0) return false;
   if (report == nullptr || length != s.options.featureReportLength || length < 2) return false;
   if (s.answersLeft != UNLIMITED) --s.answersLeft;

@@ -1,7 +1,8 @@
 #pragma once
 // The simulated reader on the USB HID line: a HID device that takes command frames as
 // feature reports (report ID 0), hands the reply out chunk by chunk on get-feature and
-// idle reports (byte 1 = 0x15, the rest 0) after it. A settings write that changes the
+// idle reports (byte 1 = 0x15, the rest 0) after it. Input that has not formed a frame
+// when the host starts polling is dropped. A settings write that changes the
 // USB HID format makes the device re-appear with the other product id: handles opened
 // before fail from then on, as after a real re-enumeration.
 //

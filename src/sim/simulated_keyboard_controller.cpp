@@ -86,6 +86,10 @@ void SimulatedKeyboardController::WritePort(std::uint16_t port, std::uint8_t val
     commandBytePending_ = false;
     commandByte_ = value;
     commandBytes_.push_back(value);
+    // The host changes the command byte when it opens or closes the port, around every
+    // piece of work: a frame still unfinished by then never will be (a malformed command),
+    // and must not spoil the next one.
+    frameBuffer_.clear();
     return;
   }
   TakeHostByte(value);
@@ -105,9 +109,13 @@ void SimulatedKeyboardController::TakeHostByte(Byte value) {
   QueueForHost(KEYBOARD_ACK);
   hostBytes_.push_back(value);
 
-  // A frame starts with STX; whatever comes before it is ignored by the reader.
-  if (frameBuffer_.empty() && value != STX) return;
   frameBuffer_.push_back(value);
+  // Bytes that can never begin a frame (anything before an STX and its direction letter)
+  // are ignored by the reader.
+  const std::size_t garbage =
+      SimulatedReader::LeadingGarbageLength(frameBuffer_.data(), frameBuffer_.size());
+  frameBuffer_.erase(frameBuffer_.begin(),
+                     frameBuffer_.begin() + static_cast<std::ptrdiff_t>(garbage));
   if (frameBuffer_.size() > MAX_PENDING_FRAME) {
     frameBuffer_.clear();
     return;

@@ -2,7 +2,8 @@
 // A model of the PC's keyboard controller with a simulated reader on its keyboard line.
 // It serves the status (0x64) and data (0x60) ports through PortIo: every byte the host
 // writes to the data port is answered 0xFA; complete command frames go to the reader,
-// whose keyboard-style reply is queued for the host. Nothing in it waits in real time, so
+// whose keyboard-style reply is queued for the host. A frame still unfinished when the host
+// writes a new controller command byte is dropped. Nothing in it waits in real time, so
 // it may be driven from the thread that runs a transaction.
 
 #include <cstddef>

@@ -207,9 +207,15 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
       return {REPLY_UNKNOWN};
     }
     if (direction == DIR_SET && funcId == CMD_SET_DEFAULTS) {
-      const Byte oldFormat = HidFormatOf(stream_);
-      stream_ = DefaultSettingsStream();
-      FollowHidFormat(oldFormat);
+      // The factory settings keep the USB HID format the reader runs with: that format is
+      // its USB interface, and restoring the settings must not make the reader re-appear as
+      // the other interface while the host holds it open to read the settings back.
+      const Byte format = HidFormatOf(stream_);
+      std::vector<Record> records = StoredRecords(DefaultSettingsStream());
+      for (Record& record : records) {
+        if (record.funcId == FUNC_HID_FORMAT && record.bytes.size() >= 3) record.bytes[2] = format;
+      }
+      stream_ = JoinRecords(records);
       return AcceptReply(style);
     }
     if (direction == DIR_SET && !config_.rejectUnknown) return AcceptReply(style);

@@ -53,8 +53,10 @@ class SimulatedReader {
   // Bytes before the frame's STX are ignored, as are bytes after its LRC.
   // An accepted settings frame that names every stored FuncID replaces the stored stream as
   // it came; one that names only some changes just those records. FuncIDs the reader does
-  // not know are refused with rejectUnknown and otherwise dropped. The boot-loader state is
-  // only recorded: the reader goes on answering as before.
+  // not know are refused with rejectUnknown and otherwise dropped. The factory-settings
+  // command restores every setting but the USB HID format, so it never switches the
+  // reader's interface. The boot-loader state is only recorded: the reader goes on
+  // answering as before.
   ByteString HandleCommand(const Byte* frame, std::size_t length, ReplyStyle style);
 
   // The stored settings: STX, 0x53, records, ETX, LRC (starts at the factory defaults).

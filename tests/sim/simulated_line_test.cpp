@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/command_text.h"
 #include "core/reader_settings.h"
 #include "core/settings_transactions.h"
 #include "sim/simulated_hid_device.h"
@@ -52,6 +53,15 @@ const ReaderDeviceEntry* EntryFor(const std::vector<ReaderDeviceEntry>& list,
     if (entry.name == name) return &entry;
   }
   return nullptr;
+}
+
+// The line's name as a test name: "usb-hid-kb" becomes usb_hid_kb.
+std::string LineTestName(const ::testing::TestParamInfo<SimulatedLineKind>& info) {
+  std::string name = SimulatedLineName(info.param);
+  for (char& c : name) {
+    if (c == '-') c = '_';
+  }
+  return name;
 }
 
 class FixedListing : public DeviceListing {
@@ -133,13 +143,37 @@ INSTANTIATE_TEST_SUITE_P(EveryLine, SimulatedLineReachTest,
                          ::testing::Values(SimulatedLineKind::Rs232, SimulatedLineKind::UsbRs232,
                                            SimulatedLineKind::UsbHid, SimulatedLineKind::UsbHidKb,
                                            SimulatedLineKind::Ps2),
-                         [](const auto& info) {
-                           std::string name = SimulatedLineName(info.param);
-                           for (char& c : name) {
-                             if (c == '-') c = '_';
-                           }
-                           return name;
-                         });
+                         LineTestName);
+
+// The lines whose back-ends drop an unfinished frame by what the host does, not by time.
+class SimulatedLineRecoveryTest : public ::testing::TestWithParam<SimulatedLineKind> {};
+
+TEST_P(SimulatedLineRecoveryTest, MalformedCommandDoesNotSpoilTheNextOne) {
+  SimulatedLine line(GetParam());
+  ASSERT_TRUE(line.Start());
+  const ReaderDeviceEntry* entry = EntryFor(Readers(line.Interface()), line.DeviceName());
+  ASSERT_NE(entry, nullptr);
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), FastTiming());
+
+  // Its record claims five bytes where only the ETX and the LRC follow: it never completes.
+  ByteString malformed;
+  ASSERT_EQ(PrepareManualCommand("\\x2\\x53\\x10\\x05\\x3", &malformed), ManualCommandCheck::Ok);
+  ASSERT_TRUE(port->Open(entry->deviceIndex));
+  Byte reply[MANUAL_COMMAND_REPLY_BUFFER_SIZE] = {};
+  std::uint32_t replyLength = sizeof(reply);
+  EXPECT_FALSE(port->Transact(malformed.data(), static_cast<std::int32_t>(malformed.size()), reply,
+                              &replyLength));
+  port->Close();
+
+  ASSERT_TRUE(port->Open(entry->deviceIndex));
+  ReaderSettings settings;
+  EXPECT_TRUE(ReadFromReader(settings, port.get()));
+  port->Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(HostPacedLines, SimulatedLineRecoveryTest,
+                         ::testing::Values(SimulatedLineKind::UsbHid, SimulatedLineKind::Ps2),
+                         LineTestName);
 
 class SimulatedLineListingTest : public ::testing::Test {
  protected:
@@ -216,6 +250,16 @@ TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) 
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
   EXPECT_EQ(settings.hidFormat, '8');
+
+  // The factory settings keep the reader on its interface: the open handle reads them back.
+  settings.beepVolume = settings.beepVolume == '4' ? '3' : '4';
+  ASSERT_EQ(WriteToReader(settings, port.get()), WriteOk);
+  ASSERT_TRUE(RestoreFactorySettings(port.get()));
+  ReaderSettings readBack;
+  ASSERT_TRUE(ReadFromReader(readBack, port.get()));
+  EXPECT_EQ(readBack.beepVolume, ReaderSettings().beepVolume);
+  EXPECT_EQ(readBack.hidFormat, '8');
+  EXPECT_EQ(line.SimulatedHid()->Reenumerations(), 0u);
 }
 
 TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryInstalledBefore) {

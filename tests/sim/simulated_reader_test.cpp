@@ -212,9 +212,14 @@ TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
   EXPECT_EQ(Ask(reader, EncodedStream(kb), ReplyStyle::Hid), ByteString{REPLY_ACK});
   EXPECT_EQ(reader.HidFormat(), '8');
   EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
+  // The factory settings reset everything but the format the reader runs with.
+  kb.beepVolume = '4';
+  Ask(reader, EncodedStream(kb), ReplyStyle::Hid);
   Ask(reader, DEFAULTS, ReplyStyle::Hid);
-  EXPECT_EQ(reader.HidFormat(), '0');
-  EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID);
+  ReaderSettings factoryKb;
+  factoryKb.hidFormat = '8';
+  EXPECT_EQ(reader.SettingsStream(), EncodedStream(factoryKb));
+  EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
 
   reader.SetSilent(true);
   const std::size_t before = reader.CommandCount();
