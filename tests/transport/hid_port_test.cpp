@@ -18,6 +18,7 @@
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/hidraw_device.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -30,13 +31,7 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString READ_ALL_QUERY = {0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
 
-TransportTiming NoPauses() {
-  TransportTiming timing;
-  timing.hid.retryPause = Millis{0};
-  timing.hid.replyPause = Millis{0};
-  timing.hid.pollPause = Millis{0};
-  return timing;
-}
+using testing::FastTiming;
 
 sim::SimulatedReaderConfig HidReaderConfig() {
   sim::SimulatedReaderConfig config;
@@ -124,7 +119,7 @@ TEST_P(HidPortReportLengthTest, CutsCommandsIntoChunksAndCollectsWholeChunks) {
   SimulatedHidOptions options;
   options.featureReportLength = n;
   auto device = AddDevice(options);
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   EXPECT_EQ(port.FeatureReportLength(), n);
 
@@ -156,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(ReportLengths, HidPortReportLengthTest, ::testing::Valu
 
 TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Send(port, {1, 2, 3, 4, 5, 6});
   Send(port, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
@@ -170,7 +165,7 @@ TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
 
 TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Byte reply[64] = {};
   std::uint32_t length = sizeof reply;
@@ -183,7 +178,7 @@ TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
 
 TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const TransactResult acked = Send(port, SET_DEFAULTS, 64);
@@ -203,7 +198,7 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
 
 TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const ByteString settings = ReaderAnswer(READ_ALL_QUERY);
@@ -234,7 +229,7 @@ TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
 
 TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
   auto device = AddDevice();
-  TransportTiming timing = NoPauses();
+  TransportTiming timing = FastTiming();
   timing.hid.retryPause = Millis{15};
   HidPort port(INTERFACE_USB_HID, timing);
   ASSERT_TRUE(port.OpenPath(device->Path()));
@@ -257,7 +252,7 @@ TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
 
 TEST_F(HidPortTest, DeviceThatStopsAnswering) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   const ByteString zeros(8, 0);
 
@@ -297,8 +292,8 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
     options.vendorId = c.vendor;
     options.productId = c.product;
     auto device = AddDevice(options);
-    HidPort port(c.type, NoPauses());
-    SCOPED_TRACE(testing::Message() << "interface " << c.type << " vendor " << c.vendor
+    HidPort port(c.type, FastTiming());
+    SCOPED_TRACE(::testing::Message() << "interface " << c.type << " vendor " << c.vendor
                                     << " product " << c.product);
     EXPECT_EQ(port.OpenPath(device->Path()), c.accepted);
     EXPECT_EQ(port.HasDevice(), c.accepted);
@@ -319,7 +314,7 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
 TEST_F(HidPortTest, OpenPathRules) {
   auto first = AddDevice();
   auto second = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.OpenPath(""));
 
   ASSERT_TRUE(port.OpenPath(first->Path()));
@@ -345,7 +340,7 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
     SimulatedHidOptions options;
     options.featureReportLength = n;
     auto device = AddDevice(options);
-    HidPort port(INTERFACE_USB_HID, NoPauses());
+    HidPort port(INTERFACE_USB_HID, FastTiming());
     EXPECT_FALSE(port.OpenPath(device->Path())) << n;
     EXPECT_FALSE(port.HasDevice());
     Byte reply[16] = {};
@@ -368,7 +363,7 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   keyboard.productId = USB_HID_KB_PRODUCT_ID;
   auto keyboardReader = AddDevice(keyboard);  // index 2
 
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.Open(0));
   EXPECT_FALSE(port.Open(2));  // a reader, but of the other interface
   EXPECT_FALSE(port.Open(3));
@@ -380,14 +375,14 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   port.Close();
   EXPECT_EQ(port.GetPortName(name), "");
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, NoPauses());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
   EXPECT_TRUE(keyboardPort.Open(2));
   EXPECT_EQ(keyboardPort.GetPortName(name), keyboardReader->Path());
 }
 
 TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   std::string version = "stale";
   EXPECT_FALSE(port.GetFirmwareVersion(version)) << "no device index stored yet";
   EXPECT_EQ(version, "");
@@ -408,7 +403,7 @@ TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
 
 TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.Open(0));
   device->FailNextSetFeatures(3);
   std::string version;
@@ -420,7 +415,7 @@ TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
 
 TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
   auto device = AddDevice();
-  TransportTiming timing = NoPauses();
+  TransportTiming timing = FastTiming();
   timing.hid.replyPause = Millis{20};
   timing.hid.pollPause = Millis{5};
   HidPort port(INTERFACE_USB_HID, timing);
@@ -448,7 +443,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
 
 TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.Open(0));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
@@ -461,7 +456,7 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   port.Close();
   EXPECT_FALSE(port.Open(0));
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, NoPauses());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
   ASSERT_TRUE(keyboardPort.Open(0));
   std::string version;
   EXPECT_TRUE(keyboardPort.GetFirmwareVersion(version));
@@ -501,7 +496,7 @@ TEST(HidrawDeviceTest, NodesThatAreNoHidDeviceFailCleanly) {
   EXPECT_FALSE(device->GetFeature(report, sizeof report));
 
   // A port refuses such a node at the attribute check.
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.OpenPath("/dev/null"));
   EXPECT_FALSE(port.HasDevice());
   SetHidDeviceFactory(saved);

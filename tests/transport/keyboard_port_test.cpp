@@ -18,6 +18,7 @@
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/ioperm_port_io.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -37,18 +38,7 @@ ByteString WithLrc(ByteString bytes) {
 // A framed reply: STX, one field 1F 02 AA BB, ETX, LRC.
 const ByteString FIELD_REPLY = WithLrc({0x02, 0x1F, 0x02, 0xAA, 0xBB, 0x03});
 
-// Timing small enough for tests; every wait still exists.
-TransportTiming FastTiming() {
-  TransportTiming timing = TransportTiming::Real();
-  timing.keyboard.byteWait = Millis(20);
-  timing.keyboard.ackedBytePause = Millis(0);
-  timing.keyboard.setAckPausePerByte = Millis(0);
-  timing.keyboard.setAckWait = Millis(40);
-  timing.keyboard.replyLimit = Millis(60);
-  timing.keyboard.replyByteWait = Millis(2);
-  timing.keyboard.afterTransaction = Millis(0);
-  return timing;
-}
+using testing::FastTiming;
 
 // Long limits, for tests that show that an exchange ends well before them.
 TransportTiming PatientTiming() {

@@ -25,6 +25,7 @@
 #include "sim/simulated_reader.h"
 #include "transport/discovery.h"
 #include "transport/reader_port_factory.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -32,13 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-TransportTiming FastTiming(milliseconds perByteWait = milliseconds(100)) {
-  TransportTiming timing;
-  timing.serial.writeWait = milliseconds(50);
-  timing.serial.replyPause = milliseconds(30);
-  timing.serial.perByteWait = perByteWait;
-  return timing;
-}
+using testing::FastTiming;
 
 ByteString Frame(Byte funcId, const ByteString& data = {}) {
   Byte buffer[COMMAND_BUFFER_SIZE + 255] = {};
@@ -155,23 +150,9 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 
 // --- firmware version and opening by index --------------------------------------------
 
-class ListedPorts : public DeviceListing {
- public:
-  explicit ListedPorts(std::vector<std::string> nodes) : nodes_(std::move(nodes)) {}
-  std::vector<ListedDevice> SerialPorts() override {
-    std::vector<ListedDevice> devices;
-    for (const std::string& node : nodes_) devices.push_back(ListedDevice{node});
-    return devices;
-  }
-  std::vector<ListedDevice> HidDevices() override { return {}; }
-
- private:
-  std::vector<std::string> nodes_;
-};
-
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
-  const auto previous = SetDeviceListing(std::make_shared<ListedPorts>(
+  testing::ScopedListing listing(std::make_shared<testing::FixedListing>(
       std::vector<std::string>{"/dev/null", path_}));
   SerialPort port(INTERFACE_RS232, FastTiming());
 
@@ -197,7 +178,6 @@ TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   EXPECT_TRUE(port.GetFirmwareVersion(again));
   EXPECT_EQ(again, "V1.90");
   EXPECT_EQ(reader_->CommandCount(), commands);
-  SetDeviceListing(previous);
 }
 
 TEST_F(SerialLine, VersionQueryThatIsNotAcknowledgedGivesNothing) {
