@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -184,12 +185,14 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   const TransactResult acked = Send(port, SET_DEFAULTS, 64);
   EXPECT_TRUE(acked.ok);
   EXPECT_EQ(acked.reply, InChunks({REPLY_ACK}, 8));
+  EXPECT_FALSE(port.LastError().Failed());
 
   device->SetIdleOnly(true);
   const ByteString idle = InChunks({HID_IDLE_MARKER}, 8);
   const TransactResult unanswered = Send(port, SET_DEFAULTS, 64);
   EXPECT_FALSE(unanswered.ok);
   EXPECT_EQ(unanswered.reply, idle);
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
   // A query is not judged by the transport: the exchange ran.
   const TransactResult query = Send(port, VERSION_QUERY, 128);
   EXPECT_TRUE(query.ok);
@@ -297,6 +300,11 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
                                     << " product " << c.product);
     EXPECT_EQ(port.OpenPath(device->Path()), c.accepted);
     EXPECT_EQ(port.HasDevice(), c.accepted);
+    // A refused device is named by the ids that were found instead.
+    EXPECT_EQ(port.LastError().kind, c.accepted ? PortErrorKind::None : PortErrorKind::NotAReader);
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", c.vendor, c.product);
+    EXPECT_EQ(port.LastError().detail.find(ids) != std::string::npos, !c.accepted);
     std::string name;
     EXPECT_EQ(port.GetPortName(name), c.accepted ? device->Path() : "");
     // The keyboard-class reader is opened for device queries and feature reports only.
@@ -365,8 +373,13 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
 
   HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.Open(0));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
+  EXPECT_EQ(port.LastError().device, foreign.node);
+  EXPECT_NE(port.LastError().detail.find("046d:c077"), std::string::npos);
   EXPECT_FALSE(port.Open(2));  // a reader, but of the other interface
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
   EXPECT_FALSE(port.Open(3));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotPresent);
   ASSERT_TRUE(port.Open(1));
   std::string name;
   EXPECT_EQ(port.GetPortName(name), dataReader->Path());

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/command_frame.h"
@@ -208,6 +210,7 @@ TEST_F(SerialLine, ASilentReaderGivesNoReplyAfterPauseAndOneByteWait) {
   EXPECT_FALSE(exchange.ok);
   EXPECT_TRUE(exchange.reply.empty());
   EXPECT_GE(exchange.elapsed, milliseconds(130));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
 }
 
 TEST_F(SerialLine, BytesSlowerThanThePerByteWaitEndTheReply) {
@@ -403,11 +406,19 @@ TEST(SerialPortLine, RefusesPathsThatAreNoTerminal) {
       std::filesystem::temp_directory_path() / ("serial_port_test_" + std::to_string(::getpid()));
   std::ofstream(file) << "not a port";
   SerialPort port(INTERFACE_RS232);
-  for (const std::string& path :
-       {std::string(), std::string("/dev/null"), file.string(), std::string("/dev/no-such-port")}) {
+  const std::pair<std::string, PortErrorKind> cases[] = {
+      {std::string(), PortErrorKind::NotPresent},
+      {"/dev/null", PortErrorKind::NotAReader},
+      {file.string(), PortErrorKind::NotAReader},
+      {"/dev/no-such-port", PortErrorKind::NotPresent},
+  };
+  for (const auto& [path, kind] : cases) {
     EXPECT_FALSE(port.OpenPath(path)) << path;
     EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.LastError().kind, kind) << path;
   }
+  EXPECT_EQ(port.LastError().device, "/dev/no-such-port");
+  EXPECT_EQ(port.LastError().osError, ENOENT);
   std::filesystem::remove(file);
 
   // A closed port sends nothing and reports nothing.
