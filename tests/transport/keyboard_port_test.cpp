@@ -177,15 +177,35 @@ TEST_F(KeyboardPortTest, RefusedPermissionShowsTheMessageAndTheNextOpenTriesAgai
   EXPECT_FALSE(port.IsReady());
   EXPECT_FALSE(IsWinIoInitialised());
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, "Please make sure current user account is Administrator.");
+  // The line the user knows, then why: the capability the keyboard controller needs.
+  const std::string& text = messages[0].first;
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "Please make sure current user account is Administrator.");
+  EXPECT_NE(text.find("CAP_SYS_RAWIO", text.find('\n')), std::string::npos) << text;
   EXPECT_EQ(messages[0].second, "Initialize TessaronCfgUtil failed");
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoPortAccess);
+  EXPECT_TRUE(port.LastError().alreadyShown);
   EXPECT_EQ(controller->WriteCount(), 0u);
 
   controller->SetStartRefused(false);
   EXPECT_TRUE(port.Open(0));
+  EXPECT_FALSE(port.LastError().Failed());
   EXPECT_TRUE(IsWinIoInitialised());
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
+
+  // Port access switched off for the process: a message of its own, with the same caption.
+  ShutdownWinIo();
+  ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
+  SetPortIoFactory(nullptr);  // the real back-end, which must refuse before asking the kernel
+  KeyboardPort off(FastTiming());
+  EXPECT_FALSE(off.Open(0));
+  EXPECT_EQ(off.LastError().kind, PortErrorKind::PortAccessOff);
+  EXPECT_TRUE(off.LastError().alreadyShown);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[1].first.find("TESSARON_FORBID_PORT_IO"), std::string::npos);
+  EXPECT_EQ(messages[1].first.find("Administrator"), std::string::npos);
+  EXPECT_EQ(messages[1].second, "Initialize TessaronCfgUtil failed");
 }
 
 TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
@@ -328,6 +348,8 @@ TEST_F(KeyboardPortTest, SetCommandWithAnotherAnswerGivesThatOneByte) {
   Outcome outcome = Run(*port, SET_DEFAULTS);
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.reply, ByteString{0x15});
+  // The reader answered: no failure of the line.
+  EXPECT_FALSE(port->LastError().Failed());
 }
 
 TEST_F(KeyboardPortTest, SetCommandWithoutAnswerFailsAfterTheAcknowledgementWait) {
@@ -425,6 +447,7 @@ TEST_F(KeyboardPortTest, NoReplyToAReadCommandFailsAfterTheReplyLimit) {
   EXPECT_FALSE(outcome.ok);
   EXPECT_TRUE(outcome.reply.empty());
   EXPECT_GE(outcome.elapsed, FastTiming().keyboard.replyLimit);
+  EXPECT_EQ(port->LastError().kind, PortErrorKind::NoReply);
 }
 
 TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
@@ -433,6 +456,7 @@ TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
   Outcome outcome = Run(*port, READ_SETTINGS);
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.reply, (ByteString{0x02, 0x1F, 0x05, 0xAA}));
+  EXPECT_EQ(port->LastError().kind, PortErrorKind::TransferFailed);
 }
 
 TEST_F(KeyboardPortTest, ShortOrMissingArgumentsAreSafe) {
