@@ -33,6 +33,9 @@ class HidDevice {
   // Fetches one feature report; report[0] holds the report ID on entry.
   virtual bool GetFeature(Byte* report, std::size_t length) = 0;
   virtual void Close() = 0;
+  // The errno of the last call that failed for a reason the operating system gave; 0 when
+  // there was none (a device that could not be parsed, or one that keeps no errno).
+  virtual int LastOsError() const { return 0; }
 };
 
 // Makes an unopened device object for a path; may return nullptr when no device can be.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <thread>
@@ -9,6 +11,7 @@
 
 #include "core/command_frame.h"
 #include "transport/discovery.h"
+#include "transport/port_failure.h"
 
 namespace tessaron {
 
@@ -36,6 +39,30 @@ void Pause(Millis duration) {
   if (duration.count() > 0) std::this_thread::sleep_for(duration);
 }
 
+// "USB device 046d:c52b": what was found where a reader was expected.
+std::string UsbIds(std::uint16_t vendorId, std::uint16_t productId) {
+  char text[32];
+  std::snprintf(text, sizeof text, "USB device %04x:%04x", vendorId, productId);
+  return text;
+}
+
+// What the HID device at position is, when it is there but no reader of this interface.
+std::string ListedIds(DeviceIndex position, std::string* node) {
+  const std::vector<ListedDevice> devices = SharedDeviceListing()->HidDevices();
+  if (position < 0 || static_cast<std::size_t>(position) >= devices.size()) return std::string();
+  const ListedDevice& device = devices[static_cast<std::size_t>(position)];
+  *node = device.node;
+  return device.idsKnown ? UsbIds(device.vendorId, device.productId) : "a device of unknown ids";
+}
+
+// A query of the device's identity that failed: a node that takes no HID request is no
+// reader, one that has gone is not present.
+PortErrorKind QueryErrorKind(int osError) {
+  if (osError == ENOTTY || osError == EINVAL) return PortErrorKind::NotAReader;
+  const PortErrorKind kind = OpenErrorKind(osError);
+  return kind == PortErrorKind::NotPresent ? kind : PortErrorKind::Other;
+}
+
 }  // namespace
 
 HidPort::HidPort(InterfaceType type, const TransportTiming& timing)
@@ -47,17 +74,32 @@ HidPort::~HidPort() {
 }
 
 bool HidPort::Open(DeviceIndex index) {
+  ClearError();
   if (opened) return true;
   deviceIndex = index;
   InterfaceType kind = INTERFACE_UNKNOWN;
   std::string path;
-  if (!FindHidReader(index, &kind, &path) || path.empty()) return false;
+  if (!FindHidReader(index, &kind, &path)) {
+    SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
+                         "no HID device at position " + std::to_string(index)));
+    return false;
+  }
+  if (path.empty()) {
+    std::string node;
+    const std::string found = ListedIds(index, &node);
+    SetError(PortFailure(PortErrorKind::NotAReader, node, 0, found));
+    return false;
+  }
   opened = OpenPath(path);
   return opened;
 }
 
 bool HidPort::OpenPath(const std::string& path) {
-  if (path.empty()) return false;
+  ClearError();
+  if (path.empty()) {
+    SetError(PortFailure(PortErrorKind::NotPresent, path, 0, "no device named"));
+    return false;
+  }
   if (device && SameTextIgnoringCase(path, devicePath)) return true;
   if (device) Close();
 
@@ -67,20 +109,43 @@ bool HidPort::OpenPath(const std::string& path) {
   const bool readWrite = !keyboardReader;
 
   std::unique_ptr<HidDevice> candidate = CreateHidDevice(path);
-  if (!candidate || !candidate->Open(path, readWrite)) return false;
+  if (!candidate) {
+    SetError(PortFailure(PortErrorKind::NotPresent, path));
+    return false;
+  }
+  if (!candidate->Open(path, readWrite)) {
+    // A device that cannot be opened and does not say why is taken as gone.
+    const int why = candidate->LastOsError();
+    SetError(why != 0 ? OpenFailure(why, path) : PortFailure(PortErrorKind::NotPresent, path));
+    return false;
+  }
 
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
   std::uint32_t reportLength = 0;
-  const bool accepted =
-      candidate->GetAttributes(&vendorId, &productId) && vendorId == READER_VENDOR_ID &&
-      (keyboardReader ? productId == USB_HID_KB_PRODUCT_ID
-                      : (productId == USB_HID_PRODUCT_ID || productId == USB_HID_PRODUCT_ID_ALT)) &&
-      candidate->GetFeatureReportLength(&reportLength) &&
-      // A report of fewer than 2 bytes has no room for any command byte after the report ID.
-      reportLength >= 2;
-  if (!accepted) {
+  PortError refusal;
+  if (!candidate->GetAttributes(&vendorId, &productId)) {
+    const int why = candidate->LastOsError();
+    refusal = PortFailure(QueryErrorKind(why), path, why, "no USB ids");
+  } else if (vendorId != READER_VENDOR_ID ||
+             !(keyboardReader
+                   ? productId == USB_HID_KB_PRODUCT_ID
+                   : (productId == USB_HID_PRODUCT_ID || productId == USB_HID_PRODUCT_ID_ALT))) {
+    refusal = PortFailure(PortErrorKind::NotAReader, path, 0, UsbIds(vendorId, productId));
+  } else if (!candidate->GetFeatureReportLength(&reportLength)) {
+    const int why = candidate->LastOsError();
+    refusal = why != 0 ? PortFailure(QueryErrorKind(why), path, why, "no report descriptor")
+                       : PortFailure(PortErrorKind::NotAReader, path, 0,
+                                     UsbIds(vendorId, productId) +
+                                         " with an unreadable report descriptor");
+  } else if (reportLength < 2) {
+    // A report of fewer than 2 bytes has no room for any command byte after the report ID.
+    refusal = PortFailure(PortErrorKind::NotAReader, path, 0,
+                          UsbIds(vendorId, productId) + " without a feature report");
+  }
+  if (refusal.Failed()) {
     candidate->Close();
+    SetError(std::move(refusal));
     return false;
   }
   device = std::move(candidate);
@@ -122,12 +187,22 @@ bool HidPort::GetFirmwareVersion(std::string& out) {
 
 bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
                        std::uint32_t* replyLength) {
-  if (replyLength == nullptr) return false;
+  ClearError();
+  if (replyLength == nullptr) {
+    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "no reply length"));
+    return false;
+  }
   const std::uint32_t capacity = *replyLength;
   *replyLength = 0;
-  if (!device || featureReportLength < 2) return false;
-  if (commandLength < 0 || (commandLength > 0 && command == nullptr)) return false;
-  if (reply == nullptr && capacity > 0) return false;
+  if (!device || featureReportLength < 2) {
+    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "the device is not open"));
+    return false;
+  }
+  if (commandLength < 0 || (commandLength > 0 && command == nullptr) ||
+      (reply == nullptr && capacity > 0)) {
+    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "no command or reply buffer"));
+    return false;
+  }
 
   const std::size_t n = featureReportLength;
   const std::size_t chunk = n - 1;
@@ -135,6 +210,7 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   try {
     report.resize(n);
   } catch (const std::bad_alloc&) {
+    SetError(PortFailure(PortErrorKind::Other, devicePath, ENOMEM));
     return false;
   }
 
@@ -151,13 +227,20 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
       sent = device->SetFeature(report.data(), n);
       if (!sent) Pause(timing.hid.retryPause);
     }
-    if (!sent) return false;
+    if (!sent) {
+      SetError(PortFailure(PortErrorKind::TransferFailed, devicePath, device->LastOsError(),
+                           "the command could not be sent"));
+      return false;
+    }
   }
   Pause(timing.hid.replyPause);
 
   // Receiving: whole chunks are appended while the reader sends data reports; a polling
   // step of three reads without data ends the reply.
   std::uint32_t stored = 0;
+  bool anyData = false;
+  bool anyIdle = false;
+  int readError = 0;
   for (;;) {
     bool gotData = false;
     for (int read = 0; read < HID_READS_PER_POLL; ++read) {
@@ -168,13 +251,18 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
           gotData = true;
           break;
         }
+        anyIdle = true;
       } else {
+        readError = device->LastOsError();
         std::fill(report.begin(), report.end(), Byte{0});
       }
       Pause(timing.hid.pollPause);
     }
+    anyData = anyData || gotData;
     if (static_cast<std::uint64_t>(stored) + chunk > capacity) {
       *replyLength = stored;
+      SetError(PortFailure(PortErrorKind::Other, devicePath, 0,
+                           "the reply does not fit into " + std::to_string(capacity) + " bytes"));
       return false;
     }
     if (gotData || stored == 0) {
@@ -186,6 +274,13 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
 
   *replyLength = stored;
   if (commandLength >= 2 && command[1] == HID_ACK_REQUIRED_COMMAND && reply[0] != REPLY_ACK) {
+    // Data that is no acknowledgement is the reader's own answer (a refusal), not a
+    // failure of the line.
+    if (!anyData) {
+      SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath)
+                       : PortFailure(PortErrorKind::TransferFailed, devicePath, readError,
+                                     "no feature report could be read"));
+    }
     return false;
   }
   return true;

@@ -27,9 +27,17 @@ class HidrawDevice : public HidDevice {
   bool SetFeature(const Byte* report, std::size_t length) override;
   bool GetFeature(Byte* report, std::size_t length) override;
   void Close() override;
+  int LastOsError() const override { return lastOsError_; }
 
  private:
+  // Records the errno of a failed call (0 for a failure of this program's own checks).
+  bool Fail(int osError) {
+    lastOsError_ = osError;
+    return false;
+  }
+
   int fd_ = -1;
+  int lastOsError_ = 0;
 };
 
 }  // namespace tessaron

@@ -1,5 +1,6 @@
 #include "transport/ioperm_port_io.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <utility>
@@ -31,9 +32,11 @@ bool PortIoForbidden() {
   return forbid != nullptr && forbid[0] != '\0';
 }
 
-bool SetPermission(bool on) {
+// osError receives the errno of a refused request.
+bool SetPermission(bool on, int* osError = nullptr) {
   const int turnOn = on ? 1 : 0;
   const bool ok = ioperm(KBC_DATA_PORT, 1, turnOn) == 0 && ioperm(KBC_STATUS_PORT, 1, turnOn) == 0;
+  if (!ok && osError != nullptr) *osError = errno;
   if (!on) {
     grantedInThisThread = false;
     return ok;
@@ -49,8 +52,8 @@ bool SetPermission(bool on) {
 
 // Makes sure the calling thread may touch the ports before any inb/outb, which would
 // otherwise kill the process.
-bool EnsureGranted() {
-  return grantedInThisThread || (!PortIoForbidden() && SetPermission(true));
+bool EnsureGranted(int* osError = nullptr) {
+  return grantedInThisThread || (!PortIoForbidden() && SetPermission(true, osError));
 }
 #endif
 
@@ -76,11 +79,22 @@ IopermPortIo::~IopermPortIo() {
 }
 
 bool IopermPortIo::Start() {
+  lastOsError_ = 0;
+  switchedOff_ = false;
 #if TESSARON_HAS_PORT_IO
-  if (!EnsureGranted()) return false;
+  if (!grantedInThisThread && PortIoForbidden()) {
+    switchedOff_ = true;
+    return false;
+  }
+  int osError = 0;
+  if (!EnsureGranted(&osError)) {
+    lastOsError_ = osError;
+    return false;
+  }
   started_ = true;
   return true;
 #else
+  lastOsError_ = ENOSYS;
   return false;
 #endif
 }

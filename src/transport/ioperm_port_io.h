@@ -23,9 +23,15 @@ class IopermPortIo final : public PortIo {
   std::uint8_t ReadPort(std::uint16_t port) override;
   // Only the data and status ports are served; any other port is ignored.
   void WritePort(std::uint16_t port, std::uint8_t value) override;
+  // The errno of ioperm when Start was refused (ENOSYS on a machine without I/O ports).
+  int LastOsError() const override { return lastOsError_; }
+  // True when Start was refused because TESSARON_FORBID_PORT_IO is set.
+  bool SwitchedOff() const override { return switchedOff_; }
 
  private:
   std::atomic<bool> started_{false};
+  std::atomic<int> lastOsError_{0};
+  std::atomic<bool> switchedOff_{false};
 };
 
 }  // namespace tessaron

@@ -1,16 +1,28 @@
 #include "transport/keyboard_port.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "core/command_frame.h"
 #include "core/message_sink.h"
+#include "transport/port_error_text.h"
+#include "transport/port_failure.h"
+#include "transport/signal_hand_back.h"
 
 namespace tessaron {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How long the hand-back on a signal waits for an exchange under way to notice it; the
+// exchange's waits end at once then, so only a pause already begun can hold it up.
+constexpr Millis HAND_BACK_WAIT{1000};
+// Pauses inside an exchange are slept in slices this long, so that a hand-back is noticed.
+constexpr Millis PAUSE_SLICE{10};
 
 // The one controller access of the process. It is started by the first Open that needs it
 // and stays started (the keyboard transport never stops it) until ShutdownWinIo.
@@ -19,6 +31,12 @@ struct ControllerAccess {
   std::shared_ptr<PortIo> io;
   std::uint64_t factoryGeneration = 0;
   bool winIoInitialised = false;
+  // Held for every sequence of port accesses (a command-byte change, a whole exchange), so
+  // that the hand-back on a signal never cuts into one. Taken after a port's own lock and
+  // before `lock`.
+  std::timed_mutex traffic;
+  // Set once a signal is ending the program: exchanges stop waiting and no access starts.
+  std::atomic<bool> handingBack{false};
 };
 
 ControllerAccess& Access() {
@@ -26,9 +44,14 @@ ControllerAccess& Access() {
   return access;
 }
 
+bool HandingBack() { return Access().handingBack.load(); }
+
+void HandBackController();
+
 // The started access, made and started now when there is none yet (or when it came from
-// a factory that has been replaced since). Null when the access cannot be had.
-std::shared_ptr<PortIo> StartAccess() {
+// a factory that has been replaced since). Null when the access cannot be had; why then
+// says why.
+std::shared_ptr<PortIo> StartAccess(PortError* why) {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
   const std::uint64_t generation = PortIoFactoryGeneration();
@@ -36,12 +59,27 @@ std::shared_ptr<PortIo> StartAccess() {
   if (access.winIoInitialised) access.io->Stop();
   access.io.reset();
   access.winIoInitialised = false;
+  if (access.handingBack) {
+    *why = PortFailure(PortErrorKind::Other, std::string(), 0, "the program is ending");
+    return nullptr;
+  }
 
   std::shared_ptr<PortIo> io = CreatePortIo();
-  if (!io || !io->Start()) return nullptr;
+  if (!io) {
+    *why = PortFailure(PortErrorKind::NoPortAccess, std::string());
+    return nullptr;
+  }
+  if (!io->Start()) {
+    *why = io->SwitchedOff() ? PortFailure(PortErrorKind::PortAccessOff, std::string())
+                             : PortFailure(PortErrorKind::NoPortAccess, std::string(),
+                                           io->LastOsError());
+    return nullptr;
+  }
   access.io = io;
   access.factoryGeneration = generation;
   access.winIoInitialised = true;
+  // From now on the keyboard may be seized: a signal that ends the program gives it back.
+  InstallSignalHandBack(&HandBackController);
   return io;
 }
 
@@ -63,7 +101,8 @@ bool WaitInputEmpty(PortIo& io, Millis timeout) {
 }
 
 // Spins on the status register until a keyboard-line byte waits at the data port.
-// A waiting mouse byte is read and thrown away: it never counts as an answer.
+// A waiting mouse byte is read and thrown away: it never counts as an answer. Gives up at
+// once when a signal is ending the program.
 bool WaitOutputFull(PortIo& io, Millis timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {
@@ -73,7 +112,7 @@ bool WaitOutputFull(PortIo& io, Millis timeout) {
     } else if ((status & KBC_STATUS_OUTPUT_FULL) != 0) {
       return true;
     }
-    if (Clock::now() >= deadline) return false;
+    if (Clock::now() >= deadline || HandingBack()) return false;
   }
 }
 
@@ -87,6 +126,60 @@ void BusyWait(Millis duration) {
   const Clock::time_point deadline = Clock::now() + duration;
   while (Clock::now() < deadline) {
   }
+}
+
+// Sleeps for duration, or less when a signal is ending the program.
+void Pause(Millis duration) {
+  const Clock::time_point deadline = Clock::now() + duration;
+  for (;;) {
+    const Clock::duration left = deadline - Clock::now();
+    if (left <= Clock::duration::zero() || HandingBack()) return;
+    std::this_thread::sleep_for(std::min<Clock::duration>(left, PAUSE_SLICE));
+  }
+}
+
+// Writes a new controller command byte and empties the data port. The writes happen even
+// when the controller stays busy past the wait.
+void WriteControllerCommandByte(PortIo& io, Byte commandByte, Millis byteWait) {
+  WaitInputEmpty(io, byteWait);
+  io.WritePort(KBC_STATUS_PORT, KBC_WRITE_COMMAND_BYTE);
+  WaitInputEmpty(io, byteWait);
+  io.WritePort(KBC_DATA_PORT, commandByte);
+  for (int i = 0; i < KBC_FLUSH_READS; ++i) io.ReadPort(KBC_DATA_PORT);
+}
+
+// Runs on the hand-back thread when a signal ends the program: lets an exchange under way
+// end, gives the keyboard back to the system and drops the port permission.
+void HandBackController() {
+  ControllerAccess& access = Access();
+  access.handingBack = true;
+  std::unique_lock<std::timed_mutex> traffic(access.traffic, std::defer_lock);
+  // Should the exchange not end in time, the keyboard is given back all the same.
+  (void)traffic.try_lock_for(HAND_BACK_WAIT);
+  std::shared_ptr<PortIo> io;
+  {
+    std::lock_guard<std::mutex> guard(access.lock);
+    if (access.winIoInitialised) io = access.io;
+  }
+  if (io) WriteControllerCommandByte(*io, KBC_COMMAND_BYTE_RELEASED, KeyboardTiming{}.byteWait);
+  ShutdownWinIo();
+}
+
+// The message that the keyboard line cannot be used, shown by Open itself.
+void ShowAccessFailure(const PortError& error) {
+  const std::string cause = PortErrorCause(error, INTERFACE_PS2_KEYBOARD);
+  if (error.kind == PortErrorKind::PortAccessOff) {
+    ShowPlatformMessage(cause, KEYBOARD_ACCESS_FAILED_CAPTION);
+  } else {
+    ShowPlatformMessage(std::string(KEYBOARD_ACCESS_FAILED_TEXT) + "\n" + cause,
+                        KEYBOARD_ACCESS_FAILED_CAPTION);
+  }
+}
+
+std::string ByteText(Byte value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", value);
+  return text;
 }
 
 }  // namespace
@@ -135,8 +228,12 @@ bool KeyboardPort::GetFirmwareVersion(std::string& out) {
 }
 
 bool KeyboardPort::Open(DeviceIndex /*index*/) {
-  if (!StartAccess()) {
-    ShowPlatformMessage(KEYBOARD_ACCESS_FAILED_TEXT, KEYBOARD_ACCESS_FAILED_CAPTION);
+  ClearError();
+  PortError refusal;
+  if (!StartAccess(&refusal)) {
+    ShowAccessFailure(refusal);
+    refusal.alreadyShown = true;
+    SetError(std::move(refusal));
     return false;
   }
   opened_ = 1;
@@ -162,62 +259,79 @@ std::string KeyboardPort::GetPortName(std::string& out) const {
 
 void KeyboardPort::WriteCommandByte(Byte commandByte) {
   std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<std::timed_mutex> traffic(Access().traffic);
   const std::shared_ptr<PortIo> io = StartedAccess();
   if (!io) return;
-  // The writes happen even when the controller stays busy past the wait.
-  WaitInputEmpty(*io, timing_.byteWait);
-  io->WritePort(KBC_STATUS_PORT, KBC_WRITE_COMMAND_BYTE);
-  WaitInputEmpty(*io, timing_.byteWait);
-  io->WritePort(KBC_DATA_PORT, commandByte);
-  for (int i = 0; i < KBC_FLUSH_READS; ++i) io->ReadPort(KBC_DATA_PORT);
+  WriteControllerCommandByte(*io, commandByte, timing_.byteWait);
 }
 
 bool KeyboardPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
                             std::uint32_t* replyLength) {
+  ClearError();
   const std::uint32_t capacity = (reply != nullptr && replyLength != nullptr) ? *replyLength : 0;
   if (command == nullptr) commandLength = 0;
   bool result = false;
+  PortError failure;
   {
     std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<std::timed_mutex> traffic(Access().traffic);
     std::uint32_t received = 0;
     const std::shared_ptr<PortIo> io = StartedAccess();
-    if (io) result = TransactLocked(*io, command, commandLength, reply, capacity, &received);
+    if (io) {
+      result = TransactLocked(*io, command, commandLength, reply, capacity, &received, &failure);
+    } else {
+      failure = PortFailure(PortErrorKind::Other, std::string(), 0,
+                            "the keyboard controller access is not started");
+    }
     if (replyLength != nullptr) *replyLength = received;
   }
-  std::this_thread::sleep_for(timing_.afterTransaction);
+  if (!result) SetError(std::move(failure));
+  Pause(timing_.afterTransaction);
   return result;
 }
 
 bool KeyboardPort::TransactLocked(PortIo& io, const Byte* command, std::int32_t commandLength,
-                                  Byte* reply, std::uint32_t capacity, std::uint32_t* received) {
+                                  Byte* reply, std::uint32_t capacity, std::uint32_t* received,
+                                  PortError* failure) {
   // Bytes beyond the capacity are taken from the line but not stored.
   auto store = [&](Byte value) {
     if (*received < capacity) reply[(*received)++] = value;
+  };
+  auto fail = [&](PortErrorKind kind, std::string detail = std::string()) {
+    *failure = PortFailure(kind, std::string(), 0, std::move(detail));
+    return false;
   };
 
   int resends = 0;
   for (std::int32_t i = 0; i < commandLength;) {
     WaitInputEmpty(io, timing_.byteWait);
     io.WritePort(KBC_DATA_PORT, command[i]);
-    if (!WaitOutputFull(io, timing_.byteWait)) return false;
+    if (!WaitOutputFull(io, timing_.byteWait)) return fail(PortErrorKind::NoReply);
     const Byte answer = io.ReadPort(KBC_DATA_PORT);
     if (answer == KEYBOARD_RESEND) {
-      if (resends >= KEYBOARD_MAX_RESENDS) return false;
+      if (resends >= KEYBOARD_MAX_RESENDS) {
+        return fail(PortErrorKind::TransferFailed, "the line asked for a byte again " +
+                                                       std::to_string(resends + 1) + " times");
+      }
       ++resends;
       continue;
     }
     resends = 0;
-    if (answer != KEYBOARD_ACK) return false;
+    if (answer != KEYBOARD_ACK) {
+      return fail(PortErrorKind::TransferFailed,
+                  "the line answered " + ByteText(answer) + " to a command byte");
+    }
     BusyWait(timing_.ackedBytePause);
     ++i;
   }
 
   if (commandLength >= 2 && IsKeyboardSetCommand(command[1])) {
-    std::this_thread::sleep_for(timing_.setAckPausePerByte * commandLength);
+    Pause(timing_.setAckPausePerByte * commandLength);
     Byte first = 0;
-    if (!ReadByte(io, timing_.setAckWait, &first)) return false;
+    if (!ReadByte(io, timing_.setAckWait, &first)) return fail(PortErrorKind::NoReply);
     store(first);
     if (first == KEYBOARD_ACK) return true;
+    // Another answer is the reader's own: the line worked.
     if (first != REPLY_UNKNOWN) return false;
     // 0x16: the reader says why in a framed reply.
   }
@@ -225,13 +339,15 @@ bool KeyboardPort::TransactLocked(PortIo& io, const Byte* command, std::int32_t 
   const bool versionReply = commandLength >= 3 && command[2] == CMD_GET_FIRMWARE_VERSION;
   KeyboardReplyRecogniser recogniser(versionReply);
   const Clock::time_point deadline = Clock::now() + timing_.replyLimit;
-  while (Clock::now() < deadline) {
+  while (Clock::now() < deadline && !HandingBack()) {
     Byte value = 0;
     if (!ReadByte(io, timing_.replyByteWait, &value)) continue;
     store(value);
     if (recogniser.Feed(value)) return true;
   }
-  return false;
+  if (*received == 0) return fail(PortErrorKind::NoReply);
+  return fail(PortErrorKind::TransferFailed,
+              "the reply broke off after " + std::to_string(*received) + " bytes");
 }
 
 bool IsWinIoInitialised() {

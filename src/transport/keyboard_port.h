@@ -61,7 +61,9 @@ class KeyboardPort final : public ReaderPort {
 
   bool GetFirmwareVersion(std::string& out) override;
   // Starts the controller access (once per process) and takes the keyboard over.
-  // The device index is ignored: there is one keyboard controller.
+  // The device index is ignored: there is one keyboard controller. When the access cannot
+  // be had, Open shows why itself (the error is marked alreadyShown). From the first start
+  // on, a program ended by SIGINT, SIGTERM or SIGHUP gives the keyboard back first.
   bool Open(DeviceIndex index) override;
   bool OpenPath(const std::string& path) override;
   // Hands the keyboard back; always true. The port stays ready.
@@ -77,9 +79,10 @@ class KeyboardPort final : public ReaderPort {
  private:
   // Writes a new controller command byte and empties the data port.
   void WriteCommandByte(Byte commandByte);
-  // The body of Transact, run under the lock; returns the result, sets received.
+  // The body of Transact, run under the lock; returns the result, sets received. failure
+  // receives why the exchange failed when the line (not the reader) is to blame.
   bool TransactLocked(PortIo& io, const Byte* command, std::int32_t commandLength, Byte* reply,
-                      std::uint32_t capacity, std::uint32_t* received);
+                      std::uint32_t capacity, std::uint32_t* received, PortError* failure);
 
   KeyboardTiming timing_;
   std::atomic<std::int32_t> opened_{0};

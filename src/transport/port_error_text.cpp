@@ -1,14 +1,145 @@
 #include "transport/port_error_text.h"
 
+#include <unistd.h>
+
+#include <climits>
 #include <cstring>
 
 namespace tessaron {
 
+namespace {
+
+bool IsSerialLine(InterfaceType line) {
+  return line == INTERFACE_RS232 || line == INTERFACE_USB_RS232;
+}
+
+bool IsHidLine(InterfaceType line) {
+  return line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB;
+}
+
+// The device concerned, as the user knows it.
+std::string Where(const PortError& error, InterfaceType line) {
+  if (line == INTERFACE_PS2_KEYBOARD) return "the PS/2 keyboard line";
+  if (!error.device.empty()) return error.device;
+  return IsHidLine(line) ? "the reader's HID device" : "the reader's port";
+}
+
+// The operating system's words for the error, else what the port noted.
+std::string Reason(const PortError& error) {
+  std::string reason = error.osError != 0 ? std::strerror(error.osError) : std::string();
+  if (reason.empty()) return error.detail;
+  return error.detail.empty() ? reason : error.detail + ": " + reason;
+}
+
+// " (reason)", or nothing when there is none.
+std::string InBrackets(const std::string& reason) {
+  return reason.empty() ? std::string() : " (" + reason + ")";
+}
+
+// This program's file, for the capability command.
+std::string ProgramPath() {
+  char path[PATH_MAX] = {};
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "the program";
+}
+
+std::string AccessDenied(const PortError& error, InterfaceType line) {
+  const std::string what = error.osError != 0 ? std::strerror(error.osError) : "Permission denied";
+  const std::string head = what + " on " + Where(error, line) + ": ";
+  if (IsHidLine(line)) {
+    return head +
+           "install the readers' udev rules (sudo cp packaging/70-tessaron-readers.rules "
+           "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
+  }
+  return head + "add your user to the group dialout (sudo adduser $USER dialout) and log in again.";
+}
+
+std::string Busy(const PortError& error, InterfaceType line) {
+  const std::string where = Where(error, line);
+  if (error.holderPid > 0) {
+    std::string holder = "process " + std::to_string(error.holderPid);
+    if (!error.holderName.empty()) holder += " (" + error.holderName + ")";
+    return where + " is in use by " + holder + ": close that program and try again.";
+  }
+  return where + " is in use by another program: close it and try again.";
+}
+
+std::string NotPresent(const PortError& error, InterfaceType line) {
+  std::string head = error.device.empty() ? std::string("The reader is not present")
+                                          : "The reader is not present at " + error.device;
+  if (line == INTERFACE_PS2_KEYBOARD) head = "The reader is not present on the PS/2 keyboard line";
+  return head + InBrackets(Reason(error)) + ": check the cable and the connection.";
+}
+
+std::string NotAReader(const PortError& error, InterfaceType line) {
+  const std::string found = error.detail.empty() ? std::string() : " (found " + error.detail + ")";
+  const std::string remedy = IsSerialLine(line) ? "choose the port the reader is connected to."
+                                                : "choose the reader's device.";
+  return Where(error, line) + " is no " + InterfaceDisplayName(line) + " reader" + found + ": " +
+         remedy;
+}
+
+std::string NoPortAccess(const PortError& error) {
+  return "Access to the keyboard controller's ports was refused" + InBrackets(Reason(error)) +
+         ": the PS/2 keyboard line needs CAP_SYS_RAWIO; run the program as root or give it the "
+         "capability (sudo setcap cap_sys_rawio+ep " +
+         ProgramPath() + "); under kernel lockdown (Secure Boot) even root is refused.";
+}
+
+std::string NoReply(const PortError& error, InterfaceType line) {
+  const char* check = line == INTERFACE_PS2_KEYBOARD
+                          ? "plugged in between the keyboard and the computer."
+                          : (IsHidLine(line) ? "plugged in." : "connected to this port.");
+  return "The reader did not answer on " + Where(error, line) + InBrackets(error.detail) +
+         ": check that it is powered and " + check;
+}
+
+// Starts the line with a capital letter (a device node starts with '/' and stays).
+std::string Sentence(std::string text) {
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string TransferFailed(const PortError& error, InterfaceType line) {
+  return "The transfer on " + Where(error, line) + " failed" + InBrackets(Reason(error)) +
+         ": the reader may have been unplugged; check the connection and try again.";
+}
+
+std::string CauseOf(const PortError& error, InterfaceType line) {
+  switch (error.kind) {
+    case PortErrorKind::None:
+      return std::string();
+    case PortErrorKind::AccessDenied:
+      return AccessDenied(error, line);
+    case PortErrorKind::Busy:
+      return Busy(error, line);
+    case PortErrorKind::NotPresent:
+      return NotPresent(error, line);
+    case PortErrorKind::NotAReader:
+      return NotAReader(error, line);
+    case PortErrorKind::NoPortAccess:
+      return NoPortAccess(error);
+    case PortErrorKind::PortAccessOff:
+      return "Port access is switched off by the variable TESSARON_FORBID_PORT_IO: unset it to "
+             "use the PS/2 keyboard line.";
+    case PortErrorKind::NoReply:
+      return NoReply(error, line);
+    case PortErrorKind::TransferFailed:
+      return TransferFailed(error, line);
+    case PortErrorKind::Other:
+      break;
+  }
+  const std::string reason = Reason(error);
+  return Where(error, line) + ": " + (reason.empty() ? "the reader could not be reached" : reason) +
+         ".";
+}
+
+}  // namespace
+
 std::string PortErrorCause(const PortError& error, InterfaceType line) {
-  (void)line;
-  if (!error.Failed()) return std::string();
-  if (error.osError != 0) return std::strerror(error.osError);
-  return "the reader could not be reached";
+  return Sentence(CauseOf(error, line));
 }
 
 }  // namespace tessaron

@@ -36,6 +36,12 @@ class PortIo {
   virtual std::uint8_t ReadPort(std::uint16_t port) = 0;
   // One byte to the port (ignored when the port cannot be written).
   virtual void WritePort(std::uint16_t port, std::uint8_t value) = 0;
+  // Why the last Start failed: the errno of the permission request (EPERM without
+  // CAP_SYS_RAWIO or under kernel lockdown), 0 when it gave none.
+  virtual int LastOsError() const { return 0; }
+  // Whether the last Start failed because port access is switched off for this process
+  // (TESSARON_FORBID_PORT_IO) rather than refused by the kernel.
+  virtual bool SwitchedOff() const { return false; }
 };
 
 // Makes the port access the keyboard transport uses. An empty factory (the default) gives

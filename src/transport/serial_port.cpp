@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "core/command_frame.h"
 #include "transport/discovery.h"
+#include "transport/port_failure.h"
 
 namespace tessaron {
 
@@ -30,15 +32,32 @@ int MillisLeft(Clock::time_point deadline) {
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
-// Blocks until fd has the event or the deadline passes. True when the event came.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
+// Blocks until fd has the event or the deadline passes. 0 when the event came,
+// ETIMEDOUT when the time ran out, otherwise the errno of a line that failed or hung up.
+int WaitFor(int fd, short events, Clock::time_point deadline) {
   for (;;) {
     pollfd entry{fd, events, 0};
     const int ready = ::poll(&entry, 1, MillisLeft(deadline));
-    if (ready > 0) return (entry.revents & events) != 0;
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready == 0 && Clock::now() >= deadline) return false;
+    if (ready > 0) {
+      if ((entry.revents & events) != 0) return 0;
+      return (entry.revents & POLLNVAL) != 0 ? EBADF : EIO;
+    }
+    if (ready < 0 && errno != EINTR) return errno;
+    if (ready == 0 && Clock::now() >= deadline) return ETIMEDOUT;
   }
+}
+
+// What a node that is no terminal is, for the message that says it is no reader's port.
+std::string DescribeNode(int fd) {
+  struct stat node {};
+  if (::fstat(fd, &node) != 0) return "no terminal";
+  if (S_ISREG(node.st_mode)) return "a regular file";
+  if (S_ISDIR(node.st_mode)) return "a directory";
+  if (S_ISCHR(node.st_mode)) return "a character device that is no terminal";
+  if (S_ISBLK(node.st_mode)) return "a block device";
+  if (S_ISFIFO(node.st_mode)) return "a pipe";
+  if (S_ISSOCK(node.st_mode)) return "a socket";
+  return "no terminal";
 }
 
 void ApplyLineSettings(struct termios& settings) {
@@ -66,34 +85,60 @@ SerialPort::~SerialPort() { Close(); }
 bool SerialPort::Open(DeviceIndex index) {
   deviceIndex_ = index;
   Close();
-  if (index < 0) return false;
+  ClearError();
   InterfaceType kind = INTERFACE_UNKNOWN;
   std::string node;
-  if (!FindSerialPort(index, &kind, &node)) return false;
+  if (index < 0 || !FindSerialPort(index, &kind, &node)) {
+    SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
+                         "no serial port at position " + std::to_string(index)));
+    return false;
+  }
   return OpenPath(node);
 }
 
 bool SerialPort::OpenPath(const std::string& path) {
   // One piece of work at a time: whatever was open before is given back first.
   Close();
-  if (path.empty()) return false;
+  ClearError();
+  if (path.empty()) {
+    SetError(PortFailure(PortErrorKind::NotPresent, path, 0, "no port named"));
+    return false;
+  }
 
   std::lock_guard<std::mutex> guard(lock_);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    // EBUSY: somebody else holds the line with TIOCEXCL.
+    SetError(OpenFailure(errno, path));
+    return false;
+  }
+  if (!::isatty(fd)) {
+    SetError(PortFailure(PortErrorKind::NotAReader, path, ENOTTY, DescribeNode(fd)));
+    ::close(fd);
+    return false;
+  }
 
-  struct termios saved {};
   // Exclusive use: TIOCEXCL keeps others from opening the line (root excepted), the
   // advisory lock keeps out every program that asks first, root or not.
-  if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 ||
-      ::tcgetattr(fd, &saved) != 0) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int why = errno;
+    // Closed first, so that the search for the holder does not find this process's try.
     ::close(fd);
+    SetError(why == EWOULDBLOCK ? BusyFailure(why, path) : OpenFailure(why, path));
+    return false;
+  }
+  struct termios saved {};
+  if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &saved) != 0) {
+    const int why = errno;
+    ::close(fd);
+    SetError(OpenFailure(why, path));
     return false;
   }
 
   struct termios line = saved;
   ApplyLineSettings(line);
   if (::tcsetattr(fd, TCSANOW, &line) != 0) {
+    SetError(PortFailure(OpenErrorKind(errno), path, errno, "the line settings were refused"));
     ::tcsetattr(fd, TCSANOW, &saved);
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
@@ -144,25 +189,52 @@ bool SerialPort::GetFirmwareVersion(std::string& out) {
 
 bool SerialPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
                           std::uint32_t* replyLength) {
-  if (replyLength == nullptr) return false;
+  ClearError();
+  if (replyLength == nullptr) {
+    SetError(PortFailure(PortErrorKind::Other, path_, 0, "no reply length"));
+    return false;
+  }
   const std::uint32_t capacity = reply != nullptr ? *replyLength : 0;
   *replyLength = 0;
-  if (commandLength < 0 || (commandLength > 0 && command == nullptr)) return false;
+  if (commandLength < 0 || (commandLength > 0 && command == nullptr)) {
+    SetError(PortFailure(PortErrorKind::Other, path_, 0, "no command"));
+    return false;
+  }
 
   std::lock_guard<std::mutex> guard(lock_);
-  if (fd_ < 0) return false;
-  if (!WriteCommand(command, static_cast<std::size_t>(commandLength))) return false;
+  if (fd_ < 0) {
+    SetError(PortFailure(PortErrorKind::Other, path_, 0, "the port is not open"));
+    return false;
+  }
+  const int writeError = WriteCommand(command, static_cast<std::size_t>(commandLength));
+  if (writeError != 0) {
+    SetError(PortFailure(PortErrorKind::TransferFailed, path_, writeError,
+                         writeError == ETIMEDOUT ? "the line did not take the command in time"
+                                                 : "the command could not be written"));
+    return false;
+  }
 
   // The same pause for every command; whatever the reader answers meanwhile waits in the
   // driver's receive queue.
   std::this_thread::sleep_for(timing_.replyPause);
 
-  const std::uint32_t received = ReadReply(reply, capacity);
+  int readError = 0;
+  const std::uint32_t received = ReadReply(reply, capacity, &readError);
   *replyLength = received;
-  return received > 0 && reply[0] == REPLY_ACK;
+  const bool acknowledged = received > 0 && reply[0] == REPLY_ACK;
+  if (!acknowledged) {
+    // A reply of the reader's own (a refusal) is no failure of the line.
+    if (readError != 0) {
+      SetError(PortFailure(PortErrorKind::TransferFailed, path_, readError,
+                           "the reply could not be read"));
+    } else if (received == 0) {
+      SetError(PortFailure(PortErrorKind::NoReply, path_));
+    }
+  }
+  return acknowledged;
 }
 
-bool SerialPort::WriteCommand(const Byte* command, std::size_t length) {
+int SerialPort::WriteCommand(const Byte* command, std::size_t length) {
   const Clock::time_point deadline = Clock::now() + timing_.writeWait;
   std::size_t written = 0;
   while (written < length) {
@@ -172,11 +244,12 @@ bool SerialPort::WriteCommand(const Byte* command, std::size_t length) {
       continue;
     }
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    if (!WaitFor(fd_, POLLOUT, deadline)) {
+    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return errno;
+    const int waitError = WaitFor(fd_, POLLOUT, deadline);
+    if (waitError != 0) {
       // Half a frame must not reach the reader later on.
       ::tcflush(fd_, TCOFLUSH);
-      return false;
+      return waitError;
     }
   }
 
@@ -184,27 +257,29 @@ bool SerialPort::WriteCommand(const Byte* command, std::size_t length) {
   // (pseudo-terminals) report an empty queue at once.
   for (;;) {
     int queued = 0;
-    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return 0;
     const auto left = deadline - Clock::now();
     if (left <= Clock::duration::zero()) {
       ::tcflush(fd_, TCOFLUSH);
-      return false;
+      return ETIMEDOUT;
     }
     const auto drainTime = std::chrono::duration_cast<Clock::duration>(CHARACTER_TIME * queued);
     std::this_thread::sleep_for(std::min<Clock::duration>(left, drainTime));
   }
 }
 
-std::uint32_t SerialPort::ReadReply(Byte* reply, std::uint32_t capacity) {
+std::uint32_t SerialPort::ReadReply(Byte* reply, std::uint32_t capacity, int* readError) {
   std::uint32_t count = 0;
   // A full buffer ends the reply; the rest stays in the driver until the next open flushes it.
   while (count < capacity) {
     const Clock::time_point deadline = Clock::now() + timing_.perByteWait;
     for (;;) {
-      if (!WaitFor(fd_, POLLIN, deadline)) {
+      const int waitError = WaitFor(fd_, POLLIN, deadline);
+      if (waitError != 0) {
         // Silence (or a line that went away) ends the reply; anything that arrives later
         // belongs to nobody.
         ::tcflush(fd_, TCIFLUSH);
+        if (waitError != ETIMEDOUT) *readError = waitError;
         return count;
       }
       Byte byte = 0;
@@ -215,6 +290,7 @@ std::uint32_t SerialPort::ReadReply(Byte* reply, std::uint32_t capacity) {
       }
       if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
       // End of file or a read error (the reader went away): the reply is what came.
+      *readError = got < 0 ? errno : EIO;
       return count;
     }
   }

@@ -25,7 +25,8 @@ class SerialPort : public ReaderPort {
   // Stores the index (kept across Close) and opens the port found at that position.
   bool Open(DeviceIndex index) override;
   // Opens the terminal device at path for exclusive use; a path that is no terminal, or a
-  // port already in use by anybody else, fails and leaves the port closed.
+  // port already in use by anybody else, fails and leaves the port closed. LastError says
+  // why (a busy port names the process that holds it when it can be seen).
   bool OpenPath(const std::string& path) override;
   // Gives the line back with the settings it had before Open. Always true.
   bool Close() override;
@@ -40,10 +41,13 @@ class SerialPort : public ReaderPort {
 
  private:
   // Hands all command bytes to the line and waits until they have left, within the
-  // write wait. False when that does not happen in time.
-  bool WriteCommand(const Byte* command, std::size_t length);
-  // Collects the reply byte by byte; returns the number of bytes stored.
-  std::uint32_t ReadReply(Byte* reply, std::uint32_t capacity);
+  // write wait. 0 when they have; ETIMEDOUT when that does not happen in time, otherwise
+  // the errno of the failed write.
+  int WriteCommand(const Byte* command, std::size_t length);
+  // Collects the reply byte by byte; returns the number of bytes stored. readError receives
+  // the errno of a read that failed (a line that went away), and stays as it is when
+  // silence ended the reply.
+  std::uint32_t ReadReply(Byte* reply, std::uint32_t capacity, int* readError);
 
   const InterfaceType interfaceType_;
   const SerialTiming timing_;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/hidraw_device.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -30,13 +32,7 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString READ_ALL_QUERY = {0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
 
-TransportTiming NoPauses() {
-  TransportTiming timing;
-  timing.hid.retryPause = Millis{0};
-  timing.hid.replyPause = Millis{0};
-  timing.hid.pollPause = Millis{0};
-  return timing;
-}
+using testing::FastTiming;
 
 sim::SimulatedReaderConfig HidReaderConfig() {
   sim::SimulatedReaderConfig config;
@@ -124,7 +120,7 @@ TEST_P(HidPortReportLengthTest, CutsCommandsIntoChunksAndCollectsWholeChunks) {
   SimulatedHidOptions options;
   options.featureReportLength = n;
   auto device = AddDevice(options);
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   EXPECT_EQ(port.FeatureReportLength(), n);
 
@@ -156,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(ReportLengths, HidPortReportLengthTest, ::testing::Valu
 
 TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Send(port, {1, 2, 3, 4, 5, 6});
   Send(port, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
@@ -170,7 +166,7 @@ TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
 
 TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Byte reply[64] = {};
   std::uint32_t length = sizeof reply;
@@ -183,18 +179,20 @@ TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
 
 TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const TransactResult acked = Send(port, SET_DEFAULTS, 64);
   EXPECT_TRUE(acked.ok);
   EXPECT_EQ(acked.reply, InChunks({REPLY_ACK}, 8));
+  EXPECT_FALSE(port.LastError().Failed());
 
   device->SetIdleOnly(true);
   const ByteString idle = InChunks({HID_IDLE_MARKER}, 8);
   const TransactResult unanswered = Send(port, SET_DEFAULTS, 64);
   EXPECT_FALSE(unanswered.ok);
   EXPECT_EQ(unanswered.reply, idle);
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
   // A query is not judged by the transport: the exchange ran.
   const TransactResult query = Send(port, VERSION_QUERY, 128);
   EXPECT_TRUE(query.ok);
@@ -203,7 +201,7 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
 
 TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const ByteString settings = ReaderAnswer(READ_ALL_QUERY);
@@ -234,7 +232,7 @@ TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
 
 TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
   auto device = AddDevice();
-  TransportTiming timing = NoPauses();
+  TransportTiming timing = FastTiming();
   timing.hid.retryPause = Millis{15};
   HidPort port(INTERFACE_USB_HID, timing);
   ASSERT_TRUE(port.OpenPath(device->Path()));
@@ -257,7 +255,7 @@ TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
 
 TEST_F(HidPortTest, DeviceThatStopsAnswering) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   const ByteString zeros(8, 0);
 
@@ -297,11 +295,16 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
     options.vendorId = c.vendor;
     options.productId = c.product;
     auto device = AddDevice(options);
-    HidPort port(c.type, NoPauses());
-    SCOPED_TRACE(testing::Message() << "interface " << c.type << " vendor " << c.vendor
+    HidPort port(c.type, FastTiming());
+    SCOPED_TRACE(::testing::Message() << "interface " << c.type << " vendor " << c.vendor
                                     << " product " << c.product);
     EXPECT_EQ(port.OpenPath(device->Path()), c.accepted);
     EXPECT_EQ(port.HasDevice(), c.accepted);
+    // A refused device is named by the ids that were found instead.
+    EXPECT_EQ(port.LastError().kind, c.accepted ? PortErrorKind::None : PortErrorKind::NotAReader);
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", c.vendor, c.product);
+    EXPECT_EQ(port.LastError().detail.find(ids) != std::string::npos, !c.accepted);
     std::string name;
     EXPECT_EQ(port.GetPortName(name), c.accepted ? device->Path() : "");
     // The keyboard-class reader is opened for device queries and feature reports only.
@@ -319,7 +322,7 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
 TEST_F(HidPortTest, OpenPathRules) {
   auto first = AddDevice();
   auto second = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.OpenPath(""));
 
   ASSERT_TRUE(port.OpenPath(first->Path()));
@@ -345,7 +348,7 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
     SimulatedHidOptions options;
     options.featureReportLength = n;
     auto device = AddDevice(options);
-    HidPort port(INTERFACE_USB_HID, NoPauses());
+    HidPort port(INTERFACE_USB_HID, FastTiming());
     EXPECT_FALSE(port.OpenPath(device->Path())) << n;
     EXPECT_FALSE(port.HasDevice());
     Byte reply[16] = {};
@@ -368,10 +371,15 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   keyboard.productId = USB_HID_KB_PRODUCT_ID;
   auto keyboardReader = AddDevice(keyboard);  // index 2
 
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.Open(0));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
+  EXPECT_EQ(port.LastError().device, foreign.node);
+  EXPECT_NE(port.LastError().detail.find("046d:c077"), std::string::npos);
   EXPECT_FALSE(port.Open(2));  // a reader, but of the other interface
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
   EXPECT_FALSE(port.Open(3));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NotPresent);
   ASSERT_TRUE(port.Open(1));
   std::string name;
   EXPECT_EQ(port.GetPortName(name), dataReader->Path());
@@ -380,14 +388,14 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   port.Close();
   EXPECT_EQ(port.GetPortName(name), "");
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, NoPauses());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
   EXPECT_TRUE(keyboardPort.Open(2));
   EXPECT_EQ(keyboardPort.GetPortName(name), keyboardReader->Path());
 }
 
 TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   std::string version = "stale";
   EXPECT_FALSE(port.GetFirmwareVersion(version)) << "no device index stored yet";
   EXPECT_EQ(version, "");
@@ -408,7 +416,7 @@ TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
 
 TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.Open(0));
   device->FailNextSetFeatures(3);
   std::string version;
@@ -420,7 +428,7 @@ TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
 
 TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
   auto device = AddDevice();
-  TransportTiming timing = NoPauses();
+  TransportTiming timing = FastTiming();
   timing.hid.replyPause = Millis{20};
   timing.hid.pollPause = Millis{5};
   HidPort port(INTERFACE_USB_HID, timing);
@@ -448,7 +456,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
 
 TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   ASSERT_TRUE(port.Open(0));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
@@ -461,7 +469,7 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   port.Close();
   EXPECT_FALSE(port.Open(0));
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, NoPauses());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
   ASSERT_TRUE(keyboardPort.Open(0));
   std::string version;
   EXPECT_TRUE(keyboardPort.GetFirmwareVersion(version));
@@ -501,7 +509,7 @@ TEST(HidrawDeviceTest, NodesThatAreNoHidDeviceFailCleanly) {
   EXPECT_FALSE(device->GetFeature(report, sizeof report));
 
   // A port refuses such a node at the attribute check.
-  HidPort port(INTERFACE_USB_HID, NoPauses());
+  HidPort port(INTERFACE_USB_HID, FastTiming());
   EXPECT_FALSE(port.OpenPath("/dev/null"));
   EXPECT_FALSE(port.HasDevice());
   SetHidDeviceFactory(saved);

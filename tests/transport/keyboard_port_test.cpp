@@ -18,6 +18,7 @@
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/ioperm_port_io.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -37,18 +38,7 @@ ByteString WithLrc(ByteString bytes) {
 // A framed reply: STX, one field 1F 02 AA BB, ETX, LRC.
 const ByteString FIELD_REPLY = WithLrc({0x02, 0x1F, 0x02, 0xAA, 0xBB, 0x03});
 
-// Timing small enough for tests; every wait still exists.
-TransportTiming FastTiming() {
-  TransportTiming timing = TransportTiming::Real();
-  timing.keyboard.byteWait = Millis(20);
-  timing.keyboard.ackedBytePause = Millis(0);
-  timing.keyboard.setAckPausePerByte = Millis(0);
-  timing.keyboard.setAckWait = Millis(40);
-  timing.keyboard.replyLimit = Millis(60);
-  timing.keyboard.replyByteWait = Millis(2);
-  timing.keyboard.afterTransaction = Millis(0);
-  return timing;
-}
+using testing::FastTiming;
 
 // Long limits, for tests that show that an exchange ends well before them.
 TransportTiming PatientTiming() {
@@ -187,15 +177,35 @@ TEST_F(KeyboardPortTest, RefusedPermissionShowsTheMessageAndTheNextOpenTriesAgai
   EXPECT_FALSE(port.IsReady());
   EXPECT_FALSE(IsWinIoInitialised());
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, "Please make sure current user account is Administrator.");
+  // The line the user knows, then why: the capability the keyboard controller needs.
+  const std::string& text = messages[0].first;
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            "Please make sure current user account is Administrator.");
+  EXPECT_NE(text.find("CAP_SYS_RAWIO", text.find('\n')), std::string::npos) << text;
   EXPECT_EQ(messages[0].second, "Initialize TessaronCfgUtil failed");
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoPortAccess);
+  EXPECT_TRUE(port.LastError().alreadyShown);
   EXPECT_EQ(controller->WriteCount(), 0u);
 
   controller->SetStartRefused(false);
   EXPECT_TRUE(port.Open(0));
+  EXPECT_FALSE(port.LastError().Failed());
   EXPECT_TRUE(IsWinIoInitialised());
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
+
+  // Port access switched off for the process: a message of its own, with the same caption.
+  ShutdownWinIo();
+  ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
+  SetPortIoFactory(nullptr);  // the real back-end, which must refuse before asking the kernel
+  KeyboardPort off(FastTiming());
+  EXPECT_FALSE(off.Open(0));
+  EXPECT_EQ(off.LastError().kind, PortErrorKind::PortAccessOff);
+  EXPECT_TRUE(off.LastError().alreadyShown);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[1].first.find("TESSARON_FORBID_PORT_IO"), std::string::npos);
+  EXPECT_EQ(messages[1].first.find("Administrator"), std::string::npos);
+  EXPECT_EQ(messages[1].second, "Initialize TessaronCfgUtil failed");
 }
 
 TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
@@ -338,6 +348,8 @@ TEST_F(KeyboardPortTest, SetCommandWithAnotherAnswerGivesThatOneByte) {
   Outcome outcome = Run(*port, SET_DEFAULTS);
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.reply, ByteString{0x15});
+  // The reader answered: no failure of the line.
+  EXPECT_FALSE(port->LastError().Failed());
 }
 
 TEST_F(KeyboardPortTest, SetCommandWithoutAnswerFailsAfterTheAcknowledgementWait) {
@@ -435,6 +447,7 @@ TEST_F(KeyboardPortTest, NoReplyToAReadCommandFailsAfterTheReplyLimit) {
   EXPECT_FALSE(outcome.ok);
   EXPECT_TRUE(outcome.reply.empty());
   EXPECT_GE(outcome.elapsed, FastTiming().keyboard.replyLimit);
+  EXPECT_EQ(port->LastError().kind, PortErrorKind::NoReply);
 }
 
 TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
@@ -443,6 +456,7 @@ TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
   Outcome outcome = Run(*port, READ_SETTINGS);
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.reply, (ByteString{0x02, 0x1F, 0x05, 0xAA}));
+  EXPECT_EQ(port->LastError().kind, PortErrorKind::TransferFailed);
 }
 
 TEST_F(KeyboardPortTest, ShortOrMissingArgumentsAreSafe) {

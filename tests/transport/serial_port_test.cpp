@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/command_frame.h"
@@ -25,6 +27,7 @@
 #include "sim/simulated_reader.h"
 #include "transport/discovery.h"
 #include "transport/reader_port_factory.h"
+#include "transport/transport_test_support.h"
 
 namespace tessaron {
 namespace {
@@ -32,13 +35,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-TransportTiming FastTiming(milliseconds perByteWait = milliseconds(100)) {
-  TransportTiming timing;
-  timing.serial.writeWait = milliseconds(50);
-  timing.serial.replyPause = milliseconds(30);
-  timing.serial.perByteWait = perByteWait;
-  return timing;
-}
+using testing::FastTiming;
 
 ByteString Frame(Byte funcId, const ByteString& data = {}) {
   Byte buffer[COMMAND_BUFFER_SIZE + 255] = {};
@@ -155,23 +152,9 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 
 // --- firmware version and opening by index --------------------------------------------
 
-class ListedPorts : public DeviceListing {
- public:
-  explicit ListedPorts(std::vector<std::string> nodes) : nodes_(std::move(nodes)) {}
-  std::vector<ListedDevice> SerialPorts() override {
-    std::vector<ListedDevice> devices;
-    for (const std::string& node : nodes_) devices.push_back(ListedDevice{node});
-    return devices;
-  }
-  std::vector<ListedDevice> HidDevices() override { return {}; }
-
- private:
-  std::vector<std::string> nodes_;
-};
-
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
-  const auto previous = SetDeviceListing(std::make_shared<ListedPorts>(
+  testing::ScopedListing listing(std::make_shared<testing::FixedListing>(
       std::vector<std::string>{"/dev/null", path_}));
   SerialPort port(INTERFACE_RS232, FastTiming());
 
@@ -197,7 +180,6 @@ TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   EXPECT_TRUE(port.GetFirmwareVersion(again));
   EXPECT_EQ(again, "V1.90");
   EXPECT_EQ(reader_->CommandCount(), commands);
-  SetDeviceListing(previous);
 }
 
 TEST_F(SerialLine, VersionQueryThatIsNotAcknowledgedGivesNothing) {
@@ -228,6 +210,7 @@ TEST_F(SerialLine, ASilentReaderGivesNoReplyAfterPauseAndOneByteWait) {
   EXPECT_FALSE(exchange.ok);
   EXPECT_TRUE(exchange.reply.empty());
   EXPECT_GE(exchange.elapsed, milliseconds(130));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
 }
 
 TEST_F(SerialLine, BytesSlowerThanThePerByteWaitEndTheReply) {
@@ -423,11 +406,19 @@ TEST(SerialPortLine, RefusesPathsThatAreNoTerminal) {
       std::filesystem::temp_directory_path() / ("serial_port_test_" + std::to_string(::getpid()));
   std::ofstream(file) << "not a port";
   SerialPort port(INTERFACE_RS232);
-  for (const std::string& path :
-       {std::string(), std::string("/dev/null"), file.string(), std::string("/dev/no-such-port")}) {
+  const std::pair<std::string, PortErrorKind> cases[] = {
+      {std::string(), PortErrorKind::NotPresent},
+      {"/dev/null", PortErrorKind::NotAReader},
+      {file.string(), PortErrorKind::NotAReader},
+      {"/dev/no-such-port", PortErrorKind::NotPresent},
+  };
+  for (const auto& [path, kind] : cases) {
     EXPECT_FALSE(port.OpenPath(path)) << path;
     EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.LastError().kind, kind) << path;
   }
+  EXPECT_EQ(port.LastError().device, "/dev/no-such-port");
+  EXPECT_EQ(port.LastError().osError, ENOENT);
   std::filesystem::remove(file);
 
   // A closed port sends nothing and reports nothing.

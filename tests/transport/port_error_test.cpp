@@ -1,0 +1,295 @@
+// Why a port failed: what each line keeps in its PortError, the line that explains it to the
+// user, the process named when a serial port is busy, and the keyboard handed back when a
+// signal ends the program.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/message_sink.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_hid_device.h"
+#include "sim/simulated_keyboard_controller.h"
+#include "sim/simulated_reader.h"
+#include "transport/keyboard_port.h"
+#include "transport/port_error_text.h"
+#include "transport/port_failure.h"
+#include "transport/reader_port_factory.h"
+#include "transport/serial_port.h"
+#include "transport/transport_test_support.h"
+
+namespace tessaron {
+namespace {
+
+using sim::SimulatedKeyboardController;
+using testing::FastTiming;
+using Kind = PortErrorKind;
+
+// Restore factory settings: a set command that every line acknowledges.
+const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
+
+bool Exchange(ReaderPort& port, const ByteString& command) {
+  Byte reply[64] = {};
+  std::uint32_t length = sizeof reply;
+  return port.Transact(command.data(), static_cast<std::int32_t>(command.size()), reply, &length);
+}
+
+// --- the three ports keep why they failed ---------------------------------------------
+
+struct LineCase {
+  const char* name;
+  InterfaceType type;
+  PortErrorKind whenGone;     // after the reader went away in the middle of the work
+  PortErrorKind whenMissing;  // opening where no reader can be reached
+};
+
+// One simulated reader on the line of the case, found by discovery at index 0.
+class EveryLine : public ::testing::TestWithParam<LineCase> {
+ protected:
+  void SetUp() override {
+    sim::SimulatedReaderConfig config;
+    config.interfaceType = GetParam().type;
+    reader_ = std::make_shared<sim::SimulatedReader>(config);
+    switch (GetParam().type) {
+      case INTERFACE_RS232:
+        server_ = std::make_unique<sim::PtyServer>(*reader_);
+        ASSERT_TRUE(server_->Start());
+        listing_ = std::make_unique<testing::ScopedListing>(
+            std::make_shared<testing::FixedListing>(std::vector<std::string>{server_->Path()}));
+        break;
+      case INTERFACE_USB_HID:
+        hid_ = std::make_shared<sim::SimulatedHidDevice>(*reader_);
+        previousHidFactory_ = SetHidDeviceFactory(hid_->Factory());
+        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::FixedListing>(
+            std::vector<std::string>{}, std::vector<ListedDevice>{hid_->Listing()}));
+        break;
+      default:
+        ShutdownWinIo();
+        controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
+        previousPortIo_ = SetPortIoFactory([c = controller_] { return c; });
+        previousHandler_ = SetMessageHandler(nullptr);
+        break;
+    }
+    port_ = CreateReaderPort(GetParam().type, FastTiming());
+  }
+
+  void TearDown() override {
+    port_.reset();
+    if (server_) server_->Stop();
+    if (hid_) SetHidDeviceFactory(previousHidFactory_);
+    if (controller_) {
+      ShutdownWinIo();
+      SetPortIoFactory(previousPortIo_);
+      SetMessageHandler(previousHandler_);
+    }
+  }
+
+  void TakeReaderAway() {
+    if (server_) server_->Stop();
+    if (hid_) hid_->SetAnswering(false);
+    if (controller_) controller_->SetLineDead(true);
+  }
+
+  // A serial node that does not exist, a HID index past the last device, a keyboard
+  // controller whose ports are refused.
+  bool OpenMissing() {
+    if (server_) return port_->OpenPath("/dev/tessaron-no-such-port");
+    if (hid_) return port_->Open(1);
+    controller_->SetStartRefused(true);
+    const bool opened = port_->Open(0);
+    controller_->SetStartRefused(false);
+    return opened;
+  }
+
+  std::shared_ptr<sim::SimulatedReader> reader_;
+  std::unique_ptr<sim::PtyServer> server_;
+  std::shared_ptr<sim::SimulatedHidDevice> hid_;
+  std::shared_ptr<SimulatedKeyboardController> controller_;
+  std::unique_ptr<testing::ScopedListing> listing_;
+  HidDeviceFactory previousHidFactory_;
+  PortIoFactory previousPortIo_;
+  MessageHandler previousHandler_;
+  std::unique_ptr<ReaderPort> port_;
+};
+
+TEST_P(EveryLine, KeepsWhyTheLastOpenOrExchangeFailed) {
+  const LineCase& line = GetParam();
+  ASSERT_NE(port_, nullptr);
+
+  EXPECT_FALSE(OpenMissing());
+  EXPECT_EQ(port_->LastError().kind, line.whenMissing);
+  // Only the keyboard line shows its own message about a refused open.
+  EXPECT_EQ(port_->LastError().alreadyShown, line.type == INTERFACE_PS2_KEYBOARD);
+  EXPECT_FALSE(PortErrorCause(port_->LastError(), line.type).empty());
+
+  ASSERT_TRUE(port_->Open(0)) << PortErrorCause(port_->LastError(), line.type);
+  EXPECT_FALSE(port_->LastError().Failed());
+  EXPECT_TRUE(Exchange(*port_, SET_DEFAULTS));
+  EXPECT_FALSE(port_->LastError().Failed());
+
+  TakeReaderAway();
+  EXPECT_FALSE(Exchange(*port_, SET_DEFAULTS));
+  EXPECT_EQ(port_->LastError().kind, line.whenGone)
+      << PortErrorCause(port_->LastError(), line.type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, EveryLine,
+    ::testing::Values(
+        LineCase{"Serial", INTERFACE_RS232, Kind::TransferFailed, Kind::NotPresent},
+        LineCase{"Hid", INTERFACE_USB_HID, Kind::TransferFailed, Kind::NotPresent},
+        LineCase{"Keyboard", INTERFACE_PS2_KEYBOARD, Kind::NoReply, Kind::NoPortAccess}),
+    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+// --- the cause line --------------------------------------------------------------------
+
+PortError Held(long pid, const std::string& name) {
+  PortError error = PortFailure(Kind::Busy, "/dev/ttyUSB0", EWOULDBLOCK);
+  error.holderPid = pid;
+  error.holderName = name;
+  return error;
+}
+
+TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
+  struct Case {
+    PortError error;
+    InterfaceType line;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  };
+  const std::string ACCESS = std::strerror(EACCES);
+  const std::vector<Case> cases = {
+      {PortFailure(Kind::AccessDenied, "/dev/ttyUSB0", EACCES), INTERFACE_USB_RS232,
+       {ACCESS, "/dev/ttyUSB0", "group dialout", "sudo adduser $USER dialout", "log in again"},
+       {"udev"}},
+      {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), INTERFACE_USB_HID,
+       {ACCESS, "/dev/hidraw3", "packaging/70-tessaron-readers.rules", "/etc/udev/rules.d/",
+        "udevadm control --reload", "plug the reader in again"},
+       {"dialout"}},
+      {Held(1234, "minicom"), INTERFACE_RS232,
+       {"/dev/ttyUSB0 is in use by process 1234 (minicom)", "close that program"}, {}},
+      {Held(0, ""), INTERFACE_RS232, {"/dev/ttyUSB0", "in use by another program"}, {"process"}},
+      {PortFailure(Kind::NotPresent, "/dev/ttyUSB0", ENOENT), INTERFACE_RS232,
+       {"not present", "/dev/ttyUSB0", std::strerror(ENOENT), "check the cable"}, {}},
+      {PortFailure(Kind::NotPresent, "", 0, "no HID device at position 2"), INTERFACE_USB_HID,
+       {"not present", "no HID device at position 2", "check the cable"}, {}},
+      {PortFailure(Kind::NotAReader, "/dev/null", ENOTTY, "a character device that is no tty"),
+       INTERFACE_RS232,
+       {"/dev/null", "no RS232 reader", "found a character device that is no tty"},
+       {}},
+      {PortFailure(Kind::NotAReader, "/dev/hidraw0", 0, "USB device 046d:c52b"),
+       INTERFACE_USB_HID_KB, {"/dev/hidraw0", "no USB-HID-KB reader", "found USB device 046d:c52b"},
+       {}},
+      {PortFailure(Kind::NoPortAccess, "", EPERM), INTERFACE_PS2_KEYBOARD,
+       {std::strerror(EPERM), "CAP_SYS_RAWIO", "root", "sudo setcap cap_sys_rawio+ep", "lockdown"},
+       {}},
+      {PortFailure(Kind::PortAccessOff, "", 0), INTERFACE_PS2_KEYBOARD,
+       {"switched off", "TESSARON_FORBID_PORT_IO"}, {"CAP_SYS_RAWIO"}},
+      {PortFailure(Kind::NoReply, "/dev/ttyS0", 0), INTERFACE_RS232,
+       {"did not answer", "/dev/ttyS0", "powered", "connected to this port"}, {}},
+      {PortFailure(Kind::NoReply, "", 0), INTERFACE_PS2_KEYBOARD,
+       {"did not answer", "PS/2 keyboard line", "powered", "between the keyboard and the computer"},
+       {}},
+      {PortFailure(Kind::TransferFailed, "/dev/hidraw1", EIO, "no feature report could be read"),
+       INTERFACE_USB_HID, {"/dev/hidraw1", std::strerror(EIO), "unplugged"}, {}},
+      {PortFailure(Kind::Other, "/dev/ttyS1", EBADF), INTERFACE_RS232,
+       {"/dev/ttyS1", std::strerror(EBADF)}, {}},
+  };
+  for (const Case& c : cases) {
+    const std::string text = PortErrorCause(c.error, c.line);
+    SCOPED_TRACE(text);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    for (const std::string& part : c.present) EXPECT_NE(text.find(part), std::string::npos) << part;
+    for (const std::string& part : c.absent) EXPECT_EQ(text.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(PortErrorCause(PortError{}, INTERFACE_RS232), "");
+}
+
+// --- a busy serial port names its holder ------------------------------------------------
+
+TEST(SerialPortBusy, NamesTheProcessThatHoldsThePort) {
+  sim::SimulatedReader reader;
+  sim::PtyServer server(reader);
+  ASSERT_TRUE(server.Start());
+  SerialPort holder(INTERFACE_RS232, FastTiming());
+  SerialPort second(INTERFACE_RS232, FastTiming());
+  ASSERT_TRUE(holder.OpenPath(server.Path()));
+
+  EXPECT_FALSE(second.OpenPath(server.Path()));
+  const PortError& error = second.LastError();
+  EXPECT_EQ(error.kind, Kind::Busy);
+  EXPECT_EQ(error.device, server.Path());
+  EXPECT_EQ(error.holderPid, static_cast<long>(::getpid()));
+  std::string ownName;
+  std::getline(std::ifstream("/proc/self/comm"), ownName);
+  EXPECT_EQ(error.holderName, ownName);
+  EXPECT_NE(PortErrorCause(error, INTERFACE_RS232)
+                .find("in use by process " + std::to_string(::getpid()) + " (" + ownName + ")"),
+            std::string::npos);
+
+  holder.Close();
+  EXPECT_TRUE(second.OpenPath(server.Path()));
+  EXPECT_FALSE(second.LastError().Failed());
+  server.Stop();
+}
+
+// --- the keyboard is handed back when a signal ends the program --------------------------
+
+// The simulated controller, telling on stderr every controller command byte written and
+// the end of the port access: a program that dies leaves nothing else to look at.
+class TellingController final : public PortIo {
+ public:
+  bool Start() override { return inner_.Start(); }
+  void Stop() override {
+    std::fprintf(stderr, "port access stopped\n");
+    inner_.Stop();
+  }
+  std::uint8_t ReadPort(std::uint16_t port) override { return inner_.ReadPort(port); }
+  void WritePort(std::uint16_t port, std::uint8_t value) override {
+    if (port == KBC_DATA_PORT && commandByteNext_) {
+      std::fprintf(stderr, "command byte 0x%02X\n", value);
+    }
+    commandByteNext_ = port == KBC_STATUS_PORT && value == KBC_WRITE_COMMAND_BYTE;
+    inner_.WritePort(port, value);
+  }
+
+ private:
+  SimulatedKeyboardController inner_;
+  bool commandByteNext_ = false;
+};
+
+TEST(KeyboardHandBackDeathTest, ASignalThatEndsTheProgramGivesTheKeyboardBackFirst) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signalNumber));
+    EXPECT_EXIT(
+        {
+          // Untouched until the keyboard access starts.
+          struct sigaction before {};
+          ::sigaction(signalNumber, nullptr, &before);
+          if (before.sa_handler != SIG_DFL) std::_Exit(3);
+          SetPortIoFactory([] { return std::make_shared<TellingController>(); });
+          KeyboardPort port(FastTiming());
+          if (!port.Open(0)) std::_Exit(1);
+          ::raise(signalNumber);
+          std::this_thread::sleep_for(std::chrono::seconds(5));
+          std::_Exit(2);  // the signal did not end the program
+        },
+        ::testing::KilledBySignal(signalNumber),
+        "command byte 0x36\ncommand byte 0x47\nport access stopped");
+  }
+}
+
+}  // namespace
+}  // namespace tessaron
