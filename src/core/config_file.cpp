@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
@@ -119,6 +120,8 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
       return "bad stream start";
     case ConfigFileStatus::BadChecksum:
       return "bad check byte";
+    case ConfigFileStatus::CutOff:
+      return "damaged: the settings end before their end mark";
     case ConfigFileStatus::EncodeFailed:
       return "settings do not fit a settings stream";
     case ConfigFileStatus::WriteFailed:
@@ -154,8 +157,9 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
   return ConfigFileStatus::Ok;
 }
 
-// The file is opened for reading only, so a read-only configuration file loads. The record is
-// touched only once the header and the start of the stream have passed their checks.
+// The file is opened for reading only, so a read-only configuration file loads. The stream is
+// decoded into a copy of the record, which replaces the record only when the decode succeeds:
+// a failed load leaves nothing half-filled behind for a later save or write to pass on.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path) {
   // Non-blocking, so that opening a named pipe by mistake cannot hang; it is refused below.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -186,10 +190,20 @@ ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::strin
   }
   // Past the two checks above the file holds at least 18 bytes, so the count is positive.
   const auto count = static_cast<std::uint32_t>(size - CONFIG_HEADER_SIZE);
-  if (!DecodeSettings(buffer.data() + CONFIG_HEADER_SIZE, count, &settings)) {
-    return ConfigFileStatus::BadChecksum;
+  ReaderSettings loaded(settings);
+  switch (DecodeSettingsStatus(buffer.data() + CONFIG_HEADER_SIZE, count, &loaded)) {
+    case DecodeStatus::Ok:
+      settings = std::move(loaded);
+      return ConfigFileStatus::Ok;
+    case DecodeStatus::BadChecksum:
+      return ConfigFileStatus::BadChecksum;
+    case DecodeStatus::CutOff:
+      return ConfigFileStatus::CutOff;
+    case DecodeStatus::NoStream:
+    case DecodeStatus::NoStx:
+      break;
   }
-  return ConfigFileStatus::Ok;
+  return ConfigFileStatus::BadStreamStart;
 }
 
 }  // namespace tessaron

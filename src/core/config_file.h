@@ -22,6 +22,7 @@ enum class ConfigFileStatus {
   NotConfigFile,  // magic or version text differs
   BadStreamStart, // the stream does not start with 0x02 0x53 (also a header-only file)
   BadChecksum,    // the stream's LRC does not match
+  CutOff,         // the stream ends before its ETX and check byte
   EncodeFailed,   // the record does not fit a settings stream
   WriteFailed,    // the file could not be written
 };
@@ -30,6 +31,8 @@ enum class ConfigFileStatus {
 const char* ConfigFileStatusText(ConfigFileStatus status);
 
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path);
+// Loads a configuration file into the record. The record changes only when the status is Ok;
+// interfaceType and interfaceSwitchPending never change.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path);
 
 inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {

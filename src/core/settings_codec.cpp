@@ -236,23 +236,25 @@ void WriteFormulas(StreamWriter& out, const ReaderSettings& settings) {
 
 // Reads a stream without ever looking outside bytes[0..count). A record is stored only when
 // all of its bytes lie inside the count; a record cut off by the count ends the decode as a
-// stream that ran out without an ETX.
+// stream cut off before its end.
 class StreamReader {
  public:
   StreamReader(const Byte* bytes, std::size_t count, ReaderSettings& settings)
       : bytes_(bytes), count_(count), settings_(settings) {}
 
-  bool Run() {
+  DecodeStatus Run() {
     const std::size_t frameStart = (bytes_[0] == REPLY_ACK || bytes_[0] == KEYBOARD_ACK) ? 1 : 0;
-    if (frameStart >= count_ || bytes_[frameStart] != STX) return false;
+    if (frameStart >= count_ || bytes_[frameStart] != STX) return DecodeStatus::NoStx;
 
     std::size_t p = frameStart + 1;
     while (p < count_) {
       const Byte funcId = bytes_[p];
       if (funcId == ETX) {
-        // An ETX with no check byte after it cannot be verified.
-        if (p + 1 >= count_) return false;
-        return bytes_[p + 1] == ComputeLrc(bytes_ + frameStart, p - frameStart + 1);
+        // An ETX with no check byte after it is a stream cut off before its end.
+        if (p + 1 >= count_) return DecodeStatus::CutOff;
+        return bytes_[p + 1] == ComputeLrc(bytes_ + frameStart, p - frameStart + 1)
+                   ? DecodeStatus::Ok
+                   : DecodeStatus::BadChecksum;
       }
       if (funcId == DIR_READ || funcId == DIR_SET) {
         ++p;
@@ -272,9 +274,9 @@ class StreamReader {
       } else {
         complete = SkipUnknownRecord(p);
       }
-      if (!complete) return true;
+      if (!complete) return DecodeStatus::CutOff;
     }
-    return true;
+    return DecodeStatus::CutOff;
   }
 
  private:
@@ -469,11 +471,16 @@ bool EncodeSettings(const ReaderSettings& settings, Byte* buffer, std::uint32_t*
   return true;
 }
 
-bool DecodeSettings(const Byte* bytes, std::uint32_t count, ReaderSettings* settings) {
-  if (bytes == nullptr || settings == nullptr) return false;
+DecodeStatus DecodeSettingsStatus(const Byte* bytes, std::uint32_t count,
+                                  ReaderSettings* settings) {
+  if (bytes == nullptr || settings == nullptr) return DecodeStatus::NoStream;
   settings->ResetToDefaults();
-  if (count == 0) return false;
+  if (count == 0) return DecodeStatus::NoStream;
   return StreamReader(bytes, count, *settings).Run();
+}
+
+bool DecodeSettings(const Byte* bytes, std::uint32_t count, ReaderSettings* settings) {
+  return DecodeSettingsStatus(bytes, count, settings) == DecodeStatus::Ok;
 }
 
 }  // namespace tessaron

@@ -1,6 +1,7 @@
 #include "core/settings_transactions.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
@@ -89,7 +90,12 @@ bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
     return false;
   }
   replyLength = std::min(replyLength, SETTINGS_BUFFER_SIZE);
-  return DecodeSettings(reply, replyLength, &settings);
+  // Decoded into a copy, so that a reply that fails to decode (cut off, wrong check byte)
+  // leaves no half-filled record behind for a later write or save to pass on.
+  ReaderSettings decoded(settings);
+  if (!DecodeSettings(reply, replyLength, &decoded)) return false;
+  settings = std::move(decoded);
+  return true;
 }
 
 WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {

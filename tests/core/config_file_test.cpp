@@ -155,33 +155,42 @@ TEST_F(ConfigFileTest, StreamChecks) {
   ReaderSettings source;
   source.beepVolume = '4';
   ASSERT_TRUE(SaveConfigFile(source, path));
+  const ByteString saved = ReadFile(path);
 
-  // Wrong check byte: refused, but the record was reset and read up to the ETX.
-  ByteString file = ReadFile(path);
-  file.back() ^= 0x10;
-  WriteFile(path, file);
-  ReaderSettings settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::BadChecksum);
-  EXPECT_EQ(settings.beepVolume, '4');
-  EXPECT_EQ(settings.baudRate, '5');
-
-  // A file that stops right after a complete record loads.
+  // A wrong check byte, and a file cut off after a whole record, before its ETX or right
+  // after it: refused, and the record is left exactly as it was, not reset and half read.
+  ByteString badCheck = saved;
+  badCheck.back() ^= 0x10;
   const ByteString cut = {'K', 'A', 'L', 'D', 'O', 'R', 'M', 'S', 'R', 'C', 'F', 'G',
                           '2', '0', '0', '0', 0x02, 0x53, 0x11, 0x01, '1', 0x41, 0x01, '3'};
-  WriteFile(path, cut);
-  settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::Ok);
-  EXPECT_EQ(settings.beepVolume, '1');
-  EXPECT_EQ(settings.baudRate, '3');
-  EXPECT_TRUE(settings.addedFields.empty());
+  const struct {
+    const char* name;
+    ByteString bytes;
+    ConfigFileStatus expected;
+  } cases[] = {
+      {"bad check byte", badCheck, ConfigFileStatus::BadChecksum},
+      {"cut before the ETX", cut, ConfigFileStatus::CutOff},
+      {"cut after the ETX", ByteString(saved.begin(), saved.end() - 1), ConfigFileStatus::CutOff},
+  };
+  for (const auto& c : cases) {
+    WriteFile(path, c.bytes);
+    ReaderSettings settings = ChangedRecord();
+    EXPECT_EQ(LoadConfigFileStatus(settings, path), c.expected) << c.name;
+    EXPECT_EQ(settings.beepVolume, '0') << c.name;
+    EXPECT_EQ(settings.baudRate, '7') << c.name;
+    EXPECT_EQ(settings.addedFields.size(), 1u) << c.name;
+  }
 }
 
 TEST_F(ConfigFileTest, LargestFileIsReadInFull) {
-  // 1024 bytes: header, 02 53, unknown records, and a baud rate in the last three bytes.
+  // 1024 bytes: header, 02 53, unknown records, a baud rate, ETX and LRC.
   ByteString file(HEADER.begin(), HEADER.end());
   file.insert(file.end(), {0x02, 0x53, 0x30, 0x01, 0x00});
-  while (file.size() < 1021) file.insert(file.end(), {0x30, 0x00});
-  file.insert(file.end(), {0x41, 0x01, '6'});
+  while (file.size() < 1019) file.insert(file.end(), {0x30, 0x00});
+  file.insert(file.end(), {0x41, 0x01, '6', 0x03});
+  Byte lrc = 0;
+  for (std::size_t i = HEADER.size(); i < file.size(); ++i) lrc ^= file[i];
+  file.push_back(lrc);
   ASSERT_EQ(file.size(), 1024u);
   const std::string path = PathOf("full.cfs2");
   WriteFile(path, file);

@@ -35,10 +35,14 @@ ByteString Encode(const ReaderSettings& settings) {
 
 // Decodes from a buffer of exactly the given size, so that any read past it is caught by
 // the address sanitizer.
-bool Decode(const ByteString& bytes, ReaderSettings& settings) {
+DecodeStatus DecodeStatusOf(const ByteString& bytes, ReaderSettings& settings) {
   auto copy = std::make_unique<Byte[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
-  return DecodeSettings(copy.get(), static_cast<std::uint32_t>(bytes.size()), &settings);
+  return DecodeSettingsStatus(copy.get(), static_cast<std::uint32_t>(bytes.size()), &settings);
+}
+
+bool Decode(const ByteString& bytes, ReaderSettings& settings) {
+  return DecodeStatusOf(bytes, settings) == DecodeStatus::Ok;
 }
 
 // STX, 0x53, the records, ETX and the LRC.
@@ -378,6 +382,30 @@ TEST(SettingsDecode, AddedFieldSlots) {
   EXPECT_EQ(settings.interCharDelay, '2');
 }
 
+TEST(SettingsDecode, StatusTellsTheFailuresApart) {
+  const ByteString good = Frame({{0x11, 0x01, '3'}});
+  ByteString refused = {0x15};
+  refused.insert(refused.end(), good.begin(), good.end());
+  ByteString badCheck = good;
+  badCheck.back() ^= 0x01;
+  const struct {
+    const char* name;
+    ByteString bytes;
+    DecodeStatus expected;
+  } cases[] = {
+      {"good", good, DecodeStatus::Ok},
+      {"nothing", {}, DecodeStatus::NoStream},
+      {"refusal", refused, DecodeStatus::NoStx},
+      {"bad check byte", badCheck, DecodeStatus::BadChecksum},
+      {"no check byte", ByteString(good.begin(), good.end() - 1), DecodeStatus::CutOff},
+      {"no ETX", Unterminated({{0x11, 0x01, '3'}}), DecodeStatus::CutOff},
+  };
+  for (const auto& c : cases) {
+    ReaderSettings settings;
+    EXPECT_EQ(DecodeStatusOf(c.bytes, settings), c.expected) << c.name;
+  }
+}
+
 TEST(SettingsDecode, FieldRuleBlock) {
   ReaderSettings settings;
   // The block ends at a byte that is no record tag; that byte is read as a FuncID.
@@ -425,16 +453,15 @@ TEST(SettingsDecode, FormulaBlock) {
   EXPECT_EQ(settings.beepVolume, '4');
 }
 
-TEST(SettingsDecode, StreamCutOffAnywhereKeepsWhatWasComplete) {
+TEST(SettingsDecode, StreamCutOffAnywhereIsRefused) {
   const ByteString stream = Encode(FullRecord());
   ASSERT_FALSE(stream.empty());
-  const ByteString reference = Encode(ReaderSettings());
-  // Every prefix that stops before the ETX runs out without an ETX: true, and the record
-  // holds defaults plus whole records only.
-  for (std::size_t cut = 1; cut + 2 < stream.size(); ++cut) {
+  // Every prefix that stops before the check byte is a cut-off stream, and fails; the whole
+  // records before the cut have been read, never part of one.
+  for (std::size_t cut = 1; cut + 1 < stream.size(); ++cut) {
     ReaderSettings settings = FullRecord();
     const ByteString prefix(stream.begin(), stream.begin() + static_cast<long>(cut));
-    EXPECT_TRUE(Decode(prefix, settings)) << "cut at " << cut;
+    EXPECT_EQ(DecodeStatusOf(prefix, settings), DecodeStatus::CutOff) << "cut at " << cut;
     // A string is either complete or at its reset value, never a part of itself.
     EXPECT_TRUE(settings.preamble.empty() || settings.preamble == FullRecord().preamble)
         << "cut at " << cut;
@@ -448,7 +475,7 @@ TEST(SettingsDecode, StreamCutOffAnywhereKeepsWhatWasComplete) {
   }
 
   ReaderSettings settings;
-  EXPECT_TRUE(Decode(Unterminated({{0x11, 0x01, '3'}, {0x12, 0x01}}), settings));
+  EXPECT_FALSE(Decode(Unterminated({{0x11, 0x01, '3'}, {0x12, 0x01}}), settings));
   EXPECT_EQ(settings.beepVolume, '3');
   EXPECT_EQ(settings.interCharDelay, '0');
 }
@@ -473,7 +500,9 @@ TEST(SettingsDecode, LengthsRunningPastTheCountStoreNothing) {
   };
   for (const auto& c : cases) {
     ReaderSettings settings;
-    EXPECT_TRUE(Decode(Unterminated({{0x11, 0x01, '3'}, c.record}), settings)) << c.what;
+    EXPECT_EQ(DecodeStatusOf(Unterminated({{0x11, 0x01, '3'}, c.record}), settings),
+              DecodeStatus::CutOff)
+        << c.what;
     EXPECT_EQ(settings.beepVolume, '3') << c.what;
     EXPECT_TRUE(settings.track1Prefix.empty()) << c.what;
     EXPECT_TRUE(settings.addedFields.empty()) << c.what;
