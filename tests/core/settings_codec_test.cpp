@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/data_edit_model.h"
 #include "core/reader_settings.h"
 
 namespace tessaron {
@@ -380,6 +381,24 @@ TEST(SettingsDecode, AddedFieldSlots) {
   ASSERT_TRUE(Decode(Frame({mixed, {0x12, 0x01, '2'}}), settings));
   EXPECT_EQ(settings.addedFields, (ByteStringList{{1, 2, 3, 4, 5, 6, 7, 8}}));
   EXPECT_EQ(settings.interCharDelay, '2');
+}
+
+TEST(SettingsDecode, KeepsAtMostEightAddedFields) {
+  // Eleven slots: 'a', an empty one, then 'b' to 'j'. The empty slot does not count; the
+  // fields after the eighth are passed over, and the record after the block is still read.
+  ByteString block = {0xFA, 99};
+  for (Byte letter : {Byte{'a'}, Byte{0}, Byte{'b'}, Byte{'c'}, Byte{'d'}, Byte{'e'}, Byte{'f'},
+                      Byte{'g'}, Byte{'h'}, Byte{'i'}, Byte{'j'}}) {
+    block.push_back(letter == 0 ? 0 : 1);
+    block.push_back(letter);
+    block.insert(block.end(), 7, 0);
+  }
+  ReaderSettings settings;
+  ASSERT_TRUE(Decode(Frame({block, {0x11, 0x01, '3'}}), settings));
+  ASSERT_EQ(settings.addedFields.size(), static_cast<std::size_t>(MAX_ADDED_FIELDS));
+  EXPECT_EQ(settings.addedFields.front(), ByteString{'a'});
+  EXPECT_EQ(settings.addedFields.back(), ByteString{'h'});
+  EXPECT_EQ(settings.beepVolume, '3');
 }
 
 TEST(SettingsDecode, StatusTellsTheFailuresApart) {
