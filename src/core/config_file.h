@@ -30,10 +30,20 @@ enum class ConfigFileStatus {
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
 
-ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path);
+// Writes the record's settings stream behind the header. An existing file is replaced
+// through a temporary file beside it and a rename, so that a failed save leaves the old file
+// whole; where the folder does not allow that, or the file's owner and group could not be
+// kept, or other hard links share the file, a file that may be written is written in place.
+// A symbolic link stays a link: the file it names is written. The file keeps its permission
+// bits. An existing file that this user may not write is not replaced.
+// osError, when given, receives the errno of the failing call (0 on success and for a
+// failure without an operating-system cause).
+ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
+                                      int* osError = nullptr);
 // Loads a configuration file into the record. The record changes only when the status is Ok;
-// interfaceType and interfaceSwitchPending never change.
-ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path);
+// interfaceType and interfaceSwitchPending never change. osError as for the save.
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
+                                      int* osError = nullptr);
 
 inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {
   return SaveConfigFileStatus(settings, path) == ConfigFileStatus::Ok;

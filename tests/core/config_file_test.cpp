@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -145,7 +146,10 @@ TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
   }
 
   ReaderSettings settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2")), ConfigFileStatus::NotFound);
+  int osError = 0;
+  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2"), &osError),
+            ConfigFileStatus::NotFound);
+  EXPECT_EQ(osError, ENOENT);
   EXPECT_EQ(LoadConfigFileStatus(settings, folder_.string()), ConfigFileStatus::CannotOpen);
   EXPECT_EQ(settings.baudRate, '7');
 }
@@ -175,7 +179,9 @@ TEST_F(ConfigFileTest, StreamChecks) {
   for (const auto& c : cases) {
     WriteFile(path, c.bytes);
     ReaderSettings settings = ChangedRecord();
-    EXPECT_EQ(LoadConfigFileStatus(settings, path), c.expected) << c.name;
+    int osError = -1;
+    EXPECT_EQ(LoadConfigFileStatus(settings, path, &osError), c.expected) << c.name;
+    EXPECT_EQ(osError, 0) << c.name;
     EXPECT_EQ(settings.beepVolume, '0') << c.name;
     EXPECT_EQ(settings.baudRate, '7') << c.name;
     EXPECT_EQ(settings.addedFields.size(), 1u) << c.name;
@@ -249,14 +255,68 @@ TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), ""), ConfigFileStatus::WriteFailed);
 }
 
-TEST_F(ConfigFileTest, SaveIntoUnwritableFolderKeepsTheOldFile) {
-  const std::string path = PathOf("keep.cfs2");
+TEST_F(ConfigFileTest, SaveFollowsTheFileAndFolderPermissions) {
+  if (::geteuid() == 0) GTEST_SKIP() << "file and folder permissions do not bind the superuser";
+  // A folder that takes no new file still lets a writable file be written in place; a file
+  // the user may not write is never replaced, whatever the folder allows.
+  const struct {
+    const char* name;
+    fs::perms folder;
+    fs::perms file;
+    ConfigFileStatus expected;
+    int osError;
+  } cases[] = {
+      {"writable file, closed folder", fs::perms(0555), fs::perms(0640), ConfigFileStatus::Ok, 0},
+      {"read-only file, closed folder", fs::perms(0555), fs::perms(0440),
+       ConfigFileStatus::WriteFailed, EACCES},
+      {"read-only file, open folder", fs::perms(0755), fs::perms(0440),
+       ConfigFileStatus::WriteFailed, EACCES},
+  };
   const ByteString old = {'o', 'l', 'd'};
-  WriteFile(path, old);
-  if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser";
-  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
-  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::WriteFailed);
-  EXPECT_EQ(ReadFile(path), old);
+  for (const auto& c : cases) {
+    const std::string path = PathOf("keep.cfs2");
+    fs::permissions(folder_, fs::perms::owner_all);
+    fs::remove(path);
+    WriteFile(path, old);
+    fs::permissions(path, c.file);
+    fs::permissions(folder_, c.folder);
+
+    int osError = -1;
+    EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path, &osError), c.expected) << c.name;
+    EXPECT_EQ(osError, c.osError) << c.name;
+    EXPECT_EQ(ReadFile(path), c.expected == ConfigFileStatus::Ok ? DefaultFile() : old) << c.name;
+    EXPECT_EQ(fs::status(path).permissions(), c.file) << c.name;
+    EXPECT_EQ(EntriesInFolder(), 1u) << c.name;
+  }
+}
+
+TEST_F(ConfigFileTest, SaveThroughASymbolicLinkWritesTheFileItNames) {
+  // Links with a relative target from another folder, to an existing file and to a file
+  // that does not exist yet: the link stays a link and the file it names gets the settings.
+  fs::create_directory(folder_ / "links");
+  const struct {
+    const char* name;
+    bool targetExists;
+  } cases[] = {{"existing", true}, {"missing", false}};
+  for (const auto& c : cases) {
+    const fs::path target = folder_ / (std::string(c.name) + ".cfs2");
+    const fs::path link = folder_ / "links" / c.name;
+    if (c.targetExists) {
+      WriteFile(target.string(), ByteString(300, 0xAA));
+      fs::permissions(target, fs::perms(0604));
+    }
+    fs::create_symlink(fs::path("..") / target.filename(), link);
+
+    ASSERT_EQ(SaveConfigFileStatus(ReaderSettings(), link.string()), ConfigFileStatus::Ok)
+        << c.name;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link))) << c.name;
+    EXPECT_EQ(ReadFile(target.string()), DefaultFile()) << c.name;
+    if (c.targetExists) {
+      EXPECT_EQ(fs::status(target).permissions(), fs::perms(0604)) << c.name;
+    }
+  }
+  // The two targets and the links folder: no temporary left beside either.
+  EXPECT_EQ(EntriesInFolder(), 3u);
 }
 
 }  // namespace
