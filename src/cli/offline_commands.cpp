@@ -66,8 +66,9 @@ int RunDumpCommand(const std::string& path, std::ostream& out, std::ostream& err
   // walks the file's own bytes, not the decoded record.
   ReaderSettings scratch;
   const ConfigFileStatus status = LoadConfigFileStatus(scratch, path);
-  const bool brokenStream =
-      status == ConfigFileStatus::BadStreamStart || status == ConfigFileStatus::BadChecksum;
+  const bool brokenStream = status == ConfigFileStatus::BadStreamStart ||
+                            status == ConfigFileStatus::BadChecksum ||
+                            status == ConfigFileStatus::CutOff;
   if (status != ConfigFileStatus::Ok && !brokenStream) {
     ReportLoadFailure(err, path, status);
     return CLI_EXIT_FAILURE;

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
@@ -73,6 +75,48 @@ ssize_t ReadUpTo(int fd, Byte* bytes, std::size_t count) {
   return static_cast<ssize_t>(total);
 }
 
+// Longest chain of symbolic links followed before the path is taken to loop.
+constexpr int MAX_LINK_HOPS = 40;
+
+void SetOsError(int* osError, int value) {
+  if (osError != nullptr) *osError = value;
+}
+
+ConfigFileStatus WriteFailure(int* osError, int error) {
+  SetOsError(osError, error);
+  return ConfigFileStatus::WriteFailed;
+}
+
+// The file that path names once every symbolic link at its end has been followed; a link to a
+// file that does not exist yet names that file. False, with errno set, for a chain of links
+// that does not end (ELOOP) or a link that cannot be read.
+bool FollowLinks(const std::string& path, std::string* target) {
+  namespace fs = std::filesystem;
+  fs::path current(path);
+  for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+    struct stat info{};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      *target = current.string();
+      return true;
+    }
+    std::error_code error;
+    const fs::path link = fs::read_symlink(current, error);
+    if (error) {
+      errno = error.value();
+      return false;
+    }
+    current = link.is_absolute() ? link : current.parent_path() / link;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// Writes everything and makes it durable. A file that cannot be synced at all (EINVAL: a
+// device or a pipe) has nothing more to make durable.
+bool WriteAndSync(int fd, const Byte* bytes, std::size_t count) {
+  return WriteAll(fd, bytes, count) && (::fsync(fd) == 0 || errno == EINVAL);
+}
+
 // A name beside the target, in the same folder, so that the final rename stays on one
 // file system and replaces the target in one step.
 std::string TemporaryPathFor(const std::string& path) {
@@ -80,21 +124,72 @@ std::string TemporaryPathFor(const std::string& path) {
   return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
 }
 
-// Creates a fresh temporary file beside path. Its permissions follow the file it replaces,
-// or the user's file-creation mask for a new file.
-int CreateTemporaryFile(const std::string& path, std::string& temporaryPath) {
-  struct stat existing{};
-  const bool replacing = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+// Creates a fresh temporary file beside target, to be renamed over it. When it replaces an
+// existing file, it takes that file's owner, group and permission bits (the owner first,
+// since a change of owner clears the set-id bits); when it cannot, it is removed again and
+// the call fails with EPERM, so that the file is written in place and keeps them. A new
+// file follows the user's file-creation mask. -1 with errno set on failure.
+int CreateReplacement(const std::string& target, const struct stat* existing,
+                      std::string& temporaryPath) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporaryPath = TemporaryPathFor(path);
+    temporaryPath = TemporaryPathFor(target);
     const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (replacing) (void)::fchmod(fd, existing.st_mode & 07777);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    if (existing == nullptr) return fd;
+    struct stat made{};
+    const bool sameOwner = ::fstat(fd, &made) == 0 && made.st_uid == existing->st_uid &&
+                           made.st_gid == existing->st_gid;
+    if ((sameOwner || ::fchown(fd, existing->st_uid, existing->st_gid) == 0) &&
+        ::fchmod(fd, existing->st_mode & 07777) == 0) {
       return fd;
     }
-    if (errno != EEXIST) return -1;
+    ::close(fd);
+    ::unlink(temporaryPath.c_str());
+    errno = EPERM;
+    return -1;
   }
+  errno = EEXIST;
   return -1;
+}
+
+// Writes over the contents of the existing file. A failure here can leave the file half
+// written, so it is the route only where no file can be made beside it.
+ConfigFileStatus SaveInPlace(const std::string& target, const Byte* bytes, std::size_t count,
+                             int* osError) {
+  // Non-blocking, so that a named pipe without a reader refuses at once instead of hanging.
+  FileDescriptor file(::open(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC));
+  if (!file.Valid()) return WriteFailure(osError, errno);
+  if (!WriteAndSync(file.Get(), bytes, count)) return WriteFailure(osError, errno);
+  if (!file.Close()) return WriteFailure(osError, errno);
+  SetOsError(osError, 0);  // the route tried before this one may have left its cause
+  return ConfigFileStatus::Ok;
+}
+
+// Writes a new file beside target and renames it over target. folderRefused tells that no
+// file could be made beside target for lack of permission.
+ConfigFileStatus SaveBeside(const std::string& target, const struct stat* existing,
+                            const Byte* bytes, std::size_t count, int* osError,
+                            bool* folderRefused) {
+  *folderRefused = false;
+  std::string temporaryPath;
+  FileDescriptor file(CreateReplacement(target, existing, temporaryPath));
+  if (!file.Valid()) {
+    const int error = errno;
+    *folderRefused = error == EACCES || error == EPERM;
+    return WriteFailure(osError, error);
+  }
+  int error = 0;
+  if (!WriteAndSync(file.Get(), bytes, count)) error = errno;
+  if (!file.Close() && error == 0) error = errno;
+  if (error == 0 && ::rename(temporaryPath.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporaryPath.c_str());
+    return WriteFailure(osError, error);
+  }
+  return ConfigFileStatus::Ok;
 }
 
 }  // namespace
@@ -119,6 +214,8 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
       return "bad stream start";
     case ConfigFileStatus::BadChecksum:
       return "bad check byte";
+    case ConfigFileStatus::CutOff:
+      return "damaged: the settings end before their end mark";
     case ConfigFileStatus::EncodeFailed:
       return "settings do not fit a settings stream";
     case ConfigFileStatus::WriteFailed:
@@ -127,12 +224,15 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
   return "unknown status";
 }
 
-// The header and the stream are built first; only then is anything written. The file goes to
-// a temporary name beside the target and is renamed over it once complete, so a failed save
-// never destroys the file that was there.
+// The header and the stream are built first; only then is anything written. The file is
+// replaced through a temporary file and a rename whenever the folder allows it, so a failed
+// save never leaves a half-written file behind. The file a symbolic link names is the one
+// replaced, so the link stays. Where the folder takes no new file, or the file's owner and
+// group could not be kept, an existing file is written in place instead; so is a file that
+// other hard links share, since a rename would part them from the new contents.
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
                                       int* osError) {
-  if (osError != nullptr) *osError = 0;
+  SetOsError(osError, 0);
   FileBuffer buffer{};
   std::memcpy(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE);
   std::memcpy(buffer.data() + MAGIC_SIZE, CONFIG_FILE_VERSION, VERSION_SIZE);
@@ -140,40 +240,50 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
   if (!EncodeSettings(settings, buffer.data() + CONFIG_HEADER_SIZE, &streamLength)) {
     return ConfigFileStatus::EncodeFailed;
   }
-  if (path.empty()) return ConfigFileStatus::WriteFailed;
+  const std::size_t size = CONFIG_HEADER_SIZE + streamLength;
+  if (path.empty()) return WriteFailure(osError, ENOENT);
 
-  std::string temporaryPath;
-  FileDescriptor file(CreateTemporaryFile(path, temporaryPath));
-  if (!file.Valid()) {
-    if (osError != nullptr) *osError = errno;
-    return ConfigFileStatus::WriteFailed;
-  }
+  std::string target;
+  if (!FollowLinks(path, &target)) return WriteFailure(osError, errno);
+  struct stat existing{};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) return WriteFailure(osError, EISDIR);
+  // A file this user may not write is refused, as writing it would be; renaming over it
+  // would otherwise replace a file its owner has protected.
+  if (exists && ::access(target.c_str(), W_OK) != 0) return WriteFailure(osError, errno);
+  const bool regular = exists && S_ISREG(existing.st_mode);
+  if (regular && existing.st_nlink > 1) return SaveInPlace(target, buffer.data(), size, osError);
 
-  const bool written = WriteAll(file.Get(), buffer.data(), CONFIG_HEADER_SIZE + streamLength) &&
-                       ::fsync(file.Get()) == 0;
-  const bool closed = file.Close();
-  if (!written || !closed || ::rename(temporaryPath.c_str(), path.c_str()) != 0) {
-    if (osError != nullptr) *osError = errno;
-    ::unlink(temporaryPath.c_str());
-    return ConfigFileStatus::WriteFailed;
+  bool folderRefused = false;
+  const ConfigFileStatus status = SaveBeside(target, regular ? &existing : nullptr,
+                                             buffer.data(), size, osError, &folderRefused);
+  if (status != ConfigFileStatus::Ok && folderRefused && exists) {
+    return SaveInPlace(target, buffer.data(), size, osError);
   }
-  return ConfigFileStatus::Ok;
+  return status;
 }
 
-// The file is opened for reading only, so a read-only configuration file loads. The record is
-// touched only once the header and the start of the stream have passed their checks.
+// The file is opened for reading only, so a read-only configuration file loads. The stream is
+// decoded into a copy of the record, which replaces the record only when the decode succeeds:
+// a failed load leaves nothing half-filled behind for a later save or write to pass on.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
                                       int* osError) {
-  if (osError != nullptr) *osError = 0;
+  SetOsError(osError, 0);
   // Non-blocking, so that opening a named pipe by mistake cannot hang; it is refused below.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) {
-    if (osError != nullptr) *osError = errno;
-    return (errno == ENOENT || errno == ENOTDIR) ? ConfigFileStatus::NotFound
+    const int error = errno;
+    SetOsError(osError, error);
+    return (error == ENOENT || error == ENOTDIR) ? ConfigFileStatus::NotFound
                                                  : ConfigFileStatus::CannotOpen;
   }
   struct stat info{};
-  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(file.Get(), &info) != 0) {
+    SetOsError(osError, errno);
+    return ConfigFileStatus::CannotOpen;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    SetOsError(osError, S_ISDIR(info.st_mode) ? EISDIR : 0);
     return ConfigFileStatus::CannotOpen;
   }
   if (info.st_size == 0) return ConfigFileStatus::Empty;
@@ -182,8 +292,12 @@ ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::strin
   const auto size = static_cast<std::size_t>(info.st_size);
   FileBuffer buffer{};
   const ssize_t got = ReadUpTo(file.Get(), buffer.data(), size);
+  if (got < 0) {
+    SetOsError(osError, errno);
+    return ConfigFileStatus::ReadFailed;
+  }
   file.Close();
-  if (got < 0 || static_cast<std::size_t>(got) < size) return ConfigFileStatus::ReadFailed;
+  if (static_cast<std::size_t>(got) < size) return ConfigFileStatus::ReadFailed;
 
   // A file shorter than the header leaves zeros in the buffer, which fail the comparisons.
   if (std::memcmp(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE) != 0 ||
@@ -195,10 +309,20 @@ ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::strin
   }
   // Past the two checks above the file holds at least 18 bytes, so the count is positive.
   const auto count = static_cast<std::uint32_t>(size - CONFIG_HEADER_SIZE);
-  if (!DecodeSettings(buffer.data() + CONFIG_HEADER_SIZE, count, &settings)) {
-    return ConfigFileStatus::BadChecksum;
+  ReaderSettings loaded(settings);
+  switch (DecodeSettingsStatus(buffer.data() + CONFIG_HEADER_SIZE, count, &loaded)) {
+    case DecodeStatus::Ok:
+      settings = std::move(loaded);
+      return ConfigFileStatus::Ok;
+    case DecodeStatus::BadChecksum:
+      return ConfigFileStatus::BadChecksum;
+    case DecodeStatus::CutOff:
+      return ConfigFileStatus::CutOff;
+    case DecodeStatus::NoStream:
+    case DecodeStatus::NoStx:
+      break;
   }
-  return ConfigFileStatus::Ok;
+  return ConfigFileStatus::BadStreamStart;
 }
 
 }  // namespace tessaron

@@ -22,6 +22,7 @@ enum class ConfigFileStatus {
   NotConfigFile,  // magic or version text differs
   BadStreamStart, // the stream does not start with 0x02 0x53 (also a header-only file)
   BadChecksum,    // the stream's LRC does not match
+  CutOff,         // the stream ends before its ETX and check byte
   EncodeFailed,   // the record does not fit a settings stream
   WriteFailed,    // the file could not be written
 };
@@ -29,9 +30,18 @@ enum class ConfigFileStatus {
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
 
-// osError, when given, receives the errno of the failing call (0 when the failure has none).
+// Writes the record's settings stream behind the header. An existing file is replaced
+// through a temporary file beside it and a rename, so that a failed save leaves the old file
+// whole; where the folder does not allow that, or the file's owner and group could not be
+// kept, or other hard links share the file, a file that may be written is written in place.
+// A symbolic link stays a link: the file it names is written. The file keeps its permission
+// bits. An existing file that this user may not write is not replaced.
+// osError, when given, receives the errno of the failing call (0 on success and for a
+// failure without an operating-system cause).
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
+// Loads a configuration file into the record. The record changes only when the status is Ok;
+// interfaceType and interfaceSwitchPending never change. osError as for the save.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
 

@@ -1,75 +1,45 @@
 #include "core/settings_transactions.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
+#include "core/settings_records.h"
 
 namespace tessaron {
 
 namespace {
 
-// Records of the frame besides the strings and blocks: 29 one-byte records before the
-// preamble, 6 after the blocks, each FuncID, 0x01, value.
-constexpr std::uint64_t ONE_BYTE_RECORDS = 35;
-constexpr std::uint64_t ONE_BYTE_RECORD_SIZE = 3;
-// FuncID, n + 1, n, then the n bytes.
-constexpr std::uint64_t STRING_RECORD_OVERHEAD = 3;
-// FuncID and the length byte.
-constexpr std::uint64_t BLOCK_OVERHEAD = 2;
 // STX, 0x53 at the front; ETX, LRC at the end.
 constexpr std::uint64_t FRAME_ENVELOPE = 4;
-// An added field's slot: its length byte and at least 8 data bytes.
-constexpr std::uint64_t ADDED_FIELD_DATA = 8;
+// FuncID and length byte of a block, besides its content.
+constexpr std::uint64_t BLOCK_OVERHEAD = 2;
 // The most a block length byte can announce.
 constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
 
-// 0xFA: one slot per added field, padded to 8 data bytes; a longer field is written whole.
-std::uint64_t AddedFieldsBlockContent(const ReaderSettings& settings) {
-  std::uint64_t length = 0;
-  for (const ByteString& field : settings.addedFields) {
-    length += 1 + std::max<std::uint64_t>(ADDED_FIELD_DATA, field.size());
-  }
-  return length;
-}
-
-// 0xFB: length limits and match strings of the three tracks, then the custom fields.
-std::uint64_t FieldRulesBlockContent(const ReaderSettings& settings) {
-  std::uint64_t length = 0;
-  for (int track = 0; track < TRACK_COUNT; ++track) {
-    length += settings.lengthLimits[track].size() + settings.matchStrings[track].size();
-  }
-  for (const ByteString& field : settings.customFields) length += field.size();
-  return length;
-}
-
-// 0xFC: n + 1, 0xE0 + kind, n bytes, 0xFF for a formula; 00 FF for an empty one.
-std::uint64_t FormulasBlockContent(const ReaderSettings& settings) {
-  std::uint64_t length = 0;
-  for (const ByteString& formula : settings.formulas) {
-    length += formula.empty() ? 2 : formula.size() + 3;
-  }
-  return length;
+bool IsBlock(RecordKind kind) {
+  return kind == RecordKind::AddedFields || kind == RecordKind::FieldRules ||
+         kind == RecordKind::Formulas;
 }
 
 }  // namespace
 
 std::uint64_t SettingsFrameLength(const ReaderSettings& settings) {
-  std::uint64_t length = FRAME_ENVELOPE + ONE_BYTE_RECORDS * ONE_BYTE_RECORD_SIZE;
-  for (const ByteString* text :
-       {&settings.preamble, &settings.postamble, &settings.track1Prefix, &settings.track2Prefix,
-        &settings.track3Prefix, &settings.track1Suffix, &settings.track2Suffix,
-        &settings.track3Suffix}) {
-    length += STRING_RECORD_OVERHEAD + text->size();
+  std::uint64_t length = FRAME_ENVELOPE;
+  for (const SettingsRecordInfo& record : SettingsRecords()) {
+    length += EncodedRecordLength(record, settings);
   }
-  length += 3 * BLOCK_OVERHEAD + AddedFieldsBlockContent(settings) +
-            FieldRulesBlockContent(settings) + FormulasBlockContent(settings);
   return length;
 }
 
 std::uint64_t LongestSettingsBlock(const ReaderSettings& settings) {
-  return std::max({AddedFieldsBlockContent(settings), FieldRulesBlockContent(settings),
-                   FormulasBlockContent(settings)});
+  std::uint64_t longest = 0;
+  for (const SettingsRecordInfo& record : SettingsRecords()) {
+    if (!IsBlock(record.kind)) continue;
+    longest = std::max(longest, EncodedRecordLength(record, settings) - BLOCK_OVERHEAD);
+  }
+  return longest;
 }
 
 bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
@@ -89,7 +59,12 @@ bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
     return false;
   }
   replyLength = std::min(replyLength, SETTINGS_BUFFER_SIZE);
-  return DecodeSettings(reply, replyLength, &settings);
+  // Decoded into a copy, so that a reply that fails to decode (cut off, wrong check byte)
+  // leaves no half-filled record behind for a later write or save to pass on.
+  ReaderSettings decoded(settings);
+  if (!DecodeSettings(reply, replyLength, &decoded)) return false;
+  settings = std::move(decoded);
+  return true;
 }
 
 WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {

@@ -18,7 +18,8 @@ enum WriteResult : int {
 constexpr std::uint32_t MAX_SETTINGS_FRAME = 400;
 
 // Reads all settings into the record over an open port. The record's interfaceType takes
-// the port's as soon as the port is ready, even when the read fails later on.
+// the port's as soon as the port is ready, even when the read fails later on; the rest of the
+// record changes only when the reply decodes in full, ETX and check byte included.
 bool ReadFromReader(ReaderSettings& settings, ReaderPort* port);
 // Writes the whole record in one settings frame over an open port. WriteTooLong (nothing
 // sent) when the frame would pass MAX_SETTINGS_FRAME bytes or one of its blocks holds more

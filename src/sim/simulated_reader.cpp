@@ -6,6 +6,7 @@
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
+#include "core/settings_records.h"
 
 namespace tessaron::sim {
 
@@ -147,18 +148,7 @@ SimulatedReader::SimulatedReader(SimulatedReaderConfig config)
     : config_(std::move(config)), stream_(DefaultSettingsStream()) {}
 
 bool SimulatedReader::IsSettingsFuncId(Byte funcId) {
-  switch (funcId) {
-    case 0x10: case 0x11: case 0x12: case 0x13: case 0x14: case 0x15: case 0x16: case 0x17:
-    case 0x19: case 0x1A: case 0x1B: case 0x1D: case 0x21: case 0x23: case 0x24: case 0x25:
-    case 0x41: case 0x42: case 0x43: case 0x44: case 0x45: case 0x47: case 0x48:
-    case 0x60: case 0x61: case 0x62: case 0x63: case 0x64: case 0x65: case 0x66: case 0x67:
-    case 0x68: case 0x69: case 0x6A: case 0x6B:
-    case 0xD2: case 0xD3: case 0x34: case 0x35: case 0x36: case 0x37: case 0x38: case 0x39:
-    case 0xFA: case 0xFB: case 0xFC:
-      return true;
-    default:
-      return false;
-  }
+  return FindSettingsRecord(funcId) != nullptr;
 }
 
 std::size_t SimulatedReader::CompleteFrameLength(const Byte* data, std::size_t count) {

@@ -216,12 +216,14 @@ TEST_F(OfflineCommandsTest, DumpListsEveryRecordOfTheDefaults) {
 TEST_F(OfflineCommandsTest, DumpWalksTheRawBytesOfLoadableOddFiles) {
   ByteString bytes = ReadBytes(DefaultsFile());
 
-  // Cut before the ETX: such a file still loads.
+  // Cut before the ETX: listed as far as it goes, and refused as cut off.
   const std::string cut = folder.File("cut.cfs2");
   WriteBytes(cut, ByteString(bytes.begin(), bytes.end() - 2));
   CliRun run = RunTool({"dump", cut});
-  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.code, 1);
   EXPECT_EQ(SplitLines(run.out).back(), "(no ETX)");
+  EXPECT_NE(run.err.find(ConfigFileStatusText(ConfigFileStatus::CutOff)), std::string::npos)
+      << run.err;
 
   // Bytes after the LRC are ignored by the loader but shown by the listing.
   const std::string trailing = folder.File("trailing.cfs2");

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -145,7 +146,10 @@ TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
   }
 
   ReaderSettings settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2")), ConfigFileStatus::NotFound);
+  int osError = 0;
+  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2"), &osError),
+            ConfigFileStatus::NotFound);
+  EXPECT_EQ(osError, ENOENT);
   EXPECT_EQ(LoadConfigFileStatus(settings, folder_.string()), ConfigFileStatus::CannotOpen);
   EXPECT_EQ(settings.baudRate, '7');
 }
@@ -155,33 +159,44 @@ TEST_F(ConfigFileTest, StreamChecks) {
   ReaderSettings source;
   source.beepVolume = '4';
   ASSERT_TRUE(SaveConfigFile(source, path));
+  const ByteString saved = ReadFile(path);
 
-  // Wrong check byte: refused, but the record was reset and read up to the ETX.
-  ByteString file = ReadFile(path);
-  file.back() ^= 0x10;
-  WriteFile(path, file);
-  ReaderSettings settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::BadChecksum);
-  EXPECT_EQ(settings.beepVolume, '4');
-  EXPECT_EQ(settings.baudRate, '5');
-
-  // A file that stops right after a complete record loads.
+  // A wrong check byte, and a file cut off after a whole record, before its ETX or right
+  // after it: refused, and the record is left exactly as it was, not reset and half read.
+  ByteString badCheck = saved;
+  badCheck.back() ^= 0x10;
   const ByteString cut = {'K', 'A', 'L', 'D', 'O', 'R', 'M', 'S', 'R', 'C', 'F', 'G',
                           '2', '0', '0', '0', 0x02, 0x53, 0x11, 0x01, '1', 0x41, 0x01, '3'};
-  WriteFile(path, cut);
-  settings = ChangedRecord();
-  EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::Ok);
-  EXPECT_EQ(settings.beepVolume, '1');
-  EXPECT_EQ(settings.baudRate, '3');
-  EXPECT_TRUE(settings.addedFields.empty());
+  const struct {
+    const char* name;
+    ByteString bytes;
+    ConfigFileStatus expected;
+  } cases[] = {
+      {"bad check byte", badCheck, ConfigFileStatus::BadChecksum},
+      {"cut before the ETX", cut, ConfigFileStatus::CutOff},
+      {"cut after the ETX", ByteString(saved.begin(), saved.end() - 1), ConfigFileStatus::CutOff},
+  };
+  for (const auto& c : cases) {
+    WriteFile(path, c.bytes);
+    ReaderSettings settings = ChangedRecord();
+    int osError = -1;
+    EXPECT_EQ(LoadConfigFileStatus(settings, path, &osError), c.expected) << c.name;
+    EXPECT_EQ(osError, 0) << c.name;
+    EXPECT_EQ(settings.beepVolume, '0') << c.name;
+    EXPECT_EQ(settings.baudRate, '7') << c.name;
+    EXPECT_EQ(settings.addedFields.size(), 1u) << c.name;
+  }
 }
 
 TEST_F(ConfigFileTest, LargestFileIsReadInFull) {
-  // 1024 bytes: header, 02 53, unknown records, and a baud rate in the last three bytes.
+  // 1024 bytes: header, 02 53, unknown records, a baud rate, ETX and LRC.
   ByteString file(HEADER.begin(), HEADER.end());
   file.insert(file.end(), {0x02, 0x53, 0x30, 0x01, 0x00});
-  while (file.size() < 1021) file.insert(file.end(), {0x30, 0x00});
-  file.insert(file.end(), {0x41, 0x01, '6'});
+  while (file.size() < 1019) file.insert(file.end(), {0x30, 0x00});
+  file.insert(file.end(), {0x41, 0x01, '6', 0x03});
+  Byte lrc = 0;
+  for (std::size_t i = HEADER.size(); i < file.size(); ++i) lrc ^= file[i];
+  file.push_back(lrc);
   ASSERT_EQ(file.size(), 1024u);
   const std::string path = PathOf("full.cfs2");
   WriteFile(path, file);
@@ -240,14 +255,68 @@ TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), ""), ConfigFileStatus::WriteFailed);
 }
 
-TEST_F(ConfigFileTest, SaveIntoUnwritableFolderKeepsTheOldFile) {
-  const std::string path = PathOf("keep.cfs2");
+TEST_F(ConfigFileTest, SaveFollowsTheFileAndFolderPermissions) {
+  if (::geteuid() == 0) GTEST_SKIP() << "file and folder permissions do not bind the superuser";
+  // A folder that takes no new file still lets a writable file be written in place; a file
+  // the user may not write is never replaced, whatever the folder allows.
+  const struct {
+    const char* name;
+    fs::perms folder;
+    fs::perms file;
+    ConfigFileStatus expected;
+    int osError;
+  } cases[] = {
+      {"writable file, closed folder", fs::perms(0555), fs::perms(0640), ConfigFileStatus::Ok, 0},
+      {"read-only file, closed folder", fs::perms(0555), fs::perms(0440),
+       ConfigFileStatus::WriteFailed, EACCES},
+      {"read-only file, open folder", fs::perms(0755), fs::perms(0440),
+       ConfigFileStatus::WriteFailed, EACCES},
+  };
   const ByteString old = {'o', 'l', 'd'};
-  WriteFile(path, old);
-  if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind the superuser";
-  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
-  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::WriteFailed);
-  EXPECT_EQ(ReadFile(path), old);
+  for (const auto& c : cases) {
+    const std::string path = PathOf("keep.cfs2");
+    fs::permissions(folder_, fs::perms::owner_all);
+    fs::remove(path);
+    WriteFile(path, old);
+    fs::permissions(path, c.file);
+    fs::permissions(folder_, c.folder);
+
+    int osError = -1;
+    EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path, &osError), c.expected) << c.name;
+    EXPECT_EQ(osError, c.osError) << c.name;
+    EXPECT_EQ(ReadFile(path), c.expected == ConfigFileStatus::Ok ? DefaultFile() : old) << c.name;
+    EXPECT_EQ(fs::status(path).permissions(), c.file) << c.name;
+    EXPECT_EQ(EntriesInFolder(), 1u) << c.name;
+  }
+}
+
+TEST_F(ConfigFileTest, SaveThroughASymbolicLinkWritesTheFileItNames) {
+  // Links with a relative target from another folder, to an existing file and to a file
+  // that does not exist yet: the link stays a link and the file it names gets the settings.
+  fs::create_directory(folder_ / "links");
+  const struct {
+    const char* name;
+    bool targetExists;
+  } cases[] = {{"existing", true}, {"missing", false}};
+  for (const auto& c : cases) {
+    const fs::path target = folder_ / (std::string(c.name) + ".cfs2");
+    const fs::path link = folder_ / "links" / c.name;
+    if (c.targetExists) {
+      WriteFile(target.string(), ByteString(300, 0xAA));
+      fs::permissions(target, fs::perms(0604));
+    }
+    fs::create_symlink(fs::path("..") / target.filename(), link);
+
+    ASSERT_EQ(SaveConfigFileStatus(ReaderSettings(), link.string()), ConfigFileStatus::Ok)
+        << c.name;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link))) << c.name;
+    EXPECT_EQ(ReadFile(target.string()), DefaultFile()) << c.name;
+    if (c.targetExists) {
+      EXPECT_EQ(fs::status(target).permissions(), fs::perms(0604)) << c.name;
+    }
+  }
+  // The two targets and the links folder: no temporary left beside either.
+  EXPECT_EQ(EntriesInFolder(), 3u);
 }
 
 }  // namespace

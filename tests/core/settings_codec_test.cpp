@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/data_edit_model.h"
 #include "core/reader_settings.h"
 
 namespace tessaron {
@@ -35,10 +36,14 @@ ByteString Encode(const ReaderSettings& settings) {
 
 // Decodes from a buffer of exactly the given size, so that any read past it is caught by
 // the address sanitizer.
-bool Decode(const ByteString& bytes, ReaderSettings& settings) {
+DecodeStatus DecodeStatusOf(const ByteString& bytes, ReaderSettings& settings) {
   auto copy = std::make_unique<Byte[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
-  return DecodeSettings(copy.get(), static_cast<std::uint32_t>(bytes.size()), &settings);
+  return DecodeSettingsStatus(copy.get(), static_cast<std::uint32_t>(bytes.size()), &settings);
+}
+
+bool Decode(const ByteString& bytes, ReaderSettings& settings) {
+  return DecodeStatusOf(bytes, settings) == DecodeStatus::Ok;
 }
 
 // STX, 0x53, the records, ETX and the LRC.
@@ -378,6 +383,48 @@ TEST(SettingsDecode, AddedFieldSlots) {
   EXPECT_EQ(settings.interCharDelay, '2');
 }
 
+TEST(SettingsDecode, KeepsAtMostEightAddedFields) {
+  // Eleven slots: 'a', an empty one, then 'b' to 'j'. The empty slot does not count; the
+  // fields after the eighth are passed over, and the record after the block is still read.
+  ByteString block = {0xFA, 99};
+  for (Byte letter : {Byte{'a'}, Byte{0}, Byte{'b'}, Byte{'c'}, Byte{'d'}, Byte{'e'}, Byte{'f'},
+                      Byte{'g'}, Byte{'h'}, Byte{'i'}, Byte{'j'}}) {
+    block.push_back(letter == 0 ? 0 : 1);
+    block.push_back(letter);
+    block.insert(block.end(), 7, 0);
+  }
+  ReaderSettings settings;
+  ASSERT_TRUE(Decode(Frame({block, {0x11, 0x01, '3'}}), settings));
+  ASSERT_EQ(settings.addedFields.size(), static_cast<std::size_t>(MAX_ADDED_FIELDS));
+  EXPECT_EQ(settings.addedFields.front(), ByteString{'a'});
+  EXPECT_EQ(settings.addedFields.back(), ByteString{'h'});
+  EXPECT_EQ(settings.beepVolume, '3');
+}
+
+TEST(SettingsDecode, StatusTellsTheFailuresApart) {
+  const ByteString good = Frame({{0x11, 0x01, '3'}});
+  ByteString refused = {0x15};
+  refused.insert(refused.end(), good.begin(), good.end());
+  ByteString badCheck = good;
+  badCheck.back() ^= 0x01;
+  const struct {
+    const char* name;
+    ByteString bytes;
+    DecodeStatus expected;
+  } cases[] = {
+      {"good", good, DecodeStatus::Ok},
+      {"nothing", {}, DecodeStatus::NoStream},
+      {"refusal", refused, DecodeStatus::NoStx},
+      {"bad check byte", badCheck, DecodeStatus::BadChecksum},
+      {"no check byte", ByteString(good.begin(), good.end() - 1), DecodeStatus::CutOff},
+      {"no ETX", Unterminated({{0x11, 0x01, '3'}}), DecodeStatus::CutOff},
+  };
+  for (const auto& c : cases) {
+    ReaderSettings settings;
+    EXPECT_EQ(DecodeStatusOf(c.bytes, settings), c.expected) << c.name;
+  }
+}
+
 TEST(SettingsDecode, FieldRuleBlock) {
   ReaderSettings settings;
   // The block ends at a byte that is no record tag; that byte is read as a FuncID.
@@ -425,16 +472,15 @@ TEST(SettingsDecode, FormulaBlock) {
   EXPECT_EQ(settings.beepVolume, '4');
 }
 
-TEST(SettingsDecode, StreamCutOffAnywhereKeepsWhatWasComplete) {
+TEST(SettingsDecode, StreamCutOffAnywhereIsRefused) {
   const ByteString stream = Encode(FullRecord());
   ASSERT_FALSE(stream.empty());
-  const ByteString reference = Encode(ReaderSettings());
-  // Every prefix that stops before the ETX runs out without an ETX: true, and the record
-  // holds defaults plus whole records only.
-  for (std::size_t cut = 1; cut + 2 < stream.size(); ++cut) {
+  // Every prefix that stops before the check byte is a cut-off stream, and fails; the whole
+  // records before the cut have been read, never part of one.
+  for (std::size_t cut = 1; cut + 1 < stream.size(); ++cut) {
     ReaderSettings settings = FullRecord();
     const ByteString prefix(stream.begin(), stream.begin() + static_cast<long>(cut));
-    EXPECT_TRUE(Decode(prefix, settings)) << "cut at " << cut;
+    EXPECT_EQ(DecodeStatusOf(prefix, settings), DecodeStatus::CutOff) << "cut at " << cut;
     // A string is either complete or at its reset value, never a part of itself.
     EXPECT_TRUE(settings.preamble.empty() || settings.preamble == FullRecord().preamble)
         << "cut at " << cut;
@@ -448,7 +494,7 @@ TEST(SettingsDecode, StreamCutOffAnywhereKeepsWhatWasComplete) {
   }
 
   ReaderSettings settings;
-  EXPECT_TRUE(Decode(Unterminated({{0x11, 0x01, '3'}, {0x12, 0x01}}), settings));
+  EXPECT_FALSE(Decode(Unterminated({{0x11, 0x01, '3'}, {0x12, 0x01}}), settings));
   EXPECT_EQ(settings.beepVolume, '3');
   EXPECT_EQ(settings.interCharDelay, '0');
 }
@@ -473,7 +519,9 @@ TEST(SettingsDecode, LengthsRunningPastTheCountStoreNothing) {
   };
   for (const auto& c : cases) {
     ReaderSettings settings;
-    EXPECT_TRUE(Decode(Unterminated({{0x11, 0x01, '3'}, c.record}), settings)) << c.what;
+    EXPECT_EQ(DecodeStatusOf(Unterminated({{0x11, 0x01, '3'}, c.record}), settings),
+              DecodeStatus::CutOff)
+        << c.what;
     EXPECT_EQ(settings.beepVolume, '3') << c.what;
     EXPECT_TRUE(settings.track1Prefix.empty()) << c.what;
     EXPECT_TRUE(settings.addedFields.empty()) << c.what;

@@ -126,28 +126,40 @@ TEST(ReadFromReader, AFailedTransactionKeepsTheSettingsButNamesTheInterface) {
   }
 }
 
-TEST(ReadFromReader, ABadStreamAfterAGoodTransactionLeavesDefaultsPlusWhatWasRead) {
+TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
   ReaderSettings stored;
   stored.beepVolume = '3';     // 0x11, early in the stream
   stored.languageOption = '6';  // 0x24, late in the stream
-  ByteString stream = Encode(stored);
-  stream.back() ^= 0xFF;  // wrong LRC
+  const ByteString stream = Encode(stored);
+  ByteString badCheck = stream;
+  badCheck.back() ^= 0xFF;
 
-  FakePort port;
-  port.replies.push_back(Ack(stream));
-  ReaderSettings settings;
-  settings.terminalType = '5';
-  EXPECT_FALSE(ReadFromReader(settings, &port));
-  EXPECT_EQ(settings.beepVolume, '3');
-  EXPECT_EQ(settings.languageOption, '6');
-  EXPECT_EQ(settings.terminalType, '0');  // reset, not in conflict with the stream
-  EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID);
-
-  // An acknowledged reply that is no settings frame at all.
-  port.replies.push_back({REPLY_ACK, 0x41, 0x42});
-  settings.terminalType = '5';
-  EXPECT_FALSE(ReadFromReader(settings, &port));
-  EXPECT_EQ(settings.terminalType, '0');
+  // A reply cut off by the line (only a part of the frame arrived) must not turn into a
+  // record of defaults that the next write would send to the reader.
+  const struct {
+    const char* name;
+    ByteString reply;
+  } cases[] = {
+      {"wrong check byte", Ack(badCheck)},
+      {"cut inside the records", Ack(ByteString(stream.begin(), stream.begin() + 60))},
+      {"cut before the check byte", Ack(ByteString(stream.begin(), stream.end() - 1))},
+      {"no settings frame", {REPLY_ACK, 0x41, 0x42}},
+  };
+  for (const auto& c : cases) {
+    FakePort port(INTERFACE_USB_HID);
+    port.replies.push_back(c.reply);
+    ReaderSettings settings(INTERFACE_RS232);
+    settings.terminalType = '5';
+    settings.beepVolume = '4';
+    settings.preamble = {'P'};
+    EXPECT_FALSE(ReadFromReader(settings, &port)) << c.name;
+    EXPECT_EQ(settings.terminalType, '5') << c.name;
+    EXPECT_EQ(settings.beepVolume, '4') << c.name;
+    EXPECT_EQ(settings.languageOption, '0') << c.name;
+    EXPECT_EQ(settings.preamble, ByteString{'P'}) << c.name;
+    // The interface is taken from the port before anything is sent, whatever follows.
+    EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID) << c.name;
+  }
 }
 
 // --- WriteToReader --------------------------------------------------------------------
