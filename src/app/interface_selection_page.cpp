@@ -186,7 +186,8 @@ void InterfaceSelectionPage::Continue() {
   if (connected) {
     Finish(QDialog::Accepted);
   } else {
-    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this);
+    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
+                QString::fromLocal8Bit(mainWindow_.ConnectFailureCause().c_str()));
   }
 }
 

@@ -170,6 +170,10 @@ bool MainWindow::Connect(bool readSettings) {
   WindowFlowContext flow(this);
   const ReadOutcome outcome = link_ ? ReadReader(*link_, settings_, readSettings, nullptr, flow)
                                     : ReadOutcome::OpenFailed;
+  connectFailureCause_.clear();
+  if (link_ && outcome != ReadOutcome::Ok && !link_->Port().LastError().alreadyShown) {
+    connectFailureCause_ = link_->FailureCause();
+  }
   if (outcome == ReadOutcome::OpenFailed) {
     // Forgotten, also for the next run: it then starts with USB auto-detection.
     deviceIndex_ = -1;

@@ -101,6 +101,9 @@ class MainWindow : public BaseDialog {
   // A port exists, or the remembered reader connects, or exactly one USB reader is present
   // and connects.
   bool EnsureConnection();
+  // Why the last Connect failed, as one line for the user; empty when it did not fail, or
+  // when the port has already said it.
+  const std::string& ConnectFailureCause() const { return connectFailureCause_; }
 
   // Replaces the current notice by a new one.
   void ShowNotice(const QString& text);
@@ -148,6 +151,7 @@ class MainWindow : public BaseDialog {
   InterfaceSelectionPage* interfaceSelection_ = nullptr;
   QPointer<NoticeWindow> notice_;
   std::string firmwareVersion_;
+  std::string connectFailureCause_;
   InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
   DeviceIndex deviceIndex_ = -1;
   std::unique_ptr<ReaderLink> link_;

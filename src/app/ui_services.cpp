@@ -32,9 +32,15 @@ QWidget* DefaultParent(QWidget* parent) {
 
 }  // namespace
 
-void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) {
+void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text, const QString& cause,
+                                    int lifetimeMs) {
   ArrowCursor arrow;
-  MessageWindow window(text, parent, lifetimeMs);
+  QString shown = text;
+  if (!cause.isEmpty()) {
+    if (!shown.endsWith(QLatin1Char('\n'))) shown += QLatin1Char('\n');
+    shown += cause;
+  }
+  MessageWindow window(shown, parent, lifetimeMs);
   window.exec();
 }
 
@@ -85,8 +91,8 @@ UiServices* SetUiServices(UiServices* services) {
   return previous;
 }
 
-void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs) {
-  Ui().ShowMessage(DefaultParent(parent), text, lifetimeMs);
+void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs, const QString& cause) {
+  Ui().ShowMessage(DefaultParent(parent), text, cause, lifetimeMs);
 }
 
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {

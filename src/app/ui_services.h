@@ -25,8 +25,10 @@ class UiServices {
   UiServices& operator=(const UiServices&) = delete;
 
   // Shows an outcome message and returns once it has been closed (by "OK" or by itself,
-  // after lifetimeMs, or the usual 10 s when it is 0).
-  virtual void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) = 0;
+  // after lifetimeMs, or the usual 10 s when it is 0). A cause, when there is one, stands
+  // on a line of its own below the text.
+  virtual void ShowMessage(QWidget* parent, const QString& text, const QString& cause,
+                           int lifetimeMs) = 0;
   // A platform message box with the given caption, text, buttons, default button and icon;
   // returns the button the user pressed.
   virtual QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
@@ -49,7 +51,8 @@ class UiServices {
 // The real services: modal windows, the file dialog, sleeping waits, QDesktopServices.
 class DesktopUiServices : public UiServices {
  public:
-  void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) override;
+  void ShowMessage(QWidget* parent, const QString& text, const QString& cause,
+                   int lifetimeMs) override;
   QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
@@ -73,7 +76,8 @@ inline constexpr const char* CONFIG_FILE_FILTER =
 inline constexpr const char* CONFIG_FILE_SUFFIX = "cfs2";
 
 // Shorthands used by the windows.
-void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0);
+void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0,
+                 const QString& cause = QString());
 // The chooser starts in the folder last used for a configuration file (the program's own
 // folder is not writable once installed), else in the user's home folder; the folder of a
 // confirmed choice is remembered for the next time.

@@ -25,12 +25,8 @@ void WindowFlowContext::Wait(std::chrono::milliseconds length) {
 void WindowFlowContext::Progress(const std::string&) {}
 
 void WindowFlowContext::Tell(const FlowMessage& message) {
-  QString text = FromText(message.text);
-  if (!message.cause.empty()) {
-    if (!text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
-    text += FromText(message.cause);
-  }
-  ShowMessage(text, parent_, static_cast<int>(message.lifetime.count()));
+  ShowMessage(FromText(message.text), parent_, static_cast<int>(message.lifetime.count()),
+              FromText(message.cause));
 }
 
 bool WindowFlowContext::Confirm(const std::string& caption, const std::string& question) {

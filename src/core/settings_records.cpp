@@ -12,15 +12,15 @@ namespace {
 // both made from it.
 #define TESSARON_BYTE_RECORD(funcId, member, page)                                          \
   SettingsRecordInfo {                                                                      \
-    funcId, RecordKind::OneByte, SettingsPage::page, #member, &ReaderSettings::member, nullptr \
+    funcId, RecordKind::OneByte, RecordPage::page, #member, &ReaderSettings::member, nullptr \
   }
 #define TESSARON_STRING_RECORD(funcId, member, page)                                       \
   SettingsRecordInfo {                                                                     \
-    funcId, RecordKind::String, SettingsPage::page, #member, nullptr, &ReaderSettings::member \
+    funcId, RecordKind::String, RecordPage::page, #member, nullptr, &ReaderSettings::member \
   }
 
 constexpr SettingsRecordInfo BlockRecord(Byte funcId, RecordKind kind, const char* name) {
-  return SettingsRecordInfo{funcId, kind, SettingsPage::DataEditing, name, nullptr, nullptr};
+  return SettingsRecordInfo{funcId, kind, RecordPage::DataEditing, name, nullptr, nullptr};
 }
 
 // The order is the one the reader expects on a write. 0x69 fills track1EndSentinel; the

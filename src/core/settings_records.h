@@ -21,7 +21,7 @@ enum class RecordKind {
 };
 
 // The settings page whose controls edit a record.
-enum class SettingsPage {
+enum class RecordPage {
   None,              // shown by no page; the value is carried through unchanged
   GeneralSettings,   // "General Settings"
   PrePostamble,      // "Pre/Postamble"
@@ -35,7 +35,7 @@ enum class SettingsPage {
 struct SettingsRecordInfo {
   Byte funcId;
   RecordKind kind;
-  SettingsPage page;
+  RecordPage page;
   // The member's name as the stream listing prints it ("beepVolume"); a block that fills
   // several members names them all.
   const char* memberName;

@@ -25,8 +25,10 @@ RecordingUiServices::~RecordingUiServices() {
   SetUiServices(previous_);
 }
 
-void RecordingUiServices::ShowMessage(QWidget*, const QString& text, int lifetimeMs) {
+void RecordingUiServices::ShowMessage(QWidget*, const QString& text, const QString& cause,
+                                      int lifetimeMs) {
   messages << text;
+  causes << cause;
   messageLifetimes << lifetimeMs;
 }
 

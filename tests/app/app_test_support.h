@@ -34,7 +34,8 @@ class RecordingUiServices : public DesktopUiServices {
   RecordingUiServices();
   ~RecordingUiServices() override;
 
-  void ShowMessage(QWidget* parent, const QString& text, int lifetimeMs) override;
+  void ShowMessage(QWidget* parent, const QString& text, const QString& cause,
+                   int lifetimeMs) override;
   QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
@@ -46,6 +47,7 @@ class RecordingUiServices : public DesktopUiServices {
   bool OpenDocument(const QUrl& url) override;
 
   QStringList messages;
+  QStringList causes;           // the cause line below each message; empty when none
   QList<int> messageLifetimes;  // 0 for the usual lifetime
   QStringList messageBoxes;  // "caption: text"
   QStringList notices;

@@ -34,6 +34,17 @@ using testing::SplitLines;
 
 std::string Line(const char* text) { return std::string(text) + "\n"; }
 
+// The text, then one line that says the reader is not present: what a reader named by an
+// index where there is none gets. err is the output that is to hold it.
+std::string TextAndCause(const char* text, const std::string& err) {
+  const std::string first = Line(text);
+  const std::string cause = err.size() > first.size() ? err.substr(first.size()) : std::string();
+  if (cause.find("The reader is not present") != 0 || cause.find('\n') != cause.size() - 1) {
+    return first + "(one line: the reader is not present)\n";
+  }
+  return first + cause;
+}
+
 ByteString StreamOf(const ReaderSettings& settings) {
   Byte buffer[SETTINGS_BUFFER_SIZE] = {};
   std::uint32_t length = sizeof buffer;
@@ -141,7 +152,7 @@ TEST_F(OnlineCommandsTest, ReadFailuresSayWhichStepFailed) {
     args.insert(args.end(), {"--reader", "usb-hid:3"});
     const CliRun absent = RunTool(args);
     EXPECT_EQ(absent.code, 1);
-    EXPECT_EQ(absent.err, Line(texts::DEVICE_OPEN_FAILED));
+    EXPECT_EQ(absent.err, TextAndCause(texts::DEVICE_OPEN_FAILED, absent.err)) << absent.err;
   }
   EXPECT_FALSE(std::filesystem::exists(folder_.File("never.cfs2")));
 }
@@ -285,7 +296,7 @@ TEST_F(OnlineCommandsTest, DefaultsRestoreTheFactorySettingsAndReadThemBack) {
   // A reader that is not there gives the same text.
   run = RunTool({"defaults", "--reader", "rs232:1"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.err, Line(texts::DEFAULTS_FAILED));
+  EXPECT_EQ(run.err, TextAndCause(texts::DEFAULTS_FAILED, run.err)) << run.err;
 }
 
 TEST_F(OnlineCommandsTest, SendPrintsEveryReplyByte) {
@@ -313,7 +324,7 @@ TEST_F(OnlineCommandsTest, SendPrintsEveryReplyByte) {
 
   run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", "rs232:4"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.err, Line(texts::DEVICE_OPEN_FAILED));
+  EXPECT_EQ(run.err, TextAndCause(texts::DEVICE_OPEN_FAILED, run.err)) << run.err;
 }
 
 TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
@@ -424,7 +435,7 @@ TEST_F(OnlineCommandsTest, CloneSaysWhichSideFailed) {
 
   CliRun run = RunTool({"clone", "--from", "rs232:3", "--to", "usb-hid:0"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.err, Line(texts::SOURCE_OPEN_FAILED));
+  EXPECT_EQ(run.err, TextAndCause(texts::SOURCE_OPEN_FAILED, run.err)) << run.err;
 
   run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:2"});
   EXPECT_EQ(run.code, 1);
