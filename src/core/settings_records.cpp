@@ -47,7 +47,7 @@ constexpr SettingsRecordInfo RECORDS[] = {
     TESSARON_BYTE_RECORD(0x1A, msrReading, GeneralSettings),
     TESSARON_BYTE_RECORD(0x1D, decodingMethod, GeneralSettings),
     TESSARON_BYTE_RECORD(0x60, lrcOption, TrackSettings),
-    TESSARON_BYTE_RECORD(0x23, hidFormat, OutputFormat),
+    TESSARON_BYTE_RECORD(FUNC_HID_FORMAT, hidFormat, OutputFormat),
     TESSARON_BYTE_RECORD(0x61, track1StartSentinel7Bit, PrePostamble),
     TESSARON_BYTE_RECORD(0x62, track1StartSentinel6Bit, PrePostamble),
     TESSARON_BYTE_RECORD(0x63, track1StartSentinel5Bit, PrePostamble),

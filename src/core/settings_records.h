@@ -20,6 +20,9 @@ enum class RecordKind {
   Formulas,     // FuncID, L, one item per card kind
 };
 
+// The USB HID format's record: the one setting that makes a USB reader change its interface.
+constexpr Byte FUNC_HID_FORMAT = 0x23;
+
 // The settings page whose controls edit a record.
 enum class RecordPage {
   None,              // shown by no page; the value is carried through unchanged

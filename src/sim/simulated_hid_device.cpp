@@ -6,17 +6,17 @@
 #include <utility>
 
 #include "core/command_frame.h"
+#include "core/reader_settings.h"
 
 namespace tessaron::sim {
 
 namespace {
 
 constexpr Byte IDLE_MARKER = 0x15;
-constexpr Byte KEYBOARD_HID_FORMAT = '8';
 constexpr std::size_t UNLIMITED = std::numeric_limits<std::size_t>::max();
 
 std::uint16_t ProductForFormat(Byte hidFormat) {
-  return hidFormat == KEYBOARD_HID_FORMAT ? USB_HID_KB_PRODUCT_ID : USB_HID_PRODUCT_ID;
+  return hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? USB_HID_KB_PRODUCT_ID : USB_HID_PRODUCT_ID;
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace tessaron::sim {
 namespace {
 
 // The USB HID format byte that makes the reader a keyboard-class HID device.
-constexpr Byte KEYBOARD_HID_FORMAT = '8';
 
 struct LineName {
   std::string_view name;
@@ -50,7 +49,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 // The factory defaults with the USB HID format of a keyboard-class reader.
 ByteString KeyboardFormatStream() {
   ReaderSettings settings;
-  settings.hidFormat = KEYBOARD_HID_FORMAT;
+  settings.hidFormat = HID_FORMAT_KALDOR_KEYBOARD;
   Byte buffer[SETTINGS_BUFFER_SIZE] = {};
   std::uint32_t length = sizeof(buffer);
   if (!EncodeSettings(settings, buffer, &length)) return {};

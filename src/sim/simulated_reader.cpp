@@ -17,10 +17,7 @@ constexpr Byte DIR_SET_P = 0x50;
 constexpr Byte DIR_SET_Q = 0x51;
 constexpr Byte DIR_SET_M = 0x4D;
 
-constexpr Byte FUNC_HID_FORMAT = 0x23;
 constexpr Byte BOOT_LOADER_KEY = 0xFF;
-constexpr Byte DEFAULT_HID_FORMAT = '0';
-constexpr Byte HID_KB_FORMAT = '8';
 
 // Length of the frame envelope around the records: STX, direction, ETX, LRC.
 constexpr std::size_t ENVELOPE_LENGTH = 4;
@@ -128,7 +125,7 @@ Byte HidFormatOf(const ByteString& stream) {
   for (const Record& record : StoredRecords(stream)) {
     if (record.funcId == FUNC_HID_FORMAT && record.bytes.size() >= 3) return record.bytes[2];
   }
-  return DEFAULT_HID_FORMAT;
+  return HID_FORMAT_KALDOR_DATA;
 }
 
 // STX, content, ETX, LRC over all of it.
@@ -278,7 +275,7 @@ void SimulatedReader::FollowHidFormat(Byte oldFormat) {
   const Byte format = HidFormatOf(stream_);
   if (format == oldFormat) return;
   if (config_.interfaceType == INTERFACE_USB_HID || config_.interfaceType == INTERFACE_USB_HID_KB) {
-    config_.interfaceType = format == HID_KB_FORMAT ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+    config_.interfaceType = format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
   }
 }
 
