@@ -15,30 +15,14 @@
 #include "transport/hid_device.h"
 #include "transport/port_io.h"
 #include "transport/reader_port_factory.h"
+#include "support/transport_fakes.h"
 
 namespace tessaron::sim {
 namespace {
 
 using std::chrono::milliseconds;
 
-// Every wait still exists, scaled down so the whole round trip takes well under a second.
-TransportTiming FastTiming() {
-  TransportTiming timing;
-  timing.serial.writeWait = milliseconds(50);
-  timing.serial.replyPause = milliseconds(30);
-  timing.serial.perByteWait = milliseconds(100);
-  timing.hid.retryPause = milliseconds(1);
-  timing.hid.replyPause = milliseconds(1);
-  timing.hid.pollPause = milliseconds(1);
-  timing.keyboard.byteWait = milliseconds(20);
-  timing.keyboard.ackedBytePause = milliseconds(0);
-  timing.keyboard.setAckPausePerByte = milliseconds(0);
-  timing.keyboard.setAckWait = milliseconds(40);
-  timing.keyboard.replyLimit = milliseconds(200);
-  timing.keyboard.replyByteWait = milliseconds(5);
-  timing.keyboard.afterTransaction = milliseconds(0);
-  return timing;
-}
+using testing::FastTiming;
 
 std::vector<ReaderDeviceEntry> Readers(InterfaceType type) {
   std::vector<ReaderDeviceEntry> list;

@@ -19,7 +19,7 @@
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/hidraw_device.h"
-#include "transport/transport_test_support.h"
+#include "support/transport_fakes.h"
 
 namespace tessaron {
 namespace {

@@ -18,7 +18,7 @@
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/ioperm_port_io.h"
-#include "transport/transport_test_support.h"
+#include "support/transport_fakes.h"
 
 namespace tessaron {
 namespace {

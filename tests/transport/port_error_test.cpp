@@ -27,7 +27,7 @@
 #include "transport/port_failure.h"
 #include "transport/reader_port_factory.h"
 #include "transport/serial_port.h"
-#include "transport/transport_test_support.h"
+#include "support/transport_fakes.h"
 
 namespace tessaron {
 namespace {

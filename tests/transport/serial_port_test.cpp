@@ -27,7 +27,7 @@
 #include "sim/simulated_reader.h"
 #include "transport/discovery.h"
 #include "transport/reader_port_factory.h"
-#include "transport/transport_test_support.h"
+#include "support/transport_fakes.h"
 
 namespace tessaron {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// What the transport tests share: time limits small enough for tests, and a device listing
+// What the tests of the lines share: time limits small enough for tests, and a device listing
 // over fixed lists.
 
 #include <chrono>
