@@ -135,7 +135,8 @@ class SimulatedLineRecoveryTest : public ::testing::TestWithParam<SimulatedLineK
 TEST_P(SimulatedLineRecoveryTest, MalformedCommandDoesNotSpoilTheNextOne) {
   SimulatedLine line(GetParam());
   ASSERT_TRUE(line.Start());
-  const ReaderDeviceEntry* entry = EntryFor(Readers(line.Interface()), line.DeviceName());
+  const std::vector<ReaderDeviceEntry> readers = Readers(line.Interface());
+  const ReaderDeviceEntry* entry = EntryFor(readers, line.DeviceName());
   ASSERT_NE(entry, nullptr);
   std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), FastTiming());
 
