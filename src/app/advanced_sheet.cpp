@@ -21,11 +21,11 @@ AdvancedSheet::AdvancedSheet(MainWindow& mainWindow, QWidget* parent)
       manualCommand_(new ManualCommandPage(mainWindow)),
       bootLoaderMode_(new BootLoaderModePage(mainWindow)) {
   setObjectName(QStringLiteral("advancedSheet"));
-  AddPage(QStringLiteral("Output Format"), outputFormat_);
-  AddPage(QStringLiteral("Data Editing"), dataEditing_);
-  AddPage(QStringLiteral("Quick Clone"), quickClone_);
-  AddPage(QStringLiteral("Manual Command"), manualCommand_);
-  AddPage(QStringLiteral("Set Boot Loader Mode"), bootLoaderMode_);
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), outputFormat_);
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), dataEditing_);
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[2]), quickClone_);
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), manualCommand_);
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), bootLoaderMode_);
   Tabs()->setCurrentIndex(OUTPUT_FORMAT_TAB);
   TakeFromMainWindow();
 }

@@ -3,6 +3,8 @@
 // command and boot loader mode. The sheet's four action buttons work only on the first two
 // tabs; the other three pages act on readers themselves.
 
+#include <array>
+
 #include "app/settings_sheet.h"
 
 namespace tessaron {
@@ -17,6 +19,9 @@ class AdvancedSheet : public SettingsSheet {
   Q_OBJECT
 
  public:
+  // The tab captions, in tab order.
+  static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
+      "Output Format", "Data Editing", "Quick Clone", "Manual Command", "Set Boot Loader Mode"};
   static constexpr int OUTPUT_FORMAT_TAB = 0;
   static constexpr int DATA_EDITING_TAB = 1;
   static constexpr int QUICK_CLONE_TAB = 2;

@@ -18,11 +18,11 @@ BasicSheet::BasicSheet(MainWindow& mainWindow, QWidget* parent)
   SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
   // The record is taken before the pages are made: each page is handed it at creation.
   TakeFromMainWindow();
-  AddPage(QStringLiteral("General Settings"), new GeneralSettingsPage(*settings));
-  AddPage(QStringLiteral("Pre/Postamble"), new PrePostamblePage(*settings));
-  AddPage(QStringLiteral("RS232 Parameters"), new Rs232ParametersPage(*settings));
-  AddPage(QStringLiteral("Track Settings"), new TrackSettingsPage(*settings));
-  AddPage(QStringLiteral("Keyboard Settings"), new KeyboardSettingsPage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), new GeneralSettingsPage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), new PrePostamblePage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[2]), new Rs232ParametersPage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), new TrackSettingsPage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), new KeyboardSettingsPage(*settings));
   Tabs()->setCurrentIndex(0);
 }
 

@@ -2,6 +2,8 @@
 // "CHANGE BASIC READER SETTINGS": general settings, pre/postamble, RS232 parameters, track
 // settings and keyboard settings.
 
+#include <array>
+
 #include "app/settings_sheet.h"
 
 namespace tessaron {
@@ -16,6 +18,9 @@ class BasicSheet : public SettingsSheet {
   Q_OBJECT
 
  public:
+  // The tab captions, in tab order.
+  static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
+      "General Settings", "Pre/Postamble", "RS232 Parameters", "Track Settings", "Keyboard Settings"};
   BasicSheet(MainWindow& mainWindow, QWidget* parent);
   ~BasicSheet() override;
 

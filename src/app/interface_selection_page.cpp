@@ -38,35 +38,35 @@ constexpr double PORT_Y = 0.72;
 constexpr double BUTTONS_Y = 0.85;
 constexpr int COLUMNS_LEFT = 50;
 
-QFont HeadingFont() {
+QFont HeadingFont(const DialogUnits& units) {
   QFont font;
   font.setFamilies({QStringLiteral("Impact"), QStringLiteral("Liberation Sans Narrow"),
                     QStringLiteral("DejaVu Sans Condensed")});
-  font.setPixelSize(34);
+  font.setPixelSize(units.Pixels(34));
   font.setWeight(QFont::Black);
   font.setItalic(true);
   return font;
 }
 
-QFont TextFont(bool italic) {
+QFont TextFont(const DialogUnits& units, bool italic) {
   QFont font;
   font.setFamilies(
       {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  font.setPixelSize(20);
+  font.setPixelSize(units.Pixels(20));
   font.setWeight(QFont::Bold);
   font.setStretch(QFont::SemiCondensed);
   font.setItalic(italic);
   return font;
 }
 
-QPixmap GroupPicture(int group) {
+QPixmap GroupPicture(int group, double scale) {
   switch (group) {
     case InterfaceSelectionPage::GROUP_PS2:
-      return Ps2Picture();
+      return Ps2Picture(scale);
     case InterfaceSelectionPage::GROUP_RS232:
-      return Rs232Picture();
+      return Rs232Picture(scale);
     default:
-      return UsbPicture();
+      return UsbPicture(scale);
   }
 }
 
@@ -108,7 +108,9 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
   cancelButton_->setObjectName(QStringLiteral("cancelButton"));
   for (QPushButton* button : {continueButton_, cancelButton_}) {
     button->setAutoDefault(false);
-    button->setFixedSize(130, 34);
+    const QSize hint = button->sizeHint();
+    button->setFixedSize(std::max(units_.Pixels(130), hint.width()),
+                         std::max(units_.Pixels(34), hint.height()));
   }
   connect(continueButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Continue);
   connect(cancelButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Cancel);
@@ -219,7 +221,7 @@ void InterfaceSelectionPage::resizeEvent(QResizeEvent* event) {
     button->move(static_cast<int>(PictureCentre(group).x()) - size.width() / 2,
                  static_cast<int>(h * RADIO_Y));
   }
-  const QFontMetrics metrics(TextFont(true));
+  const QFontMetrics metrics(TextFont(units_, true));
   const int boxLeft = w / 7 + metrics.horizontalAdvance(QString::fromLatin1(PORT_LINE)) + 16;
   deviceBox_->setGeometry(boxLeft, static_cast<int>(h * PORT_Y) + 5,
                           std::max(120, w - 30 - boxLeft), deviceBox_->sizeHint().height());
@@ -253,7 +255,7 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
   painter.setPen(Qt::black);
 
   // "FIRST", then the three heading lines right-aligned to one edge beside it.
-  const QFont headingFont = HeadingFont();
+  const QFont headingFont = HeadingFont(units_);
   const QFontMetrics headingMetrics(headingFont);
   const int headingTop = 10;
   const int headingBaseline = headingTop + headingMetrics.ascent();
@@ -261,7 +263,7 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
   painter.drawText(QPoint(left, headingBaseline), QString::fromLatin1(HEADING));
   const int linesLeft = left + headingMetrics.horizontalAdvance(QString::fromLatin1(HEADING)) + 4;
 
-  const QFont lineFont = TextFont(false);
+  const QFont lineFont = TextFont(units_, false);
   const QFontMetrics lineMetrics(lineFont);
   painter.setFont(lineFont);
   const int linesRight =
@@ -274,7 +276,7 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
   }
 
   // The three instruction lines.
-  const QFont instructionFont = TextFont(true);
+  const QFont instructionFont = TextFont(units_, true);
   const QFontMetrics instructionMetrics(instructionFont);
   painter.setFont(instructionFont);
   const auto drawLine = [&](const char* text, double fraction) {
@@ -295,7 +297,7 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black, 1));
     painter.drawEllipse(centre, radius - 2, radius - 2);
-    const QPixmap picture = GroupPicture(group);
+    const QPixmap picture = GroupPicture(group, units_.Scale());
     painter.drawPixmap(
         QPointF(centre.x() - picture.width() / 2.0, centre.y() - picture.height() / 2.0), picture);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/base_dialog.h"
+#include "app/dialog_units.h"
 #include "transport/discovery.h"
 
 class QButtonGroup;
@@ -65,6 +66,7 @@ class InterfaceSelectionPage : public BaseDialog {
   qreal PictureRadius() const;
 
   MainWindow& mainWindow_;
+  DialogUnits units_;
   std::array<std::vector<ReaderDeviceEntry>, GROUP_COUNT> groups_;
   std::array<QRadioButton*, GROUP_COUNT> groupButtons_;
   QButtonGroup* buttonGroup_;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/advanced_sheet.h"
+#include "app/dialog_units.h"
 #include "app/basic_sheet.h"
 #include "app/help_files.h"
 #include "app/interface_selection_page.h"
@@ -36,17 +37,24 @@ namespace tessaron {
 
 namespace {
 
-// The window is laid out on a grid of dialog units: 355 by 280 units.
-constexpr int WINDOW_WIDTH = 820;
-constexpr int WINDOW_HEIGHT = 660;
-constexpr double UNIT_X = WINDOW_WIDTH / 355.0;
-constexpr double UNIT_Y = WINDOW_HEIGHT / 280.0;
-
-constexpr int UnitsX(int units) { return static_cast<int>(units * UNIT_X); }
-constexpr int UnitsY(int units) { return static_cast<int>(units * UNIT_Y); }
+// The window is laid out in dialog units: 355 by 280 units, the button column 75 units wide
+// at x = 11, the child-window area from (95, 50) to the window's edges.
+constexpr int WINDOW_UNITS_WIDTH = 355;
+constexpr int WINDOW_UNITS_HEIGHT = 280;
+// Below the last button, so that it does not touch the window's edge.
+constexpr int BOTTOM_MARGIN_UNITS = 6;
+constexpr int BUTTON_UNITS_X = 11;
+constexpr int BUTTON_UNITS_WIDTH = 75;
+constexpr int BUTTON_UNITS_HEIGHT = 20;
+constexpr int BUTTON_TO_CHILD_UNITS = 9;
+constexpr int CHILD_UNITS_X = 95;
+constexpr int CHILD_UNITS_Y = 50;
+// Room around a button caption: the rounded border and a little air.
+constexpr int BUTTON_CAPTION_PADDING = 16;
 
 const QColor AREA_COLOR(204, 230, 214);
 const QColor LINE_COLOR(86, 185, 140);
+const QColor BORDER_COLOR(100, 100, 100);
 
 struct ButtonPlace {
   const char* caption;
@@ -74,16 +82,28 @@ const char* const BUTTON_STYLE =
     "QPushButton:pressed { background: #a9d3ba; }"
     "QPushButton:focus { border: 2px solid #24613f; }";
 
-QFont TitleFont() {
+QFont TitleFont(const DialogUnits& units) {
   QFont font = SerifFont();
-  font.setPixelSize(24);
+  font.setPixelSize(units.Pixels(24));
   return font;
 }
 
-QFont WelcomeFont() {
+QFont WelcomeFont(const DialogUnits& units) {
   QFont font = SansFont();
-  font.setPixelSize(14);
+  font.setPixelSize(units.Pixels(14));
   return font;
+}
+
+// The widest line of a button's caption in the buttons' bold face.
+int CaptionWidth(const QFont& font, const char* caption) {
+  QFont bold = font;
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  int widest = 0;
+  for (const QString& line : QString::fromLatin1(caption).split(QLatin1Char('\n'))) {
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  }
+  return widest;
 }
 
 }  // namespace
@@ -97,8 +117,14 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
   setWindowIcon(AppIcon());
   setWindowTitle(QString::fromLatin1(MAIN_WINDOW_TITLE));
   SetBackgroundColor(Qt::white);
-  setFixedSize(WINDOW_WIDTH, WINDOW_HEIGHT);
 
+  // The button column is as wide as its units, or as its widest caption needs.
+  int buttonWidth = units_.X(BUTTON_UNITS_WIDTH);
+  for (const ButtonPlace& place : BUTTON_PLACES) {
+    buttonWidth = std::max(buttonWidth, CaptionWidth(font(), place.caption) + BUTTON_CAPTION_PADDING);
+  }
+  const int buttonHeight =
+      std::max(units_.Y(BUTTON_UNITS_HEIGHT), 2 * QFontMetrics(font()).height() + 6);
   int index = 0;
   for (const ButtonPlace& place : BUTTON_PLACES) {
     auto* button = new QPushButton(QString::fromLatin1(place.caption), this);
@@ -106,9 +132,14 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
     button->setAutoDefault(false);
     button->setFlat(true);
     button->setStyleSheet(QString::fromLatin1(BUTTON_STYLE));
-    button->setGeometry(UnitsX(11), UnitsY(place.y), UnitsX(75), UnitsY(20));
+    button->setGeometry(units_.X(BUTTON_UNITS_X), units_.Y(place.y), buttonWidth, buttonHeight);
     buttons_[index++] = button;
   }
+  childLeft_ = units_.X(BUTTON_UNITS_X) + buttonWidth + units_.X(BUTTON_TO_CHILD_UNITS);
+  // The child-window area keeps its units, or is as wide as a sheet needs at this font.
+  const int childWidth = std::max(units_.X(WINDOW_UNITS_WIDTH) - units_.X(CHILD_UNITS_X),
+                                  SettingsSheet::NeededWidth(font()));
+  setFixedSize(childLeft_ + childWidth, units_.Y(WINDOW_UNITS_HEIGHT + BOTTOM_MARGIN_UNITS));
   connect(GetButton(Button::SelectInterface), &QPushButton::clicked, this,
           &MainWindow::SelectReaderInterface);
   connect(GetButton(Button::HowToUse), &QPushButton::clicked, this, &MainWindow::ShowHowToUse);
@@ -158,8 +189,23 @@ QPushButton* MainWindow::GetButton(Button button) const {
   return buttons_[static_cast<int>(button)];
 }
 
-QRect MainWindow::ChildArea() {
-  return QRect(UnitsX(95), UnitsY(50), WINDOW_WIDTH - UnitsX(95), WINDOW_HEIGHT - UnitsY(50));
+QRect MainWindow::ChildArea() const {
+  const int top = units_.Y(CHILD_UNITS_Y);
+  return QRect(childLeft_, top, width() - childLeft_, height() - top);
+}
+
+void MainWindow::PlaceChild(QWidget* child) {
+  // A child window that needs more room than the area has (large captions) widens the
+  // main window; the area always keeps at least its own size.
+  const QSize needed = child->minimumSizeHint();
+  const QRect area = ChildArea();
+  const int extraWidth = std::max(0, needed.width() - area.width());
+  const int extraHeight = std::max(0, needed.height() - area.height());
+  if (extraWidth > 0 || extraHeight > 0) {
+    setFixedSize(width() + extraWidth, height() + extraHeight);
+    update();
+  }
+  child->setGeometry(ChildArea());
 }
 
 // ---- connection ----
@@ -262,7 +308,7 @@ void MainWindow::SelectReaderInterface() {
   if (interfaceSelection_ == nullptr) {
     interfaceSelection_ = new InterfaceSelectionPage(*this, this);
   }
-  interfaceSelection_->setGeometry(ChildArea());
+  PlaceChild(interfaceSelection_);
   interfaceSelection_->show();
   interfaceSelection_->raise();
 }
@@ -300,7 +346,7 @@ void MainWindow::ShowSheet(bool advanced) {
   if (other != nullptr) other->hide();
   sheet->TakeFromMainWindow();
   sheet->Refresh();
-  sheet->setGeometry(ChildArea());
+  PlaceChild(sheet);
   sheet->show();
   sheet->raise();
 }
@@ -466,13 +512,13 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   painter.drawRect(QRect(QPoint(w / 10, h / 6), QPoint(w + 1, h + 1)));
 
   // The logo, the line under it and the title beside it.
-  const QPixmap logo = LogoPicture();
+  const QPixmap logo = LogoPicture(units_.Scale());
   painter.drawPixmap(w / 10, h / 50, logo);
   const int lineY = h / 50 + logo.height() + 5;
   painter.setPen(QPen(LINE_COLOR, 2));
   painter.drawLine(w / 10, lineY, w - 10, lineY);
 
-  const QFont titleFont = TitleFont();
+  const QFont titleFont = TitleFont(units_);
   painter.setFont(titleFont);
   painter.setPen(Qt::black);
   const QFontMetrics titleMetrics(titleFont);
@@ -482,18 +528,25 @@ void MainWindow::paintEvent(QPaintEvent* event) {
                    QString::fromLatin1(PROGRAM_TITLE));
 
   // The reader picture, at most 60 % of the height tall.
-  const QPixmap picture = ReaderPicture();
+  const QPixmap picture = ReaderPicture(units_.Scale());
   const int pictureHeight = std::min(picture.height(), static_cast<int>(0.6 * h));
   painter.drawPixmap(
       QRect(static_cast<int>(0.3 * w), static_cast<int>(0.22 * h), picture.width(), pictureHeight),
       picture, QRect(0, 0, picture.width(), pictureHeight));
 
   // The welcome text under the picture, from the child-window area's left edge.
-  painter.setFont(WelcomeFont());
+  painter.setFont(WelcomeFont(units_));
   painter.setPen(QColor(20, 60, 40));
   const QRect welcome(QPoint(ChildArea().left(), static_cast<int>(0.83 * h)), QPoint(w - 20, h));
   painter.drawText(welcome, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
                    QString::fromLatin1(WELCOME_TEXT));
+
+  // The thin border of the captionless window, so that it stands apart from a white window
+  // behind it.
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(BORDER_COLOR, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 }  // namespace tessaron

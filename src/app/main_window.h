@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/base_dialog.h"
+#include "app/dialog_units.h"
 #include "app/notice_window.h"
 #include "app/profile.h"
 #include "core/interface_type.h"
@@ -91,7 +92,7 @@ class MainWindow : public BaseDialog {
   NoticeWindow* Notice() const { return notice_; }
   QPushButton* GetButton(Button button) const;
   // The area every child window is placed in.
-  static QRect ChildArea();
+  QRect ChildArea() const;
 
   // Makes a new port for the interface type and opens it with the device index; reads the
   // settings when asked. Destroys both sheets once the port opened. On an open failure the
@@ -139,6 +140,8 @@ class MainWindow : public BaseDialog {
 
  private:
   void ShowSheet(bool advanced);
+  // Gives a child window the child-window area, widening the window when it needs more.
+  void PlaceChild(QWidget* child);
   void CloseInterfaceSelection();
   void CloseBasicSheet();
   void CloseAdvancedSheet();
@@ -157,6 +160,8 @@ class MainWindow : public BaseDialog {
   std::unique_ptr<ReaderLink> link_;
   ReaderSettings settings_;
 
+  DialogUnits units_;
+  int childLeft_ = 0;
   QPushButton* buttons_[7] = {};
   bool dragging_ = false;
   QPoint dragOffset_;

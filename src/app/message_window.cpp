@@ -4,12 +4,16 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/dialog_units.h"
 
 namespace tessaron {
 
 namespace {
-constexpr int MESSAGE_WINDOW_WIDTH = 380;
-constexpr int MESSAGE_WINDOW_MIN_HEIGHT = 140;
+// In dialog units: the width of the popup and its least height.
+constexpr int MESSAGE_UNITS_WIDTH = 173;
+constexpr int MESSAGE_UNITS_MIN_HEIGHT = 59;
 }  // namespace
 
 int MessageWindow::TextDropFor(const QString& text) {
@@ -34,14 +38,16 @@ MessageWindow::MessageWindow(const QString& text, QWidget* parent, int lifetimeM
   okButton_->setMinimumWidth(90);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
+  const DialogUnits units;
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(18, 16 + textDrop_, 18, 14);
+  layout->setContentsMargins(units.X(8), units.Y(7) + textDrop_, units.X(8), units.Y(6));
   layout->addWidget(textLabel_, 1);
-  layout->addSpacing(8);
+  layout->addSpacing(units.Y(3));
   layout->addWidget(okButton_, 0, Qt::AlignHCenter);
 
-  setFixedWidth(MESSAGE_WINDOW_WIDTH);
-  setMinimumHeight(MESSAGE_WINDOW_MIN_HEIGHT);
+  // As wide as its units; as high as the wrapped text needs, and at least its units.
+  const int width = units.X(MESSAGE_UNITS_WIDTH);
+  setFixedSize(width, std::max(units.Y(MESSAGE_UNITS_MIN_HEIGHT), heightForWidth(width)));
 
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);

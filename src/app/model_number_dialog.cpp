@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRegion>
+#include <algorithm>
 
 #include "app/ui_services.h"
 
@@ -13,8 +14,10 @@ namespace tessaron {
 
 namespace {
 
-constexpr int DIALOG_WIDTH = 776;
-constexpr int DIALOG_HEIGHT = 250;
+// In dialog units.
+constexpr int DIALOG_UNITS_WIDTH = 353;
+constexpr int DIALOG_UNITS_HEIGHT = 145;
+// In pixels of the look (scaled with the font).
 constexpr int CORNER = 80;  // diameter of the rounded corners
 constexpr int TEXT_MARGIN = 20;
 constexpr int MIN_MODEL_LENGTH = 8;
@@ -40,9 +43,9 @@ InterfaceType InterfaceOfModelCharacter(QChar character) {
   }
 }
 
-QPainterPath RoundedOutline(const QRectF& rect) {
+QPainterPath RoundedOutline(const QRectF& rect, double scale) {
   QPainterPath path;
-  path.addRoundedRect(rect, CORNER / 2.0, CORNER / 2.0);
+  path.addRoundedRect(rect, CORNER * scale / 2.0, CORNER * scale / 2.0);
   return path;
 }
 
@@ -74,21 +77,30 @@ ModelNumberDialog::ModelNumberDialog(QWidget* parent)
   SetBackgroundColor(Qt::white);
 
   QFont editFont(QStringLiteral("Times New Roman"));
-  editFont.setPixelSize(18);
+  editFont.setPixelSize(units_.Pixels(18));
   editFont.setWeight(QFont::Light);
   edit_->setObjectName(QStringLiteral("modelNumberEdit"));
   edit_->setFont(editFont);
-  edit_->setFixedSize(300, 34);
+  edit_->setFixedSize(units_.Pixels(300), std::max(units_.Pixels(34), edit_->sizeHint().height()));
 
   continueButton_->setObjectName(QStringLiteral("continueButton"));
   continueButton_->setDefault(true);
   cancelButton_->setObjectName(QStringLiteral("cancelButton"));
   cancelButton_->setAutoDefault(false);
-  for (QPushButton* button : {continueButton_, cancelButton_}) button->setFixedSize(110, 32);
+  for (QPushButton* button : {continueButton_, cancelButton_}) {
+    const QSize hint = button->sizeHint();
+    button->setFixedSize(std::max(units_.Pixels(110), hint.width()),
+                         std::max(units_.Pixels(32), hint.height()));
+  }
   connect(continueButton_, &QPushButton::clicked, this, &ModelNumberDialog::Continue);
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
-  setFixedSize(DIALOG_WIDTH, DIALOG_HEIGHT);
+  // As large as its units, and higher when the wrapped prompt needs more room.
+  const int width = units_.X(DIALOG_UNITS_WIDTH);
+  resize(width, units_.Y(DIALOG_UNITS_HEIGHT));
+  const int needed = PromptRect().bottom() + units_.Pixels(14) + edit_->height() +
+                     units_.Pixels(20) + continueButton_->height() + units_.Pixels(26);
+  setFixedSize(width, std::max(units_.Y(DIALOG_UNITS_HEIGHT), needed));
   edit_->setFocus();
 }
 
@@ -112,14 +124,15 @@ void ModelNumberDialog::Continue() {
 
 QFont ModelNumberDialog::PromptFont() const {
   QFont font(QStringLiteral("Times New Roman"));
-  font.setPixelSize(26);
+  font.setPixelSize(units_.Pixels(26));
   font.setWeight(QFont::Medium);
   return font;
 }
 
 QRect ModelNumberDialog::PromptRect() const {
   // Starts 20 pixels from the left and top, inside the border, wrapped to the width.
-  const QRect area = rect().adjusted(TEXT_MARGIN, TEXT_MARGIN, -TEXT_MARGIN, 0);
+  const int margin = units_.Pixels(TEXT_MARGIN);
+  const QRect area = rect().adjusted(margin, margin, -margin, 0);
   const QFontMetrics metrics(PromptFont());
   const QRect measured = metrics.boundingRect(area, Qt::TextWordWrap | Qt::AlignLeft,
                                               QString::fromLatin1(MODEL_NUMBER_PROMPT));
@@ -129,12 +142,12 @@ QRect ModelNumberDialog::PromptRect() const {
 void ModelNumberDialog::resizeEvent(QResizeEvent* event) {
   BaseDialog::resizeEvent(event);
   // The window itself is cut to the rounded rectangle.
-  setMask(QRegion(RoundedOutline(QRectF(rect())).toFillPolygon().toPolygon()));
+  setMask(QRegion(RoundedOutline(QRectF(rect()), units_.Scale()).toFillPolygon().toPolygon()));
 
   const QRect prompt = PromptRect();
-  edit_->move((width() - edit_->width()) / 2, prompt.bottom() + 14);
-  const int buttonsTop = height() - continueButton_->height() - 26;
-  const int gap = 30;
+  edit_->move((width() - edit_->width()) / 2, prompt.bottom() + units_.Pixels(14));
+  const int buttonsTop = height() - continueButton_->height() - units_.Pixels(26);
+  const int gap = units_.Pixels(30);
   const int left = (width() - continueButton_->width() - gap - cancelButton_->width()) / 2;
   continueButton_->move(left, buttonsTop);
   cancelButton_->move(left + continueButton_->width() + gap, buttonsTop);
@@ -146,7 +159,7 @@ void ModelNumberDialog::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::white);
   painter.setPen(QPen(Qt::black, 3));
   painter.setBrush(Qt::white);
-  painter.drawPath(RoundedOutline(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5)));
+  painter.drawPath(RoundedOutline(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), units_.Scale()));
 
   painter.setFont(PromptFont());
   painter.setPen(Qt::black);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "app/base_dialog.h"
+#include "app/dialog_units.h"
 #include "core/interface_type.h"
 
 class QLineEdit;
@@ -52,6 +53,7 @@ class ModelNumberDialog : public BaseDialog {
   QRect PromptRect() const;
   QFont PromptFont() const;
 
+  DialogUnits units_;
   InterfaceType chosenInterface_;
   QLineEdit* edit_;
   QPushButton* continueButton_;

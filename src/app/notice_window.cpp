@@ -6,17 +6,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
+#include "app/dialog_units.h"
 #include "app/private_messages.h"
 
 namespace tessaron {
 
 namespace {
-constexpr int NOTICE_WIDTH = 526;
-constexpr int NOTICE_HEIGHT = 108;
+// In dialog units.
+constexpr int NOTICE_UNITS_WIDTH = 239;
+constexpr int NOTICE_UNITS_HEIGHT = 47;
 }  // namespace
 
-NoticeWindow::NoticeWindow(const QString& text, QWidget* closeReceiver)
+NoticeWindow::NoticeWindow(const QString& text, QWidget* closeReceiver, int lifetimeMs)
     : BaseDialog(closeReceiver, Kind::Window, Qt::Tool | Qt::FramelessWindowHint),
       text_(text),
       closeReceiver_(closeReceiver) {
@@ -24,14 +27,28 @@ NoticeWindow::NoticeWindow(const QString& text, QWidget* closeReceiver)
   SetBackgroundColor(NOTICE_COLOR);
   // The notice must not take the focus away from the window it talks about.
   setAttribute(Qt::WA_ShowWithoutActivating);
-  setFixedSize(NOTICE_WIDTH, NOTICE_HEIGHT);
-  // A coarse timer may fire up to 5% early; the notice stays its full five seconds.
+  // As large as its units, and higher when the wrapped text needs it.
+  const DialogUnits units;
+  const int width = units.X(NOTICE_UNITS_WIDTH);
+  const QRect measured = fontMetrics().boundingRect(
+      QRect(0, 0, width - 2 * (width / 20), 100000), Qt::AlignHCenter | Qt::TextWordWrap, text_);
+  setFixedSize(width, std::max(units.Y(NOTICE_UNITS_HEIGHT), measured.height() + units.Y(8)));
+  // A coarse timer may fire up to 5% early; the notice stays its full lifetime.
   timer_.setTimerType(Qt::PreciseTimer);
-  timer_.setInterval(NOTICE_LIFETIME_MS);
+  timer_.setInterval(lifetimeMs);
   connect(&timer_, &QTimer::timeout, this, &NoticeWindow::OnTimer);
+  QCoreApplication::instance()->installEventFilter(this);
 }
 
 NoticeWindow::~NoticeWindow() = default;
+
+bool NoticeWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && isVisible() && timer_.isActive()) {
+    timer_.stop();
+    PostClose();
+  }
+  return BaseDialog::eventFilter(watched, event);
+}
 
 void NoticeWindow::showEvent(QShowEvent* event) {
   BaseDialog::showEvent(event);
@@ -71,8 +88,7 @@ void NoticeWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void NoticeWindow::keyPressEvent(QKeyEvent* event) {
-  timer_.stop();
-  PostClose();
+  // The program-wide key watch has closed the notice already.
   event->accept();
 }
 

@@ -20,17 +20,22 @@ class NoticeWindow : public BaseDialog {
 
  public:
   // closeReceiver (normally the main window) is the parent and gets MSG_CLOSE_NOTICE.
-  NoticeWindow(const QString& text, QWidget* closeReceiver);
+  // lifetimeMs: how long it stays unless clicked or a key is pressed.
+  NoticeWindow(const QString& text, QWidget* closeReceiver,
+               int lifetimeMs = NOTICE_LIFETIME_MS);
   ~NoticeWindow() override;
 
   const QString& Text() const { return text_; }
   bool IsTimerRunning() const { return timer_.isActive(); }
+  int LifetimeMs() const { return timer_.interval(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // The notice never takes the focus, so it watches every key press of the program.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void OnTimer();

@@ -255,17 +255,29 @@ QPixmap DrawUsbPicture() {
 
 }  // namespace
 
-QPixmap LogoPicture() { return Cached(QStringLiteral("tessaron-LogoPicture"), DrawLogoPicture); }
+namespace {
 
-QPixmap ReaderPicture() {
-  return Cached(QStringLiteral("tessaron-ReaderPicture"), DrawReaderPicture);
+// A picture at a scale: drawn once, then scaled smoothly once per scale and cached.
+QPixmap AtScale(const char* name, QPixmap (*draw)(), double scale) {
+  const QString key = QStringLiteral("tessaron-%1").arg(QLatin1String(name));
+  const QPixmap picture = Cached(key, draw);
+  if (scale <= 1.0) return picture;
+  return Cached(key + QStringLiteral("@%1").arg(scale), [&] {
+    return picture.scaled(picture.size() * scale, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  });
 }
 
-QPixmap Ps2Picture() { return Cached(QStringLiteral("tessaron-Ps2Picture"), DrawPs2Picture); }
+}  // namespace
 
-QPixmap Rs232Picture() { return Cached(QStringLiteral("tessaron-Rs232Picture"), DrawRs232Picture); }
+QPixmap LogoPicture(double scale) { return AtScale("LogoPicture", DrawLogoPicture, scale); }
 
-QPixmap UsbPicture() { return Cached(QStringLiteral("tessaron-UsbPicture"), DrawUsbPicture); }
+QPixmap ReaderPicture(double scale) { return AtScale("ReaderPicture", DrawReaderPicture, scale); }
+
+QPixmap Ps2Picture(double scale) { return AtScale("Ps2Picture", DrawPs2Picture, scale); }
+
+QPixmap Rs232Picture(double scale) { return AtScale("Rs232Picture", DrawRs232Picture, scale); }
+
+QPixmap UsbPicture(double scale) { return AtScale("UsbPicture", DrawUsbPicture, scale); }
 
 QFont SerifFont() {
   QFont font;

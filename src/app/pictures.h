@@ -9,14 +9,15 @@
 
 namespace tessaron {
 
+// Each picture comes at its own size, or larger by scale (the windows' DialogUnits::Scale).
 // The logo at the top left of the main window.
-QPixmap LogoPicture();
+QPixmap LogoPicture(double scale = 1.0);
 // A card being swiped through a reader, shown in the main window's child-window area.
-QPixmap ReaderPicture();
+QPixmap ReaderPicture(double scale = 1.0);
 // Connection kinds: the PS/2 keyboard plug, the RS232 (9-pin) plug, the USB plug.
-QPixmap Ps2Picture();
-QPixmap Rs232Picture();
-QPixmap UsbPicture();
+QPixmap Ps2Picture(double scale = 1.0);
+QPixmap Rs232Picture(double scale = 1.0);
+QPixmap UsbPicture(double scale = 1.0);
 // The window icon (large and small sizes).
 QIcon AppIcon();
 

@@ -3,17 +3,24 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/dialog_units.h"
 
 namespace tessaron {
 
 namespace {
-constexpr int REPORT_WINDOW_WIDTH = 640;
-constexpr int REPORT_WINDOW_HEIGHT = 520;
+// In dialog units.
+constexpr int REPORT_UNITS_WIDTH = 400;
+constexpr int REPORT_UNITS_HEIGHT = 300;
 }  // namespace
 
 ReportWindow::ReportWindow(const QString& report, QWidget* parent)
-    : BaseDialog(parent, Kind::Window),
+    : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
       textField_(new QPlainTextEdit(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)) {
   setObjectName(QStringLiteral("reportWindow"));
@@ -36,11 +43,31 @@ ReportWindow::ReportWindow(const QString& report, QWidget* parent)
   okButton_->setMinimumWidth(90);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
+  const DialogUnits units;
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 8);
+  layout->setContentsMargins(1, 1, 1, units.Y(3));
   layout->addWidget(textField_, 1);
   layout->addWidget(okButton_, 0, Qt::AlignHCenter);
-  resize(REPORT_WINDOW_WIDTH, REPORT_WINDOW_HEIGHT);
+
+  // Wide enough for the longest line of the report beside the scroll bar, so that no line
+  // needs a horizontal scroll bar.
+  const QFontMetrics metrics = textField_->fontMetrics();
+  int longest = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    longest = std::max(longest, metrics.horizontalAdvance(line));
+  }
+  const int textWidth = longest + 2 * textField_->frameWidth() +
+                        static_cast<int>(2 * textField_->document()->documentMargin()) +
+                        textField_->verticalScrollBar()->sizeHint().width() + 4;
+  resize(std::max(units.X(REPORT_UNITS_WIDTH), textWidth + 2), units.Y(REPORT_UNITS_HEIGHT));
+}
+
+void ReportWindow::paintEvent(QPaintEvent* event) {
+  BaseDialog::paintEvent(event);
+  // A window without a caption: a thin frame marks its edge.
+  QPainter painter(this);
+  painter.setPen(QPen(QColor(86, 120, 100), 1));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 ReportWindow::~ReportWindow() = default;

@@ -24,6 +24,9 @@ class ReportWindow : public BaseDialog {
   QPlainTextEdit* TextField() const { return textField_; }
   QPushButton* OkButton() const { return okButton_; }
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   QPlainTextEdit* textField_;
   QPushButton* okButton_;

@@ -8,6 +8,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
@@ -21,6 +23,18 @@
 namespace tessaron {
 
 namespace {
+
+// The look of the tabs, and what it takes in width around each caption.
+constexpr int TAB_PADDING_X = 7;
+constexpr int TAB_BORDER = 1;
+constexpr int TAB_SPACING = 1;
+constexpr int SHEET_MARGIN = 8;
+constexpr int BUTTON_SPACING = 6;
+// A push button's frame and air around its caption, as the desktop style draws it.
+constexpr int BUTTON_PADDING_X = 24;
+
+const char* const BUTTON_CAPTIONS[] = {"Send to MSR", "Save to File", "Load from File",
+                                        "Default All", "Close"};
 
 QPushButton* MakeButton(const char* caption, const char* name, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -41,11 +55,11 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
                                                                    : "Change Advanced Settings:"),
                      this)),
       tabs_(new QTabWidget(this)),
-      sendButton_(MakeButton("Send to MSR", "sendButton", this)),
-      saveButton_(MakeButton("Save to File", "saveButton", this)),
-      loadButton_(MakeButton("Load from File", "loadButton", this)),
-      defaultAllButton_(MakeButton("Default All", "defaultAllButton", this)),
-      closeButton_(MakeButton("Close", "closeButton", this)) {
+      sendButton_(MakeButton(BUTTON_CAPTIONS[0], "sendButton", this)),
+      saveButton_(MakeButton(BUTTON_CAPTIONS[1], "saveButton", this)),
+      loadButton_(MakeButton(BUTTON_CAPTIONS[2], "loadButton", this)),
+      defaultAllButton_(MakeButton(BUTTON_CAPTIONS[3], "defaultAllButton", this)),
+      closeButton_(MakeButton(BUTTON_CAPTIONS[4], "closeButton", this)) {
   QFont headingFont = heading_->font();
   headingFont.setBold(true);
   heading_->setFont(headingFont);
@@ -53,21 +67,24 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
   // Every tab caption is shown whole: no scroll arrows, no elided captions.
   tabs_->setUsesScrollButtons(false);
   tabs_->tabBar()->setElideMode(Qt::ElideNone);
-  tabs_->setStyleSheet(QStringLiteral(
-      "QTabBar::tab { padding: 4px 7px; margin-right: 1px; border: 1px solid #7a9a8a;"
-      " border-bottom: none; border-top-left-radius: 4px; border-top-right-radius: 4px;"
-      " background: #b9dcc7; }"
-      "QTabBar::tab:selected { background: #f4fbf7; }"
-      "QTabWidget::pane { border: 1px solid #7a9a8a; }"));
+  tabs_->setStyleSheet(
+      QStringLiteral("QTabBar::tab { padding: 4px %1px; margin-right: %2px; border: %3px solid "
+                     "#7a9a8a; border-bottom: none; border-top-left-radius: 4px;"
+                     " border-top-right-radius: 4px; background: #b9dcc7; }"
+                     "QTabBar::tab:selected { background: #f4fbf7; }"
+                     "QTabWidget::pane { border: 1px solid #7a9a8a; }")
+          .arg(TAB_PADDING_X)
+          .arg(TAB_SPACING)
+          .arg(TAB_BORDER));
 
   auto* buttons = new QHBoxLayout;
-  buttons->setSpacing(6);
+  buttons->setSpacing(BUTTON_SPACING);
   for (QPushButton* button :
        {sendButton_, saveButton_, loadButton_, defaultAllButton_, closeButton_}) {
     buttons->addWidget(button);
   }
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(8, 6, 8, 8);
+  layout->setContentsMargins(SHEET_MARGIN, 6, SHEET_MARGIN, SHEET_MARGIN);
   layout->addWidget(heading_);
   layout->addWidget(tabs_, 1);
   layout->addLayout(buttons);
@@ -81,6 +98,24 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
 }
 
 SettingsSheet::~SettingsSheet() = default;
+
+int SettingsSheet::NeededWidth(const QFont& font) {
+  const QFontMetrics metrics(font);
+  int widest = 0;
+  for (const auto& captions : {BasicSheet::TAB_CAPTIONS, AdvancedSheet::TAB_CAPTIONS}) {
+    int tabs = 0;
+    for (const char* caption : captions) {
+      tabs += metrics.horizontalAdvance(QString::fromLatin1(caption)) + 2 * TAB_PADDING_X +
+              2 * TAB_BORDER + TAB_SPACING;
+    }
+    widest = std::max(widest, tabs);
+  }
+  int buttons = BUTTON_SPACING * (static_cast<int>(std::size(BUTTON_CAPTIONS)) - 1);
+  for (const char* caption : BUTTON_CAPTIONS) {
+    buttons += metrics.horizontalAdvance(QString::fromLatin1(caption)) + BUTTON_PADDING_X;
+  }
+  return std::max(widest, buttons) + 2 * SHEET_MARGIN + 2;
+}
 
 void SettingsSheet::AddPage(const QString& caption, SettingsPage* page) {
   pages_.push_back(page);

@@ -27,6 +27,10 @@ class SettingsSheet : public BaseDialog {
  public:
   static constexpr int PAGE_COUNT = 5;
 
+  // The least width a sheet needs at this font for its tab captions and its buttons to be
+  // whole, without building one.
+  static int NeededWidth(const QFont& font);
+
   ~SettingsSheet() override;
 
   // Takes the settings record from the main window again.

@@ -40,7 +40,7 @@ void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text, const 
     if (!shown.endsWith(QLatin1Char('\n'))) shown += QLatin1Char('\n');
     shown += cause;
   }
-  MessageWindow window(shown, parent, lifetimeMs);
+  MessageWindow window(shown, parent, lifetimeMs > 0 ? lifetimeMs : lifetimes_.messageMs);
   window.exec();
 }
 
@@ -54,7 +54,7 @@ QMessageBox::StandardButton DesktopUiServices::ShowMessageBox(
 }
 
 NoticeWindow* DesktopUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {
-  auto* notice = new NoticeWindow(text, closeReceiver);
+  auto* notice = new NoticeWindow(text, closeReceiver, lifetimes_.noticeMs);
   notice->show();
   return notice;
 }

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "app/message_window.h"
+#include "app/notice_window.h"
 #include "core/message_sink.h"
 
 class QWidget;
@@ -48,9 +50,18 @@ class UiServices {
   virtual bool OpenDocument(const QUrl& url) = 0;
 };
 
-// The real services: modal windows, the file dialog, sleeping waits, QDesktopServices.
+// How long a message window and a notice stay when nobody closes them.
+struct WindowLifetimes {
+  int messageMs = MESSAGE_WINDOW_LIFETIME_MS;
+  int noticeMs = NOTICE_LIFETIME_MS;
+};
+
+// The real services: modal windows, the file dialog, waits that keep the windows painting,
+// QDesktopServices.
 class DesktopUiServices : public UiServices {
  public:
+  explicit DesktopUiServices(WindowLifetimes lifetimes = {}) : lifetimes_(lifetimes) {}
+
   void ShowMessage(QWidget* parent, const QString& text, const QString& cause,
                    int lifetimeMs) override;
   QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
@@ -62,6 +73,9 @@ class DesktopUiServices : public UiServices {
                         const QString& startFolder) override;
   void Wait(int milliseconds) override;
   bool OpenDocument(const QUrl& url) override;
+
+ private:
+  WindowLifetimes lifetimes_;
 };
 
 // The services in use: the desktop ones unless others were installed.

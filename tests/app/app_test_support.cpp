@@ -1,12 +1,17 @@
 #include "app_test_support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QTest>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
+#include <QTabBar>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/main_window.h"
 #include "app/notice_window.h"
@@ -18,7 +23,9 @@
 namespace tessaron::test {
 
 RecordingUiServices::RecordingUiServices()
-    : previous_(SetUiServices(this)), previousHandler_(RoutePlatformMessagesToUi()) {}
+    : DesktopUiServices(TEST_LIFETIMES),
+      previous_(SetUiServices(this)),
+      previousHandler_(RoutePlatformMessagesToUi()) {}
 
 RecordingUiServices::~RecordingUiServices() {
   SetMessageHandler(previousHandler_);
@@ -252,9 +259,50 @@ void WindowTestBase::EndCase() {
   ui_.reset();
 }
 
-void WindowTestBase::StartWindow() {
-  window_ = std::make_unique<MainWindow>(FastTiming());
+void WindowTestBase::StartWindow(const TransportTiming& timing) {
+  window_ = std::make_unique<MainWindow>(timing);
   window_->show();
+}
+
+QStringList CaptionsCutOff(QWidget* window) {
+  QStringList cut;
+  const auto name = [](const QWidget* widget, const QString& caption) {
+    return QStringLiteral("%1 \"%2\"").arg(widget->objectName(), caption);
+  };
+  QList<QWidget*> widgets = window->findChildren<QWidget*>();
+  widgets.prepend(window);
+  for (QWidget* widget : widgets) {
+    if (!widget->isVisibleTo(window)) continue;
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+      // The widest line of the caption, with a few pixels of frame on each side.
+      int textWidth = 0;
+      for (const QString& line : button->text().split(QLatin1Char('\n'))) {
+        textWidth = std::max(textWidth, button->fontMetrics().horizontalAdvance(line));
+      }
+      const int lines = static_cast<int>(button->text().count(QLatin1Char('\n'))) + 1;
+      if (button->width() < textWidth + 6 || button->height() < lines * button->fontMetrics().height()) {
+        cut << name(button, button->text());
+      }
+    } else if (auto* choice = qobject_cast<QAbstractButton*>(widget)) {
+      if (!choice->text().isEmpty() && choice->width() < choice->sizeHint().width()) {
+        cut << name(choice, choice->text());
+      }
+    } else if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
+      for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab = tabs->tabRect(i);
+        const int textWidth = tabs->fontMetrics().horizontalAdvance(tabs->tabText(i));
+        if (tab.width() < textWidth || tab.right() >= tabs->width() + 1 || tab.left() < 0) {
+          cut << name(tabs, tabs->tabText(i));
+        }
+      }
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+      if (!label->wordWrap() && !label->text().isEmpty() &&
+          label->width() < label->sizeHint().width()) {
+        cut << name(label, label->text());
+      }
+    }
+  }
+  return cut;
 }
 
 }  // namespace tessaron::test

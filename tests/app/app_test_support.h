@@ -28,7 +28,12 @@ class QWidget;
 
 namespace tessaron::test {
 
-// Records what the windows ask of the user instead of blocking; notices are real windows.
+// The lifetimes of message windows and notices in the tests: a tenth of the real ones.
+inline constexpr WindowLifetimes TEST_LIFETIMES{MESSAGE_WINDOW_LIFETIME_MS / 10,
+                                                NOTICE_LIFETIME_MS / 10};
+
+// Records what the windows ask of the user instead of blocking; notices are real windows
+// that live TEST_LIFETIMES.
 class RecordingUiServices : public DesktopUiServices {
  public:
   RecordingUiServices();
@@ -127,6 +132,12 @@ void StopModalWatchers();
 // Delivers posted events and deferred deletions until the windows are at rest.
 void Settle();
 
+// The captions of window (and of every visible control in it) that do not have the room
+// they need: a push button, radio button or check box narrower than its caption, a tab whose
+// caption is cut or that lies outside its tab bar, a one-line label narrower than its text.
+// Each entry names the control and its caption.
+QStringList CaptionsCutOff(QWidget* window);
+
 // What every window test case starts from: a fresh profile, recording user-interface
 // services, a keyboard line without a reader and no USB readers; and the main window the
 // case starts on fast timing. The test classes call these from their init/cleanup slots.
@@ -135,7 +146,7 @@ class WindowTestBase : public QObject {
   void UseOwnProfile();  // from initTestCase
   void PrepareCase();    // from init
   void EndCase();        // from cleanup
-  void StartWindow();
+  void StartWindow(const TransportTiming& timing = FastTiming());
 
   QTemporaryDir profileDir_;
   std::unique_ptr<RecordingUiServices> ui_;

@@ -28,25 +28,15 @@ namespace {
 
 bool Save(QWidget* widget, const QDir& folder, const char* name) {
   QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
   const QString path = folder.filePath(QString::fromLatin1(name));
   const bool saved = widget->grab().save(path);
   std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
   return saved;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: tessaron-screenshots OUTPUT_FOLDER\n");
-    return 2;
-  }
-  QDir folder(QString::fromLocal8Bit(argv[1]));
-  if (!folder.mkpath(QStringLiteral("."))) return 1;
-  QTemporaryDir profile;
-  UseProfileFolder(profile);
-
+// Draws every window once at the application's current font into folder.
+bool DrawWindows(const QDir& folder) {
   RecordingUiServices ui;
   SimulatedKeyboardLine keyboard(false);
   SimulatedUsbReaders usb({'0', '8'});
@@ -88,5 +78,37 @@ int main(int argc, char** argv) {
       "The interface is switched, please wait some second to re-open it."));
   longMessage.show();
   ok &= Save(&longMessage, folder, "message-long.png");
+  return ok;
+}
+
+}  // namespace
+
+// tessaron-screenshots OUTPUT_FOLDER [POINT_SIZE ...]: with point sizes, each size draws
+// into OUTPUT_FOLDER/<size>pt; without, the desktop font draws into OUTPUT_FOLDER.
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: tessaron-screenshots OUTPUT_FOLDER [POINT_SIZE ...]\n");
+    return 2;
+  }
+  const QDir output(QString::fromLocal8Bit(argv[1]));
+  QTemporaryDir profile;
+  UseProfileFolder(profile);
+
+  QStringList folders;
+  QList<int> sizes;
+  for (int i = 2; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();
+  if (sizes.isEmpty()) sizes << 0;
+  bool ok = true;
+  const QFont desktopFont = QApplication::font();
+  for (int size : sizes) {
+    QFont font = desktopFont;
+    if (size > 0) font.setPointSize(size);
+    QApplication::setFont(font);
+    QDir folder = output;
+    if (size > 0) folder.setPath(output.filePath(QStringLiteral("%1pt").arg(size)));
+    if (!folder.mkpath(QStringLiteral("."))) return 1;
+    ok &= DrawWindows(folder);
+  }
   return ok ? 0 : 1;
 }

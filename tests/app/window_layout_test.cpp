@@ -1,0 +1,124 @@
+// The windows at the desktop font sizes people use: every caption keeps its room. And the
+// windows keep painting while a slow reader answers, with the user's input held off.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/interface_selection_page.h"
+#include "app/main_window.h"
+#include "app/message_window.h"
+#include "app/model_number_dialog.h"
+#include "app/report_window.h"
+#include "app_test_support.h"
+#include "core/settings_report.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+}  // namespace
+
+class WindowLayoutTest : public WindowTestBase {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseOwnProfile(); }
+  void init() { PrepareCase(); }
+  void cleanup() {
+    QApplication::setFont(desktopFont_);
+    EndCase();
+  }
+
+  void everyCaptionIsWhole_data() {
+    QTest::addColumn<int>("pointSize");
+    for (int size : {9, 11, 14, 18}) QTest::addRow("%d pt", size) << size;
+  }
+
+  void everyCaptionIsWhole() {
+    QFETCH(int, pointSize);
+    QFont font = desktopFont_;
+    font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    Settle();
+
+    QStringList cut = CaptionsCutOff(window_.get());
+    window_->SelectReaderInterface();
+    Settle();
+    cut << CaptionsCutOff(window_.get());
+    window_->GetInterfaceSelection()->CancelButton()->click();
+    Settle();
+    for (bool advanced : {false, true}) {
+      advanced ? window_->ChangeAdvancedSettings() : window_->ChangeBasicSettings();
+      Settle();
+      cut << CaptionsCutOff(window_.get());
+    }
+
+    ReportWindow report(QString::fromLatin1(BuildSettingsReport(window_->Settings(), "V1.90").c_str()));
+    ModelNumberDialog modelNumber;
+    MessageWindow message(QStringLiteral(
+        "The configuration settings have been written to Tessaron device successfully!\n"
+        "The interface is switched, please wait some second to re-open it."));
+    for (QWidget* window : std::initializer_list<QWidget*>{&report, &modelNumber, &message}) {
+      window->show();
+      Settle();
+      cut << CaptionsCutOff(window);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    // The report needs no horizontal scroll bar.
+    auto* text = report.findChild<QPlainTextEdit*>();
+    QVERIFY(text != nullptr);
+    QVERIFY(!text->horizontalScrollBar()->isVisible());
+  }
+
+  void theWindowsPaintWhileASlowReaderAnswers() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    TransportTiming slow = FastTiming();
+    slow.hid.replyPause = std::chrono::milliseconds(400);
+    StartWindow(slow);
+    PaintCounter counter(window_.get());
+    bool exitAsked = false;
+    connect(window_.get(), &MainWindow::exitRequested, this, [&] { exitAsked = true; });
+
+    // Halfway through the first exchange the window is asked to repaint, and "EXIT" is
+    // clicked: the repaint happens, the click does not.
+    int paintsDuringExchange = -1;
+    QTimer::singleShot(200, this, [&] {
+      const int before = counter.paints;
+      window_->update();
+      QTest::mouseClick(window_->GetButton(MainWindow::Button::Exit), Qt::LeftButton);
+      QTimer::singleShot(50, this, [&, before] { paintsDuringExchange = counter.paints - before; });
+    });
+    window_->ChangeBasicSettings();
+    QVERIFY(paintsDuringExchange > 0);
+    QVERIFY(!exitAsked);
+    QVERIFY(window_->GetBasicSheet() != nullptr);
+  }
+
+ private:
+  const QFont desktopFont_ = QApplication::font();
+};
+
+QTEST_MAIN(WindowLayoutTest)
+#include "window_layout_test.moc"
