@@ -210,9 +210,19 @@ void MainWindow::PlaceChild(QWidget* child) {
 
 // ---- connection ----
 
+void MainWindow::SetConnection(const ReaderConnection& connection) {
+  interfaceType_ = connection.type;
+  deviceIndex_ = connection.path.empty() ? connection.index : -1;
+  devicePath_ = connection.path;
+}
+
+ReaderConnection MainWindow::CurrentConnection() const {
+  return ReaderConnection{interfaceType_, deviceIndex_, devicePath_};
+}
+
 bool MainWindow::Connect(bool readSettings) {
   link_.reset();
-  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, ports_);
+  link_ = ReaderLink::Create(CurrentConnection(), ports_);
   WindowFlowContext flow(this);
   const ReadOutcome outcome = link_ ? ReadReader(*link_, settings_, readSettings, nullptr, flow)
                                     : ReadOutcome::OpenFailed;
@@ -223,6 +233,7 @@ bool MainWindow::Connect(bool readSettings) {
   if (outcome == ReadOutcome::OpenFailed) {
     // Forgotten, also for the next run: it then starts with USB auto-detection.
     deviceIndex_ = -1;
+    devicePath_.clear();
     interfaceType_ = INTERFACE_UNKNOWN;
     link_.reset();
     return false;
@@ -233,21 +244,35 @@ bool MainWindow::Connect(bool readSettings) {
   return readSettings && outcome == ReadOutcome::Ok;
 }
 
+bool MainWindow::ConnectTo(const ReaderConnection& connection) {
+  SetConnection(connection);
+  bool connected = false;
+  {
+    WaitCursor waitCursor;
+    connected = Connect(true);
+  }
+  if (!connected) {
+    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
+                QString::fromLocal8Bit(connectFailureCause_.c_str()));
+  }
+  return connected;
+}
+
 bool MainWindow::EnsureConnection() {
   if (link_) return true;
-  if (interfaceType_ != INTERFACE_UNKNOWN && deviceIndex_ != -1 && Connect(true)) return true;
+  const bool named = deviceIndex_ != -1 || !devicePath_.empty();
+  if (interfaceType_ != INTERFACE_UNKNOWN && named && Connect(true)) return true;
 
   // Only a single USB reader is chosen without asking.
   const std::vector<ReaderDeviceEntry> found = FindUsbReaders();
   if (found.size() != 1) return false;
-  interfaceType_ = found.front().interfaceType;
-  deviceIndex_ = found.front().deviceIndex;
+  SetConnection(ConnectionOf(found.front()));
   return Connect(true);
 }
 
 void MainWindow::ReplacePort() {
   link_.reset();
-  link_ = ReaderLink::Create(ReaderConnection{interfaceType_, deviceIndex_, std::string()}, ports_);
+  link_ = ReaderLink::Create(CurrentConnection(), ports_);
 }
 
 // ---- child windows ----

@@ -79,7 +79,14 @@ class MainWindow : public BaseDialog {
   InterfaceType CurrentInterfaceType() const { return interfaceType_; }
   DeviceIndex CurrentDeviceIndex() const { return deviceIndex_; }
   void SetInterfaceType(InterfaceType type) { interfaceType_ = type; }
-  void SetDeviceIndex(DeviceIndex index) { deviceIndex_ = index; }
+  // Names the reader by its device index among the devices of its class.
+  void SetDeviceIndex(DeviceIndex index) {
+    deviceIndex_ = index;
+    devicePath_.clear();
+  }
+  // Names the reader by a connection: by index, or by a device path that discovery may not
+  // offer (a pseudo-terminal); a path is used for this run only and is not remembered.
+  void SetConnection(const ReaderConnection& connection);
   const std::string& FirmwareVersion() const { return firmwareVersion_; }
   const TransportTiming& Timing() const { return ports_.timing; }
   // How the windows make reader ports: with the run's timing, each exchange off the window
@@ -99,6 +106,9 @@ class MainWindow : public BaseDialog {
   // pair is forgotten (0, -1) and there is no port. A read that fails leaves the record as
   // it was.
   bool Connect(bool readSettings);
+  // Connects to the reader named on the command line, as a choice on the interface selection
+  // page does; says why when it cannot.
+  bool ConnectTo(const ReaderConnection& connection);
   // A port exists, or the remembered reader connects, or exactly one USB reader is present
   // and connects.
   bool EnsureConnection();
@@ -147,6 +157,7 @@ class MainWindow : public BaseDialog {
   void CloseAdvancedSheet();
   void CloseNotice();
   void ReplacePort();
+  ReaderConnection CurrentConnection() const;
 
   PortSetup ports_;
   BasicSheet* basicSheet_ = nullptr;
@@ -157,6 +168,7 @@ class MainWindow : public BaseDialog {
   std::string connectFailureCause_;
   InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
   DeviceIndex deviceIndex_ = -1;
+  std::string devicePath_;
   std::unique_ptr<ReaderLink> link_;
   ReaderSettings settings_;
 

@@ -43,17 +43,35 @@ class FirstPaintWatcher : public QObject {
 
 QString StartupUsage() {
   return QStringLiteral(
-      "Usage: tessaron-config [--simulate[=LINE]]\n"
+      "Usage: tessaron-config [--simulate[=LINE]] [--reader CONNECTION]\n"
       "\n"
-      "  --simulate[=LINE]  add one simulated reader on LINE to the present devices:\n"
-      "                     rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
-      "  -h, --help         show this text\n");
+      "  --simulate[=LINE]       add one simulated reader on LINE to the present devices:\n"
+      "                          rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
+      "  -r, --reader CONNECTION connect to this reader at start-up: a serial device path\n"
+      "                          (/dev/ttyUSB0, used as RS232), NAME:PATH or NAME:INDEX with\n"
+      "                          NAME rs232, usb-rs232, usb-hid, usb-hid-kb or ps2\n"
+      "  -h, --help              show this text\n");
 }
 
 bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error) {
   StartupOptions parsed;
-  for (const QString& argument : arguments) {
-    if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+  const auto readConnection = [&](const QString& text) {
+    std::string why;
+    if (ParseReaderConnection(text.toStdString(), &parsed.reader, &why)) return true;
+    if (error != nullptr) *error = QStringLiteral("--reader: %1").arg(QString::fromStdString(why));
+    return false;
+  };
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("-r") || argument == QLatin1String("--reader")) {
+      if (i + 1 >= arguments.size()) {
+        if (error != nullptr) *error = QStringLiteral("%1 needs a CONNECTION").arg(argument);
+        return false;
+      }
+      if (!readConnection(arguments[++i])) return false;
+    } else if (argument.startsWith(QLatin1String("--reader="))) {
+      if (!readConnection(argument.mid(9))) return false;
+    } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
       parsed.showHelp = true;
     } else if (argument == QLatin1String("--simulate")) {
       parsed.simulate = true;
@@ -129,6 +147,10 @@ int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
       monitor.Start();
     });
     window.show();
+    if (options.reader.type != INTERFACE_UNKNOWN) {
+      const ReaderConnection reader = options.reader;
+      QTimer::singleShot(0, &window, [&window, reader] { window.ConnectTo(reader); });
+    }
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
 

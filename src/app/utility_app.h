@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "flows/reader_connection.h"
 #include "sim/simulated_line.h"
 
 namespace tessaron {
@@ -15,6 +16,9 @@ struct StartupOptions {
   // --simulate[=LINE]: one simulated reader on that line joins the present devices.
   bool simulate = false;
   sim::SimulatedLineKind simulatedLine = sim::DEFAULT_SIMULATED_LINE;
+  // --reader CONNECTION: the reader to connect to at start-up, as a choice on the interface
+  // selection page would (type INTERFACE_UNKNOWN: none given).
+  ReaderConnection reader;
 };
 
 // Usage text of the command line.

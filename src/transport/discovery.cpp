@@ -21,14 +21,16 @@ std::shared_ptr<DeviceListing> DefaultListing() {
   return udev;
 }
 
+// The reader's own USB serial function is a "USB-RS232" reader. Every other serial port
+// is offered as "RS232": a port of the PC, and also a port of any other USB device, since
+// most PCs reach an RS232 reader through a USB serial adapter.
 InterfaceType SerialKind(const ListedDevice& port) {
   if (port.node.empty()) return INTERFACE_UNKNOWN;  // nothing the serial port could open
-  if (!port.hasUsbAncestor) return INTERFACE_RS232;
-  if (port.idsKnown && port.vendorId == READER_VENDOR_ID &&
+  if (port.hasUsbAncestor && port.idsKnown && port.vendorId == READER_VENDOR_ID &&
       port.productId == USB_RS232_PRODUCT_ID) {
     return INTERFACE_USB_RS232;
   }
-  return INTERFACE_UNKNOWN;  // a port of some other USB device
+  return INTERFACE_RS232;
 }
 
 InterfaceType HidKind(const ListedDevice& device) {

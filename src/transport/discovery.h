@@ -54,7 +54,9 @@ struct ReaderDeviceEntry {
 
 // Appends one entry per reader of that type, in enumeration order.
 void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list);
-// Whether a serial port exists at position; kind 0, 1 or 4 and its name.
+// Whether a serial port exists at position; its kind and its name. The reader's own USB
+// serial function is 4 ("USB-RS232"); every other port, of the PC or of any other USB device
+// (a USB serial adapter), is 1 ("RS232"); 0 only for a port without a device node.
 bool FindSerialPort(DeviceIndex position, InterfaceType* kind, std::string* name);
 // Whether a HID interface exists at position; kind 0, 3 or 5 and its device path.
 bool FindHidReader(DeviceIndex position, InterfaceType* kind, std::string* path);

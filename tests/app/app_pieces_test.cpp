@@ -97,6 +97,30 @@ class AppPiecesTest : public QObject {
     QVERIFY(!ParseStartupOptions({QStringLiteral("--verbose")}, &options, &error));
     QVERIFY(ParseStartupOptions({QStringLiteral("-h")}, &options, &error));
     QVERIFY(options.showHelp);
+
+    // The reader named as on the command-line tool.
+    const struct {
+      QStringList arguments;
+      InterfaceType type;
+      DeviceIndex index;
+      const char* path;
+    } readers[] = {
+        {{"--reader", "/dev/pts/7"}, INTERFACE_RS232, -1, "/dev/pts/7"},
+        {{"-r", "usb-hid:2"}, INTERFACE_USB_HID, 2, ""},
+        {{"--reader=ps2:0", "--simulate"}, INTERFACE_PS2_KEYBOARD, 0, ""},
+    };
+    for (const auto& reader : readers) {
+      options = StartupOptions();
+      QVERIFY(ParseStartupOptions(reader.arguments, &options, &error));
+      QCOMPARE(options.reader.type, reader.type);
+      QCOMPARE(options.reader.index, reader.index);
+      QCOMPARE(options.reader.path, std::string(reader.path));
+    }
+    for (const QStringList& wrong : {QStringList{"--reader"}, QStringList{"-r", "usb:0"},
+                                     QStringList{"--reader=ps2:1"}}) {
+      QVERIFY(!ParseStartupOptions(wrong, &options, &error));
+      QVERIFY(!error.isEmpty());
+    }
   }
 
   void documentsAreFoundInTheFirstFolderThatHasThem() {

@@ -19,6 +19,7 @@
 #include "app/quick_clone_page.h"
 #include "app/report_window.h"
 #include "app_test_support.h"
+#include "sim/simulated_line.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -236,6 +237,22 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(window_->Notice() == nullptr);
     // The program's own notices live five seconds.
     QCOMPARE(NoticeWindow(QStringLiteral("real"), nullptr).LifetimeMs(), 5000);
+  }
+
+  // A reader on a pseudo-terminal, named on the command line, as discovery never offers it.
+  void aReaderNamedByPathConnectsAtStartUp() {
+    StartWindow();
+    sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
+    QVERIFY(line.Start());
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(window_->Settings().interfaceType, INTERFACE_RS232);
+    QVERIFY(ui_->messages.isEmpty());
+
+    QVERIFY(!window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, "/dev/no-such-reader"}));
+    QCOMPARE(ui_->messages, QStringList{"Could not open Tessaron device, please check it!"});
+    QVERIFY2(ui_->causes[0].contains(QStringLiteral("not present")), qPrintable(ui_->causes[0]));
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_UNKNOWN);
   }
 
   void aSuccessfulConnectDestroysBothSheets() {

@@ -42,7 +42,7 @@ class DiscoveryTest : public ::testing::Test {
   std::shared_ptr<DeviceListing> previous_;
 };
 
-TEST_F(DiscoveryTest, SerialPortsAreToldApartByTheirUsbAncestor) {
+TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
   devices_->serial = {
       MotherboardPort("/dev/ttyS0"),
       UsbPort("/dev/ttyUSB0", 0x0403, 0x6001),   // another USB serial adapter
@@ -56,15 +56,16 @@ TEST_F(DiscoveryTest, SerialPortsAreToldApartByTheirUsbAncestor) {
   ASSERT_TRUE(FindSerialPort(0, &kind, &name));
   EXPECT_EQ(kind, INTERFACE_RS232);
   EXPECT_EQ(name, "/dev/ttyS0");
+  // A USB serial adapter: an RS232 reader is usually plugged in through one.
   ASSERT_TRUE(FindSerialPort(1, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, INTERFACE_RS232);
   ASSERT_TRUE(FindSerialPort(2, &kind, &name));
   EXPECT_EQ(kind, INTERFACE_USB_RS232);
   EXPECT_EQ(name, "/dev/ttyUSB1");
   ASSERT_TRUE(FindSerialPort(3, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, INTERFACE_RS232);
   ASSERT_TRUE(FindSerialPort(4, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, INTERFACE_RS232);
 
   EXPECT_FALSE(FindSerialPort(5, &kind, &name));
   EXPECT_EQ(kind, INTERFACE_UNKNOWN);
@@ -83,12 +84,14 @@ TEST_F(DiscoveryTest, SerialEntriesCarryTheirPositionAmongAllPorts) {
   };
 
   const auto rs232 = Enumerate(INTERFACE_RS232);
-  ASSERT_EQ(rs232.size(), 2u);
+  ASSERT_EQ(rs232.size(), 3u);
   EXPECT_EQ(rs232[0].interfaceType, INTERFACE_RS232);
-  EXPECT_EQ(rs232[0].name, "/dev/ttyS0");
-  EXPECT_EQ(rs232[0].deviceIndex, 1);
-  EXPECT_EQ(rs232[1].name, "/dev/ttyS1");
-  EXPECT_EQ(rs232[1].deviceIndex, 3);
+  EXPECT_EQ(rs232[0].name, "/dev/ttyACM0");
+  EXPECT_EQ(rs232[0].deviceIndex, 0);
+  EXPECT_EQ(rs232[1].name, "/dev/ttyS0");
+  EXPECT_EQ(rs232[1].deviceIndex, 1);
+  EXPECT_EQ(rs232[2].name, "/dev/ttyS1");
+  EXPECT_EQ(rs232[2].deviceIndex, 3);
 
   const auto usb = Enumerate(INTERFACE_USB_RS232);
   ASSERT_EQ(usb.size(), 1u);
