@@ -82,8 +82,9 @@ class InterfaceSelectionTest : public WindowTestBase {
     QCOMPARE(usb[2].interfaceType, INTERFACE_USB_HID);
     QCOMPARE(usb[2].deviceIndex, 1);
 
+    // The PC's own port, and the port of a USB serial adapter.
     page->GroupButton(InterfaceSelectionPage::GROUP_RS232)->click();
-    QCOMPARE(Items(page), QStringList{"/dev/ttyS0"});
+    QCOMPARE(Items(page), (QStringList{"/dev/ttyS0", "/dev/ttyUSB1"}));
     page->GroupButton(InterfaceSelectionPage::GROUP_PS2)->click();
     QCOMPARE(Items(page), QStringList{"PS/2 Keyboard port"});
     QVERIFY(ui_->messages.isEmpty());
