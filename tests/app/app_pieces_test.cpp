@@ -60,9 +60,9 @@ class AppPiecesTest : public QObject {
     // The program's own messages stay ten seconds; a shorter lifetime is kept to the same
     // precision.
     QCOMPARE(MessageWindow(QStringLiteral("real")).LifetimeMs(), 10000);
-    MessageWindow window(QStringLiteral("nobody answers"), nullptr, 1000);
+    MessageWindow window(QStringLiteral("nobody answers"), nullptr, 400);
     window.open();
-    QTest::qWait(950);
+    QTest::qWait(380);
     QVERIFY(window.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 2000);
   }

@@ -110,7 +110,7 @@ class ScopedEnvironment {
 // object.
 class FastTiming {
  public:
-  explicit FastTiming(double scale = 0.1) : previous_(ToolTimingScale()) {
+  explicit FastTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
     ToolTimingScale() = scale;
   }
   ~FastTiming() { ToolTimingScale() = previous_; }
