@@ -148,7 +148,9 @@ int RunShell(const std::string& commandLine, std::string* out) {
 }
 
 TEST_F(SimProgramTest, TheBuiltToolAnswersAndRefusesWrongCommandLines) {
-  const std::string tool = "'" + (testing::ProgramFolder() / "tessaron").string() + "'";
+  std::string tool = "'";
+  tool += (testing::ProgramFolder() / "tessaron").string();
+  tool += "'";
 
   // The shipped program runs at the real timing; its own simulated HID reader answers
   // within a third of a second (a serial exchange would take 2.5 s).

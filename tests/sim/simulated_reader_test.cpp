@@ -232,8 +232,9 @@ TEST(SimulatedReaderState, SetSettingsStreamTakesOnlyWholeSettingsFrames) {
   ReaderSettings settings;
   settings.terminalType = '4';
   const ByteString good = EncodedStream(settings);
-  ByteString badLrc = good;
-  badLrc.back() ^= 0x10;
+  ASSERT_GE(good.size(), 2u);
+  ByteString badLrc(good.begin(), good.end() - 1);
+  badLrc.push_back(static_cast<Byte>(good[good.size() - 1] ^ 0x10));
   ByteString trailing = good;
   trailing.push_back(0x00);
   for (const ByteString& bad : {ByteString{}, READ_ALL, badLrc, trailing,
