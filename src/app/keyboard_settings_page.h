@@ -1,5 +1,8 @@
 #pragma once
-// The "Keyboard Settings" page of the basic sheet.
+// "Keyboard Settings" of the basic sheet: the keyboard language, the function key output
+// (Ctrl or Alt, a bit of the shared flags byte) and the USB HID keyboard polling interval.
+// Unless the record was read over "PS/2 Keyboard" or "USB-HID-KB" the whole page is greyed
+// out when it is made.
 
 #include "app/settings_page.h"
 
@@ -11,8 +14,6 @@ class KeyboardSettingsPage : public BasicSettingsPage {
  public:
   explicit KeyboardSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
   ~KeyboardSettingsPage() override;
-
-  void Refresh() override;
 };
 
 }  // namespace tessaron

@@ -402,6 +402,10 @@ void MainWindow::CheckCurrentSettings() {
     if (ReadReader(*link_, settings_, !settingsRead, &firmware, flow) != ReadOutcome::Ok) return;
     firmwareVersion_ = firmware;
   }
+  // The record now holds what the reader holds: a sheet that shows it shows that too, so that
+  // what is shown is what "Send to MSR" would write.
+  if (basicSheet_ != nullptr) basicSheet_->Refresh();
+  if (advancedSheet_ != nullptr) advancedSheet_->Refresh();
   ShowSettingsReport();
 }
 

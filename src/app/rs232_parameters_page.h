@@ -1,5 +1,7 @@
 #pragma once
-// The "RS232 Parameters" page of the basic sheet.
+// "RS232 Parameters" of the basic sheet: baud rate, parity, data bits, handshaking, stop
+// bits and the XOn and XOff characters as decimal numbers. Unless the record was read over
+// "RS232" (or over no line yet) the whole page is greyed out when it is made.
 
 #include "app/settings_page.h"
 
@@ -11,8 +13,6 @@ class Rs232ParametersPage : public BasicSettingsPage {
  public:
   explicit Rs232ParametersPage(ReaderSettings& settings, QWidget* parent = nullptr);
   ~Rs232ParametersPage() override;
-
-  void Refresh() override;
 };
 
 }  // namespace tessaron

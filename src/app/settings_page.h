@@ -3,7 +3,12 @@
 // reloads its controls from the shared settings record on Refresh.
 
 #include "app/base_dialog.h"
+#include "app/page_bindings.h"
+#include "core/page_controls.h"
 #include "core/reader_settings.h"
+
+class QLayout;
+class QPushButton;
 
 namespace tessaron {
 
@@ -20,16 +25,43 @@ class SettingsPage : public BaseDialog {
   virtual void Refresh();
 };
 
-// A page of the basic sheet: the sheet hands it the main window's record at creation.
+// A page of the basic sheet: the sheet hands it the main window's record at creation. Its
+// controls come from its table; "Default Page" resets the table's settings and "Help"
+// opens the page's help topic.
 class BasicSettingsPage : public SettingsPage {
   Q_OBJECT
 
  public:
-  BasicSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
+  BasicSettingsPage(ReaderSettings& settings, const PageTable& table, int helpContext,
+                    QWidget* parent = nullptr);
   ~BasicSettingsPage() override;
 
+  // Loads every control from the record.
+  void Refresh() override;
+
+  const PageTable& Table() const { return table_; }
+  PageBindings& Bindings() const { return *bindings_; }
+  QPushButton* DefaultPageButton() const { return defaultPageButton_; }
+  QPushButton* HelpButton() const { return helpButton_; }
+
+  // "Default Page": the record's reset of this page's settings, then Refresh.
+  virtual void DefaultPage();
+
  protected:
+  // The control of the page's table with this caption (which the table must have).
+  const PageControl& Control(const char* caption) const;
+  // The row of "Default Page" and "Help" at the bottom of the page, under content.
+  void FinishLayout(QLayout* content);
+  // Greys out every control of the page, its two buttons included.
+  void DisableEverything();
+
   ReaderSettings& settings;
+
+ private:
+  const PageTable& table_;
+  PageBindings* bindings_;
+  QPushButton* defaultPageButton_;
+  QPushButton* helpButton_;
 };
 
 // A page of the advanced sheet: it takes the record, the port and the device index from

@@ -1,14 +1,54 @@
 #include "app/track_settings_page.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/help_files.h"
+#include "controls/escape_name_edit.h"
+
 namespace tessaron {
 
 TrackSettingsPage::TrackSettingsPage(ReaderSettings& settings, QWidget* parent)
-    : BasicSettingsPage(settings, parent) {
+    : BasicSettingsPage(settings, TrackSettingsTable(), HELP_CONTEXT_TRACK_SETTINGS, parent) {
   setObjectName(QStringLiteral("trackSettingsPage"));
+  auto* grid = new QGridLayout;
+  grid->addWidget(Bindings().AddChoice(Control("Track Select"), 2), 0, 0);
+
+  auto* options = new QVBoxLayout;
+  for (const char* caption : {"Send Start/End Sentinel", "For Track 2 Only Send Account Number",
+                              "Send Error Indication", "Send LRC in Card Data"}) {
+    options->addWidget(Bindings().AddCheck(Control(caption)));
+  }
+  options->addStretch(1);
+  grid->addLayout(options, 0, 1);
+
+  auto* characters = new QGridLayout;
+  characters->addWidget(new QLabel(QStringLiteral("Non-Printable Char:"), this), 0, 2);
+  int row = 1;
+  for (const char* caption : {"Track Separator:", "Terminator:"}) {
+    QComboBox* chooser = nullptr;
+    EscapeNameEdit* field = Bindings().AddBytes(Control(caption), &chooser);
+    characters->addWidget(Bindings().Label(Control(caption)), row, 0);
+    characters->addWidget(field, row, 1);
+    characters->addWidget(chooser, row, 2);
+    ++row;
+  }
+  grid->addLayout(characters, 1, 0, 1, 2);
+  grid->setRowStretch(2, 1);
+  FinishLayout(grid);
+  Refresh();
 }
 
 TrackSettingsPage::~TrackSettingsPage() = default;
 
-void TrackSettingsPage::Refresh() {}
+void TrackSettingsPage::DefaultPage() {
+  BasicSettingsPage::DefaultPage();
+  DefaultPageButton()->setFocus(Qt::OtherFocusReason);
+}
 
 }  // namespace tessaron

@@ -1,5 +1,7 @@
 #pragma once
-// The "Track Settings" page of the basic sheet.
+// "Track Settings" of the basic sheet: which tracks are sent, the send-out options on the
+// shared flags byte, the LRC, and the one-character track separator and terminator with
+// their choosers of named bytes.
 
 #include "app/settings_page.h"
 
@@ -12,7 +14,8 @@ class TrackSettingsPage : public BasicSettingsPage {
   explicit TrackSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
   ~TrackSettingsPage() override;
 
-  void Refresh() override;
+  // Resets the page's settings; the focus goes to "Default Page".
+  void DefaultPage() override;
 };
 
 }  // namespace tessaron

@@ -14,6 +14,7 @@
 #include "app/notice_window.h"
 #include "app/profile.h"
 #include "app/wait_cursor.h"
+#include "controls/escape_name_edit.h"
 
 namespace tessaron {
 
@@ -109,6 +110,11 @@ bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
 void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
 
 MessageHandler RoutePlatformMessagesToUi() {
+  // The byte-string edits' "Exceed the maximum range." is a platform message box too.
+  EscapeNameEdit::SetLimitMessage([](QWidget* edit, const QString& text) {
+    Ui().ShowMessageBox(edit, QMessageBox::Warning, QString(), text, QMessageBox::Ok,
+                        QMessageBox::Ok);
+  });
   return SetMessageHandler([](const std::string& text, const std::string& caption) {
     // A port may say something while its exchange runs off the window thread.
     RunOnWindowThread([&] {

@@ -100,7 +100,8 @@ void WaitMilliseconds(int milliseconds);
 
 // Sends the messages of the lower layers ("ERROR Interface Type!", the keyboard line's
 // access message) to the services: a plain text as an outcome message, a text with a
-// caption as a warning box. Returns the handler that was installed before.
+// caption as a warning box; and the byte-string edits' limit warning to a warning box.
+// Returns the handler that was installed before.
 MessageHandler RoutePlatformMessagesToUi();
 
 }  // namespace tessaron

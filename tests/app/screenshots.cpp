@@ -57,6 +57,13 @@ bool DrawWindows(const QDir& folder) {
 
   window.ChangeBasicSettings();
   ok &= Save(&window, folder, "basic-sheet.png");
+  // Every page of the basic sheet, as a reader on the keyboard-class USB line shows them.
+  const char* const basicPages[] = {"basic-general.png", "basic-pre-postamble.png",
+                                    "basic-rs232.png", "basic-track.png", "basic-keyboard.png"};
+  for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+    window.GetBasicSheet()->Tabs()->setCurrentIndex(page);
+    ok &= Save(&window, folder, basicPages[page]);
+  }
   window.ChangeAdvancedSettings();
   window.GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::QUICK_CLONE_TAB);
   ok &= Save(&window, folder, "advanced-sheet.png");

@@ -1,0 +1,214 @@
+#include "app/page_bindings.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include "app/ui_services.h"
+#include "controls/escape_name_edit.h"
+#include "core/escape_names.h"
+
+namespace tessaron {
+
+namespace {
+
+QString Caption(const char* text) { return QString::fromLatin1(text); }
+
+}  // namespace
+
+void FillNamedByteChooser(QComboBox* chooser) {
+  chooser->clear();
+  for (int row = 0; row < CharNameCount(); ++row) {
+    chooser->addItem(QString::fromLatin1(CharNameAt(row)), static_cast<int>(CharCodeAt(row)));
+  }
+  chooser->setCurrentIndex(-1);
+}
+
+PageBindings::PageBindings(QWidget* page, ReaderSettings& settings)
+    : QObject(page), page_(page), settings_(settings) {}
+
+PageBindings::~PageBindings() = default;
+
+PageBindings::Binding& PageBindings::Add(const PageControl& control) {
+  bindings_.push_back(Binding{&control, {}, nullptr, nullptr, {}});
+  return bindings_.back();
+}
+
+const PageBindings::Binding* PageBindings::Find(const PageControl& control) const {
+  for (const Binding& binding : bindings_) {
+    if (binding.control == &control) return &binding;
+  }
+  return nullptr;
+}
+
+QGroupBox* PageBindings::AddChoice(const PageControl& control, int columns) {
+  auto* box = new QGroupBox(Caption(control.caption), page_);
+  auto* layout = new QGridLayout(box);
+  auto* group = new QButtonGroup(box);
+  group->setExclusive(true);
+  const int rows = (static_cast<int>(control.options.size()) + columns - 1) / columns;
+  for (std::size_t i = 0; i < control.options.size(); ++i) {
+    auto* button = new QRadioButton(Caption(control.options[i].caption), box);
+    group->addButton(button, static_cast<int>(i));
+    const int index = static_cast<int>(i);
+    layout->addWidget(button, index % rows, index / rows);
+  }
+  Binding& binding = Add(control);
+  binding.group = group;
+  binding.widgets << box;
+  for (QAbstractButton* button : group->buttons()) binding.widgets << button;
+  binding.load = [this, group, &control] {
+    const int selected = SelectedOption(control, settings_);
+    if (selected >= 0) {
+      group->button(selected)->setChecked(true);
+    } else if (QAbstractButton* checked = group->checkedButton()) {
+      // No button stands for the stored value: none is shown chosen.
+      group->setExclusive(false);
+      checked->setChecked(false);
+      group->setExclusive(true);
+    }
+  };
+  connect(group, &QButtonGroup::idClicked, this, [this, &control](int option) {
+    if (!loading_) SelectOption(control, option, settings_);
+  });
+  return box;
+}
+
+QCheckBox* PageBindings::AddCheck(const PageControl& control) {
+  auto* box = new QCheckBox(Caption(control.caption), page_);
+  Binding& binding = Add(control);
+  binding.field = box;
+  binding.widgets << box;
+  binding.load = [this, box, &control] { box->setChecked(IsChecked(control, settings_)); };
+  connect(box, &QCheckBox::clicked, this, [this, &control](bool checked) {
+    if (!loading_) SetChecked(control, checked, settings_);
+  });
+  return box;
+}
+
+QLineEdit* PageBindings::AddNumber(const PageControl& control) {
+  auto* field = new QLineEdit(page_);
+  field->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+  if (control.limit > 0) field->setMaxLength(static_cast<int>(control.limit));
+  // Room for the digits of one byte, not the whole row.
+  field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+  Binding& binding = Add(control);
+  binding.field = field;
+  binding.widgets << field;
+  binding.load = [this, field, &control] {
+    field->setText(QString::number(NumberOf(control, settings_)));
+  };
+  connect(field, &QLineEdit::textChanged, this, [this, &control] {
+    if (!loading_) NumberEdited(control);
+  });
+  return field;
+}
+
+void PageBindings::NumberEdited(const PageControl& changed) {
+  // The page's whole data exchange: every number field must hold an integer that fits its
+  // range before the changed one is written. A field being emptied is still being typed.
+  for (const Binding& binding : bindings_) {
+    if (binding.control->kind != ControlKind::Number) continue;
+    const QString text = static_cast<QLineEdit*>(binding.field)->text();
+    if (text.isEmpty()) return;
+    bool ok = false;
+    const long number = text.toLong(&ok);
+    if (!ok) {
+      Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(), Caption(NUMBER_PROMPT_TEXT),
+                          QMessageBox::Ok, QMessageBox::Ok);
+      return;
+    }
+    const PageControl& control = *binding.control;
+    if (control.maximum != 0 && (number < control.minimum || number > control.maximum)) {
+      Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(),
+                          Caption(RANGE_PROMPT_TEXT).arg(control.minimum).arg(control.maximum),
+                          QMessageBox::Ok, QMessageBox::Ok);
+      return;
+    }
+  }
+  const Binding* binding = Find(changed);
+  if (binding == nullptr) return;
+  SetNumber(changed, static_cast<QLineEdit*>(binding->field)->text().toLong(), settings_);
+}
+
+EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** chooserOut) {
+  auto* field = new EscapeNameEdit(page_);
+  field->SetLimit(static_cast<int>(control.limit));
+  if (control.limit == 1) {
+    // One byte shows as at most one name ("\num_enter").
+    field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("\\num_enter__")));
+  }
+  auto* chooser = new QComboBox(page_);
+  FillNamedByteChooser(chooser);
+  Binding& binding = Add(control);
+  binding.field = field;
+  binding.widgets << field << chooser;
+  binding.load = [this, field, &control] {
+    if (control.kind == ControlKind::Bytes) {
+      field->SetBytes(settings_.*control.stringMember);
+    } else {
+      const Byte value = settings_.*control.byteMember;
+      // A one-character setting of 0 is an empty field.
+      field->SetBytes(value == 0 ? ByteString() : ByteString{value});
+    }
+  };
+  connect(field, &EscapeNameEdit::bytesEdited, this, [this, field, &control] {
+    if (loading_) return;
+    if (control.kind == ControlKind::Bytes) {
+      settings_.*control.stringMember = field->Bytes();
+    } else {
+      settings_.*control.byteMember = field->FirstByte();
+    }
+  });
+  connect(chooser, &QComboBox::activated, field, [field, chooser](int index) {
+    field->InsertByte(static_cast<Byte>(chooser->itemData(index).toInt()));
+    field->setFocus(Qt::OtherFocusReason);
+  });
+  if (chooserOut != nullptr) *chooserOut = chooser;
+  return field;
+}
+
+QLabel* PageBindings::Label(const PageControl& control) {
+  auto* label = new QLabel(Caption(control.caption), page_);
+  for (Binding& binding : bindings_) {
+    if (binding.control == &control) binding.widgets << label;
+  }
+  return label;
+}
+
+void PageBindings::Refresh() {
+  loading_ = true;
+  for (const Binding& binding : bindings_) {
+    if (binding.load) binding.load();
+  }
+  loading_ = false;
+}
+
+QList<QWidget*> PageBindings::WidgetsOf(const PageControl& control) const {
+  const Binding* binding = Find(control);
+  return binding != nullptr ? binding->widgets : QList<QWidget*>{};
+}
+
+QList<QAbstractButton*> PageBindings::ButtonsOf(const PageControl& control) const {
+  QList<QAbstractButton*> buttons;
+  const Binding* binding = Find(control);
+  if (binding == nullptr || binding->group == nullptr) return buttons;
+  for (int option = 0; option < static_cast<int>(control.options.size()); ++option) {
+    buttons << binding->group->button(option);
+  }
+  return buttons;
+}
+
+QWidget* PageBindings::FieldOf(const PageControl& control) const {
+  const Binding* binding = Find(control);
+  return binding != nullptr ? binding->field : nullptr;
+}
+
+}  // namespace tessaron

@@ -1,0 +1,85 @@
+#pragma once
+// The controls of a settings page, made from its table (core/page_controls.h) and bound to
+// the settings record: each control writes its setting into the record as soon as it
+// changes, and Refresh loads every control from the record again. The page itself only lays
+// the controls out and adds its own rules (which controls are enabled).
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "core/page_controls.h"
+#include "core/reader_settings.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace tessaron {
+
+class EscapeNameEdit;
+
+// The texts of the prompts of a number field that does not hold a fitting number.
+inline constexpr const char* NUMBER_PROMPT_TEXT = "Please enter an integer.";
+inline constexpr const char* RANGE_PROMPT_TEXT = "Please enter an integer between %1 and %2.";
+
+class PageBindings : public QObject {
+  Q_OBJECT
+
+ public:
+  PageBindings(QWidget* page, ReaderSettings& settings);
+  ~PageBindings() override;
+
+  // A Choice or BitChoice control: a group box of radio buttons, in columns.
+  QGroupBox* AddChoice(const PageControl& control, int columns = 1);
+  // A BitCheck or Flag control: a check box.
+  QCheckBox* AddCheck(const PageControl& control);
+  // A Number control: a digits-only field (its caption label comes from Label()).
+  QLineEdit* AddNumber(const PageControl& control);
+  // A Character or Bytes control: a byte-string field and the chooser of the named bytes
+  // that inserts into it.
+  EscapeNameEdit* AddBytes(const PageControl& control, QComboBox** chooser);
+  // A label with the control's caption.
+  QLabel* Label(const PageControl& control);
+
+  // Loads every control from the record.
+  void Refresh();
+
+  // The widgets made for a control (group box and its buttons, field, chooser, label).
+  QList<QWidget*> WidgetsOf(const PageControl& control) const;
+  // The radio buttons of a choice, in option order.
+  QList<QAbstractButton*> ButtonsOf(const PageControl& control) const;
+  // The field of a number or byte-string control, and the check box of a check control.
+  QWidget* FieldOf(const PageControl& control) const;
+
+ private:
+  struct Binding {
+    const PageControl* control;
+    QList<QWidget*> widgets;
+    QButtonGroup* group = nullptr;
+    QWidget* field = nullptr;
+    std::function<void()> load;
+  };
+  Binding& Add(const PageControl& control);
+  const Binding* Find(const PageControl& control) const;
+  // Every number field must hold a number that fits; the changed one is then written.
+  void NumberEdited(const PageControl& control);
+
+  QWidget* page_;
+  ReaderSettings& settings_;
+  std::vector<Binding> bindings_;
+  bool loading_ = false;
+};
+
+// Fills a chooser with the names of the non-printable bytes, each item carrying its code;
+// none is selected.
+void FillNamedByteChooser(QComboBox* chooser);
+
+}  // namespace tessaron

@@ -1,0 +1,359 @@
+// The five pages of the basic sheet: every control of each page's table writes its setting
+// and shows it again; the interface rules; the validation of numbers and sentinels; and the
+// whole sheet end to end with a reader on a pseudo-terminal.
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTemporaryDir>
+#include <memory>
+#include <sstream>
+
+#include "app/basic_sheet.h"
+#include "app/general_settings_page.h"
+#include "app/keyboard_settings_page.h"
+#include "app/main_window.h"
+#include "app/pre_postamble_page.h"
+#include "app/rs232_parameters_page.h"
+#include "app/track_settings_page.h"
+#include "app_test_support.h"
+#include "cli/cli.h"
+#include "controls/editable_grid.h"
+#include "controls/escape_name_edit.h"
+#include "core/config_file.h"
+#include "core/escape_names.h"
+#include "sim/simulated_line.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+// Every basic page, standalone on a record read over a line that leaves it usable.
+std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderSettings& settings) {
+  switch (index) {
+    case 0:
+      return std::make_unique<GeneralSettingsPage>(settings);
+    case 1:
+      return std::make_unique<PrePostamblePage>(settings);
+    case 2:
+      return std::make_unique<Rs232ParametersPage>(settings);
+    case 3:
+      return std::make_unique<TrackSettingsPage>(settings);
+    default:
+      return std::make_unique<KeyboardSettingsPage>(settings);
+  }
+}
+
+// The line over which a page is wholly usable.
+InterfaceType UsableLine(int index) {
+  return index == 2 ? INTERFACE_RS232 : index == 4 ? INTERFACE_USB_HID_KB : INTERFACE_PS2_KEYBOARD;
+}
+
+// The row of a named byte in the choosers.
+int ChooserRow(Byte code) {
+  int row = -1;
+  FindCharName(code, &row);
+  return row;
+}
+
+}  // namespace
+
+class BasicPagesTest : public WindowTestBase {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseOwnProfile(); }
+  void init() { PrepareCase(); }
+  void cleanup() { EndCase(); }
+
+  // Each control of every page's table: what the control does lands in the record, and what
+  // the record holds shows in the control.
+  void everyControlWritesAndShowsItsSetting_data() {
+    QTest::addColumn<int>("page");
+    for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+      QTest::addRow("%s", BasicSheet::TAB_CAPTIONS[static_cast<std::size_t>(page)]) << page;
+    }
+  }
+
+  void everyControlWritesAndShowsItsSetting() {
+    QFETCH(int, page);
+    ReaderSettings settings(UsableLine(page));
+    std::unique_ptr<BasicSettingsPage> view = MakePage(page, settings);
+    PageBindings& bindings = view->Bindings();
+    for (const PageControl& control : view->Table().controls) {
+      const QByteArray name = control.caption;
+      switch (control.kind) {
+        case ControlKind::Choice:
+        case ControlKind::BitChoice: {
+          const QList<QAbstractButton*> buttons = bindings.ButtonsOf(control);
+          QCOMPARE(buttons.size(), static_cast<qsizetype>(control.options.size()));
+          for (int option = static_cast<int>(buttons.size()) - 1; option >= 0; --option) {
+            QCOMPARE(buttons[option]->text(), QString::fromLatin1(control.options[option].caption));
+            buttons[option]->click();
+            QVERIFY2(SelectedOption(control, settings) == option, name);
+          }
+          SelectOption(control, static_cast<int>(buttons.size()) - 1, settings);
+          view->Refresh();
+          QVERIFY2(buttons.last()->isChecked(), name);
+          break;
+        }
+        case ControlKind::BitCheck:
+        case ControlKind::Flag: {
+          auto* box = qobject_cast<QCheckBox*>(bindings.FieldOf(control));
+          const bool before = IsChecked(control, settings);
+          box->click();
+          QVERIFY2(IsChecked(control, settings) != before, name);
+          SetChecked(control, before, settings);
+          view->Refresh();
+          QVERIFY2(box->isChecked() == before, name);
+          break;
+        }
+        case ControlKind::Number: {
+          auto* field = qobject_cast<QLineEdit*>(bindings.FieldOf(control));
+          field->setText(QStringLiteral("42"));
+          QVERIFY2(NumberOf(control, settings) == 42, name);
+          SetNumber(control, 7, settings);
+          view->Refresh();
+          QVERIFY2(field->text() == QStringLiteral("7"), name);
+          break;
+        }
+        case ControlKind::Character:
+        case ControlKind::Bytes: {
+          auto* field = qobject_cast<EscapeNameEdit*>(bindings.FieldOf(control));
+          field->Clear();
+          QTest::keyClicks(field, QStringLiteral("ab"));
+          auto* chooser = qobject_cast<QComboBox*>(bindings.WidgetsOf(control)[1]);
+          chooser->activated(ChooserRow(0x0D));
+          const ByteString expected =
+              control.limit == 1 ? ByteString{0x0D} : ByteString{'a', 'b', 0x0D};
+          const ByteString stored = control.kind == ControlKind::Bytes
+                                        ? settings.*control.stringMember
+                                        : ByteString{settings.*control.byteMember};
+          QVERIFY2(stored == expected, name);
+          QCOMPARE(chooser->count(), CharNameCount());
+          break;
+        }
+      }
+    }
+    QVERIFY(ui_->messageBoxes.isEmpty());
+  }
+
+  void interfaceRulesGreyOutWhatTheLineCannotUse_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<bool>("keyboardGroups");  // terminal type and delay on General Settings
+    QTest::addColumn<bool>("rs232Page");
+    QTest::addColumn<bool>("keyboardPage");
+    QTest::newRow("USB-HID") << int(INTERFACE_USB_HID) << false << false << false;
+    QTest::newRow("no line") << int(INTERFACE_UNKNOWN) << true << true << false;
+    QTest::newRow("RS232") << int(INTERFACE_RS232) << false << true << false;
+    QTest::newRow("PS/2") << int(INTERFACE_PS2_KEYBOARD) << true << false << true;
+    QTest::newRow("USB-HID-KB") << int(INTERFACE_USB_HID_KB) << false << false << true;
+  }
+
+  void interfaceRulesGreyOutWhatTheLineCannotUse() {
+    QFETCH(int, line);
+    QFETCH(bool, keyboardGroups);
+    QFETCH(bool, rs232Page);
+    QFETCH(bool, keyboardPage);
+    ReaderSettings settings(line);
+    GeneralSettingsPage general(settings);
+    const PageTable& table = general.Table();
+    for (const PageControl& control : table.controls) {
+      const bool keyboardOnly = QByteArray(control.caption) == "Terminal Type" ||
+                                QByteArray(control.caption) == "Inter-Character Delay";
+      for (QWidget* widget : general.Bindings().WidgetsOf(control)) {
+        QCOMPARE(widget->isEnabled(), keyboardOnly ? keyboardGroups : true);
+      }
+    }
+    Rs232ParametersPage rs232(settings);
+    KeyboardSettingsPage keyboard(settings);
+    TrackSettingsPage track(settings);
+    for (auto [page, enabled] : {std::pair<BasicSettingsPage*, bool>{&rs232, rs232Page},
+                                 {&keyboard, keyboardPage}, {&track, true}}) {
+      QCOMPARE(page->DefaultPageButton()->isEnabled(), enabled);
+      QCOMPARE(page->HelpButton()->isEnabled(), enabled);
+      for (const PageControl& control : page->Table().controls) {
+        for (QWidget* widget : page->Bindings().WidgetsOf(control)) {
+          QCOMPARE(widget->isEnabled(), enabled);
+        }
+      }
+    }
+  }
+
+  void valuesWithoutAButtonAndTheSharedFlagsByte() {
+    ReaderSettings settings(INTERFACE_PS2_KEYBOARD);
+    GeneralSettingsPage general(settings);
+    const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
+    for (Byte odd : {Byte('1'), Byte('2'), Byte('3')}) {
+      settings.terminalType = odd;
+      general.Refresh();
+      QVERIFY(general.Bindings().ButtonsOf(terminal)[0]->isChecked());
+      QCOMPARE(settings.terminalType, odd);  // shown, not changed
+    }
+
+    KeyboardSettingsPage keyboard(settings);
+    const PageControl& language = *FindControl(keyboard.Table(), "Language Option");
+    keyboard.Bindings().ButtonsOf(language).last()->click();
+    QCOMPARE(settings.languageOption, Byte(':'));
+    settings.languageOption = '0';
+    keyboard.Refresh();
+    settings.languageOption = ':';
+    keyboard.Refresh();
+    QVERIFY(keyboard.Bindings().ButtonsOf(language).last()->isChecked());
+
+    // "Default Page" of the RS232 and Track pages also resets the function keys and the
+    // track bits that share the flags byte.
+    settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
+    Rs232ParametersPage rs232(settings);
+    TrackSettingsPage track(settings);
+    for (BasicSettingsPage* page : std::initializer_list<BasicSettingsPage*>{&rs232, &track}) {
+      settings.sendOutFormat = 0x3E;  // Alt keys, no sentinels, account number, error indication
+      page->DefaultPageButton()->click();
+      QCOMPARE(settings.sendOutFormat, Byte(0x31));
+      keyboard.Refresh();
+      QVERIFY(keyboard.Bindings().ButtonsOf(*FindControl(keyboard.Table(), "Function Key Output"))[0]
+                  ->isChecked());
+    }
+    QCOMPARE(track.focusWidget(), track.DefaultPageButton());
+  }
+
+  void numbersAreCheckedAsTheyAreTyped() {
+    ReaderSettings settings(INTERFACE_RS232);
+    Rs232ParametersPage rs232(settings);
+    auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
+    auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
+    xon->setText(QStringLiteral("256"));
+    QCOMPARE(settings.xonChar, Byte(0x11));
+    QCOMPARE(ui_->messageBoxes, QStringList{": Please enter an integer between 0 and 255."});
+    xon->setText(QStringLiteral("20"));
+    xoff->setText(QStringLiteral("256"));
+    QCOMPARE(settings.xonChar, Byte(20));
+    QCOMPARE(settings.xoffChar, Byte(0));
+
+    settings.interfaceType = INTERFACE_USB_HID_KB;
+    KeyboardSettingsPage keyboard(settings);
+    auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
+    interval->setText(QStringLiteral("0"));
+    QCOMPARE(settings.hidKbPollingInterval, Byte(1));
+    QCOMPARE(ui_->messageBoxes.last(), QStringLiteral(": Please enter an integer between 1 and 255."));
+    QCOMPARE(interval->maxLength(), 3);
+  }
+
+  void theSentinelGridTakesOneCharacterPerCell() {
+    ReaderSettings settings;
+    PrePostamblePage page(settings);
+    page.resize(700, 500);
+    page.show();
+    EditableGrid* grid = page.SentinelGrid();
+    settings.track1StartSentinel7Bit = 'x';
+    page.DefaultPageButton()->click();
+    const QStringList expected = {"%", "%", "%", "%", "INVALID", "!", ";", ";", ";", "?", "?", "?"};
+    QStringList shown;
+    for (int row = 0; row < SENTINEL_ROWS; ++row) {
+      for (int column = 1; column <= SENTINEL_TRACKS; ++column) shown << grid->CellText(row, column);
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(!grid->OpenEditor(1, 2));  // track 2 has no 6-bit start sentinel
+
+    // Track 1's end sentinel is its own setting; the report's end sentinel stays.
+    settings.endSentinel = '?';
+    QVERIFY(grid->OpenEditor(3, 1));
+    grid->ActiveEditor()->setText(QStringLiteral("#"));
+    QTest::keyClick(grid->ActiveEditor(), Qt::Key_Return);
+    QCOMPARE(settings.track1EndSentinel, Byte('#'));
+    QCOMPARE(settings.endSentinel, Byte('?'));
+
+    // A cell that ends up with other than one character is refused and shows the stored one.
+    emit grid->cellEditFinished(0, 2, QStringLiteral("ab"));
+    QCOMPARE(ui_->messages, QStringList{"You should input one valid character!"});
+    QCOMPARE(grid->CellText(0, 2), QStringLiteral("%"));
+    QCOMPARE(settings.track2StartSentinel7Bit, Byte('%'));
+
+    // A full preamble takes no sixteenth byte from its chooser.
+    const PageControl& preamble = *FindControl(page.Table(), "Preamble");
+    auto* field = qobject_cast<EscapeNameEdit*>(page.Bindings().FieldOf(preamble));
+    field->SetBytes(ByteString(15, 'p'));
+    qobject_cast<QComboBox*>(page.Bindings().WidgetsOf(preamble)[1])->activated(ChooserRow(0x0D));
+    QCOMPARE(field->Bytes(), ByteString(15, 'p'));
+    QCOMPARE(ui_->messageBoxes, QStringList{": Exceed the maximum range."});
+  }
+
+  // Checking the reader's settings reads them into the record the open sheet edits: the
+  // pages show them at once, so that what is shown is what "Send to MSR" would write.
+  void checkingTheReaderShowsWhatItHoldsOnTheOpenSheet() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
+    const QList<QAbstractButton*> beep =
+        general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"));
+    beep[1]->click();
+    QCOMPARE(window_->Settings().beepVolume, Byte('1'));
+    WhenModalShown([](QWidget* modal) {
+      if (auto* report = qobject_cast<QDialog*>(modal)) report->accept();
+    });
+    window_->CheckCurrentSettings();
+    QCOMPARE(window_->Settings().beepVolume, Byte('2'));
+    QVERIFY(beep[2]->isChecked());
+  }
+
+  // Every basic page changed, "Send to MSR", and the reader's settings saved by the
+  // command-line tool: the file holds exactly the record the pages made.
+  void theSheetSendsWhatItsPagesShow() {
+    sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
+    QVERIFY(line.Start());
+    StartWindow();
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    window_->ChangeBasicSettings();
+    BasicSheet* sheet = window_->GetBasicSheet();
+    QVERIFY(sheet != nullptr);
+    ReaderSettings& settings = window_->Settings();
+    ReaderSettings expected = settings;
+
+    auto page = [&](int index) { return static_cast<BasicSettingsPage*>(sheet->Page(index)); };
+    auto choose = [&](int index, const char* caption, int option) {
+      page(index)->Bindings().ButtonsOf(*FindControl(page(index)->Table(), caption))[option]->click();
+    };
+    choose(0, "Beep", 1);
+    expected.beepVolume = '1';
+    choose(2, "Baud Rate(bps)", 4);
+    expected.baudRate = '7';
+    choose(3, "Track Select", 9);
+    expected.trackSelect = '9';
+    qobject_cast<QCheckBox*>(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Error Indication")))->click();
+    expected.sendOutFormat |= 0x04;
+    auto* postamble = qobject_cast<EscapeNameEdit*>(
+        page(1)->Bindings().FieldOf(*FindControl(page(1)->Table(), "Postamble")));
+    postamble->setFocus();
+    QTest::keyClicks(postamble, QStringLiteral("END"));
+    expected.postamble = {'E', 'N', 'D'};
+
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"The configuration settings have been written to Tessaron device successfully!\n"});
+
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("read-back.cfs2")).toStdString();
+    const std::string device = line.DeviceName();
+    const char* argv[] = {"tessaron", "save", path.c_str(), "--reader", device.c_str()};
+    std::ostringstream out;
+    std::ostringstream err;
+    QVERIFY2(RunCli(5, argv, CliEnvironment{out, err, nullptr, 0.05}) == 0, err.str().c_str());
+    ReaderSettings readBack;
+    QVERIFY(LoadConfigFile(readBack, path));
+    const std::string expectedFile = folder.filePath(QStringLiteral("expected.cfs2")).toStdString();
+    QVERIFY(SaveConfigFile(expected, expectedFile));
+    QFile got(QString::fromStdString(path));
+    QFile want(QString::fromStdString(expectedFile));
+    QVERIFY(got.open(QIODevice::ReadOnly) && want.open(QIODevice::ReadOnly));
+    QCOMPARE(got.readAll(), want.readAll());
+  }
+};
+
+QTEST_MAIN(BasicPagesTest)
+#include "basic_pages_test.moc"
