@@ -139,9 +139,9 @@ int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
     QObject::connect(&monitor, &DeviceMonitor::devicesChanged, &window,
                      &MainWindow::NotifyDevicesChanged);
     // Nothing slow happens before the window is first on the screen.
-    new FirstPaintWatcher(&window, [&monitor, &hooks] {
+    new FirstPaintWatcher(&window, [&window, &monitor, &hooks] {
       if (hooks.firstShown) {
-        hooks.firstShown();
+        hooks.firstShown(window);
         return;
       }
       monitor.Start();

@@ -30,8 +30,9 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, 
 
 // What a caller other than the program itself may add to a run: the start-up benchmark is
 // told when the main window has been painted for the first time (and usually ends the run).
+class MainWindow;
 struct UtilityAppHooks {
-  std::function<void()> firstShown;
+  std::function<void(MainWindow& window)> firstShown;
 };
 
 // The whole run; the result is the exit code.

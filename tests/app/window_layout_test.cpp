@@ -72,7 +72,13 @@ class WindowLayoutTest : public WindowTestBase {
     for (bool advanced : {false, true}) {
       advanced ? window_->ChangeAdvancedSettings() : window_->ChangeBasicSettings();
       Settle();
-      cut << CaptionsCutOff(window_.get());
+      SettingsSheet* sheet = advanced ? static_cast<SettingsSheet*>(window_->GetAdvancedSheet())
+                                      : window_->GetBasicSheet();
+      for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+        sheet->Tabs()->setCurrentIndex(page);
+        Settle();
+        cut << CaptionsCutOff(window_.get());
+      }
     }
 
     ReportWindow report(QString::fromLatin1(BuildSettingsReport(window_->Settings(), "V1.90").c_str()));
