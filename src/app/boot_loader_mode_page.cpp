@@ -1,14 +1,58 @@
 #include "app/boot_loader_mode_page.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "app/ui_services.h"
+#include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
+#include "flows/flow_texts.h"
+#include "flows/reader_flows.h"
+
 namespace tessaron {
 
 BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent) {
+    : AdvancedSettingsPage(mainWindow, parent),
+      password_(new QLineEdit(this)),
+      setButton_(new QPushButton(QStringLiteral("Set Boot Loader Mode"), this)) {
   setObjectName(QStringLiteral("bootLoaderModePage"));
+  password_->setObjectName(QStringLiteral("passwordBox"));
+  setButton_->setObjectName(QStringLiteral("setBootLoaderButton"));
+  setButton_->setDefault(true);
+  connect(setButton_, &QPushButton::clicked, this, &BootLoaderModePage::SetBootLoaderMode);
+  connect(password_, &QLineEdit::returnPressed, this, &BootLoaderModePage::SetBootLoaderMode);
+
+  // The explanation keeps its trailing blank.
+  auto* explanation = new QLabel(
+      QStringLiteral("When you select \"Set Boot Loader Mode\", you enter Boot Loader mode, so "
+                     "that you can update the reader's firmware. "),
+      this);
+  explanation->setWordWrap(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(explanation);
+  layout->addSpacing(fontMetrics().height());
+  layout->addWidget(new QLabel(QStringLiteral("Please input boot mode PASSWORD below"), this));
+  layout->addWidget(password_);
+  layout->addWidget(setButton_, 0, Qt::AlignLeft);
+  layout->addStretch(1);
 }
 
 BootLoaderModePage::~BootLoaderModePage() = default;
 
-void BootLoaderModePage::Refresh() {}
+void BootLoaderModePage::SetBootLoaderMode() {
+  if (!IsBootLoaderPassword(password_->text().toStdString())) {
+    Ui().ShowMessageBox(this, QMessageBox::Warning, QString(),
+                        QString::fromLatin1(texts::BOOT_LOADER_PASSWORD_WRONG), QMessageBox::Ok,
+                        QMessageBox::Ok);
+    return;
+  }
+  password_->clear();
+  WaitCursor waitCursor;
+  WindowFlowContext flow(this);
+  EnterBootLoader(mainWindow.Link(), flow);
+}
 
 }  // namespace tessaron

@@ -1,7 +1,11 @@
 #pragma once
-// The "Set Boot Loader Mode" page of the advanced sheet.
+// "Set Boot Loader Mode" of the advanced sheet: after the right password and a confirmation
+// the reader is switched into its boot loader, so that another tool can update its firmware.
 
 #include "app/settings_page.h"
+
+class QLineEdit;
+class QPushButton;
 
 namespace tessaron {
 
@@ -12,7 +16,14 @@ class BootLoaderModePage : public AdvancedSettingsPage {
   explicit BootLoaderModePage(MainWindow& mainWindow, QWidget* parent = nullptr);
   ~BootLoaderModePage() override;
 
-  void Refresh() override;
+  void SetBootLoaderMode();
+
+  QLineEdit* PasswordBox() const { return password_; }
+  QPushButton* SetButton() const { return setButton_; }
+
+ private:
+  QLineEdit* password_;
+  QPushButton* setButton_;
 };
 
 }  // namespace tessaron

@@ -1,14 +1,97 @@
 #include "app/manual_command_page.h"
 
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/main_window.h"
+#include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
+
 namespace tessaron {
 
+namespace {
+
+const QColor TRANSCRIPT_COLOR(241, 241, 241);
+
+}  // namespace
+
 ManualCommandPage::ManualCommandPage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent) {
+    : AdvancedSettingsPage(mainWindow, parent),
+      link_(mainWindow.Link()),
+      commandBox_(new QLineEdit(this)),
+      transcriptBox_(new QPlainTextEdit(this)),
+      sendButton_(new QPushButton(QStringLiteral("Send Command"), this)),
+      clearButton_(new QPushButton(QStringLiteral("Clr S/R Data"), this)) {
   setObjectName(QStringLiteral("manualCommandPage"));
+  commandBox_->setObjectName(QStringLiteral("commandBox"));
+  transcriptBox_->setObjectName(QStringLiteral("transcriptBox"));
+  transcriptBox_->setReadOnly(true);
+  transcriptBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  QPalette colours = transcriptBox_->palette();
+  colours.setColor(QPalette::Base, TRANSCRIPT_COLOR);
+  transcriptBox_->setPalette(colours);
+  sendButton_->setObjectName(QStringLiteral("sendCommandButton"));
+  sendButton_->setDefault(true);
+  clearButton_->setObjectName(QStringLiteral("clearButton"));
+  clearButton_->setAutoDefault(false);
+  sendButton_->setEnabled(link_ != nullptr);
+  connect(sendButton_, &QPushButton::clicked, this, &ManualCommandPage::SendCommand);
+  connect(commandBox_, &QLineEdit::returnPressed, this, [this] {
+    if (sendButton_->isEnabled()) SendCommand();
+  });
+  connect(clearButton_, &QPushButton::clicked, this, &ManualCommandPage::ClearTranscript);
+
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Command To Tessaron (NOT include LRC field):"), this),
+                    0, 0, 1, 2);
+  layout->addWidget(commandBox_, 1, 0, 1, 2);
+  layout->addWidget(
+      new QLabel(QStringLiteral("command example: \\x2\\x52\\x22\\x3 (See: Get Firmware version command)"),
+                 this),
+      2, 0, 1, 2);
+  layout->addWidget(new QLabel(QStringLiteral("Command/Response Data to/from Tessaron:"), this), 3,
+                    0, 1, 2);
+  layout->addWidget(transcriptBox_, 4, 0, 1, 2);
+  layout->setRowStretch(4, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(sendButton_);
+  buttons->addWidget(clearButton_);
+  layout->addLayout(buttons, 5, 0, 1, 2);
 }
 
 ManualCommandPage::~ManualCommandPage() = default;
 
-void ManualCommandPage::Refresh() {}
+void ManualCommandPage::SendCommand() {
+  WaitCursor waitCursor;
+  // After a set command the settings are read back; both sheets then show them.
+  WindowFlowContext flow(this, [this] {
+    if (AdvancedSheet* advanced = mainWindow.GetAdvancedSheet()) advanced->Refresh();
+    if (BasicSheet* basic = mainWindow.GetBasicSheet()) basic->Refresh();
+  });
+  console_.Send(commandBox_->text().toStdString(), link_, &mainWindow.Settings(), flow);
+  ShowTranscript();
+}
+
+void ManualCommandPage::ClearTranscript() {
+  console_.Clear();
+  ShowTranscript();
+}
+
+void ManualCommandPage::ShowTranscript() {
+  QString text = QString::fromLatin1(console_.Transcript().c_str());
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  transcriptBox_->setPlainText(text);
+  // The last lines in view.
+  transcriptBox_->verticalScrollBar()->setValue(transcriptBox_->verticalScrollBar()->maximum());
+}
 
 }  // namespace tessaron

@@ -1,14 +1,165 @@
 #include "app/output_format_page.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/help_files.h"
+#include "app/main_window.h"
+#include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
+#include "core/command_frame.h"
+#include "flows/reader_flows.h"
+
 namespace tessaron {
 
+namespace {
+
+constexpr Byte KALDOR_FORMAT = '0';
+constexpr Byte UIC_FORMAT = '1';
+constexpr Byte MAGTEK_FORMAT = '2';
+constexpr int KALDOR_DATA_BUTTON = 0;
+constexpr int MAGTEK_DATA_BUTTON = 1;
+constexpr int KEYBOARD_BUTTON = 2;
+
+}  // namespace
+
 OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent) {
+    : AdvancedSettingsPage(mainWindow, parent),
+      settings_(mainWindow.Settings()),
+      bindings_(new PageBindings(this, settings_)),
+      uicBox_(nullptr),
+      magTekBox_(new QGroupBox(QStringLiteral("MagTek Options"), this)),
+      defaultPageButton_(new QPushButton(QStringLiteral("Default Page"), this)),
+      helpButton_(new QPushButton(QStringLiteral("Help"), this)) {
   setObjectName(QStringLiteral("outputFormatPage"));
+  QGroupBox* dataFormat = bindings_->AddChoice(Control("Data Format"));
+  QGroupBox* hidFormat = bindings_->AddChoice(Control("USB HID Format"));
+  uicBox_ = bindings_->AddChoice(Control("UIC LRC Option"));
+  auto* magTekLayout = new QGridLayout(magTekBox_);
+  int row = 0;
+  for (const PageControl& control : Table().controls) {
+    if (control.group == nullptr) continue;
+    // A pair without a box of its own: its two buttons side by side in the shared box.
+    QGroupBox* pair = bindings_->AddChoice(control, 2);
+    pair->setTitle(QString());
+    pair->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    pair->layout()->setContentsMargins(0, 0, 0, 0);
+    pair->setParent(magTekBox_);
+    magTekLayout->addWidget(pair, row++, 0);
+  }
+  connect(bindings_->ButtonsOf(Control("Data Format"))[0]->group(), &QButtonGroup::idClicked,
+          this, &OutputFormatPage::DataFormatClicked);
+  for (const PageControl& control : Table().controls) {
+    if (control.kind != ControlKind::BitChoice) continue;
+    // The shadow follows every option as it is clicked.
+    connect(bindings_->ButtonsOf(control)[0]->group(), &QButtonGroup::idClicked, this,
+            [this] { optionsShadow_ = settings_.formatOptions; });
+  }
+  for (QPushButton* button : {defaultPageButton_, helpButton_}) button->setAutoDefault(false);
+  defaultPageButton_->setObjectName(QStringLiteral("defaultPageButton"));
+  helpButton_->setObjectName(QStringLiteral("helpButton"));
+  connect(defaultPageButton_, &QPushButton::clicked, this, &OutputFormatPage::DefaultPage);
+  connect(helpButton_, &QPushButton::clicked, this, [] { OpenHelpTopic(HELP_CONTEXT_OUTPUT_FORMAT); });
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(dataFormat);
+  left->addWidget(hidFormat);
+  left->addWidget(uicBox_);
+  left->addStretch(1);
+  auto* content = new QHBoxLayout;
+  content->addLayout(left, 1);
+  content->addWidget(magTekBox_, 1, Qt::AlignTop);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(defaultPageButton_);
+  buttons->addWidget(helpButton_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(content, 1);
+  layout->addLayout(buttons);
+
+  // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
+  ReaderPort* port = mainWindow.Port();
+  if (port != nullptr && (port->GetInterfaceType() == INTERFACE_USB_HID ||
+                          port->GetInterfaceType() == INTERFACE_USB_HID_KB)) {
+    WaitCursor waitCursor;
+    WindowFlowContext flow(this);
+    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow.Link(), flow);
+  }
+  Refresh();
 }
 
 OutputFormatPage::~OutputFormatPage() = default;
 
-void OutputFormatPage::Refresh() {}
+const PageControl& OutputFormatPage::Control(const char* caption) const {
+  const PageControl* control = FindControl(Table(), caption);
+  Q_ASSERT(control != nullptr);
+  return *control;
+}
+
+void OutputFormatPage::Refresh() {
+  optionsShadow_ = settings_.formatOptions;
+  bindings_->Refresh();
+  shownDataFormat_ = settings_.dataFormat;
+
+  // The USB HID formats by the reader's line and firmware.
+  const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Control("USB HID Format"));
+  QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
+  const ReaderPort* port = mainWindow.Port();
+  const InterfaceType line = port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
+  const bool newFirmware = firmwareVersionNumber_ >= HID_KB_FORMAT_MIN_VERSION;
+  if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
+    hidBox->setEnabled(false);
+    for (QAbstractButton* button : hid) button->setEnabled(false);
+  } else if ((line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB) && newFirmware) {
+    hid[KALDOR_DATA_BUTTON]->setEnabled(true);
+    hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
+  } else if (line == INTERFACE_USB_HID) {
+    hid[KEYBOARD_BUTTON]->setEnabled(false);
+  } else if (line == INTERFACE_USB_HID_KB) {
+    hid[KALDOR_DATA_BUTTON]->setEnabled(false);
+    hid[MAGTEK_DATA_BUTTON]->setEnabled(false);
+  }
+
+  EnableOptionsOf(settings_.dataFormat);
+  // The emulated formats belong to the serial line.
+  if (settings_.interfaceType != INTERFACE_RS232) {
+    const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Control("Data Format"));
+    formats[1]->setEnabled(false);
+    formats[2]->setEnabled(false);
+    uicBox_->setEnabled(false);
+    magTekBox_->setEnabled(false);
+  }
+}
+
+void OutputFormatPage::EnableOptionsOf(Byte dataFormat) {
+  uicBox_->setEnabled(dataFormat == UIC_FORMAT);
+  magTekBox_->setEnabled(dataFormat == MAGTEK_FORMAT);
+}
+
+void OutputFormatPage::DataFormatClicked(int) {
+  // The choice is in the record already; a click on the format already shown changes nothing.
+  if (settings_.dataFormat == shownDataFormat_) return;
+  shownDataFormat_ = settings_.dataFormat;
+  EnableOptionsOf(settings_.dataFormat);
+}
+
+void OutputFormatPage::DefaultPage() {
+  const Byte hidFormatBefore = settings_.hidFormat;
+  settings_.ResetFormatDefaults();
+  // A USB HID format that changes back to the factory value switches the reader's interface
+  // as a click on it would: the next write handles the switch.
+  if (settings_.hidFormat != hidFormatBefore) settings_.interfaceSwitchPending = true;
+  optionsShadow_ = settings_.formatOptions;
+  // Every button shows what the record now holds, the USB HID format included.
+  bindings_->Refresh();
+  shownDataFormat_ = KALDOR_FORMAT;
+  EnableOptionsOf(KALDOR_FORMAT);
+}
 
 }  // namespace tessaron

@@ -1,14 +1,165 @@
 #include "app/quick_clone_page.h"
 
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "app/private_messages.h"
+#include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
+#include "flows/reader_flows.h"
+
 namespace tessaron {
 
+namespace {
+
+// The time of the last device-change notice taken, for the whole program.
+qint64 lastDeviceChangeTime = -QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS;
+
+// The interface drop-downs list the five interfaces; item index + 1 is the type.
+void FillInterfaces(QComboBox* box) {
+  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
+    box->addItem(QString::fromLatin1(InterfaceDisplayName(type)));
+  }
+  box->setCurrentIndex(0);
+}
+
+InterfaceType TypeOf(const QComboBox* interfaceBox) { return interfaceBox->currentIndex() + 1; }
+
+}  // namespace
+
 QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent) {
+    : AdvancedSettingsPage(mainWindow, parent),
+      sourceType_(new QComboBox(this)),
+      sourceInterface_(new QComboBox(this)),
+      sourceConnection_(new QComboBox(this)),
+      targetType_(new QComboBox(this)),
+      targetInterface_(new QComboBox(this)),
+      targetConnection_(new QComboBox(this)),
+      readButton_(new QPushButton(QStringLiteral("Read From MSR"), this)),
+      cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
+  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
+    EnumerateReaders(type, deviceLists_[static_cast<std::size_t>(type)]);
+  }
+
+  for (QComboBox* typeBox : {sourceType_, targetType_}) {
+    typeBox->addItem(QStringLiteral("MagStripe"));
+    typeBox->setCurrentIndex(0);
+  }
+  FillInterfaces(sourceInterface_);
+  FillInterfaces(targetInterface_);
+  FillConnections(sourceInterface_, sourceConnection_);
+  FillConnections(targetInterface_, targetConnection_);
+  connect(sourceInterface_, &QComboBox::currentIndexChanged, this,
+          [this] { FillConnections(sourceInterface_, sourceConnection_); });
+  connect(targetInterface_, &QComboBox::currentIndexChanged, this,
+          [this] { FillConnections(targetInterface_, targetConnection_); });
+  // Another source must be read before it can be cloned.
+  connect(sourceConnection_, &QComboBox::currentIndexChanged, this, [this] { sourceRead_ = false; });
+  readButton_->setObjectName(QStringLiteral("readFromMsrButton"));
+  cloneButton_->setObjectName(QStringLiteral("cloneToMsrButton"));
+  for (QPushButton* button : {readButton_, cloneButton_}) button->setAutoDefault(false);
+  connect(readButton_, &QPushButton::clicked, this, &QuickClonePage::ReadFromSource);
+  connect(cloneButton_, &QPushButton::clicked, this, &QuickClonePage::CloneToTarget);
+
+  auto side = [this](const char* title, QComboBox* type, QComboBox* interfaceBox,
+                     QComboBox* connection, const char* prefix) {
+    auto* box = new QGroupBox(QString::fromLatin1(title), this);
+    auto* form = new QFormLayout(box);
+    form->addRow(QStringLiteral("%1 Type:").arg(QLatin1String(prefix)), type);
+    form->addRow(QStringLiteral("%1 Interface:").arg(QLatin1String(prefix)), interfaceBox);
+    form->addRow(QStringLiteral("%1 Connection:").arg(QLatin1String(prefix)), connection);
+    return box;
+  };
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(readButton_);
+  buttons->addWidget(cloneButton_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(side("Source", sourceType_, sourceInterface_, sourceConnection_, "Source"));
+  layout->addWidget(side("Target", targetType_, targetInterface_, targetConnection_, "Target"));
+  layout->addLayout(buttons);
+  layout->addStretch(1);
 }
 
 QuickClonePage::~QuickClonePage() = default;
 
-void QuickClonePage::Refresh() {}
+const std::vector<ReaderDeviceEntry>& QuickClonePage::DeviceList(InterfaceType type) const {
+  static const std::vector<ReaderDeviceEntry> none;
+  if (type < INTERFACE_RS232 || type >= INTERFACE_TYPE_COUNT) return none;
+  return deviceLists_[static_cast<std::size_t>(type)];
+}
+
+void QuickClonePage::FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox) {
+  connectionBox->clear();
+  const std::vector<ReaderDeviceEntry>& list = DeviceList(TypeOf(interfaceBox));
+  for (std::size_t position = 0; position < list.size(); ++position) {
+    // Each item carries its entry's position in the list.
+    connectionBox->addItem(QString::fromLocal8Bit(list[position].name.c_str()),
+                           static_cast<int>(position));
+  }
+  if (connectionBox->count() > 0) connectionBox->setCurrentIndex(0);
+}
+
+bool QuickClonePage::SelectedConnection(QComboBox* interfaceBox, QComboBox* connectionBox,
+                                        ReaderConnection* connection) const {
+  if (connectionBox->currentIndex() < 0) return false;
+  const std::vector<ReaderDeviceEntry>& list = DeviceList(TypeOf(interfaceBox));
+  const int position = connectionBox->currentData().toInt();
+  if (position < 0 || static_cast<std::size_t>(position) >= list.size()) return false;
+  *connection = ConnectionOf(list[static_cast<std::size_t>(position)]);
+  return true;
+}
+
+void QuickClonePage::ReadFromSource() {
+  WaitCursor waitCursor;
+  WindowFlowContext flow(this);
+  ReaderConnection source;
+  const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
+  const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
+                                                    mainWindow.Ports(), sourceLink_,
+                                                    sourceSettings_, flow);
+  // A read that was not even tried leaves what was read before.
+  if (outcome != SourceReadOutcome::NotRead) sourceRead_ = outcome == SourceReadOutcome::Read;
+}
+
+void QuickClonePage::CloneToTarget() {
+  WaitCursor waitCursor;
+  WindowFlowContext flow(this);
+  ReaderConnection target;
+  const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
+  tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
+                          mainWindow.Ports(), targetLink_, flow);
+}
+
+bool QuickClonePage::event(QEvent* event) {
+  if (event->type() == MSG_DEVICES_CHANGED) {
+    DevicesChanged(static_cast<DevicesChangedEvent*>(event)->TimeMs());
+    return true;
+  }
+  return AdvancedSettingsPage::event(event);
+}
+
+void QuickClonePage::DevicesChanged(qint64 timeMs) {
+  if (timeMs - lastDeviceChangeTime < DEVICE_CHANGE_DEBOUNCE_MS) return;
+  lastDeviceChangeTime = timeMs;
+  // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
+  // even when another reader took the place of one.
+  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+    std::vector<ReaderDeviceEntry> fresh;
+    EnumerateReaders(type, fresh);
+    std::lock_guard<std::mutex> guard(listLock_);
+    std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
+    if (fresh.size() == stored.size()) continue;
+    stored = std::move(fresh);
+    if (TypeOf(sourceInterface_) == type) FillConnections(sourceInterface_, sourceConnection_);
+    if (TypeOf(targetInterface_) == type) FillConnections(targetInterface_, targetConnection_);
+  }
+}
 
 }  // namespace tessaron

@@ -1,8 +1,21 @@
 #pragma once
-// The "Quick Clone" page of the advanced sheet: copies the settings of one reader to another. It
-// receives MSG_DEVICES_CHANGED from the main window whenever the system's devices change.
+// "Quick Clone" of the advanced sheet: reads the settings of one reader (the source) and
+// writes them to another (the target), each chosen by interface and connection, with ports
+// and a record of its own; the main window's reader and record are never touched. The
+// device lists are taken when the page is made; the USB lists are taken again when the
+// system's devices change (MSG_DEVICES_CHANGED).
+
+#include <array>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "app/settings_page.h"
+#include "flows/reader_connection.h"
+#include "transport/discovery.h"
+
+class QComboBox;
+class QPushButton;
 
 namespace tessaron {
 
@@ -10,10 +23,52 @@ class QuickClonePage : public AdvancedSettingsPage {
   Q_OBJECT
 
  public:
+  // Notices that come less than this long after the last one are taken as the same change.
+  static constexpr qint64 DEVICE_CHANGE_DEBOUNCE_MS = 500;
+
   explicit QuickClonePage(MainWindow& mainWindow, QWidget* parent = nullptr);
   ~QuickClonePage() override;
 
-  void Refresh() override;
+  void ReadFromSource();
+  void CloneToTarget();
+
+  QComboBox* SourceInterfaceBox() const { return sourceInterface_; }
+  QComboBox* SourceConnectionBox() const { return sourceConnection_; }
+  QComboBox* TargetInterfaceBox() const { return targetInterface_; }
+  QComboBox* TargetConnectionBox() const { return targetConnection_; }
+  QPushButton* ReadButton() const { return readButton_; }
+  QPushButton* CloneButton() const { return cloneButton_; }
+  bool SourceRead() const { return sourceRead_; }
+  const ReaderSettings* SourceSettings() const { return sourceSettings_.get(); }
+  const std::vector<ReaderDeviceEntry>& DeviceList(InterfaceType type) const;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  // Fills a connection box from the list of the interface its interface box shows.
+  void FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox);
+  // The connection of the entry a connection box has selected; false when none is.
+  bool SelectedConnection(QComboBox* interfaceBox, QComboBox* connectionBox,
+                          ReaderConnection* connection) const;
+  void DevicesChanged(qint64 timeMs);
+
+  // One list per interface type 1 to 5 (index 0 unused).
+  std::array<std::vector<ReaderDeviceEntry>, INTERFACE_TYPE_COUNT> deviceLists_;
+  std::mutex listLock_;
+  std::unique_ptr<ReaderLink> sourceLink_;
+  std::unique_ptr<ReaderLink> targetLink_;
+  std::unique_ptr<ReaderSettings> sourceSettings_;
+  bool sourceRead_ = false;
+
+  QComboBox* sourceType_;
+  QComboBox* sourceInterface_;
+  QComboBox* sourceConnection_;
+  QComboBox* targetType_;
+  QComboBox* targetInterface_;
+  QComboBox* targetConnection_;
+  QPushButton* readButton_;
+  QPushButton* cloneButton_;
 };
 
 }  // namespace tessaron

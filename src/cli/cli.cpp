@@ -25,6 +25,7 @@ constexpr CommandRegistration COMMANDS[] = {
     AddDefaultsCommand,
     AddSendCommand,
     AddCloneCommand,
+    AddBootLoaderCommand,
 };
 
 }  // namespace

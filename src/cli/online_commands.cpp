@@ -3,11 +3,13 @@
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "cli/online_session.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
+#include "flows/flow_texts.h"
 #include "flows/interface_names.h"
 #include "flows/manual_command_console.h"
 #include "flows/reader_connection.h"
@@ -251,6 +253,38 @@ int RunCloneCommand(const std::string& simulate, const std::string& from, const 
   return ExitCode(written == WriteOk);
 }
 
+int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::string>& password,
+                         bool yes, CliContext& context) {
+  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
+  // The password first, as the page asks for it before anything else.
+  std::string typed;
+  if (password) {
+    typed = *password;
+  } else {
+    context.err << "Boot loader password: ";
+    context.err.flush();
+    if (context.in == nullptr || !std::getline(*context.in, typed)) typed.clear();
+  }
+  if (!IsBootLoaderPassword(typed)) {
+    PrintText(context.err, texts::BOOT_LOADER_PASSWORD_WRONG);
+    return CLI_EXIT_FAILURE;
+  }
+  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
+    if (yes) session.Flow().AnswerYes();
+    switch (EnterBootLoader(&link, session.Flow())) {
+      case BootLoaderOutcome::Entered:
+        return CLI_EXIT_OK;
+      case BootLoaderOutcome::Declined:
+        context.err << "Nothing was sent.\n";
+        return CLI_EXIT_FAILURE;
+      case BootLoaderOutcome::OpenFailed:
+      case BootLoaderOutcome::Refused:
+        break;
+    }
+    return CLI_EXIT_FAILURE;
+  });
+}
+
 // --- registration ---
 
 void AddListCommand(CLI::App& app, CliContext& context) {
@@ -336,6 +370,25 @@ void AddSendCommand(CLI::App& app, CliContext& context) {
   auto options = AddOnlineOptions(command);
   command->callback([options, text, &context] {
     context.exitCode = RunSendCommand(*options, *text, context);
+  });
+}
+
+void AddBootLoaderCommand(CLI::App& app, CliContext& context) {
+  struct Options {
+    std::optional<std::string> password;
+    bool yes = false;
+  };
+  auto options = std::make_shared<Options>();
+  CLI::App* command = app.add_subcommand(
+      "bootloader",
+      "Switch a reader into its boot loader, so that its firmware can be updated by another "
+      "tool; asks for the boot-loader password and a confirmation");
+  command->add_option("--password", options->password,
+                      "The boot-loader password (asked for on the terminal without it)");
+  command->add_flag("-y,--yes", options->yes, "Do not ask for the confirmation");
+  auto online = AddOnlineOptions(command);
+  command->callback([options, online, &context] {
+    context.exitCode = RunBootLoaderCommand(*online, options->password, options->yes, context);
   });
 }
 

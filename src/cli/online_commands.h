@@ -4,6 +4,7 @@
 // automatically to the one USB reader present; --simulate[=LINE] adds the built-in
 // simulated reader to the devices found.
 
+#include <optional>
 #include <string>
 
 #include "cli/cli.h"
@@ -25,6 +26,7 @@ void AddLoadCommand(CLI::App& app, CliContext& context);
 void AddDefaultsCommand(CLI::App& app, CliContext& context);
 void AddSendCommand(CLI::App& app, CliContext& context);
 void AddCloneCommand(CLI::App& app, CliContext& context);
+void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 
 // The work of each command, apart from its command line; each returns the exit status.
 // Outcome texts of success go to out, those of failure to err; progress lines go to err.
@@ -36,6 +38,10 @@ int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliCon
 int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
 int RunDefaultsCommand(const OnlineOptions& options, CliContext& context);
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context);
+// The boot loader: the password (asked for on in when not given), then the confirmation
+// (answered yes by --yes), then the command.
+int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::string>& password,
+                         bool yes, CliContext& context);
 int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
                     CliContext& context);
 

@@ -156,12 +156,64 @@ const PageControl PRE_POSTAMBLE_CONTROLS[] = {
     {.kind = ControlKind::Bytes, .caption = "Postamble", .stringMember = &R::postamble, .limit = 15},
 };
 
+// --- Output Format ---
+
+constexpr ControlOption DATA_FORMAT[] = {
+    {"Kaldor Format", '0'}, {"UIC RS232 Format", '1'}, {"MagTek RS232 Format", '2'}};
+// The keyboard format's caption ends with a blank.
+constexpr ControlOption HID_FORMAT[] = {{"Kaldor USB HID Data Format", HID_FORMAT_KALDOR_DATA},
+                                        {"MagTek USB HID Data Format", HID_FORMAT_MAGTEK_DATA},
+                                        {"Kaldor USB HID Keyboard ", HID_FORMAT_KALDOR_KEYBOARD}};
+// Each option of formatOptions is a pair: the bit clear, the bit set. The doubled blanks
+// are part of the captions.
+constexpr ControlOption UIC_LRC[] = {{"Send  LRC", 0}, {"Do Not Send LRC", 1}};
+constexpr ControlOption MAGTEK_BUFFER[] = {{"Unbuffered mode", 0}, {"Buffered mode", 1}};
+constexpr ControlOption MAGTEK_COMMAND[] = {{"I/R command", 0}, {"+/- command", 1}};
+constexpr ControlOption MAGTEK_STX[] = {{"Send STX", 0}, {"Not send STX", 1}};
+constexpr ControlOption MAGTEK_ESC[] = {{"Send  ESC", 0}, {"Not send ESC", 1}};
+constexpr ControlOption MAGTEK_CR[] = {{"Send CR", 0}, {"Not send CR", 1}};
+constexpr ControlOption MAGTEK_ETX[] = {{"Send ETX", 0}, {"Not send ETX", 1}};
+
+constexpr const char* MAGTEK_GROUP = "MagTek Options";
+
+const PageControl OUTPUT_FORMAT_CONTROLS[] = {
+    {.kind = ControlKind::Choice,
+     .caption = "Data Format",
+     .byteMember = &R::dataFormat,
+     .options = DATA_FORMAT},
+    {.kind = ControlKind::Choice,
+     .caption = "USB HID Format",
+     .byteMember = &R::hidFormat,
+     .options = HID_FORMAT,
+     .switchesInterface = true},
+    {.kind = ControlKind::BitChoice,
+     .caption = "UIC LRC Option",
+     .byteMember = &R::formatOptions,
+     .options = UIC_LRC,
+     .mask = 0x01},
+    // The six MagTek pairs share one box; each is named by its "set" caption.
+    {.kind = ControlKind::BitChoice, .caption = "Buffered mode", .byteMember = &R::formatOptions,
+     .options = MAGTEK_BUFFER, .mask = 0x02, .group = MAGTEK_GROUP},
+    {.kind = ControlKind::BitChoice, .caption = "+/- command", .byteMember = &R::formatOptions,
+     .options = MAGTEK_COMMAND, .mask = 0x04, .group = MAGTEK_GROUP},
+    {.kind = ControlKind::BitChoice, .caption = "Not send STX", .byteMember = &R::formatOptions,
+     .options = MAGTEK_STX, .mask = 0x08, .group = MAGTEK_GROUP},
+    {.kind = ControlKind::BitChoice, .caption = "Not send ESC", .byteMember = &R::formatOptions,
+     .options = MAGTEK_ESC, .mask = 0x10, .group = MAGTEK_GROUP},
+    {.kind = ControlKind::BitChoice, .caption = "Not send CR", .byteMember = &R::formatOptions,
+     .options = MAGTEK_CR, .mask = 0x20, .group = MAGTEK_GROUP},
+    {.kind = ControlKind::BitChoice, .caption = "Not send ETX", .byteMember = &R::formatOptions,
+     .options = MAGTEK_ETX, .mask = 0x40, .group = MAGTEK_GROUP},
+};
+
 const PageTable GENERAL_TABLE{"General Settings", GENERAL_CONTROLS, &R::ResetGeneralDefaults};
 const PageTable RS232_TABLE{"RS232 Parameters", RS232_CONTROLS, &R::ResetSerialDefaults};
 const PageTable TRACK_TABLE{"Track Settings", TRACK_CONTROLS, &R::ResetTrackDefaults};
 const PageTable KEYBOARD_TABLE{"Keyboard Settings", KEYBOARD_CONTROLS, &R::ResetKeyboardDefaults};
 const PageTable PRE_POSTAMBLE_TABLE{"Pre/Postamble", PRE_POSTAMBLE_CONTROLS,
                                     &R::ResetSentinelDefaults};
+const PageTable OUTPUT_FORMAT_TABLE{"Output Format", OUTPUT_FORMAT_CONTROLS,
+                                    &R::ResetFormatDefaults};
 
 // Rows: 7, 6 and 5 bits start sentinel, end sentinel; columns: tracks 1 to 3.
 constexpr Byte ReaderSettings::*SENTINELS[SENTINEL_ROWS][SENTINEL_TRACKS] = {
@@ -181,6 +233,7 @@ const PageTable& Rs232ParametersTable() { return RS232_TABLE; }
 const PageTable& TrackSettingsTable() { return TRACK_TABLE; }
 const PageTable& KeyboardSettingsTable() { return KEYBOARD_TABLE; }
 const PageTable& PrePostambleTable() { return PRE_POSTAMBLE_TABLE; }
+const PageTable& OutputFormatTable() { return OUTPUT_FORMAT_TABLE; }
 
 const PageControl* FindControl(const PageTable& table, const char* caption) {
   for (const PageControl& control : table.controls) {
@@ -206,7 +259,10 @@ void SelectOption(const PageControl& control, int option, ReaderSettings& settin
     return;
   }
   Byte& value = settings.*control.byteMember;
-  if (control.kind == ControlKind::Choice) {
+  if (control.kind == ControlKind::Choice && control.switchesInterface) {
+    // Every choice raises the switch, the one already chosen too.
+    settings.SelectHidFormat(control.options[static_cast<std::size_t>(option)].value);
+  } else if (control.kind == ControlKind::Choice) {
     value = control.options[static_cast<std::size_t>(option)].value;
   } else if (control.kind == ControlKind::BitChoice) {
     value = option == 0 ? static_cast<Byte>(value & ~control.mask)

@@ -45,6 +45,11 @@ struct PageControl {
   int maximum = 0;
   // Number: digits the field takes (0: no limit); Character and Bytes: the byte limit.
   std::size_t limit = 0;
+  // The box several controls share on the page ("MagTek Options"); nullptr for none.
+  const char* group = nullptr;
+  // Choice: a new option makes the reader change its USB interface once written (the USB
+  // HID format): choosing one raises the record's interface switch.
+  bool switchesInterface = false;
 };
 
 // One page of the basic sheet.
@@ -60,6 +65,8 @@ const PageTable& Rs232ParametersTable();
 const PageTable& TrackSettingsTable();
 const PageTable& KeyboardSettingsTable();
 const PageTable& PrePostambleTable();
+// The Output Format page of the advanced sheet.
+const PageTable& OutputFormatTable();
 
 // The control of a table with this caption; nullptr when it has none.
 const PageControl* FindControl(const PageTable& table, const char* caption);

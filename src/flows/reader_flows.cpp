@@ -32,15 +32,17 @@ void TellLinkFailure(const ReaderLink* link, const char* text, FlowContext& flow
   flow.TellFailed(text, link != nullptr ? CauseOf(*link) : std::string());
 }
 
-// The keyboard-class reader's firmware number, read on an open-close of its own; 0 when
-// the reader does not open or gives no version.
-double KeyboardReaderFirmware(ReaderLink& link, bool waitBeforeQuery, FlowContext& flow) {
+// The firmware number, read on an open-close of its own; 0 when the reader does not open
+// or gives no version. A keyboard-class reader before a write or a clone gets its pause
+// before or after the query.
+enum class VersionPause { None, Before, After };
+double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
   std::string version;
   if (link.Open()) {
-    if (waitBeforeQuery) flow.Wait(VERSION_QUERY_WAIT);
+    if (pause == VersionPause::Before) flow.Wait(VERSION_QUERY_WAIT);
     flow.Progress("Reading the firmware version from " + link.Name());
     link.Port().GetFirmwareVersion(version);
-    if (!waitBeforeQuery) flow.Wait(VERSION_QUERY_WAIT);
+    if (pause == VersionPause::After) flow.Wait(VERSION_QUERY_WAIT);
   }
   link.Close();
   return ParseVersionNumber(version);
@@ -80,6 +82,10 @@ ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSett
   return ReadOutcome::Ok;
 }
 
+double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow) {
+  return link != nullptr ? FirmwareNumber(*link, VersionPause::None, flow) : 0.0;
+}
+
 void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& flow) {
   switch (outcome) {
     case ReadOutcome::Ok:
@@ -103,7 +109,7 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind ki
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
   // an older (or unreadable) firmware gets the data format.
   if (link != nullptr && link->Interface() == INTERFACE_USB_HID_KB) {
-    const double firmware = KeyboardReaderFirmware(*link, true, flow);
+    const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
     if (kind == SheetKind::Basic) flow.Wait(VERSION_QUERY_WAIT);
     if (firmware < HID_KB_FORMAT_MIN_VERSION) settings.hidFormat = HID_FORMAT_KALDOR_DATA;
   }
@@ -304,7 +310,7 @@ WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderC
   }
   // A keyboard-class target on firmware 1.89 or later is set to the keyboard HID format.
   if (targetLink->Interface() == INTERFACE_USB_HID_KB &&
-      KeyboardReaderFirmware(*targetLink, false, flow) >= HID_KB_FORMAT_MIN_VERSION) {
+      FirmwareNumber(*targetLink, VersionPause::After, flow) >= HID_KB_FORMAT_MIN_VERSION) {
     source->SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
   }
   if (!targetLink->Open()) {

@@ -34,6 +34,10 @@ enum class ReadOutcome { Ok, OpenFailed, ReadFailed };
 ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSettings,
                        std::string* firmware, FlowContext& flow);
 
+// The number of the reader's firmware version (1.89 for "V1.89"), read on an open-close of
+// its own; 0 when the reader does not open or gives no version. link may be null.
+double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow);
+
 // Tells why a read did not work: the device could not be opened, or the settings did not come.
 void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& flow);
 

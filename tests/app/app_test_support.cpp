@@ -43,7 +43,7 @@ QMessageBox::StandardButton RecordingUiServices::ShowMessageBox(
     QWidget*, QMessageBox::Icon, const QString& caption, const QString& text,
     QMessageBox::StandardButtons, QMessageBox::StandardButton defaultButton) {
   messageBoxes << caption + QStringLiteral(": ") + text;
-  return defaultButton;
+  return boxAnswers.isEmpty() ? defaultButton : boxAnswers.takeFirst();
 }
 
 NoticeWindow* RecordingUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {

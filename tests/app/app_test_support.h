@@ -55,6 +55,8 @@ class RecordingUiServices : public DesktopUiServices {
   QStringList causes;           // the cause line below each message; empty when none
   QList<int> messageLifetimes;  // 0 for the usual lifetime
   QStringList messageBoxes;  // "caption: text"
+  // The buttons the next message boxes are answered with; the default button once empty.
+  QList<QMessageBox::StandardButton> boxAnswers;
   QStringList notices;
   QList<int> waits;
   QList<bool> fileChoices;  // true for the open form

@@ -65,8 +65,13 @@ bool DrawWindows(const QDir& folder) {
     ok &= Save(&window, folder, basicPages[page]);
   }
   window.ChangeAdvancedSettings();
-  window.GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::QUICK_CLONE_TAB);
-  ok &= Save(&window, folder, "advanced-sheet.png");
+  const char* const advancedPages[] = {"advanced-output-format.png", "advanced-data-editing.png",
+                                       "advanced-quick-clone.png", "advanced-manual-command.png",
+                                       "advanced-boot-loader.png"};
+  for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+    window.GetAdvancedSheet()->Tabs()->setCurrentIndex(page);
+    ok &= Save(&window, folder, advancedPages[page]);
+  }
 
   ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.Settings(), "V1.90").c_str()));
   report.show();

@@ -327,6 +327,26 @@ TEST_F(OnlineCommandsTest, SendPrintsEveryReplyByte) {
   EXPECT_EQ(run.err, TextAndCause(texts::DEVICE_OPEN_FAILED, run.err)) << run.err;
 }
 
+TEST_F(OnlineCommandsTest, TheBootLoaderNeedsThePasswordAndAYes) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    int code;
+    bool entered;
+  } runs[] = {
+      {{"bootloader", "--password", "verdanth 5291"}, "", 1, false},
+      {{"bootloader"}, "Verdanth 5291\nn\n", 1, false},  // asked for both, then no
+      {{"bootloader", "--password", "Verdanth 5291", "--yes"}, "", 0, true},
+  };
+  for (const auto& run : runs) {
+    const CliRun result = RunTool(run.args, run.input);
+    EXPECT_EQ(result.code, run.code) << result.err;
+    EXPECT_EQ(line.Reader().InBootLoader(), run.entered);
+  }
+  EXPECT_EQ(RunTool({"bootloader", "--password", "x"}).err, Line(texts::BOOT_LOADER_PASSWORD_WRONG));
+}
+
 TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
   sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
   std::string tooLong = "\\x2";

@@ -1,0 +1,331 @@
+// The pages of the advanced sheet: output format, manual command, boot loader mode and
+// quick clone, on simulated readers.
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
+#include "app/boot_loader_mode_page.h"
+#include "app/main_window.h"
+#include "app/manual_command_page.h"
+#include "app/output_format_page.h"
+#include "app/private_messages.h"
+#include "app/quick_clone_page.h"
+#include "app_test_support.h"
+#include "core/command_frame.h"
+#include "core/settings_codec.h"
+#include "sim/simulated_line.h"
+
+using namespace tessaron;
+using namespace tessaron::test;
+
+namespace {
+
+ReaderSettings Stored(sim::SimulatedReader& reader) {
+  ReaderSettings settings;
+  const ByteString stream = reader.SettingsStream();
+  DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings);
+  return settings;
+}
+
+QList<bool> EnabledStates(const QList<QAbstractButton*>& buttons) {
+  QList<bool> states;
+  for (QAbstractButton* button : buttons) states << button->isEnabled();
+  return states;
+}
+
+}  // namespace
+
+class AdvancedPagesTest : public WindowTestBase {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseOwnProfile(); }
+  void init() { PrepareCase(); }
+  void cleanup() { EndCase(); }
+
+  // --- Output Format ---
+
+  void theUsbHidFormatsFollowLineAndFirmware_data() {
+    QTest::addColumn<char>("format");  // of the simulated USB reader: '0' USB-HID, '8' KB
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::newRow("USB-HID 1.88") << '0' << "V1.88" << QList<bool>{true, true, false};
+    QTest::newRow("USB-HID 1.89") << '0' << "V1.89" << QList<bool>{true, true, true};
+    QTest::newRow("USB-HID-KB 1.88") << '8' << "V1.88" << QList<bool>{false, false, true};
+    QTest::newRow("USB-HID-KB 1.89") << '8' << "V1.89" << QList<bool>{true, true, true};
+  }
+
+  void theUsbHidFormatsFollowLineAndFirmware() {
+    QFETCH(char, format);
+    QFETCH(QString, firmware);
+    QFETCH(QList<bool>, enabled);
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{static_cast<Byte>(format)});
+    usb_->Reader(0).SetFirmware(firmware.toStdString());
+    StartWindow();
+    window_->ChangeAdvancedSettings();
+    OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
+    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), enabled);
+    // Over USB the emulated serial formats and their options are out of reach.
+    const PageControl& data = *FindControl(page->Table(), "Data Format");
+    QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(data)), (QList<bool>{true, false, false}));
+    QVERIFY(!page->UicBox()->isEnabled());
+    QVERIFY(!page->MagTekBox()->isEnabled());
+  }
+
+  void onRs232TheDataFormatChoosesItsOptions() {
+    sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
+    QVERIFY(line.Start());
+    StartWindow();
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    window_->ChangeAdvancedSettings();
+    OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
+    ReaderSettings& settings = window_->Settings();
+    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), (QList<bool>{false, false, false}));
+    const QList<QAbstractButton*> formats =
+        page->Bindings().ButtonsOf(*FindControl(page->Table(), "Data Format"));
+    struct Step {
+      int button;
+      bool uic;
+      bool magTek;
+    };
+    for (const Step& step : {Step{2, false, true}, Step{1, true, false}, Step{0, false, false}}) {
+      formats[step.button]->click();
+      QCOMPARE(page->UicBox()->isEnabled(), step.uic);
+      QCOMPARE(page->MagTekBox()->isEnabled(), step.magTek);
+    }
+    formats[2]->click();
+    const PageControl& buffered = *FindControl(page->Table(), "Buffered mode");
+    page->Bindings().ButtonsOf(buffered)[1]->click();
+    QCOMPARE(settings.formatOptions, Byte(0x59 | 0x02));
+
+    // "Default Page": the factory options, Kaldor format, both option groups greyed out.
+    page->DefaultPage();
+    QCOMPARE(settings.dataFormat, Byte('0'));
+    QCOMPARE(settings.formatOptions, Byte(0x59));
+    QVERIFY(formats[0]->isChecked());
+    QVERIFY(page->Bindings().ButtonsOf(buffered)[0]->isChecked());
+    QVERIFY(!page->UicBox()->isEnabled() && !page->MagTekBox()->isEnabled());
+  }
+
+  void everyUsbHidFormatClickRaisesTheSwitch() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    usb_->Reader(0).SetFirmware("V1.90");
+    StartWindow();
+    window_->ChangeAdvancedSettings();
+    OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
+    ReaderSettings& settings = window_->Settings();
+    const QList<QAbstractButton*> hid =
+        page->Bindings().ButtonsOf(*FindControl(page->Table(), "USB HID Format"));
+    QVERIFY(hid[0]->isChecked());
+    hid[0]->click();  // the format already chosen
+    QVERIFY(settings.IsInterfaceSwitchPending());
+
+    // A record with a format no button stands for shows none chosen.
+    settings.hidFormat = '5';
+    page->Refresh();
+    for (QAbstractButton* button : hid) QVERIFY(!button->isChecked());
+
+    // The whole switch: the keyboard format written, the sheet gone, and after the wait the
+    // reader found again on its other interface.
+    hid[2]->click();
+    QPointer<AdvancedSheet> sheet = window_->GetAdvancedSheet();
+    sheet->SendButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("The configuration settings have been written to Tessaron device "
+                            "successfully!\nThe interface is switched, please wait some second to "
+                            "re-open it."));
+    QCOMPARE(ui_->waits.last(), 5000);
+    Settle();
+    QVERIFY(sheet.isNull());
+    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
+    QVERIFY(window_->Port() != nullptr);
+  }
+
+  // --- Manual Command ---
+
+  void theConsoleShowsCommandAndReplyAndReadsBackAfterASetCommand() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    window_->ChangeAdvancedSettings();
+    ManualCommandPage* page = window_->GetAdvancedSheet()->ManualCommand();
+    QVERIFY(page->SendButton()->isEnabled());
+    page->CommandBox()->setText(QStringLiteral("\\x2\\x52\\x22\\x3"));
+    page->SendButton()->click();
+    QVERIFY(page->TranscriptBox()->toPlainText().startsWith(
+        QStringLiteral("1) Send Command:  \\x2\\x52\\x22\\x3\\x71 ......\nReturn From MSR (")));
+    QVERIFY(ui_->messages.isEmpty());
+
+    // A set command: the reader takes it, the settings are read back, the pages show them.
+    page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x30\\x3"));
+    page->SendButton()->click();
+    QCOMPARE(ui_->waits, QList<int>{700});
+    QCOMPARE(window_->Settings().beepVolume, Byte('0'));
+    auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
+    QVERIFY(general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"))[0]->isChecked());
+    QVERIFY(page->TranscriptBox()->toPlainText().contains(QStringLiteral("\n\n2) Send Command:  ")));
+
+    // A command the reader does not know: the warning closes itself after a second.
+    usb_->Reader(0).SetRejectUnknown(true);
+    page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x99\\x01\\x00\\x3"));
+    page->SendButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Warning: Unkown Command!"});
+    QCOMPARE(ui_->messageLifetimes, QList<int>{1000});
+    page->ClearButton()->click();
+    QCOMPARE(page->TranscriptBox()->toPlainText(), QString());
+    QCOMPARE(page->Console().Count(), 0);
+  }
+
+  // --- Boot loader ---
+
+  void theBootLoaderTakesThePasswordAndAYes() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeAdvancedSettings();
+    BootLoaderModePage* page = window_->GetAdvancedSheet()->BootLoaderMode();
+    for (const char* wrong : {"", "verdanth 5291", "Verdanth 5291 "}) {
+      page->PasswordBox()->setText(QString::fromLatin1(wrong));
+      page->SetButton()->click();
+      QCOMPARE(page->PasswordBox()->text(), QString::fromLatin1(wrong));
+    }
+    QCOMPARE(ui_->messageBoxes, QStringList(3, QStringLiteral(": Invalid password!")));
+
+    // The right password, then "No" (the default): the field is empty, nothing was sent.
+    const std::size_t commands = usb_->Reader(0).CommandCount();
+    page->PasswordBox()->setText(QStringLiteral("Verdanth 5291"));
+    page->SetButton()->click();
+    QVERIFY(page->PasswordBox()->text().isEmpty());
+    QVERIFY(ui_->messageBoxes.last().startsWith(QStringLiteral("Warning: It is IMPORTANT!")));
+    QCOMPARE(usb_->Reader(0).CommandCount(), commands);
+
+    ui_->boxAnswers << QMessageBox::Yes;
+    page->PasswordBox()->setText(QStringLiteral("Verdanth 5291"));
+    page->SetButton()->click();
+    QCOMPARE(ui_->messages, QStringList{"Set Boot Loader mode successfully!"});
+    QVERIFY(usb_->Reader(0).InBootLoader());
+
+    // The reader unplugged meanwhile.
+    usb_->SetPresent(0, false);
+    ui_->boxAnswers << QMessageBox::Yes;
+    page->PasswordBox()->setText(QStringLiteral("Verdanth 5291"));
+    page->SetButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Could not open this Tessaron device! or It is not Tessaron device"));
+  }
+
+  // --- Quick clone ---
+
+  void theCloneAsksForWhatIsMissing() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0'});
+    StartWindow();
+    // With two USB readers the main window's own reader is named.
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    window_->ChangeAdvancedSettings();
+    QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
+    // No RS232 port: the RS232 lists are empty, and so are the connection boxes.
+    QCOMPARE(page->SourceConnectionBox()->count(), 0);
+    page->CloneButton()->click();
+    page->ReadButton()->click();
+    QCOMPARE(ui_->messages, (QStringList{"Please Read From MSR First!",
+                                         "Please select a source MSR device!"}));
+
+    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->ReadButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Read configuration settings from Source MSR device successfully!"));
+    QVERIFY(page->SourceRead());
+    page->CloneButton()->click();
+    QCOMPARE(ui_->messages.last(), QStringLiteral("Please select a target MSR device!"));
+
+    // Another source must be read before it is cloned.
+    page->SourceConnectionBox()->setCurrentIndex(1);
+    QVERIFY(!page->SourceRead());
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->CloneButton()->click();
+    QCOMPARE(ui_->messages.last(), QStringLiteral("Please Read From MSR First!"));
+
+    // A target that refuses the frame.
+    page->ReadButton()->click();
+    usb_->Reader(0).SetRejectUnknown(true);
+    usb_->Reader(0).SetUnknownFuncIds({0x25});
+    page->CloneButton()->click();
+    QCOMPARE(ui_->messages.last(),
+             QStringLiteral("Warning! There are unknown FuncIDs in the command."));
+  }
+
+  void deviceChangesRefreshTheUsbListsOnce() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0', '0'});
+    usb_->SetPresent(2, false);
+    StartWindow();
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    window_->ChangeAdvancedSettings();
+    QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    QCOMPARE(page->TargetConnectionBox()->count(), 2);
+
+    static qint64 clock = 1000000;  // the notices' own clock, past any earlier test's
+    const auto notice = [&](qint64 afterMs) {
+      clock += afterMs;
+      DevicesChangedEvent event(clock);
+      QCoreApplication::sendEvent(page, &event);
+    };
+    usb_->SetPresent(1, false);
+    notice(1000);
+    QCOMPARE(page->TargetConnectionBox()->count(), 1);
+    // A second notice within 500 ms is the same change.
+    usb_->SetPresent(1, true);
+    notice(100);
+    QCOMPARE(page->TargetConnectionBox()->count(), 1);
+    notice(600);
+    QCOMPARE(page->TargetConnectionBox()->count(), 2);
+    // One reader replaced by another: the same number, so the list is kept as it was.
+    usb_->SetPresent(1, false);
+    usb_->SetPresent(2, true);
+    notice(600);
+    QCOMPARE(page->TargetConnectionBox()->itemText(1), QStringLiteral("/dev/hidraw-sim1"));
+  }
+
+  // From the simulated USB-HID reader to a reader on a pseudo-terminal, listed as a serial
+  // port: the target then holds the source's settings byte for byte.
+  void aCloneCarriesTheWholeRecordAcrossLines() {
+    sim::SimulatedLine serial(sim::SimulatedLineKind::Rs232);
+    QVERIFY(serial.Start());
+    ListedDevice port;
+    port.node = serial.DeviceName();
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'},
+                                                 std::vector<ListedDevice>{port});
+    ReaderSettings source;
+    source.beepVolume = '4';
+    source.preamble = {0x02, 'X'};
+    source.formulas[0] = {0x21, 0x22};
+    Byte buffer[SETTINGS_BUFFER_SIZE] = {};
+    std::uint32_t length = sizeof buffer;
+    QVERIFY(EncodeSettings(source, buffer, &length));
+    QVERIFY(usb_->Reader(0).SetSettingsStream(ByteString(buffer, buffer + length)));
+    StartWindow();
+    window_->ChangeAdvancedSettings();
+    QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
+    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->ReadButton()->click();
+    QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
+    QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
+    page->CloneButton()->click();
+    QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));
+    QCOMPARE(serial.Reader().SettingsStream(), usb_->Reader(0).SettingsStream());
+    QCOMPARE(Stored(serial.Reader()).preamble, source.preamble);
+  }
+};
+
+QTEST_MAIN(AdvancedPagesTest)
+#include "advanced_pages_test.moc"
