@@ -88,26 +88,9 @@ SimulatedUsbReaders* installedReaders = nullptr;
 SimulatedKeyboardLine* installedKeyboardLine = nullptr;
 }  // namespace
 
-class SimulatedUsbReaders::Listing : public DeviceListing {
- public:
-  std::vector<ListedDevice> SerialPorts() override { return serialPorts; }
-  std::vector<ListedDevice> HidDevices() override {
-    std::vector<ListedDevice> listed;
-    for (std::size_t index = 0; index < devices.size(); ++index) {
-      // Asked each time: a reader that switched its interface shows its new product id.
-      if (present[index]) listed.push_back(devices[index]->Listing());
-    }
-    return listed;
-  }
-
-  std::vector<ListedDevice> serialPorts;
-  std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices;
-  std::vector<bool> present;
-};
-
 SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
                                          std::vector<ListedDevice> serialPorts)
-    : listing_(std::make_shared<Listing>()) {
+    : listing_(std::make_shared<testing::TestListing>(std::move(serialPorts))) {
   for (std::size_t index = 0; index < formats.size(); ++index) {
     sim::SimulatedReaderConfig config;
     config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
@@ -118,9 +101,7 @@ SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
     devices_.push_back(std::make_shared<sim::SimulatedHidDevice>(*reader, options));
     readers_.push_back(std::move(reader));
   }
-  listing_->serialPorts = std::move(serialPorts);
-  listing_->devices = devices_;
-  listing_->present.assign(devices_.size(), true);
+  listing_->simulated = devices_;
   SetDeviceListing(listing_);
   SetHidDeviceFactory(sim::MakeSimulatedHidFactory(devices_));
   installedReaders = this;
@@ -131,11 +112,16 @@ SimulatedUsbReaders::~SimulatedUsbReaders() {
   installedReaders = nullptr;
   // Never back to the system's devices: a test sees only the devices it made.
   SetHidDeviceFactory([](const std::string&) { return std::unique_ptr<HidDevice>(); });
-  SetDeviceListing(std::make_shared<Listing>());
+  SetDeviceListing(std::make_shared<testing::TestListing>());
 }
 
 void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
-  listing_->present.at(index) = present;
+  const sim::SimulatedHidDevice* device = devices_.at(index).get();
+  if (present) {
+    listing_->unplugged.erase(device);
+  } else {
+    listing_->unplugged.insert(device);
+  }
 }
 
 // ---- keyboard line ----

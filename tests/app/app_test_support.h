@@ -19,6 +19,7 @@
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "sim/simulated_reader.h"
+#include "support/transport_fakes.h"
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/port_io.h"
@@ -92,11 +93,9 @@ class SimulatedUsbReaders {
   void SetPresent(std::size_t index, bool present);
 
  private:
-  class Listing;
-
   std::vector<std::unique_ptr<sim::SimulatedReader>> readers_;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices_;
-  std::shared_ptr<Listing> listing_;
+  std::shared_ptr<testing::TestListing> listing_;
 };
 
 // The keyboard line for the whole process: a simulated controller with a reader, or a

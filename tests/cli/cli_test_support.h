@@ -108,14 +108,14 @@ class ScopedEnvironment {
 
 // The transports and the pauses between steps of the tool, shortened for the life of the
 // object.
-class FastTiming {
+class FastToolTiming {
  public:
-  explicit FastTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
+  explicit FastToolTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
     ToolTimingScale() = scale;
   }
-  ~FastTiming() { ToolTimingScale() = previous_; }
-  FastTiming(const FastTiming&) = delete;
-  FastTiming& operator=(const FastTiming&) = delete;
+  ~FastToolTiming() { ToolTimingScale() = previous_; }
+  FastToolTiming(const FastToolTiming&) = delete;
+  FastToolTiming& operator=(const FastToolTiming&) = delete;
 
  private:
   double previous_;

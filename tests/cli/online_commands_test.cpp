@@ -92,7 +92,7 @@ class OnlineCommandsTest : public ::testing::Test {
     while (!lines_.empty()) lines_.pop_back();
   }
 
-  testing::FastTiming fastTiming_;
+  testing::FastToolTiming fastTiming_;
   testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
   std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;

@@ -154,8 +154,9 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
-  testing::ScopedListing listing(std::make_shared<testing::FixedListing>(
-      std::vector<std::string>{"/dev/null", path_}));
+  testing::ScopedListing listing(std::make_shared<testing::TestListing>(
+      std::vector<ListedDevice>{testing::MotherboardPort("/dev/null"),
+                                testing::MotherboardPort(path_)}));
   SerialPort port(INTERFACE_RS232, FastTiming());
 
   EXPECT_FALSE(port.Open(2));  // past the last present port
