@@ -70,15 +70,6 @@ bool RecordingUiServices::OpenDocument(const QUrl& url) {
   return true;
 }
 
-TransportTiming FastTiming() {
-  TransportTiming timing;
-  timing.serial = SerialTiming{Millis(200), Millis(5), Millis(50)};
-  timing.hid = HidTiming{Millis(0), Millis(0), Millis(1)};
-  timing.keyboard = KeyboardTiming{Millis(20),  Millis(0),  Millis(0), Millis(200),
-                                   Millis(500), Millis(20), Millis(0)};
-  return timing;
-}
-
 // ---- USB readers ----
 
 namespace {

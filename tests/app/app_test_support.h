@@ -72,8 +72,8 @@ class RecordingUiServices : public DesktopUiServices {
   MessageHandler previousHandler_;
 };
 
-// Every transport constant scaled down, so that the simulated readers answer at once.
-TransportTiming FastTiming();
+// The windows run on the transports' scaled-down timing, as the transport tests do.
+using testing::FastTiming;
 
 // Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
 // (plus the serial ports given), served through the HID device factory. The newest object
