@@ -14,6 +14,7 @@
 #include "cli/cli.h"
 #include "core/byte_string.h"
 #include "support/no_machine_devices.h"
+#include "support/program_folder.h"
 
 namespace tessaron::testing {
 
@@ -120,13 +121,6 @@ class FastToolTiming {
  private:
   double previous_;
 };
-
-// The folder of the built programs (the test programs land beside them).
-inline std::filesystem::path ProgramFolder() {
-  const char* binDir = std::getenv("TESSARON_BIN_DIR");
-  return binDir ? std::filesystem::path(binDir)
-                : std::filesystem::read_symlink("/proc/self/exe").parent_path();
-}
 
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
