@@ -14,7 +14,7 @@
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
-#include "sim_process.h"
+#include "support/sim_process.h"
 
 namespace tessaron {
 namespace {
