@@ -17,7 +17,7 @@
 #include "app/notice_window.h"
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
-#include "core/settings_codec.h"
+#include "support/settings_streams.h"
 #include "transport/keyboard_port.h"
 
 namespace tessaron::test {
@@ -201,10 +201,7 @@ void StopModalWatchers() {
 ByteString DefaultStreamWithHidFormat(Byte format) {
   ReaderSettings settings;
   settings.hidFormat = format;
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof(buffer);
-  if (!EncodeSettings(settings, buffer, &length)) return {};
-  return ByteString(buffer, buffer + length);
+  return testing::StreamOf(settings);
 }
 
 void Settle() {
