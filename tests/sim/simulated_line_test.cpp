@@ -154,16 +154,11 @@ INSTANTIATE_TEST_SUITE_P(HostPacedLines, SimulatedLineRecoveryTest,
 
 class SimulatedLineListingTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    base_->serial = {testing::MotherboardPort("/dev/ttyS0"),
-                     testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)};
-    base_->hid = {testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)};
-    previous_ = SetDeviceListing(base_);
-  }
-  void TearDown() override { SetDeviceListing(previous_); }
-
-  std::shared_ptr<testing::TestListing> base_ = std::make_shared<testing::TestListing>();
-  std::shared_ptr<DeviceListing> previous_;
+  std::shared_ptr<testing::TestListing> base_ = std::make_shared<testing::TestListing>(
+      std::vector<ListedDevice>{testing::MotherboardPort("/dev/ttyS0"),
+                                testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
+      std::vector<ListedDevice>{testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
+  testing::ScopedListing installed_{base_};
 };
 
 TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {

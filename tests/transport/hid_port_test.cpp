@@ -76,12 +76,8 @@ class HidPortTest : public ::testing::Test {
     previousFactory = SetHidDeviceFactory([this](const std::string& path) {
       return sim::MakeSimulatedHidFactory(listing->simulated)(path);
     });
-    previousListing = SetDeviceListing(listing);
   }
-  ~HidPortTest() override {
-    SetHidDeviceFactory(previousFactory);
-    SetDeviceListing(previousListing);
-  }
+  ~HidPortTest() override { SetHidDeviceFactory(previousFactory); }
 
   std::shared_ptr<SimulatedHidDevice> AddDevice(SimulatedHidOptions options = {}) {
     if (options.path == sim::SIM_HID_DEFAULT_PATH) {
@@ -94,8 +90,8 @@ class HidPortTest : public ::testing::Test {
 
   sim::SimulatedReader reader;
   std::shared_ptr<testing::TestListing> listing;
+  testing::ScopedListing installedListing{listing};
   HidDeviceFactory previousFactory;
-  std::shared_ptr<DeviceListing> previousListing;
 };
 
 class HidPortReportLengthTest : public HidPortTest,
