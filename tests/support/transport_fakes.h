@@ -36,13 +36,13 @@ inline TransportTiming FastTiming(Millis serialPerByteWait = Millis(100)) {
   return timing;
 }
 
-// Makers of listed devices. A serial port of the PC itself has no USB device above it:
+// A serial port of the PC itself: no USB device above it.
 inline ListedDevice MotherboardPort(const std::string& node) { return {node, false, 0, 0, false}; }
-// a serial port of a USB device (the reader's own port, or a USB serial adapter),
+// A serial port of a USB device: the reader's own port, or a USB serial adapter.
 inline ListedDevice UsbPort(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
   return {node, true, vendor, product, true};
 }
-// and a HID device with its ids.
+// A HID device with readable ids.
 inline ListedDevice HidEntry(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
   return {node, false, vendor, product, true};
 }
@@ -69,7 +69,7 @@ class TestListing : public DeviceListing {
   std::vector<ListedDevice> serial;
   std::vector<ListedDevice> hid;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> simulated;
-  std::set<const sim::SimulatedHidDevice*> unplugged;
+  std::set<const sim::SimulatedHidDevice*> unplugged;  // of simulated: not listed for now
 };
 
 // Installs a listing for the life of the object and puts the previous one back.
