@@ -14,16 +14,14 @@
 #include "app/message_window.h"
 #include "app/utility_app.h"
 #include "app_test_support.h"
+#include "support/program_folder.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
 
 namespace {
 
-QString BinDir() {
-  const QByteArray dir = qgetenv("TESSARON_BIN_DIR");
-  return dir.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(dir);
-}
+QString BinDir() { return QString::fromLocal8Bit(tessaron::testing::ProgramFolder().c_str()); }
 
 }  // namespace
 

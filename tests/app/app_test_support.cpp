@@ -17,7 +17,7 @@
 #include "app/notice_window.h"
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
-#include "core/settings_codec.h"
+#include "support/settings_streams.h"
 #include "transport/keyboard_port.h"
 
 namespace tessaron::test {
@@ -70,15 +70,6 @@ bool RecordingUiServices::OpenDocument(const QUrl& url) {
   return true;
 }
 
-TransportTiming FastTiming() {
-  TransportTiming timing;
-  timing.serial = SerialTiming{Millis(200), Millis(5), Millis(50)};
-  timing.hid = HidTiming{Millis(0), Millis(0), Millis(1)};
-  timing.keyboard = KeyboardTiming{Millis(20),  Millis(0),  Millis(0), Millis(200),
-                                   Millis(500), Millis(20), Millis(0)};
-  return timing;
-}
-
 // ---- USB readers ----
 
 namespace {
@@ -88,26 +79,9 @@ SimulatedUsbReaders* installedReaders = nullptr;
 SimulatedKeyboardLine* installedKeyboardLine = nullptr;
 }  // namespace
 
-class SimulatedUsbReaders::Listing : public DeviceListing {
- public:
-  std::vector<ListedDevice> SerialPorts() override { return serialPorts; }
-  std::vector<ListedDevice> HidDevices() override {
-    std::vector<ListedDevice> listed;
-    for (std::size_t index = 0; index < devices.size(); ++index) {
-      // Asked each time: a reader that switched its interface shows its new product id.
-      if (present[index]) listed.push_back(devices[index]->Listing());
-    }
-    return listed;
-  }
-
-  std::vector<ListedDevice> serialPorts;
-  std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices;
-  std::vector<bool> present;
-};
-
 SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
                                          std::vector<ListedDevice> serialPorts)
-    : listing_(std::make_shared<Listing>()) {
+    : listing_(std::make_shared<testing::TestListing>(std::move(serialPorts))) {
   for (std::size_t index = 0; index < formats.size(); ++index) {
     sim::SimulatedReaderConfig config;
     config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
@@ -118,9 +92,7 @@ SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
     devices_.push_back(std::make_shared<sim::SimulatedHidDevice>(*reader, options));
     readers_.push_back(std::move(reader));
   }
-  listing_->serialPorts = std::move(serialPorts);
-  listing_->devices = devices_;
-  listing_->present.assign(devices_.size(), true);
+  listing_->simulated = devices_;
   SetDeviceListing(listing_);
   SetHidDeviceFactory(sim::MakeSimulatedHidFactory(devices_));
   installedReaders = this;
@@ -131,11 +103,16 @@ SimulatedUsbReaders::~SimulatedUsbReaders() {
   installedReaders = nullptr;
   // Never back to the system's devices: a test sees only the devices it made.
   SetHidDeviceFactory([](const std::string&) { return std::unique_ptr<HidDevice>(); });
-  SetDeviceListing(std::make_shared<Listing>());
+  SetDeviceListing(std::make_shared<testing::TestListing>());
 }
 
 void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
-  listing_->present.at(index) = present;
+  const sim::SimulatedHidDevice* device = devices_.at(index).get();
+  if (present) {
+    listing_->unplugged.erase(device);
+  } else {
+    listing_->unplugged.insert(device);
+  }
 }
 
 // ---- keyboard line ----
@@ -224,10 +201,7 @@ void StopModalWatchers() {
 ByteString DefaultStreamWithHidFormat(Byte format) {
   ReaderSettings settings;
   settings.hidFormat = format;
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof(buffer);
-  if (!EncodeSettings(settings, buffer, &length)) return {};
-  return ByteString(buffer, buffer + length);
+  return testing::StreamOf(settings);
 }
 
 void Settle() {

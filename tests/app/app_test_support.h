@@ -19,6 +19,7 @@
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "sim/simulated_reader.h"
+#include "support/transport_fakes.h"
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/port_io.h"
@@ -73,8 +74,8 @@ class RecordingUiServices : public DesktopUiServices {
   MessageHandler previousHandler_;
 };
 
-// Every transport constant scaled down, so that the simulated readers answer at once.
-TransportTiming FastTiming();
+// The windows run on the transports' scaled-down timing, as the transport tests do.
+using testing::FastTiming;
 
 // Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
 // (plus the serial ports given), served through the HID device factory. The newest object
@@ -94,11 +95,9 @@ class SimulatedUsbReaders {
   void SetPresent(std::size_t index, bool present);
 
  private:
-  class Listing;
-
   std::vector<std::unique_ptr<sim::SimulatedReader>> readers_;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices_;
-  std::shared_ptr<Listing> listing_;
+  std::shared_ptr<testing::TestListing> listing_;
 };
 
 // The keyboard line for the whole process: a simulated controller with a reader, or a

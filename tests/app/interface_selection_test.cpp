@@ -20,16 +20,8 @@ Q_DECLARE_METATYPE(tessaron::ModelNumberCheck)
 
 namespace {
 
-ListedDevice SerialPortAt(const char* node, bool usb = false, std::uint16_t vendor = 0,
-                          std::uint16_t product = 0) {
-  ListedDevice port;
-  port.node = node;
-  port.hasUsbAncestor = usb;
-  port.vendorId = vendor;
-  port.productId = product;
-  port.idsKnown = usb;
-  return port;
-}
+using tessaron::testing::MotherboardPort;
+using tessaron::testing::UsbPort;
 
 // A serial port that is listed but cannot be opened: the device does not answer.
 const char* const DEAD_PORT = "/dev/tessaron-test-no-such-tty";
@@ -60,9 +52,9 @@ class InterfaceSelectionTest : public WindowTestBase {
   void groupsListTheReadersFoundWhenThePageOpened() {
     usb_ = std::make_unique<SimulatedUsbReaders>(
         std::vector<Byte>{'8', '0'},
-        std::vector<ListedDevice>{SerialPortAt("/dev/ttyS0"),
-                                  SerialPortAt("/dev/ttyUSB0", true, 0x0F3E, 0x0217),
-                                  SerialPortAt("/dev/ttyUSB1", true, 0x0403, 0x6001)});
+        std::vector<ListedDevice>{MotherboardPort("/dev/ttyS0"),
+                                  UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217),
+                                  UsbPort("/dev/ttyUSB1", 0x0403, 0x6001)});
     InterfaceSelectionPage* page = OpenPage();
     QCOMPARE(page->SelectedGroup(), -1);
     QCOMPARE(page->DeviceBox()->count(), 0);
@@ -132,7 +124,7 @@ class InterfaceSelectionTest : public WindowTestBase {
 
   void aDeviceThatDoesNotAnswerAsksForTheModelNumber() {
     usb_ = std::make_unique<SimulatedUsbReaders>(
-        std::vector<Byte>{'0'}, std::vector<ListedDevice>{SerialPortAt(DEAD_PORT)});
+        std::vector<Byte>{'0'}, std::vector<ListedDevice>{MotherboardPort(DEAD_PORT)});
     QPointer<InterfaceSelectionPage> page = OpenPage();
     page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
     AnswerModelNumber(QStringLiteral("RM20-3350"));  // the eighth character 5 is USB-HID
@@ -146,7 +138,7 @@ class InterfaceSelectionTest : public WindowTestBase {
 
   void modelNumberFlowsThatKeepThePageOpen() {
     usb_ = std::make_unique<SimulatedUsbReaders>(
-        std::vector<Byte>{}, std::vector<ListedDevice>{SerialPortAt(DEAD_PORT)});
+        std::vector<Byte>{}, std::vector<ListedDevice>{MotherboardPort(DEAD_PORT)});
     QPointer<InterfaceSelectionPage> page = OpenPage();
     page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
 

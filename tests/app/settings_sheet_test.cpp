@@ -18,26 +18,15 @@
 #include "core/config_file.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
+#include "support/settings_streams.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
 
 namespace {
 
-// The settings the simulated reader holds now.
-ReaderSettings Stored(sim::SimulatedReader& reader) {
-  ReaderSettings settings;
-  const ByteString stream = reader.SettingsStream();
-  DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings);
-  return settings;
-}
-
-ByteString StreamOf(const ReaderSettings& settings) {
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof(buffer);
-  if (!EncodeSettings(settings, buffer, &length)) return {};
-  return ByteString(buffer, buffer + length);
-}
+using tessaron::testing::SettingsIn;
+using tessaron::testing::StreamOf;
 
 const QString WRITE_OK = QStringLiteral(
     "The configuration settings have been written to Tessaron device successfully!\n");
@@ -65,15 +54,15 @@ class SettingsSheetTest : public WindowTestBase {
     window_->Settings().formulas[0] = ByteString{0x01, 0x02};  // an advanced setting too
     basic->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK});
-    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, Byte('1'));
-    QCOMPARE(Stored(usb_->Reader(0)).formulas[0], (ByteString{0x01, 0x02}));
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, Byte('1'));
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).formulas[0], (ByteString{0x01, 0x02}));
     QVERIFY(ui_->waits.isEmpty());
 
     SettingsSheet* advanced = OpenSheet(true);
     window_->Settings().beepVolume = '2';
     advanced->SendButton()->click();
     QCOMPARE(ui_->messages.last(), WRITE_OK);
-    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, Byte('2'));
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, Byte('2'));
     QVERIFY(window_->GetAdvancedSheet()->isVisible());
   }
 
@@ -85,7 +74,8 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(SettingsFrameLength(settings), std::uint64_t{400});
     sheet->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK});
-    QCOMPARE(Stored(usb_->Reader(0)).preamble.size(), settings.preamble.size());
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).preamble.size(),
+             settings.preamble.size());
 
     const std::size_t commands = usb_->Reader(0).CommandCount();
     settings.preamble.push_back('B');
@@ -95,7 +85,8 @@ class SettingsSheetTest : public WindowTestBase {
              QStringLiteral("The command is too long, maybe there are too many fields in the "
                             "formulas, please check it!"));
     QCOMPARE(usb_->Reader(0).CommandCount(), commands);  // nothing sent
-    QCOMPARE(Stored(usb_->Reader(0)).preamble.size(), std::size_t{400 - DEFAULT_STREAM_LENGTH});
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).preamble.size(),
+             std::size_t{400 - DEFAULT_STREAM_LENGTH});
   }
 
   void sendToAReaderThatIsGoneFails() {
@@ -122,7 +113,7 @@ class SettingsSheetTest : public WindowTestBase {
     }
     const QString refused = QStringLiteral("Warning! There are unknown FuncIDs in the command.");
     QCOMPARE(ui_->messages, (QStringList{refused, refused}));
-    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, ReaderSettings().beepVolume);
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, ReaderSettings().beepVolume);
   }
 
   void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189_data() {
@@ -319,7 +310,7 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(ui_->messages, QStringList{"Set default settings to Tessaron device successfully!"});
     QCOMPARE(ui_->waits, QList<int>{700});
     QCOMPARE(window_->Settings().terminator, ReaderSettings().terminator);
-    QCOMPARE(Stored(usb_->Reader(0)).beepVolume, ReaderSettings().beepVolume);
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, ReaderSettings().beepVolume);
 
     usb_->SetPresent(0, false);
     sheet->DefaultAllButton()->click();

@@ -14,6 +14,7 @@
 #include "cli/cli.h"
 #include "core/byte_string.h"
 #include "support/no_machine_devices.h"
+#include "support/program_folder.h"
 
 namespace tessaron::testing {
 
@@ -108,25 +109,18 @@ class ScopedEnvironment {
 
 // The transports and the pauses between steps of the tool, shortened for the life of the
 // object.
-class FastTiming {
+class FastToolTiming {
  public:
-  explicit FastTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
+  explicit FastToolTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
     ToolTimingScale() = scale;
   }
-  ~FastTiming() { ToolTimingScale() = previous_; }
-  FastTiming(const FastTiming&) = delete;
-  FastTiming& operator=(const FastTiming&) = delete;
+  ~FastToolTiming() { ToolTimingScale() = previous_; }
+  FastToolTiming(const FastToolTiming&) = delete;
+  FastToolTiming& operator=(const FastToolTiming&) = delete;
 
  private:
   double previous_;
 };
-
-// The folder of the built programs (the test programs land beside them).
-inline std::filesystem::path ProgramFolder() {
-  const char* binDir = std::getenv("TESSARON_BIN_DIR");
-  return binDir ? std::filesystem::path(binDir)
-                : std::filesystem::read_symlink("/proc/self/exe").parent_path();
-}
 
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

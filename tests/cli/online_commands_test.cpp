@@ -22,11 +22,13 @@
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_line.h"
+#include "support/settings_stream_checks.h"
 
 namespace tessaron {
 namespace {
 
 using sim::SimulatedLineKind;
+using testing::CheckedStreamOf;
 using testing::CliRun;
 using testing::Contains;
 using testing::RunTool;
@@ -43,19 +45,6 @@ std::string TextAndCause(const char* text, const std::string& err) {
     return first + "(one line: the reader is not present)\n";
   }
   return first + cause;
-}
-
-ByteString StreamOf(const ReaderSettings& settings) {
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof buffer;
-  EXPECT_TRUE(EncodeSettings(settings, buffer, &length));
-  return ByteString(buffer, buffer + length);
-}
-
-ReaderSettings Decoded(const ByteString& stream, InterfaceType type = INTERFACE_UNKNOWN) {
-  ReaderSettings settings(type);
-  EXPECT_TRUE(DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings));
-  return settings;
 }
 
 // A record that differs from the factory defaults in a few places.
@@ -92,7 +81,7 @@ class OnlineCommandsTest : public ::testing::Test {
     while (!lines_.empty()) lines_.pop_back();
   }
 
-  testing::FastTiming fastTiming_;
+  testing::FastToolTiming fastTiming_;
   testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
   std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
@@ -128,7 +117,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
 TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
   sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid, "V3.07");
-  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  ASSERT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(ChangedSettings())));
   const CliRun run = RunTool({"report"});
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings expected = ChangedSettings();
@@ -172,14 +161,14 @@ TEST_F(OnlineCommandsTest, VersionPrintsTheFirmwareText) {
 
 TEST_F(OnlineCommandsTest, SaveWritesWhatTheReaderHolds) {
   sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
-  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  ASSERT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(ChangedSettings())));
   const std::string path = folder_.File("saved.cfs2");
   CliRun run = RunTool({"save", path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Line(texts::SAVE_OK));
   ReaderSettings saved;
   ASSERT_TRUE(LoadConfigFile(saved, path));
-  EXPECT_EQ(StreamOf(saved), StreamOf(ChangedSettings()));
+  EXPECT_EQ(CheckedStreamOf(saved), CheckedStreamOf(ChangedSettings()));
 
   const std::string nowhere = folder_.File("no-folder/saved.cfs2");
   run = RunTool({"save", nowhere});
@@ -195,7 +184,7 @@ TEST_F(OnlineCommandsTest, LoadWritesTheFileInOneFrame) {
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, texts::WRITE_OK);  // the text brings its own line break
   EXPECT_EQ(line.Reader().CommandCount(), 1u);
-  EXPECT_EQ(line.Reader().SettingsStream(), StreamOf(ChangedSettings()));
+  EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(ChangedSettings()));
 }
 
 TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTakes) {
@@ -279,7 +268,7 @@ TEST_F(OnlineCommandsTest, LoadThatTheReaderRefusesIsNoSuccess) {
 
 TEST_F(OnlineCommandsTest, DefaultsRestoreTheFactorySettingsAndReadThemBack) {
   sim::SimulatedLine& line = StartReader(SimulatedLineKind::Rs232);
-  ASSERT_TRUE(line.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  ASSERT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(ChangedSettings())));
   CliRun run = RunTool({"defaults", "--reader", "rs232:0"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Line(texts::DEFAULTS_OK));
@@ -425,26 +414,28 @@ TEST_F(OnlineCommandsTest, WithoutReaderOnlyASingleUsbReaderIsTaken) {
 TEST_F(OnlineCommandsTest, CloneCopiesOneLineToAnother) {
   sim::SimulatedLine& source = StartReader(SimulatedLineKind::Rs232);
   sim::SimulatedLine& target = StartReader(SimulatedLineKind::UsbHid);
-  ASSERT_TRUE(source.Reader().SetSettingsStream(StreamOf(ChangedSettings())));
+  ASSERT_TRUE(source.Reader().SetSettingsStream(CheckedStreamOf(ChangedSettings())));
   const CliRun run = RunTool({"clone", "--from", "rs232:0", "--to", "usb-hid:0"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK) + Line(texts::CLONE_OK));
-  EXPECT_EQ(target.Reader().SettingsStream(), StreamOf(ChangedSettings()));
-  EXPECT_EQ(source.Reader().SettingsStream(), StreamOf(ChangedSettings()));
+  EXPECT_EQ(target.Reader().SettingsStream(), CheckedStreamOf(ChangedSettings()));
+  EXPECT_EQ(source.Reader().SettingsStream(), CheckedStreamOf(ChangedSettings()));
 }
 
 TEST_F(OnlineCommandsTest, CloneToAKeyboardClassReaderFollowsItsFirmware) {
   sim::SimulatedLine& source = StartReader(SimulatedLineKind::UsbRs232);
   ReaderSettings dataFormat = ChangedSettings();
   dataFormat.hidFormat = '1';
-  ASSERT_TRUE(source.Reader().SetSettingsStream(StreamOf(dataFormat)));
+  ASSERT_TRUE(source.Reader().SetSettingsStream(CheckedStreamOf(dataFormat)));
   for (const auto& [firmware, written] : {std::pair{"V1.89", '8'}, std::pair{"V1.88", '1'}}) {
     SCOPED_TRACE(firmware);
     sim::SimulatedLine& target = StartReader(SimulatedLineKind::UsbHidKb, firmware);
     const CliRun run = RunTool({"clone", "--from", "usb-rs232:0", "--to", "usb-hid-kb:0"});
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(target.Reader().HidFormat(), written);
-    EXPECT_EQ(Decoded(target.Reader().SettingsStream()).baudRate, '7');
+    ReaderSettings cloned;
+    EXPECT_TRUE(testing::DecodeStream(target.Reader().SettingsStream(), &cloned));
+    EXPECT_EQ(cloned.baudRate, '7');
     lines_.pop_back();
   }
 }

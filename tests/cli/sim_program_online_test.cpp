@@ -14,7 +14,7 @@
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
-#include "sim_process.h"
+#include "support/sim_process.h"
 
 namespace tessaron {
 namespace {
@@ -32,7 +32,7 @@ class SimProgramTest : public ::testing::Test {
 
   // The serial line gets a little more room than the in-process readers: the simulator
   // is another process on a shared machine.
-  testing::FastTiming fastTiming_{0.06};
+  testing::FastToolTiming fastTiming_{0.06};
   testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
 };

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -35,12 +34,7 @@ ProgramRun RunProgram(const std::string& commandLine) {
 }
 
 TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
-  // The test programs land in the same folder as the tool.
-  const char* binDir = std::getenv("TESSARON_BIN_DIR");
-  const std::filesystem::path folderOfTool =
-      binDir ? std::filesystem::path(binDir)
-             : std::filesystem::read_symlink("/proc/self/exe").parent_path();
-  const std::string program = (folderOfTool / "tessaron").string();
+  const std::string program = (testing::ProgramFolder() / "tessaron").string();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
 
   testing::ScratchFolder folder;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/settings_codec.h"
+#include "support/settings_streams.h"
 
 namespace tessaron {
 namespace {
@@ -49,10 +50,9 @@ class ConfigFileTest : public ::testing::Test {
   // Header followed by the stream of a default record.
   static ByteString DefaultFile() {
     ByteString file(HEADER.begin(), HEADER.end());
-    ByteString stream(1024);
-    std::uint32_t length = 1024;
-    EXPECT_TRUE(EncodeSettings(ReaderSettings(), stream.data(), &length));
-    file.insert(file.end(), stream.begin(), stream.begin() + length);
+    ByteString stream;
+    EXPECT_TRUE(testing::EncodeStream(ReaderSettings(), &stream));
+    file.insert(file.end(), stream.begin(), stream.end());
     return file;
   }
 

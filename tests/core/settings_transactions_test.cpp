@@ -12,9 +12,12 @@
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
+#include "support/settings_stream_checks.h"
 
 namespace tessaron {
 namespace {
+
+using testing::CheckedStreamOf;
 
 // Records every frame it is given and answers with scripted replies; the result follows
 // the serial rule (first byte 0x06).
@@ -56,13 +59,6 @@ class FakePort : public ReaderPort {
   InterfaceType type_;
 };
 
-ByteString Encode(const ReaderSettings& settings) {
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof buffer;
-  EXPECT_TRUE(EncodeSettings(settings, buffer, &length));
-  return ByteString(buffer, buffer + length);
-}
-
 ByteString Ack(const ByteString& stream) {
   ByteString reply(stream.size() + 1);
   reply[0] = REPLY_ACK;
@@ -89,7 +85,7 @@ TEST(ReadFromReader, SendsTheReadAllQueryAndDecodesTheReply) {
   stored.preamble = {'A', 'B'};
   stored.formulas[1] = {0x22, 0x41};
   FakePort port(INTERFACE_USB_HID_KB);
-  port.replies.push_back(Ack(Encode(stored)));
+  port.replies.push_back(Ack(CheckedStreamOf(stored)));
 
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
@@ -130,7 +126,7 @@ TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
   ReaderSettings stored;
   stored.beepVolume = '3';     // 0x11, early in the stream
   stored.languageOption = '6';  // 0x24, late in the stream
-  const ByteString stream = Encode(stored);
+  const ByteString stream = CheckedStreamOf(stored);
   ByteString badCheck = stream;
   badCheck.back() ^= 0xFF;
 
@@ -185,7 +181,7 @@ TEST(WriteToReader, SendsTheEncodedRecordAndMapsTheReply) {
     port.replies.push_back(c.reply);
     EXPECT_EQ(WriteToReader(settings, &port), c.expected);
     ASSERT_EQ(port.sent.size(), 1u);
-    EXPECT_EQ(port.sent[0], Encode(settings));
+    EXPECT_EQ(port.sent[0], CheckedStreamOf(settings));
     EXPECT_EQ(port.capacities[0], WRITE_REPLY_BUFFER_SIZE);
     // The frame went out: the switch is settled whatever the reader said.
     EXPECT_FALSE(settings.IsInterfaceSwitchPending());
@@ -286,7 +282,7 @@ TEST(SettingsFrameLength, AgreesWithTheEncoder) {
   rich.customFields = {{0xF4, 0x20, 0x00, 0x00, 0x00, 0x01, 'x'}};
   rich.formulas[0] = {0x22, 0x41};
   rich.formulas[3] = {0x10};
-  EXPECT_EQ(SettingsFrameLength(rich), Encode(rich).size());
+  EXPECT_EQ(SettingsFrameLength(rich), CheckedStreamOf(rich).size());
   EXPECT_EQ(LongestSettingsBlock(rich), 18u);
 }
 

@@ -17,6 +17,7 @@
 #include "sim/simulated_line.h"
 #include "support/flow_recorder.h"
 #include "support/no_machine_devices.h"
+#include "support/settings_streams.h"
 
 namespace tessaron {
 namespace {
@@ -49,8 +50,7 @@ class ReaderFlowsTest : public ::testing::Test {
 
   ReaderSettings Stored() {
     ReaderSettings stored;
-    const ByteString stream = line_->Reader().SettingsStream();
-    EXPECT_TRUE(DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &stored));
+    EXPECT_TRUE(testing::DecodeStream(line_->Reader().SettingsStream(), &stored));
     return stored;
   }
 
@@ -196,10 +196,9 @@ TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
     ReaderSettings changed;
     changed.beepVolume = '0';
     changed.hidFormat = '8';
-    Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-    std::uint32_t length = sizeof buffer;
-    ASSERT_TRUE(EncodeSettings(changed, buffer, &length));
-    ASSERT_TRUE(line_->Reader().SetSettingsStream(ByteString(buffer, buffer + length)));
+    ByteString stream;
+    ASSERT_TRUE(testing::EncodeStream(changed, &stream));
+    ASSERT_TRUE(line_->Reader().SetSettingsStream(stream));
 
     ReaderSettings settings = changed;
     EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.sheet, flow_));

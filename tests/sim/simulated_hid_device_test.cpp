@@ -11,6 +11,7 @@
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
 #include "sim/simulated_reader.h"
+#include "support/settings_streams.h"
 #include "transport/discovery.h"
 
 namespace tessaron::sim {
@@ -58,15 +59,12 @@ ByteString Padded(ByteString bytes, std::size_t chunk) {
 
 // The reader's settings stream with another USB HID format.
 ByteString StreamWithHidFormat(const SimulatedReader& reader, Byte format) {
-  const ByteString stream = reader.SettingsStream();
   ReaderSettings settings;
-  EXPECT_TRUE(DecodeSettings(stream.data(), static_cast<std::uint32_t>(stream.size()), &settings));
+  EXPECT_TRUE(tessaron::testing::DecodeStream(reader.SettingsStream(), &settings));
   settings.hidFormat = format;
-  ByteString frame(1024, 0);
-  std::uint32_t length = static_cast<std::uint32_t>(frame.size());
-  EXPECT_TRUE(EncodeSettings(settings, frame.data(), &length));
-  frame.resize(length);
-  return frame;
+  ByteString stream;
+  EXPECT_TRUE(tessaron::testing::EncodeStream(settings, &stream));
+  return stream;
 }
 
 TEST(SimulatedHidDeviceTest, PresentsTheIdsOfTheReadersFormat) {

@@ -48,14 +48,6 @@ std::string LineTestName(const ::testing::TestParamInfo<SimulatedLineKind>& info
   return name;
 }
 
-class FixedListing : public DeviceListing {
- public:
-  std::vector<ListedDevice> serial;
-  std::vector<ListedDevice> hid;
-  std::vector<ListedDevice> SerialPorts() override { return serial; }
-  std::vector<ListedDevice> HidDevices() override { return hid; }
-};
-
 TEST(SimulatedLineNameTest, NamesParseInAnyCaseAndNothingElse) {
   const struct {
     const char* text;
@@ -162,16 +154,11 @@ INSTANTIATE_TEST_SUITE_P(HostPacedLines, SimulatedLineRecoveryTest,
 
 class SimulatedLineListingTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    base_->serial = {{"/dev/ttyS0", false, 0, 0, false},
-                     {"/dev/ttyUSB0", true, 0x0F3E, 0x0217, true}};
-    base_->hid = {{"/dev/hidraw0", false, 0x046D, 0xC52B, true}};
-    previous_ = SetDeviceListing(base_);
-  }
-  void TearDown() override { SetDeviceListing(previous_); }
-
-  std::shared_ptr<FixedListing> base_ = std::make_shared<FixedListing>();
-  std::shared_ptr<DeviceListing> previous_;
+  std::shared_ptr<testing::TestListing> base_ = std::make_shared<testing::TestListing>(
+      std::vector<ListedDevice>{testing::MotherboardPort("/dev/ttyS0"),
+                                testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
+      std::vector<ListedDevice>{testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
+  testing::ScopedListing installed_{base_};
 };
 
 TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {

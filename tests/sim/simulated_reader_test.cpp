@@ -7,10 +7,14 @@
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
+#include "support/settings_stream_checks.h"
 #include "transport/keyboard_port.h"
 
 namespace tessaron::sim {
 namespace {
+
+using tessaron::testing::CheckedStreamOf;
+using tessaron::testing::DecodeStream;
 
 const ByteString READ_ALL{0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString VERSION{0x02, 0x52, 0x22, 0x03, 0x71};
@@ -30,13 +34,6 @@ std::size_t FrameLength(const ByteString& bytes) {
 
 ByteString Ask(SimulatedReader& reader, const ByteString& frame, ReplyStyle style) {
   return reader.HandleCommand(frame.data(), frame.size(), style);
-}
-
-ByteString EncodedStream(const ReaderSettings& settings) {
-  Byte buffer[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof(buffer);
-  EXPECT_TRUE(EncodeSettings(settings, buffer, &length));
-  return ByteString(buffer, buffer + length);
 }
 
 // Feeds a keyboard-line reply to the recogniser the keyboard port uses; returns the number
@@ -115,7 +112,7 @@ TEST(SimulatedReaderReplies, QueriesInEachStyle) {
   EXPECT_EQ(all.back(), ComputeLrc(all.data(), static_cast<std::uint32_t>(all.size() - 1)));
   EXPECT_EQ(KeyboardReplyEnd(all, false), all.size());
   ReaderSettings decoded;
-  EXPECT_TRUE(DecodeSettings(all.data(), static_cast<std::uint32_t>(all.size()), &decoded));
+  EXPECT_TRUE(DecodeStream(all, &decoded));
 
   const ByteString version = Ask(reader, VERSION, ReplyStyle::Keyboard);
   EXPECT_EQ(version, (ByteString{0x02, 'V', '1', '.', '9', '0', 0x03, 0x41}));
@@ -151,13 +148,13 @@ TEST(SimulatedReaderSettings, WriteIsStoredAndDefaultsRestoreIt) {
   settings.beepVolume = '0';
   settings.preamble = {0x0D, 0x0A};
   settings.formulas[0] = {0x22, 0x41};
-  const ByteString frame = EncodedStream(settings);
+  const ByteString frame = CheckedStreamOf(settings);
 
   EXPECT_EQ(Ask(reader, frame, ReplyStyle::Serial), ByteString{REPLY_ACK});
   EXPECT_EQ(reader.SettingsStream(), frame);
   const ByteString reply = Ask(reader, READ_ALL, ReplyStyle::Serial);
   ReaderSettings readBack;
-  ASSERT_TRUE(DecodeSettings(reply.data(), static_cast<std::uint32_t>(reply.size()), &readBack));
+  ASSERT_TRUE(DecodeStream(reply, &readBack));
   EXPECT_EQ(readBack.beepVolume, '0');
   EXPECT_EQ(readBack.preamble, settings.preamble);
   EXPECT_EQ(readBack.formulas[0], settings.formulas[0]);
@@ -167,24 +164,24 @@ TEST(SimulatedReaderSettings, WriteIsStoredAndDefaultsRestoreIt) {
             ByteString{REPLY_ACK});
   const ByteString partial = reader.SettingsStream();
   ASSERT_EQ(FrameLength(partial), partial.size());
-  ASSERT_TRUE(DecodeSettings(partial.data(), static_cast<std::uint32_t>(partial.size()), &readBack));
+  ASSERT_TRUE(DecodeStream(partial, &readBack));
   EXPECT_EQ(readBack.beepVolume, '3');
   EXPECT_EQ(readBack.preamble, settings.preamble);
 
   // A frame with a wrong LRC is neither answered nor stored.
-  ByteString bad = EncodedStream(ReaderSettings());
+  ByteString bad = CheckedStreamOf(ReaderSettings());
   bad.back() ^= 0x01;
   EXPECT_TRUE(Ask(reader, bad, ReplyStyle::Serial).empty());
   EXPECT_EQ(reader.SettingsStream(), partial);
 
   EXPECT_EQ(Ask(reader, DEFAULTS, ReplyStyle::Serial), ByteString{REPLY_ACK});
-  EXPECT_EQ(reader.SettingsStream(), EncodedStream(ReaderSettings()));
+  EXPECT_EQ(reader.SettingsStream(), CheckedStreamOf(ReaderSettings()));
 }
 
 TEST(SimulatedReaderSettings, UnknownFuncIdsAreRefusedOrDropped) {
   ReaderSettings settings;
   settings.beepVolume = '4';
-  ByteString frame = EncodedStream(settings);
+  ByteString frame = CheckedStreamOf(settings);
   // An unknown record 30 02 AA BB before the ETX.
   frame.erase(frame.end() - 2, frame.end());
   frame.insert(frame.end(), {0x30, 0x02, 0xAA, 0xBB, 0x03});
@@ -196,7 +193,7 @@ TEST(SimulatedReaderSettings, UnknownFuncIdsAreRefusedOrDropped) {
 
   SimulatedReader lenient;
   EXPECT_EQ(Ask(lenient, frame, ReplyStyle::Serial), ByteString{REPLY_ACK});
-  EXPECT_EQ(lenient.SettingsStream(), EncodedStream(settings));
+  EXPECT_EQ(lenient.SettingsStream(), CheckedStreamOf(settings));
 }
 
 TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
@@ -209,16 +206,16 @@ TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
 
   ReaderSettings kb;
   kb.hidFormat = '8';
-  EXPECT_EQ(Ask(reader, EncodedStream(kb), ReplyStyle::Hid), ByteString{REPLY_ACK});
+  EXPECT_EQ(Ask(reader, CheckedStreamOf(kb), ReplyStyle::Hid), ByteString{REPLY_ACK});
   EXPECT_EQ(reader.HidFormat(), '8');
   EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
   // The factory settings reset everything but the format the reader runs with.
   kb.beepVolume = '4';
-  Ask(reader, EncodedStream(kb), ReplyStyle::Hid);
+  Ask(reader, CheckedStreamOf(kb), ReplyStyle::Hid);
   Ask(reader, DEFAULTS, ReplyStyle::Hid);
   ReaderSettings factoryKb;
   factoryKb.hidFormat = '8';
-  EXPECT_EQ(reader.SettingsStream(), EncodedStream(factoryKb));
+  EXPECT_EQ(reader.SettingsStream(), CheckedStreamOf(factoryKb));
   EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
 
   reader.SetSilent(true);
@@ -231,7 +228,7 @@ TEST(SimulatedReaderState, SetSettingsStreamTakesOnlyWholeSettingsFrames) {
   SimulatedReader reader;
   ReaderSettings settings;
   settings.terminalType = '4';
-  const ByteString good = EncodedStream(settings);
+  const ByteString good = CheckedStreamOf(settings);
   ASSERT_GE(good.size(), 2u);
   ByteString badLrc(good.begin(), good.end() - 1);
   badLrc.push_back(static_cast<Byte>(good[good.size() - 1] ^ 0x10));

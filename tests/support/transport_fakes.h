@@ -1,13 +1,16 @@
 #pragma once
 // What the tests of the lines share: time limits small enough for tests, and a device listing
-// over fixed lists.
+// over lists the test fills in.
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "sim/simulated_hid_device.h"
 #include "transport/discovery.h"
 #include "transport/transport_timing.h"
 
@@ -33,22 +36,40 @@ inline TransportTiming FastTiming(Millis serialPerByteWait = Millis(100)) {
   return timing;
 }
 
-// Present devices from fixed lists: serial ports by their nodes, HID devices as given.
-class FixedListing : public DeviceListing {
- public:
-  explicit FixedListing(std::vector<std::string> serialNodes = {},
-                        std::vector<ListedDevice> hidDevices = {})
-      : serialNodes_(std::move(serialNodes)), hidDevices_(std::move(hidDevices)) {}
-  std::vector<ListedDevice> SerialPorts() override {
-    std::vector<ListedDevice> devices;
-    for (const std::string& node : serialNodes_) devices.push_back(ListedDevice{node});
-    return devices;
-  }
-  std::vector<ListedDevice> HidDevices() override { return hidDevices_; }
+// A serial port of the PC itself: no USB device above it.
+inline ListedDevice MotherboardPort(const std::string& node) { return {node, false, 0, 0, false}; }
+// A serial port of a USB device: the reader's own port, or a USB serial adapter.
+inline ListedDevice UsbPort(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
+  return {node, true, vendor, product, true};
+}
+// A HID device with readable ids.
+inline ListedDevice HidEntry(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
+  return {node, false, vendor, product, true};
+}
 
- private:
-  std::vector<std::string> serialNodes_;
-  std::vector<ListedDevice> hidDevices_;
+// Presents the serial ports and HID devices in its lists; after the HID entries, the
+// simulated HID devices that are not unplugged, with the ids they present at the time.
+class TestListing : public DeviceListing {
+ public:
+  TestListing() = default;
+  explicit TestListing(std::vector<ListedDevice> serialPorts,
+                       std::vector<ListedDevice> hidDevices = {})
+      : serial(std::move(serialPorts)), hid(std::move(hidDevices)) {}
+
+  std::vector<ListedDevice> SerialPorts() override { return serial; }
+  std::vector<ListedDevice> HidDevices() override {
+    std::vector<ListedDevice> listed = hid;
+    for (const auto& device : simulated) {
+      // Asked each time: a reader that switched its interface shows its new product id.
+      if (unplugged.count(device.get()) == 0) listed.push_back(device->Listing());
+    }
+    return listed;
+  }
+
+  std::vector<ListedDevice> serial;
+  std::vector<ListedDevice> hid;
+  std::vector<std::shared_ptr<sim::SimulatedHidDevice>> simulated;
+  std::set<const sim::SimulatedHidDevice*> unplugged;  // of simulated: not listed for now
 };
 
 // Installs a listing for the life of the object and puts the previous one back.

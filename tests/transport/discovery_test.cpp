@@ -6,26 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "support/transport_fakes.h"
 #include "transport/udev_device_listing.h"
 
 namespace tessaron {
 namespace {
 
-class ListedDevices : public DeviceListing {
- public:
-  std::vector<ListedDevice> serial;
-  std::vector<ListedDevice> hid;
-  std::vector<ListedDevice> SerialPorts() override { return serial; }
-  std::vector<ListedDevice> HidDevices() override { return hid; }
-};
-
-ListedDevice MotherboardPort(const std::string& node) { return {node, false, 0, 0, false}; }
-ListedDevice UsbPort(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
-  return {node, true, vendor, product, true};
-}
-ListedDevice Hid(const std::string& node, std::uint16_t vendor, std::uint16_t product) {
-  return {node, false, vendor, product, true};
-}
+using testing::HidEntry;
+using testing::MotherboardPort;
+using testing::TestListing;
+using testing::UsbPort;
 
 class DiscoveryTest : public ::testing::Test {
  protected:
@@ -38,7 +28,7 @@ class DiscoveryTest : public ::testing::Test {
     return list;
   }
 
-  std::shared_ptr<ListedDevices> devices_ = std::make_shared<ListedDevices>();
+  std::shared_ptr<TestListing> devices_ = std::make_shared<TestListing>();
   std::shared_ptr<DeviceListing> previous_;
 };
 
@@ -102,12 +92,12 @@ TEST_F(DiscoveryTest, SerialEntriesCarryTheirPositionAmongAllPorts) {
 
 TEST_F(DiscoveryTest, HidReadersAreToldApartByProductId) {
   devices_->hid = {
-      Hid("/dev/hidraw0", 0x046D, 0xC52B),  // a mouse receiver
-      Hid("/dev/hidraw1", 0x0F3E, 0x0221),
-      Hid("/dev/hidraw2", 0x0F3E, 0x0222),
-      Hid("/dev/hidraw3", 0x0F3E, 0x0217),  // the reader's vendor, another product
-      Hid("/dev/hidraw4", 0x0F3E, 0x0223),
-      Hid("/dev/hidraw5", 0x1234, 0x0222),  // the product id of another vendor
+      HidEntry("/dev/hidraw0", 0x046D, 0xC52B),  // a mouse receiver
+      HidEntry("/dev/hidraw1", 0x0F3E, 0x0221),
+      HidEntry("/dev/hidraw2", 0x0F3E, 0x0222),
+      HidEntry("/dev/hidraw3", 0x0F3E, 0x0217),  // the reader's vendor, another product
+      HidEntry("/dev/hidraw4", 0x0F3E, 0x0223),
+      HidEntry("/dev/hidraw5", 0x1234, 0x0222),  // the product id of another vendor
       {"/dev/hidraw6", false, 0x0F3E, 0x0222, false},  // ids unreadable
   };
 
@@ -140,7 +130,7 @@ TEST_F(DiscoveryTest, HidReadersAreToldApartByProductId) {
 
 TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
   devices_->serial = {MotherboardPort("/dev/ttyS0")};
-  devices_->hid = {Hid("/dev/hidraw0", 0x0F3E, 0x0222)};
+  devices_->hid = {HidEntry("/dev/hidraw0", 0x0F3E, 0x0222)};
 
   std::vector<ReaderDeviceEntry> list;
   EnumerateReaders(INTERFACE_USB_HID, list);
@@ -167,7 +157,7 @@ TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
 }
 
 TEST_F(DiscoveryTest, InstallingListingsHandsBackThePreviousOne) {
-  auto other = std::make_shared<ListedDevices>();
+  auto other = std::make_shared<TestListing>();
   other->serial = {MotherboardPort("/dev/ttyS9")};
 
   EXPECT_EQ(SetDeviceListing(other), devices_);

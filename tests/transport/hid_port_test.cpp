@@ -52,19 +52,6 @@ ByteString InChunks(ByteString bytes, std::size_t chunk) {
   return bytes;
 }
 
-// Lists the simulated devices with their current ids, after some fixed entries.
-class SimulatedHidListing : public DeviceListing {
- public:
-  std::vector<ListedDevice> SerialPorts() override { return {}; }
-  std::vector<ListedDevice> HidDevices() override {
-    std::vector<ListedDevice> list = others;
-    for (const auto& device : devices) list.push_back(device->Listing());
-    return list;
-  }
-  std::vector<ListedDevice> others;
-  std::vector<std::shared_ptr<SimulatedHidDevice>> devices;
-};
-
 struct TransactResult {
   bool ok = false;
   ByteString reply;
@@ -85,30 +72,26 @@ TransactResult Send(HidPort& port, const ByteString& command, std::uint32_t capa
 
 class HidPortTest : public ::testing::Test {
  protected:
-  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<SimulatedHidListing>()) {
+  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<testing::TestListing>()) {
     previousFactory = SetHidDeviceFactory([this](const std::string& path) {
-      return sim::MakeSimulatedHidFactory(listing->devices)(path);
+      return sim::MakeSimulatedHidFactory(listing->simulated)(path);
     });
-    previousListing = SetDeviceListing(listing);
   }
-  ~HidPortTest() override {
-    SetHidDeviceFactory(previousFactory);
-    SetDeviceListing(previousListing);
-  }
+  ~HidPortTest() override { SetHidDeviceFactory(previousFactory); }
 
   std::shared_ptr<SimulatedHidDevice> AddDevice(SimulatedHidOptions options = {}) {
     if (options.path == sim::SIM_HID_DEFAULT_PATH) {
-      options.path = "/dev/hidraw-sim" + std::to_string(listing->devices.size());
+      options.path = "/dev/hidraw-sim" + std::to_string(listing->simulated.size());
     }
     auto device = std::make_shared<SimulatedHidDevice>(reader, options);
-    listing->devices.push_back(device);
+    listing->simulated.push_back(device);
     return device;
   }
 
   sim::SimulatedReader reader;
-  std::shared_ptr<SimulatedHidListing> listing;
+  std::shared_ptr<testing::TestListing> listing;
+  testing::ScopedListing installedListing{listing};
   HidDeviceFactory previousFactory;
-  std::shared_ptr<DeviceListing> previousListing;
 };
 
 class HidPortReportLengthTest : public HidPortTest,
@@ -360,12 +343,8 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
 }
 
 TEST_F(HidPortTest, OpenByDeviceIndex) {
-  ListedDevice foreign;
-  foreign.node = "/dev/hidraw-mouse";
-  foreign.vendorId = 0x046D;
-  foreign.productId = 0xC077;
-  foreign.idsKnown = true;
-  listing->others.push_back(foreign);
+  const ListedDevice foreign = testing::HidEntry("/dev/hidraw-mouse", 0x046D, 0xC077);
+  listing->hid.push_back(foreign);
   auto dataReader = AddDevice();  // index 1
   SimulatedHidOptions keyboard;
   keyboard.productId = USB_HID_KB_PRODUCT_ID;

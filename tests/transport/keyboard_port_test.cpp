@@ -18,6 +18,7 @@
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/ioperm_port_io.h"
+#include "support/settings_streams.h"
 #include "support/transport_fakes.h"
 
 namespace tessaron {
@@ -488,10 +489,8 @@ TEST_F(KeyboardPortTest, ReadWriteDefaultsAndVersionThroughTheReader) {
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
   EXPECT_EQ(settings.interfaceType, INTERFACE_PS2_KEYBOARD);
-  std::vector<Byte> encoded(SETTINGS_BUFFER_SIZE);
-  std::uint32_t encodedLength = SETTINGS_BUFFER_SIZE;
-  ASSERT_TRUE(EncodeSettings(settings, encoded.data(), &encodedLength));
-  encoded.resize(encodedLength);
+  ByteString encoded;
+  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
   EXPECT_EQ(encoded, controller->Reader().SettingsStream());
 
   settings.beepVolume = '0';

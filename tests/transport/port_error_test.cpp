@@ -65,14 +65,14 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
       case INTERFACE_RS232:
         server_ = std::make_unique<sim::PtyServer>(*reader_);
         ASSERT_TRUE(server_->Start());
-        listing_ = std::make_unique<testing::ScopedListing>(
-            std::make_shared<testing::FixedListing>(std::vector<std::string>{server_->Path()}));
+        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::TestListing>(
+            std::vector<ListedDevice>{testing::MotherboardPort(server_->Path())}));
         break;
       case INTERFACE_USB_HID:
         hid_ = std::make_shared<sim::SimulatedHidDevice>(*reader_);
         previousHidFactory_ = SetHidDeviceFactory(hid_->Factory());
-        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::FixedListing>(
-            std::vector<std::string>{}, std::vector<ListedDevice>{hid_->Listing()}));
+        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::TestListing>(
+            std::vector<ListedDevice>{}, std::vector<ListedDevice>{hid_->Listing()}));
         break;
       default:
         ShutdownWinIo();

@@ -27,6 +27,7 @@
 #include "sim/simulated_reader.h"
 #include "transport/discovery.h"
 #include "transport/reader_port_factory.h"
+#include "support/settings_streams.h"
 #include "support/transport_fakes.h"
 
 namespace tessaron {
@@ -95,18 +96,16 @@ TEST_F(SerialLine, ReadsWritesAndRestoresTheReadersSettings) {
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
   EXPECT_EQ(settings.interfaceType, INTERFACE_USB_RS232);
-  Byte encoded[SETTINGS_BUFFER_SIZE] = {};
-  std::uint32_t length = sizeof encoded;
-  ASSERT_TRUE(EncodeSettings(settings, encoded, &length));
-  EXPECT_EQ(ByteString(encoded, encoded + length), reader_->SettingsStream());
+  ByteString encoded;
+  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  EXPECT_EQ(encoded, reader_->SettingsStream());
 
   settings.beepVolume = '0';
   settings.preamble = {0x1B, 'X'};
   settings.formulas[0] = {0x22, 0x41};
   ASSERT_EQ(WriteToReader(settings, &port), WriteOk);
-  length = sizeof encoded;
-  ASSERT_TRUE(EncodeSettings(settings, encoded, &length));
-  EXPECT_EQ(reader_->SettingsStream(), ByteString(encoded, encoded + length));
+  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  EXPECT_EQ(reader_->SettingsStream(), encoded);
 
   ReaderSettings readBack;
   ASSERT_TRUE(ReadFromReader(readBack, &port));
@@ -154,8 +153,9 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
-  testing::ScopedListing listing(std::make_shared<testing::FixedListing>(
-      std::vector<std::string>{"/dev/null", path_}));
+  testing::ScopedListing listing(std::make_shared<testing::TestListing>(
+      std::vector<ListedDevice>{testing::MotherboardPort("/dev/null"),
+                                testing::MotherboardPort(path_)}));
   SerialPort port(INTERFACE_RS232, FastTiming());
 
   EXPECT_FALSE(port.Open(2));  // past the last present port
