@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "app/base_dialog.h"
-#include "app/dialog_units.h"
+#include "controls/base_dialog.h"
+#include "controls/dialog_units.h"
 #include "transport/discovery.h"
 
 class QButtonGroup;

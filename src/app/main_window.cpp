@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "app/advanced_sheet.h"
-#include "app/dialog_units.h"
 #include "app/basic_sheet.h"
 #include "app/help_files.h"
 #include "app/interface_selection_page.h"
@@ -28,6 +27,7 @@
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
+#include "controls/dialog_units.h"
 #include "core/settings_report.h"
 #include "flows/flow_waits.h"
 #include "flows/reader_flows.h"

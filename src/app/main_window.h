@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "app/base_dialog.h"
-#include "app/dialog_units.h"
 #include "app/notice_window.h"
 #include "app/profile.h"
+#include "controls/base_dialog.h"
+#include "controls/dialog_units.h"
 #include "core/interface_type.h"
 #include "core/reader_port.h"
 #include "core/reader_settings.h"

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/dialog_units.h"
+#include "controls/dialog_units.h"
 
 namespace tessaron {
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "app/base_dialog.h"
+#include "controls/base_dialog.h"
 
 class QLabel;
 class QPushButton;

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "app/base_dialog.h"
-#include "app/dialog_units.h"
+#include "controls/base_dialog.h"
+#include "controls/dialog_units.h"
 #include "core/interface_type.h"
 
 class QLineEdit;

@@ -8,8 +8,8 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/dialog_units.h"
 #include "app/private_messages.h"
+#include "controls/dialog_units.h"
 
 namespace tessaron {
 

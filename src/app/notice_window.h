@@ -8,7 +8,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "app/base_dialog.h"
+#include "controls/base_dialog.h"
 
 namespace tessaron {
 

@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 
 #include "app/ui_services.h"
+#include "controls/digits_edit.h"
 #include "controls/escape_name_edit.h"
 #include "core/escape_names.h"
 
@@ -21,14 +21,6 @@ namespace {
 QString Caption(const char* text) { return QString::fromLatin1(text); }
 
 }  // namespace
-
-void FillNamedByteChooser(QComboBox* chooser) {
-  chooser->clear();
-  for (int row = 0; row < CharNameCount(); ++row) {
-    chooser->addItem(QString::fromLatin1(CharNameAt(row)), static_cast<int>(CharCodeAt(row)));
-  }
-  chooser->setCurrentIndex(-1);
-}
 
 PageBindings::PageBindings(QWidget* page, ReaderSettings& settings)
     : QObject(page), page_(page), settings_(settings) {}
@@ -93,12 +85,7 @@ QCheckBox* PageBindings::AddCheck(const PageControl& control) {
 }
 
 QLineEdit* PageBindings::AddNumber(const PageControl& control) {
-  auto* field = new QLineEdit(page_);
-  field->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
-  if (control.limit > 0) field->setMaxLength(static_cast<int>(control.limit));
-  // Room for the digits of one byte, not the whole row.
-  field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
+  QLineEdit* field = MakeDigitsEdit(page_, static_cast<int>(control.limit));
   Binding& binding = Add(control);
   binding.field = field;
   binding.widgets << field;
@@ -128,8 +115,8 @@ void PageBindings::NumberEdited(const PageControl& changed) {
     const PageControl& control = *binding.control;
     if (control.maximum != 0 && (number < control.minimum || number > control.maximum)) {
       Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(),
-                          Caption(RANGE_PROMPT_TEXT).arg(control.minimum).arg(control.maximum),
-                          QMessageBox::Ok, QMessageBox::Ok);
+                          RangePrompt(control.minimum, control.maximum), QMessageBox::Ok,
+                          QMessageBox::Ok);
       return;
     }
   }

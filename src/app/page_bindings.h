@@ -26,10 +26,6 @@ namespace tessaron {
 
 class EscapeNameEdit;
 
-// The texts of the prompts of a number field that does not hold a fitting number.
-inline constexpr const char* NUMBER_PROMPT_TEXT = "Please enter an integer.";
-inline constexpr const char* RANGE_PROMPT_TEXT = "Please enter an integer between %1 and %2.";
-
 class PageBindings : public QObject {
   Q_OBJECT
 
@@ -77,9 +73,5 @@ class PageBindings : public QObject {
   std::vector<Binding> bindings_;
   bool loading_ = false;
 };
-
-// Fills a chooser with the names of the non-printable bytes, each item carrying its code;
-// none is selected.
-void FillNamedByteChooser(QComboBox* chooser);
 
 }  // namespace tessaron

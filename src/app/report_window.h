@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/base_dialog.h"
+#include "controls/base_dialog.h"
 
 class QPlainTextEdit;
 class QPushButton;

@@ -2,8 +2,8 @@
 // The pages of the two settings sheets. Every page is a child window of its sheet that
 // reloads its controls from the shared settings record on Refresh.
 
-#include "app/base_dialog.h"
 #include "app/page_bindings.h"
+#include "controls/base_dialog.h"
 #include "core/page_controls.h"
 #include "core/reader_settings.h"
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/base_dialog.h"
+#include "controls/base_dialog.h"
 #include "core/reader_settings.h"
 #include "flows/reader_flows.h"
 

@@ -14,7 +14,7 @@
 #include "app/notice_window.h"
 #include "app/profile.h"
 #include "app/wait_cursor.h"
-#include "controls/escape_name_edit.h"
+#include "controls/refusal_box.h"
 
 namespace tessaron {
 
@@ -110,10 +110,10 @@ bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
 void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
 
 MessageHandler RoutePlatformMessagesToUi() {
-  // The byte-string edits' "Exceed the maximum range." is a platform message box too.
-  EscapeNameEdit::SetLimitMessage([](QWidget* edit, const QString& text) {
-    Ui().ShowMessageBox(edit, QMessageBox::Warning, QString(), text, QMessageBox::Ok,
-                        QMessageBox::Ok);
+  // The refusals of the editing controls and the data-edit dialogs are platform message
+  // boxes too.
+  SetRefusalBox([](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
+    Ui().ShowMessageBox(owner, icon, QString(), text, QMessageBox::Ok, QMessageBox::Ok);
   });
   return SetMessageHandler([](const std::string& text, const std::string& caption) {
     // A port may say something while its exchange runs off the window thread.

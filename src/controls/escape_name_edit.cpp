@@ -1,23 +1,17 @@
 #include "controls/escape_name_edit.h"
 
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "controls/refusal_box.h"
 #include "core/escape_names.h"
 
 namespace tessaron {
 
 namespace {
-
-EscapeNameEdit::LimitMessage& InstalledLimitMessage() {
-  static EscapeNameEdit::LimitMessage show = [](QWidget* edit, const QString& text) {
-    QMessageBox::warning(edit, QString(), text);
-  };
-  return show;
-}
 
 // How many characters a byte takes in the display.
 int DisplayLength(Byte value) {
@@ -27,6 +21,14 @@ int DisplayLength(Byte value) {
 
 }  // namespace
 
+void FillNamedByteChooser(QComboBox* chooser) {
+  chooser->clear();
+  for (int row = 0; row < CharNameCount(); ++row) {
+    chooser->addItem(QString::fromLatin1(CharNameAt(row)), static_cast<int>(CharCodeAt(row)));
+  }
+  chooser->setCurrentIndex(-1);
+}
+
 EscapeNameEdit::EscapeNameEdit(QWidget* parent) : QLineEdit(parent) {
   setContextMenuPolicy(Qt::PreventContextMenu);
   // The edit never edits its own text: no undo, no drag and drop of text.
@@ -35,12 +37,6 @@ EscapeNameEdit::EscapeNameEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 EscapeNameEdit::~EscapeNameEdit() = default;
-
-EscapeNameEdit::LimitMessage EscapeNameEdit::SetLimitMessage(LimitMessage show) {
-  LimitMessage previous = InstalledLimitMessage();
-  InstalledLimitMessage() = std::move(show);
-  return previous;
-}
 
 void EscapeNameEdit::SetLimit(int bytes) { limit_ = std::max(bytes, 0); }
 
@@ -146,7 +142,7 @@ void EscapeNameEdit::TypeByte(Byte value) {
   emit bytesEdited();
 }
 
-void EscapeNameEdit::RefuseByLimit() { InstalledLimitMessage()(this, QString::fromLatin1(LIMIT_TEXT)); }
+void EscapeNameEdit::RefuseByLimit() { ShowRefusal(this, QString::fromLatin1(LIMIT_TEXT)); }
 
 void EscapeNameEdit::keyPressEvent(QKeyEvent* event) {
   const int size = static_cast<int>(bytes_.size());

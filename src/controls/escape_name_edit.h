@@ -6,11 +6,16 @@
 // InsertByte (the "Non-Printable Char" choosers); typing enters printable characters.
 
 #include <QLineEdit>
-#include <functional>
 
 #include "core/byte_string.h"
 
+class QComboBox;
+
 namespace tessaron {
+
+// Fills a chooser ("Non-Printable Char") with the names of the non-printable bytes, each
+// item carrying its code; none is selected.
+void FillNamedByteChooser(QComboBox* chooser);
 
 class EscapeNameEdit : public QLineEdit {
   Q_OBJECT
@@ -31,7 +36,7 @@ class EscapeNameEdit : public QLineEdit {
   // Empties the content; caret and selection go to 0.
   void Clear();
   // Inserts one byte at the caret (a one-byte edit is emptied first); a full edit refuses it
-  // with LIMIT_TEXT.
+  // with LIMIT_TEXT in a refusal box.
   void InsertByte(Byte value);
   // The first byte, or 0 when the edit is empty.
   Byte FirstByte() const { return bytes_.empty() ? Byte{0} : bytes_.front(); }
@@ -40,11 +45,6 @@ class EscapeNameEdit : public QLineEdit {
   int CaretByte() const { return caret_; }
   int SelectionStartByte() const { return std::min(anchor_, active_); }
   int SelectionEndByte() const { return std::max(anchor_, active_); }
-
-  // Where "Exceed the maximum range." is shown; a platform warning box unless replaced
-  // (the program routes it through its user-interface services). Returns the one before.
-  using LimitMessage = std::function<void(QWidget* edit, const QString& text)>;
-  static LimitMessage SetLimitMessage(LimitMessage show);
 
  signals:
   // The bytes changed by the user (typing, deleting, InsertByte); not by SetBytes or Clear.

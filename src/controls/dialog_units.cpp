@@ -1,4 +1,4 @@
-#include "app/dialog_units.h"
+#include "controls/dialog_units.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

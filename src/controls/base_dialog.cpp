@@ -1,4 +1,4 @@
-#include "app/base_dialog.h"
+#include "controls/base_dialog.h"
 
 #include <QPalette>
 
