@@ -16,7 +16,7 @@ namespace tessaron {
 AdvancedSheet::AdvancedSheet(MainWindow& mainWindow, QWidget* parent)
     : SettingsSheet(mainWindow, Variant::Advanced, parent),
       outputFormat_(new OutputFormatPage(mainWindow)),
-      dataEditing_(new DataEditingPage(mainWindow)),
+      dataEditing_(new DataEditingPage(mainWindow.Settings(), true)),
       quickClone_(new QuickClonePage(mainWindow)),
       manualCommand_(new ManualCommandPage(mainWindow)),
       bootLoaderMode_(new BootLoaderModePage(mainWindow)) {

@@ -154,10 +154,7 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
       settings_.*control.byteMember = field->FirstByte();
     }
   });
-  connect(chooser, &QComboBox::activated, field, [field, chooser](int index) {
-    field->InsertByte(static_cast<Byte>(chooser->itemData(index).toInt()));
-    field->setFocus(Qt::OtherFocusReason);
-  });
+  InsertFromChooser(chooser, field);
   if (chooserOut != nullptr) *chooserOut = chooser;
   return field;
 }

@@ -8,7 +8,7 @@
 
 namespace tessaron {
 
-SettingsPage::SettingsPage(QWidget* parent) : BaseDialog(parent, Kind::ChildWindow) {}
+SettingsPage::SettingsPage(QWidget* parent, Kind kind) : BaseDialog(parent, kind) {}
 
 SettingsPage::~SettingsPage() = default;
 

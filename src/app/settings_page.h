@@ -18,7 +18,7 @@ class SettingsPage : public BaseDialog {
   Q_OBJECT
 
  public:
-  explicit SettingsPage(QWidget* parent = nullptr);
+  explicit SettingsPage(QWidget* parent = nullptr, Kind kind = Kind::ChildWindow);
   ~SettingsPage() override;
 
   // Loads every control from the record. Pages without settings do nothing.

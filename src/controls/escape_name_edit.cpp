@@ -29,6 +29,13 @@ void FillNamedByteChooser(QComboBox* chooser) {
   chooser->setCurrentIndex(-1);
 }
 
+void InsertFromChooser(QComboBox* chooser, EscapeNameEdit* field) {
+  QObject::connect(chooser, &QComboBox::activated, field, [field, chooser](int index) {
+    field->InsertByte(static_cast<Byte>(chooser->itemData(index).toInt()));
+    field->setFocus(Qt::OtherFocusReason);
+  });
+}
+
 EscapeNameEdit::EscapeNameEdit(QWidget* parent) : QLineEdit(parent) {
   setContextMenuPolicy(Qt::PreventContextMenu);
   // The edit never edits its own text: no undo, no drag and drop of text.

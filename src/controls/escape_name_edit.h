@@ -16,6 +16,9 @@ namespace tessaron {
 // Fills a chooser ("Non-Printable Char") with the names of the non-printable bytes, each
 // item carrying its code; none is selected.
 void FillNamedByteChooser(QComboBox* chooser);
+class EscapeNameEdit;
+// Makes a choice in the chooser insert its byte at the caret of field.
+void InsertFromChooser(QComboBox* chooser, EscapeNameEdit* field);
 
 class EscapeNameEdit : public QLineEdit {
   Q_OBJECT

@@ -19,7 +19,11 @@
 #include "app/notice_window.h"
 #include "app/report_window.h"
 #include "app_test_support.h"
+#include "core/data_edit_rules.h"
 #include "core/settings_report.h"
+#include "dataedit/added_field_editor.h"
+#include "dataedit/custom_field_editor.h"
+#include "dataedit/formula_editor.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -64,6 +68,15 @@ bool DrawWindows(const QDir& folder) {
     window.GetBasicSheet()->Tabs()->setCurrentIndex(page);
     ok &= Save(&window, folder, basicPages[page]);
   }
+  // The data editing page and its editors with something in every list.
+  ReaderSettings& settings = window.Settings();
+  settings.dataEditMode = '1';
+  settings.addedFields = {ByteString{'A', 'B', 0x0D}, ByteString{'-'}};
+  settings.customFields = {ByteString{TAG_BEFORE, FieldRef(1, 0), 2, 2, 'A', 'B'},
+                           ByteString{TAG_AMONG, FieldRef(2, 1), 1, 1, '=', 2, 1, '?', 3, 4}};
+  settings.lengthLimits[0] = LengthLimitRecord(1, 10, 79);
+  settings.formulas = {ByteString{0x21, 0x22, 0x00, 0x2A}, ByteString{0x41, 0x48},
+                       ByteString{0x27, 0x01}, ByteString{0x20, 0x41, 0x00}};
   window.ChangeAdvancedSettings();
   const char* const advancedPages[] = {"advanced-output-format.png", "advanced-data-editing.png",
                                        "advanced-quick-clone.png", "advanced-manual-command.png",
@@ -72,6 +85,21 @@ bool DrawWindows(const QDir& folder) {
     window.GetAdvancedSheet()->Tabs()->setCurrentIndex(page);
     ok &= Save(&window, folder, advancedPages[page]);
   }
+
+  for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
+    const char* const names[] = {"editor-credit-card.png", "editor-dmv.png", "editor-aamva.png",
+                                 "editor-custom.png"};
+    std::unique_ptr<FormulaEditor> editor =
+        MakeFormulaEditor(kind, &window, settings, {true, true, false});
+    editor->show();
+    ok &= Save(editor.get(), folder, names[kind]);
+  }
+  AddedFieldEditor addedFields(&window, settings, nullptr);
+  addedFields.show();
+  ok &= Save(&addedFields, folder, "editor-added-fields.png");
+  CustomFieldEditor customFields(&window, settings, settings.formulas[CARD_KIND_CUSTOM]);
+  customFields.show();
+  ok &= Save(&customFields, folder, "editor-custom-fields.png");
 
   ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.Settings(), "V1.90").c_str()));
   report.show();

@@ -19,6 +19,9 @@
 #include "app/report_window.h"
 #include "app_test_support.h"
 #include "core/settings_report.h"
+#include "dataedit/added_field_editor.h"
+#include "dataedit/custom_field_editor.h"
+#include "dataedit/formula_editor.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -86,7 +89,16 @@ class WindowLayoutTest : public WindowTestBase {
     MessageWindow message(QStringLiteral(
         "The configuration settings have been written to Tessaron device successfully!\n"
         "The interface is switched, please wait some second to re-open it."));
-    for (QWidget* window : std::initializer_list<QWidget*>{&report, &modelNumber, &message}) {
+    ReaderSettings& settings = window_->Settings();
+    std::unique_ptr<FormulaEditor> editors[CARD_KIND_COUNT];
+    for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
+      editors[kind] = MakeFormulaEditor(kind, nullptr, settings, {true, true, true});
+    }
+    AddedFieldEditor addedFields(nullptr, settings, nullptr);
+    CustomFieldEditor customFields(nullptr, settings, ByteString{});
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &report, &modelNumber, &message, editors[0].get(), editors[1].get(),
+             editors[2].get(), editors[3].get(), &addedFields, &customFields}) {
       window->show();
       Settle();
       cut << CaptionsCutOff(window);

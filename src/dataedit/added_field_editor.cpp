@@ -1,0 +1,105 @@
+#include "dataedit/added_field_editor.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "controls/escape_name_edit.h"
+#include "controls/refusal_box.h"
+#include "core/data_edit_model.h"
+#include "core/data_edit_rules.h"
+#include "dataedit/field_lists.h"
+
+namespace tessaron {
+
+AddedFieldEditor::AddedFieldEditor(QWidget* parent, ReaderSettings& settings,
+                                   const ByteString* callingFormula)
+    : BaseDialog(parent),
+      settings_(settings),
+      callingFormula_(callingFormula != nullptr ? std::optional<ByteString>(*callingFormula)
+                                                : std::nullopt),
+      working_(settings.addedFields),
+      edit_(new EscapeNameEdit(this)),
+      chooser_(new QComboBox(this)),
+      list_(new QListWidget(this)) {
+  setWindowTitle(QStringLiteral("New Field"));
+  setModal(true);
+  edit_->SetLimit(MAX_ADDED_FIELD_BYTES);
+  FillNamedByteChooser(chooser_);
+  InsertFromChooser(chooser_, edit_);
+  list_->setObjectName(QStringLiteral("addedFieldList"));
+  FitListHeight(list_, MAX_ADDED_FIELDS);
+  FillList();
+
+  auto* add = new QPushButton(QStringLiteral("Add"), this);
+  auto* remove = new QPushButton(QStringLiteral("Delete"), this);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  for (QPushButton* button : {add, remove, ok, cancel}) button->setAutoDefault(false);
+  connect(add, &QPushButton::clicked, this, &AddedFieldEditor::Add);
+  connect(remove, &QPushButton::clicked, this, &AddedFieldEditor::Delete);
+  connect(ok, &QPushButton::clicked, this, &AddedFieldEditor::accept);
+  connect(cancel, &QPushButton::clicked, this, &AddedFieldEditor::reject);
+
+  auto* input = new QGridLayout;
+  input->addWidget(new QLabel(QStringLiteral("Input New Field"), this), 0, 0);
+  input->addWidget(edit_, 0, 1);
+  input->addWidget(add, 0, 2);
+  input->addWidget(new QLabel(QStringLiteral("Non-Printable Char"), this), 1, 0);
+  input->addWidget(chooser_, 1, 1);
+  input->addWidget(remove, 1, 2);
+  input->setColumnStretch(1, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(input);
+  layout->addWidget(new QLabel(QStringLiteral("Added Fields List: "), this));
+  layout->addWidget(list_, 1);
+  layout->addLayout(buttons);
+}
+
+AddedFieldEditor::~AddedFieldEditor() = default;
+
+void AddedFieldEditor::Add() {
+  if (working_.size() >= static_cast<std::size_t>(MAX_ADDED_FIELDS)) {
+    ShowRefusal(this, QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, MAX_ADDED_FIELDS)),
+                QMessageBox::NoIcon);
+    return;
+  }
+  if (edit_->Bytes().empty()) {
+    ShowRefusal(this, QString::fromLatin1(EMPTY_ADDED_FIELD_TEXT), QMessageBox::NoIcon);
+    return;
+  }
+  working_.push_back(edit_->Bytes());
+  edit_->Clear();
+  FillList();
+}
+
+void AddedFieldEditor::Delete() {
+  const int row = list_->currentRow();
+  if (row < 0 || row >= static_cast<int>(working_.size())) return;
+  if (AddedFieldInUse(settings_, callingFormula_ ? &*callingFormula_ : nullptr, row)) {
+    ShowRefusal(this, QString::fromLatin1(ADDED_FIELD_USED_TEXT), QMessageBox::NoIcon);
+    return;
+  }
+  working_.erase(working_.begin() + row);
+  FillList();
+}
+
+void AddedFieldEditor::accept() {
+  settings_.addedFields = working_;
+  BaseDialog::accept();
+}
+
+void AddedFieldEditor::FillList() {
+  FillAddedFieldLines(list_, working_);
+  FitListWidth(list_);
+}
+
+}  // namespace tessaron
