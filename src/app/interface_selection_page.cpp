@@ -1,6 +1,7 @@
 #include "app/interface_selection_page.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -77,6 +78,8 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
       mainWindow_(mainWindow),
       buttonGroup_(new QButtonGroup(this)),
       deviceBox_(new QComboBox(this)),
+      fastBox_(new QCheckBox(QStringLiteral("Fast exchanges: end each one as soon as the whole reply has come"),
+                             this)),
       continueButton_(new QPushButton(QStringLiteral("CONTINUE"), this)),
       cancelButton_(new QPushButton(QStringLiteral("CANCEL"), this)) {
   setObjectName(QStringLiteral("interfaceSelectionPage"));
@@ -112,6 +115,12 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
     button->setFixedSize(std::max(units_.Pixels(130), hint.width()),
                          std::max(units_.Pixels(34), hint.height()));
   }
+  fastBox_->setObjectName(QStringLiteral("fastBox"));
+  fastBox_->setToolTip(QStringLiteral(
+      "Serial and USB HID readers: the fixed pause and the closing silence stay the limits, "
+      "so a slow reader still works, only no faster."));
+  fastBox_->setChecked(mainWindow_.FastReplies());
+  connect(fastBox_, &QCheckBox::toggled, &mainWindow_, &MainWindow::SetFastReplies);
   connect(continueButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Continue);
   connect(cancelButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Cancel);
 }
@@ -225,10 +234,15 @@ void InterfaceSelectionPage::resizeEvent(QResizeEvent* event) {
   const int boxLeft = w / 7 + metrics.horizontalAdvance(QString::fromLatin1(PORT_LINE)) + 16;
   deviceBox_->setGeometry(boxLeft, static_cast<int>(h * PORT_Y) + 5,
                           std::max(120, w - 30 - boxLeft), deviceBox_->sizeHint().height());
+  const QSize fastSize = fastBox_->sizeHint();
+  fastBox_->setGeometry(w / 7, deviceBox_->geometry().bottom() + fastSize.height() / 2,
+                        fastSize.width(), fastSize.height());
   const int gap = 40;
   const int left = (w - continueButton_->width() - gap - cancelButton_->width()) / 2;
-  continueButton_->move(left, static_cast<int>(h * BUTTONS_Y));
-  cancelButton_->move(left + continueButton_->width() + gap, static_cast<int>(h * BUTTONS_Y));
+  const int buttonsTop =
+      std::max(static_cast<int>(h * BUTTONS_Y), fastBox_->geometry().bottom() + fastSize.height() / 2);
+  continueButton_->move(left, buttonsTop);
+  cancelButton_->move(left + continueButton_->width() + gap, buttonsTop);
 }
 
 void InterfaceSelectionPage::mousePressEvent(QMouseEvent* event) {

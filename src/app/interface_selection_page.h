@@ -11,6 +11,7 @@
 #include "transport/discovery.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
@@ -43,6 +44,8 @@ class InterfaceSelectionPage : public BaseDialog {
   const std::vector<ReaderDeviceEntry>& GroupEntries(int group) const;
   QRadioButton* GroupButton(int group) const;
   QComboBox* DeviceBox() const { return deviceBox_; }
+  // Fast exchanges (the main window's setting, kept in the profile).
+  QCheckBox* FastBox() const { return fastBox_; }
   QPushButton* ContinueButton() const { return continueButton_; }
   QPushButton* CancelButton() const { return cancelButton_; }
 
@@ -71,6 +74,7 @@ class InterfaceSelectionPage : public BaseDialog {
   std::array<QRadioButton*, GROUP_COUNT> groupButtons_;
   QButtonGroup* buttonGroup_;
   QComboBox* deviceBox_;
+  QCheckBox* fastBox_;
   QPushButton* continueButton_;
   QPushButton* cancelButton_;
 };

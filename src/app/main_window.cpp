@@ -152,12 +152,15 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
   connect(GetButton(Button::Help), &QPushButton::clicked, this, &MainWindow::ShowHelp);
   connect(GetButton(Button::Exit), &QPushButton::clicked, this, &MainWindow::Exit);
 
-  // Only the remembered pair is read at start; no reader is contacted.
+  // Only the remembered pair and the fast-exchange setting are read at start; no reader is
+  // contacted.
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   interfaceType_ = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
   deviceIndex_ = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
+  ports_.timing.fastReplies =
+      profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
   profile.endGroup();
 
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -183,6 +186,15 @@ MainWindow::~MainWindow() {
   profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), deviceIndex_);
   profile.endGroup();
   profile.sync();
+}
+
+void MainWindow::SetFastReplies(bool fast) {
+  ports_.timing.fastReplies = fast;
+  QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
+                    QString::fromLatin1(PROFILE_APPLICATION));
+  profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
+  profile.setValue(QString::fromLatin1(PROFILE_FAST_REPLIES), fast);
+  profile.endGroup();
 }
 
 QPushButton* MainWindow::GetButton(Button button) const {

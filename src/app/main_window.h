@@ -92,6 +92,10 @@ class MainWindow : public BaseDialog {
   // How the windows make reader ports: with the run's timing, each exchange off the window
   // thread.
   const PortSetup& Ports() const { return ports_; }
+  // Fast exchanges: every connection made from now on ends each exchange as soon as the
+  // whole reply has come. Remembered in the profile at once.
+  bool FastReplies() const { return ports_.timing.fastReplies; }
+  void SetFastReplies(bool fast);
 
   BasicSheet* GetBasicSheet() const { return basicSheet_; }
   AdvancedSheet* GetAdvancedSheet() const { return advancedSheet_; }

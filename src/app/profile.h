@@ -10,6 +10,8 @@ inline constexpr const char* PROFILE_APPLICATION = "Tessaron Configuration Utili
 inline constexpr const char* PROFILE_GROUP = "Settings";
 inline constexpr const char* PROFILE_INTERFACE_TYPE = "InterfaceType";
 inline constexpr const char* PROFILE_DEVICE_INDEX = "DeviceIndex";
+// Fast exchanges with serial and USB HID readers (a bool; off when missing).
+inline constexpr const char* PROFILE_FAST_REPLIES = "FastReplies";
 // The folder last used for a configuration file.
 inline constexpr const char* PROFILE_CONFIG_FOLDER = "ConfigFileFolder";
 

@@ -39,6 +39,12 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                          std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION);
     app.require_subcommand(1);
     CliContext context{out, err, environment.in, environment.timingScale};
+    app.add_flag("--fast", context.fastReplies,
+                 "End each exchange with a serial or USB HID reader as soon as its whole reply "
+                 "has come, instead of after the fixed pause and silence (the fixed times stay "
+                 "the limits)");
+    // --fast may stand after the command too.
+    app.fallthrough();
     for (CommandRegistration registration : COMMANDS) registration(app, context);
 
     try {

@@ -33,6 +33,8 @@ struct CliContext {
   std::istream* in = nullptr;
   double timingScale = 1.0;
   int exitCode = CLI_EXIT_OK;
+  // --fast: exchanges end as soon as a whole reply has come.
+  bool fastReplies = false;
 };
 
 // Adds one subcommand to the tool; its callback runs the command and sets exitCode.

@@ -53,6 +53,7 @@ OnlineSession::OnlineSession(CliContext& context)
       err_(context.err),
       timing_(TransportTiming::Real().ScaledBy(context.timingScale)),
       flow_(context.out, context.err, context.in, context.timingScale) {
+  timing_.fastReplies = context.fastReplies;
   std::ostream* messages = &err_;
   previousHandler_ = SetMessageHandler([messages](const std::string& text,
                                                   const std::string& caption) {

@@ -161,6 +161,14 @@ bool PtyServer::State::ProcessPending() {
     if (frameLength == 0) break;
 
     const PtyServerOptions opts = CurrentOptions();
+    // On a real line the last byte of the frame arrives this long after its first.
+    if (opts.wireByteTime.count() > 0) {
+      const auto frameTime = opts.wireByteTime * static_cast<long>(frameLength);
+      if (WaitForStop(static_cast<int>(
+              std::chrono::duration_cast<std::chrono::milliseconds>(frameTime).count()))) {
+        return false;
+      }
+    }
     ByteString reply = opts.useFixedReply
                            ? opts.fixedReply
                            : reader.HandleCommand(pending.data(), frameLength, ReplyStyle::Serial);
@@ -173,13 +181,22 @@ bool PtyServer::State::ProcessPending() {
 
 bool PtyServer::State::SendReply(const ByteString& reply, const PtyServerOptions& opts) {
   std::size_t i = 0;
+  const auto start = Clock::now();
   while (i < reply.size()) {
     if (bytesSent >= opts.hangUpAfter) {
       HangUp();
       return false;
     }
     std::size_t chunk = reply.size() - i;
-    if (opts.byteGap.count() > 0) chunk = 1;
+    if (opts.byteGap.count() > 0 || opts.wireByteTime.count() > 0) chunk = 1;
+    if (opts.wireByteTime.count() > 0) {
+      // Byte i leaves when the bytes before it have had their time on the line.
+      const auto due = start + opts.wireByteTime * static_cast<long>(i);
+      while (Clock::now() < due) {
+        if (stopping) return false;
+        std::this_thread::sleep_until(std::min(due, Clock::now() + std::chrono::milliseconds(POLL_SLICE_MS)));
+      }
+    }
     chunk = std::min(chunk, opts.hangUpAfter - bytesSent);
     if (!WriteAll(reply.data() + i, chunk)) return !stopping;  // client gone: reply dropped
     i += chunk;

@@ -17,6 +17,10 @@ namespace tessaron::sim {
 struct PtyServerOptions {
   // Pause between two reply bytes (0: the whole reply is written at once).
   std::chrono::milliseconds byteGap{0};
+  // The time one byte takes on a real line (about 1042 us at 9600 baud, 10 bits a byte; 0:
+  // none, as a pseudo-terminal moves bytes at once). With it, a reader answers a frame only
+  // once the frame would have arrived, and sends its reply at that pace.
+  std::chrono::microseconds wireByteTime{0};
   // The line goes dead (the reader "disappears") after this many reply bytes were sent.
   std::size_t hangUpAfter = std::numeric_limits<std::size_t>::max();
   // When set, every complete frame is answered with these bytes instead of the reader's reply.

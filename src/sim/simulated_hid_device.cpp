@@ -58,6 +58,7 @@ struct SimulatedHidDevice::Shared {
     input.clear();
     output = idleOnly ? ByteString() : std::move(reply);
     outputPos = 0;
+    idleReadsLeft = idleReadsBeforeChunks;
     if (reader.HidFormat() != formatBefore) {
       switchPending = true;
       if (output.empty()) Reenumerate();
@@ -80,6 +81,8 @@ struct SimulatedHidDevice::Shared {
   bool answering = true;
   std::size_t answersLeft = UNLIMITED;
   bool idleOnly = false;
+  std::size_t idleReadsBeforeChunks = 0;
+  std::size_t idleReadsLeft = 0;  // before the next chunk
 
   std::vector<ByteString> received;
   std::size_t setCalls = 0;
@@ -157,10 +160,12 @@ bool SimulatedHidDevice::GetFeature(Byte* report, std::size_t length) {
   if (s.answersLeft != UNLIMITED) --s.answersLeft;
 
   std::fill(report, report + length, Byte{0});
-  if (s.outputPos >= s.output.size()) {
+  if (s.outputPos >= s.output.size() || s.idleReadsLeft > 0) {
+    if (s.idleReadsLeft > 0) --s.idleReadsLeft;
     report[1] = IDLE_MARKER;
     return true;
   }
+  s.idleReadsLeft = s.idleReadsBeforeChunks;
   const std::size_t count = std::min(length - 1, s.output.size() - s.outputPos);
   std::copy_n(s.output.begin() + static_cast<std::ptrdiff_t>(s.outputPos), count, report + 1);
   s.outputPos += count;
@@ -224,6 +229,12 @@ void SimulatedHidDevice::SetAnswering(bool answering) {
 void SimulatedHidDevice::StopAnsweringAfter(std::size_t count) {
   std::lock_guard<std::mutex> guard(shared_->lock);
   shared_->answersLeft = count;
+}
+
+void SimulatedHidDevice::SetIdleReadsBeforeChunks(std::size_t count) {
+  std::lock_guard<std::mutex> guard(shared_->lock);
+  shared_->idleReadsBeforeChunks = count;
+  shared_->idleReadsLeft = count;
 }
 
 void SimulatedHidDevice::SetIdleOnly(bool idleOnly) {

@@ -74,6 +74,8 @@ class SimulatedHidDevice : public HidDevice {
   void StopAnsweringAfter(std::size_t count);
   // true: commands still reach the reader, but get-feature only ever gives idle reports.
   void SetIdleOnly(bool idleOnly);
+  // A slow reader: before each chunk of a reply, count get-feature calls give idle reports.
+  void SetIdleReadsBeforeChunks(std::size_t count);
 
   // What arrived and went out, for tests.
   std::vector<ByteString> ReceivedReports() const;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/command_frame.h"
+#include "core/reply_end.h"
 #include "transport/discovery.h"
 #include "transport/port_failure.h"
 
@@ -214,6 +215,10 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
     return false;
   }
 
+  // Late chunks of an earlier reply must not be taken for this one (a normal exchange reads
+  // until the reader has nothing more; a fast one may stop before).
+  if (timing.fastReplies) DrainReplies(report);
+
   // Sending: the command cut into chunks, each behind the report ID 0, the last one
   // zero-padded.
   const std::size_t total = static_cast<std::size_t>(commandLength);
@@ -233,31 +238,22 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
       return false;
     }
   }
-  Pause(timing.hid.replyPause);
+  const bool fast = timing.fastReplies;
+  if (!fast) Pause(timing.hid.replyPause);
 
   // Receiving: whole chunks are appended while the reader sends data reports; a polling
-  // step of three reads without data ends the reply.
+  // step of three reads without data ends the reply. Fast mode polls from the start, as
+  // long as the pause and one step take together for the first chunk and one step for
+  // each later one, and ends as soon as the reply is whole.
+  const Millis step = HID_READS_PER_POLL * timing.hid.pollPause;
   std::uint32_t stored = 0;
   bool anyData = false;
   bool anyIdle = false;
   int readError = 0;
   for (;;) {
-    bool gotData = false;
-    for (int read = 0; read < HID_READS_PER_POLL; ++read) {
-      std::fill(report.begin(), report.end(), Byte{0});
-      report[0] = HID_REPORT_ID;
-      if (device->GetFeature(report.data(), n)) {
-        if (!IsIdleReport(report)) {
-          gotData = true;
-          break;
-        }
-        anyIdle = true;
-      } else {
-        readError = device->LastOsError();
-        std::fill(report.begin(), report.end(), Byte{0});
-      }
-      Pause(timing.hid.pollPause);
-    }
+    const bool gotData = fast ? PollFast(report, stored == 0 ? timing.hid.replyPause + step : step,
+                                         &anyIdle, &readError)
+                              : PollStep(report, &anyIdle, &readError);
     anyData = anyData || gotData;
     if (static_cast<std::uint64_t>(stored) + chunk > capacity) {
       *replyLength = stored;
@@ -270,6 +266,7 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
       stored += static_cast<std::uint32_t>(chunk);
     }
     if (!gotData) break;
+    if (fast && IsWholeReply(command, total, reply, stored)) break;
   }
 
   *replyLength = stored;
@@ -284,6 +281,48 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
     return false;
   }
   return true;
+}
+
+bool HidPort::ReadReport(std::vector<Byte>& report, bool* idle, int* readError) {
+  std::fill(report.begin(), report.end(), Byte{0});
+  report[0] = HID_REPORT_ID;
+  if (device->GetFeature(report.data(), report.size())) {
+    if (!IsIdleReport(report)) return true;
+    *idle = true;
+  } else {
+    *readError = device->LastOsError();
+    std::fill(report.begin(), report.end(), Byte{0});
+  }
+  return false;
+}
+
+bool HidPort::PollStep(std::vector<Byte>& report, bool* idle, int* readError) {
+  for (int read = 0; read < HID_READS_PER_POLL; ++read) {
+    if (ReadReport(report, idle, readError)) return true;
+    Pause(timing.hid.pollPause);
+  }
+  return false;
+}
+
+bool HidPort::PollFast(std::vector<Byte>& report, Millis window, bool* idle, int* readError) {
+  // Never fewer reads than a polling step makes, never longer than the window.
+  const auto deadline = std::chrono::steady_clock::now() + window;
+  for (int read = 1;; ++read) {
+    if (ReadReport(report, idle, readError)) return true;
+    if (read >= HID_READS_PER_POLL && std::chrono::steady_clock::now() >= deadline) return false;
+    Pause(timing.hid.fastPollPause);
+  }
+}
+
+void HidPort::DrainReplies(std::vector<Byte>& report) {
+  bool idle = false;
+  int readError = 0;
+  // A reply is at most a settings frame: more reads than its chunks mean a device that never
+  // goes idle, which the exchange itself will show.
+  const std::size_t reads = SETTINGS_BUFFER_SIZE / (report.size() - 1) + 2;
+  for (std::size_t read = 0; read < reads && !idle && readError == 0; ++read) {
+    ReadReport(report, &idle, &readError);
+  }
 }
 
 }  // namespace tessaron

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/byte_string.h"
 #include "core/interface_type.h"
@@ -56,6 +57,17 @@ class HidPort : public ReaderPort {
   std::string devicePath;                // empty while closed
   std::uint32_t featureReportLength = 0; // the device's capabilities; 0 while closed
   TransportTiming timing;
+
+  // One feature report into report: true for data; an idle report sets idle, a failed read
+  // readError (and leaves report zeroed).
+  bool ReadReport(std::vector<Byte>& report, bool* idle, int* readError);
+  // A polling step: up to three reads, each without data followed by the poll pause.
+  bool PollStep(std::vector<Byte>& report, bool* idle, int* readError);
+  // Fast mode: reads with the short pause until data comes, or until window has passed and
+  // a polling step's worth of reads has been made.
+  bool PollFast(std::vector<Byte>& report, Millis window, bool* idle, int* readError);
+  // Fast mode: reads away whatever an earlier reply left, until the device is idle.
+  void DrainReplies(std::vector<Byte>& report);
 };
 
 }  // namespace tessaron

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/command_frame.h"
+#include "core/reply_end.h"
 #include "transport/discovery.h"
 #include "transport/port_failure.h"
 
@@ -78,7 +79,8 @@ void ApplyLineSettings(struct termios& settings) {
 
 SerialPort::SerialPort(InterfaceType type, const TransportTiming& timing)
     : interfaceType_(type == INTERFACE_USB_RS232 ? INTERFACE_USB_RS232 : INTERFACE_RS232),
-      timing_(timing.serial) {}
+      timing_(timing.serial),
+      fastReplies_(timing.fastReplies) {}
 
 SerialPort::~SerialPort() { Close(); }
 
@@ -206,6 +208,8 @@ bool SerialPort::Transact(const Byte* command, std::int32_t commandLength, Byte*
     SetError(PortFailure(PortErrorKind::Other, path_, 0, "the port is not open"));
     return false;
   }
+  // Late bytes of an earlier reply must not be taken for this one.
+  ::tcflush(fd_, TCIFLUSH);
   const int writeError = WriteCommand(command, static_cast<std::size_t>(commandLength));
   if (writeError != 0) {
     SetError(PortFailure(PortErrorKind::TransferFailed, path_, writeError,
@@ -215,11 +219,12 @@ bool SerialPort::Transact(const Byte* command, std::int32_t commandLength, Byte*
   }
 
   // The same pause for every command; whatever the reader answers meanwhile waits in the
-  // driver's receive queue.
-  std::this_thread::sleep_for(timing_.replyPause);
+  // driver's receive queue. Fast mode reads at once and waits as long for the first byte.
+  if (!fastReplies_) std::this_thread::sleep_for(timing_.replyPause);
 
   int readError = 0;
-  const std::uint32_t received = ReadReply(reply, capacity, &readError);
+  const std::uint32_t received =
+      ReadReply(command, static_cast<std::size_t>(commandLength), reply, capacity, &readError);
   *replyLength = received;
   const bool acknowledged = received > 0 && reply[0] == REPLY_ACK;
   if (!acknowledged) {
@@ -268,11 +273,16 @@ int SerialPort::WriteCommand(const Byte* command, std::size_t length) {
   }
 }
 
-std::uint32_t SerialPort::ReadReply(Byte* reply, std::uint32_t capacity, int* readError) {
+std::uint32_t SerialPort::ReadReply(const Byte* command, std::size_t commandLength, Byte* reply,
+                                    std::uint32_t capacity, int* readError) {
   std::uint32_t count = 0;
-  // A full buffer ends the reply; the rest stays in the driver until the next open flushes it.
+  // A full buffer ends the reply; the rest stays in the driver until the next command
+  // flushes it.
   while (count < capacity) {
-    const Clock::time_point deadline = Clock::now() + timing_.perByteWait;
+    const Clock::duration wait = fastReplies_ && count == 0
+                                     ? Clock::duration(timing_.replyPause + timing_.perByteWait)
+                                     : Clock::duration(timing_.perByteWait);
+    const Clock::time_point deadline = Clock::now() + wait;
     for (;;) {
       const int waitError = WaitFor(fd_, POLLIN, deadline);
       if (waitError != 0) {
@@ -286,6 +296,12 @@ std::uint32_t SerialPort::ReadReply(Byte* reply, std::uint32_t capacity, int* re
       const ssize_t got = ::read(fd_, &byte, 1);
       if (got == 1) {
         reply[count++] = byte;
+        // A reply can only be whole after its first byte or after the check byte that
+        // follows an ETX.
+        if (fastReplies_ && (count == 1 || reply[count - 2] == ETX) &&
+            IsWholeReply(command, commandLength, reply, count)) {
+          return count;
+        }
         break;
       }
       if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;

@@ -2,7 +2,8 @@
 // The reader port for readers on a serial line: "RS232" ports and the reader's own USB
 // virtual serial port ("USB-RS232"). 9600 baud, 8 data bits, no parity, one stop bit, no
 // flow control. A transaction writes the frame, pauses, then reads single bytes until the
-// line has been silent for the per-byte wait.
+// line has been silent for the per-byte wait. In fast mode it reads from the start and ends
+// as soon as a whole reply has come, within the same limits.
 
 #include <termios.h>
 
@@ -44,13 +45,15 @@ class SerialPort : public ReaderPort {
   // write wait. 0 when they have; ETIMEDOUT when that does not happen in time, otherwise
   // the errno of the failed write.
   int WriteCommand(const Byte* command, std::size_t length);
-  // Collects the reply byte by byte; returns the number of bytes stored. readError receives
-  // the errno of a read that failed (a line that went away), and stays as it is when
-  // silence ended the reply.
-  std::uint32_t ReadReply(Byte* reply, std::uint32_t capacity, int* readError);
+  // Collects the reply to command byte by byte; returns the number of bytes stored.
+  // readError receives the errno of a read that failed (a line that went away), and stays
+  // as it is when silence (or, in fast mode, a whole reply) ended the reply.
+  std::uint32_t ReadReply(const Byte* command, std::size_t commandLength, Byte* reply,
+                          std::uint32_t capacity, int* readError);
 
   const InterfaceType interfaceType_;
   const SerialTiming timing_;
+  const bool fastReplies_;
   int fd_ = -1;
   std::string path_;
   struct termios savedSettings_ {};

@@ -12,7 +12,7 @@ TransportTiming TransportTiming::ScaledBy(double factor) const {
   TransportTiming scaled = *this;
   for (Millis* time : {&scaled.serial.writeWait, &scaled.serial.replyPause,
                        &scaled.serial.perByteWait, &scaled.hid.retryPause, &scaled.hid.replyPause,
-                       &scaled.hid.pollPause, &scaled.keyboard.byteWait,
+                       &scaled.hid.pollPause, &scaled.hid.fastPollPause, &scaled.keyboard.byteWait,
                        &scaled.keyboard.ackedBytePause, &scaled.keyboard.setAckPausePerByte,
                        &scaled.keyboard.setAckWait, &scaled.keyboard.replyLimit,
                        &scaled.keyboard.replyByteWait, &scaled.keyboard.afterTransaction}) {

@@ -18,6 +18,7 @@ struct HidTiming {
   Millis retryPause{10};      // after each failed set-feature attempt
   Millis replyPause{200};     // between the last report sent and the first read
   Millis pollPause{40};       // after each read that brings no data
+  Millis fastPollPause{1};    // fast mode: between reads while waiting for data
 };
 
 struct KeyboardTiming {
@@ -34,6 +35,10 @@ struct TransportTiming {
   SerialTiming serial;
   HidTiming hid;
   KeyboardTiming keyboard;
+  // Fast mode of the serial and USB HID lines: an exchange ends as soon as a whole reply has
+  // come (see core/reply_end.h) rather than after the fixed pause and closing silence, which
+  // stay the upper bounds. Off by default: the readers are built for the fixed timing.
+  bool fastReplies = false;
 
   // The real values.
   static TransportTiming Real() { return TransportTiming{}; }

@@ -1,7 +1,9 @@
 // The interface selection page and the model number dialog: the groups, the messages of
 // "CONTINUE", connecting the main window, and the model-number table.
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -120,6 +122,24 @@ class InterfaceSelectionTest : public WindowTestBase {
     WhenModalShown([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
     window_->CheckCurrentSettings();
     QVERIFY(usb_->Reader(1).CommandCount() > 1);
+  }
+
+  void fastExchangesAreUsedAndRemembered() {
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    TransportTiming slow = FastTiming();
+    slow.hid.replyPause = Millis(400);
+    StartWindow(slow);
+    QPointer<InterfaceSelectionPage> page = OpenPage();
+    QVERIFY(!page->FastBox()->isChecked());
+    page->FastBox()->click();
+    page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
+    QElapsedTimer clock;
+    clock.start();
+    page->ContinueButton()->click();  // the connection asks for the version once
+    QVERIFY(window_->Port() != nullptr);
+    QVERIFY(clock.elapsed() < 400);
+    StartWindow(slow);
+    QVERIFY(window_->FastReplies());
   }
 
   void aDeviceThatDoesNotAnswerAsksForTheModelNumber() {

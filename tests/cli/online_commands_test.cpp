@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +115,18 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
     EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
   }
+}
+
+TEST_F(OnlineCommandsTest, FastEndsEachExchangeOnItsWholeReply) {
+  // At the real timing a serial report takes two exchanges of at least 2.5 s each.
+  const double scale = testing::ToolTimingScale();
+  testing::ToolTimingScale() = 1.0;
+  const auto start = std::chrono::steady_clock::now();
+  const CliRun run = RunTool({"report", "--simulate=usb-rs232", "--fast"});
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  testing::ToolTimingScale() = scale;
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
 
 TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {

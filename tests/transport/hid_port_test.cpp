@@ -455,11 +455,41 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   EXPECT_EQ(version, "V1.90");
 }
 
+TEST_F(HidPortTest, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
+  auto device = AddDevice();
+  TransportTiming timing = FastTiming();
+  timing.hid.replyPause = Millis{200};
+  timing.hid.pollPause = Millis{40};
+  timing.fastReplies = true;
+  HidPort port(INTERFACE_USB_HID, timing);
+  ASSERT_TRUE(port.Open(0));
+
+  // A reader that answers at once: no pause, no closing polling step.
+  ReaderSettings settings;
+  auto start = Clock::now();
+  ASSERT_TRUE(ReadFromReader(settings, &port));
+  EXPECT_EQ(WriteToReader(settings, &port), WriteOk);
+  EXPECT_LT(Clock::now() - start, Millis{150});
+
+  // A slow reader that also dribbles its chunks still gives the whole reply.
+  device->SetIdleReadsBeforeChunks(30);
+  const TransactResult version = Send(port, VERSION_QUERY, 128);
+  EXPECT_TRUE(version.ok);
+  EXPECT_EQ(version.reply, InChunks(ReaderAnswer(VERSION_QUERY), sim::SIM_HID_DEFAULT_REPORT_LENGTH - 1));
+
+  // A silent one fails after the pause and a polling step, as in the normal mode.
+  device->SetIdleOnly(true);
+  start = Clock::now();
+  EXPECT_FALSE(Send(port, SET_DEFAULTS, 64).ok);
+  EXPECT_GE(Clock::now() - start, Millis{200 + 3 * 40 - 10});
+}
+
 TEST(HidPortTimingTest, RealTimingIsTheDefault) {
   const TransportTiming real = TransportTiming::Real();
   EXPECT_EQ(real.hid.retryPause, Millis{10});
   EXPECT_EQ(real.hid.replyPause, Millis{200});
   EXPECT_EQ(real.hid.pollPause, Millis{40});
+  EXPECT_EQ(real.hid.fastPollPause, Millis{1});
   const HidPort port(INTERFACE_USB_HID);
   EXPECT_EQ(port.Timing().hid.retryPause, Millis{10});
   EXPECT_EQ(port.Timing().hid.replyPause, Millis{200});

@@ -447,6 +447,7 @@ TEST(SerialPortTiming, RealValuesAreTheReadersOwn) {
   EXPECT_EQ(timing.serial.writeWait, milliseconds(500));
   EXPECT_EQ(timing.serial.replyPause, milliseconds(1500));
   EXPECT_EQ(timing.serial.perByteWait, milliseconds(1000));
+  EXPECT_FALSE(timing.fastReplies);
 }
 
 TEST_F(SerialLine, ARealTransactionTakesPauseAndSilence) {
@@ -457,6 +458,70 @@ TEST_F(SerialLine, ARealTransactionTakesPauseAndSilence) {
   EXPECT_TRUE(exchange.ok);
   EXPECT_GE(exchange.elapsed, milliseconds(2500));
   EXPECT_LT(exchange.elapsed, milliseconds(3500));
+}
+
+// --- fast mode ----------------------------------------------------------------------------
+
+TransportTiming FastMode(milliseconds pause, milliseconds perByteWait) {
+  TransportTiming timing = FastTiming(perByteWait);
+  timing.serial.replyPause = pause;
+  timing.fastReplies = true;
+  return timing;
+}
+
+TEST_F(SerialLine, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
+  // A reader that answers at once: neither the pause nor the closing silence is waited for.
+  Serve();
+  {
+    SerialPort port(INTERFACE_RS232, FastMode(milliseconds(1000), milliseconds(1000)));
+    ASSERT_TRUE(port.OpenPath(path_));
+    ReaderSettings settings;
+    const auto start = Clock::now();
+    ASSERT_TRUE(ReadFromReader(settings, &port));
+    EXPECT_EQ(WriteToReader(settings, &port), WriteOk);
+    EXPECT_LT(Clock::now() - start, milliseconds(500));
+  }
+  server_->Stop();
+
+  // A reply that dribbles in, its last byte late: whole once that byte is in, without the
+  // silence after it (the normal mode takes 300 + 4 x 150 + 200 ms).
+  const ByteString version = {REPLY_ACK, STX, 'A', ETX, static_cast<Byte>(STX ^ 'A' ^ ETX)};
+  sim::PtyServerOptions options;
+  options.useFixedReply = true;
+  options.fixedReply = version;
+  options.byteGap = milliseconds(150);
+  Serve({}, options);
+  SerialPort port(INTERFACE_RS232, FastMode(milliseconds(300), milliseconds(200)));
+  ASSERT_TRUE(port.OpenPath(path_));
+  Exchange exchange = Transaction(port, Frame(CMD_GET_FIRMWARE_VERSION));
+  EXPECT_TRUE(exchange.ok);
+  EXPECT_EQ(exchange.reply, version);
+  EXPECT_GE(exchange.elapsed, milliseconds(4 * 150 - 10));
+  EXPECT_LT(exchange.elapsed, milliseconds(900));
+
+  // A silent reader still fails, after the pause and the silence of the normal mode.
+  options.fixedReply.clear();
+  server_->SetOptions(options);
+  exchange = Transaction(port, Frame(CMD_GET_FIRMWARE_VERSION));
+  EXPECT_FALSE(exchange.ok);
+  EXPECT_TRUE(exchange.reply.empty());
+  EXPECT_GE(exchange.elapsed, milliseconds(300 + 200 - 10));
+  EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
+}
+
+TEST_F(SerialLine, FastModeFlushesLateBytesBeforeTheNextCommand) {
+  sim::PtyServerOptions options;
+  options.useFixedReply = true;
+  options.fixedReply = {REPLY_ACK, 0x55};  // a stray byte after the acknowledgement
+  Serve({}, options);
+  SerialPort port(INTERFACE_RS232, FastMode(milliseconds(100), milliseconds(100)));
+  ASSERT_TRUE(port.OpenPath(path_));
+  for (int command = 0; command < 2; ++command) {
+    const Exchange exchange = Transaction(port, Frame(CMD_SET_DEFAULTS));
+    EXPECT_TRUE(exchange.ok) << command;
+    EXPECT_EQ(exchange.reply, ByteString{REPLY_ACK}) << command;
+    std::this_thread::sleep_for(milliseconds(30));  // the stray byte arrives meanwhile
+  }
 }
 
 // --- the factory ------------------------------------------------------------------------
