@@ -1,6 +1,7 @@
 #pragma once
 // Configuration files (.cfs2): "KALDORMSRCFG", "2000", then the settings stream.
 
+#include <cstddef>
 #include <string>
 
 #include "core/reader_settings.h"
@@ -44,6 +45,15 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
 // interfaceType and interfaceSwitchPending never change. osError as for the save.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
+
+// The file routes of the two above, for other files the program writes and reads whole (the
+// settings files in JSON). ReplaceFileContents writes count bytes as the whole file exactly as
+// SaveConfigFileStatus writes a configuration file. ReadWholeFile reads a regular file of at
+// most maxSize bytes (NotFound, CannotOpen, Empty, TooLarge and ReadFailed as for a load).
+ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes, std::size_t count,
+                                     int* osError = nullptr);
+ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, ByteString* bytes,
+                               int* osError = nullptr);
 
 inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {
   return SaveConfigFileStatus(settings, path) == ConfigFileStatus::Ok;
