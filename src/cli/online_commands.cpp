@@ -136,7 +136,7 @@ int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& 
   return CLI_EXIT_OK;
 }
 
-int RunReportCommand(const OnlineOptions& options, CliContext& context) {
+int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context) {
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
@@ -146,8 +146,7 @@ int RunReportCommand(const OnlineOptions& options, CliContext& context) {
       return CLI_EXIT_FAILURE;
     }
     if (firmware.empty()) context.err << "tessaron: the reader did not report its firmware version\n";
-    context.out << BuildSettingsReport(settings, firmware);
-    context.out.flush();
+    PrintReport(context.out, BuildSettingsReport(settings, firmware), raw);
     return CLI_EXIT_OK;
   });
 }
@@ -309,11 +308,13 @@ void AddListCommand(CLI::App& app, CliContext& context) {
 }
 
 void AddReportCommand(CLI::App& app, CliContext& context) {
+  auto raw = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "report", "Read all settings and the firmware version of a reader and print its report");
+  AddRawReportFlag(command, raw.get());
   auto options = AddOnlineOptions(command);
-  command->callback([options, &context] {
-    context.exitCode = RunReportCommand(*options, context);
+  command->callback([options, raw, &context] {
+    context.exitCode = RunReportCommand(*options, *raw, context);
   });
 }
 

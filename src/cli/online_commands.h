@@ -32,7 +32,8 @@ void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 // Outcome texts of success go to out, those of failure to err; progress lines go to err.
 // type INTERFACE_UNKNOWN lists all five interfaces.
 int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context);
-int RunReportCommand(const OnlineOptions& options, CliContext& context);
+// raw: the report text exactly as the report window shows it (CR LF, no final line end).
+int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context);
 int RunVersionCommand(const OnlineOptions& options, CliContext& context);
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
 int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context);

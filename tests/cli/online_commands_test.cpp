@@ -17,6 +17,7 @@
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
+#include "cli/online_session.h"
 #include "core/settings_report.h"
 #include "core/settings_transactions.h"
 #include "sim/pty_server.h"
@@ -109,7 +110,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
     ReaderSettings expected(line.type);
     // The keyboard-class demo reader starts in the keyboard format.
     if (line.type == INTERFACE_USB_HID_KB) expected.hidFormat = '8';
-    EXPECT_EQ(run.out, BuildSettingsReport(expected, "V1.90"));
+    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V1.90")));
     EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
   }
@@ -122,7 +123,8 @@ TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings expected = ChangedSettings();
   expected.interfaceType = INTERFACE_USB_HID;
-  EXPECT_EQ(run.out, BuildSettingsReport(expected, "V3.07"));
+  EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V3.07")));
+  EXPECT_EQ(RunTool({"report", "--raw"}).out, BuildSettingsReport(expected, "V3.07"));
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID reader /dev/hidraw-sim0 (usb-hid:0)"));
 }
 
