@@ -224,6 +224,12 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
   return "unknown status";
 }
 
+std::string ConfigFileCause(ConfigFileStatus status, int osError) {
+  std::string cause = ConfigFileStatusText(status);
+  if (osError != 0) cause += std::string(": ") + std::strerror(osError);
+  return cause;
+}
+
 // The header and the stream are built first; only then is anything written. The file is
 // replaced through a temporary file and a rename whenever the folder allows it, so a failed
 // save never leaves a half-written file behind. The file a symbolic link names is the one

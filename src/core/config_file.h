@@ -30,6 +30,8 @@ enum class ConfigFileStatus {
 
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
+// The phrase, followed by the operating system's text of osError when it is not 0.
+std::string ConfigFileCause(ConfigFileStatus status, int osError);
 
 // Writes the record's settings stream behind the header. An existing file is replaced
 // through a temporary file beside it and a rename, so that a failed save leaves the old file
