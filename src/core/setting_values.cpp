@@ -149,7 +149,11 @@ const RuleLayout* LayoutOfTag(Byte tag) {
 
 Byte TrackBits(int track) { return static_cast<Byte>((track + 1) << 5); }
 
-// The object of a record that has exactly the layout's shape; nothing for any other record.
+bool ReadRuleObject(const SettingJson& object, const RuleLayout& layout, int track,
+                    ByteString* record, ValueProblem* problem);
+
+// The object of a record that has exactly the layout's shape, and that reads back as the same
+// record; nothing for any other record.
 std::optional<SettingJson> RuleObject(const ByteString& record, const RuleLayout& layout,
                                       int track) {
   if (record.empty() || record[0] != layout.tag) return std::nullopt;
@@ -177,7 +181,12 @@ std::optional<SettingJson> RuleObject(const ByteString& record, const RuleLayout
         break;
     }
   }
-  if (at != record.size()) return std::nullopt;
+  ByteString rebuilt;
+  ValueProblem ignored;
+  if (at != record.size() || !ReadRuleObject(object, layout, track, &rebuilt, &ignored) ||
+      rebuilt != record) {
+    return std::nullopt;
+  }
   return object;
 }
 
