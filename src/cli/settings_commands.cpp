@@ -425,33 +425,34 @@ void AddSetCommand(CLI::App& app, CliContext& context) {
   });
 }
 
-void AddExportCommand(CLI::App& app, CliContext& context) {
-  auto target = std::make_shared<std::string>();
-  CLI::App* command = app.add_subcommand(
-      "export", "Write every setting of a reader or a file to a settings file in JSON");
-  command
-      ->add_option("FILE.json", *target,
-                   "Settings file to write (replaced if it exists); - "
-                   "for standard output")
-      ->required();
+namespace {
+
+// export and import: a settings file and the place of the record.
+void AddFileCommand(CLI::App& app, CliContext& context, const char* name, const char* description,
+                    const char* fileHelp,
+                    int (*run)(const RecordPlace&, const std::string&, CliContext&)) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* command = app.add_subcommand(name, description);
+  command->add_option("FILE.json", *file, fileHelp)->required();
   auto place = AddPlaceOptions(command);
-  command->callback([target, place, &context] {
-    context.exitCode = RunExportCommand(place(), *target, context);
-  });
+  command->callback(
+      [file, place, run, &context] { context.exitCode = run(place(), *file, context); });
+}
+
+}  // namespace
+
+void AddExportCommand(CLI::App& app, CliContext& context) {
+  AddFileCommand(app, context, "export",
+                 "Write every setting of a reader or a file to a settings file in JSON",
+                 "Settings file to write (replaced if it exists); - for standard output",
+                 RunExportCommand);
 }
 
 void AddImportCommand(CLI::App& app, CliContext& context) {
-  auto source = std::make_shared<std::string>();
-  CLI::App* command = app.add_subcommand(
-      "import",
-      "Write every setting of a settings file in JSON to a reader (in one frame, read back) or "
-      "to a file");
-  command->add_option("FILE.json", *source, "Settings file to read; - for standard input")
-      ->required();
-  auto place = AddPlaceOptions(command);
-  command->callback([source, place, &context] {
-    context.exitCode = RunImportCommand(place(), *source, context);
-  });
+  AddFileCommand(app, context, "import",
+                 "Write every setting of a settings file in JSON to a reader (in one frame, read "
+                 "back) or to a file",
+                 "Settings file to read; - for standard input", RunImportCommand);
 }
 
 void AddDiffCommand(CLI::App& app, CliContext& context) {
