@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "core/data_edit_model.h"
@@ -294,9 +295,24 @@ bool ParseJson(const std::string& text, SettingJson* value, std::string* error) 
       --depth;
     }
   }
-  try {
-    *value = SettingJson::parse(text);
+  // A key given twice in one object would leave one of its values unseen by a reviewer.
+  std::vector<std::set<std::string>> objects;
+  std::string twice;
+  const auto watch = [&objects, &twice](int, SettingJson::parse_event_t event,
+                                        SettingJson& parsed) {
+    if (event == SettingJson::parse_event_t::object_start) objects.emplace_back();
+    if (event == SettingJson::parse_event_t::object_end) objects.pop_back();
+    if (event == SettingJson::parse_event_t::key &&
+        !objects.back().insert(parsed.get<std::string>()).second && twice.empty()) {
+      twice = parsed.get<std::string>();
+    }
     return true;
+  };
+  try {
+    *value = SettingJson::parse(text, watch);
+    if (twice.empty()) return true;
+    *error = "the key \"" + twice + "\" is given twice in one object";
+    return false;
   } catch (const SettingJson::exception& failure) {
     // "[json.exception.parse_error.101] parse error at line 2, column 5: ..." without its tag.
     std::string message = failure.what();
