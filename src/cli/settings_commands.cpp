@@ -1,7 +1,6 @@
 #include "cli/settings_commands.h"
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -187,8 +186,11 @@ int WriteConfirmed(OnlineSession& session, ReaderLink& link, const ReaderSetting
     context.out << "No setting changes; nothing was written.\n";
     return CLI_EXIT_OK;
   }
+  // Only a USB HID reader changes its interface with the USB HID format.
+  const bool hidLine =
+      link.Interface() == INTERFACE_USB_HID || link.Interface() == INTERFACE_USB_HID_KB;
   const Byte requested = after.hidFormat;
-  if (requested != before.hidFormat) {
+  if (hidLine && requested != before.hidFormat) {
     after.SelectHidFormat(requested);
     context.out << "The USB HID format changes: the reader will re-appear as a "
                 << InterfaceOfHidFormat(requested) << " device.\n";
@@ -206,7 +208,7 @@ int WriteConfirmed(OnlineSession& session, ReaderLink& link, const ReaderSetting
   // format too), and is looked for afresh.
   std::unique_ptr<ReaderLink> switched;
   ReaderLink* readBack = &link;
-  if (sent.interfaceSwitch || after.hidFormat != before.hidFormat) {
+  if (sent.interfaceSwitch || (hidLine && after.hidFormat != before.hidFormat)) {
     WaitForSwitchedReader(flow);
     switched = session.Connect(std::string());
     if (!switched) {
