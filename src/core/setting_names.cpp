@@ -1,7 +1,6 @@
 #include "core/setting_names.h"
 
 #include <array>
-#include <cctype>
 #include <charconv>
 
 #include "core/data_edit_model.h"
@@ -41,7 +40,12 @@ constexpr const char* FORMULA_NAMES[CARD_KIND_COUNT] = {"formula-credit-card", "
                                                         "formula-aamva", "formula-custom"};
 constexpr int SENTINEL_CELLS = SENTINEL_ROWS * SENTINEL_TRACKS;
 
+// Made once, in place: its settings point into its own sentinel controls.
 struct NameTable {
+  NameTable();
+  NameTable(const NameTable&) = delete;
+  NameTable& operator=(const NameTable&) = delete;
+
   std::vector<NamedSetting> settings;
   std::array<PageControl, SENTINEL_CELLS> sentinels{};
 };
@@ -86,8 +90,8 @@ void AddReservedBits(NameTable& table, std::string name, Byte ReaderSettings::*m
 
 // In the order of the sheets' tabs: the basic sheet, the advanced sheet, then what no page
 // shows.
-NameTable BuildNameTable() {
-  NameTable table;
+NameTable::NameTable() {
+  NameTable& table = *this;
   AddPage(table, GeneralSettingsTable());
   for (int track = 0, cell = 0; track < SENTINEL_TRACKS; ++track) {
     for (int row = 0; row < SENTINEL_ROWS; ++row, ++cell) {
@@ -127,11 +131,10 @@ NameTable BuildNameTable() {
   // of formatOptions; the other bits travel as they are.
   AddReservedBits(table, "send-out-format-other-bits", &R::sendOutFormat, 0xF0);
   AddReservedBits(table, "format-options-other-bits", &R::formatOptions, 0x80);
-  return table;
 }
 
 const NameTable& Table() {
-  static const NameTable table = BuildNameTable();
+  static const NameTable table;
   return table;
 }
 
