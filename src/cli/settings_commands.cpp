@@ -1,6 +1,7 @@
 #include "cli/settings_commands.h"
 
 #include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>

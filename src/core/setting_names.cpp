@@ -249,9 +249,11 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
     if (control.kind == ControlKind::Flag) stored = text == ON ? '1' : '0';
     if (control.kind == ControlKind::BitCheck) SetChecked(control, text == ON, settings);
   } else if (const int option = OptionOfWord(control, text); option >= 0) {
-    if (control.kind == ControlKind::Choice)
+    if (control.kind == ControlKind::Choice) {
       stored = control.options[static_cast<std::size_t>(option)].value;
-    if (control.kind == ControlKind::BitChoice) SelectOption(control, option, settings);
+    } else if (control.kind == ControlKind::BitChoice) {
+      SelectOption(control, option, settings);
+    }
   } else {
     return Fail(problem, "unknown value \"" + text + "\"; expected " + ControlValuesText(control));
   }
@@ -269,6 +271,25 @@ SettingJson NumberOrText(const std::string& text) {
   return text;
 }
 
+bool SetValueOrTell(const NamedSetting& setting, const SettingJson& value,
+                    ReaderSettings& settings, std::string* error) {
+  ValueProblem problem;
+  if (SetSettingValue(setting, value, settings, &problem)) return true;
+  *error = problem.path.empty() ? problem.message : problem.path + ": " + problem.message;
+  return false;
+}
+
+// A value given as JSON on the command line.
+bool SetJsonText(const NamedSetting& setting, const std::string& text, ReaderSettings& settings,
+                 std::string* error) {
+  SettingJson value;
+  if (!ParseJson(text, &value, error)) {
+    *error = "not JSON (" + *error + "); expected " + SettingValuesText(setting);
+    return false;
+  }
+  return SetValueOrTell(setting, value, settings, error);
+}
+
 }  // namespace
 
 std::span<const NamedSetting> NamedSettings() { return Table().settings; }
@@ -283,8 +304,9 @@ const NamedSetting* FindNamedSetting(std::string_view name) {
 std::vector<std::string> NamesContaining(std::string_view text) {
   std::vector<std::string> names;
   for (const NamedSetting& setting : NamedSettings()) {
-    if (!text.empty() && setting.name.find(text) != std::string::npos)
+    if (!text.empty() && setting.name.find(text) != std::string::npos) {
       names.push_back(setting.name);
+    }
   }
   return names;
 }
@@ -350,8 +372,9 @@ std::string SettingText(const NamedSetting& setting, const ReaderSettings& setti
   if (value.is_null()) return "none";
   if (setting.kind == SettingKind::Formula) {
     std::string text;
-    for (const SettingJson& entry : value)
+    for (const SettingJson& entry : value) {
       text += (text.empty() ? "" : " ") + entry.get<std::string>();
+    }
     return text;
   }
   return CompactJson(value);
@@ -368,6 +391,7 @@ bool SetSettingText(const NamedSetting& setting, const std::string& text, Reader
       value = text;
       break;
     case SettingKind::Formula: {
+      if (text.starts_with("[")) return SetJsonText(setting, text, settings, error);
       value = SettingJson::array();
       std::size_t at = 0;
       while ((at = text.find_first_not_of(" \t", at)) != std::string::npos) {
@@ -383,16 +407,9 @@ bool SetSettingText(const NamedSetting& setting, const std::string& text, Reader
       [[fallthrough]];
     case SettingKind::AddedFields:
     case SettingKind::CustomFields:
-      if (!ParseJson(text, &value, error)) {
-        *error = "not JSON (" + *error + "); expected " + SettingValuesText(setting);
-        return false;
-      }
-      break;
+      return SetJsonText(setting, text, settings, error);
   }
-  ValueProblem problem;
-  if (SetSettingValue(setting, value, settings, &problem)) return true;
-  *error = problem.path.empty() ? problem.message : problem.path + ": " + problem.message;
-  return false;
+  return SetValueOrTell(setting, value, settings, error);
 }
 
 std::string SettingValuesText(const NamedSetting& setting) {
