@@ -35,5 +35,4 @@ fi
 
 status=0
 "$bin/tessaron" report --reader "$path" || status=$?
-echo  # the report leaves its last line open
 exit "$status"

@@ -4,8 +4,9 @@
 # SECONDS is the budget of the whole run, split evenly between the fuzzers (never less than
 # MIN_SECONDS each). Corpora and findings go to BUILD_DIR/fuzz-work (never into the source
 # tree). Seeds are made fresh on every run: a default settings stream and configuration file,
-# typed commands, a report descriptor and a few exchanges as each line carries them. Exits
-# non-zero as soon as a fuzzer reports a finding.
+# typed commands, a report descriptor and a few exchanges as each line carries them; the
+# corpora kept in fuzz/corpus/FUZZER (read only) are further seeds. Exits non-zero as soon as
+# a fuzzer reports a finding.
 set -eu
 
 if [ $# -ne 2 ]; then
@@ -16,9 +17,10 @@ build=$1
 budget=$2
 bin="$build/bin"
 work="$build/fuzz-work"
+kept="$(cd "$(dirname "$0")/.." && pwd)/fuzz/corpus"
 
-FUZZERS="fuzz_decode_settings fuzz_load_config_file fuzz_command_text fuzz_report_descriptor
-fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply"
+FUZZERS="fuzz_decode_settings fuzz_load_config_file fuzz_import_settings_json fuzz_command_text
+fuzz_report_descriptor fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply"
 MIN_SECONDS=3
 
 count=0
@@ -130,18 +132,24 @@ printf "\\002\\377$acks\\001\\372" > "$(seeds fuzz_keyboard_reply)/set-acknowled
 run() {
   fuzzer=$1
   max_len=$2
+  kept_corpus=""
+  if [ -d "$kept/$fuzzer" ]; then
+    kept_corpus="$kept/$fuzzer"
+  fi
   echo "== $fuzzer for $seconds s"
   # -len_control=0 lets inputs grow to -max_len at once. libFuzzer exits non-zero on a
   # finding and leaves the input in the findings folder.
   TMPDIR="$scratch" "$bin/$fuzzer" -max_total_time="$seconds" -max_len="$max_len" -len_control=0 \
     -timeout=10 \
     -print_final_stats=1 -artifact_prefix="$work/findings/$fuzzer-" \
-    "$work/corpus-$fuzzer" "$(seeds "$fuzzer")"
+    "$work/corpus-$fuzzer" "$(seeds "$fuzzer")" ${kept_corpus:+"$kept_corpus"}
 }
 
 # Files just past the 1024-byte limit; replies of up to 1024 bytes in reports or byte by byte.
 run fuzz_decode_settings 1100
 run fuzz_load_config_file 1100
+# Settings files of every setting at some length, and beyond.
+run fuzz_import_settings_json 8192
 run fuzz_command_text 1100
 run fuzz_report_descriptor 1100
 run fuzz_hid_reply 2400

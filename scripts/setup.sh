@@ -11,7 +11,8 @@ build="${1:-build}"
 [ "$#" -gt 0 ] && shift
 
 packages=(build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libudev-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libgl-dev libudev-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+  libbenchmark-dev
   ${TESSARON_EXTRA_PACKAGES:-})
 
 missing=()

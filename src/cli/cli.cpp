@@ -6,6 +6,7 @@
 
 #include "cli/offline_commands.h"
 #include "cli/online_commands.h"
+#include "cli/settings_commands.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -17,6 +18,12 @@ constexpr CommandRegistration COMMANDS[] = {
     AddInitCommand,
     AddShowCommand,
     AddDumpCommand,
+    AddSettingsCommand,
+    AddGetCommand,
+    AddSetCommand,
+    AddExportCommand,
+    AddImportCommand,
+    AddDiffCommand,
     AddListCommand,
     AddReportCommand,
     AddVersionCommand,

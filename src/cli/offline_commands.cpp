@@ -5,8 +5,9 @@
 #include <fstream>
 #include <memory>
 
-#include "flows/interface_names.h"
+#include "cli/online_session.h"
 #include "cli/stream_dump.h"
+#include "flows/interface_names.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
@@ -47,15 +48,14 @@ int RunInitCommand(const std::string& path, std::ostream& /*out*/, std::ostream&
 }
 
 int RunShowCommand(const std::string& path, InterfaceType type, const std::string& firmware,
-                   std::ostream& out, std::ostream& err) {
+                   bool raw, std::ostream& out, std::ostream& err) {
   ReaderSettings settings(type);
   const ConfigFileStatus status = LoadConfigFileStatus(settings, path);
   if (status != ConfigFileStatus::Ok) {
     ReportLoadFailure(err, path, status);
     return CLI_EXIT_FAILURE;
   }
-  out << BuildSettingsReport(settings, firmware);
-  out.flush();
+  PrintReport(out, BuildSettingsReport(settings, firmware), raw);
   return CLI_EXIT_OK;
 }
 
@@ -103,6 +103,7 @@ void AddShowCommand(CLI::App& app, CliContext& context) {
     std::string path;
     std::string interfaceName = "unknown";
     std::string firmware;
+    bool raw = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
@@ -115,11 +116,13 @@ void AddShowCommand(CLI::App& app, CliContext& context) {
       ->capture_default_str();
   command->add_option("--firmware", options->firmware,
                       "Firmware version text printed on the report's last line");
+  AddRawReportFlag(command, &options->raw);
   command->callback([options, &context] {
     InterfaceType type = INTERFACE_UNKNOWN;
     ParseCliInterfaceName(options->interfaceName, &type);
     context.exitCode =
-        RunShowCommand(options->path, type, options->firmware, context.out, context.err);
+        RunShowCommand(options->path, type, options->firmware, options->raw, context.out,
+                       context.err);
   });
 }
 

@@ -11,7 +11,7 @@ namespace tessaron {
 
 // "init FILE": writes a configuration file holding the factory defaults.
 void AddInitCommand(CLI::App& app, CliContext& context);
-// "show FILE [--interface NAME] [--firmware TEXT]": prints the current-settings report.
+// "show FILE [--interface NAME] [--firmware TEXT] [--raw]": prints the current-settings report.
 void AddShowCommand(CLI::App& app, CliContext& context);
 // "dump FILE": lists the file's settings stream in hexadecimal, one record per line.
 void AddDumpCommand(CLI::App& app, CliContext& context);
@@ -20,7 +20,7 @@ void AddDumpCommand(CLI::App& app, CliContext& context);
 // and writes at most one line to err on failure.
 int RunInitCommand(const std::string& path, std::ostream& out, std::ostream& err);
 int RunShowCommand(const std::string& path, InterfaceType type, const std::string& firmware,
-                   std::ostream& out, std::ostream& err);
+                   bool raw, std::ostream& out, std::ostream& err);
 int RunDumpCommand(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace tessaron

@@ -39,8 +39,22 @@ bool SimulatedLineKnown(const std::string& name) {
   return sim::ParseSimulatedLine(name, nullptr);
 }
 
-// Checks the options that CLI11 checks on the command line, for callers of the Run
-// functions; false after a message on err.
+int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
+
+// --- command-line options shared by the commands ---
+
+CLI::Validator ConnectionValidator() {
+  return CLI::Validator([](std::string& text) { return ConnectionError(text); }, "", "");
+}
+
+void AddReaderOption(CLI::App* command, std::string* reader) {
+  command->add_option("-r,--reader", *reader, READER_HELP)
+      ->type_name("CONNECTION")
+      ->check(ConnectionValidator());
+}
+
+}  // namespace
+
 bool OptionsUsable(const std::string& reader, const std::string& simulate, std::ostream& err) {
   if (!reader.empty()) {
     const std::string error = ConnectionError(reader);
@@ -57,33 +71,6 @@ bool OptionsUsable(const std::string& reader, const std::string& simulate, std::
   return true;
 }
 
-// Runs body(session, link) on the reader the options name, with the simulated reader
-// running when asked for. The link goes before the session, so no port outlives the
-// simulated reader it may hold.
-template <typename Body>
-int WithReader(const OnlineOptions& options, CliContext& context, Body body) {
-  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
-  OnlineSession session(context);
-  if (!options.simulate.empty() && !session.Simulate(options.simulate)) return CLI_EXIT_FAILURE;
-  std::unique_ptr<ReaderLink> link = session.Connect(options.reader);
-  if (!link) return CLI_EXIT_FAILURE;
-  return body(session, *link);
-}
-
-int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
-
-// --- command-line options shared by the commands ---
-
-CLI::Validator ConnectionValidator() {
-  return CLI::Validator([](std::string& text) { return ConnectionError(text); }, "", "");
-}
-
-void AddReaderOption(CLI::App* command, std::string* reader) {
-  command->add_option("-r,--reader", *reader, READER_HELP)
-      ->type_name("CONNECTION")
-      ->check(ConnectionValidator());
-}
-
 void AddSimulateOption(CLI::App* command, std::string* line) {
   command->add_flag("--simulate{" + std::string(sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE)) +
                         "}",
@@ -98,15 +85,12 @@ void AddSimulateOption(CLI::App* command, std::string* line) {
           "", ""));
 }
 
-// Adds --reader and --simulate to a command on one reader.
 std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
   auto options = std::make_shared<OnlineOptions>();
   AddReaderOption(command, &options->reader);
   AddSimulateOption(command, &options->simulate);
   return options;
 }
-
-}  // namespace
 
 int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context) {
   if (!OptionsUsable(std::string(), simulate, context.err)) return CLI_EXIT_USAGE;
@@ -136,7 +120,7 @@ int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& 
   return CLI_EXIT_OK;
 }
 
-int RunReportCommand(const OnlineOptions& options, CliContext& context) {
+int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context) {
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
@@ -146,8 +130,7 @@ int RunReportCommand(const OnlineOptions& options, CliContext& context) {
       return CLI_EXIT_FAILURE;
     }
     if (firmware.empty()) context.err << "tessaron: the reader did not report its firmware version\n";
-    context.out << BuildSettingsReport(settings, firmware);
-    context.out.flush();
+    PrintReport(context.out, BuildSettingsReport(settings, firmware), raw);
     return CLI_EXIT_OK;
   });
 }
@@ -309,11 +292,13 @@ void AddListCommand(CLI::App& app, CliContext& context) {
 }
 
 void AddReportCommand(CLI::App& app, CliContext& context) {
+  auto raw = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "report", "Read all settings and the firmware version of a reader and print its report");
+  AddRawReportFlag(command, raw.get());
   auto options = AddOnlineOptions(command);
-  command->callback([options, &context] {
-    context.exitCode = RunReportCommand(*options, context);
+  command->callback([options, raw, &context] {
+    context.exitCode = RunReportCommand(*options, *raw, context);
   });
 }
 

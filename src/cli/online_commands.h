@@ -4,10 +4,13 @@
 // automatically to the one USB reader present; --simulate[=LINE] adds the built-in
 // simulated reader to the devices found.
 
+#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/online_session.h"
 #include "core/interface_type.h"
 
 namespace tessaron {
@@ -17,6 +20,27 @@ struct OnlineOptions {
   std::string reader;    // the connection string; empty: the automatic connection
   std::string simulate;  // the simulated line's name; empty: no simulated reader
 };
+
+// Adds --reader and --simulate to a command on one reader.
+std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command);
+// Adds --simulate alone (a command that names its readers otherwise).
+void AddSimulateOption(CLI::App* command, std::string* line);
+// Checks the options that CLI11 checks on the command line, for callers of the Run
+// functions; false after a message on err.
+bool OptionsUsable(const std::string& reader, const std::string& simulate, std::ostream& err);
+
+// Runs body(session, link) on the reader the options name, with the simulated reader
+// running when asked for, and returns its exit status. The link goes before the session, so
+// no port outlives the simulated reader it may hold.
+template <typename Body>
+int WithReader(const OnlineOptions& options, CliContext& context, Body body) {
+  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
+  OnlineSession session(context);
+  if (!options.simulate.empty() && !session.Simulate(options.simulate)) return CLI_EXIT_FAILURE;
+  std::unique_ptr<ReaderLink> link = session.Connect(options.reader);
+  if (!link) return CLI_EXIT_FAILURE;
+  return body(session, *link);
+}
 
 void AddListCommand(CLI::App& app, CliContext& context);
 void AddReportCommand(CLI::App& app, CliContext& context);
@@ -32,7 +56,8 @@ void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 // Outcome texts of success go to out, those of failure to err; progress lines go to err.
 // type INTERFACE_UNKNOWN lists all five interfaces.
 int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context);
-int RunReportCommand(const OnlineOptions& options, CliContext& context);
+// raw: the report text exactly as the report window shows it (CR LF, no final line end).
+int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context);
 int RunVersionCommand(const OnlineOptions& options, CliContext& context);
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
 int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context);

@@ -1,5 +1,7 @@
 #include "cli/online_session.h"
 
+#include <CLI/CLI.hpp>
+
 #include <thread>
 
 #include "core/interface_type.h"
@@ -14,6 +16,27 @@ void PrintText(std::ostream& stream, const std::string& text) {
   stream << text;
   if (text.empty() || text.back() != '\n') stream << '\n';
   stream.flush();
+}
+
+std::string ReportForTerminal(const std::string& report) {
+  std::string text;
+  for (std::size_t i = 0; i < report.size(); ++i) {
+    if (report[i] == '\r' && i + 1 < report.size() && report[i + 1] == '\n') continue;
+    text += report[i];
+  }
+  if (text.empty() || text.back() != '\n') text += '\n';
+  return text;
+}
+
+void PrintReport(std::ostream& stream, const std::string& report, bool raw) {
+  stream << (raw ? report : ReportForTerminal(report));
+  stream.flush();
+}
+
+void AddRawReportFlag(CLI::App* command, bool* raw) {
+  command->add_flag("--raw", *raw,
+                    "Print the report exactly as the report window shows it: CR LF line ends, "
+                    "no line end after the last line");
 }
 
 ConsoleFlowContext::ConsoleFlowContext(std::ostream& out, std::ostream& err, std::istream* in,

@@ -15,6 +15,10 @@
 #include "flows/reader_connection.h"
 #include "transport/transport_timing.h"
 
+namespace CLI {
+class App;
+}
+
 namespace tessaron {
 
 namespace sim {
@@ -26,6 +30,15 @@ const char* SimulatedLineNames();
 
 // Prints a text on a line of its own (a text may already end with its line break).
 void PrintText(std::ostream& stream, const std::string& text);
+
+// The current-settings report as a terminal wants it: the line ends of this platform (LF for
+// the report's CR LF) and a line end after the last line, so that the prompt starts on a line
+// of its own and the output diffs cleanly.
+std::string ReportForTerminal(const std::string& report);
+// Prints the report so, or with raw exactly as the report window shows it.
+void PrintReport(std::ostream& stream, const std::string& report, bool raw);
+// Adds --raw to a command that prints the report.
+void AddRawReportFlag(CLI::App* command, bool* raw);
 
 // The reader workflows on a terminal: progress lines and failures on err, successes on
 // out, questions answered from in (or yes without asking), waits slept.

@@ -224,6 +224,12 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
   return "unknown status";
 }
 
+std::string ConfigFileCause(ConfigFileStatus status, int osError) {
+  std::string cause = ConfigFileStatusText(status);
+  if (osError != 0) cause += std::string(": ") + std::strerror(osError);
+  return cause;
+}
+
 // The header and the stream are built first; only then is anything written. The file is
 // replaced through a temporary file and a rename whenever the folder allows it, so a failed
 // save never leaves a half-written file behind. The file a symbolic link names is the one
@@ -240,7 +246,12 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
   if (!EncodeSettings(settings, buffer.data() + CONFIG_HEADER_SIZE, &streamLength)) {
     return ConfigFileStatus::EncodeFailed;
   }
-  const std::size_t size = CONFIG_HEADER_SIZE + streamLength;
+  return ReplaceFileContents(path, buffer.data(), CONFIG_HEADER_SIZE + streamLength, osError);
+}
+
+ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes, std::size_t size,
+                                     int* osError) {
+  SetOsError(osError, 0);
   if (path.empty()) return WriteFailure(osError, ENOENT);
 
   std::string target;
@@ -252,24 +263,22 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
   // would otherwise replace a file its owner has protected.
   if (exists && ::access(target.c_str(), W_OK) != 0) return WriteFailure(osError, errno);
   const bool regular = exists && S_ISREG(existing.st_mode);
-  if (regular && existing.st_nlink > 1) return SaveInPlace(target, buffer.data(), size, osError);
+  if (regular && existing.st_nlink > 1) return SaveInPlace(target, bytes, size, osError);
 
   bool folderRefused = false;
-  const ConfigFileStatus status = SaveBeside(target, regular ? &existing : nullptr,
-                                             buffer.data(), size, osError, &folderRefused);
+  const ConfigFileStatus status =
+      SaveBeside(target, regular ? &existing : nullptr, bytes, size, osError, &folderRefused);
   if (status != ConfigFileStatus::Ok && folderRefused && exists) {
-    return SaveInPlace(target, buffer.data(), size, osError);
+    return SaveInPlace(target, bytes, size, osError);
   }
   return status;
 }
 
-// The file is opened for reading only, so a read-only configuration file loads. The stream is
-// decoded into a copy of the record, which replaces the record only when the decode succeeds:
-// a failed load leaves nothing half-filled behind for a later save or write to pass on.
-ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
-                                      int* osError) {
+// Opened for reading only, so a read-only file loads; non-blocking, so that opening a named
+// pipe by mistake cannot hang (it is refused as no regular file).
+ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, ByteString* bytes,
+                               int* osError) {
   SetOsError(osError, 0);
-  // Non-blocking, so that opening a named pipe by mistake cannot hang; it is refused below.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.Valid()) {
     const int error = errno;
@@ -287,19 +296,33 @@ ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::strin
     return ConfigFileStatus::CannotOpen;
   }
   if (info.st_size == 0) return ConfigFileStatus::Empty;
-  if (info.st_size > static_cast<off_t>(CONFIG_FILE_MAX_SIZE)) return ConfigFileStatus::TooLarge;
+  if (static_cast<std::uint64_t>(info.st_size) > maxSize) return ConfigFileStatus::TooLarge;
 
   const auto size = static_cast<std::size_t>(info.st_size);
-  FileBuffer buffer{};
-  const ssize_t got = ReadUpTo(file.Get(), buffer.data(), size);
+  bytes->assign(size, 0);
+  const ssize_t got = ReadUpTo(file.Get(), bytes->data(), size);
   if (got < 0) {
     SetOsError(osError, errno);
     return ConfigFileStatus::ReadFailed;
   }
-  file.Close();
   if (static_cast<std::size_t>(got) < size) return ConfigFileStatus::ReadFailed;
+  return ConfigFileStatus::Ok;
+}
 
-  // A file shorter than the header leaves zeros in the buffer, which fail the comparisons.
+// The stream is decoded into a copy of the record, which replaces the record only when the
+// decode succeeds: a failed load leaves nothing half-filled behind for a later save or write
+// to pass on.
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
+                                      int* osError) {
+  ByteString bytes;
+  const ConfigFileStatus read = ReadWholeFile(path, CONFIG_FILE_MAX_SIZE, &bytes, osError);
+  if (read != ConfigFileStatus::Ok) return read;
+  // The header and the stream's start are compared in a zero-filled buffer of the largest
+  // size, so a file shorter than the header fails the comparisons.
+  FileBuffer buffer{};
+  std::memcpy(buffer.data(), bytes.data(), bytes.size());
+  const std::size_t size = bytes.size();
+
   if (std::memcmp(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE) != 0 ||
       std::memcmp(buffer.data() + MAGIC_SIZE, CONFIG_FILE_VERSION, VERSION_SIZE) != 0) {
     return ConfigFileStatus::NotConfigFile;

@@ -1,6 +1,7 @@
 #pragma once
 // Configuration files (.cfs2): "KALDORMSRCFG", "2000", then the settings stream.
 
+#include <cstddef>
 #include <string>
 
 #include "core/reader_settings.h"
@@ -29,6 +30,8 @@ enum class ConfigFileStatus {
 
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
+// The phrase, followed by the operating system's text of osError when it is not 0.
+std::string ConfigFileCause(ConfigFileStatus status, int osError);
 
 // Writes the record's settings stream behind the header. An existing file is replaced
 // through a temporary file beside it and a rename, so that a failed save leaves the old file
@@ -44,6 +47,15 @@ ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std:
 // interfaceType and interfaceSwitchPending never change. osError as for the save.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
+
+// The file routes of the two above, for other files the program writes and reads whole (the
+// settings files in JSON). ReplaceFileContents writes count bytes as the whole file exactly as
+// SaveConfigFileStatus writes a configuration file. ReadWholeFile reads a regular file of at
+// most maxSize bytes (NotFound, CannotOpen, Empty, TooLarge and ReadFailed as for a load).
+ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes, std::size_t count,
+                                     int* osError = nullptr);
+ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, ByteString* bytes,
+                               int* osError = nullptr);
 
 inline bool SaveConfigFile(const ReaderSettings& settings, const std::string& path) {
   return SaveConfigFileStatus(settings, path) == ConfigFileStatus::Ok;

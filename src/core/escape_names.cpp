@@ -1,6 +1,7 @@
 #include "core/escape_names.h"
 
 #include <array>
+#include <string_view>
 
 namespace tessaron {
 
@@ -66,6 +67,48 @@ static_assert(CHAR_NAME_TABLE.back().code == 0xD1, "every row of the table is fi
 
 bool IsRow(int row) { return row >= 0 && row < CHAR_NAME_COUNT; }
 
+constexpr char HEX_DIGITS[] = "0123456789abcdef";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The row of the longest name that text starts with; -1 when it starts with none.
+int LongestNameAt(std::string_view text) {
+  int best = -1;
+  for (int row = 0; row < CHAR_NAME_COUNT; ++row) {
+    const std::string_view name = CHAR_NAME_TABLE[row].name;
+    if (text.starts_with(name) &&
+        (best < 0 || static_cast<std::int32_t>(name.size()) > CHAR_NAME_TABLE[best].nameLength)) {
+      best = row;
+    }
+  }
+  return best;
+}
+
+// The name that stands for value in the exact text: its row's name when that name reads
+// back as value (a shared name reads as the first row that has it); else nullptr.
+const char* ExactName(Byte value) {
+  int row = 0;
+  if (!FindCharName(value, &row)) return nullptr;
+  const int readBack = LongestNameAt(CHAR_NAME_TABLE[row].name);
+  return CHAR_NAME_TABLE[readBack].code == value ? CHAR_NAME_TABLE[row].name : nullptr;
+}
+
+// Whether a name followed by c begins a longer name.
+bool RunsOn(std::string_view name, char c) {
+  for (const CharNameEntry& entry : CHAR_NAME_TABLE) {
+    const std::string_view other = entry.name;
+    if (other.size() > name.size() && other.starts_with(name) && other[name.size()] == c) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool FindCharName(Byte value, int* row) {
@@ -98,6 +141,57 @@ std::string BytesToText(const ByteString& bytes) {
   std::string text;
   for (Byte b : bytes) text += CharToText(b);
   return text;
+}
+
+std::string BytesToExactText(const ByteString& bytes) {
+  std::string text;
+  const char* previousName = nullptr;
+  for (Byte b : bytes) {
+    const char* name = ExactName(b);
+    const bool printable = b >= 0x20 && b < 0x7F;
+    if (name != nullptr) {
+      text += name;
+    } else if (b == '\\') {
+      text += "\\\\";
+    } else if (printable &&
+               (previousName == nullptr || !RunsOn(previousName, static_cast<char>(b)))) {
+      text += static_cast<char>(b);
+    } else {
+      text += "\\x";
+      text += HEX_DIGITS[b >> 4];
+      text += HEX_DIGITS[b & 0x0F];
+    }
+    previousName = name;
+  }
+  return text;
+}
+
+bool TextToBytes(const std::string& text, ByteString* bytes, std::string* error) {
+  bytes->clear();
+  for (std::size_t i = 0; i < text.size();) {
+    const std::string_view rest = std::string_view(text).substr(i);
+    if (rest[0] != '\\') {
+      bytes->push_back(static_cast<Byte>(rest[0]));
+      ++i;
+    } else if (rest.starts_with("\\\\")) {
+      bytes->push_back('\\');
+      i += 2;
+    } else if (rest.size() >= 4 && (rest[1] == 'x' || rest[1] == 'X') && HexValue(rest[2]) >= 0 &&
+               HexValue(rest[3]) >= 0) {
+      bytes->push_back(static_cast<Byte>(HexValue(rest[2]) * 16 + HexValue(rest[3])));
+      i += 4;
+    } else if (const int row = LongestNameAt(rest); row >= 0) {
+      bytes->push_back(CharCodeAt(row));
+      i += static_cast<std::size_t>(CHAR_NAME_TABLE[row].nameLength);
+    } else {
+      if (error != nullptr) {
+        *error = "no escape name starts at \"" + std::string(rest.substr(0, 12)) +
+                 "\" (write a backslash as \\\\, any byte as \\x and two hexadecimal digits)";
+      }
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace tessaron

@@ -28,4 +28,16 @@ std::string CharToText(Byte value);
 // Every byte by its name or as itself, no separators.
 std::string BytesToText(const ByteString& bytes);
 
+// The exact text form of a byte string, which TextToBytes reads back byte for byte: a
+// printable character stands for itself and the backslash is doubled ("\\"); a byte with a
+// name is written by it ("\cr") where the name reads back as that byte; every other byte as
+// "\x" and two hexadecimal digits ("\x97": the keyboard key that shares the name "\esc"
+// with 0x1B, or a character after a name that would run on into a longer name, as the "_"
+// of 0x0D "_lf", which would read as "\cr_lf").
+std::string BytesToExactText(const ByteString& bytes);
+// Reads that form. A backslash starts the longest name that matches, "\\" or "\xHH" (either
+// letter case); any other byte stands for itself. False, with a message that quotes the
+// spot, for a backslash that starts none of these.
+bool TextToBytes(const std::string& text, ByteString* bytes, std::string* error);
+
 }  // namespace tessaron

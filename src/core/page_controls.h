@@ -1,8 +1,9 @@
 #pragma once
 // The controls of the settings pages as plain data: for each control, the setting it edits,
-// how a choice or a bit maps onto the stored byte, its caption, and how it reads back. The
-// windows build their pages from these tables; other callers (the command-line tool) can
-// name and set the same settings through them.
+// how a choice or a bit maps onto the stored byte, its caption, how it reads back, and the
+// stable name and words by which the command line and the settings files name the setting
+// and its choices. The windows build their pages from these tables; the named settings
+// (setting_names.h) are made from the same rows, so a page and a name never disagree.
 
 #include <cstddef>
 #include <span>
@@ -25,6 +26,8 @@ enum class ControlKind {
 struct ControlOption {
   const char* caption;
   Byte value;
+  // The choice's stable word: lower case, words joined by dashes ("quick-high").
+  const char* word;
 };
 
 struct PageControl {
@@ -50,6 +53,8 @@ struct PageControl {
   // Choice: a new option makes the reader change its USB interface once written (the USB
   // HID format): choosing one raises the record's interface switch.
   bool switchesInterface = false;
+  // The setting's stable name: lower case, words joined by dashes ("beep-volume").
+  const char* name = nullptr;
 };
 
 // One page of the basic sheet.
@@ -91,6 +96,8 @@ NumberCheck SetNumber(const PageControl& control, long number, ReaderSettings& s
 constexpr int SENTINEL_ROWS = 4;
 constexpr int SENTINEL_TRACKS = 3;
 extern const char* const SENTINEL_ROW_CAPTIONS[SENTINEL_ROWS];
+// The rows' part of a sentinel's name, which is "track1-" ... "track3-" followed by it.
+extern const char* const SENTINEL_ROW_NAMES[SENTINEL_ROWS];
 Byte ReaderSettings::*SentinelMember(int row, int track);
 
 }  // namespace tessaron

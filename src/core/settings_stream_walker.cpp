@@ -129,15 +129,16 @@ bool SettingsStreamWalker::MeasureAddedFields(StreamStep& step) const {
   return true;
 }
 
-std::size_t SettingsStreamWalker::FieldRuleLength(std::size_t q) const {
-  auto at = [this, q](std::size_t offset, std::size_t& value) {
-    if (!Has(q + offset)) return false;
-    value = bytes_[q + offset];
+std::size_t FieldRuleLength(const Byte* rule, std::size_t available) {
+  auto at = [rule, available](std::size_t offset, std::size_t& value) {
+    if (offset >= available) return false;
+    value = rule[offset];
     return true;
   };
   std::size_t byte3 = 0;
   std::size_t other = 0;
-  switch (bytes_[q]) {
+  if (available == 0) return 0;
+  switch (rule[0]) {
     case TAG_LENGTH_LIMIT:
       return 4;
     case TAG_MATCH_STRING:
@@ -164,7 +165,7 @@ bool SettingsStreamWalker::MeasureFieldRules(StreamStep& step) const {
     if (!Has(q)) return CutOff(step, announced);
     const Byte tag = bytes_[q];
     if (tag < TAG_LENGTH_LIMIT || tag > TAG_AMONG) break;
-    const std::size_t length = FieldRuleLength(q);
+    const std::size_t length = FieldRuleLength(bytes_ + q, count_ - q);
     if (length == 0 || !HasRange(q, length)) {
       return CutOff(step, std::max(announced, q - p_ + length));
     }

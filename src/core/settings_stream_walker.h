@@ -16,6 +16,11 @@ namespace tessaron {
 // byte (0x06 or 0xFA), else index 0. False when no STX is there.
 bool FindSettingsStreamStart(const Byte* bytes, std::size_t count, std::size_t* stx);
 
+// Length of the field rule (length limit, match string or custom field) that starts at rule,
+// as its tag and length bytes tell it; 0 for a byte that is no rule tag or when the bytes
+// that tell the length lie beyond the available ones.
+std::size_t FieldRuleLength(const Byte* rule, std::size_t available);
+
 enum class StreamStepKind {
   Direction,  // a direction letter (0x52 or 0x53) between records; skipped
   Record,     // one whole record
@@ -69,8 +74,6 @@ class SettingsStreamWalker {
   bool MeasureAddedFields(StreamStep& step) const;
   bool MeasureFieldRules(StreamStep& step) const;
   bool MeasureFormulas(StreamStep& step) const;
-  // Length of the field rule at q from its tag; 0 when the bytes that tell it are missing.
-  std::size_t FieldRuleLength(std::size_t q) const;
   // Marks step as cut off, needing at least announced bytes.
   bool CutOff(StreamStep& step, std::size_t announced) const;
 

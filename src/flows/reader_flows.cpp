@@ -1,8 +1,5 @@
 #include "flows/reader_flows.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/command_frame.h"
 #include "core/config_file.h"
 #include "flows/flow_texts.h"
@@ -46,12 +43,6 @@ double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
   }
   link.Close();
   return ParseVersionNumber(version);
-}
-
-std::string FileCause(ConfigFileStatus status, int osError) {
-  std::string cause = ConfigFileStatusText(status);
-  if (osError != 0) cause += std::string(": ") + std::strerror(osError);
-  return cause;
 }
 
 }  // namespace
@@ -160,7 +151,7 @@ bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path, S
     return true;
   }
   flow.TellFailed(kind == SheetKind::Basic ? texts::SAVE_FAILED : texts::SAVE_FAILED_ADVANCED,
-                  "Cannot write " + path + ": " + FileCause(status, osError));
+                  "Cannot write " + path + ": " + ConfigFileCause(status, osError));
   return false;
 }
 
@@ -168,7 +159,7 @@ bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowCon
   int osError = 0;
   const ConfigFileStatus status = LoadConfigFileStatus(settings, path, &osError);
   if (status == ConfigFileStatus::Ok) return true;
-  flow.TellFailed(texts::LOAD_FAILED, "Cannot load " + path + ": " + FileCause(status, osError));
+  flow.TellFailed(texts::LOAD_FAILED, "Cannot load " + path + ": " + ConfigFileCause(status, osError));
   return false;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
-// Helpers of the command-line tests: a scratch folder and an in-process run of the tool.
+// Helpers of the command-line tests: a scratch folder, an in-process run of the tool, and
+// simulated readers to run it against.
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +16,7 @@
 
 #include "cli/cli.h"
 #include "core/byte_string.h"
+#include "sim/simulated_line.h"
 #include "support/no_machine_devices.h"
 #include "support/program_folder.h"
 
@@ -120,6 +124,32 @@ class FastToolTiming {
 
  private:
   double previous_;
+};
+
+// Simulated readers a test can look into, each the only one discovery shows on its line.
+// Each puts back the device listing it found when it stops, so they stop in reverse order.
+class SimulatedReaders {
+ public:
+  SimulatedReaders() = default;
+  ~SimulatedReaders() { Clear(); }
+  SimulatedReaders(const SimulatedReaders&) = delete;
+  SimulatedReaders& operator=(const SimulatedReaders&) = delete;
+
+  sim::SimulatedLine& Start(sim::SimulatedLineKind kind, const std::string& firmware = "V1.90") {
+    sim::SimulatedReaderConfig config;
+    config.firmware = firmware;
+    lines_.push_back(std::make_unique<sim::SimulatedLine>(kind, config));
+    EXPECT_TRUE(lines_.back()->Start());
+    return *lines_.back();
+  }
+  // Stops the reader started last.
+  void StopLast() { lines_.pop_back(); }
+  void Clear() {
+    while (!lines_.empty()) lines_.pop_back();
+  }
+
+ private:
+  std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
 };
 
 inline bool Contains(const std::string& text, const std::string& part) {

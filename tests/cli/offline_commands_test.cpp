@@ -6,6 +6,7 @@
 #include "cli_test_support.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"
+#include "cli/online_session.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -79,20 +80,25 @@ TEST_F(OfflineCommandsTest, InitIntoAMissingFolderFails) {
   EXPECT_NE(lines[0].find(path), std::string::npos);
 }
 
-TEST_F(OfflineCommandsTest, ShowPrintsTheReportByteForByte) {
+TEST_F(OfflineCommandsTest, ShowPrintsTheReportWithLineFeedsOrRawByteForByte) {
   const std::string path = DefaultsFile();
+  const std::string report = BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90");
   const CliRun run = RunTool({"show", path, "--interface", "usb-hid", "--firmware", "V1.90"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90"));
-  const std::string end = "\r\nINTERFACE_TYPE: USB-HID\r\nFirmware Version: V1.90";
+  EXPECT_EQ(run.out, ReportForTerminal(report));
+  const std::string end = "\nINTERFACE_TYPE: USB-HID\nFirmware Version: V1.90\n";
   EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end);
+  EXPECT_EQ(run.out.find('\r'), std::string::npos);
+  EXPECT_EQ(RunTool({"show", path, "--interface=usb-hid", "--firmware=V1.90", "--raw"}).out,
+            report);
 }
 
 TEST_F(OfflineCommandsTest, ShowDefaultsToUnknownInterfaceAndEmptyFirmware) {
   const CliRun run = RunTool({"show", DefaultsFile()});
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_UNKNOWN), ""));
+  EXPECT_EQ(run.out,
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_UNKNOWN), "")));
 }
 
 TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
@@ -101,7 +107,8 @@ TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
   for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
     const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[type])});
     EXPECT_EQ(run.code, 0) << names[type];
-    EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(type), "")) << names[type];
+    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(ReaderSettings(type), "")))
+        << names[type];
   }
   EXPECT_EQ(CliInterfaceNames().size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
 }
@@ -117,10 +124,10 @@ TEST_F(OfflineCommandsTest, ShowReportsWhatTheFileHolds) {
 
   const CliRun run = RunTool({"show", path, "--interface", "rs232"});
   ASSERT_EQ(run.code, 0);
-  EXPECT_NE(run.out.find("\r\nBaud Rate: 38400\r\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\r\nPreamble:\\stxA\r\nPostamble:\r\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\r\nData Edit-CreditCard:1011\r\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\r\nINTERFACE_TYPE: RS232\r\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nBaud Rate: 38400\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nPreamble:\\stxA\nPostamble:\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nData Edit-CreditCard:1011\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nINTERFACE_TYPE: RS232\n"), std::string::npos);
 }
 
 TEST_F(OfflineCommandsTest, CommandsRefuseFilesThatDoNotLoad) {

@@ -19,6 +19,7 @@
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
+#include "cli/online_session.h"
 #include "core/settings_report.h"
 #include "core/settings_transactions.h"
 #include "sim/pty_server.h"
@@ -65,11 +66,7 @@ class OnlineCommandsTest : public ::testing::Test {
 
   // A simulated reader the test can look into; the only one discovery shows on its line.
   sim::SimulatedLine& StartReader(SimulatedLineKind kind, const std::string& firmware = "V1.90") {
-    sim::SimulatedReaderConfig config;
-    config.firmware = firmware;
-    lines_.push_back(std::make_unique<sim::SimulatedLine>(kind, config));
-    EXPECT_TRUE(lines_.back()->Start());
-    return *lines_.back();
+    return readers_.Start(kind, firmware);
   }
 
   std::string SettingsFile(const ReaderSettings& settings, const std::string& name = "in.cfs2") {
@@ -78,15 +75,10 @@ class OnlineCommandsTest : public ::testing::Test {
     return path;
   }
 
-  void TearDown() override {
-    // Each line restores the listing it found, so they go in reverse order.
-    while (!lines_.empty()) lines_.pop_back();
-  }
-
   testing::FastToolTiming fastTiming_;
   testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
-  std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
+  testing::SimulatedReaders readers_;
 };
 
 TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
@@ -111,7 +103,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
     ReaderSettings expected(line.type);
     // The keyboard-class demo reader starts in the keyboard format.
     if (line.type == INTERFACE_USB_HID_KB) expected.hidFormat = '8';
-    EXPECT_EQ(run.out, BuildSettingsReport(expected, "V1.90"));
+    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V1.90")));
     EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
   }
@@ -136,7 +128,8 @@ TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings expected = ChangedSettings();
   expected.interfaceType = INTERFACE_USB_HID;
-  EXPECT_EQ(run.out, BuildSettingsReport(expected, "V3.07"));
+  EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V3.07")));
+  EXPECT_EQ(RunTool({"report", "--raw"}).out, BuildSettingsReport(expected, "V3.07"));
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID reader /dev/hidraw-sim0 (usb-hid:0)"));
 }
 
@@ -161,12 +154,12 @@ TEST_F(OnlineCommandsTest, ReadFailuresSayWhichStepFailed) {
 }
 
 TEST_F(OnlineCommandsTest, VersionPrintsTheFirmwareText) {
-  StartReader(SimulatedLineKind::UsbRs232, "V2.05");
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbRs232, "V2.05");
   CliRun run = RunTool({"version"});
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "V2.05\n");
 
-  lines_.back()->Reader().SetSilent(true);
+  line.Reader().SetSilent(true);
   run = RunTool({"version", "--reader", "usb-rs232:0"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "");
@@ -218,7 +211,7 @@ TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTa
     EXPECT_EQ(line.Reader().HidFormat(), reader.written);
     EXPECT_EQ(line.Reader().CommandCount(), 2u);  // the version query, then the frame
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from /dev/hidraw-sim0 ...\n"));
-    lines_.clear();
+    readers_.Clear();
   }
 }
 
@@ -450,7 +443,7 @@ TEST_F(OnlineCommandsTest, CloneToAKeyboardClassReaderFollowsItsFirmware) {
     ReaderSettings cloned;
     EXPECT_TRUE(testing::DecodeStream(target.Reader().SettingsStream(), &cloned));
     EXPECT_EQ(cloned.baudRate, '7');
-    lines_.pop_back();
+    readers_.StopLast();
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "flows/flow_texts.h"
 #include "cli_test_support.h"
+#include "cli/online_session.h"
 #include "core/command_text.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"
@@ -49,7 +50,8 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
 
   run = RunTool({"report", "--reader", "rs232:" + path});
   ASSERT_EQ(run.code, 0) << run.err;
-  EXPECT_EQ(run.out, BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.95"));
+  EXPECT_EQ(run.out,
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.95")));
 
   // Write a changed record, then read it back through a file.
   ReaderSettings changed;

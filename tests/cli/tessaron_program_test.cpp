@@ -10,6 +10,7 @@
 
 #include "cli_test_support.h"
 #include "core/reader_settings.h"
+#include "cli/online_session.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -48,7 +49,8 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
   const ProgramRun show = RunProgram("'" + program + "' show '" + file +
                                      "' --interface usb-hid --firmware V1.90");
   EXPECT_EQ(show.status, 0);
-  EXPECT_EQ(show.out, BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90"));
+  EXPECT_EQ(show.out,
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90")));
 
   const ProgramRun missing =
       RunProgram("'" + program + "' show '" + folder.File("none.cfs2") + "' 2>/dev/null");

@@ -84,5 +84,42 @@ TEST(EscapeNames, CharToTextAndBytesToText) {
   EXPECT_EQ(BytesToText(ByteString{0xFF, 0x00, 0xFF}), std::string("\xff\\nul\xff"));
 }
 
+TEST(EscapeNames, ExactTextReadsBackEveryByteString) {
+  const struct {
+    ByteString bytes;
+    std::string text;
+  } forms[] = {
+      {{0x02, 'A', 0x0D}, "\\stxA\\cr"},
+      {{0xD1}, "\\cr_lf"},
+      {{0x0D, '_', 'l', 'f'}, "\\cr\\x5flf"},   // would run on into \cr_lf
+      {{0x0E, 'h'}, "\\so\\x68"},               // would run on into \soh
+      {{0x1B, 0x97, 0x08, 0x9C}, "\\esc\\x97\\bs\\x9c"},  // shared names read as the first
+      {{'\\', 'c', 'r', 0x80, 0xFF, 0x7F}, "\\\\cr\\x80\\xff\\x7f"},
+  };
+  for (const auto& form : forms) {
+    EXPECT_EQ(BytesToExactText(form.bytes), form.text);
+    ByteString read;
+    EXPECT_TRUE(TextToBytes(form.text, &read, nullptr)) << form.text;
+    EXPECT_EQ(read, form.bytes) << form.text;
+  }
+  // Every pair of bytes: a name can only run on into the byte right after it.
+  for (int first = 0; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      const ByteString bytes{static_cast<Byte>(first), static_cast<Byte>(second)};
+      ByteString read;
+      ASSERT_TRUE(TextToBytes(BytesToExactText(bytes), &read, nullptr));
+      ASSERT_EQ(read, bytes) << BytesToExactText(bytes);
+    }
+  }
+  ByteString typed;
+  EXPECT_TRUE(TextToBytes("\\X0d\\\\Cr\xe9", &typed, nullptr));  // hex in any case, raw bytes
+  EXPECT_EQ(typed, (ByteString{0x0D, '\\', 'C', 'r', 0xE9}));
+  for (const char* wrong : {"\\", "A\\q", "\\x1", "\\xg0", "\\CR"}) {
+    std::string error;
+    EXPECT_FALSE(TextToBytes(wrong, &typed, &error)) << wrong;
+    EXPECT_NE(error.find("no escape name"), std::string::npos) << error;
+  }
+}
+
 }  // namespace
 }  // namespace tessaron

@@ -1,0 +1,475 @@
+#include "core/setting_names.h"
+
+#include <array>
+#include <charconv>
+
+#include "core/data_edit_model.h"
+#include "core/escape_names.h"
+#include "core/setting_values.h"
+#include "core/settings_codec.h"
+#include "core/settings_records.h"
+#include "core/settings_transactions.h"
+
+namespace tessaron {
+
+namespace {
+
+using R = ReaderSettings;
+
+// A string record carries n + 1 in one byte; a block its content's length.
+constexpr std::size_t MAX_STRING_BYTES = 254;
+constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
+
+// The settings that no page table holds, shaped like the controls that would show them.
+constexpr ControlOption DATA_EDIT_MODES[] = {
+    {"Disable", '0', "disabled"}, {"Matched", '1', "matched"}, {"Unmatched", '3', "unmatched"}};
+const PageControl DATA_EDIT_MODE{.kind = ControlKind::Choice,
+                                 .caption = "Data Editing",
+                                 .byteMember = &R::dataEditMode,
+                                 .options = DATA_EDIT_MODES,
+                                 .name = "data-edit-mode"};
+// Shown by no page and carried through: any byte.
+const PageControl OPTION_25{.kind = ControlKind::Number,
+                            .caption = "Option 25",
+                            .byteMember = &R::option25,
+                            .minimum = 0,
+                            .maximum = 255,
+                            .name = "option-25"};
+
+constexpr const char* FORMULA_NAMES[CARD_KIND_COUNT] = {"formula-credit-card", "formula-dmv",
+                                                        "formula-aamva", "formula-custom"};
+constexpr int SENTINEL_CELLS = SENTINEL_ROWS * SENTINEL_TRACKS;
+
+// Made once, in place: its settings point into its own sentinel controls.
+struct NameTable {
+  NameTable();
+  NameTable(const NameTable&) = delete;
+  NameTable& operator=(const NameTable&) = delete;
+
+  std::vector<NamedSetting> settings;
+  std::array<PageControl, SENTINEL_CELLS> sentinels{};
+};
+
+Byte FuncIdOf(RecordKind kind, Byte ReaderSettings::*byteMember,
+              ByteString ReaderSettings::*stringMember) {
+  for (const SettingsRecordInfo& record : SettingsRecords()) {
+    const bool member = (byteMember != nullptr && record.byteMember == byteMember) ||
+                        (stringMember != nullptr && record.stringMember == stringMember);
+    if (member || (byteMember == nullptr && stringMember == nullptr && record.kind == kind)) {
+      return record.funcId;
+    }
+  }
+  return 0;
+}
+
+void AddControl(NameTable& table, const PageControl& control, std::string name) {
+  NamedSetting setting{.name = std::move(name), .control = &control};
+  setting.funcId = FuncIdOf(RecordKind::OneByte, control.byteMember, control.stringMember);
+  table.settings.push_back(std::move(setting));
+}
+
+void AddPage(NameTable& table, const PageTable& page) {
+  for (const PageControl& control : page.controls) AddControl(table, control, control.name);
+}
+
+void AddDataEdit(NameTable& table, SettingKind kind, RecordKind record, std::string name,
+                 int index = 0) {
+  table.settings.push_back(NamedSetting{.name = std::move(name),
+                                        .kind = kind,
+                                        .funcId = FuncIdOf(record, nullptr, nullptr),
+                                        .index = index});
+}
+
+void AddReservedBits(NameTable& table, std::string name, Byte ReaderSettings::*member, Byte mask) {
+  table.settings.push_back(NamedSetting{.name = std::move(name),
+                                        .kind = SettingKind::ReservedBits,
+                                        .funcId = FuncIdOf(RecordKind::OneByte, member, nullptr),
+                                        .byteMember = member,
+                                        .mask = mask});
+}
+
+// In the order of the sheets' tabs: the basic sheet, the advanced sheet, then what no page
+// shows.
+NameTable::NameTable() {
+  NameTable& table = *this;
+  AddPage(table, GeneralSettingsTable());
+  for (int track = 0, cell = 0; track < SENTINEL_TRACKS; ++track) {
+    for (int row = 0; row < SENTINEL_ROWS; ++row, ++cell) {
+      Byte ReaderSettings::*member = SentinelMember(row, track);
+      if (member == nullptr) continue;
+      table.sentinels[cell] = PageControl{.kind = ControlKind::Character,
+                                          .caption = SENTINEL_ROW_CAPTIONS[row],
+                                          .byteMember = member,
+                                          .limit = 1};
+      AddControl(table, table.sentinels[cell],
+                 "track" + std::to_string(track + 1) + "-" + SENTINEL_ROW_NAMES[row]);
+    }
+  }
+  AddPage(table, PrePostambleTable());
+  AddPage(table, Rs232ParametersTable());
+  AddPage(table, TrackSettingsTable());
+  AddPage(table, KeyboardSettingsTable());
+  AddPage(table, OutputFormatTable());
+  AddControl(table, DATA_EDIT_MODE, DATA_EDIT_MODE.name);
+  for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
+    AddDataEdit(table, SettingKind::Formula, RecordKind::Formulas, FORMULA_NAMES[kind], kind);
+  }
+  AddDataEdit(table, SettingKind::AddedFields, RecordKind::AddedFields, "added-fields");
+  for (int track = 0; track < TRACK_COUNT; ++track) {
+    const std::string suffix = "-track" + std::to_string(track + 1);
+    AddDataEdit(table, SettingKind::LengthLimit, RecordKind::FieldRules, "length-limit" + suffix,
+                track);
+  }
+  for (int track = 0; track < TRACK_COUNT; ++track) {
+    const std::string suffix = "-track" + std::to_string(track + 1);
+    AddDataEdit(table, SettingKind::MatchString, RecordKind::FieldRules, "match-string" + suffix,
+                track);
+  }
+  AddDataEdit(table, SettingKind::CustomFields, RecordKind::FieldRules, "custom-fields");
+  AddControl(table, OPTION_25, OPTION_25.name);
+  // The controls switch bits 0 to 3 of sendOutFormat ("0" and 0x00 to 0x0F) and bits 0 to 6
+  // of formatOptions; the other bits travel as they are.
+  AddReservedBits(table, "send-out-format-other-bits", &R::sendOutFormat, 0xF0);
+  AddReservedBits(table, "format-options-other-bits", &R::formatOptions, 0x80);
+}
+
+const NameTable& Table() {
+  static const NameTable table;
+  return table;
+}
+
+bool Fail(ValueProblem* problem, std::string message) {
+  problem->path.clear();
+  problem->message = std::move(message);
+  return false;
+}
+
+// The range a number setting takes on the command line: a page field that takes any number
+// (and keeps its low 8 bits) takes a byte here.
+int NumberMinimum(const PageControl& control) { return control.maximum == 0 ? 0 : control.minimum; }
+int NumberMaximum(const PageControl& control) {
+  return control.maximum == 0 ? 255 : control.maximum;
+}
+
+const char* const ON = "on";
+const char* const OFF = "off";
+
+SettingJson ControlValue(const PageControl& control, const ReaderSettings& settings) {
+  if (control.kind == ControlKind::Bytes) return BytesToExactText(settings.*control.stringMember);
+  const Byte value = settings.*control.byteMember;
+  switch (control.kind) {
+    case ControlKind::Choice:
+      for (const ControlOption& option : control.options) {
+        if (option.value == value) return option.word;
+      }
+      break;
+    case ControlKind::BitChoice:
+      return control.options[static_cast<std::size_t>(SelectedOption(control, settings))].word;
+    case ControlKind::BitCheck:
+      return IsChecked(control, settings) ? ON : OFF;
+    case ControlKind::Flag:
+      if (value == '1' || value == '0') return value == '1' ? ON : OFF;
+      break;
+    case ControlKind::Number:
+      if (value >= NumberMinimum(control) && value <= NumberMaximum(control)) return value;
+      break;
+    case ControlKind::Character:
+      return BytesToExactText(ByteString{value});
+    case ControlKind::Bytes:
+      break;
+  }
+  return RawByteText(value);
+}
+
+// The word's position among the control's options; -1 when it is none of them.
+int OptionOfWord(const PageControl& control, const std::string& word) {
+  for (std::size_t i = 0; i < control.options.size(); ++i) {
+    if (word == control.options[i].word) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string ControlValuesText(const PageControl& control) {
+  switch (control.kind) {
+    case ControlKind::Choice:
+    case ControlKind::BitChoice: {
+      std::string words;
+      for (const ControlOption& option : control.options) {
+        words += (words.empty() ? "" : ", ") + std::string(option.word);
+      }
+      return words;
+    }
+    case ControlKind::BitCheck:
+    case ControlKind::Flag:
+      return "on, off";
+    case ControlKind::Number:
+      return "a number from " + std::to_string(NumberMinimum(control)) + " to " +
+             std::to_string(NumberMaximum(control));
+    case ControlKind::Character:
+      return "one character (\\cr, \\x97 and the like for the others)";
+    case ControlKind::Bytes:
+      return "a byte string of at most " + std::to_string(MAX_STRING_BYTES) +
+             " bytes (the page takes " + std::to_string(control.limit) + ")";
+  }
+  return "";
+}
+
+bool SetControlValue(const PageControl& control, const SettingJson& value, ReaderSettings& settings,
+                     ValueProblem* problem) {
+  if (control.kind == ControlKind::Bytes) {
+    ByteString bytes;
+    if (!ReadByteString(value, 0, MAX_STRING_BYTES, &bytes, problem)) return false;
+    settings.*control.stringMember = std::move(bytes);
+    return true;
+  }
+  Byte& stored = settings.*control.byteMember;
+  const std::string text = value.is_string() ? value.get<std::string>() : std::string();
+  Byte raw = 0;
+  const bool isRaw = ParseRawByte(text, &raw);
+  if (control.kind == ControlKind::Character) {
+    ByteString bytes;
+    if (!ReadByteString(value, 1, 1, &bytes, problem)) return false;
+    stored = bytes[0];
+  } else if (control.kind == ControlKind::Number) {
+    int number = 0;
+    if (isRaw) {
+      number = raw;
+    } else if (!ReadNumber(value, NumberMinimum(control), NumberMaximum(control), &number,
+                           problem)) {
+      return false;
+    }
+    stored = static_cast<Byte>(number);
+  } else if (!value.is_string()) {
+    return Fail(problem,
+                "one of " + ControlValuesText(control) + " expected, not " + CompactJson(value));
+  } else if (isRaw && (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag)) {
+    stored = raw;
+  } else if ((control.kind == ControlKind::BitCheck || control.kind == ControlKind::Flag) &&
+             (text == ON || text == OFF)) {
+    if (control.kind == ControlKind::Flag) stored = text == ON ? '1' : '0';
+    if (control.kind == ControlKind::BitCheck) SetChecked(control, text == ON, settings);
+  } else if (const int option = OptionOfWord(control, text); option >= 0) {
+    if (control.kind == ControlKind::Choice) {
+      stored = control.options[static_cast<std::size_t>(option)].value;
+    } else if (control.kind == ControlKind::BitChoice) {
+      SelectOption(control, option, settings);
+    }
+  } else {
+    return Fail(problem, "unknown value \"" + text + "\"; expected " + ControlValuesText(control));
+  }
+  // A read fills the report's end sentinel from the track 1 end sentinel; so does a change.
+  if (control.byteMember == &R::track1EndSentinel) settings.endSentinel = stored;
+  return true;
+}
+
+// A decimal number as a JSON number; any other text as a JSON string.
+SettingJson NumberOrText(const std::string& text) {
+  std::uint64_t number = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, number);
+  if (!text.empty() && error == std::errc() && stop == end) return number;
+  return text;
+}
+
+bool SetValueOrTell(const NamedSetting& setting, const SettingJson& value,
+                    ReaderSettings& settings, std::string* error) {
+  ValueProblem problem;
+  if (SetSettingValue(setting, value, settings, &problem)) return true;
+  *error = problem.path.empty() ? problem.message : problem.path + ": " + problem.message;
+  return false;
+}
+
+// A value given as JSON on the command line.
+bool SetJsonText(const NamedSetting& setting, const std::string& text, ReaderSettings& settings,
+                 std::string* error) {
+  SettingJson value;
+  if (!ParseJson(text, &value, error)) {
+    *error = "not JSON (" + *error + "); expected " + SettingValuesText(setting);
+    return false;
+  }
+  return SetValueOrTell(setting, value, settings, error);
+}
+
+}  // namespace
+
+std::span<const NamedSetting> NamedSettings() { return Table().settings; }
+
+const NamedSetting* FindNamedSetting(std::string_view name) {
+  for (const NamedSetting& setting : NamedSettings()) {
+    if (setting.name == name) return &setting;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> NamesContaining(std::string_view text) {
+  std::vector<std::string> names;
+  for (const NamedSetting& setting : NamedSettings()) {
+    if (!text.empty() && setting.name.find(text) != std::string::npos) {
+      names.push_back(setting.name);
+    }
+  }
+  return names;
+}
+
+SettingJson SettingValue(const NamedSetting& setting, const ReaderSettings& settings) {
+  switch (setting.kind) {
+    case SettingKind::Control:
+      return ControlValue(*setting.control, settings);
+    case SettingKind::ReservedBits:
+      return RawByteText(static_cast<Byte>(settings.*setting.byteMember & setting.mask));
+    case SettingKind::Formula:
+      return FormulaValue(settings.formulas[static_cast<std::size_t>(setting.index)],
+                          setting.index);
+    case SettingKind::AddedFields:
+      return AddedFieldsValue(settings.addedFields);
+    case SettingKind::LengthLimit:
+      return RuleSlotValue(settings.lengthLimits[static_cast<std::size_t>(setting.index)],
+                           TAG_LENGTH_LIMIT, setting.index);
+    case SettingKind::MatchString:
+      return RuleSlotValue(settings.matchStrings[static_cast<std::size_t>(setting.index)],
+                           TAG_MATCH_STRING, setting.index);
+    case SettingKind::CustomFields:
+      return CustomFieldsValue(settings.customFields);
+  }
+  return nullptr;
+}
+
+bool SetSettingValue(const NamedSetting& setting, const SettingJson& value,
+                     ReaderSettings& settings, ValueProblem* problem) {
+  const auto index = static_cast<std::size_t>(setting.index);
+  switch (setting.kind) {
+    case SettingKind::Control:
+      return SetControlValue(*setting.control, value, settings, problem);
+    case SettingKind::ReservedBits: {
+      Byte bits = 0;
+      if (!value.is_string() || !ParseRawByte(value.get<std::string>(), &bits) ||
+          (bits & ~setting.mask) != 0) {
+        return Fail(problem, SettingValuesText(setting) + " expected, not " + CompactJson(value));
+      }
+      Byte& stored = settings.*setting.byteMember;
+      stored = static_cast<Byte>((stored & ~setting.mask) | bits);
+      return true;
+    }
+    case SettingKind::Formula:
+      return ReadFormula(value, setting.index, &settings.formulas[index], problem);
+    case SettingKind::AddedFields:
+      return ReadAddedFields(value, &settings.addedFields, problem);
+    case SettingKind::LengthLimit:
+      return ReadRuleSlot(value, TAG_LENGTH_LIMIT, setting.index, &settings.lengthLimits[index],
+                          problem);
+    case SettingKind::MatchString:
+      return ReadRuleSlot(value, TAG_MATCH_STRING, setting.index, &settings.matchStrings[index],
+                          problem);
+    case SettingKind::CustomFields:
+      return ReadCustomFields(value, &settings.customFields, problem);
+  }
+  return false;
+}
+
+std::string SettingText(const NamedSetting& setting, const ReaderSettings& settings) {
+  const SettingJson value = SettingValue(setting, settings);
+  if (value.is_string()) return value.get<std::string>();
+  if (value.is_null()) return "none";
+  if (setting.kind == SettingKind::Formula) {
+    std::string text;
+    for (const SettingJson& entry : value) {
+      text += (text.empty() ? "" : " ") + entry.get<std::string>();
+    }
+    return text;
+  }
+  return CompactJson(value);
+}
+
+bool SetSettingText(const NamedSetting& setting, const std::string& text, ReaderSettings& settings,
+                    std::string* error) {
+  SettingJson value;
+  switch (setting.kind) {
+    case SettingKind::Control:
+      value = setting.control->kind == ControlKind::Number ? NumberOrText(text) : SettingJson(text);
+      break;
+    case SettingKind::ReservedBits:
+      value = text;
+      break;
+    case SettingKind::Formula: {
+      if (text.starts_with("[")) return SetJsonText(setting, text, settings, error);
+      value = SettingJson::array();
+      std::size_t at = 0;
+      while ((at = text.find_first_not_of(" \t", at)) != std::string::npos) {
+        const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
+        value.push_back(text.substr(at, end - at));
+        at = end;
+      }
+      break;
+    }
+    case SettingKind::LengthLimit:
+    case SettingKind::MatchString:
+      if (text == "none") break;  // value stays null
+      [[fallthrough]];
+    case SettingKind::AddedFields:
+    case SettingKind::CustomFields:
+      return SetJsonText(setting, text, settings, error);
+  }
+  return SetValueOrTell(setting, value, settings, error);
+}
+
+std::string SettingValuesText(const NamedSetting& setting) {
+  switch (setting.kind) {
+    case SettingKind::Control:
+      return ControlValuesText(*setting.control);
+    case SettingKind::ReservedBits:
+      return "a raw byte with no bit set outside " + RawByteText(setting.mask);
+    case SettingKind::Formula:
+      return "field names such as 1a 2c 0a, separated by blanks";
+    case SettingKind::AddedFields:
+      return "a JSON list of at most 8 byte strings of 1 to 8 bytes";
+    case SettingKind::LengthLimit:
+      return "none or {\"min\": 0 to 255, \"max\": 0 to 255}";
+    case SettingKind::MatchString:
+      return "none or {\"offset\": 0 to 255, \"text\": a byte string}";
+    case SettingKind::CustomFields:
+      break;
+  }
+  return "a JSON list of {\"rule\": before, between, after or among, \"field\": 1a, ...}";
+}
+
+std::vector<SettingDifference> DiffSettings(const ReaderSettings& first,
+                                            const ReaderSettings& second) {
+  std::vector<SettingDifference> differences;
+  for (const NamedSetting& setting : NamedSettings()) {
+    std::string a = SettingText(setting, first);
+    std::string b = SettingText(setting, second);
+    if (a != b) differences.push_back({&setting, std::move(a), std::move(b)});
+  }
+  return differences;
+}
+
+bool CheckSettingsFit(const ReaderSettings& settings, std::uint64_t frameLimit,
+                      std::string* error) {
+  for (const SettingsRecordInfo& record : SettingsRecords()) {
+    const std::uint64_t length = EncodedRecordLength(record, settings);
+    std::string names;
+    for (const NamedSetting& setting : NamedSettings()) {
+      if (setting.funcId == record.funcId) names += (names.empty() ? "" : ", ") + setting.name;
+    }
+    if (record.kind == RecordKind::String && length - 3 > MAX_STRING_BYTES) {
+      *error = names + " holds " + std::to_string(length - 3) + " bytes; at most " +
+               std::to_string(MAX_STRING_BYTES) + " fit";
+      return false;
+    }
+    if (record.kind != RecordKind::OneByte && record.kind != RecordKind::String &&
+        length - 2 > MAX_BLOCK_CONTENT) {
+      *error = names + " take " + std::to_string(length - 2) + " bytes together; at most " +
+               std::to_string(MAX_BLOCK_CONTENT) + " fit";
+      return false;
+    }
+  }
+  const std::uint64_t frame = SettingsFrameLength(settings);
+  if (frame > frameLimit) {
+    *error = "the settings take " + std::to_string(frame) + " bytes in one frame; at most " +
+             std::to_string(frameLimit) + " fit (fewer formula entries, added or custom fields)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tessaron

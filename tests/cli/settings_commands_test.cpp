@@ -1,0 +1,248 @@
+// The commands on named settings, run in process on files and on simulated readers.
+
+#include "cli/settings_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_test_support.h"
+#include "core/config_file.h"
+#include "core/setting_names.h"
+#include "core/settings_json.h"
+#include "flows/flow_texts.h"
+#include "support/settings_stream_checks.h"
+
+namespace tessaron {
+namespace {
+
+using sim::SimulatedLineKind;
+using testing::CheckedStreamOf;
+using testing::CliRun;
+using testing::Contains;
+using testing::ReadBytes;
+using testing::RunTool;
+
+// A record with a changed value in settings of most kinds.
+ReaderSettings Configured() {
+  ReaderSettings settings;
+  settings.beepVolume = '1';
+  settings.baudRate = '9';  // a value without a word
+  settings.preamble = {0x02, 'A'};
+  settings.formulas[2] = {0x27, 0x01};
+  settings.addedFields = {{'I', 'D'}};
+  settings.lengthLimits[1] = {0xF0, 0x40, 5, 20};
+  settings.customFields = {{0xF2, 0x22, 2, 2, 'A', 'B'}};
+  return settings;
+}
+
+class SettingsCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(folder_.Valid()); }
+
+  std::string File(const ReaderSettings& settings, const std::string& name) {
+    const std::string path = folder_.File(name);
+    EXPECT_TRUE(SaveConfigFile(settings, path));
+    return path;
+  }
+
+  sim::SimulatedLine& Reader(const ReaderSettings& settings) {
+    sim::SimulatedLine& line = readers_.Start(SimulatedLineKind::UsbHid);
+    EXPECT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(settings)));
+    return line;
+  }
+
+  testing::FastToolTiming fastTiming_;
+  testing::NoMachineDevices noDevices_;
+  testing::ScratchFolder folder_;
+  testing::SimulatedReaders readers_;
+};
+
+TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
+  const std::string file = File(Configured(), "configured.cfs2");
+  Reader(Configured());
+  for (const std::vector<std::string>& place : {std::vector<std::string>{"--file", file}, {}}) {
+    std::vector<std::string> args{"get",           "beep-volume",         "baud-rate", "preamble",
+                                  "formula-aamva", "length-limit-track2", "postamble"};
+    args.insert(args.end(), place.begin(), place.end());
+    CliRun run = RunTool(args);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0b\n"
+              "length-limit-track2 = {\"min\": 5, \"max\": 20}\npostamble =\n");
+    args = {"get", "--json", "beep-volume", "added-fields"};
+    args.insert(args.end(), place.begin(), place.end());
+    run = RunTool(args);
+    EXPECT_EQ(run.out, "{\n  \"beep-volume\": \"low\",\n  \"added-fields\": [\"ID\"]\n}\n");
+  }
+  EXPECT_EQ(testing::SplitLines(RunTool({"get", "-f", file}).out).size(), NamedSettings().size());
+  const std::string listing = RunTool({"settings"}).out;
+  EXPECT_EQ(testing::SplitLines(listing).size(), NamedSettings().size());
+  EXPECT_TRUE(Contains(listing, "\nbaud-rate  ")) << listing;
+  EXPECT_TRUE(Contains(listing, "  2400, 4800, 9600, 19200, 38400 (factory: 9600)\n")) << listing;
+}
+
+TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThemBack) {
+  sim::SimulatedLine& line = Reader(Configured());
+  CliRun run = RunTool({"set", "beep-volume=quick-low", "preamble=\\esc", "formula-aamva="});
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "beep-volume: low -> quick-low\npreamble: \\stxA -> \\esc\n"
+            "formula-aamva: 10 0b -> \"\"\n" +
+                std::string(texts::WRITE_OK));
+  ReaderSettings expected = Configured();
+  expected.beepVolume = '4';
+  expected.preamble = {0x1B};
+  expected.formulas[2].clear();
+  EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(expected));
+  EXPECT_EQ(line.Reader().CommandCount(), 3u);  // read, one frame, read back
+
+  run = RunTool({"set", "beep-volume=quick-low"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_TRUE(Contains(run.out, "nothing was written")) << run.out;
+  EXPECT_EQ(line.Reader().CommandCount(), 4u);
+}
+
+TEST_F(SettingsCommandsTest, ANewUsbHidFormatSaysTheReaderReappearsAndFindsItThere) {
+  sim::SimulatedLine& line = Reader(ReaderSettings());
+  const CliRun run = RunTool({"set", "hid-format=kaldor-keyboard"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "will re-appear as a USB-HID-KB device")) << run.out;
+  EXPECT_TRUE(Contains(run.out, texts::INTERFACE_SWITCHED)) << run.out;
+  EXPECT_TRUE(Contains(run.err, "Using the USB-HID-KB reader")) << run.err;
+  EXPECT_EQ(line.Reader().HidFormat(), '8');
+}
+
+TEST_F(SettingsCommandsTest, ExportAndImportCarryTheWholeRecordByteForByte) {
+  const std::string file = File(Configured(), "configured.cfs2");
+  const std::string json = folder_.File("configured.json");
+  ASSERT_EQ(RunTool({"export", json, "--file", file}).code, 0);
+  const ByteString text = ReadBytes(json);
+  EXPECT_EQ(std::string(text.begin(), text.end()), SettingsToJson(Configured()));
+
+  const std::string copy = folder_.File("copy.cfs2");
+  EXPECT_EQ(RunTool({"import", json, "-f", copy}).code, 0);
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(file));
+
+  sim::SimulatedLine& line = Reader(ReaderSettings());
+  const CliRun run = RunTool({"import", json});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "beep-volume: high -> low\n")) << run.out;
+  EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(Configured()));
+  EXPECT_EQ(RunTool({"export", "-"}).out, SettingsToJson(Configured()));
+}
+
+TEST_F(SettingsCommandsTest, DiffPrintsEachDifferingSettingAndExitsLikeDiff) {
+  const std::string configured = File(Configured(), "configured.cfs2");
+  const std::string factory = File(ReaderSettings(), "factory.cfs2");
+  const std::string json = folder_.File("configured.json");
+  ASSERT_EQ(RunTool({"export", json, "-f", configured}).code, 0);
+  Reader(Configured());
+  const struct {
+    std::string first;
+    std::string second;
+    int code;
+    std::size_t lines;
+  } diffs[] = {
+      {configured, factory, 1, DiffSettings(Configured(), ReaderSettings()).size()},
+      {json, configured, 0, 0},
+      {"reader", json, 0, 0},
+      {factory, "reader:usb-hid:0", 1, DiffSettings(Configured(), ReaderSettings()).size()},
+      {folder_.File("missing.cfs2"), factory, 2, 0},
+      {"reader:usb-hid:7", factory, 2, 0},
+  };
+  for (const auto& diff : diffs) {
+    const CliRun run = RunTool({"diff", diff.first, diff.second});
+    EXPECT_EQ(run.code, diff.code) << diff.first << " " << diff.second << "\n" << run.err;
+    EXPECT_EQ(testing::SplitLines(run.out).size(), diff.lines) << run.out;
+  }
+  EXPECT_TRUE(
+      Contains(RunTool({"diff", configured, factory}).out,
+               "beep-volume: low -> high\npreamble: \\stxA -> \"\"\nbaud-rate: 0x39 -> 9600\n"));
+}
+
+TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
+  const std::string file = File(Configured(), "configured.cfs2");
+  const ByteString before = ReadBytes(file);
+  sim::SimulatedLine& line = Reader(Configured());
+  const std::string good = SettingsToJson(Configured());
+  auto json = [&](const std::string& from, const std::string& to) {
+    std::string text = good;
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+  };
+  // 200 entries fit the formulas' block, but not a frame beside 100 more bytes; 260 do not.
+  std::string formula = "formula-credit-card=";
+  for (int i = 0; i < 100; ++i) formula += "1a 2b ";
+  const std::string longFormula = formula + std::string("1a 2b ").append(formula.substr(20, 174));
+  const struct {
+    std::vector<std::string> args;
+    std::string json;  // written to bad.json first when not empty
+    std::string error;
+  } refusals[] = {
+      {{"set", "-f", file, "beep=low"}, "", "unknown setting \"beep\"; did you mean beep-volume?"},
+      {{"set", "-f", file, "beep-volume=loud"},
+       "",
+       "expected off, low, high, quick-high, quick-low"},
+      {{"set", "-f", file, "terminator"}, "", "is no NAME=VALUE"},
+      {{"set", "-f", file, "xon-char=256"}, "", "xon-char: a whole number from 0 to 255"},
+      {{"set", "-f", file, "preamble=" + std::string(255, 'A')},
+       "",
+       "bytes expected; this one has 255"},
+      {{"set", "-f", file, "added-fields=[\"123456789\"]"}, "", "/0: a byte string of 1 to 8"},
+      {{"set", "-f", file, "formula-custom=1a 10"}, "", "no field name: \"10\""},
+      {{"set", "-f", file, "custom-fields=[{\"rule\": \"before\""}, "", "not JSON"},
+      {{"set", "-f", file, "match-string-track1={\"offset\": 1}"}, "", "missing \"text\""},
+      {{"set", "-f", file, longFormula}, "", "formula-custom take 272 bytes together; at most 255"},
+      {{"set", formula, "preamble=" + std::string(100, 'A')},
+       "",
+       "470 bytes in one frame; at most 400"},
+      {{"get", "-f", file, "baud"}, "", "unknown setting \"baud\""},
+      {{"import", "bad.json"},
+       json("\"beep-volume\"", "\"beep-volumes\""),
+       "/settings/beep-volumes: unknown setting"},
+      {{"import", "bad.json", "-f", file},
+       json("\"xon-char\": 17", "\"xon-char\": \"17\""),
+       "/settings/xon-char: a whole number"},
+      {{"import", "bad.json", "-f", file},
+       json("\"times\": 2", "\"times\": 300"),
+       "/settings/custom-fields/0/times: a whole number from 0 to 255"},
+      {{"import", "bad.json", "-f", file},
+       json("  \"format-version\": 1,\n", ""),
+       "/format-version: version 1 expected"},
+      {{"import", "bad.json", "-f", file},
+       json("\"option-25\": 64,\n", ""),
+       "/settings/option-25: missing"},
+      {{"import", "bad.json", "-f", file}, good.substr(0, good.size() / 2), "/: not JSON: "},
+      {{"import", "bad.json", "-f", file},
+       json("\"beep-volume\": \"low\",", "\"beep-volume\": \"low\", \"beep-volume\": \"off\","),
+       "the key \"beep-volume\" is given twice"},
+      {{"import", "bad.json", "-f", file}, std::string(100000, '['), "nest deeper"},
+      {{"import", "bad.json", "-f", file},
+       good + std::string(SETTINGS_JSON_MAX_SIZE, ' '),
+       "too large"},
+      {{"import", "bad.json"},
+       json("\"formula-dmv\": []", "\"formula-dmv\": \"1a 2b\""),
+       "/settings/formula-dmv: a list of field names expected"},
+  };
+  const std::string bad = folder_.File("bad.json");
+  for (const auto& refusal : refusals) {
+    std::vector<std::string> args = refusal.args;
+    if (!refusal.json.empty()) {
+      testing::WriteBytes(bad, ByteString(refusal.json.begin(), refusal.json.end()));
+      args[1] = bad;
+    }
+    const CliRun run = RunTool(args);
+    EXPECT_EQ(run.code, 2) << refusal.error;
+    EXPECT_EQ(run.out, "") << refusal.error;
+    EXPECT_TRUE(Contains(run.err, refusal.error)) << refusal.error << "\n" << run.err;
+  }
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_EQ(line.Reader().CommandCount(), 1u);  // the read before the long frame was refused
+  EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(Configured()));
+}
+
+}  // namespace
+}  // namespace tessaron
