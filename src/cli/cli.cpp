@@ -46,6 +46,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                          std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION);
     app.require_subcommand(1);
     CliContext context{out, err, environment.in, environment.timingScale};
+    context.errIsTerminal = environment.errIsTerminal;
     app.add_flag("--fast", context.fastReplies,
                  "End each exchange with a serial or USB HID reader as soon as its whole reply "
                  "has come, instead of after the fixed pause and silence (the fixed times stay "

@@ -15,6 +15,7 @@ namespace tessaron {
 constexpr int CLI_EXIT_OK = 0;
 constexpr int CLI_EXIT_FAILURE = 1;  // a file or reader could not be used
 constexpr int CLI_EXIT_USAGE = 2;    // wrong command line
+constexpr int CLI_EXIT_WOULD_CHANGE = 3;  // --check: a write would change something
 
 // Where a run of the tool reads and writes, and how fast its readers are driven.
 struct CliEnvironment {
@@ -24,6 +25,8 @@ struct CliEnvironment {
   // Factor on every transport time and every pause between steps; the program runs at 1
   // (the real timing), tests shorten it.
   double timingScale = 1.0;
+  // err is a terminal: long runs show their progress on one line that is written over.
+  bool errIsTerminal = false;
 };
 
 // What every command writes to and where it leaves its exit status.
@@ -35,6 +38,7 @@ struct CliContext {
   int exitCode = CLI_EXIT_OK;
   // --fast: exchanges end as soon as a whole reply has come.
   bool fastReplies = false;
+  bool errIsTerminal = false;
 };
 
 // Adds one subcommand to the tool; its callback runs the command and sets exitCode.

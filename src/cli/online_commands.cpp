@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "cli/fleet.h"
 #include "cli/online_session.h"
+#include "cli/settings_commands.h"
 #include "core/reader_settings.h"
 #include "core/settings_report.h"
 #include "flows/flow_texts.h"
@@ -28,18 +30,26 @@ constexpr const char* READER_HELP =
     "one USB reader present is used";
 constexpr const char* SIMULATE_HELP =
     "Add the built-in simulated reader to the readers found; --simulate=LINE picks its line: "
-    "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid)";
+    "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid); LINE:COUNT "
+    "adds several (usb-hid:3), and the option may be given more than once";
 
 std::string ConnectionError(const std::string& text) {
   std::string error;
   return ParseReaderConnection(text, nullptr, &error) ? std::string() : error;
 }
 
-bool SimulatedLineKnown(const std::string& name) {
-  return sim::ParseSimulatedLine(name, nullptr);
-}
 
 int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
+
+// The change of --all that writes record to every reader, in the keyboard format on a
+// keyboard-class USB reader (as "Load from File" does).
+RecordChange KeepFormatOf(const ReaderSettings& record) {
+  return [&record](ReaderLink& link, ReaderSettings& after, std::ostream&) {
+    after = record;
+    KeepKeyboardFormat(&link, after);
+    return true;
+  };
+}
 
 // --- command-line options shared by the commands ---
 
@@ -55,7 +65,8 @@ void AddReaderOption(CLI::App* command, std::string* reader) {
 
 }  // namespace
 
-bool OptionsUsable(const std::string& reader, const std::string& simulate, std::ostream& err) {
+bool OptionsUsable(const std::string& reader, const std::vector<std::string>& simulate,
+                   std::ostream& err) {
   if (!reader.empty()) {
     const std::string error = ConnectionError(reader);
     if (!error.empty()) {
@@ -63,24 +74,23 @@ bool OptionsUsable(const std::string& reader, const std::string& simulate, std::
       return false;
     }
   }
-  if (!simulate.empty() && !SimulatedLineKnown(simulate)) {
-    err << "tessaron: --simulate: unknown line \"" << simulate << "\"; expected "
-        << SimulatedLineNames() << '\n';
+  std::string error;
+  if (!ParseSimulateRequests(simulate, nullptr, &error)) {
+    err << "tessaron: --simulate: " << error << '\n';
     return false;
   }
   return true;
 }
 
-void AddSimulateOption(CLI::App* command, std::string* line) {
+void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines) {
   command->add_flag("--simulate{" + std::string(sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE)) +
                         "}",
-                    *line, SIMULATE_HELP)
-      ->type_name("[=LINE]")
+                    *lines, SIMULATE_HELP)
+      ->type_name("[=LINE[:COUNT]]")
       ->check(CLI::Validator(
-          [](std::string& name) {
-            return SimulatedLineKnown(name)
-                       ? std::string()
-                       : "unknown line \"" + name + "\"; expected " + SimulatedLineNames();
+          [](std::string& request) {
+            std::string error;
+            return ParseSimulateRequests({request}, nullptr, &error) ? std::string() : error;
           },
           "", ""));
 }
@@ -92,7 +102,8 @@ std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
   return options;
 }
 
-int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context) {
+int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
+                   CliContext& context) {
   if (!OptionsUsable(std::string(), simulate, context.err)) return CLI_EXIT_USAGE;
   OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
@@ -167,7 +178,8 @@ int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliCon
   });
 }
 
-int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
+int RunLoadCommand(const OnlineOptions& options, const std::string& path,
+                   const FleetOptions& fleet, CliContext& context) {
   if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
   // The file is checked before any reader is looked for.
   ReaderSettings settings;
@@ -175,9 +187,12 @@ int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliCon
     ConsoleFlowContext fileFlow(context.out, context.err, context.in, context.timingScale);
     if (!LoadSettingsFile(settings, path, fileFlow)) return CLI_EXIT_FAILURE;
   }
+  // A keyboard-class USB reader is always given the keyboard format; the firmware rule of
+  // the write takes it back on firmware older than 1.89.
+  if (fleet.all) {
+    return RunOnEveryReader(fleet, context, ApplyWork(false, KeepFormatOf(settings)));
+  }
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
-    // A keyboard-class USB reader is always given the keyboard format; the firmware rule
-    // of the write below takes it back on firmware older than 1.89.
     KeepKeyboardFormat(&link, settings);
     const SendResult sent = SendSettings(&link, settings, SheetKind::Basic, session.Flow());
     return ExitCode(sent.result == WriteOk);
@@ -206,23 +221,20 @@ int RunSendCommand(const OnlineOptions& options, const std::string& text, CliCon
   });
 }
 
-int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
-                    CliContext& context) {
-  if (!OptionsUsable(from, simulate, context.err) || !OptionsUsable(to, std::string(), context.err)) {
+int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
+                    const std::string& to, const FleetOptions& toAll, CliContext& context) {
+  if (!OptionsUsable(from, simulate, context.err) || !OptionsUsable(to, {}, context.err)) {
     return CLI_EXIT_USAGE;
   }
-  if (from.empty() || to.empty()) {
-    context.err << "tessaron: clone needs both --from and --to\n";
+  if (from.empty() || (to.empty() != toAll.all)) {
+    context.err << "tessaron: clone needs --from and one of --to and --to-all\n";
     return CLI_EXIT_USAGE;
   }
   OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
 
   ReaderConnection source;
-  ReaderConnection target;
   ParseReaderConnection(from, &source, nullptr);
-  ParseReaderConnection(to, &target, nullptr);
-
   std::unique_ptr<ReaderLink> sourceLink;
   std::unique_ptr<ReaderSettings> sourceSettings;
   const SourceReadOutcome read =
@@ -230,6 +242,14 @@ int RunCloneCommand(const std::string& simulate, const std::string& from, const 
   sourceLink.reset();
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
+  if (toAll.all) {
+    // Every other reader gets the source's record as a loaded file would give it, and is
+    // read back.
+    return RunOnEveryReader(session, toAll, context,
+                            ApplyWork(false, KeepFormatOf(*sourceSettings)), {source});
+  }
+  ReaderConnection target;
+  ParseReaderConnection(to, &target, nullptr);
   std::unique_ptr<ReaderLink> targetLink;
   const WriteResult written = CloneToTarget(sourceSettings.get(), true, &target, session.Timing(),
                                             targetLink, session.Flow());
@@ -273,7 +293,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
 void AddListCommand(CLI::App& app, CliContext& context) {
   struct Options {
     std::string interfaceName;
-    std::string simulate;
+    std::vector<std::string> simulate;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
@@ -329,8 +349,15 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
       "load", "Load a configuration file and write its settings to a reader");
   command->add_option("FILE", *path, "Configuration file to load")->required();
   auto options = AddOnlineOptions(command);
-  command->callback([options, path, &context] {
-    context.exitCode = RunLoadCommand(*options, *path, context);
+  auto fleet = std::make_shared<FleetOptions>();
+  AddFleetOptions(command, "--all",
+                  "Write the file to every reader found and read each back; one line per "
+                  "reader, then a summary",
+                  fleet.get());
+  command->get_option("--all")->excludes(command->get_option("--reader"));
+  command->callback([options, path, fleet, &context] {
+    fleet->simulate = options->simulate;
+    context.exitCode = RunLoadCommand(*options, *path, *fleet, context);
   });
 }
 
@@ -381,7 +408,8 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
   struct Options {
     std::string from;
     std::string to;
-    std::string simulate;
+    std::vector<std::string> simulate;
+    FleetOptions toAll;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
@@ -390,13 +418,20 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
       ->type_name("CONNECTION")
       ->check(ConnectionValidator())
       ->required();
-  command->add_option("--to", options->to, "Target reader (a CONNECTION as for --reader)")
-      ->type_name("CONNECTION")
-      ->check(ConnectionValidator())
-      ->required();
+  CLI::Option* to =
+      command->add_option("--to", options->to, "Target reader (a CONNECTION as for --reader)")
+          ->type_name("CONNECTION")
+          ->check(ConnectionValidator());
+  AddFleetOptions(command, "--to-all",
+                  "Write to every other reader found and read each back; one line per reader, "
+                  "then a summary",
+                  &options->toAll);
+  command->get_option("--to-all")->excludes(to);
   AddSimulateOption(command, &options->simulate);
   command->callback([options, &context] {
-    context.exitCode = RunCloneCommand(options->simulate, options->from, options->to, context);
+    options->toAll.simulate = options->simulate;
+    context.exitCode =
+        RunCloneCommand(options->simulate, options->from, options->to, options->toAll, context);
   });
 }
 

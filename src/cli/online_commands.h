@@ -8,8 +8,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
+#include "cli/fleet.h"
 #include "cli/online_session.h"
 #include "core/interface_type.h"
 
@@ -18,16 +20,19 @@ namespace tessaron {
 // The options every command on one reader has.
 struct OnlineOptions {
   std::string reader;    // the connection string; empty: the automatic connection
-  std::string simulate;  // the simulated line's name; empty: no simulated reader
+  // The simulated readers, each LINE or LINE:COUNT; empty: none.
+  std::vector<std::string> simulate;
 };
 
 // Adds --reader and --simulate to a command on one reader.
 std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command);
-// Adds --simulate alone (a command that names its readers otherwise).
-void AddSimulateOption(CLI::App* command, std::string* line);
+// Adds --simulate alone (a command that names its readers otherwise); it may be given
+// several times.
+void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines);
 // Checks the options that CLI11 checks on the command line, for callers of the Run
 // functions; false after a message on err.
-bool OptionsUsable(const std::string& reader, const std::string& simulate, std::ostream& err);
+bool OptionsUsable(const std::string& reader, const std::vector<std::string>& simulate,
+                   std::ostream& err);
 
 // Runs body(session, link) on the reader the options name, with the simulated reader
 // running when asked for, and returns its exit status. The link goes before the session, so
@@ -55,19 +60,23 @@ void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 // The work of each command, apart from its command line; each returns the exit status.
 // Outcome texts of success go to out, those of failure to err; progress lines go to err.
 // type INTERFACE_UNKNOWN lists all five interfaces.
-int RunListCommand(const std::string& simulate, InterfaceType type, CliContext& context);
+int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
+                   CliContext& context);
 // raw: the report text exactly as the report window shows it (CR LF, no final line end).
 int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context);
 int RunVersionCommand(const OnlineOptions& options, CliContext& context);
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
-int RunLoadCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
+// fleet.all: the file goes to every reader found instead of the one of options.
+int RunLoadCommand(const OnlineOptions& options, const std::string& path,
+                   const FleetOptions& fleet, CliContext& context);
 int RunDefaultsCommand(const OnlineOptions& options, CliContext& context);
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context);
 // The boot loader: the password (asked for on in when not given), then the confirmation
 // (answered yes by --yes), then the command.
 int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::string>& password,
                          bool yes, CliContext& context);
-int RunCloneCommand(const std::string& simulate, const std::string& from, const std::string& to,
-                    CliContext& context);
+// Exactly one of to and toAll.all: one target, or every reader found but the source.
+int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
+                    const std::string& to, const FleetOptions& toAll, CliContext& context);
 
 }  // namespace tessaron

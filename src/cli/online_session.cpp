@@ -71,6 +71,44 @@ bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& 
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
+bool ParseSimulateRequests(const std::vector<std::string>& requests,
+                           std::vector<sim::SimulatedLineKind>* lines, std::string* error) {
+  int keyboards = 0;
+  for (const std::string& request : requests) {
+    const std::size_t colon = request.find(':');
+    const std::string name = request.substr(0, colon);
+    sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
+    if (!name.empty() && !sim::ParseSimulatedLine(name, &kind)) {
+      *error = "unknown line \"" + name + "\"; expected " + SimulatedLineNames();
+      return false;
+    }
+    int count = 1;
+    if (colon != std::string::npos) {
+      const std::string digits = request.substr(colon + 1);
+      count = 0;
+      for (char c : digits) {
+        if (c < '0' || c > '9' || count > MAX_SIMULATED_READERS) {
+          count = -1;
+          break;
+        }
+        count = count * 10 + (c - '0');
+      }
+      if (digits.empty() || count < 1 || count > MAX_SIMULATED_READERS) {
+        *error = "the count in \"" + request + "\" must be 1 to " +
+                 std::to_string(MAX_SIMULATED_READERS);
+        return false;
+      }
+    }
+    if (kind == sim::SimulatedLineKind::Ps2) keyboards += count;
+    if (keyboards > 1) {
+      *error = "there is one keyboard controller: ps2 at most once";
+      return false;
+    }
+    if (lines != nullptr) lines->insert(lines->end(), static_cast<std::size_t>(count), kind);
+  }
+  return true;
+}
+
 OnlineSession::OnlineSession(CliContext& context)
     : out_(context.out),
       err_(context.err),
@@ -89,31 +127,32 @@ OnlineSession::OnlineSession(CliContext& context)
 OnlineSession::~OnlineSession() {
   // As the program does at exit: the keyboard goes back to the system's driver.
   if (IsWinIoInitialised()) ShutdownWinIo();
-  simulated_.reset();
+  while (!simulated_.empty()) simulated_.pop_back();
   SetMessageHandler(std::move(previousHandler_));
 }
 
-bool OnlineSession::Simulate(const std::string& lineName) {
-  sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
-  if (!lineName.empty() && !sim::ParseSimulatedLine(lineName, &kind)) {
-    err_ << "tessaron: --simulate: unknown line \"" << lineName << "\"; expected "
-         << SimulatedLineNames() << '\n';
+bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
+  std::vector<sim::SimulatedLineKind> kinds;
+  std::string error;
+  if (!ParseSimulateRequests(requests, &kinds, &error)) {
+    err_ << "tessaron: --simulate: " << error << '\n';
     return false;
   }
-  auto line = std::make_unique<sim::SimulatedLine>(kind);
-  if (!line->Start()) {
-    err_ << "tessaron: the simulated reader on " << sim::SimulatedLineName(kind)
-         << " cannot be started\n";
-    return false;
+  int hidNumber = 0;
+  for (sim::SimulatedLineKind kind : kinds) {
+    const bool hid = kind == sim::SimulatedLineKind::UsbHid || kind == sim::SimulatedLineKind::UsbHidKb;
+    auto line = std::make_unique<sim::SimulatedLine>(kind, sim::SimulatedReaderConfig{},
+                                                     hid ? hidNumber++ : 0);
+    if (!line->Start()) {
+      err_ << "tessaron: the simulated reader on " << sim::SimulatedLineName(kind)
+           << " cannot be started\n";
+      return false;
+    }
+    err_ << "Simulated " << InterfaceDisplayName(line->Interface()) << " reader: "
+         << line->DeviceName() << '\n';
+    simulated_.push_back(std::move(line));
   }
-  err_ << "Simulated " << InterfaceDisplayName(line->Interface()) << " reader: "
-       << line->DeviceName() << '\n';
-  simulated_ = std::move(line);
   return true;
-}
-
-std::string OnlineSession::SimulatedDeviceName() const {
-  return simulated_ ? simulated_->DeviceName() : std::string();
 }
 
 std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "core/message_sink.h"
@@ -23,10 +24,18 @@ namespace tessaron {
 
 namespace sim {
 class SimulatedLine;
+enum class SimulatedLineKind;
 }
 
 // The names --simulate accepts, for help and checks.
 const char* SimulatedLineNames();
+// The most readers one --simulate=LINE:COUNT adds.
+constexpr int MAX_SIMULATED_READERS = 16;
+// Reads --simulate requests, each LINE or LINE:COUNT (COUNT 1 to MAX_SIMULATED_READERS;
+// there is one keyboard controller, so ps2 at most once in all). lines, when given, gets one
+// line kind per reader. False with the reason in error.
+bool ParseSimulateRequests(const std::vector<std::string>& requests,
+                           std::vector<sim::SimulatedLineKind>* lines, std::string* error);
 
 // Prints a text on a line of its own (a text may already end with its line break).
 void PrintText(std::ostream& stream, const std::string& text);
@@ -75,10 +84,9 @@ class OnlineSession {
   OnlineSession(const OnlineSession&) = delete;
   OnlineSession& operator=(const OnlineSession&) = delete;
 
-  // Adds the simulated reader of that line to discovery; false after a message on err.
-  bool Simulate(const std::string& lineName);
-  // The device name of the simulated reader; empty when none runs.
-  std::string SimulatedDeviceName() const;
+  // Adds the simulated readers asked for (each LINE or LINE:COUNT) to discovery; false after
+  // a message on err.
+  bool Simulate(const std::vector<std::string>& requests);
 
   // The reader named by connectionText, or the automatic connection when it is empty.
   // nullptr after a message on err.
@@ -95,7 +103,9 @@ class OnlineSession {
   TransportTiming timing_;
   ConsoleFlowContext flow_;
   MessageHandler previousHandler_;
-  std::unique_ptr<sim::SimulatedLine> simulated_;
+  // Started in order, stopped in the reverse order (each line's listing wraps the one
+  // before).
+  std::vector<std::unique_ptr<sim::SimulatedLine>> simulated_;
 };
 
 }  // namespace tessaron

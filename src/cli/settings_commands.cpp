@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <sstream>
 
 #include "core/command_frame.h"
 #include "core/config_file.h"
@@ -102,10 +103,7 @@ int CheckFit(const ReaderSettings& settings, std::uint64_t limit, std::ostream& 
 }
 
 int ReadRecord(OnlineSession& session, ReaderLink& link, ReaderSettings& settings) {
-  const ReadOutcome read = ReadReader(link, settings, true, nullptr, session.Flow());
-  if (read == ReadOutcome::Ok) return CLI_EXIT_OK;
-  TellReadFailure(read, link, session.Flow());
-  return CLI_EXIT_FAILURE;
+  return ReadInto(link, session.Flow(), settings) ? CLI_EXIT_OK : CLI_EXIT_FAILURE;
 }
 
 // Runs body(settings) on the record of the place: the file's, or the reader's as read now.
@@ -177,16 +175,38 @@ const char* InterfaceOfHidFormat(Byte format) {
                                                                    : INTERFACE_USB_HID);
 }
 
-// Writes the changed record to the reader in one frame, with the firmware rule and the
-// interface switch of "Send to MSR", then reads it back to confirm it.
-int WriteConfirmed(OnlineSession& session, ReaderLink& link, const ReaderSettings& before,
-                   ReaderSettings after, CliContext& context) {
-  if (const int fits = CheckFit(after, MAX_SETTINGS_FRAME, context.err)) return fits;
+// The names of the settings that differ, for a reader's line.
+std::string NamesOf(const std::vector<SettingDifference>& differences) {
+  std::string names;
+  for (const SettingDifference& difference : differences) {
+    if (!names.empty()) names += ", ";
+    names += difference.setting->name;
+  }
+  return names;
+}
+
+}  // namespace
+
+bool ReadInto(ReaderLink& link, FlowContext& flow, ReaderSettings& settings) {
+  const ReadOutcome read = ReadReader(link, settings, true, nullptr, flow);
+  if (read == ReadOutcome::Ok) return true;
+  TellReadFailure(read, link, flow);
+  return false;
+}
+
+ApplyOutcome ApplyRecord(ReaderLink& link, FlowContext& flow, const ReaderSettings& before,
+                         ReaderSettings after, const ApplyOptions& options) {
+  std::string error;
+  if (!CheckSettingsFit(after, MAX_SETTINGS_FRAME, &error)) {
+    options.err << "tessaron: " << error << "; nothing was written\n";
+    return {ReaderVerdict::Failed, CLI_EXIT_USAGE, error};
+  }
   const std::vector<SettingDifference> changes = DiffSettings(before, after);
-  PrintDifferences(context.out, changes);
-  if (changes.empty()) {
-    context.out << "No setting changes; nothing was written.\n";
-    return CLI_EXIT_OK;
+  PrintDifferences(options.out, changes);
+  // Nothing more is sent to a reader that already holds the record.
+  if (changes.empty()) return {ReaderVerdict::Unchanged, CLI_EXIT_OK, ""};
+  if (options.check) {
+    return {ReaderVerdict::WouldChange, CLI_EXIT_WOULD_CHANGE, NamesOf(changes)};
   }
   // Only a USB HID reader changes its interface with the USB HID format.
   const bool hidLine =
@@ -194,41 +214,70 @@ int WriteConfirmed(OnlineSession& session, ReaderLink& link, const ReaderSetting
   const Byte requested = after.hidFormat;
   if (hidLine && requested != before.hidFormat) {
     after.SelectHidFormat(requested);
-    context.out << "The USB HID format changes: the reader will re-appear as a "
+    options.out << "The USB HID format changes: the reader will re-appear as a "
                 << InterfaceOfHidFormat(requested) << " device.\n";
   }
-  FlowContext& flow = session.Flow();
   const SendResult sent = SendSettings(&link, after, SheetKind::Basic, flow);
   if (after.hidFormat != requested) {
-    context.out << "The reader's firmware takes the USB HID keyboard format from version 1.89 "
+    options.out << "The reader's firmware takes the USB HID keyboard format from version 1.89 "
                    "on; it was written as "
                 << SettingText(*FindNamedSetting("hid-format"), after) << ".\n";
   }
-  if (sent.result != WriteOk) return CLI_EXIT_FAILURE;
+  if (sent.result != WriteOk) return {ReaderVerdict::Failed, CLI_EXIT_FAILURE, ""};
 
   // The reader re-appears on its other interface (the firmware rule may have changed the
   // format too), and is looked for afresh.
   std::unique_ptr<ReaderLink> switched;
   ReaderLink* readBack = &link;
   if (sent.interfaceSwitch || (hidLine && after.hidFormat != before.hidFormat)) {
+    const std::string reappears = std::string("the reader re-appears as a ") +
+                                  InterfaceOfHidFormat(after.hidFormat) +
+                                  " device and was not read back";
+    if (!options.findAgain) return {ReaderVerdict::Changed, CLI_EXIT_OK, reappears};
     WaitForSwitchedReader(flow);
-    switched = session.Connect(std::string());
+    switched = options.findAgain();
     if (!switched) {
-      context.err << "The reader was not read back on its new interface; \"tessaron get\" "
+      options.err << "The reader was not read back on its new interface; \"tessaron get\" "
                      "shows its settings once it is there.\n";
-      return CLI_EXIT_OK;
+      return {ReaderVerdict::Changed, CLI_EXIT_OK, reappears};
     }
     readBack = switched.get();
   }
   ReaderSettings written(readBack->Interface());
-  if (const int read = ReadRecord(session, *readBack, written)) return read;
+  if (!ReadInto(*readBack, flow, written)) {
+    return {ReaderVerdict::Failed, CLI_EXIT_FAILURE, "written, but it could not be read back"};
+  }
   const std::vector<SettingDifference> different = DiffSettings(after, written);
   if (!different.empty()) {
-    context.err << "The reader holds other values than were written (written -> read back):\n";
-    PrintDifferences(context.err, different);
-    return CLI_EXIT_FAILURE;
+    options.err << "The reader holds other values than were written (written -> read back):\n";
+    PrintDifferences(options.err, different);
+    return {ReaderVerdict::Failed, CLI_EXIT_FAILURE, "the read-back differs in " + NamesOf(different)};
   }
-  return CLI_EXIT_OK;
+  return {ReaderVerdict::Changed, CLI_EXIT_OK, ""};
+}
+
+namespace {
+
+// The last line of a run that may write, for tools that apply a configuration: "changed"
+// when something was written, "would change" (--check) or "unchanged".
+int FinishApply(const ApplyOutcome& outcome, std::ostream& out) {
+  if (outcome.verdict != ReaderVerdict::Failed) {
+    out << (outcome.verdict == ReaderVerdict::Changed       ? "changed"
+            : outcome.verdict == ReaderVerdict::WouldChange ? "would change"
+                                                            : "unchanged")
+        << '\n';
+    out.flush();
+  }
+  return outcome.exitCode;
+}
+
+// Writes the changed record to the reader in one frame, with the firmware rule and the
+// interface switch of "Send to MSR", then reads it back to confirm it.
+int WriteConfirmed(OnlineSession& session, ReaderLink& link, const ReaderSettings& before,
+                   const ReaderSettings& after, bool check, CliContext& context) {
+  ApplyOptions options{context.out, context.err, check,
+                       [&session] { return session.Connect(std::string()); }};
+  return FinishApply(ApplyRecord(link, session.Flow(), before, after, options), context.out);
 }
 
 // Reads a settings file, or standard input for "-"; the exit status of a failure.
@@ -289,17 +338,40 @@ int RunGetCommand(const RecordPlace& place, const std::vector<std::string>& name
   });
 }
 
+ReaderWork ApplyWork(bool check, const RecordChange& change) {
+  return [check, change](const ReaderConnection& connection, const PortSetup& ports,
+                         FlowContext& flow) {
+    return WithOpenLink(connection, ports, flow, [&](ReaderLink& link) -> ReaderResult {
+      ReaderSettings before(link.Interface());
+      if (!ReadInto(link, flow, before)) return {ReaderVerdict::Failed, ""};
+      ReaderSettings after(before);
+      std::ostringstream notes;
+      if (!change(link, after, notes)) return {ReaderVerdict::Failed, notes.str()};
+      const ApplyOutcome outcome =
+          ApplyRecord(link, flow, before, after, ApplyOptions{notes, notes, check, nullptr});
+      return {outcome.verdict, outcome.detail};
+    });
+  };
+}
+
 int RunSetCommand(const RecordPlace& place, const std::vector<std::string>& assignments,
-                  CliContext& context) {
+                  bool check, CliContext& context) {
   std::vector<Assignment> parsed;
   if (!ParseAssignments(assignments, &parsed, context.err)) return CLI_EXIT_USAGE;
+  if (place.fleet.all) {
+    return RunOnEveryReader(place.fleet, context,
+                            ApplyWork(check, [&](ReaderLink&, ReaderSettings& after,
+                                                 std::ostream& err) {
+                              return Apply(parsed, after, err);
+                            }));
+  }
   if (place.file.empty()) {
     return WithReader(place.reader, context, [&](OnlineSession& session, ReaderLink& link) {
       ReaderSettings before(link.Interface());
       if (const int read = ReadRecord(session, link, before)) return read;
       ReaderSettings after(before);
       if (!Apply(parsed, after, context.err)) return CLI_EXIT_USAGE;
-      return WriteConfirmed(session, link, before, after, context);
+      return WriteConfirmed(session, link, before, after, check, context);
     });
   }
   ReaderSettings before;
@@ -309,11 +381,14 @@ int RunSetCommand(const RecordPlace& place, const std::vector<std::string>& assi
   if (const int fits = CheckFit(after, FileLimit(place.file), context.err)) return fits;
   const std::vector<SettingDifference> changes = DiffSettings(before, after);
   PrintDifferences(context.out, changes);
-  if (changes.empty()) {
-    context.out << "No setting changes; nothing was written.\n";
-    return CLI_EXIT_OK;
+  ApplyOutcome outcome{ReaderVerdict::Unchanged, CLI_EXIT_OK, ""};
+  if (!changes.empty() && check) {
+    outcome = {ReaderVerdict::WouldChange, CLI_EXIT_WOULD_CHANGE, ""};
+  } else if (!changes.empty()) {
+    const int saved = SaveRecordFile(place.file, after, context.err);
+    outcome = {saved == CLI_EXIT_OK ? ReaderVerdict::Changed : ReaderVerdict::Failed, saved, ""};
   }
-  return SaveRecordFile(place.file, after, context.err);
+  return FinishApply(outcome, context.out);
 }
 
 int RunExportCommand(const RecordPlace& place, const std::string& target, CliContext& context) {
@@ -325,7 +400,8 @@ int RunExportCommand(const RecordPlace& place, const std::string& target, CliCon
   });
 }
 
-int RunImportCommand(const RecordPlace& place, const std::string& source, CliContext& context) {
+int RunImportCommand(const RecordPlace& place, const std::string& source, bool check,
+                     CliContext& context) {
   ReaderSettings imported;
   if (const int read = ReadJsonSource(source, imported, context)) return read;
   if (!place.file.empty()) {
@@ -333,20 +409,27 @@ int RunImportCommand(const RecordPlace& place, const std::string& source, CliCon
     return SaveRecordFile(place.file, imported, context.err);
   }
   if (const int fits = CheckFit(imported, MAX_SETTINGS_FRAME, context.err)) return fits;
+  if (place.fleet.all) {
+    return RunOnEveryReader(place.fleet, context,
+                            ApplyWork(check, [&](ReaderLink&, ReaderSettings& after,
+                                                 std::ostream&) {
+                              after = imported;
+                              return true;
+                            }));
+  }
   return WithReader(place.reader, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings before(link.Interface());
     if (const int read = ReadRecord(session, link, before)) return read;
-    return WriteConfirmed(session, link, before, imported, context);
+    return WriteConfirmed(session, link, before, imported, check, context);
   });
 }
 
-int RunDiffCommand(const std::string& simulate, const std::string& first, const std::string& second,
-                   CliContext& context) {
+int RunDiffCommand(const std::vector<std::string>& simulate, const std::string& first,
+                   const std::string& second, CliContext& context) {
   const std::string operands[] = {first, second};
   for (const std::string& operand : operands) {
     if (IsReaderOperand(operand) && operand != READER_OPERAND &&
-        !OptionsUsable(operand.substr(std::strlen(READER_OPERAND) + 1), std::string(),
-                       context.err)) {
+        !OptionsUsable(operand.substr(std::strlen(READER_OPERAND) + 1), {}, context.err)) {
       return CLI_EXIT_USAGE;
     }
   }
@@ -381,15 +464,32 @@ int RunDiffCommand(const std::string& simulate, const std::string& first, const 
 
 namespace {
 
-// --reader and --simulate, or --file; the place is made when the command runs.
-std::function<RecordPlace()> AddPlaceOptions(CLI::App* command) {
+// --reader and --simulate, or --file, and for the commands that write (set, import) --all
+// with its options and --check; the place is made when the command runs.
+std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, bool writes = false,
+                                             bool* check = nullptr) {
   auto online = AddOnlineOptions(command);
   auto file = std::make_shared<std::string>();
-  command->add_option("-f,--file", *file, FILE_HELP)
-      ->type_name("FILE")
-      ->excludes(command->get_option("--reader"))
-      ->excludes(command->get_option("--simulate"));
-  return [online, file] { return RecordPlace{*online, *file}; };
+  CLI::Option* fileOption = command->add_option("-f,--file", *file, FILE_HELP)
+                                ->type_name("FILE")
+                                ->excludes(command->get_option("--reader"))
+                                ->excludes(command->get_option("--simulate"));
+  auto fleet = std::make_shared<FleetOptions>();
+  if (writes) {
+    AddFleetOptions(command, "--all",
+                    "Write to every reader found, one line per reader, then a summary",
+                    fleet.get());
+    command->get_option("--all")->excludes(command->get_option("--reader"))->excludes(fileOption);
+    command->add_flag("--check", *check,
+                      "Only say what would change; nothing is written (exit 0 when nothing "
+                      "would, 3 when something would)");
+  }
+  return [online, file, fleet] {
+    RecordPlace place{*online, *file, *fleet};
+    // --simulate belongs to the readers --all works on.
+    place.fleet.simulate = online->simulate;
+    return place;
+  };
 }
 
 }  // namespace
@@ -418,52 +518,62 @@ void AddGetCommand(CLI::App& app, CliContext& context) {
 
 void AddSetCommand(CLI::App& app, CliContext& context) {
   auto assignments = std::make_shared<std::vector<std::string>>();
+  auto check = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "set",
       "Change the named settings and nothing else, on a reader (read, changed, written in one "
-      "frame and read back) or in a file, and print what changed");
+      "frame and read back; nothing written when it holds them already) or in a file, and print "
+      "what changed; the last line says changed or unchanged");
   command->add_option("NAME=VALUE", *assignments, "Settings and their new values")->required();
-  auto place = AddPlaceOptions(command);
-  command->callback([assignments, place, &context] {
-    context.exitCode = RunSetCommand(place(), *assignments, context);
+  auto place = AddPlaceOptions(command, true, check.get());
+  command->callback([assignments, check, place, &context] {
+    context.exitCode = RunSetCommand(place(), *assignments, *check, context);
   });
 }
 
 namespace {
 
 // export and import: a settings file and the place of the record.
-void AddFileCommand(CLI::App& app, CliContext& context, const char* name, const char* description,
-                    const char* fileHelp,
-                    int (*run)(const RecordPlace&, const std::string&, CliContext&)) {
-  auto file = std::make_shared<std::string>();
+CLI::App* AddFileCommand(CLI::App& app, const char* name, const char* description,
+                         const char* fileHelp, std::shared_ptr<std::string> file) {
   CLI::App* command = app.add_subcommand(name, description);
   command->add_option("FILE.json", *file, fileHelp)->required();
-  auto place = AddPlaceOptions(command);
-  command->callback(
-      [file, place, run, &context] { context.exitCode = run(place(), *file, context); });
+  return command;
 }
 
 }  // namespace
 
 void AddExportCommand(CLI::App& app, CliContext& context) {
-  AddFileCommand(app, context, "export",
-                 "Write every setting of a reader or a file to a settings file in JSON",
-                 "Settings file to write (replaced if it exists); - for standard output",
-                 RunExportCommand);
+  auto file = std::make_shared<std::string>();
+  CLI::App* command = AddFileCommand(
+      app, "export", "Write every setting of a reader or a file to a settings file in JSON",
+      "Settings file to write (replaced if it exists); - for standard output", file);
+  auto place = AddPlaceOptions(command);
+  command->callback(
+      [file, place, &context] { context.exitCode = RunExportCommand(place(), *file, context); });
 }
 
 void AddImportCommand(CLI::App& app, CliContext& context) {
-  AddFileCommand(app, context, "import",
-                 "Write every setting of a settings file in JSON to a reader (in one frame, read "
-                 "back) or to a file",
-                 "Settings file to read; - for standard input", RunImportCommand);
+  auto file = std::make_shared<std::string>();
+  auto check = std::make_shared<bool>(false);
+  CLI::App* command = AddFileCommand(
+      app, "import",
+      "Write every setting of a settings file in JSON to a reader (in one frame, read back; "
+      "nothing written when it holds them already) or to a file; the last line says changed "
+      "or unchanged",
+      "Settings file to read; - for standard input", file);
+  auto place = AddPlaceOptions(command, true, check.get());
+  command->get_option("--check")->excludes(command->get_option("--file"));
+  command->callback([file, check, place, &context] {
+    context.exitCode = RunImportCommand(place(), *file, *check, context);
+  });
 }
 
 void AddDiffCommand(CLI::App& app, CliContext& context) {
   struct Options {
     std::string first;
     std::string second;
-    std::string simulate;
+    std::vector<std::string> simulate;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(

@@ -14,9 +14,11 @@ constexpr char BOOT_LOADER_PASSWORD[] = "Verdanth 5291";
 // The one data byte of the boot-loader command.
 constexpr Byte BOOT_LOADER_KEY = 0xFF;
 
-// Cause line of a reply that came but could not be read as settings.
+// Cause line of a read that gave no usable settings reply (none, or one that does not
+// decode) while the port saw no error of its own.
 constexpr const char* DAMAGED_REPLY_CAUSE =
-    "The reader's reply was incomplete or damaged; nothing was taken from it. Try again.";
+    "The reader gave no reply, or an incomplete or damaged one; nothing was taken from it. "
+    "Check that it is attached and switched on, then try again.";
 
 // The cause line of the link's last failure; empty when the port has already said it.
 std::string CauseOf(const ReaderLink& link) { return link.FailureCause(); }

@@ -116,7 +116,8 @@ class SimulatedLine::Listing : public DeviceListing {
   const std::shared_ptr<SimulatedHidDevice> hid_;
 };
 
-SimulatedLine::SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config) : kind_(kind) {
+SimulatedLine::SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config, int number)
+    : kind_(kind), hidPath_("/dev/hidraw-sim" + std::to_string(number)) {
   config.interfaceType = SimulatedLineInterface(kind);
   reader_ = std::make_shared<SimulatedReader>(std::move(config));
   if (kind == SimulatedLineKind::UsbHidKb) reader_->SetSettingsStream(KeyboardFormatStream());
@@ -167,7 +168,9 @@ bool SimulatedLine::StartSerial() {
 }
 
 void SimulatedLine::StartHid() {
-  hid_ = std::make_shared<SimulatedHidDevice>(*reader_);
+  SimulatedHidOptions options;
+  options.path = hidPath_;
+  hid_ = std::make_shared<SimulatedHidDevice>(*reader_, options);
 
   // The simulated node opens the simulated device; every other path goes where it went
   // before (the hidraw back-end unless some other factory was installed).
@@ -228,7 +231,7 @@ std::string SimulatedLine::DeviceName() const {
       return server_ ? server_->Path() : std::string();
     case SimulatedLineKind::UsbHid:
     case SimulatedLineKind::UsbHidKb:
-      return SIM_HID_DEFAULT_PATH;
+      return hidPath_;
     case SimulatedLineKind::Ps2:
       return PS2_PORT_NAME;
   }

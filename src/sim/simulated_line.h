@@ -7,7 +7,7 @@
 // positions:
 //   rs232       a pseudo-terminal listed as a serial port without USB ancestor
 //   usb-rs232   a pseudo-terminal listed as the reader's USB serial port (0f3e:0217)
-//   usb-hid     a HID node (/dev/hidraw-sim0) of 0f3e:0222, opened through the HID device
+//   usb-hid     a HID node (/dev/hidraw-sim0, or another number) of 0f3e:0222, opened through the HID device
 //   usb-hid-kb  factory; the same with 0f3e:0221. Either follows the reader's USB HID
 //               format, so the interface switch can be tried.
 //   ps2         the keyboard controller model as the port access of the keyboard line
@@ -45,8 +45,10 @@ InterfaceType SimulatedLineInterface(SimulatedLineKind kind);
 
 class SimulatedLine {
  public:
-  // The reader's interface follows the line; the rest of config is kept.
-  explicit SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config = {});
+  // The reader's interface follows the line; the rest of config is kept. number tells
+  // several simulated USB HID readers apart: the HID node is /dev/hidraw-sim<number>.
+  explicit SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config = {},
+                         int number = 0);
   // Stops the line. Ports that still hold the simulated HID device open must be closed
   // before, as the device's reader ends with the line.
   ~SimulatedLine();
@@ -80,6 +82,7 @@ class SimulatedLine {
   void StartKeyboard();
 
   const SimulatedLineKind kind_;
+  const std::string hidPath_;
   std::shared_ptr<SimulatedReader> reader_;
   std::unique_ptr<PtyServer> server_;
   std::shared_ptr<SimulatedHidDevice> hid_;

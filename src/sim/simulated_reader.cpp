@@ -241,8 +241,12 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
 void SimulatedReader::StoreRecords(const Byte* body, std::size_t bodyLength) {
   std::vector<Record> written;
   for (Record& record : SplitRecords(body, bodyLength)) {
-    // The reader keeps only what it knows; other FuncIDs of an accepted frame are dropped.
-    if (IsSettingsFuncId(record.funcId)) written.push_back(std::move(record));
+    // The reader keeps only what it knows; other FuncIDs of an accepted frame are dropped
+    // (so an older firmware keeps its own value of a setting it does not know).
+    const bool known = IsSettingsFuncId(record.funcId) &&
+                       std::find(config_.unknownFuncIds.begin(), config_.unknownFuncIds.end(),
+                                 record.funcId) == config_.unknownFuncIds.end();
+    if (known) written.push_back(std::move(record));
   }
   if (written.empty()) return;
 

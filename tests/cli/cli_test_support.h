@@ -138,7 +138,12 @@ class SimulatedReaders {
   sim::SimulatedLine& Start(sim::SimulatedLineKind kind, const std::string& firmware = "V1.90") {
     sim::SimulatedReaderConfig config;
     config.firmware = firmware;
-    lines_.push_back(std::make_unique<sim::SimulatedLine>(kind, config));
+    return Start(kind, config);
+  }
+  // number: a USB HID reader's node is /dev/hidraw-sim<number>, one number per reader.
+  sim::SimulatedLine& Start(sim::SimulatedLineKind kind, const sim::SimulatedReaderConfig& config,
+                            int number = 0) {
+    lines_.push_back(std::make_unique<sim::SimulatedLine>(kind, config, number));
     EXPECT_TRUE(lines_.back()->Start());
     return *lines_.back();
   }

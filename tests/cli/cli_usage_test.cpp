@@ -34,6 +34,16 @@ TEST(CliUsageTest, WrongCommandLinesExitWithTwoAndSayWhy) {
       {"clone", "--to", "usb-hid:0"},               // missing source
       {"report", "extra"},
       {"report", "--simulate", "usb-hid"},          // the line goes with "="
+      {"clone", "--from", "usb-hid:0"},             // no target
+      {"clone", "--from", "usb-hid:0", "--to", "usb-hid:1", "--to-all"},
+      {"load", file, "--jobs", "2"},                // only with --all
+      {"import", file, "--all", "--jobs", "0"},
+      {"set", "beep-volume=low", "--all", "--interface", "usb"},
+      {"set", "beep-volume=low", "--all", "--reader", "usb-hid:0"},
+      {"report", "--simulate=usb-hid:0"},           // a count from 1
+      {"report", "--simulate=usb-hid:17"},
+      {"report", "--simulate=ps2", "--simulate=ps2"},  // one keyboard controller
+      {"import", file, "--check", "--file", file},
   };
   for (const auto& args : wrong) {
     const CliRun run = RunTool(args);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -90,18 +91,89 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
   EXPECT_EQ(run.out,
             "beep-volume: low -> quick-low\npreamble: \\stxA -> \\esc\n"
             "formula-aamva: 10 0b -> \"\"\n" +
-                std::string(texts::WRITE_OK));
+                std::string(texts::WRITE_OK) + "changed\n");
   ReaderSettings expected = Configured();
   expected.beepVolume = '4';
   expected.preamble = {0x1B};
   expected.formulas[2].clear();
   EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(expected));
   EXPECT_EQ(line.Reader().CommandCount(), 3u);  // read, one frame, read back
+}
 
-  run = RunTool({"set", "beep-volume=quick-low"});
-  EXPECT_EQ(run.code, 0);
-  EXPECT_TRUE(Contains(run.out, "nothing was written")) << run.out;
-  EXPECT_EQ(line.Reader().CommandCount(), 4u);
+TEST_F(SettingsCommandsTest, SetAndImportWriteOnlyWhatDiffersAndCheckWritesNothing) {
+  sim::SimulatedLine& line = Reader(Configured());
+  const std::string json = folder_.File("configured.json");
+  ASSERT_EQ(RunTool({"export", json}).code, 0);
+  const ByteString held = line.Reader().SettingsStream();
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string lastLine;
+  } runs[] = {
+      {{"import", json}, 0, "unchanged"},
+      {{"set", "beep-volume=low", "baud-rate=0x39"}, 0, "unchanged"},
+      {{"set", "beep-volume=high", "--check"}, 3, "would change"},
+      {{"import", json, "--check"}, 0, "unchanged"},
+  };
+  for (const auto& each : runs) {
+    const std::size_t commands = line.Reader().CommandCount();
+    const CliRun run = RunTool(each.args);
+    EXPECT_EQ(run.code, each.code) << each.args[0] << "\n" << run.err;
+    EXPECT_TRUE(run.out.ends_with("\n" + each.lastLine + "\n") || run.out == each.lastLine + "\n")
+        << run.out;
+    EXPECT_EQ(line.Reader().CommandCount(), commands + 1) << each.args[0];  // the read alone
+  }
+  EXPECT_EQ(line.Reader().SettingsStream(), held);
+}
+
+// Every reader found, with a silent one and one whose firmware drops the beep volume among
+// them: each has its line, the failing ones never stop the others, and the run fails.
+TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
+  ReaderSettings wanted;
+  wanted.beepVolume = '1';
+  const std::string json = folder_.File("wanted.json");
+  const std::string file = File(wanted, "wanted.cfs2");
+  ASSERT_EQ(RunTool({"export", json, "-f", file}).code, 0);
+  const std::vector<std::string> commands[] = {
+      {"import", json, "--all"},
+      {"load", file, "--all", "--jobs", "2"},
+      {"set", "beep-volume=low", "--all", "--jobs", "4"},
+      {"clone", "--from", "usb-hid:0", "--to-all"},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    testing::SimulatedReaders readers;
+    sim::SimulatedReaderConfig config;
+    readers.Start(SimulatedLineKind::UsbHid, config, 0)
+        .Reader()
+        .SetSettingsStream(CheckedStreamOf(wanted));
+    sim::SimulatedLine& plain = readers.Start(SimulatedLineKind::UsbHid, config, 1);
+    config.silent = true;
+    readers.Start(SimulatedLineKind::UsbHid, config, 2);
+    config.silent = false;
+    config.unknownFuncIds = {FindNamedSetting("beep-volume")->funcId};
+    readers.Start(SimulatedLineKind::UsbHid, config, 3);
+
+    const CliRun run = RunTool(args);
+    const bool clone = args[0] == "clone";
+    EXPECT_EQ(run.code, 1) << run.err;
+    EXPECT_EQ(plain.Reader().SettingsStream(), CheckedStreamOf(wanted)) << args[0];
+    const std::vector<std::string> lines = testing::SplitLines(run.out);
+    const std::vector<std::string> expected{
+        "/dev/hidraw-sim0: unchanged", "/dev/hidraw-sim1: changed", "/dev/hidraw-sim2: failed: ",
+        "/dev/hidraw-sim3: failed: the read-back differs in beep-volume"};
+    for (std::size_t i = clone ? 1 : 0; i < expected.size(); ++i) {
+      EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                              [&](const std::string& line) {
+                                return Contains(line, expected[i]);
+                              }),
+                1)
+          << args[0] << " " << expected[i] << "\n" << run.out;
+    }
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], clone ? "3 readers: 1 changed, 0 unchanged, 2 failed"
+                                             : "4 readers: 1 changed, 1 unchanged, 2 failed");
+    EXPECT_EQ(lines.back(), "changed");
+  }
 }
 
 TEST_F(SettingsCommandsTest, ANewUsbHidFormatSaysTheReaderReappearsAndFindsItThere) {

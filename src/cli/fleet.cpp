@@ -1,0 +1,190 @@
+#include "cli/fleet.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "cli/online_commands.h"
+#include "cli/online_session.h"
+#include "core/message_sink.h"
+#include "flows/interface_names.h"
+
+namespace tessaron {
+
+namespace {
+
+constexpr int MAX_JOBS = 64;
+
+// The flow of one reader among many: progress is not shown (the reader's line says how it
+// went), failures are kept for that line, questions are answered no.
+class ReaderLineFlow : public FlowContext {
+ public:
+  explicit ReaderLineFlow(double timingScale) : scale_(timingScale) {}
+
+  void Wait(std::chrono::milliseconds length) override {
+    std::this_thread::sleep_for(ScaleMillis(length, scale_));
+  }
+  void Progress(const std::string&) override {}
+  void Tell(const FlowMessage& message) override {
+    if (!message.failure) return;
+    std::string text = message.text;
+    // A text may span lines; the reader's line takes it as one.
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    if (!message.cause.empty()) text += " (" + message.cause + ")";
+    if (!failures_.empty()) failures_ += "; ";
+    failures_ += text;
+  }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
+
+  const std::string& Failures() const { return failures_; }
+
+ private:
+  double scale_;
+  std::string failures_;
+};
+
+const char* VerdictText(ReaderVerdict verdict) {
+  switch (verdict) {
+    case ReaderVerdict::Unchanged: return "unchanged";
+    case ReaderVerdict::WouldChange: return "would change";
+    case ReaderVerdict::Changed: return "changed";
+    case ReaderVerdict::Failed: return "failed";
+  }
+  return "";
+}
+
+bool SameReader(const ReaderConnection& a, const ReaderConnection& b) {
+  return a.type == b.type && a.index == b.index && a.path == b.path;
+}
+
+// The readers --all takes, in discovery's order.
+std::vector<ReaderDeviceEntry> ReadersFound(const std::string& interfaceName) {
+  InterfaceType only = INTERFACE_UNKNOWN;
+  if (!interfaceName.empty()) ParseCliInterfaceName(interfaceName, &only);
+  std::vector<ReaderDeviceEntry> found;
+  if (only == INTERFACE_UNKNOWN) return FindUsbReaders();
+  EnumerateReaders(only, found);
+  return found;
+}
+
+}  // namespace
+
+void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp,
+                     FleetOptions* options) {
+  CLI::Option* all = command->add_flag(allFlag, options->all, allHelp);
+  std::vector<std::string> lines(CliInterfaceNames().begin() + 1, CliInterfaceNames().end());
+  command
+      ->add_option("--interface", options->interfaceName,
+                   std::string("With ") + allFlag +
+                       ": only the readers of this interface (without it: every USB reader; "
+                       "serial ports and the keyboard line are asked for by name)")
+      ->check(CLI::IsMember(lines))
+      ->needs(all);
+  command
+      ->add_option("-j,--jobs", options->jobs,
+                   std::string("With ") + allFlag + ": work on up to N readers at once (default 1)")
+      ->type_name("N")
+      ->check(CLI::Range(1, MAX_JOBS))
+      ->needs(all);
+}
+
+ReaderResult WithOpenLink(const ReaderConnection& connection, const PortSetup& ports,
+                          FlowContext&, const std::function<ReaderResult(ReaderLink& link)>& body) {
+  std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, ports);
+  if (!link) return {ReaderVerdict::Failed, "no port can be made for this interface"};
+  ReaderResult result = body(*link);
+  link->Close();
+  return result;
+}
+
+int RunOnEveryReader(const FleetOptions& options, CliContext& context, const ReaderWork& work) {
+  if (!OptionsUsable(std::string(), options.simulate, context.err)) return CLI_EXIT_USAGE;
+  OnlineSession session(context);
+  if (!options.simulate.empty() && !session.Simulate(options.simulate)) return CLI_EXIT_FAILURE;
+  return RunOnEveryReader(session, options, context, work);
+}
+
+int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliContext& context,
+                     const ReaderWork& work, const std::vector<ReaderConnection>& skip) {
+  std::vector<ReaderDeviceEntry> readers;
+  for (const ReaderDeviceEntry& entry : ReadersFound(options.interfaceName)) {
+    const ReaderConnection connection = ConnectionOf(entry);
+    const bool skipped = std::any_of(skip.begin(), skip.end(), [&](const ReaderConnection& other) {
+      return SameReader(other, connection);
+    });
+    if (!skipped) readers.push_back(entry);
+  }
+  if (readers.empty()) {
+    context.err << "tessaron: no reader found"
+                << (options.interfaceName.empty() ? " (--interface asks for serial ports and "
+                                                    "the keyboard line by name)"
+                                                  : "")
+                << '\n';
+    return CLI_EXIT_FAILURE;
+  }
+
+  // The lower layers' messages and the readers' lines come from several threads.
+  std::mutex outputLock;
+  MessageHandler previous = SetMessageHandler(nullptr);
+  SetMessageHandler([&](const std::string& text, const std::string& caption) {
+    std::lock_guard<std::mutex> guard(outputLock);
+    if (previous) previous(text, caption);
+  });
+
+  const PortSetup ports(session.Timing());
+  std::atomic<std::size_t> next{0};
+  std::size_t done = 0;
+  int counts[4] = {0, 0, 0, 0};
+  auto runReaders = [&] {
+    for (std::size_t i = next++; i < readers.size(); i = next++) {
+      const ReaderConnection connection = ConnectionOf(readers[i]);
+      ReaderLineFlow flow(context.timingScale);
+      ReaderResult result = work(connection, ports, flow);
+      if (result.detail.empty()) result.detail = flow.Failures();
+      std::lock_guard<std::mutex> guard(outputLock);
+      ++counts[static_cast<int>(result.verdict)];
+      ++done;
+      if (context.errIsTerminal) context.err << "\r\033[K";
+      context.out << ReaderConnectionText(connection) << ' ' << readers[i].name << ": "
+                  << VerdictText(result.verdict)
+                  << (result.detail.empty() ? "" : ": " + result.detail) << '\n';
+      context.out.flush();
+      if (context.errIsTerminal) {
+        context.err << "[" << done << "/" << readers.size() << " readers done]";
+        context.err.flush();
+      }
+    }
+  };
+  if (context.errIsTerminal) {
+    context.err << "[0/" << readers.size() << " readers done]";
+    context.err.flush();
+  }
+  const std::size_t threads =
+      std::min(readers.size(), static_cast<std::size_t>(std::max(options.jobs, 1)));
+  std::vector<std::thread> workers;
+  for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(runReaders);
+  runReaders();
+  for (std::thread& worker : workers) worker.join();
+  SetMessageHandler(std::move(previous));
+  if (context.errIsTerminal) context.err << "\r\033[K";
+
+  const int unchanged = counts[static_cast<int>(ReaderVerdict::Unchanged)];
+  const int wouldChange = counts[static_cast<int>(ReaderVerdict::WouldChange)];
+  const int changed = counts[static_cast<int>(ReaderVerdict::Changed)];
+  const int failed = counts[static_cast<int>(ReaderVerdict::Failed)];
+  context.out << readers.size() << (readers.size() == 1 ? " reader: " : " readers: ") << changed
+              << " changed, " << unchanged << " unchanged, ";
+  if (wouldChange > 0) context.out << wouldChange << " would change, ";
+  context.out << failed << " failed\n"
+              << (changed > 0 ? "changed" : wouldChange > 0 ? "would change" : "unchanged")
+              << '\n';
+  context.out.flush();
+  if (failed > 0) return CLI_EXIT_FAILURE;
+  return wouldChange > 0 ? CLI_EXIT_WOULD_CHANGE : CLI_EXIT_OK;
+}
+
+}  // namespace tessaron
