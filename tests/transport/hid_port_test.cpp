@@ -458,8 +458,8 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
 TEST_F(HidPortTest, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   auto device = AddDevice();
   TransportTiming timing = FastTiming();
-  timing.hid.replyPause = Millis{200};
-  timing.hid.pollPause = Millis{40};
+  timing.hid.replyPause = Millis{100};
+  timing.hid.pollPause = Millis{20};
   timing.fastReplies = true;
   HidPort port(INTERFACE_USB_HID, timing);
   ASSERT_TRUE(port.Open(0));
@@ -481,7 +481,7 @@ TEST_F(HidPortTest, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   device->SetIdleOnly(true);
   start = Clock::now();
   EXPECT_FALSE(Send(port, SET_DEFAULTS, 64).ok);
-  EXPECT_GE(Clock::now() - start, Millis{200 + 3 * 40 - 10});
+  EXPECT_GE(Clock::now() - start, Millis{100 + 3 * 20 - 10});
 }
 
 TEST(HidPortTimingTest, RealTimingIsTheDefault) {

@@ -484,20 +484,20 @@ TEST_F(SerialLine, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   server_->Stop();
 
   // A reply that dribbles in, its last byte late: whole once that byte is in, without the
-  // silence after it (the normal mode takes 300 + 4 x 150 + 200 ms).
+  // silence after it (the normal mode takes 150 + 4 x 75 + 100 ms).
   const ByteString version = {REPLY_ACK, STX, 'A', ETX, static_cast<Byte>(STX ^ 'A' ^ ETX)};
   sim::PtyServerOptions options;
   options.useFixedReply = true;
   options.fixedReply = version;
-  options.byteGap = milliseconds(150);
+  options.byteGap = milliseconds(75);
   Serve({}, options);
-  SerialPort port(INTERFACE_RS232, FastMode(milliseconds(300), milliseconds(200)));
+  SerialPort port(INTERFACE_RS232, FastMode(milliseconds(150), milliseconds(100)));
   ASSERT_TRUE(port.OpenPath(path_));
   Exchange exchange = Transaction(port, Frame(CMD_GET_FIRMWARE_VERSION));
   EXPECT_TRUE(exchange.ok);
   EXPECT_EQ(exchange.reply, version);
-  EXPECT_GE(exchange.elapsed, milliseconds(4 * 150 - 10));
-  EXPECT_LT(exchange.elapsed, milliseconds(900));
+  EXPECT_GE(exchange.elapsed, milliseconds(4 * 75 - 10));
+  EXPECT_LT(exchange.elapsed, milliseconds(150 + 4 * 75 + 100));
 
   // A silent reader still fails, after the pause and the silence of the normal mode.
   options.fixedReply.clear();
@@ -505,7 +505,7 @@ TEST_F(SerialLine, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   exchange = Transaction(port, Frame(CMD_GET_FIRMWARE_VERSION));
   EXPECT_FALSE(exchange.ok);
   EXPECT_TRUE(exchange.reply.empty());
-  EXPECT_GE(exchange.elapsed, milliseconds(300 + 200 - 10));
+  EXPECT_GE(exchange.elapsed, milliseconds(150 + 100 - 10));
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
 }
 
