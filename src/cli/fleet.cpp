@@ -92,15 +92,6 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
       ->needs(all);
 }
 
-ReaderResult WithOpenLink(const ReaderConnection& connection, const PortSetup& ports,
-                          FlowContext&, const std::function<ReaderResult(ReaderLink& link)>& body) {
-  std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, ports);
-  if (!link) return {ReaderVerdict::Failed, "no port can be made for this interface"};
-  ReaderResult result = body(*link);
-  link->Close();
-  return result;
-}
-
 int RunOnEveryReader(const FleetOptions& options, CliContext& context, const ReaderWork& work) {
   if (!OptionsUsable(std::string(), options.simulate, context.err)) return CLI_EXIT_USAGE;
   OnlineSession session(context);

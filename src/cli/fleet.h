@@ -55,10 +55,4 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
 // The same in a session of its own, with the simulated readers of the options running.
 int RunOnEveryReader(const FleetOptions& options, CliContext& context, const ReaderWork& work);
 
-// Opens the reader of connection and runs body(link) on it; a reader that cannot be opened
-// fails with the reason.
-ReaderResult WithOpenLink(const ReaderConnection& connection, const PortSetup& ports,
-                          FlowContext& flow,
-                          const std::function<ReaderResult(ReaderLink& link)>& body);
-
 }  // namespace tessaron

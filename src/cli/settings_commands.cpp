@@ -340,17 +340,23 @@ int RunGetCommand(const RecordPlace& place, const std::vector<std::string>& name
 
 ReaderWork ApplyWork(bool check, const RecordChange& change) {
   return [check, change](const ReaderConnection& connection, const PortSetup& ports,
-                         FlowContext& flow) {
-    return WithOpenLink(connection, ports, flow, [&](ReaderLink& link) -> ReaderResult {
-      ReaderSettings before(link.Interface());
-      if (!ReadInto(link, flow, before)) return {ReaderVerdict::Failed, ""};
-      ReaderSettings after(before);
-      std::ostringstream notes;
-      if (!change(link, after, notes)) return {ReaderVerdict::Failed, notes.str()};
-      const ApplyOutcome outcome =
-          ApplyRecord(link, flow, before, after, ApplyOptions{notes, notes, check, nullptr});
-      return {outcome.verdict, outcome.detail};
-    });
+                         FlowContext& flow) -> ReaderResult {
+    std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, ports);
+    if (!link) return {ReaderVerdict::Failed, "no port can be made for this interface"};
+    ReaderSettings before(link->Interface());
+    if (!ReadInto(*link, flow, before)) return {ReaderVerdict::Failed, ""};
+    ReaderSettings after(before);
+    std::ostringstream notes;
+    if (!change(*link, after, notes)) {
+      // The reason as one line, for the reader's line.
+      std::string reason = notes.str();
+      while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+      std::replace(reason.begin(), reason.end(), '\n', ' ');
+      return {ReaderVerdict::Failed, reason};
+    }
+    const ApplyOutcome outcome =
+        ApplyRecord(*link, flow, before, after, ApplyOptions{notes, notes, check, nullptr});
+    return {outcome.verdict, outcome.detail};
   };
 }
 
