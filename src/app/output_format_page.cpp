@@ -35,8 +35,8 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
       bindings_(new PageBindings(this, settings_)),
       uicBox_(nullptr),
       magTekBox_(new QGroupBox(QStringLiteral("MagTek Options"), this)),
-      defaultPageButton_(new QPushButton(QStringLiteral("Default Page"), this)),
-      helpButton_(new QPushButton(QStringLiteral("Help"), this)) {
+      defaultPageButton_(MakeDefaultPageButton()),
+      helpButton_(MakeHelpButton(HELP_CONTEXT_OUTPUT_FORMAT)) {
   setObjectName(QStringLiteral("outputFormatPage"));
   QGroupBox* dataFormat = bindings_->AddChoice(Control("Data Format"));
   QGroupBox* hidFormat = bindings_->AddChoice(Control("USB HID Format"));
@@ -61,11 +61,7 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
     connect(bindings_->ButtonsOf(control)[0]->group(), &QButtonGroup::idClicked, this,
             [this] { optionsShadow_ = settings_.formatOptions; });
   }
-  for (QPushButton* button : {defaultPageButton_, helpButton_}) button->setAutoDefault(false);
-  defaultPageButton_->setObjectName(QStringLiteral("defaultPageButton"));
-  helpButton_->setObjectName(QStringLiteral("helpButton"));
   connect(defaultPageButton_, &QPushButton::clicked, this, &OutputFormatPage::DefaultPage);
-  connect(helpButton_, &QPushButton::clicked, this, [] { OpenHelpTopic(HELP_CONTEXT_OUTPUT_FORMAT); });
 
   auto* left = new QVBoxLayout;
   left->addWidget(dataFormat);
@@ -75,13 +71,7 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
   auto* content = new QHBoxLayout;
   content->addLayout(left, 1);
   content->addWidget(magTekBox_, 1, Qt::AlignTop);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(defaultPageButton_);
-  buttons->addWidget(helpButton_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(content, 1);
-  layout->addLayout(buttons);
+  LayOutPage(content, defaultPageButton_, helpButton_);
 
   // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
   ReaderPort* port = mainWindow.Port();

@@ -14,19 +14,40 @@ SettingsPage::~SettingsPage() = default;
 
 void SettingsPage::Refresh() {}
 
+QPushButton* SettingsPage::MakeDefaultPageButton() {
+  auto* button = new QPushButton(QStringLiteral("Default Page"), this);
+  button->setObjectName(QStringLiteral("defaultPageButton"));
+  button->setAutoDefault(false);
+  return button;
+}
+
+QPushButton* SettingsPage::MakeHelpButton(int helpContext) {
+  auto* button = new QPushButton(QStringLiteral("Help"), this);
+  button->setObjectName(QStringLiteral("helpButton"));
+  button->setAutoDefault(false);
+  connect(button, &QPushButton::clicked, this, [helpContext] { OpenHelpTopic(helpContext); });
+  return button;
+}
+
+void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushButton* help) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(defaultPage);
+  buttons->addWidget(help);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(content, 1);
+  layout->addLayout(buttons);
+}
+
 BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,
                                      int helpContext, QWidget* parent)
     : SettingsPage(parent),
       settings(settings),
       table_(table),
       bindings_(new PageBindings(this, settings)),
-      defaultPageButton_(new QPushButton(QStringLiteral("Default Page"), this)),
-      helpButton_(new QPushButton(QStringLiteral("Help"), this)) {
-  defaultPageButton_->setObjectName(QStringLiteral("defaultPageButton"));
-  helpButton_->setObjectName(QStringLiteral("helpButton"));
-  for (QPushButton* button : {defaultPageButton_, helpButton_}) button->setAutoDefault(false);
+      defaultPageButton_(MakeDefaultPageButton()),
+      helpButton_(MakeHelpButton(helpContext)) {
   connect(defaultPageButton_, &QPushButton::clicked, this, &BasicSettingsPage::DefaultPage);
-  connect(helpButton_, &QPushButton::clicked, this, [helpContext] { OpenHelpTopic(helpContext); });
 }
 
 BasicSettingsPage::~BasicSettingsPage() = default;
@@ -45,13 +66,7 @@ const PageControl& BasicSettingsPage::Control(const char* caption) const {
 }
 
 void BasicSettingsPage::FinishLayout(QLayout* content) {
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(defaultPageButton_);
-  buttons->addWidget(helpButton_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(content, 1);
-  layout->addLayout(buttons);
+  LayOutPage(content, defaultPageButton_, helpButton_);
 }
 
 void BasicSettingsPage::DisableEverything() {

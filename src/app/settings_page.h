@@ -23,6 +23,14 @@ class SettingsPage : public BaseDialog {
 
   // Loads every control from the record. Pages without settings do nothing.
   virtual void Refresh();
+
+ protected:
+  // The "Default Page" and "Help" buttons of a page: Help opens the page's help topic,
+  // "Default Page" is left to the page.
+  QPushButton* MakeDefaultPageButton();
+  QPushButton* MakeHelpButton(int helpContext);
+  // Lays the page out: content, and under it the row of defaultPage and help at the right.
+  void LayOutPage(QLayout* content, QPushButton* defaultPage, QPushButton* help);
 };
 
 // A page of the basic sheet: the sheet hands it the main window's record at creation. Its
