@@ -73,14 +73,42 @@ const ButtonPlace BUTTON_PLACES[] = {
     {"EXIT", "exitButton", 260},
 };
 
-const char* const BUTTON_STYLE =
-    "QPushButton { border: 1px solid #3c7a5a; border-radius: 6px; color: #173d2a;"
-    " font-weight: bold; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    " stop:0 #f6fcf8, stop:1 #bfe0cc); }"
-    "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-    " stop:0 #ffffff, stop:1 #d5efdf); }"
-    "QPushButton:pressed { background: #a9d3ba; }"
-    "QPushButton:focus { border: 2px solid #24613f; }";
+// The column's buttons: rounded, green, bold captions, lighter under the mouse, darker when
+// pressed, a heavier frame with the focus. Painted here rather than through a style sheet,
+// which costs the start-up more than the whole window does.
+class ColumnButton : public QPushButton {
+ public:
+  ColumnButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    setAttribute(Qt::WA_Hover);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal frameWidth = hasFocus() ? 2.0 : 1.0;
+    const QRectF frame = QRectF(rect()).adjusted(frameWidth / 2, frameWidth / 2,
+                                                 -frameWidth / 2, -frameWidth / 2);
+    QBrush fill(QColor(0xa9, 0xd3, 0xba));
+    if (!isDown()) {
+      const bool hovered = underMouse();
+      QLinearGradient gradient(0, 0, 0, height());
+      gradient.setColorAt(0, hovered ? QColor(0xff, 0xff, 0xff) : QColor(0xf6, 0xfc, 0xf8));
+      gradient.setColorAt(1, hovered ? QColor(0xd5, 0xef, 0xdf) : QColor(0xbf, 0xe0, 0xcc));
+      fill = QBrush(gradient);
+    }
+    painter.setPen(QPen(hasFocus() ? QColor(0x24, 0x61, 0x3f) : QColor(0x3c, 0x7a, 0x5a),
+                        frameWidth));
+    painter.setBrush(fill);
+    painter.drawRoundedRect(frame, 6, 6);
+    painter.setPen(QColor(0x17, 0x3d, 0x2a));
+    painter.setFont(font());
+    painter.drawText(rect(), Qt::AlignCenter, text());
+  }
+};
 
 QFont TitleFont(const DialogUnits& units) {
   QFont font = SerifFont();
@@ -127,11 +155,9 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
       std::max(units_.Y(BUTTON_UNITS_HEIGHT), 2 * QFontMetrics(font()).height() + 6);
   int index = 0;
   for (const ButtonPlace& place : BUTTON_PLACES) {
-    auto* button = new QPushButton(QString::fromLatin1(place.caption), this);
+    auto* button = new ColumnButton(QString::fromLatin1(place.caption), this);
     button->setObjectName(QString::fromLatin1(place.name));
     button->setAutoDefault(false);
-    button->setFlat(true);
-    button->setStyleSheet(QString::fromLatin1(BUTTON_STYLE));
     button->setGeometry(units_.X(BUTTON_UNITS_X), units_.Y(place.y), buttonWidth, buttonHeight);
     buttons_[index++] = button;
   }
