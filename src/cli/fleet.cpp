@@ -81,7 +81,7 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
       ->add_option("--interface", options->interfaceName,
                    std::string("With ") + allFlag +
                        ": only the readers of this interface (without it: every USB reader; "
-                       "serial ports and the keyboard line are asked for by name)")
+                       "serial ports and the keyboard line only when named here)")
       ->check(CLI::IsMember(lines))
       ->needs(all);
   command
@@ -110,11 +110,12 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
     if (!skipped) readers.push_back(entry);
   }
   if (readers.empty()) {
-    context.err << "tessaron: no reader found"
-                << (options.interfaceName.empty() ? " (--interface asks for serial ports and "
-                                                    "the keyboard line by name)"
-                                                  : "")
-                << '\n';
+    if (options.interfaceName.empty()) {
+      context.err << "tessaron: no USB reader found; readers on serial ports and the keyboard "
+                     "line are taken with --interface NAME\n";
+    } else {
+      context.err << "tessaron: no " << options.interfaceName << " reader found\n";
+    }
     return CLI_EXIT_FAILURE;
   }
 

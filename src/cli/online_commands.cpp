@@ -413,7 +413,9 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
-      "clone", "Read all settings of one reader and write them to another");
+      "clone",
+      "Read all settings of one reader and write them to another, or to every other reader "
+      "found (--to-all)");
   command->add_option("--from", options->from, "Source reader (a CONNECTION as for --reader)")
       ->type_name("CONNECTION")
       ->check(ConnectionValidator())
