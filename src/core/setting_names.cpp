@@ -373,7 +373,8 @@ std::string SettingText(const NamedSetting& setting, const ReaderSettings& setti
   if (setting.kind == SettingKind::Formula) {
     std::string text;
     for (const SettingJson& entry : value) {
-      text += (text.empty() ? "" : " ") + entry.get<std::string>();
+      if (!text.empty()) text += ' ';
+      text += entry.get<std::string>();
     }
     return text;
   }
