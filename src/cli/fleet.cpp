@@ -57,8 +57,22 @@ const char* VerdictText(ReaderVerdict verdict) {
   return "";
 }
 
-bool SameReader(const ReaderConnection& a, const ReaderConnection& b) {
-  return a.type == b.type && a.index == b.index && a.path == b.path;
+// Whether connection names the reader found as entry: by its node, whatever line it was
+// named with, or by its line and position.
+bool NamesReader(const ReaderConnection& connection, const ReaderDeviceEntry& entry) {
+  if (!connection.path.empty()) return connection.path == entry.name;
+  return connection.type == entry.interfaceType && connection.index == entry.deviceIndex;
+}
+
+// The connection a worker opens: the reader's node where it has one, so that no worker
+// enumerates devices (the system's device listing is not made for several threads at once)
+// and a reader is not mistaken for another when devices come and go meanwhile.
+ReaderConnection WorkConnection(const ReaderDeviceEntry& entry) {
+  ReaderConnection connection = ConnectionOf(entry);
+  if (entry.interfaceType != INTERFACE_PS2_KEYBOARD && entry.name.starts_with('/')) {
+    connection.path = entry.name;
+  }
+  return connection;
 }
 
 // The readers --all takes, in discovery's order.
@@ -103,9 +117,8 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
                      const ReaderWork& work, const std::vector<ReaderConnection>& skip) {
   std::vector<ReaderDeviceEntry> readers;
   for (const ReaderDeviceEntry& entry : ReadersFound(options.interfaceName)) {
-    const ReaderConnection connection = ConnectionOf(entry);
     const bool skipped = std::any_of(skip.begin(), skip.end(), [&](const ReaderConnection& other) {
-      return SameReader(other, connection);
+      return NamesReader(other, entry);
     });
     if (!skipped) readers.push_back(entry);
   }
@@ -133,15 +146,15 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
   int counts[4] = {0, 0, 0, 0};
   auto runReaders = [&] {
     for (std::size_t i = next++; i < readers.size(); i = next++) {
-      const ReaderConnection connection = ConnectionOf(readers[i]);
       ReaderLineFlow flow(context.timingScale);
-      ReaderResult result = work(connection, ports, flow);
+      ReaderResult result = work(WorkConnection(readers[i]), ports, flow);
       if (result.detail.empty()) result.detail = flow.Failures();
       std::lock_guard<std::mutex> guard(outputLock);
       ++counts[static_cast<int>(result.verdict)];
       ++done;
       if (context.errIsTerminal) context.err << "\r\033[K";
-      context.out << ReaderConnectionText(connection) << ' ' << readers[i].name << ": "
+      context.out << ReaderConnectionText(ConnectionOf(readers[i])) << ' ' << readers[i].name
+                  << ": "
                   << VerdictText(result.verdict)
                   << (result.detail.empty() ? "" : ": " + result.detail) << '\n';
       context.out.flush();
