@@ -70,24 +70,25 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   EXPECT_EQ(run.out, Line(texts::SAVE_OK));
   EXPECT_EQ(testing::ReadBytes(out), testing::ReadBytes(in));
 
-  // The simulated USB-HID reader of the tool takes a copy, and gives it back.
-  run = RunTool({"clone", "--from", path, "--to", "usb-hid:0", "--simulate"});
+  // The simulated USB-HID reader of the tool takes a copy, and gives it back; from here on
+  // each exchange ends as soon as the whole reply has come (--fast).
+  run = RunTool({"--fast", "clone", "--from", path, "--to", "usb-hid:0", "--simulate"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Line(texts::SOURCE_READ_OK) + Line(texts::CLONE_OK));
 
-  run = RunTool({"defaults", "--reader", path});
+  run = RunTool({"--fast", "defaults", "--reader", path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, Line(texts::DEFAULTS_OK));
-  run = RunTool({"save", out, "-r", path});
+  run = RunTool({"--fast", "save", out, "-r", path});
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings restored;
   ASSERT_TRUE(LoadConfigFile(restored, out));
   EXPECT_EQ(restored.baudRate, ReaderSettings().baudRate);
   EXPECT_TRUE(restored.postamble.empty());
 
-  run = RunTool({"clone", "--from", "usb-hid:0", "--to", path, "--simulate"});
+  run = RunTool({"--fast", "clone", "--from", "usb-hid:0", "--to", path, "--simulate"});
   ASSERT_EQ(run.code, 0) << run.err;
-  run = RunTool({"send", "\\x2\\x52\\x22\\x3", "--reader", path});
+  run = RunTool({"--fast", "send", "\\x2\\x52\\x22\\x3", "--reader", path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "0x06 0x02 0x56 0x31 0x2e 0x39 0x35 0x03 0x44\n");
 }
