@@ -30,10 +30,8 @@ class ReaderLineFlow : public FlowContext {
   void Progress(const std::string&) override {}
   void Tell(const FlowMessage& message) override {
     if (!message.failure) return;
-    std::string text = message.text;
     // A text may span lines; the reader's line takes it as one.
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::string text = OneLine(message.text);
     if (!message.cause.empty()) text += " (" + message.cause + ")";
     if (!failures_.empty()) failures_ += "; ";
     failures_ += text;
@@ -46,16 +44,6 @@ class ReaderLineFlow : public FlowContext {
   double scale_;
   std::string failures_;
 };
-
-const char* VerdictText(ReaderVerdict verdict) {
-  switch (verdict) {
-    case ReaderVerdict::Unchanged: return "unchanged";
-    case ReaderVerdict::WouldChange: return "would change";
-    case ReaderVerdict::Changed: return "changed";
-    case ReaderVerdict::Failed: return "failed";
-  }
-  return "";
-}
 
 // Whether connection names the reader found as entry: by its node, whatever line it was
 // named with, or by its line and position.
@@ -86,6 +74,22 @@ std::vector<ReaderDeviceEntry> ReadersFound(const std::string& interfaceName) {
 }
 
 }  // namespace
+
+const char* VerdictText(ReaderVerdict verdict) {
+  switch (verdict) {
+    case ReaderVerdict::Unchanged: return "unchanged";
+    case ReaderVerdict::WouldChange: return "would change";
+    case ReaderVerdict::Changed: return "changed";
+    case ReaderVerdict::Failed: return "failed";
+  }
+  return "";
+}
+
+std::string OneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
 
 void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp,
                      FleetOptions* options) {
@@ -185,7 +189,9 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
               << " changed, " << unchanged << " unchanged, ";
   if (wouldChange > 0) context.out << wouldChange << " would change, ";
   context.out << failed << " failed\n"
-              << (changed > 0 ? "changed" : wouldChange > 0 ? "would change" : "unchanged")
+              << VerdictText(changed > 0       ? ReaderVerdict::Changed
+                             : wouldChange > 0 ? ReaderVerdict::WouldChange
+                                               : ReaderVerdict::Unchanged)
               << '\n';
   context.out.flush();
   if (failed > 0) return CLI_EXIT_FAILURE;

@@ -37,6 +37,11 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
 
 // What the work on one reader came to.
 enum class ReaderVerdict { Unchanged, WouldChange, Changed, Failed };
+// The word of a verdict, as a reader's line and a run's last line say it.
+const char* VerdictText(ReaderVerdict verdict);
+// A message that may span lines, as one line.
+std::string OneLine(std::string text);
+
 struct ReaderResult {
   ReaderVerdict verdict = ReaderVerdict::Failed;
   std::string detail;  // shown behind the verdict, e.g. why it failed

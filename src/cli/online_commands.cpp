@@ -169,11 +169,7 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
-    const ReadOutcome read = ReadReader(link, settings, true, nullptr, session.Flow());
-    if (read != ReadOutcome::Ok) {
-      TellReadFailure(read, link, session.Flow());
-      return CLI_EXIT_FAILURE;
-    }
+    if (!ReadInto(link, session.Flow(), settings)) return CLI_EXIT_FAILURE;
     return ExitCode(SaveSettingsFile(settings, path, SheetKind::Basic, session.Flow()));
   });
 }

@@ -262,10 +262,7 @@ namespace {
 // when something was written, "would change" (--check) or "unchanged".
 int FinishApply(const ApplyOutcome& outcome, std::ostream& out) {
   if (outcome.verdict != ReaderVerdict::Failed) {
-    out << (outcome.verdict == ReaderVerdict::Changed       ? "changed"
-            : outcome.verdict == ReaderVerdict::WouldChange ? "would change"
-                                                            : "unchanged")
-        << '\n';
+    out << VerdictText(outcome.verdict) << '\n';
     out.flush();
   }
   return outcome.exitCode;
@@ -348,11 +345,7 @@ ReaderWork ApplyWork(bool check, const RecordChange& change) {
     ReaderSettings after(before);
     std::ostringstream notes;
     if (!change(*link, after, notes)) {
-      // The reason as one line, for the reader's line.
-      std::string reason = notes.str();
-      while (!reason.empty() && reason.back() == '\n') reason.pop_back();
-      std::replace(reason.begin(), reason.end(), '\n', ' ');
-      return {ReaderVerdict::Failed, reason};
+      return {ReaderVerdict::Failed, OneLine(notes.str())};
     }
     const ApplyOutcome outcome =
         ApplyRecord(*link, flow, before, after, ApplyOptions{notes, notes, check, nullptr});
