@@ -1,5 +1,6 @@
 #include "controls/escape_name_edit.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -19,6 +20,46 @@ int DisplayLength(Byte value) {
   return FindCharName(value, &row) ? CharNameLength(row) : 1;
 }
 
+// Keeps a closed chooser from choosing by itself. A closed combo box takes the wheel and the
+// browsing keys (arrows, pages, Home, End, typed letters) as a choice of the next item, and a
+// choice inserts a byte; so over a closed chooser the wheel does nothing and the browsing
+// keys open the list, where they only highlight until a click or Enter chooses.
+class ClosedChooserGuard : public QObject {
+ public:
+  explicit ClosedChooserGuard(QComboBox* chooser) : QObject(chooser), chooser_(chooser) {
+    chooser->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const bool wheel = event->type() == QEvent::Wheel;
+    if (watched != chooser_ || (!wheel && event->type() != QEvent::KeyPress)) return false;
+    if (chooser_->view()->isVisible()) return false;
+    if (wheel) {
+      event->ignore();
+      return true;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+        chooser_->showPopup();
+        return true;
+      case Qt::Key_Space:  // opens the list
+        return false;
+      default:
+        // A typed letter would pick the first name it begins.
+        return !key->text().isEmpty() && key->text().at(0).isPrint();
+    }
+  }
+
+ private:
+  QComboBox* chooser_;
+};
+
 }  // namespace
 
 void FillNamedByteChooser(QComboBox* chooser) {
@@ -30,6 +71,7 @@ void FillNamedByteChooser(QComboBox* chooser) {
 }
 
 void InsertFromChooser(QComboBox* chooser, EscapeNameEdit* field) {
+  new ClosedChooserGuard(chooser);
   QObject::connect(chooser, &QComboBox::activated, field, [field, chooser](int index) {
     field->InsertByte(static_cast<Byte>(chooser->itemData(index).toInt()));
     field->setFocus(Qt::OtherFocusReason);

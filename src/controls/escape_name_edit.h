@@ -17,7 +17,9 @@ namespace tessaron {
 // item carrying its code; none is selected.
 void FillNamedByteChooser(QComboBox* chooser);
 class EscapeNameEdit;
-// Makes a choice in the chooser insert its byte at the caret of field.
+// Makes a choice in the chooser (a click, or Enter on an item of its open list) insert its
+// byte at the caret of field. Over the closed chooser the wheel and the browsing keys choose
+// nothing: the keys open the list.
 void InsertFromChooser(QComboBox* chooser, EscapeNameEdit* field);
 
 class EscapeNameEdit : public QLineEdit {

@@ -129,7 +129,11 @@ class BasicPagesTest : public WindowTestBase {
           field->Clear();
           QTest::keyClicks(field, QStringLiteral("ab"));
           auto* chooser = qobject_cast<QComboBox*>(bindings.WidgetsOf(control)[1]);
-          chooser->activated(ChooserRow(0x0D));
+          // The wheel and the arrows over the closed chooser insert nothing; Enter in its list does.
+          QWheelEvent wheel({5, 5}, {5, 5}, {}, {0, -360}, {}, {}, Qt::NoScrollPhase, false);
+          QApplication::sendEvent(chooser, &wheel);
+          QTest::keyClick(chooser, Qt::Key_Down);
+          QTest::keyClicks(chooser->view(), QStringLiteral("\\cr\r"));
           const ByteString expected =
               control.limit == 1 ? ByteString{0x0D} : ByteString{'a', 'b', 0x0D};
           const ByteString stored = control.kind == ControlKind::Bytes
