@@ -3,12 +3,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "app/settings_page.h"
 #include "app/ui_services.h"
 #include "controls/digits_edit.h"
 #include "controls/escape_name_edit.h"
@@ -22,8 +24,10 @@ QString Caption(const char* text) { return QString::fromLatin1(text); }
 
 }  // namespace
 
-PageBindings::PageBindings(QWidget* page, ReaderSettings& settings)
-    : QObject(page), page_(page), settings_(settings) {}
+PageBindings::PageBindings(SettingsPage* page, ReaderSettings& settings)
+    : QObject(page), page_(page), settings_(settings) {
+  page->installEventFilter(this);
+}
 
 PageBindings::~PageBindings() = default;
 
@@ -107,22 +111,31 @@ void PageBindings::NumberEdited(const PageControl& changed) {
     if (text.isEmpty()) return;
     bool ok = false;
     const long number = text.toLong(&ok);
-    if (!ok) {
-      Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(), Caption(NUMBER_PROMPT_TEXT),
-                          QMessageBox::Ok, QMessageBox::Ok);
-      return;
-    }
     const PageControl& control = *binding.control;
-    if (control.maximum != 0 && (number < control.minimum || number > control.maximum)) {
+    const bool inRange =
+        control.maximum == 0 || (number >= control.minimum && number <= control.maximum);
+    if (!ok || !inRange) {
       Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(),
-                          RangePrompt(control.minimum, control.maximum), QMessageBox::Ok,
-                          QMessageBox::Ok);
+                          ok ? RangePrompt(control.minimum, control.maximum)
+                             : Caption(NUMBER_PROMPT_TEXT),
+                          QMessageBox::Ok, QMessageBox::Ok);
+      // The record kept its number: the field shows it again rather than the refused text.
+      Load(binding);
       return;
     }
   }
   const Binding* binding = Find(changed);
   if (binding == nullptr) return;
-  SetNumber(changed, static_cast<QLineEdit*>(binding->field)->text().toLong(), settings_);
+  const long typed = static_cast<QLineEdit*>(binding->field)->text().toLong();
+  SetNumber(changed, typed, settings_);
+  if (NumberOf(changed, settings_) != typed) Load(*binding);
+}
+
+void PageBindings::Load(const Binding& binding) {
+  const bool loading = loading_;
+  loading_ = true;
+  if (binding.load) binding.load();
+  loading_ = loading;
 }
 
 EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** chooserOut) {
@@ -137,7 +150,8 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
   Binding& binding = Add(control);
   binding.field = field;
   binding.widgets << field << chooser;
-  binding.load = [this, field, &control] {
+  binding.load = [this, field, chooser, &control] {
+    chooser->setCurrentIndex(-1);
     if (control.kind == ControlKind::Bytes) {
       field->SetBytes(settings_.*control.stringMember);
     } else {
@@ -162,17 +176,25 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
 QLabel* PageBindings::Label(const PageControl& control) {
   auto* label = new QLabel(Caption(control.caption), page_);
   for (Binding& binding : bindings_) {
-    if (binding.control == &control) binding.widgets << label;
+    if (binding.control != &control) continue;
+    binding.widgets << label;
+    label->setBuddy(binding.field);
   }
   return label;
 }
 
 void PageBindings::Refresh() {
-  loading_ = true;
-  for (const Binding& binding : bindings_) {
-    if (binding.load) binding.load();
+  for (const Binding& binding : bindings_) Load(binding);
+}
+
+bool PageBindings::eventFilter(QObject* watched, QEvent* event) {
+  // A page hidden behind another tab or in a hidden sheet may show the past: whatever
+  // changed the record meanwhile (another page's "Default Page", a file, the reader), the
+  // page shows the record as it is now. A window merely restored shows what it showed.
+  if (watched == page_ && event->type() == QEvent::Show && !event->spontaneous()) {
+    page_->Refresh();
   }
-  loading_ = false;
+  return QObject::eventFilter(watched, event);
 }
 
 QList<QWidget*> PageBindings::WidgetsOf(const PageControl& control) const {

@@ -1,8 +1,10 @@
 #pragma once
 // The controls of a settings page, made from its table (core/page_controls.h) and bound to
 // the settings record: each control writes its setting into the record as soon as it
-// changes, and Refresh loads every control from the record again. The page itself only lays
-// the controls out and adds its own rules (which controls are enabled).
+// changes, and Refresh loads every control from the record again. The record is the one
+// truth: the page refreshes whenever it is shown, so that what another page, a file or the
+// reader changed while it was hidden shows at once. The page itself only lays the controls
+// out and adds its own rules (which controls are enabled).
 
 #include <QList>
 #include <QObject>
@@ -25,12 +27,14 @@ class QWidget;
 namespace tessaron {
 
 class EscapeNameEdit;
+class SettingsPage;
 
 class PageBindings : public QObject {
   Q_OBJECT
 
  public:
-  PageBindings(QWidget* page, ReaderSettings& settings);
+  // The bindings of page's controls; page->Refresh() runs each time the page is shown.
+  PageBindings(SettingsPage* page, ReaderSettings& settings);
   ~PageBindings() override;
 
   // A Choice or BitChoice control: a group box of radio buttons, in columns.
@@ -40,9 +44,9 @@ class PageBindings : public QObject {
   // A Number control: a digits-only field (its caption label comes from Label()).
   QLineEdit* AddNumber(const PageControl& control);
   // A Character or Bytes control: a byte-string field and the chooser of the named bytes
-  // that inserts into it.
+  // that inserts into it (none chosen again at every Refresh).
   EscapeNameEdit* AddBytes(const PageControl& control, QComboBox** chooser);
-  // A label with the control's caption.
+  // A label with the control's caption, the buddy of the control's field.
   QLabel* Label(const PageControl& control);
 
   // Loads every control from the record.
@@ -55,6 +59,9 @@ class PageBindings : public QObject {
   // The field of a number or byte-string control, and the check box of a check control.
   QWidget* FieldOf(const PageControl& control) const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   struct Binding {
     const PageControl* control;
@@ -65,10 +72,13 @@ class PageBindings : public QObject {
   };
   Binding& Add(const PageControl& control);
   const Binding* Find(const PageControl& control) const;
-  // Every number field must hold a number that fits; the changed one is then written.
+  // Every number field must hold a number that fits; the changed one is then written. A
+  // field refused, or whose number is stored otherwise (its low 8 bits), shows the record.
   void NumberEdited(const PageControl& control);
+  // Loads one control from the record.
+  void Load(const Binding& binding);
 
-  QWidget* page_;
+  SettingsPage* page_;
   ReaderSettings& settings_;
   std::vector<Binding> bindings_;
   bool loading_ = false;

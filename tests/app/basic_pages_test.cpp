@@ -232,19 +232,23 @@ class BasicPagesTest : public WindowTestBase {
     Rs232ParametersPage rs232(settings);
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
     auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
-    xon->setText(QStringLiteral("256"));
-    QCOMPARE(settings.xonChar, Byte(0x11));
+    xon->clear();  // then typed key by key: a refused or cut number shows the stored one
+    QTest::keyClicks(xon, QStringLiteral("256"));
+    QCOMPARE(settings.xonChar, Byte(25));
+    QCOMPARE(xon->text(), QStringLiteral("25"));
     QCOMPARE(ui_->messageBoxes, QStringList{": Please enter an integer between 0 and 255."});
     xon->setText(QStringLiteral("20"));
     xoff->setText(QStringLiteral("256"));
     QCOMPARE(settings.xonChar, Byte(20));
     QCOMPARE(settings.xoffChar, Byte(0));
+    QCOMPARE(xoff->text(), QStringLiteral("0"));
 
     settings.interfaceType = INTERFACE_USB_HID_KB;
     KeyboardSettingsPage keyboard(settings);
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
     interval->setText(QStringLiteral("0"));
     QCOMPARE(settings.hidKbPollingInterval, Byte(1));
+    QCOMPARE(interval->text(), QStringLiteral("1"));
     QCOMPARE(ui_->messageBoxes.last(), QStringLiteral(": Please enter an integer between 1 and 255."));
     QCOMPARE(interval->maxLength(), 3);
   }
@@ -321,6 +325,19 @@ class BasicPagesTest : public WindowTestBase {
     ReaderSettings expected = settings;
 
     auto page = [&](int index) { return static_cast<BasicSettingsPage*>(sheet->Page(index)); };
+    // Track page: a terminator chosen, a sentinel box cleared and set again by the RS232 page.
+    sheet->Tabs()->setCurrentIndex(3);
+    QTest::keyClick(page(3)->Bindings().WidgetsOf(*FindControl(page(3)->Table(), "Terminator:"))[1], Qt::Key_Down);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("\\cr\r"));
+    QTest::keyClick(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Start/End Sentinel")), Qt::Key_Space);
+    sheet->Tabs()->setCurrentIndex(2);
+    QTest::mouseClick(page(2)->DefaultPageButton(), Qt::LeftButton);
+    sheet->Tabs()->setCurrentIndex(3);  // seen again, it shows the record: a refresh changes nothing
+    const QImage seen = page(3)->grab().toImage();
+    page(3)->Refresh();
+    QCOMPARE(page(3)->grab().toImage(), seen);
+    for (QComboBox* chooser : page(3)->findChildren<QComboBox*>()) QCOMPARE(chooser->currentIndex(), -1);
+
     auto choose = [&](int index, const char* caption, int option) {
       page(index)->Bindings().ButtonsOf(*FindControl(page(index)->Table(), caption))[option]->click();
     };
