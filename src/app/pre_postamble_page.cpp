@@ -36,27 +36,22 @@ PrePostamblePage::PrePostamblePage(ReaderSettings& settings, QWidget* parent)
   grid_->viewport()->installEventFilter(this);
   connect(grid_, &EditableGrid::cellEditFinished, this, &PrePostamblePage::CellEdited);
 
-  // The byte strings in two columns: prefixes left, suffixes right; preamble and postamble
-  // last.
+  // The byte strings one under the other, in the table's order (each track's prefix, then
+  // its suffix; preamble and postamble last): every field gets the whole width between its
+  // label and its chooser, room for its limit of typical names where the window allows.
   auto* strings = new QGridLayout;
-  for (int side = 0; side < 2; ++side) {
-    strings->addWidget(new QLabel(QStringLiteral("Output String"), this), 0, side * 3 + 1);
-    strings->addWidget(new QLabel(QStringLiteral("Non-Printable Characters"), this), 0,
-                       side * 3 + 2);
-  }
-  int index = 0;
+  strings->addWidget(new QLabel(QStringLiteral("Output String"), this), 0, 1);
+  strings->addWidget(new QLabel(QStringLiteral("Non-Printable Characters"), this), 0, 2);
+  int row = 1;
   for (const PageControl& control : Table().controls) {
     QComboBox* chooser = nullptr;
     EscapeNameEdit* field = Bindings().AddBytes(control, &chooser);
-    const int row = 1 + index / 2;
-    const int column = (index % 2) * 3;
-    strings->addWidget(Bindings().Label(control), row, column);
-    strings->addWidget(field, row, column + 1);
-    strings->addWidget(chooser, row, column + 2);
-    ++index;
+    strings->addWidget(Bindings().Label(control), row, 0);
+    strings->addWidget(field, row, 1);
+    strings->addWidget(chooser, row, 2);
+    ++row;
   }
   strings->setColumnStretch(1, 1);
-  strings->setColumnStretch(4, 1);
 
   auto* content = new QVBoxLayout;
   content->addWidget(sentinels);

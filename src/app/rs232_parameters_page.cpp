@@ -27,7 +27,9 @@ Rs232ParametersPage::Rs232ParametersPage(ReaderSettings& settings, QWidget* pare
     characters->addWidget(field, row, 1);
     ++row;
   }
-  grid->addLayout(characters, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+  // The fields beside their labels; the room left over goes to the right of them.
+  characters->setColumnStretch(2, 1);
+  grid->addLayout(characters, 2, 0, 1, 2, Qt::AlignVCenter);
   grid->setRowStretch(3, 1);
   FinishLayout(grid);
   Refresh();

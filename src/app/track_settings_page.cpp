@@ -38,6 +38,8 @@ TrackSettingsPage::TrackSettingsPage(ReaderSettings& settings, QWidget* parent)
     characters->addWidget(chooser, row, 2);
     ++row;
   }
+  // Label, field and chooser side by side; the room left over goes to the right of them.
+  characters->setColumnStretch(3, 1);
   grid->addLayout(characters, 1, 0, 1, 2);
   grid->setRowStretch(2, 1);
   FinishLayout(grid);

@@ -2,6 +2,7 @@
 // windows keep painting while a slow reader answers, with the user's input held off.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 #include "app/model_number_dialog.h"
 #include "app/report_window.h"
 #include "app_test_support.h"
+#include "controls/escape_name_edit.h"
 #include "core/settings_report.h"
 #include "dataedit/added_field_editor.h"
 #include "dataedit/custom_field_editor.h"
@@ -81,6 +83,16 @@ class WindowLayoutTest : public WindowTestBase {
         sheet->Tabs()->setCurrentIndex(page);
         Settle();
         cut << CaptionsCutOff(window_.get());
+        // Fields beside their labels; byte strings as wide as their limit of typical names.
+        for (QLabel* label : sheet->Tabs()->currentWidget()->findChildren<QLabel*>()) {
+          const QFontMetrics font = label->fontMetrics();
+          const QWidget* field = label->buddy();
+          const auto* bytes = qobject_cast<const EscapeNameEdit*>(field);
+          if ((field && field->x() - label->x() - font.horizontalAdvance(label->text()) > 8 * font.averageCharWidth()) ||
+              (bytes && bytes->width() < bytes->Limit() * font.horizontalAdvance(QStringLiteral("\\esc")))) {
+            cut << label->text();
+          }
+        }
       }
     }
 
