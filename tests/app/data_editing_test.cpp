@@ -289,6 +289,22 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(cleared.WorkingMatchStrings()[2], settings.matchStrings[2]);
   }
 
+  // A match string slot holding two records (a file or a reader may give that): the editor
+  // shows and edits the first and keeps the second byte for byte.
+  void aSlotOfTwoRecordsIsEditedInItsFirst() {
+    const ByteString second = MatchStringRecord(1, 7, ByteString{'Z'});
+    ReaderSettings settings;
+    settings.matchStrings[0] = MatchStringRecord(1, 2, ByteString{'%', 'B'});
+    settings.matchStrings[0].insert(settings.matchStrings[0].end(), second.begin(), second.end());
+    CustomCardFormulaEditor editor(nullptr, settings);
+    QTest::keyClick(editor.MatchStringControls().track, Qt::Key_Down);  // "Track 1"
+    QTest::keyClicks(editor.MatchStringControls().second, QStringLiteral("C"));
+    editor.accept();
+    ByteString expected = MatchStringRecord(1, 2, ByteString{'%', 'B', 'C'});
+    expected.insert(expected.end(), second.begin(), second.end());
+    QCOMPARE(settings.matchStrings[0], expected);
+  }
+
   // --- The field editors ---
 
   void theAddedFieldEditorGuardsItsList() {
