@@ -160,6 +160,7 @@ class AdvancedPagesTest : public WindowTestBase {
     window_->ChangeBasicSettings();
     window_->ChangeAdvancedSettings();
     ManualCommandPage* page = window_->GetAdvancedSheet()->ManualCommand();
+    window_->GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::MANUAL_COMMAND_TAB);
     QVERIFY(page->SendButton()->isEnabled());
     page->CommandBox()->setText(QStringLiteral("\\x2\\x52\\x22\\x3"));
     page->SendButton()->click();
@@ -169,7 +170,7 @@ class AdvancedPagesTest : public WindowTestBase {
 
     // A set command: the reader takes it, the settings are read back, the pages show them.
     page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x30\\x3"));
-    page->SendButton()->click();
+    QTest::keyClick(page->CommandBox(), Qt::Key_Return);  // one Enter, one command
     QCOMPARE(ui_->waits, QList<int>{700});
     QCOMPARE(window_->Settings().beepVolume, Byte('0'));
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
@@ -194,9 +195,10 @@ class AdvancedPagesTest : public WindowTestBase {
     StartWindow();
     window_->ChangeAdvancedSettings();
     BootLoaderModePage* page = window_->GetAdvancedSheet()->BootLoaderMode();
+    window_->GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::BOOT_LOADER_TAB);
     for (const char* wrong : {"", "verdanth 5291", "Verdanth 5291 "}) {
       page->PasswordBox()->setText(QString::fromLatin1(wrong));
-      page->SetButton()->click();
+      QTest::keyClick(page->PasswordBox(), Qt::Key_Return);  // one Enter, one check
       QCOMPARE(page->PasswordBox()->text(), QString::fromLatin1(wrong));
     }
     QCOMPARE(ui_->messageBoxes, QStringList(3, QStringLiteral(": Invalid password!")));
@@ -204,7 +206,7 @@ class AdvancedPagesTest : public WindowTestBase {
     // The right password, then "No" (the default): the field is empty, nothing was sent.
     const std::size_t commands = usb_->Reader(0).CommandCount();
     page->PasswordBox()->setText(QStringLiteral("Verdanth 5291"));
-    page->SetButton()->click();
+    QTest::keyClick(page->PasswordBox(), Qt::Key_Return);
     QVERIFY(page->PasswordBox()->text().isEmpty());
     QVERIFY(ui_->messageBoxes.last().startsWith(QStringLiteral("Warning: It is IMPORTANT!")));
     QCOMPARE(usb_->Reader(0).CommandCount(), commands);
