@@ -109,8 +109,11 @@ class AdvancedPagesTest : public WindowTestBase {
     page->Bindings().ButtonsOf(buffered)[1]->click();
     QCOMPARE(settings.formatOptions, Byte(0x59 | 0x02));
 
-    // "Default Page": the factory options, Kaldor format, both option groups greyed out.
+    // "Default Page": the factory options, Kaldor format, both option groups greyed out; the
+    // USB HID format from a file goes back too, but a serial reader has no interface to switch.
+    settings.hidFormat = '8';
     page->DefaultPage();
+    QVERIFY(!settings.IsInterfaceSwitchPending());
     QCOMPARE(settings.dataFormat, Byte('0'));
     QCOMPARE(settings.formatOptions, Byte(0x59));
     QVERIFY(formats[0]->isChecked());
