@@ -2,6 +2,7 @@
 // quick clone, on simulated readers.
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
 #include "app/boot_loader_mode_page.h"
+#include "app/data_editing_page.h"
 #include "app/main_window.h"
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
@@ -21,7 +23,9 @@
 #include "app/quick_clone_page.h"
 #include "app_test_support.h"
 #include "core/command_frame.h"
+#include "core/data_edit_model.h"
 #include "core/settings_codec.h"
+#include "flows/flow_texts.h"
 #include "sim/simulated_line.h"
 
 using namespace tessaron;
@@ -189,6 +193,16 @@ class AdvancedPagesTest : public WindowTestBase {
     page->ClearButton()->click();
     QCOMPARE(page->TranscriptBox()->toPlainText(), QString());
     QCOMPARE(page->Console().Count(), 0);
+
+    // A set command whose settings then cannot be read back: said so, and the sheets stay as
+    // they were (a refresh would have reset the data editing page's card kind).
+    QButtonGroup* cardKind = window_->GetAdvancedSheet()->DataEditing()->DataFormat();
+    cardKind->button(CARD_KIND_CUSTOM)->setChecked(true);
+    ui_->onWait = [this](int) { usb_->Reader(0).SetSilent(true); };
+    page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x31\\x3"));
+    page->SendButton()->click();
+    QCOMPARE(ui_->messages.last(), QString::fromLatin1(texts::READ_FAILED));
+    QCOMPARE(cardKind->checkedId(), int{CARD_KIND_CUSTOM});
   }
 
   // --- Boot loader ---
