@@ -267,8 +267,8 @@ class AdvancedPagesTest : public WindowTestBase {
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Please select a target MSR device!"));
 
-    // Another source must be read before it is cloned.
-    page->SourceConnectionBox()->setCurrentIndex(1);
+    // Another source the user picks must be read before it is cloned.
+    QTest::keyClick(page->SourceConnectionBox(), Qt::Key_Down);
     QVERIFY(!page->SourceRead());
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->CloneButton()->click();
@@ -292,6 +292,9 @@ class AdvancedPagesTest : public WindowTestBase {
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     QCOMPARE(page->TargetConnectionBox()->count(), 2);
+    // A read survives every refill of the source list: only the user's pick forgets it.
+    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->ReadButton()->click();
 
     static qint64 clock = 1000000;  // the notices' own clock, past any earlier test's
     const auto notice = [&](qint64 afterMs) {
@@ -313,16 +316,18 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_->SetPresent(2, true);
     notice(600);
     QCOMPARE(page->TargetConnectionBox()->itemText(1), QStringLiteral("/dev/hidraw-sim1"));
+    QVERIFY(page->SourceRead());
   }
 
   // From the simulated USB-HID reader to a reader on a pseudo-terminal, listed as a serial
-  // port: the target then holds the source's settings byte for byte.
+  // port: the target then holds the source's settings byte for byte, also after a clone to a
+  // keyboard reader, which alone gets the keyboard format.
   void aCloneCarriesTheWholeRecordAcrossLines() {
     sim::SimulatedLine serial(sim::SimulatedLineKind::Rs232);
     QVERIFY(serial.Start());
     ListedDevice port;
     port.node = serial.DeviceName();
-    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'},
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '8'},
                                                  std::vector<ListedDevice>{port});
     ReaderSettings source;
     source.beepVolume = '4';
@@ -333,12 +338,16 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(EncodeSettings(source, buffer, &length));
     QVERIFY(usb_->Reader(0).SetSettingsStream(ByteString(buffer, buffer + length)));
     StartWindow();
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->ReadButton()->click();
     QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
     QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID_KB - 1);
+    page->CloneButton()->click();
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));
     QCOMPARE(serial.Reader().SettingsStream(), usb_->Reader(0).SettingsStream());
