@@ -22,8 +22,8 @@ BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
   password_->setObjectName(QStringLiteral("passwordBox"));
   setButton_->setObjectName(QStringLiteral("setBootLoaderButton"));
   setButton_->setDefault(true);
+  // Enter in the password field is the click of the default button, and nothing else.
   connect(setButton_, &QPushButton::clicked, this, &BootLoaderModePage::SetBootLoaderMode);
-  connect(password_, &QLineEdit::returnPressed, this, &BootLoaderModePage::SetBootLoaderMode);
 
   // The explanation keeps its trailing blank.
   auto* explanation = new QLabel(

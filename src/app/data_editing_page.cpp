@@ -14,6 +14,7 @@
 #include "app/help_files.h"
 #include "core/data_edit_model.h"
 #include "dataedit/added_field_editor.h"
+#include "dataedit/field_lists.h"
 
 namespace tessaron {
 
@@ -110,13 +111,16 @@ DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidge
   });
   connect(Button("Add Formula"), &QPushButton::clicked, this,
           [this] { EditFormula(format_->checkedId()); });
+  // Both act on the selected line only; without one nothing happens.
   connect(Button("Edit Formula"), &QPushButton::clicked, this, [this] {
-    if (QListWidgetItem* item = formulas_->currentItem()) EditFormula(item->data(Qt::UserRole).toInt());
+    const int row = SelectedRow(formulas_);
+    if (row >= 0) EditFormula(formulas_->item(row)->data(Qt::UserRole).toInt());
   });
   connect(Button("Delete Formula"), &QPushButton::clicked, this, [this] {
-    QListWidgetItem* item = formulas_->currentItem();
-    if (item == nullptr) return;
-    settings_.formulas.at(static_cast<std::size_t>(item->data(Qt::UserRole).toInt())).clear();
+    const int row = SelectedRow(formulas_);
+    if (row < 0) return;
+    const int kind = formulas_->item(row)->data(Qt::UserRole).toInt();
+    settings_.formulas.at(static_cast<std::size_t>(kind)).clear();
     FillFormulaList();
   });
   connect(Button("Clear All"), &QPushButton::clicked, this, [this] {

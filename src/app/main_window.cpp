@@ -10,12 +10,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QSettings>
 #include <QWindow>
 #include <vector>
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
+#include "app/busy_windows.h"
 #include "app/help_files.h"
 #include "app/interface_selection_page.h"
 #include "app/notice_window.h"
@@ -294,6 +296,14 @@ bool MainWindow::ConnectTo(const ReaderConnection& connection) {
                 QString::fromLocal8Bit(connectFailureCause_.c_str()));
   }
   return connected;
+}
+
+void MainWindow::ConnectAtStartUp(const ReaderConnection& connection) {
+  auto hold = std::make_shared<InputHold>();
+  QTimer::singleShot(0, this, [this, connection, hold]() mutable {
+    ConnectTo(connection);
+    hold.reset();
+  });
 }
 
 bool MainWindow::EnsureConnection() {

@@ -113,6 +113,10 @@ class MainWindow : public BaseDialog {
   // Connects to the reader named on the command line, as a choice on the interface selection
   // page does; says why when it cannot.
   bool ConnectTo(const ReaderConnection& connection);
+  // ConnectTo once the window is up, for the reader named on the command line. From now until
+  // that start-up read has ended, user input is held off as during every exchange, so that
+  // its end closes no window the user opened meanwhile.
+  void ConnectAtStartUp(const ReaderConnection& connection);
   // A port exists, or the remembered reader connects, or exactly one USB reader is present
   // and connects.
   bool EnsureConnection();

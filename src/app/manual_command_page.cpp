@@ -43,10 +43,9 @@ ManualCommandPage::ManualCommandPage(MainWindow& mainWindow, QWidget* parent)
   clearButton_->setObjectName(QStringLiteral("clearButton"));
   clearButton_->setAutoDefault(false);
   sendButton_->setEnabled(link_ != nullptr);
+  // Enter in the command box reaches the page as the click of its default button, and
+  // through nothing else: one Enter, one command.
   connect(sendButton_, &QPushButton::clicked, this, &ManualCommandPage::SendCommand);
-  connect(commandBox_, &QLineEdit::returnPressed, this, [this] {
-    if (sendButton_->isEnabled()) SendCommand();
-  });
   connect(clearButton_, &QPushButton::clicked, this, &ManualCommandPage::ClearTranscript);
 
   auto* layout = new QGridLayout(this);

@@ -92,6 +92,11 @@ const PageControl& OutputFormatPage::Control(const char* caption) const {
   return *control;
 }
 
+InterfaceType OutputFormatPage::Line() const {
+  const ReaderPort* port = mainWindow.Port();
+  return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
+}
+
 void OutputFormatPage::Refresh() {
   optionsShadow_ = settings_.formatOptions;
   bindings_->Refresh();
@@ -100,8 +105,7 @@ void OutputFormatPage::Refresh() {
   // The USB HID formats by the reader's line and firmware.
   const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Control("USB HID Format"));
   QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
-  const ReaderPort* port = mainWindow.Port();
-  const InterfaceType line = port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
+  const InterfaceType line = Line();
   const bool newFirmware = firmwareVersionNumber_ >= HID_KB_FORMAT_MIN_VERSION;
   if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
     hidBox->setEnabled(false);
@@ -142,9 +146,14 @@ void OutputFormatPage::DataFormatClicked(int) {
 void OutputFormatPage::DefaultPage() {
   const Byte hidFormatBefore = settings_.hidFormat;
   settings_.ResetFormatDefaults();
-  // A USB HID format that changes back to the factory value switches the reader's interface
-  // as a click on it would: the next write handles the switch.
-  if (settings_.hidFormat != hidFormatBefore) settings_.interfaceSwitchPending = true;
+  // A USB HID format that changes back to the factory value switches the interface of a USB
+  // HID reader as a click on it would: the next write handles the switch. Any other reader
+  // has no other interface to go to, whatever format its record held.
+  const InterfaceType line = Line();
+  if (settings_.hidFormat != hidFormatBefore &&
+      (line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB)) {
+    settings_.interfaceSwitchPending = true;
+  }
   optionsShadow_ = settings_.formatOptions;
   // Every button shows what the record now holds, the USB HID format included.
   bindings_->Refresh();

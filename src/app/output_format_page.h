@@ -31,6 +31,8 @@ class OutputFormatPage : public AdvancedSettingsPage {
 
  private:
   const PageControl& Control(const char* caption) const;
+  // The line of the main window's reader; none without a reader.
+  InterfaceType Line() const;
   // The options of the data format in the record usable, the other format's greyed out.
   void EnableOptionsOf(Byte dataFormat);
   void DataFormatClicked(int option);

@@ -59,8 +59,12 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
           [this] { FillConnections(sourceInterface_, sourceConnection_); });
   connect(targetInterface_, &QComboBox::currentIndexChanged, this,
           [this] { FillConnections(targetInterface_, targetConnection_); });
-  // Another source must be read before it can be cloned.
-  connect(sourceConnection_, &QComboBox::currentIndexChanged, this, [this] { sourceRead_ = false; });
+  // Another source the user picks must be read before it can be cloned. A refill of the
+  // list (a device came or went) is no such pick: the read stays, so that the source may be
+  // unplugged and the target plugged into the same port.
+  for (QComboBox* box : {sourceInterface_, sourceConnection_}) {
+    connect(box, &QComboBox::activated, this, &QuickClonePage::SourcePicked);
+  }
   readButton_->setObjectName(QStringLiteral("readFromMsrButton"));
   cloneButton_->setObjectName(QStringLiteral("cloneToMsrButton"));
   for (QPushButton* button : {readButton_, cloneButton_}) button->setAutoDefault(false);
@@ -116,6 +120,15 @@ bool QuickClonePage::SelectedConnection(QComboBox* interfaceBox, QComboBox* conn
   return true;
 }
 
+void QuickClonePage::SourcePicked() {
+  ReaderConnection picked;
+  if (!SelectedConnection(sourceInterface_, sourceConnection_, &picked) ||
+      picked.type != sourceReadFrom_.type || picked.index != sourceReadFrom_.index ||
+      picked.path != sourceReadFrom_.path) {
+    sourceRead_ = false;
+  }
+}
+
 void QuickClonePage::ReadFromSource() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
@@ -125,7 +138,9 @@ void QuickClonePage::ReadFromSource() {
                                                     mainWindow.Ports(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
-  if (outcome != SourceReadOutcome::NotRead) sourceRead_ = outcome == SourceReadOutcome::Read;
+  if (outcome == SourceReadOutcome::NotRead) return;
+  sourceRead_ = outcome == SourceReadOutcome::Read;
+  sourceReadFrom_ = source;
 }
 
 void QuickClonePage::CloneToTarget() {

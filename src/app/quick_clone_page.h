@@ -52,6 +52,9 @@ class QuickClonePage : public AdvancedSettingsPage {
   bool SelectedConnection(QComboBox* interfaceBox, QComboBox* connectionBox,
                           ReaderConnection* connection) const;
   void DevicesChanged(qint64 timeMs);
+  // The user chose a source interface or connection: unless it is the reader read from, the
+  // read is forgotten.
+  void SourcePicked();
 
   // One list per interface type 1 to 5 (index 0 unused).
   std::array<std::vector<ReaderDeviceEntry>, INTERFACE_TYPE_COUNT> deviceLists_;
@@ -60,6 +63,8 @@ class QuickClonePage : public AdvancedSettingsPage {
   std::unique_ptr<ReaderLink> targetLink_;
   std::unique_ptr<ReaderSettings> sourceSettings_;
   bool sourceRead_ = false;
+  // The connection sourceSettings_ was last read from.
+  ReaderConnection sourceReadFrom_;
 
   QComboBox* sourceType_;
   QComboBox* sourceInterface_;

@@ -147,10 +147,7 @@ int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
       monitor.Start();
     });
     window.show();
-    if (options.reader.type != INTERFACE_UNKNOWN) {
-      const ReaderConnection reader = options.reader;
-      QTimer::singleShot(0, &window, [&window, reader] { window.ConnectTo(reader); });
-    }
+    if (options.reader.type != INTERFACE_UNKNOWN) window.ConnectAtStartUp(options.reader);
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
 

@@ -82,7 +82,7 @@ void AddedFieldEditor::Add() {
 }
 
 void AddedFieldEditor::Delete() {
-  const int row = list_->currentRow();
+  const int row = SelectedRow(list_);
   if (row < 0 || row >= static_cast<int>(working_.size())) return;
   if (AddedFieldInUse(settings_, callingFormula_ ? &*callingFormula_ : nullptr, row)) {
     ShowRefusal(this, QString::fromLatin1(ADDED_FIELD_USED_TEXT), QMessageBox::NoIcon);

@@ -14,6 +14,7 @@
 #include "controls/refusal_box.h"
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
+#include "core/settings_stream_walker.h"
 #include "dataedit/custom_field_editor.h"
 #include "dataedit/field_lists.h"
 
@@ -22,8 +23,8 @@ namespace tessaron {
 CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, ReaderSettings& settings)
     : FormulaEditor(parent, settings, CARD_KIND_CUSTOM, QStringLiteral("Clear Sequence"),
                     QStringLiteral("New Added Fields=>>")),
-      limitGroup_{false, settings.lengthLimits, {}, {}, {}},
-      matchGroup_{true, settings.matchStrings, {}, {}, {}},
+      limitGroup_(false, settings.lengthLimits),
+      matchGroup_(true, settings.matchStrings),
       customList_(new QListWidget(this)),
       newCustomButton_(new QPushButton(QStringLiteral("<= New Custom Field"), this)) {
   newCustomButton_->setAutoDefault(false);
@@ -65,6 +66,27 @@ CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, ReaderSettings
 }
 
 CustomCardFormulaEditor::~CustomCardFormulaEditor() = default;
+
+CustomCardFormulaEditor::SlotGroup::SlotGroup(bool isMatchString,
+                                              const std::array<ByteString, TRACK_COUNT>& given)
+    : matchString(isMatchString) {
+  for (std::size_t track = 0; track < given.size(); ++track) {
+    const ByteString& slot = given[track];
+    // A first record whose length cannot be told takes the whole slot.
+    std::size_t first = FieldRuleLength(slot.data(), slot.size());
+    if (first == 0 || first > slot.size()) first = slot.size();
+    records[track].assign(slot.begin(), slot.begin() + static_cast<std::ptrdiff_t>(first));
+    rest[track].assign(slot.begin() + static_cast<std::ptrdiff_t>(first), slot.end());
+  }
+}
+
+std::array<ByteString, TRACK_COUNT> CustomCardFormulaEditor::SlotGroup::Slots() const {
+  std::array<ByteString, TRACK_COUNT> whole = records;
+  for (std::size_t track = 0; track < whole.size(); ++track) {
+    whole[track].insert(whole[track].end(), rest[track].begin(), rest[track].end());
+  }
+  return whole;
+}
 
 QGroupBox* CustomCardFormulaEditor::MakeSlotGroup(SlotGroup& group, const QString& caption,
                                                   const QString& firstLabel,
@@ -160,6 +182,7 @@ void CustomCardFormulaEditor::SlotEdited(SlotGroup& group) {
 
 void CustomCardFormulaEditor::ClearAllSlots(SlotGroup& group) {
   for (ByteString& slot : group.records) slot.clear();
+  for (ByteString& slot : group.rest) slot.clear();
   group.controls.first->clear();
   group.controls.second->clear();
   group.firstText.clear();
@@ -179,8 +202,8 @@ void CustomCardFormulaEditor::FillCustomFieldList() {
 
 void CustomCardFormulaEditor::StoreWorkingState() {
   FormulaEditor::StoreWorkingState();
-  settings.lengthLimits = limitGroup_.records;
-  settings.matchStrings = matchGroup_.records;
+  settings.lengthLimits = limitGroup_.Slots();
+  settings.matchStrings = matchGroup_.Slots();
 }
 
 }  // namespace tessaron

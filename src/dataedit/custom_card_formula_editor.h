@@ -19,8 +19,9 @@ class CustomCardFormulaEditor : public FormulaEditor {
   CustomCardFormulaEditor(QWidget* parent, ReaderSettings& settings);
   ~CustomCardFormulaEditor() override;
 
-  const std::array<ByteString, TRACK_COUNT>& WorkingLengthLimits() const { return limitGroup_.records; }
-  const std::array<ByteString, TRACK_COUNT>& WorkingMatchStrings() const { return matchGroup_.records; }
+  // The working slots as OK stores them.
+  std::array<ByteString, TRACK_COUNT> WorkingLengthLimits() const { return limitGroup_.Slots(); }
+  std::array<ByteString, TRACK_COUNT> WorkingMatchStrings() const { return matchGroup_.Slots(); }
 
   // "<= New Custom Field": the custom field editor on the record and the working formula;
   // the custom field list is filled again when it ends with OK.
@@ -44,10 +45,16 @@ class CustomCardFormulaEditor : public FormulaEditor {
 
  private:
   // One of the two groups, the working slots it edits, and the texts of its edits that the
-  // slot was last made from (an edit that cannot make a slot goes back to them).
+  // slot was last made from (an edit that cannot make a slot goes back to them). A slot may
+  // hold more than one record (a file or a reader may give that): the edits show and change
+  // the first, and the others are kept byte for byte behind it.
   struct SlotGroup {
+    SlotGroup(bool isMatchString, const std::array<ByteString, TRACK_COUNT>& given);
+    std::array<ByteString, TRACK_COUNT> Slots() const;
+
     bool matchString;
-    std::array<ByteString, TRACK_COUNT> records;
+    std::array<ByteString, TRACK_COUNT> records;  // the first record of each slot
+    std::array<ByteString, TRACK_COUNT> rest;     // what follows it in the slot
     SlotControls controls{};
     QString firstText;
     QString secondText;

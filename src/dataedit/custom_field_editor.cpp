@@ -189,7 +189,7 @@ void CustomFieldEditor::Add() {
 }
 
 void CustomFieldEditor::Delete() {
-  const int row = list_->currentRow();
+  const int row = SelectedRow(list_);
   if (row < 0 || row >= static_cast<int>(working_.size())) return;
   const ByteString& field = working_[static_cast<std::size_t>(row)];
   const int letter = field.size() > 1 ? FieldIndex(field[1]) : row;

@@ -40,6 +40,11 @@ void FitListWidth(QListWidget* list) {
   list->setMinimumWidth(widest + chrome);
 }
 
+int SelectedRow(const QListWidget* list) {
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
 void FitListHeight(QListWidget* list, int lines) {
   const int line = std::max(list->fontMetrics().height(), list->sizeHintForRow(0));
   list->setMinimumHeight(line * lines + 2 * list->frameWidth() + line / 2);

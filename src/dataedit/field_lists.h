@@ -22,6 +22,11 @@ void FillAddedFieldLines(QListWidget* list, const ByteStringList& fields);
 // One line per custom field, its description.
 void FillCustomFieldLines(QListWidget* list, const ByteStringList& fields);
 
+// The row of the list's selected line; -1 when no line is selected. The current line alone
+// does not count: after a Ctrl+click or a Tab into the list it is not selected, and the
+// buttons that act on "the selected line" then do nothing.
+int SelectedRow(const QListWidget* list);
+
 // Widens a list so that its longest line fits without scrolling sideways.
 void FitListWidth(QListWidget* list);
 // Makes a list tall enough for this many lines at the least.

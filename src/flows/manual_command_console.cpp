@@ -20,6 +20,12 @@ std::string Hex(Byte value, bool twoDigits) {
   return text;
 }
 
+// After a set command whose settings could not be read back.
+constexpr const char* READ_BACK_FAILED_CAUSE =
+    "The reader took the command, but its settings could not be read back: the pages still "
+    "show the settings from before it. Press CHECK CURRENT READER SETTINGS to read them "
+    "again before you send or save them.";
+
 // A failed exchange is told briefly: the message closes itself after a second.
 void TellBriefly(const char* text, const std::string& cause, FlowContext& flow) {
   flow.Tell(FlowMessage{text, cause, true, MANUAL_COMMAND_MESSAGE_LIFETIME});
@@ -105,8 +111,16 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
     // on the still open reader, so that every page shows the reader's new state.
     flow.Wait(MANUAL_COMMAND_SETTLE_WAIT);
     flow.Progress("Reading settings from " + link->Name());
-    ReadFromReader(*readBack, &link->Port());
-    flow.SettingsChanged();
+    if (ReadFromReader(*readBack, &link->Port())) {
+      flow.SettingsChanged();
+    } else {
+      // The record keeps what it held, and so do the pages: they no longer show what the
+      // reader holds, and the user must hear so.
+      std::string cause = link->FailureCause();
+      if (!cause.empty()) cause += ' ';
+      cause += READ_BACK_FAILED_CAUSE;
+      flow.TellFailed(texts::READ_FAILED, cause);
+    }
   }
   transcript_ += "\r\n";
   link->Close();

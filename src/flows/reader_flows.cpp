@@ -285,9 +285,9 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetu
   return SourceReadOutcome::Read;
 }
 
-WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderConnection* target,
-                          const PortSetup& ports, std::unique_ptr<ReaderLink>& targetLink,
-                          FlowContext& flow) {
+WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
+                          const ReaderConnection* target, const PortSetup& ports,
+                          std::unique_ptr<ReaderLink>& targetLink, FlowContext& flow) {
   if (!sourceRead || source == nullptr) {
     flow.TellFailed(texts::READ_SOURCE_FIRST);
     return WriteFailed;
@@ -301,10 +301,13 @@ WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderC
     flow.TellFailed(texts::NO_MEMORY);
     return WriteFailed;
   }
-  // A keyboard-class target on firmware 1.89 or later is set to the keyboard HID format.
+  // A keyboard-class target on firmware 1.89 or later is set to the keyboard HID format. That
+  // is this one write's business: the copy written gets it, the source record stays as it
+  // was read, so that later clones from it to other readers carry the source's own format.
+  ReaderSettings written(*source);
   if (targetLink->Interface() == INTERFACE_USB_HID_KB &&
       FirmwareNumber(*targetLink, VersionPause::After, flow) >= HID_KB_FORMAT_MIN_VERSION) {
-    source->SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
+    written.SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
   }
   if (!targetLink->Open()) {
     targetLink->Close();
@@ -312,7 +315,7 @@ WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderC
     return WriteFailed;
   }
   flow.Progress("Writing settings to " + targetLink->Name());
-  const WriteResult result = WriteToReader(*source, &targetLink->Port());
+  const WriteResult result = WriteToReader(written, &targetLink->Port());
   const std::string cause = result == WriteFailed ? CauseOf(*targetLink) : std::string();
   targetLink->Close();
   switch (result) {

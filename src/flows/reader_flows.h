@@ -105,11 +105,12 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetu
 
 // "Clone To MSR": the source record (read before, else the user is asked to read first)
 // written to the target (target null: nothing is selected), with the keyboard format chosen
-// for a "USB-HID-KB" target whose firmware is 1.89 or later. Returns the write result
-// (WriteFailed when it stopped before writing). targetLink is replaced.
-WriteResult CloneToTarget(ReaderSettings* source, bool sourceRead, const ReaderConnection* target,
-                          const PortSetup& ports, std::unique_ptr<ReaderLink>& targetLink,
-                          FlowContext& flow);
+// for a "USB-HID-KB" target whose firmware is 1.89 or later. The source record itself never
+// changes. Returns the write result (WriteFailed when it stopped before writing). targetLink
+// is replaced.
+WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
+                          const ReaderConnection* target, const PortSetup& ports,
+                          std::unique_ptr<ReaderLink>& targetLink, FlowContext& flow);
 
 // ---- boot loader ----
 

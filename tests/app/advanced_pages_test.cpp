@@ -2,6 +2,7 @@
 // quick clone, on simulated readers.
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
 #include "app/boot_loader_mode_page.h"
+#include "app/data_editing_page.h"
 #include "app/main_window.h"
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
@@ -21,7 +23,9 @@
 #include "app/quick_clone_page.h"
 #include "app_test_support.h"
 #include "core/command_frame.h"
+#include "core/data_edit_model.h"
 #include "core/settings_codec.h"
+#include "flows/flow_texts.h"
 #include "sim/simulated_line.h"
 
 using namespace tessaron;
@@ -109,8 +113,11 @@ class AdvancedPagesTest : public WindowTestBase {
     page->Bindings().ButtonsOf(buffered)[1]->click();
     QCOMPARE(settings.formatOptions, Byte(0x59 | 0x02));
 
-    // "Default Page": the factory options, Kaldor format, both option groups greyed out.
+    // "Default Page": the factory options, Kaldor format, both option groups greyed out; the
+    // USB HID format from a file goes back too, but a serial reader has no interface to switch.
+    settings.hidFormat = '8';
     page->DefaultPage();
+    QVERIFY(!settings.IsInterfaceSwitchPending());
     QCOMPARE(settings.dataFormat, Byte('0'));
     QCOMPARE(settings.formatOptions, Byte(0x59));
     QVERIFY(formats[0]->isChecked());
@@ -160,6 +167,7 @@ class AdvancedPagesTest : public WindowTestBase {
     window_->ChangeBasicSettings();
     window_->ChangeAdvancedSettings();
     ManualCommandPage* page = window_->GetAdvancedSheet()->ManualCommand();
+    window_->GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::MANUAL_COMMAND_TAB);
     QVERIFY(page->SendButton()->isEnabled());
     page->CommandBox()->setText(QStringLiteral("\\x2\\x52\\x22\\x3"));
     page->SendButton()->click();
@@ -169,7 +177,7 @@ class AdvancedPagesTest : public WindowTestBase {
 
     // A set command: the reader takes it, the settings are read back, the pages show them.
     page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x30\\x3"));
-    page->SendButton()->click();
+    QTest::keyClick(page->CommandBox(), Qt::Key_Return);  // one Enter, one command
     QCOMPARE(ui_->waits, QList<int>{700});
     QCOMPARE(window_->Settings().beepVolume, Byte('0'));
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
@@ -185,6 +193,16 @@ class AdvancedPagesTest : public WindowTestBase {
     page->ClearButton()->click();
     QCOMPARE(page->TranscriptBox()->toPlainText(), QString());
     QCOMPARE(page->Console().Count(), 0);
+
+    // A set command whose settings then cannot be read back: said so, and the sheets stay as
+    // they were (a refresh would have reset the data editing page's card kind).
+    QButtonGroup* cardKind = window_->GetAdvancedSheet()->DataEditing()->DataFormat();
+    cardKind->button(CARD_KIND_CUSTOM)->setChecked(true);
+    ui_->onWait = [this](int) { usb_->Reader(0).SetSilent(true); };
+    page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x31\\x3"));
+    page->SendButton()->click();
+    QCOMPARE(ui_->messages.last(), QString::fromLatin1(texts::READ_FAILED));
+    QCOMPARE(cardKind->checkedId(), int{CARD_KIND_CUSTOM});
   }
 
   // --- Boot loader ---
@@ -194,9 +212,10 @@ class AdvancedPagesTest : public WindowTestBase {
     StartWindow();
     window_->ChangeAdvancedSettings();
     BootLoaderModePage* page = window_->GetAdvancedSheet()->BootLoaderMode();
+    window_->GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::BOOT_LOADER_TAB);
     for (const char* wrong : {"", "verdanth 5291", "Verdanth 5291 "}) {
       page->PasswordBox()->setText(QString::fromLatin1(wrong));
-      page->SetButton()->click();
+      QTest::keyClick(page->PasswordBox(), Qt::Key_Return);  // one Enter, one check
       QCOMPARE(page->PasswordBox()->text(), QString::fromLatin1(wrong));
     }
     QCOMPARE(ui_->messageBoxes, QStringList(3, QStringLiteral(": Invalid password!")));
@@ -204,7 +223,7 @@ class AdvancedPagesTest : public WindowTestBase {
     // The right password, then "No" (the default): the field is empty, nothing was sent.
     const std::size_t commands = usb_->Reader(0).CommandCount();
     page->PasswordBox()->setText(QStringLiteral("Verdanth 5291"));
-    page->SetButton()->click();
+    QTest::keyClick(page->PasswordBox(), Qt::Key_Return);
     QVERIFY(page->PasswordBox()->text().isEmpty());
     QVERIFY(ui_->messageBoxes.last().startsWith(QStringLiteral("Warning: It is IMPORTANT!")));
     QCOMPARE(usb_->Reader(0).CommandCount(), commands);
@@ -248,8 +267,8 @@ class AdvancedPagesTest : public WindowTestBase {
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Please select a target MSR device!"));
 
-    // Another source must be read before it is cloned.
-    page->SourceConnectionBox()->setCurrentIndex(1);
+    // Another source the user picks must be read before it is cloned.
+    QTest::keyClick(page->SourceConnectionBox(), Qt::Key_Down);
     QVERIFY(!page->SourceRead());
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->CloneButton()->click();
@@ -273,6 +292,9 @@ class AdvancedPagesTest : public WindowTestBase {
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     QCOMPARE(page->TargetConnectionBox()->count(), 2);
+    // A read survives every refill of the source list: only the user's pick forgets it.
+    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->ReadButton()->click();
 
     static qint64 clock = 1000000;  // the notices' own clock, past any earlier test's
     const auto notice = [&](qint64 afterMs) {
@@ -294,16 +316,18 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_->SetPresent(2, true);
     notice(600);
     QCOMPARE(page->TargetConnectionBox()->itemText(1), QStringLiteral("/dev/hidraw-sim1"));
+    QVERIFY(page->SourceRead());
   }
 
   // From the simulated USB-HID reader to a reader on a pseudo-terminal, listed as a serial
-  // port: the target then holds the source's settings byte for byte.
+  // port: the target then holds the source's settings byte for byte, also after a clone to a
+  // keyboard reader, which alone gets the keyboard format.
   void aCloneCarriesTheWholeRecordAcrossLines() {
     sim::SimulatedLine serial(sim::SimulatedLineKind::Rs232);
     QVERIFY(serial.Start());
     ListedDevice port;
     port.node = serial.DeviceName();
-    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'},
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '8'},
                                                  std::vector<ListedDevice>{port});
     ReaderSettings source;
     source.beepVolume = '4';
@@ -314,12 +338,16 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(EncodeSettings(source, buffer, &length));
     QVERIFY(usb_->Reader(0).SetSettingsStream(ByteString(buffer, buffer + length)));
     StartWindow();
+    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->ReadButton()->click();
     QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
     QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID_KB - 1);
+    page->CloneButton()->click();
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));
     QCOMPARE(serial.Reader().SettingsStream(), usb_->Reader(0).SettingsStream());

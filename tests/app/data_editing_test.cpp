@@ -54,6 +54,15 @@ void Type(QLineEdit* edit, const QString& text) {
 
 QString Box(const char* text) { return QStringLiteral(": ") + QString::fromLatin1(text); }
 
+// A Ctrl+click on the line the click before selected: it stays the current line, selected
+// is none.
+void Unselect(QListWidget* list, int row) {
+  list->window()->show();
+  const QPoint line = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, line);
+}
+
 const ByteString BEFORE_1A{TAG_BEFORE, FieldRef(1, 0), 1, 1, 'A'};
 
 }  // namespace
@@ -144,10 +153,12 @@ class DataEditingTest : public WindowTestBase {
     DataEditingPage page(settings, true);
     QCOMPARE(Lines(page.FormulaList()),
              (QStringList{"Credit Card: 1011", "AAMVA: 100b", "Custom: 1a"}));
-    // Without a selection, "Edit Formula" and "Delete Formula" do nothing.
-    page.Button("Edit Formula")->click();
+    // Without a selected line, "Delete Formula" and "Edit Formula" do nothing, also when a
+    // line is the current one.
+    Unselect(page.FormulaList(), 1);
     page.Button("Delete Formula")->click();
     QCOMPARE(page.FormulaList()->count(), 3);
+    page.Button("Edit Formula")->click();
     page.FormulaList()->setCurrentRow(1);
     page.Button("Delete Formula")->click();
     QVERIFY(settings.formulas[CARD_KIND_AAMVA].empty());
@@ -289,6 +300,22 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(cleared.WorkingMatchStrings()[2], settings.matchStrings[2]);
   }
 
+  // A match string slot holding two records (a file or a reader may give that): the editor
+  // shows and edits the first and keeps the second byte for byte.
+  void aSlotOfTwoRecordsIsEditedInItsFirst() {
+    const ByteString second = MatchStringRecord(1, 7, ByteString{'Z'});
+    ReaderSettings settings;
+    settings.matchStrings[0] = MatchStringRecord(1, 2, ByteString{'%', 'B'});
+    settings.matchStrings[0].insert(settings.matchStrings[0].end(), second.begin(), second.end());
+    CustomCardFormulaEditor editor(nullptr, settings);
+    QTest::keyClick(editor.MatchStringControls().track, Qt::Key_Down);  // "Track 1"
+    QTest::keyClicks(editor.MatchStringControls().second, QStringLiteral("C"));
+    editor.accept();
+    ByteString expected = MatchStringRecord(1, 2, ByteString{'%', 'B', 'C'});
+    expected.insert(expected.end(), second.begin(), second.end());
+    QCOMPARE(settings.matchStrings[0], expected);
+  }
+
   // --- The field editors ---
 
   void theAddedFieldEditorGuardsItsList() {
@@ -328,6 +355,8 @@ class DataEditingTest : public WindowTestBase {
     // From the page only the stored formulas count: with none left, the last one may go.
     settings.formulas[CARD_KIND_DMV].clear();
     AddedFieldEditor fromPage(nullptr, settings, nullptr);
+    Unselect(fromPage.FieldList(), 1);
+    fromPage.Delete();  // no line selected
     fromPage.FieldList()->setCurrentRow(2);
     fromPage.Delete();
     fromPage.accept();
@@ -366,6 +395,8 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(Lines(editor.FieldList()),
              (QStringList{"(1a)Before: \"X\"(1)", "(2b)Before: \"X\"(1)", "(1c)Before: \"X\"(1)"}));
     QCOMPARE(editor.NewFieldLetter()->currentText(), QStringLiteral("d"));
+    Unselect(editor.FieldList(), 0);
+    editor.Delete();  // no line selected
     editor.FieldList()->setCurrentRow(1);
     editor.Delete();
     QCOMPARE(Lines(editor.FieldList()), (QStringList{"(1a)Before: \"X\"(1)", "(1b)Before: \"X\"(1)"}));

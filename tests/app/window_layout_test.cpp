@@ -2,7 +2,9 @@
 // windows keep painting while a slow reader answers, with the user's input held off.
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -13,8 +15,10 @@
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
+#include "app/help_files.h"
 #include "app/interface_selection_page.h"
 #include "app/main_window.h"
+#include "app/settings_page.h"
 #include "app/message_window.h"
 #include "app/model_number_dialog.h"
 #include "app/report_window.h"
@@ -120,6 +124,41 @@ class WindowLayoutTest : public WindowTestBase {
     auto* text = report.findChild<QPlainTextEdit*>();
     QVERIFY(text != nullptr);
     QVERIFY(!text->horizontalScrollBar()->isVisible());
+  }
+
+  // The help describes each page as it is: the section its "Help" opens names every group,
+  // check box and label of the page, the "Non-Printable Char" choosers included.
+  void theHelpNamesWhatEachPageShows() {
+    QFile file(QString::fromLocal8Bit(qgetenv("TESSARON_BIN_DIR") + '/' + HELP_FILE_NAME));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll())
+                             .remove(QRegularExpression(QStringLiteral("<(?!/?section)[^>]*>")))
+                             .simplified();
+    usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
+    StartWindow();
+    window_->ChangeBasicSettings();
+    window_->ChangeAdvancedSettings();
+    QStringList missing;
+    for (SettingsPage* page : window_->findChildren<SettingsPage*>()) {
+      ui_->documents.clear();
+      for (QPushButton* button : page->findChildren<QPushButton*>()) {
+        if (button->text() == QLatin1String("Help")) button->click();
+      }
+      if (ui_->documents.isEmpty()) continue;  // a page without a topic of its own
+      const QString anchor = QStringLiteral("id=\"%1\"").arg(ui_->documents[0].fragment());
+      const QString section =
+          help.section(anchor, 1, 1).section(QStringLiteral("</section>"), 0, 0);
+      for (QWidget* widget : page->findChildren<QWidget*>()) {
+        const char* property = widget->inherits("QGroupBox") ? "title" : "text";
+        if (!widget->inherits("QGroupBox") && !widget->inherits("QLabel") &&
+            !widget->inherits("QCheckBox")) {
+          continue;
+        }
+        const QString caption = widget->property(property).toString().simplified();
+        if (!section.contains(caption)) missing << anchor + ' ' + caption;
+      }
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
   }
 
   void theWindowsPaintWhileASlowReaderAnswers() {
