@@ -297,7 +297,16 @@ bool IsReaderOperand(const std::string& operand) {
 
 }  // namespace
 
-int RunSettingsCommand(CliContext& context) {
+int RunSettingsCommand(bool words, CliContext& context) {
+  if (words) {
+    for (const NamedSetting& setting : NamedSettings()) {
+      context.out << setting.name;
+      for (const std::string& word : SettingWords(setting)) context.out << ' ' << word;
+      context.out << '\n';
+    }
+    context.out.flush();
+    return CLI_EXIT_OK;
+  }
   const ReaderSettings factory;
   std::size_t width = 0;
   for (const NamedSetting& setting : NamedSettings()) width = std::max(width, setting.name.size());
@@ -494,9 +503,14 @@ std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, bool writes = fa
 }  // namespace
 
 void AddSettingsCommand(CLI::App& app, CliContext& context) {
+  auto words = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "settings", "List every setting's name, the values it takes and its factory value");
-  command->callback([&context] { context.exitCode = RunSettingsCommand(context); });
+  command->add_flag("--words", *words,
+                    "One line a setting for scripts: its name, then the words it takes (none "
+                    "for numbers, characters, byte strings and JSON), separated by blanks");
+  command->callback(
+      [words, &context] { context.exitCode = RunSettingsCommand(*words, context); });
 }
 
 void AddGetCommand(CLI::App& app, CliContext& context) {

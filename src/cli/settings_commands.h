@@ -57,7 +57,9 @@ ApplyOutcome ApplyRecord(ReaderLink& link, FlowContext& flow, const ReaderSettin
                          ReaderSettings after, const ApplyOptions& options);
 
 // The work of each command, apart from its command line; each returns the exit status.
-int RunSettingsCommand(CliContext& context);
+// words: one line a setting, its name and then the words it takes, separated by blanks (for
+// shell completion) instead of the table for people.
+int RunSettingsCommand(bool words, CliContext& context);
 // No names: every setting. json: one JSON object instead of "name = value" lines.
 int RunGetCommand(const RecordPlace& place, const std::vector<std::string>& names, bool json,
                   CliContext& context);

@@ -189,19 +189,29 @@ int OptionOfWord(const PageControl& control, const std::string& word) {
   return -1;
 }
 
+// The words a control takes; none for the fields that take numbers, characters or bytes.
+std::vector<std::string> ControlWords(const PageControl& control) {
+  std::vector<std::string> words;
+  if (control.kind == ControlKind::Choice || control.kind == ControlKind::BitChoice) {
+    for (const ControlOption& option : control.options) words.emplace_back(option.word);
+  } else if (control.kind == ControlKind::BitCheck || control.kind == ControlKind::Flag) {
+    words = {ON, OFF};
+  }
+  return words;
+}
+
 std::string ControlValuesText(const PageControl& control) {
   switch (control.kind) {
     case ControlKind::Choice:
-    case ControlKind::BitChoice: {
+    case ControlKind::BitChoice:
+    case ControlKind::BitCheck:
+    case ControlKind::Flag: {
       std::string words;
-      for (const ControlOption& option : control.options) {
-        words += (words.empty() ? "" : ", ") + std::string(option.word);
+      for (const std::string& word : ControlWords(control)) {
+        words += (words.empty() ? "" : ", ") + word;
       }
       return words;
     }
-    case ControlKind::BitCheck:
-    case ControlKind::Flag:
-      return "on, off";
     case ControlKind::Number:
       return "a number from " + std::to_string(NumberMinimum(control)) + " to " +
              std::to_string(NumberMaximum(control));
@@ -431,6 +441,11 @@ std::string SettingValuesText(const NamedSetting& setting) {
       break;
   }
   return "a JSON list of {\"rule\": before, between, after or among, \"field\": 1a, ...}";
+}
+
+std::vector<std::string> SettingWords(const NamedSetting& setting) {
+  if (setting.kind == SettingKind::Control) return ControlWords(*setting.control);
+  return {};
 }
 
 std::vector<SettingDifference> DiffSettings(const ReaderSettings& first,

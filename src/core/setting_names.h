@@ -58,6 +58,9 @@ bool SetSettingText(const NamedSetting& setting, const std::string& text, Reader
                     std::string* error);
 // What the setting takes: its words, or its kind with its range or limits.
 std::string SettingValuesText(const NamedSetting& setting);
+// The words the setting takes, in that text's order; none for a setting that takes numbers,
+// characters, byte strings or JSON.
+std::vector<std::string> SettingWords(const NamedSetting& setting);
 
 struct SettingDifference {
   const NamedSetting* setting;

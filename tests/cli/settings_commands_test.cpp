@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,28 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
   EXPECT_EQ(testing::SplitLines(listing).size(), NamedSettings().size());
   EXPECT_TRUE(Contains(listing, "\nbaud-rate  ")) << listing;
   EXPECT_TRUE(Contains(listing, "  2400, 4800, 9600, 19200, 38400 (factory: 9600)\n")) << listing;
+}
+
+// The words that completion offers are values set takes, and read back the same.
+TEST_F(SettingsCommandsTest, SettingsWordsAreTheValuesEachSettingTakes) {
+  const std::vector<std::string> lines = testing::SplitLines(RunTool({"settings", "--words"}).out);
+  ASSERT_EQ(lines.size(), NamedSettings().size());
+  std::size_t worded = 0;
+  for (const std::string& line : lines) {
+    std::istringstream fields(line);
+    std::string name;
+    fields >> name;
+    const NamedSetting* setting = FindNamedSetting(name);
+    ASSERT_NE(setting, nullptr) << line;
+    for (std::string word; fields >> word; ++worded) {
+      ReaderSettings settings;
+      std::string error;
+      EXPECT_TRUE(SetSettingText(*setting, word, settings, &error)) << line << ": " << error;
+      EXPECT_EQ(SettingText(*setting, settings), word) << line;
+    }
+  }
+  EXPECT_TRUE(std::count(lines.begin(), lines.end(), "baud-rate 2400 4800 9600 19200 38400"));
+  EXPECT_GT(worded, lines.size());
 }
 
 TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThemBack) {

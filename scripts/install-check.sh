@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Checks the packages in dist/ (made by scripts/package.sh) as a user meets them: installs
+# both with apt-get, which pulls in what they depend on; runs the programs and finds their
+# manual pages; checks the keyboard-controller helper's right when the helper is there; then
+# purges both and checks that none of their files or folders is left behind.
+# Meant for a fresh Debian 12 machine, for example:
+#   fresh-debian-check ./scripts/package.sh ./scripts/install-check.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+packages=(tessaron tessaron-config)
+helper=/usr/libexec/tessaron/tessaron-kbc
+
+step() { echo "== $*"; }
+
+step "install"
+./scripts/install-packages.sh man-db ./dist/tessaron_*.deb ./dist/tessaron-config_*.deb
+
+step "run"
+tessaron --version
+for page in tessaron tessaron-sim tessaron-config; do man -w "$page"; done
+tessaron report --simulate
+QT_QPA_PLATFORM=offscreen tessaron-config --help >/dev/null
+if [ -e "$helper" ]; then
+  getcap "$helper" | tee /dev/stderr | grep -q "cap_sys_rawio[=+]ep" ||
+    { echo "$helper lacks cap_sys_rawio+ep" >&2; exit 1; }
+else
+  echo "No keyboard-controller helper in this version; no right to check."
+fi
+
+step "purge"
+mapfile -t files < <(dpkg-query -L "${packages[@]}" | grep -vx '/\.')
+"${as_root[@]}" apt-get purge -y -q "${packages[@]}"
+left=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ -z "$status" ] || [ "$status" = "unknown ok not-installed" ] || left+=("$package: $status")
+done
+# A file of ours that is still there is left behind, and so is a folder that no other
+# package owns.
+for path in "${files[@]}"; do
+  if [ -L "$path" ] || [ -f "$path" ] || { [ -d "$path" ] && ! dpkg-query -S "$path" >/dev/null 2>&1; }; then
+    left+=("$path")
+  fi
+done
+if [ "${#left[@]}" -gt 0 ]; then
+  printf 'Left behind: %s\n' "${left[@]}" >&2
+  exit 1
+fi
+echo "Installed, ran and purged; nothing of ${packages[*]} is left."
