@@ -7,11 +7,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/device_monitor.h"
 #include "app/main_window.h"
 #include "app/ui_services.h"
 #include "core/message_sink.h"
+#include "core/settings_report.h"
 #include "transport/keyboard_port.h"
 
 namespace tessaron {
@@ -45,12 +47,13 @@ QString StartupUsage() {
   return QStringLiteral(
       "Usage: tessaron-config [--simulate[=LINE]] [--reader CONNECTION]\n"
       "\n"
-      "  --simulate[=LINE]       add one simulated reader on LINE to the present devices:\n"
-      "                          rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
-      "  -r, --reader CONNECTION connect to this reader at start-up: a serial device path\n"
-      "                          (/dev/ttyUSB0, used as RS232), NAME:PATH or NAME:INDEX with\n"
-      "                          NAME rs232, usb-rs232, usb-hid, usb-hid-kb or ps2\n"
-      "  -h, --help              show this text\n");
+      "  --simulate[=LINE]         add one simulated reader on LINE to the present devices:\n"
+      "                            rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
+      "  -r, --reader CONNECTION   connect to this reader at start-up: a serial device path\n"
+      "                            (/dev/ttyUSB0, used as RS232), NAME:PATH or NAME:INDEX\n"
+      "                            with NAME rs232, usb-rs232, usb-hid, usb-hid-kb or ps2\n"
+      "  -h, --help                show this text\n"
+      "  --version                 show the program's version\n");
 }
 
 bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error) {
@@ -100,6 +103,19 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, 
 }
 
 int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
+  // Help and version are answered before the window system is asked for, so that they work
+  // without a display (on a terminal of a headless till, or when manual pages are made).
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument == "-h" || argument == "--help") {
+      std::fputs(StartupUsage().toLocal8Bit().constData(), stdout);
+      return 0;
+    }
+    if (argument == "--version") {
+      std::printf("%s %s\n", SOFTWARE_NAME, SOFTWARE_VERSION);
+      return 0;
+    }
+  }
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QString::fromLatin1(PROFILE_ORGANISATION));
   QCoreApplication::setApplicationName(QString::fromLatin1(PROFILE_APPLICATION));

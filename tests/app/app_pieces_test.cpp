@@ -174,6 +174,18 @@ class AppPiecesTest : public QObject {
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitCode(), 2);
     QVERIFY(program.readAllStandardError().contains("unknown line"));
+
+    // Help and version need no display: no platform at all, as on a headless till.
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program.setProcessEnvironment(environment);
+    for (const char* option : {"--help", "--version"}) {
+      program.start(BinDir() + QStringLiteral("/tessaron-config"), {QString::fromLatin1(option)});
+      QVERIFY(program.waitForFinished(30000));
+      QCOMPARE(program.exitCode(), 0);
+      QVERIFY(!program.readAllStandardOutput().isEmpty());
+    }
   }
 };
 
