@@ -31,10 +31,10 @@ ReaderSettings Configured() {
   settings.beepVolume = '1';
   settings.baudRate = '9';  // a value without a word
   settings.preamble = {0x02, 'A'};
-  settings.formulas[2] = {0x27, 0x01};
+  settings.formulas[2] = {0x27, 0x00};
   settings.addedFields = {{'I', 'D'}};
   settings.lengthLimits[1] = {0xF0, 0x40, 5, 20};
-  settings.customFields = {{0xF2, 0x22, 2, 2, 'A', 'B'}};
+  settings.customFields = {{0xF2, 0x40, 2, 2, 'A', 'B'}};
   return settings;
 }
 
@@ -70,7 +70,7 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
     CliRun run = RunTool(args);
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out,
-              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0b\n"
+              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0a\n"
               "length-limit-track2 = {\"min\": 5, \"max\": 20}\npostamble =\n");
     args = {"get", "--json", "beep-volume", "added-fields"};
     args.insert(args.end(), place.begin(), place.end());
@@ -90,8 +90,8 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
             "beep-volume: low -> quick-low\npreamble: \\stxA -> \\esc\n"
-            "formula-aamva: 10 0b -> \"\"\n" +
-                std::string(texts::WRITE_OK) + "changed\n");
+            "formula-aamva: 10 0a -> \"\"\nchanged\n");
+  EXPECT_TRUE(Contains(run.err, texts::WRITE_OK)) << run.err;
   ReaderSettings expected = Configured();
   expected.beepVolume = '4';
   expected.preamble = {0x1B};
@@ -180,8 +180,9 @@ TEST_F(SettingsCommandsTest, ANewUsbHidFormatSaysTheReaderReappearsAndFindsItThe
   sim::SimulatedLine& line = Reader(ReaderSettings());
   const CliRun run = RunTool({"set", "hid-format=kaldor-keyboard"});
   EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "will re-appear as a USB-HID-KB device")) << run.out;
-  EXPECT_TRUE(Contains(run.out, texts::INTERFACE_SWITCHED)) << run.out;
+  EXPECT_EQ(run.out, "hid-format: kaldor-data -> kaldor-keyboard\nchanged\n");
+  EXPECT_TRUE(Contains(run.err, "will re-appear as a USB-HID-KB device")) << run.err;
+  EXPECT_TRUE(Contains(run.err, texts::INTERFACE_SWITCHED)) << run.err;
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID-KB reader")) << run.err;
   EXPECT_EQ(line.Reader().HidFormat(), '8');
 }
