@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <memory>
 #include <string>
@@ -499,6 +504,65 @@ TEST_F(OnlineCommandsTest, CloneReportsUnknownFuncIdsOfTheTarget) {
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_TRUE(Contains(run.err, ErrorLine(texts::UNKNOWN_FUNC_IDS))) << run.err;
+}
+
+// Every write takes --check, says its changes on standard output once the reader holds them
+// and its notes on standard error; readers are named as discovery shows them.
+TEST_F(OnlineCommandsTest, EveryWriteChecksOrConfirmsAndNamesItsReaders) {
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
+  const std::string file = SettingsFile(ChangedSettings());
+  const std::string json = folder_.File("changed.json");
+  ASSERT_EQ(RunTool({"export", json, "-f", file}).code, 0);
+  testing::ExpectRuns({
+      {{"load", file, "--check"}, 3, "baud-rate: 9600 -> 38400\n", ""},
+      {{"import", json, "--check", "-f", folder_.File("new.cfs2")}, 3, "would change\n", ""},
+      {{"clone", "--from", "usb-hid:0", "--to", "usb-hid:0", "--check"}, 0, "unchanged\n", ""},
+      {{"defaults", "--check", "-q"}, 0, "unchanged\n", ""},
+      {{"list", "--json"}, 0, "{\"connection\": \"usb-hid:0\", \"interface\": \"USB-HID\"", ""},
+      {{"diff", "reader", file, "--json"}, 1, "\"baud-rate\": {\"a\": \"9600\", \"b\": \"38400\"}", ""},
+      {{"report", "-r", "usb-hid-kb:0"}, 2, "",
+       "usb-hid-kb:0 is a USB-HID reader (/dev/hidraw-sim0), not a USB-HID-KB reader; "
+       "\"tessaron list\" finds no USB-HID-KB reader"},
+  });
+  EXPECT_EQ(line.Reader().CommandCount(), 5u);  // each write's read (and diff's), nothing written
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("new.cfs2")));
+  readers_.Clear();
+  testing::ExpectRuns({
+      {{"--simulate=ps2", "report", "--quiet"}, 0, "INTERFACE_TYPE: PS/2 Keyboard\n", ""},
+      {{"set", "beep-volume=low", "--simulate=rs232"}, 0, "beep-volume: high -> low\nchanged\n",
+       "Using the RS232 reader"},
+  });
+  // A reader that refuses the frame: no change was made, so none is printed.
+  sim::SimulatedReaderConfig config;
+  config.rejectUnknown = true;
+  config.unknownFuncIds = {0x11};
+  readers_.Start(SimulatedLineKind::UsbHid, config);
+  testing::ExpectRuns({{{"set", "beep-volume=low"}, 1, "", ErrorLine(texts::UNKNOWN_FUNC_IDS)}});
+  EXPECT_EQ(RunTool({"set", "beep-volume=low"}).out, "");
+}
+
+// Ctrl-C during a run over many readers: the reader in progress is written whole, no other
+// is begun, and the summary says so.
+TEST_F(OnlineCommandsTest, CtrlCEndsARunOverManyReadersAfterTheReadersInProgress) {
+  sim::SimulatedLine* lines[3];
+  for (int i = 0; i < 3; ++i) {
+    lines[i] = &readers_.Start(SimulatedLineKind::UsbHid, sim::SimulatedReaderConfig{}, i);
+  }
+  // At the real timing a reader's work takes long enough to be interrupted in the middle.
+  const testing::FastToolTiming realTiming(1.0);
+  CliRun run;
+  std::thread fleet([&run] { run = RunTool({"set", "beep-volume=low", "--all"}); });
+  while (lines[0]->Reader().CommandCount() == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(::getpid(), SIGINT);
+  fleet.join();
+  EXPECT_EQ(run.code, 130) << run.err;
+  EXPECT_TRUE(Contains(run.out, "/dev/hidraw-sim0: changed\n3 readers: 1 changed, 0 unchanged, "
+                                "0 failed, 2 not done: interrupted\nchanged\n"))
+      << run.out;
+  EXPECT_EQ(lines[0]->Reader().CommandCount(), 3u);  // read, written, read back
+  EXPECT_EQ(lines[1]->Reader().CommandCount() + lines[2]->Reader().CommandCount(), 0u);
 }
 
 }  // namespace

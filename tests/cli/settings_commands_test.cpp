@@ -299,6 +299,23 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
       {{"import", "bad.json"},
        json("\"formula-dmv\": []", "\"formula-dmv\": \"1a 2b\""),
        "/settings/formula-dmv: a list of field names expected"},
+      // Text is one byte per character; what no reader takes is refused in a file too.
+      {{"set", "-f", file, "preamble=\u20ac"}, "", "preamble: the character \"\u20ac\" (U+20AC)"},
+      {{"import", "bad.json", "-f", file},
+       json("\"postamble\": \"\"", "\"postamble\": \"\u20ac\""),
+       "/settings/postamble: the character"},
+      {{"set", "-f", file, "preamble=" + std::string(254, 'A'), "postamble=" + std::string(254, 'B')},
+       "",
+       "the most room goes to preamble (254 bytes), postamble (254 bytes)"},
+      {{"set", "-f", file, "length-limit-track1={\"min\": 20, \"max\": 5}"},
+       "",
+       "length-limit-track1: min 20 is above max 5"},
+      {{"set", "-f", file, "custom-fields=[{\"rule\": \"before\", \"field\": \"1c\", "
+                           "\"times\": 1, \"text\": \"x\"}]"},
+       "",
+       "custom-fields/0/field: 1c where custom field 1 takes the letter a"},
+      {{"set", "-f", file, "formula-custom=2a 1b"}, "", "formula-custom/1: 1b names no custom field"},
+      {{"set", "-f", file, "formula-dmv=0b"}, "", "formula-dmv/0: 0b names no added field"},
   };
   const std::string bad = folder_.File("bad.json");
   for (const auto& refusal : refusals) {
@@ -313,6 +330,10 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
     EXPECT_TRUE(Contains(run.err, refusal.error)) << refusal.error << "\n" << run.err;
   }
   EXPECT_EQ(ReadBytes(file), before);
+  // A character of the Latin-1 range is its one byte.
+  EXPECT_EQ(RunTool({"set", "-f", File(Configured(), "other.cfs2"), "preamble=\u00c4"}).code, 0);
+  EXPECT_EQ(RunTool({"get", "preamble", "-f", folder_.File("other.cfs2")}).out,
+            "preamble = \\sysrq\n");  // 0xC4 has that name
   EXPECT_EQ(line.Reader().CommandCount(), 1u);  // the read before the long frame was refused
   EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(Configured()));
 }
