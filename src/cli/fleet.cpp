@@ -74,14 +74,7 @@ std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
     EnumerateReaders(only, found);
     return found;
   }
-  found = FindUsbReaders();
-  for (const ReaderDeviceEntry& entry : session.SimulatedReaders()) {
-    if (std::none_of(found.begin(), found.end(),
-                     [&](const ReaderDeviceEntry& usb) { return usb.name == entry.name; })) {
-      found.push_back(entry);
-    }
-  }
-  return found;
+  return session.UsbAndSimulatedReaders();
 }
 
 // Set by the first Ctrl-C of a run over many readers.

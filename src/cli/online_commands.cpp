@@ -60,11 +60,6 @@ RecordChange WholeRecord(const ReaderSettings& record) {
   };
 }
 
-void AddCheckFlag(CLI::App* command, bool* check) {
-  command->add_flag("--check", *check,
-                    "Only say what would change; nothing is written (exit 0 when nothing "
-                    "would, 3 when something would)");
-}
 
 // --- command-line options shared by the commands ---
 
@@ -108,6 +103,12 @@ void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines) {
             return ParseSimulateRequests({request}, nullptr, &error) ? std::string() : error;
           },
           "", ""));
+}
+
+void AddCheckFlag(CLI::App* command, bool* check) {
+  command->add_flag("--check", *check,
+                    "Only say what would change; nothing is written (exit 0 when nothing "
+                    "would, 3 when something would)");
 }
 
 std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {

@@ -29,6 +29,8 @@ std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command);
 // Adds --simulate alone (a command that names its readers otherwise); it may be given
 // several times.
 void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines);
+// Adds --check to a command that writes settings.
+void AddCheckFlag(CLI::App* command, bool* check);
 // Checks the options that CLI11 checks on the command line, for callers of the Run
 // functions; false after a message on err.
 bool OptionsUsable(const std::string& reader, const std::vector<std::string>& simulate,

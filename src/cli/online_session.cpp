@@ -159,18 +159,21 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
   return true;
 }
 
-std::vector<ReaderDeviceEntry> OnlineSession::SimulatedReaders() const {
+std::vector<ReaderDeviceEntry> OnlineSession::UsbAndSimulatedReaders() const {
+  std::vector<ReaderDeviceEntry> readers = FindUsbReaders();
+  if (simulated_.empty()) return readers;
   std::vector<ReaderDeviceEntry> present;
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
     EnumerateReaders(type, present);
   }
-  std::vector<ReaderDeviceEntry> simulated;
   for (const auto& line : simulated_) {
     for (const ReaderDeviceEntry& entry : present) {
-      if (entry.name == line->DeviceName()) simulated.push_back(entry);
+      const bool listed = std::any_of(readers.begin(), readers.end(),
+                                      [&](const ReaderDeviceEntry& usb) { return usb.name == entry.name; });
+      if (entry.name == line->DeviceName() && !listed) readers.push_back(entry);
     }
   }
-  return simulated;
+  return readers;
 }
 
 std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText,
@@ -182,15 +185,8 @@ std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connection
   };
   ReaderConnection connection;
   if (connectionText.empty()) {
-    // The USB readers, and the simulated readers of any line: with one simulated reader and
-    // no other to choose, it is the reader, whatever its line.
-    std::vector<ReaderDeviceEntry> found = FindUsbReaders();
-    for (const ReaderDeviceEntry& entry : SimulatedReaders()) {
-      if (std::none_of(found.begin(), found.end(),
-                       [&](const ReaderDeviceEntry& usb) { return usb.name == entry.name; })) {
-        found.push_back(entry);
-      }
-    }
+    // With one simulated reader and no other to choose, it is the reader, whatever its line.
+    const std::vector<ReaderDeviceEntry> found = UsbAndSimulatedReaders();
     if (found.empty()) {
       return fail("no USB reader found; name the reader with --reader CONNECTION (\"tessaron "
                   "list\" shows every reader found)");

@@ -88,9 +88,10 @@ class OnlineSession {
   // Adds the simulated readers asked for (each LINE or LINE:COUNT) to discovery; false after
   // a message on err.
   bool Simulate(const std::vector<std::string>& requests);
-  // The simulated readers as discovery shows them now (a USB reader may have changed its
-  // interface since it started).
-  std::vector<ReaderDeviceEntry> SimulatedReaders() const;
+  // The readers that are taken without being named: the USB readers present, and the
+  // simulated readers whatever their line, as discovery shows them now (a USB reader may
+  // have changed its interface since it started).
+  std::vector<ReaderDeviceEntry> UsbAndSimulatedReaders() const;
 
   // The reader named by connectionText, or the automatic connection when it is empty: the
   // one USB reader present, or the one simulated reader when it is the only reader to

@@ -31,9 +31,6 @@ struct WriteStreams {
   std::function<std::unique_ptr<ReaderLink>()> findAgain;
 };
 
-// Empty values show as "" where a line would otherwise end in nothing.
-std::string Shown(const std::string& value) { return value.empty() ? "\"\"" : value; }
-
 // The names of the settings that differ, for a reader's line.
 std::string NamesOf(const std::vector<SettingDifference>& differences) {
   std::string names;
@@ -75,10 +72,7 @@ std::optional<WriteOutcome> NothingToWrite(const std::vector<SettingDifference>&
 WriteOutcome RestoreDefaults(ReaderLink& link, FlowContext& flow, const ReaderSettings& before,
                              bool check, const WriteStreams& streams) {
   if (check) {
-    if (auto outcome = NothingToWrite(DiffSettings(before, ReaderSettings(link.Interface())),
-                                      true, streams)) {
-      return *outcome;
-    }
+    return *NothingToWrite(DiffSettings(before, ReaderSettings(link.Interface())), true, streams);
   }
   ReaderSettings after(link.Interface());
   if (!RestoreFactoryDefaults(&link, after, SheetKind::Advanced, flow)) {
@@ -209,10 +203,13 @@ int WriteFile(const std::string& path, const WriteRequest& request, CliContext& 
 
 }  // namespace
 
+// Empty values show as "" where a line would otherwise end in nothing.
+std::string ShownValue(const std::string& value) { return value.empty() ? "\"\"" : value; }
+
 void PrintDifferences(std::ostream& out, const std::vector<SettingDifference>& differences) {
   for (const SettingDifference& difference : differences) {
-    out << difference.setting->name << ": " << Shown(difference.first) << " -> "
-        << Shown(difference.second) << '\n';
+    out << difference.setting->name << ": " << ShownValue(difference.first) << " -> "
+        << ShownValue(difference.second) << '\n';
   }
   out.flush();
 }

@@ -58,6 +58,8 @@ int WriteReader(OnlineSession& session, ReaderLink& link, const WriteRequest& re
 // The write as the work on each reader of --all.
 ReaderWork WriteWork(const WriteRequest& request);
 
+// A value as a line shows it: "" for an empty one.
+std::string ShownValue(const std::string& value);
 // One line "name: A -> B" per difference.
 void PrintDifferences(std::ostream& out, const std::vector<SettingDifference>& differences);
 

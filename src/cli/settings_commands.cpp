@@ -23,9 +23,6 @@ constexpr const char* FILE_HELP =
     "Work on this file instead of a reader: a settings file in JSON when its name ends in "
     ".json, else a configuration file (.cfs2)";
 
-// Empty values show as "" where a line would otherwise end in nothing.
-std::string Shown(const std::string& value) { return value.empty() ? "\"\"" : value; }
-
 // Runs body(settings) on the record of the place: the file's, or the reader's as read now.
 template <typename Body>
 int WithRecord(const RecordPlace& place, CliContext& context, Body body) {
@@ -101,7 +98,7 @@ int RunSettingsCommand(CliContext& context) {
   for (const NamedSetting& setting : NamedSettings()) {
     context.out << setting.name << std::string(width + 2 - setting.name.size(), ' ')
                 << SettingValuesText(setting)
-                << " (factory: " << Shown(SettingText(setting, factory)) << ")\n";
+                << " (factory: " << ShownValue(SettingText(setting, factory)) << ")\n";
   }
   context.out.flush();
   return CLI_EXIT_OK;
@@ -230,9 +227,7 @@ std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, bool writes = fa
                     "Write to every reader found, one line per reader, then a summary",
                     fleet.get());
     command->get_option("--all")->excludes(command->get_option("--reader"))->excludes(fileOption);
-    command->add_flag("--check", *check,
-                      "Only say what would change; nothing is written (exit 0 when nothing "
-                      "would, 3 when something would)");
+    AddCheckFlag(command, check);
   }
   return [online, file, fleet] {
     RecordPlace place{*online, *file, *fleet};
