@@ -145,7 +145,8 @@ int Usage(std::ostream& err, const std::string& text) {
 int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args) {
   CommandLine line = SplitCommandLine(app, args);
   if (line.command == HELP_COMMAND) {
-    CLI::App* topic = line.rest.empty() ? &app : FindCommand(app, line.rest.front());
+    const bool tool = line.rest.empty() || line.rest.front() == HELP_COMMAND;
+    CLI::App* topic = tool ? &app : FindCommand(app, line.rest.front());
     if (topic == nullptr) return Usage(context.err, UnknownCommand(app, line.rest.front()));
     context.out << topic->help(topic == &app ? "" : app.get_name());
     return CLI_EXIT_OK;
