@@ -2,11 +2,20 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "cli/cli_help.h"
+#include "cli/cli_output.h"
 #include "cli/offline_commands.h"
 #include "cli/online_commands.h"
+#include "cli/online_session.h"
 #include "cli/settings_commands.h"
+#include "core/setting_names.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -35,38 +44,182 @@ constexpr CommandRegistration COMMANDS[] = {
     AddBootLoaderCommand,
 };
 
+constexpr const char* HELP_COMMAND = "help";
+constexpr const char* TOOL_NOTES =
+    "Options may stand before or after the command. \"tessaron help COMMAND\" (or COMMAND "
+    "--help) explains a command, with examples. A FILE of \"-\" is standard input where the "
+    "command only reads it and standard output where it only writes it.\n\n"
+    "Example:\n"
+    "  tessaron report --simulate\n\n"
+    "Exit status: 0 done; 1 failed (one line on standard error, \"tessaron: \" first, says "
+    "why); 2 wrong usage; 3 with --check when something would change; 130 when Ctrl-C ended a "
+    "run over many readers early. diff exits 1 when the records differ.";
+
+// A command line read far enough to know its command and to bring the options that stand
+// before the command behind it, where the command's own options are known.
+struct CommandLine {
+  std::vector<std::string> leading;  // options before the command
+  std::string command;               // empty: none given
+  std::vector<std::string> rest;     // everything after the command
+};
+
+// The option names (with their dashes) of the app and its commands that take a value in the
+// next argument.
+std::set<std::string> NamesTakingValues(const CLI::App& app) {
+  std::set<std::string> names;
+  auto add = [&names](const CLI::App& each) {
+    for (const CLI::Option* option : each.get_options()) {
+      if (option->get_positional() || option->get_expected_min() == 0) continue;
+      for (const std::string& name : option->get_snames()) names.insert("-" + name);
+      for (const std::string& name : option->get_lnames()) names.insert("--" + name);
+    }
+  };
+  add(app);
+  for (const CLI::App* command : app.get_subcommands({})) add(*command);
+  return names;
+}
+
+CommandLine SplitCommandLine(const CLI::App& app, const std::vector<std::string>& args) {
+  const std::set<std::string> takingValues = NamesTakingValues(app);
+  CommandLine line;
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-' || arg == "--") break;
+    line.leading.push_back(arg);
+    if (takingValues.count(arg) != 0 && i + 1 < args.size()) line.leading.push_back(args[++i]);
+  }
+  if (i < args.size() && args[i] != "--") line.command = args[i++];
+  line.rest.assign(args.begin() + static_cast<long>(i), args.end());
+  return line;
+}
+
+CLI::App* FindCommand(CLI::App& app, const std::string& name) {
+  for (CLI::App* command : app.get_subcommands({})) {
+    if (command->get_name() == name) return command;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> CommandNames(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+  names.push_back(HELP_COMMAND);
+  return names;
+}
+
+// "unknown command 'reprot'; did you mean 'report'?"
+std::string UnknownCommand(const CLI::App& app, const std::string& name) {
+  std::string text = "unknown command '" + name + "'";
+  const std::vector<std::string> near = NearMisses(name, CommandNames(app));
+  for (std::size_t i = 0; i < near.size(); ++i) {
+    text += (i == 0 ? "; did you mean '" : "' or '") + near[i];
+  }
+  return text + (near.empty() ? "; \"tessaron help\" lists the commands" : "'?");
+}
+
+// "--simulate ps2": the line of --simulate goes behind "=", else it is taken for an argument
+// of the command.
+std::string SimulateWithBlank(const std::vector<std::string>& args) {
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    std::string error;
+    if (args[i] == "--simulate" && ParseSimulateRequests({args[i + 1]}, nullptr, &error)) {
+      return "--simulate takes its line behind \"=\": write --simulate=" + args[i + 1];
+    }
+  }
+  return std::string();
+}
+
+bool AsksForHelpOrVersion(const std::vector<std::string>& args) {
+  return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+    return arg == "-h" || arg == "--help" || arg == "-V" || arg == "--version";
+  });
+}
+
+int Usage(std::ostream& err, const std::string& text) {
+  PrintError(err, text);
+  return CLI_EXIT_USAGE;
+}
+
+// Runs the command line; the exit status.
+int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args) {
+  CommandLine line = SplitCommandLine(app, args);
+  if (line.command == HELP_COMMAND) {
+    const bool tool = line.rest.empty() || line.rest.front() == HELP_COMMAND;
+    CLI::App* topic = tool ? &app : FindCommand(app, line.rest.front());
+    if (topic == nullptr) return Usage(context.err, UnknownCommand(app, line.rest.front()));
+    context.out << topic->help(topic == &app ? "" : app.get_name());
+    return CLI_EXIT_OK;
+  }
+  if (line.command.empty() && !AsksForHelpOrVersion(line.leading)) {
+    return Usage(context.err, "a command is needed; \"tessaron help\" lists them");
+  }
+  if (!line.command.empty() && FindCommand(app, line.command) == nullptr) {
+    return Usage(context.err, UnknownCommand(app, line.command));
+  }
+  if (const std::string hint = SimulateWithBlank(args); !hint.empty()) {
+    return Usage(context.err, hint);
+  }
+  // The command first, then every option wherever it stood: the command's own options are
+  // known behind it, the tool's (--fast, --quiet) on either side.
+  std::vector<std::string> ordered;
+  if (!line.command.empty()) ordered.push_back(line.command);
+  ordered.insert(ordered.end(), line.leading.begin(), line.leading.end());
+  ordered.insert(ordered.end(), line.rest.begin(), line.rest.end());
+  std::reverse(ordered.begin(), ordered.end());  // CLI11 takes them last first
+  try {
+    app.parse(ordered);
+  } catch (const CLI::CallForHelp&) {
+    context.out << app.help();
+    return CLI_EXIT_OK;
+  } catch (const CLI::CallForVersion&) {
+    context.out << std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION << '\n';
+    return CLI_EXIT_OK;
+  } catch (const CLI::ParseError& error) {
+    const std::string topic = line.command.empty() ? "" : " " + line.command;
+    return Usage(context.err, std::string(error.what()) + " (\"tessaron help" + topic +
+                                  "\" shows the usage)");
+  }
+  return context.exitCode;
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment) {
-  std::ostream& out = environment.out;
-  std::ostream& err = environment.err;
+  CliContext context{environment.out, environment.err, environment.in, environment.timingScale};
+  context.errIsTerminal = environment.errIsTerminal;
+  int code = CLI_EXIT_FAILURE;
   try {
     CLI::App app{"Reads, shows and writes the settings of Tessaron card readers.", "tessaron"};
-    app.set_version_flag("--version",
-                         std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION);
+    UseHelpLayout(app);
+    app.footer(TOOL_NOTES);
+    app.set_version_flag("-V,--version", std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION,
+                         "Print the program's version");
+    app.set_help_flag("-h,--help", "Print this help");
     app.require_subcommand(1);
-    CliContext context{out, err, environment.in, environment.timingScale};
-    context.errIsTerminal = environment.errIsTerminal;
     app.add_flag("--fast", context.fastReplies,
                  "End each exchange with a serial or USB HID reader as soon as its whole reply "
                  "has come, instead of after the fixed pause and silence (the fixed times stay "
                  "the limits)");
-    // --fast may stand after the command too.
+    app.add_flag("-q,--quiet", context.quiet,
+                 "Print results and failures only: no progress and no notes on standard error");
+    // The options above may stand after the command too.
     app.fallthrough();
     for (CommandRegistration registration : COMMANDS) registration(app, context);
-
-    try {
-      app.parse(argc, argv);
-    } catch (const CLI::ParseError& error) {
-      // Help and version requests end the run successfully; everything else is misuse.
-      const int code = app.exit(error, out, err);
-      return code == static_cast<int>(CLI::ExitCodes::Success) ? CLI_EXIT_OK : CLI_EXIT_USAGE;
-    }
-    return context.exitCode;
+    code = Run(app, context, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
   } catch (const std::exception& error) {
-    err << "tessaron: " << error.what() << '\n';
+    PrintError(context.err, error.what());
+    code = CLI_EXIT_FAILURE;
+  }
+  // Every result must have reached standard output, or the run failed.
+  context.out.flush();
+  const int outError = environment.finishOut ? environment.finishOut() : 0;
+  if (!context.out || outError != 0) {
+    PrintError(context.err, std::string("cannot write standard output") +
+                                (outError != 0 ? std::string(": ") + std::strerror(outError) : ""));
     return CLI_EXIT_FAILURE;
   }
+  return code;
 }
 
 }  // namespace tessaron

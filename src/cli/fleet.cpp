@@ -2,11 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
+#include "cli/cli_output.h"
 #include "cli/online_commands.h"
 #include "cli/online_session.h"
 #include "core/message_sink.h"
@@ -30,11 +33,8 @@ class ReaderLineFlow : public FlowContext {
   void Progress(const std::string&) override {}
   void Tell(const FlowMessage& message) override {
     if (!message.failure) return;
-    // A text may span lines; the reader's line takes it as one.
-    std::string text = OneLine(message.text);
-    if (!message.cause.empty()) text += " (" + message.cause + ")";
     if (!failures_.empty()) failures_ += "; ";
-    failures_ += text;
+    failures_ += FailureText(message);
   }
   bool Confirm(const std::string&, const std::string&) override { return false; }
 
@@ -63,15 +63,48 @@ ReaderConnection WorkConnection(const ReaderDeviceEntry& entry) {
   return connection;
 }
 
-// The readers --all takes, in discovery's order.
-std::vector<ReaderDeviceEntry> ReadersFound(const std::string& interfaceName) {
+// The readers --all takes, in discovery's order: the USB readers or those of the interface
+// named, and the simulated readers of the session whatever their line.
+std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
+                                            const std::string& interfaceName) {
   InterfaceType only = INTERFACE_UNKNOWN;
   if (!interfaceName.empty()) ParseCliInterfaceName(interfaceName, &only);
   std::vector<ReaderDeviceEntry> found;
-  if (only == INTERFACE_UNKNOWN) return FindUsbReaders();
-  EnumerateReaders(only, found);
-  return found;
+  if (only != INTERFACE_UNKNOWN) {
+    EnumerateReaders(only, found);
+    return found;
+  }
+  return session.UsbAndSimulatedReaders();
 }
+
+// Set by the first Ctrl-C of a run over many readers.
+std::atomic<bool> interrupted{false};
+struct sigaction beforeRun{};
+
+extern "C" void OnInterrupt(int signal) {
+  // The second Ctrl-C does what Ctrl-C did before the run (ends the program).
+  if (interrupted.exchange(true)) {
+    ::sigaction(signal, &beforeRun, nullptr);
+    ::raise(signal);
+  }
+}
+
+// While it lives, Ctrl-C asks the run to stop taking further readers.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interrupted = false;
+    struct sigaction action{};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &beforeRun);
+  }
+  ~InterruptGuard() { ::sigaction(SIGINT, &beforeRun, nullptr); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  bool Interrupted() const { return interrupted; }
+};
 
 }  // namespace
 
@@ -85,12 +118,6 @@ const char* VerdictText(ReaderVerdict verdict) {
   return "";
 }
 
-std::string OneLine(std::string text) {
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp,
                      FleetOptions* options) {
   CLI::Option* all = command->add_flag(allFlag, options->all, allHelp);
@@ -98,8 +125,10 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
   command
       ->add_option("--interface", options->interfaceName,
                    std::string("With ") + allFlag +
-                       ": only the readers of this interface (without it: every USB reader; "
-                       "serial ports and the keyboard line only when named here)")
+                       ": only the readers of this interface (without it: every USB reader and "
+                       "the simulated ones; serial ports and the keyboard line only when named "
+                       "here)")
+      ->option_text(" NAME")
       ->check(CLI::IsMember(lines))
       ->needs(all);
   command
@@ -120,19 +149,17 @@ int RunOnEveryReader(const FleetOptions& options, CliContext& context, const Rea
 int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliContext& context,
                      const ReaderWork& work, const std::vector<ReaderConnection>& skip) {
   std::vector<ReaderDeviceEntry> readers;
-  for (const ReaderDeviceEntry& entry : ReadersFound(options.interfaceName)) {
+  for (const ReaderDeviceEntry& entry : ReadersFound(session, options.interfaceName)) {
     const bool skipped = std::any_of(skip.begin(), skip.end(), [&](const ReaderConnection& other) {
       return NamesReader(other, entry);
     });
     if (!skipped) readers.push_back(entry);
   }
   if (readers.empty()) {
-    if (options.interfaceName.empty()) {
-      context.err << "tessaron: no USB reader found; readers on serial ports and the keyboard "
-                     "line are taken with --interface NAME\n";
-    } else {
-      context.err << "tessaron: no " << options.interfaceName << " reader found\n";
-    }
+    PrintError(context.err, options.interfaceName.empty()
+                                ? "no USB reader found; readers on serial ports and the keyboard "
+                                  "line are taken with --interface NAME"
+                                : "no " + options.interfaceName + " reader found");
     return CLI_EXIT_FAILURE;
   }
 
@@ -144,33 +171,35 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
     if (previous) previous(text, caption);
   });
 
+  const InterruptGuard interrupt;
+  std::ostream& notes = context.Notes();
+  const bool progress = context.errIsTerminal && !context.quiet;
   const PortSetup ports(session.Timing());
   std::atomic<std::size_t> next{0};
   std::size_t done = 0;
   int counts[4] = {0, 0, 0, 0};
   auto runReaders = [&] {
-    for (std::size_t i = next++; i < readers.size(); i = next++) {
+    for (std::size_t i = next++; i < readers.size() && !interrupt.Interrupted(); i = next++) {
       ReaderLineFlow flow(context.timingScale);
       ReaderResult result = work(WorkConnection(readers[i]), ports, flow);
       if (result.detail.empty()) result.detail = flow.Failures();
       std::lock_guard<std::mutex> guard(outputLock);
       ++counts[static_cast<int>(result.verdict)];
       ++done;
-      if (context.errIsTerminal) context.err << "\r\033[K";
+      if (progress) notes << "\r\033[K";
       context.out << ReaderConnectionText(ConnectionOf(readers[i])) << ' ' << readers[i].name
-                  << ": "
-                  << VerdictText(result.verdict)
+                  << ": " << VerdictText(result.verdict)
                   << (result.detail.empty() ? "" : ": " + result.detail) << '\n';
       context.out.flush();
-      if (context.errIsTerminal) {
-        context.err << "[" << done << "/" << readers.size() << " readers done]";
-        context.err.flush();
+      if (progress) {
+        notes << "[" << done << "/" << readers.size() << " readers done]";
+        notes.flush();
       }
     }
   };
-  if (context.errIsTerminal) {
-    context.err << "[0/" << readers.size() << " readers done]";
-    context.err.flush();
+  if (progress) {
+    notes << "[0/" << readers.size() << " readers done]";
+    notes.flush();
   }
   const std::size_t threads =
       std::min(readers.size(), static_cast<std::size_t>(std::max(options.jobs, 1)));
@@ -179,7 +208,7 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
   runReaders();
   for (std::thread& worker : workers) worker.join();
   SetMessageHandler(std::move(previous));
-  if (context.errIsTerminal) context.err << "\r\033[K";
+  if (progress) notes << "\r\033[K";
 
   const int unchanged = counts[static_cast<int>(ReaderVerdict::Unchanged)];
   const int wouldChange = counts[static_cast<int>(ReaderVerdict::WouldChange)];
@@ -188,12 +217,17 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
   context.out << readers.size() << (readers.size() == 1 ? " reader: " : " readers: ") << changed
               << " changed, " << unchanged << " unchanged, ";
   if (wouldChange > 0) context.out << wouldChange << " would change, ";
-  context.out << failed << " failed\n"
+  context.out << failed << " failed";
+  if (interrupt.Interrupted()) {
+    context.out << ", " << readers.size() - done << " not done: interrupted";
+  }
+  context.out << '\n'
               << VerdictText(changed > 0       ? ReaderVerdict::Changed
                              : wouldChange > 0 ? ReaderVerdict::WouldChange
                                                : ReaderVerdict::Unchanged)
               << '\n';
   context.out.flush();
+  if (interrupt.Interrupted()) return CLI_EXIT_INTERRUPTED;
   if (failed > 0) return CLI_EXIT_FAILURE;
   return wouldChange > 0 ? CLI_EXIT_WOULD_CHANGE : CLI_EXIT_OK;
 }

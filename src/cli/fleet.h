@@ -39,8 +39,6 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
 enum class ReaderVerdict { Unchanged, WouldChange, Changed, Failed };
 // The word of a verdict, as a reader's line and a run's last line say it.
 const char* VerdictText(ReaderVerdict verdict);
-// A message that may span lines, as one line.
-std::string OneLine(std::string text);
 
 struct ReaderResult {
   ReaderVerdict verdict = ReaderVerdict::Failed;
@@ -52,9 +50,12 @@ using ReaderWork = std::function<ReaderResult(const ReaderConnection& connection
                                               const PortSetup& ports, FlowContext& flow)>;
 
 // Runs work on every reader found (but skip) in the session, whose simulated readers run
-// already. Exit status: 1 when a reader failed or none was found, else 3 when one would
-// change (--check), else 0. The last line says "changed" when a reader was written,
-// "would change" when one would be, else "unchanged".
+// already and are taken whatever their line. Exit status: 1 when a reader failed or none was
+// found, else 3 when one would change (--check), else 0. The last line says "changed" when a
+// reader was written, "would change" when one would be, else "unchanged". Ctrl-C lets the
+// readers in progress finish their work (a write is never cut off) and starts no other; the
+// readers done keep their lines, the summary says the run was interrupted, and the exit status
+// is 130. A second Ctrl-C ends the program at once.
 int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliContext& context,
                      const ReaderWork& work, const std::vector<ReaderConnection>& skip = {});
 // The same in a session of its own, with the simulated readers of the options running.

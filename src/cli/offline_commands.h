@@ -1,7 +1,6 @@
 #pragma once
 // Commands that work on configuration files alone, without a reader.
 
-#include <ostream>
 #include <string>
 
 #include "cli/cli.h"
@@ -16,11 +15,12 @@ void AddShowCommand(CLI::App& app, CliContext& context);
 // "dump FILE": lists the file's settings stream in hexadecimal, one record per line.
 void AddDumpCommand(CLI::App& app, CliContext& context);
 
-// The work of each command, apart from its command line. Each returns the exit status
-// and writes at most one line to err on failure.
-int RunInitCommand(const std::string& path, std::ostream& out, std::ostream& err);
+// The work of each command, apart from its command line. Each returns the exit status and
+// writes at most one line to err on failure. A FILE of "-" is standard output for init and
+// standard input for show and dump.
+int RunInitCommand(const std::string& path, CliContext& context);
 int RunShowCommand(const std::string& path, InterfaceType type, const std::string& firmware,
-                   bool raw, std::ostream& out, std::ostream& err);
-int RunDumpCommand(const std::string& path, std::ostream& out, std::ostream& err);
+                   bool raw, CliContext& context);
+int RunDumpCommand(const std::string& path, CliContext& context);
 
 }  // namespace tessaron

@@ -6,10 +6,16 @@
 #include <optional>
 #include <vector>
 
+#include "cli/cli_files.h"
+#include "cli/cli_help.h"
+#include "cli/cli_output.h"
 #include "cli/fleet.h"
 #include "cli/online_session.h"
-#include "cli/settings_commands.h"
+#include "cli/record_writes.h"
 #include "core/reader_settings.h"
+#include "core/setting_names.h"
+#include "core/settings_json.h"
+#include "core/settings_transactions.h"
 #include "core/settings_report.h"
 #include "flows/flow_texts.h"
 #include "flows/interface_names.h"
@@ -24,10 +30,10 @@ namespace tessaron {
 namespace {
 
 constexpr const char* READER_HELP =
-    "Reader to use: a serial device path (/dev/ttyUSB0, used as RS232), NAME:PATH with NAME "
-    "rs232, usb-rs232, usb-hid or usb-hid-kb and PATH a tty or hidraw node, or NAME:INDEX "
-    "with NAME also ps2 and INDEX the device index \"tessaron list\" shows. Without it the "
-    "one USB reader present is used";
+    "Reader to use: a connection as \"tessaron list\" shows it (usb-hid:0, rs232:1, ps2:0), "
+    "NAME:PATH with NAME rs232, usb-rs232, usb-hid or usb-hid-kb and PATH a tty or hidraw "
+    "node, or a serial device path (/dev/ttyUSB0, used as RS232). Without it the one USB "
+    "reader present is used (or the one simulated reader)";
 constexpr const char* SIMULATE_HELP =
     "Add the built-in simulated reader to the readers found; --simulate=LINE picks its line: "
     "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid); LINE:COUNT "
@@ -41,15 +47,19 @@ std::string ConnectionError(const std::string& text) {
 
 int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
 
-// The change of --all that writes record to every reader, in the keyboard format on a
-// keyboard-class USB reader (as "Load from File" does).
-RecordChange KeepFormatOf(const ReaderSettings& record) {
-  return [&record](ReaderLink& link, ReaderSettings& after, std::ostream&) {
+// The change that writes a whole record, in the keyboard format on a keyboard-class USB
+// reader (as "Load from File" does; the firmware rule of the write takes it back on firmware
+// older than 1.89).
+RecordChange WholeRecord(const ReaderSettings& record) {
+  return [record](ReaderLink* link, ReaderSettings& after, std::string*) {
+    const InterfaceType type = after.interfaceType;
     after = record;
-    KeepKeyboardFormat(&link, after);
+    after.interfaceType = type;
+    KeepKeyboardFormat(link, after);
     return true;
   };
 }
+
 
 // --- command-line options shared by the commands ---
 
@@ -70,13 +80,13 @@ bool OptionsUsable(const std::string& reader, const std::vector<std::string>& si
   if (!reader.empty()) {
     const std::string error = ConnectionError(reader);
     if (!error.empty()) {
-      err << "tessaron: " << error << '\n';
+      PrintError(err, error);
       return false;
     }
   }
   std::string error;
   if (!ParseSimulateRequests(simulate, nullptr, &error)) {
-    err << "tessaron: --simulate: " << error << '\n';
+    PrintError(err, "--simulate: " + error);
     return false;
   }
   return true;
@@ -86,13 +96,19 @@ void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines) {
   command->add_flag("--simulate{" + std::string(sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE)) +
                         "}",
                     *lines, SIMULATE_HELP)
-      ->type_name("[=LINE[:COUNT]]")
+      ->option_text("[=LINE[:COUNT]]")
       ->check(CLI::Validator(
           [](std::string& request) {
             std::string error;
             return ParseSimulateRequests({request}, nullptr, &error) ? std::string() : error;
           },
           "", ""));
+}
+
+void AddCheckFlag(CLI::App* command, bool* check) {
+  command->add_flag("--check", *check,
+                    "Only say what would change; nothing is written (exit 0 when nothing "
+                    "would, 3 when something would)");
 }
 
 std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
@@ -102,7 +118,7 @@ std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
   return options;
 }
 
-int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
+int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type, bool json,
                    CliContext& context) {
   if (!OptionsUsable(std::string(), simulate, context.err)) return CLI_EXIT_USAGE;
   OnlineSession session(context);
@@ -116,18 +132,24 @@ int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
   } else {
     types.push_back(type);
   }
-  std::size_t found = 0;
-  for (InterfaceType each : types) {
-    std::vector<ReaderDeviceEntry> entries;
-    EnumerateReaders(each, entries);
-    for (const ReaderDeviceEntry& entry : entries) {
-      context.out << InterfaceDisplayName(entry.interfaceType) << '\t' << entry.deviceIndex
-                  << '\t' << entry.name << '\n';
-      ++found;
+  std::vector<ReaderDeviceEntry> entries;
+  for (InterfaceType each : types) EnumerateReaders(each, entries);
+  // Each reader by the connection that names it in --reader, its interface and its device.
+  if (json) context.out << "[";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string connection = ReaderConnectionText(ConnectionOf(entries[i]));
+    const char* interface = InterfaceDisplayName(entries[i].interfaceType);
+    if (json) {
+      const std::pair<std::string, std::string> members[] = {
+          {"connection", connection}, {"interface", interface}, {"device", entries[i].name}};
+      context.out << (i == 0 ? "\n  " : ",\n  ") << TextMembersJson(members);
+    } else {
+      context.out << connection << '\t' << interface << '\t' << entries[i].name << '\n';
     }
   }
+  if (json) context.out << (entries.empty() ? "]\n" : "\n]\n");
   context.out.flush();
-  if (found == 0) context.err << "No " << InterfaceDisplayName(type) << " reader found.\n";
+  if (entries.empty()) context.Notes() << "No " << InterfaceDisplayName(type) << " reader found.\n";
   return CLI_EXIT_OK;
 }
 
@@ -135,12 +157,8 @@ int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
-    const ReadOutcome read = ReadReader(link, settings, true, &firmware, session.Flow());
-    if (read != ReadOutcome::Ok) {
-      TellReadFailure(read, link, session.Flow());
-      return CLI_EXIT_FAILURE;
-    }
-    if (firmware.empty()) context.err << "tessaron: the reader did not report its firmware version\n";
+    if (!ReadInto(link, session.Flow(), settings, &firmware)) return CLI_EXIT_FAILURE;
+    if (firmware.empty()) context.Notes() << "The reader did not report its firmware version.\n";
     PrintReport(context.out, BuildSettingsReport(settings, firmware), raw);
     return CLI_EXIT_OK;
   });
@@ -156,9 +174,9 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
       return CLI_EXIT_FAILURE;
     }
     if (firmware.empty()) {
-      context.err << "tessaron: no firmware version came back from " << link.Name() << '\n';
       const std::string cause = link.FailureCause();
-      if (!cause.empty()) PrintText(context.err, cause);
+      PrintError(context.err, "no firmware version came back from " + link.Name() +
+                                  (cause.empty() ? "" : " (" + cause + ")"));
       return CLI_EXIT_FAILURE;
     }
     PrintText(context.out, firmware);
@@ -170,43 +188,40 @@ int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliCon
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     if (!ReadInto(link, session.Flow(), settings)) return CLI_EXIT_FAILURE;
-    return ExitCode(SaveSettingsFile(settings, path, SheetKind::Basic, session.Flow()));
+    if (const int saved = SaveRecord(path, settings, RecordFileKind::Config, context)) return saved;
+    PrintText(context.Notes(), texts::SAVE_OK);
+    return CLI_EXIT_OK;
   });
 }
 
 int RunLoadCommand(const OnlineOptions& options, const std::string& path,
-                   const FleetOptions& fleet, CliContext& context) {
+                   const FleetOptions& fleet, bool check, CliContext& context) {
   if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
   // The file is checked before any reader is looked for.
   ReaderSettings settings;
-  {
-    ConsoleFlowContext fileFlow(context.out, context.err, context.in, context.timingScale);
-    if (!LoadSettingsFile(settings, path, fileFlow)) return CLI_EXIT_FAILURE;
+  if (const int loaded = LoadRecordOfKind(path, RecordFileKind::Config,
+                                          "\"tessaron import\" writes it", settings, context)) {
+    return loaded;
   }
-  // A keyboard-class USB reader is always given the keyboard format; the firmware rule of
-  // the write takes it back on firmware older than 1.89.
-  if (fleet.all) {
-    return RunOnEveryReader(fleet, context, ApplyWork(false, KeepFormatOf(settings)));
+  std::string error;
+  if (!CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &error)) {
+    PrintError(context.err, error + "; nothing was written");
+    return CLI_EXIT_USAGE;
   }
-  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
-    KeepKeyboardFormat(&link, settings);
-    const SendResult sent = SendSettings(&link, settings, SheetKind::Basic, session.Flow());
-    return ExitCode(sent.result == WriteOk);
-  });
+  return RunWrite(RecordPlace{options, std::string(), fleet},
+                  WriteRequest{WholeRecord(settings), check}, context);
 }
 
-int RunDefaultsCommand(const OnlineOptions& options, CliContext& context) {
-  return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
-    ReaderSettings settings(link.Interface());
-    return ExitCode(RestoreFactoryDefaults(&link, settings, SheetKind::Advanced, session.Flow()));
-  });
+int RunDefaultsCommand(const OnlineOptions& options, bool check, CliContext& context) {
+  return RunWrite(RecordPlace{options, std::string(), FleetOptions{}}, WriteRequest{nullptr, check},
+                  context);
 }
 
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
   // The text is checked before any reader is looked for; a text that is no command is a
   // wrong command line.
   {
-    ConsoleFlowContext checkFlow(context.out, context.err, context.in, context.timingScale);
+    ConsoleFlowContext checkFlow(context);
     if (!CheckCommandText(text, checkFlow)) return CLI_EXIT_USAGE;
   }
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
@@ -218,12 +233,13 @@ int RunSendCommand(const OnlineOptions& options, const std::string& text, CliCon
 }
 
 int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
-                    const std::string& to, const FleetOptions& toAll, CliContext& context) {
+                    const std::string& to, const FleetOptions& toAll, bool check,
+                    CliContext& context) {
   if (!OptionsUsable(from, simulate, context.err) || !OptionsUsable(to, {}, context.err)) {
     return CLI_EXIT_USAGE;
   }
   if (from.empty() || (to.empty() != toAll.all)) {
-    context.err << "tessaron: clone needs --from and one of --to and --to-all\n";
+    PrintError(context.err, "clone needs --from and one of --to and --to-all");
     return CLI_EXIT_USAGE;
   }
   OnlineSession session(context);
@@ -231,6 +247,11 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
 
   ReaderConnection source;
   ParseReaderConnection(from, &source, nullptr);
+  std::string error;
+  if (!CheckConnectionKind(source, &error)) {
+    PrintError(context.err, error);
+    return CLI_EXIT_USAGE;
+  }
   std::unique_ptr<ReaderLink> sourceLink;
   std::unique_ptr<ReaderSettings> sourceSettings;
   const SourceReadOutcome read =
@@ -238,18 +259,13 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   sourceLink.reset();
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
-  if (toAll.all) {
-    // Every other reader gets the source's record as a loaded file would give it, and is
-    // read back.
-    return RunOnEveryReader(session, toAll, context,
-                            ApplyWork(false, KeepFormatOf(*sourceSettings)), {source});
-  }
-  ReaderConnection target;
-  ParseReaderConnection(to, &target, nullptr);
-  std::unique_ptr<ReaderLink> targetLink;
-  const WriteResult written = CloneToTarget(sourceSettings.get(), true, &target, session.Timing(),
-                                            targetLink, session.Flow());
-  return ExitCode(written == WriteOk);
+  // Every target gets the source's record as a loaded file would give it, and is read back.
+  const WriteRequest request{WholeRecord(*sourceSettings), check};
+  if (toAll.all) return RunOnEveryReader(session, toAll, context, WriteWork(request), {source});
+  int code = CLI_EXIT_FAILURE;
+  std::unique_ptr<ReaderLink> target = session.Connect(to, &code);
+  if (!target) return code;
+  return WriteReader(session, *target, request);
 }
 
 int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::string>& password,
@@ -265,7 +281,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
     if (context.in == nullptr || !std::getline(*context.in, typed)) typed.clear();
   }
   if (!IsBootLoaderPassword(typed)) {
-    PrintText(context.err, texts::BOOT_LOADER_PASSWORD_WRONG);
+    PrintError(context.err, texts::BOOT_LOADER_PASSWORD_WRONG);
     return CLI_EXIT_FAILURE;
   }
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
@@ -274,7 +290,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
       case BootLoaderOutcome::Entered:
         return CLI_EXIT_OK;
       case BootLoaderOutcome::Declined:
-        context.err << "Nothing was sent.\n";
+        PrintError(context.err, "not confirmed; nothing was sent");
         return CLI_EXIT_FAILURE;
       case BootLoaderOutcome::OpenFailed:
       case BootLoaderOutcome::Refused:
@@ -290,29 +306,40 @@ void AddListCommand(CLI::App& app, CliContext& context) {
   struct Options {
     std::string interfaceName;
     std::vector<std::string> simulate;
+    bool json = false;
   };
   auto options = std::make_shared<Options>();
-  CLI::App* command = app.add_subcommand(
-      "list", "List the readers found: interface, device index and device name, one a line");
+  CLI::App* command = app.add_subcommand("list", "List the readers found, one a line");
   std::vector<std::string> lines(CliInterfaceNames().begin() + 1, CliInterfaceNames().end());
   command
       ->add_option("--interface", options->interfaceName,
                    "List only the readers of this interface (all five without it)")
+      ->option_text(" NAME")
       ->check(CLI::IsMember(lines));
+  command->add_flag("--json", options->json,
+                    "Print one JSON list of objects with the connection, interface and device");
   AddSimulateOption(command, &options->simulate);
+  SetCommandNotes(command,
+                  "Each line holds the connection that names the reader in --reader, its "
+                  "interface and its device, separated by tabs.",
+                  {"tessaron list", "tessaron list --interface usb-hid --json"});
   command->callback([options, &context] {
     InterfaceType type = INTERFACE_UNKNOWN;
     if (!options->interfaceName.empty()) ParseCliInterfaceName(options->interfaceName, &type);
-    context.exitCode = RunListCommand(options->simulate, type, context);
+    context.exitCode = RunListCommand(options->simulate, type, options->json, context);
   });
 }
 
 void AddReportCommand(CLI::App& app, CliContext& context) {
   auto raw = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
-      "report", "Read all settings and the firmware version of a reader and print its report");
+      "report", "Print the current-settings report of a reader");
   AddRawReportFlag(command, raw.get());
   auto options = AddOnlineOptions(command);
+  SetCommandNotes(command,
+                  "Reads every setting and the firmware version of the reader and prints the "
+                  "report the window shows.",
+                  {"tessaron report -r usb-hid:0", "tessaron report --simulate=ps2"});
   command->callback([options, raw, &context] {
     context.exitCode = RunReportCommand(*options, *raw, context);
   });
@@ -322,6 +349,7 @@ void AddVersionCommand(CLI::App& app, CliContext& context) {
   CLI::App* command =
       app.add_subcommand("version", "Print the firmware version text of a reader");
   auto options = AddOnlineOptions(command);
+  SetCommandNotes(command, "", {"tessaron version -r usb-rs232:1"});
   command->callback([options, &context] {
     context.exitCode = RunVersionCommand(*options, context);
   });
@@ -330,10 +358,16 @@ void AddVersionCommand(CLI::App& app, CliContext& context) {
 void AddSaveCommand(CLI::App& app, CliContext& context) {
   auto path = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand(
-      "save", "Read all settings of a reader and save them to a configuration file");
-  command->add_option("FILE", *path, "Configuration file to write (replaced if it exists)")
+      "save", "Save all settings of a reader to a configuration file");
+  command
+      ->add_option("FILE", *path,
+                   "Configuration file to write (replaced if it exists); - for standard output")
       ->required();
   auto options = AddOnlineOptions(command);
+  SetCommandNotes(command,
+                  "A regular file is replaced whole through a new file and a rename; a device or "
+                  "a pipe is written into as a stream.",
+                  {"tessaron save reader.cfs2", "tessaron save - -r usb-hid:1 > reader.cfs2"});
   command->callback([options, path, &context] {
     context.exitCode = RunSaveCommand(*options, *path, context);
   });
@@ -341,9 +375,11 @@ void AddSaveCommand(CLI::App& app, CliContext& context) {
 
 void AddLoadCommand(CLI::App& app, CliContext& context) {
   auto path = std::make_shared<std::string>();
+  auto check = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
-      "load", "Load a configuration file and write its settings to a reader");
-  command->add_option("FILE", *path, "Configuration file to load")->required();
+      "load", "Write the settings of a configuration file to a reader");
+  command->add_option("FILE", *path, "Configuration file to load; - for standard input")
+      ->required();
   auto options = AddOnlineOptions(command);
   auto fleet = std::make_shared<FleetOptions>();
   AddFleetOptions(command, "--all",
@@ -351,31 +387,49 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
                   "reader, then a summary",
                   fleet.get());
   command->get_option("--all")->excludes(command->get_option("--reader"));
-  command->callback([options, path, fleet, &context] {
+  AddCheckFlag(command, check.get());
+  SetCommandNotes(command,
+                  "The reader is read, written in one frame only when it differs, and read "
+                  "back; the changed settings are printed, the last line says changed or "
+                  "unchanged. A keyboard-class USB reader gets the keyboard format (from "
+                  "firmware 1.89 on).",
+                  {"tessaron load reader.cfs2 -r usb-hid:0", "tessaron load tills.cfs2 --all --check"},
+                  EXIT_STATUS_WRITES);
+  command->callback([options, path, fleet, check, &context] {
     fleet->simulate = options->simulate;
-    context.exitCode = RunLoadCommand(*options, *path, *fleet, context);
+    context.exitCode = RunLoadCommand(*options, *path, *fleet, *check, context);
   });
 }
 
 void AddDefaultsCommand(CLI::App& app, CliContext& context) {
+  auto check = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "defaults", "Restore the factory settings of a reader and read them back");
   auto options = AddOnlineOptions(command);
-  command->callback([options, &context] {
-    context.exitCode = RunDefaultsCommand(*options, context);
+  AddCheckFlag(command, check.get());
+  SetCommandNotes(command,
+                  "The reader restores its own factory settings; the settings that changed are "
+                  "printed, the last line says changed or unchanged. With --check nothing is "
+                  "sent and the reader is compared with the factory settings this program knows.",
+                  {"tessaron defaults -r rs232:0", "tessaron defaults --check"},
+                  EXIT_STATUS_WRITES);
+  command->callback([options, check, &context] {
+    context.exitCode = RunDefaultsCommand(*options, *check, context);
   });
 }
 
 void AddSendCommand(CLI::App& app, CliContext& context) {
   auto text = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand(
-      "send", "Send one command typed as \\x2\\x52\\x22\\x3 (LRC added) and print the reply");
+      "send", "Send one command to a reader and print the reply");
   command
       ->add_option("TEXT", *text,
                    "The command from STX to ETX, each byte a backslash, x and one or two "
-                   "hexadecimal digits; blanks are ignored")
+                   "hexadecimal digits; blanks are ignored; the LRC is added")
       ->required();
   auto options = AddOnlineOptions(command);
+  SetCommandNotes(command, "The reply's bytes are printed in hexadecimal.",
+                  {"tessaron send '\\x2\\x52\\x22\\x3'"});
   command->callback([options, text, &context] {
     context.exitCode = RunSendCommand(*options, *text, context);
   });
@@ -388,13 +442,16 @@ void AddBootLoaderCommand(CLI::App& app, CliContext& context) {
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
-      "bootloader",
-      "Switch a reader into its boot loader, so that its firmware can be updated by another "
-      "tool; asks for the boot-loader password and a confirmation");
+      "bootloader", "Switch a reader into its boot loader for a firmware update");
   command->add_option("--password", options->password,
-                      "The boot-loader password (asked for on the terminal without it)");
+                      "The boot-loader password (asked for on the terminal without it)")
+      ->option_text(" TEXT");
   command->add_flag("-y,--yes", options->yes, "Do not ask for the confirmation");
   auto online = AddOnlineOptions(command);
+  SetCommandNotes(command,
+                  "Asks for the boot-loader password and a confirmation; the firmware is then "
+                  "updated by another tool.",
+                  {"tessaron bootloader -r usb-hid:0"});
   command->callback([options, online, &context] {
     context.exitCode = RunBootLoaderCommand(*online, options->password, options->yes, context);
   });
@@ -406,12 +463,11 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
     std::string to;
     std::vector<std::string> simulate;
     FleetOptions toAll;
+    bool check = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand(
-      "clone",
-      "Read all settings of one reader and write them to another, or to every other reader "
-      "found (--to-all)");
+      "clone", "Copy all settings of one reader to another, or to all others");
   command->add_option("--from", options->from, "Source reader (a CONNECTION as for --reader)")
       ->type_name("CONNECTION")
       ->check(ConnectionValidator())
@@ -426,10 +482,17 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
                   &options->toAll);
   command->get_option("--to-all")->excludes(to);
   AddSimulateOption(command, &options->simulate);
+  AddCheckFlag(command, &options->check);
+  SetCommandNotes(command,
+                  "Each target is written as by load: read, written only when it differs, read "
+                  "back, its changed settings printed, the last line changed or unchanged.",
+                  {"tessaron clone --from usb-hid:0 --to usb-hid:1",
+                   "tessaron clone --from rs232:0 --to-all --jobs 4"},
+                  EXIT_STATUS_WRITES);
   command->callback([options, &context] {
     options->toAll.simulate = options->simulate;
-    context.exitCode =
-        RunCloneCommand(options->simulate, options->from, options->to, options->toAll, context);
+    context.exitCode = RunCloneCommand(options->simulate, options->from, options->to,
+                                       options->toAll, options->check, context);
   });
 }
 

@@ -29,6 +29,8 @@ std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command);
 // Adds --simulate alone (a command that names its readers otherwise); it may be given
 // several times.
 void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines);
+// Adds --check to a command that writes settings.
+void AddCheckFlag(CLI::App* command, bool* check);
 // Checks the options that CLI11 checks on the command line, for callers of the Run
 // functions; false after a message on err.
 bool OptionsUsable(const std::string& reader, const std::vector<std::string>& simulate,
@@ -42,8 +44,9 @@ int WithReader(const OnlineOptions& options, CliContext& context, Body body) {
   if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
   OnlineSession session(context);
   if (!options.simulate.empty() && !session.Simulate(options.simulate)) return CLI_EXIT_FAILURE;
-  std::unique_ptr<ReaderLink> link = session.Connect(options.reader);
-  if (!link) return CLI_EXIT_FAILURE;
+  int code = CLI_EXIT_FAILURE;
+  std::unique_ptr<ReaderLink> link = session.Connect(options.reader, &code);
+  if (!link) return code;
   return body(session, *link);
 }
 
@@ -58,18 +61,22 @@ void AddCloneCommand(CLI::App& app, CliContext& context);
 void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 
 // The work of each command, apart from its command line; each returns the exit status.
-// Outcome texts of success go to out, those of failure to err; progress lines go to err.
-// type INTERFACE_UNKNOWN lists all five interfaces.
-int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
+// Results go to out; progress and the outcome texts of success are notes on err, each
+// failure one line there. type INTERFACE_UNKNOWN lists all five interfaces; json: one JSON
+// list instead of lines.
+int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type, bool json,
                    CliContext& context);
 // raw: the report text exactly as the report window shows it (CR LF, no final line end).
 int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context);
 int RunVersionCommand(const OnlineOptions& options, CliContext& context);
+// path "-": standard output.
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
-// fleet.all: the file goes to every reader found instead of the one of options.
+// Load, defaults and clone write as every command that writes settings does
+// (record_writes.h). fleet.all: the file goes to every reader found instead of the one of
+// options; path "-": standard input.
 int RunLoadCommand(const OnlineOptions& options, const std::string& path,
-                   const FleetOptions& fleet, CliContext& context);
-int RunDefaultsCommand(const OnlineOptions& options, CliContext& context);
+                   const FleetOptions& fleet, bool check, CliContext& context);
+int RunDefaultsCommand(const OnlineOptions& options, bool check, CliContext& context);
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context);
 // The boot loader: the password (asked for on in when not given), then the confirmation
 // (answered yes by --yes), then the command.
@@ -77,6 +84,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
                          bool yes, CliContext& context);
 // Exactly one of to and toAll.all: one target, or every reader found but the source.
 int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
-                    const std::string& to, const FleetOptions& toAll, CliContext& context);
+                    const std::string& to, const FleetOptions& toAll, bool check,
+                    CliContext& context);
 
 }  // namespace tessaron

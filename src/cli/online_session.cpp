@@ -2,21 +2,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <thread>
 
+#include "cli/cli_output.h"
 #include "core/interface_type.h"
+#include "flows/reader_flows.h"
 #include "sim/simulated_line.h"
 #include "transport/keyboard_port.h"
 
 namespace tessaron {
 
 const char* SimulatedLineNames() { return "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; }
-
-void PrintText(std::ostream& stream, const std::string& text) {
-  stream << text;
-  if (text.empty() || text.back() != '\n') stream << '\n';
-  stream.flush();
-}
 
 std::string ReportForTerminal(const std::string& report) {
   std::string text;
@@ -39,33 +36,35 @@ void AddRawReportFlag(CLI::App* command, bool* raw) {
                     "no line end after the last line");
 }
 
-ConsoleFlowContext::ConsoleFlowContext(std::ostream& out, std::ostream& err, std::istream* in,
-                                       double timingScale)
-    : out_(out), err_(err), in_(in), scale_(timingScale) {}
+ConsoleFlowContext::ConsoleFlowContext(CliContext& context) : context_(context) {}
 
 void ConsoleFlowContext::Wait(std::chrono::milliseconds length) {
-  std::this_thread::sleep_for(ScaleMillis(length, scale_));
+  std::this_thread::sleep_for(ScaleMillis(length, context_.timingScale));
 }
 
 void ConsoleFlowContext::Progress(const std::string& step) {
-  err_ << step << " ...\n";
-  err_.flush();
+  context_.Notes() << step << " ...\n";
+  context_.Notes().flush();
 }
 
 void ConsoleFlowContext::Tell(const FlowMessage& message) {
-  std::ostream& stream = message.failure ? err_ : out_;
-  if (message.failure) failureTold_ = true;
-  PrintText(stream, message.text);
-  if (!message.cause.empty()) PrintText(stream, message.cause);
+  if (message.failure) {
+    failureTold_ = true;
+    PrintError(context_.err, FailureText(message));
+    return;
+  }
+  PrintText(context_.Notes(), message.text);
+  if (!message.cause.empty()) PrintText(context_.Notes(), message.cause);
 }
 
 bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& question) {
   if (answerYes_) return true;
-  err_ << caption << ": " << question << " [y/N] ";
-  err_.flush();
+  std::ostream& err = context_.err;
+  err << caption << ": " << question << " [y/N] ";
+  err.flush();
   std::string answer;
-  if (in_ == nullptr || !std::getline(*in_, answer)) {
-    err_ << '\n';
+  if (context_.in == nullptr || !std::getline(*context_.in, answer)) {
+    err << '\n';
     return false;
   }
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
@@ -109,18 +108,23 @@ bool ParseSimulateRequests(const std::vector<std::string>& requests,
   return true;
 }
 
+bool ReadInto(ReaderLink& link, FlowContext& flow, ReaderSettings& settings,
+              std::string* firmware) {
+  const ReadOutcome read = ReadReader(link, settings, true, firmware, flow);
+  if (read == ReadOutcome::Ok) return true;
+  TellReadFailure(read, link, flow);
+  return false;
+}
+
 OnlineSession::OnlineSession(CliContext& context)
-    : out_(context.out),
-      err_(context.err),
+    : context_(context),
       timing_(TransportTiming::Real().ScaledBy(context.timingScale)),
-      flow_(context.out, context.err, context.in, context.timingScale) {
+      flow_(context) {
   timing_.fastReplies = context.fastReplies;
-  std::ostream* messages = &err_;
+  std::ostream* messages = &context.err;
   previousHandler_ = SetMessageHandler([messages](const std::string& text,
                                                   const std::string& caption) {
-    *messages << "tessaron: ";
-    if (!caption.empty()) *messages << caption << ": ";
-    *messages << text << '\n';
+    PrintError(*messages, caption.empty() ? text : caption + ": " + text);
   });
 }
 
@@ -135,7 +139,7 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
   std::vector<sim::SimulatedLineKind> kinds;
   std::string error;
   if (!ParseSimulateRequests(requests, &kinds, &error)) {
-    err_ << "tessaron: --simulate: " << error << '\n';
+    PrintError(context_.err, "--simulate: " + error);
     return false;
   }
   int hidNumber = 0;
@@ -144,48 +148,73 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
     auto line = std::make_unique<sim::SimulatedLine>(kind, sim::SimulatedReaderConfig{},
                                                      hid ? hidNumber++ : 0);
     if (!line->Start()) {
-      err_ << "tessaron: the simulated reader on " << sim::SimulatedLineName(kind)
-           << " cannot be started\n";
+      PrintError(context_.err, std::string("the simulated reader on ") +
+                                   sim::SimulatedLineName(kind) + " cannot be started");
       return false;
     }
-    err_ << "Simulated " << InterfaceDisplayName(line->Interface()) << " reader: "
-         << line->DeviceName() << '\n';
+    context_.Notes() << "Simulated " << InterfaceDisplayName(line->Interface())
+                     << " reader: " << line->DeviceName() << '\n';
     simulated_.push_back(std::move(line));
   }
   return true;
 }
 
-std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText) {
+std::vector<ReaderDeviceEntry> OnlineSession::UsbAndSimulatedReaders() const {
+  std::vector<ReaderDeviceEntry> readers = FindUsbReaders();
+  if (simulated_.empty()) return readers;
+  std::vector<ReaderDeviceEntry> present;
+  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
+    EnumerateReaders(type, present);
+  }
+  for (const auto& line : simulated_) {
+    for (const ReaderDeviceEntry& entry : present) {
+      const bool listed = std::any_of(readers.begin(), readers.end(),
+                                      [&](const ReaderDeviceEntry& usb) { return usb.name == entry.name; });
+      if (entry.name == line->DeviceName() && !listed) readers.push_back(entry);
+    }
+  }
+  return readers;
+}
+
+std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText,
+                                                   int* exitCode) {
+  auto fail = [this, exitCode](const std::string& text, int code = CLI_EXIT_FAILURE) {
+    PrintError(context_.err, text);
+    if (exitCode != nullptr) *exitCode = code;
+    return nullptr;
+  };
   ReaderConnection connection;
   if (connectionText.empty()) {
-    const std::vector<ReaderDeviceEntry> found = FindUsbReaders();
+    // With one simulated reader and no other to choose, it is the reader, whatever its line.
+    const std::vector<ReaderDeviceEntry> found = UsbAndSimulatedReaders();
     if (found.empty()) {
-      err_ << "tessaron: no USB reader found; name the reader with --reader CONNECTION "
-              "(\"tessaron list\" shows every reader found)\n";
-      return nullptr;
+      return fail("no USB reader found; name the reader with --reader CONNECTION (\"tessaron "
+                  "list\" shows every reader found)");
     }
     if (found.size() > 1) {
-      err_ << "tessaron: " << found.size()
-           << " USB readers found; name one with --reader CONNECTION:\n";
+      std::string readers;
       for (const ReaderDeviceEntry& entry : found) {
-        err_ << "  " << ReaderConnectionText(ConnectionOf(entry)) << "\t"
-             << InterfaceDisplayName(entry.interfaceType) << "\t" << entry.name << "\n";
+        readers += (readers.empty() ? "" : ", ") + ReaderConnectionText(ConnectionOf(entry)) +
+                   " (" + entry.name + ")";
       }
-      return nullptr;
+      return fail(std::to_string(found.size()) + " USB readers found: " + readers +
+                  "; name one with --reader CONNECTION");
     }
     connection = ConnectionOf(found.front());
-    err_ << "Using the " << InterfaceDisplayName(connection.type) << " reader "
-         << found.front().name << " (" << ReaderConnectionText(connection) << ")\n";
+    context_.Notes() << "Using the " << InterfaceDisplayName(connection.type) << " reader "
+                     << found.front().name << " (" << ReaderConnectionText(connection) << ")\n";
   } else {
     std::string error;
-    if (!ParseReaderConnection(connectionText, &connection, &error)) {
-      err_ << "tessaron: " << error << '\n';
-      return nullptr;
+    if (!ParseReaderConnection(connectionText, &connection, &error) ||
+        !CheckConnectionKind(connection, &error)) {
+      return fail(error, CLI_EXIT_USAGE);
     }
   }
   // The factory has already said "ERROR Interface Type!" through the message handler when
   // it makes no port.
-  return ReaderLink::Create(connection, timing_);
+  std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, timing_);
+  if (!link && exitCode != nullptr) *exitCode = CLI_EXIT_FAILURE;
+  return link;
 }
 
 }  // namespace tessaron

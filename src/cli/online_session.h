@@ -12,6 +12,7 @@
 
 #include "cli/cli.h"
 #include "core/message_sink.h"
+#include "core/reader_settings.h"
 #include "flows/flow_context.h"
 #include "flows/reader_connection.h"
 #include "transport/transport_timing.h"
@@ -37,9 +38,6 @@ constexpr int MAX_SIMULATED_READERS = 16;
 bool ParseSimulateRequests(const std::vector<std::string>& requests,
                            std::vector<sim::SimulatedLineKind>* lines, std::string* error);
 
-// Prints a text on a line of its own (a text may already end with its line break).
-void PrintText(std::ostream& stream, const std::string& text);
-
 // The current-settings report as a terminal wants it: the line ends of this platform (LF for
 // the report's CR LF) and a line end after the last line, so that the prompt starts on a line
 // of its own and the output diffs cleanly.
@@ -49,11 +47,12 @@ void PrintReport(std::ostream& stream, const std::string& report, bool raw);
 // Adds --raw to a command that prints the report.
 void AddRawReportFlag(CLI::App* command, bool* raw);
 
-// The reader workflows on a terminal: progress lines and failures on err, successes on
-// out, questions answered from in (or yes without asking), waits slept.
+// The reader workflows on a terminal: progress and the outcomes of success as notes, each
+// failure as one error line, questions answered from standard input (or yes without
+// asking), waits slept.
 class ConsoleFlowContext : public FlowContext {
  public:
-  ConsoleFlowContext(std::ostream& out, std::ostream& err, std::istream* in, double timingScale);
+  explicit ConsoleFlowContext(CliContext& context);
 
   void Wait(std::chrono::milliseconds length) override;
   void Progress(const std::string& step) override;
@@ -66,13 +65,15 @@ class ConsoleFlowContext : public FlowContext {
   bool FailureTold() const { return failureTold_; }
 
  private:
-  std::ostream& out_;
-  std::ostream& err_;
-  std::istream* in_;
-  double scale_;
+  CliContext& context_;
   bool answerYes_ = false;
   bool failureTold_ = false;
 };
+
+// Reads the reader's record into settings, and its firmware version text into *firmware when
+// firmware is given; false after the failure was told.
+bool ReadInto(ReaderLink& link, FlowContext& flow, ReaderSettings& settings,
+              std::string* firmware = nullptr);
 
 class OnlineSession {
  public:
@@ -87,19 +88,23 @@ class OnlineSession {
   // Adds the simulated readers asked for (each LINE or LINE:COUNT) to discovery; false after
   // a message on err.
   bool Simulate(const std::vector<std::string>& requests);
+  // The readers that are taken without being named: the USB readers present, and the
+  // simulated readers whatever their line, as discovery shows them now (a USB reader may
+  // have changed its interface since it started).
+  std::vector<ReaderDeviceEntry> UsbAndSimulatedReaders() const;
 
-  // The reader named by connectionText, or the automatic connection when it is empty.
-  // nullptr after a message on err.
-  std::unique_ptr<ReaderLink> Connect(const std::string& connectionText);
+  // The reader named by connectionText, or the automatic connection when it is empty: the
+  // one USB reader present, or the one simulated reader when it is the only reader to
+  // choose, whatever its line. nullptr after one error line, with the exit status in
+  // *exitCode (CLI_EXIT_USAGE for a connection that names another kind of device).
+  std::unique_ptr<ReaderLink> Connect(const std::string& connectionText, int* exitCode = nullptr);
 
   const TransportTiming& Timing() const { return timing_; }
   ConsoleFlowContext& Flow() { return flow_; }
-  std::ostream& Out() { return out_; }
-  std::ostream& Err() { return err_; }
+  CliContext& Context() { return context_; }
 
  private:
-  std::ostream& out_;
-  std::ostream& err_;
+  CliContext& context_;
   TransportTiming timing_;
   ConsoleFlowContext flow_;
   MessageHandler previousHandler_;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -87,11 +88,30 @@ ConfigFileStatus WriteFailure(int* osError, int error) {
   return ConfigFileStatus::WriteFailed;
 }
 
+// The descriptor of this process that path names: /proc/self/fd/N, and so /dev/stdout and
+// /dev/fd/N, which lead there; -1 for any other path.
+int OwnDescriptor(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) {
+    return -1;
+  }
+  std::error_code error;
+  const std::string folder = std::filesystem::canonical(path.parent_path(), error).string();
+  if (error) return -1;
+  const std::string own = "/proc/" + std::to_string(::getpid());
+  const bool descriptors =
+      folder == own + "/fd" || (folder.starts_with(own + "/task/") && folder.ends_with("/fd"));
+  return descriptors ? std::stoi(name) : -1;
+}
+
 // The file that path names once every symbolic link at its end has been followed; a link to a
-// file that does not exist yet names that file. False, with errno set, for a chain of links
-// that does not end (ELOOP) or a link that cannot be read.
-bool FollowLinks(const std::string& path, std::string* target) {
+// file that does not exist yet names that file. A link to a descriptor this process holds
+// open is not followed to the name it shows (which may be no path at all, "pipe:[123]"):
+// descriptor receives its number instead. False, with errno set, for a chain of links that
+// does not end (ELOOP) or a link that cannot be read.
+bool FollowLinks(const std::string& path, std::string* target, int* descriptor) {
   namespace fs = std::filesystem;
+  *descriptor = -1;
   fs::path current(path);
   for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
     struct stat info{};
@@ -99,6 +119,7 @@ bool FollowLinks(const std::string& path, std::string* target) {
       *target = current.string();
       return true;
     }
+    if ((*descriptor = OwnDescriptor(current)) >= 0) return true;
     std::error_code error;
     const fs::path link = fs::read_symlink(current, error);
     if (error) {
@@ -109,6 +130,29 @@ bool FollowLinks(const std::string& path, std::string* target) {
   }
   errno = ELOOP;
   return false;
+}
+
+// Clears O_NONBLOCK, so that reads and writes wait as they do on any stream.
+void MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+// Writes into a device, a named pipe or a socket as a stream: nothing is truncated, renamed or
+// synced. Opened without waiting, so that a serial line does not wait for its carrier; a pipe
+// that has no reader yet is opened again and waits for one, as a shell's redirection does.
+ConfigFileStatus WriteStream(const std::string& target, const struct stat& info, const Byte* bytes,
+                             std::size_t count, int* osError) {
+  int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0 && errno == ENXIO && S_ISFIFO(info.st_mode)) {
+    fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  }
+  FileDescriptor file(fd);
+  if (!file.Valid()) return WriteFailure(osError, errno);
+  MakeBlocking(file.Get());
+  if (!WriteAll(file.Get(), bytes, count)) return WriteFailure(osError, errno);
+  if (!file.Close()) return WriteFailure(osError, errno);
+  return ConfigFileStatus::Ok;
 }
 
 // Writes everything and makes it durable. A file that cannot be synced at all (EINVAL: a
@@ -220,6 +264,10 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
       return "settings do not fit a settings stream";
     case ConfigFileStatus::WriteFailed:
       return "write failed";
+    case ConfigFileStatus::SettingsJson:
+      return "a settings file in JSON, not a configuration file";
+    case ConfigFileStatus::NotAFile:
+      return "not a file, device or pipe that can be written";
   }
   return "unknown status";
 }
@@ -228,6 +276,18 @@ std::string ConfigFileCause(ConfigFileStatus status, int osError) {
   std::string cause = ConfigFileStatusText(status);
   if (osError != 0) cause += std::string(": ") + std::strerror(osError);
   return cause;
+}
+
+ConfigFileStatus ConfigFileContents(const ReaderSettings& settings, ByteString* bytes) {
+  FileBuffer buffer{};
+  std::memcpy(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE);
+  std::memcpy(buffer.data() + MAGIC_SIZE, CONFIG_FILE_VERSION, VERSION_SIZE);
+  std::uint32_t streamLength = CONFIG_FILE_MAX_SIZE - CONFIG_HEADER_SIZE;
+  if (!EncodeSettings(settings, buffer.data() + CONFIG_HEADER_SIZE, &streamLength)) {
+    return ConfigFileStatus::EncodeFailed;
+  }
+  bytes->assign(buffer.begin(), buffer.begin() + CONFIG_HEADER_SIZE + streamLength);
+  return ConfigFileStatus::Ok;
 }
 
 // The header and the stream are built first; only then is anything written. The file is
@@ -239,14 +299,10 @@ std::string ConfigFileCause(ConfigFileStatus status, int osError) {
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
                                       int* osError) {
   SetOsError(osError, 0);
-  FileBuffer buffer{};
-  std::memcpy(buffer.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE);
-  std::memcpy(buffer.data() + MAGIC_SIZE, CONFIG_FILE_VERSION, VERSION_SIZE);
-  std::uint32_t streamLength = CONFIG_FILE_MAX_SIZE - CONFIG_HEADER_SIZE;
-  if (!EncodeSettings(settings, buffer.data() + CONFIG_HEADER_SIZE, &streamLength)) {
-    return ConfigFileStatus::EncodeFailed;
-  }
-  return ReplaceFileContents(path, buffer.data(), CONFIG_HEADER_SIZE + streamLength, osError);
+  ByteString bytes;
+  const ConfigFileStatus built = ConfigFileContents(settings, &bytes);
+  if (built != ConfigFileStatus::Ok) return built;
+  return ReplaceFileContents(path, bytes.data(), bytes.size(), osError);
 }
 
 ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes, std::size_t size,
@@ -255,31 +311,41 @@ ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes,
   if (path.empty()) return WriteFailure(osError, ENOENT);
 
   std::string target;
-  if (!FollowLinks(path, &target)) return WriteFailure(osError, errno);
+  int descriptor = -1;
+  if (!FollowLinks(path, &target, &descriptor)) return WriteFailure(osError, errno);
+  if (descriptor >= 0) {
+    return WriteAll(descriptor, bytes, size) ? ConfigFileStatus::Ok : WriteFailure(osError, errno);
+  }
   struct stat existing{};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return WriteFailure(osError, EISDIR);
+  // A device, a pipe or a socket is written into; renaming a file over it would replace it.
+  if (exists && (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode) ||
+                 S_ISSOCK(existing.st_mode))) {
+    return WriteStream(target, existing, bytes, size, osError);
+  }
+  if (exists && !S_ISREG(existing.st_mode)) return ConfigFileStatus::NotAFile;
   // A file this user may not write is refused, as writing it would be; renaming over it
   // would otherwise replace a file its owner has protected.
   if (exists && ::access(target.c_str(), W_OK) != 0) return WriteFailure(osError, errno);
-  const bool regular = exists && S_ISREG(existing.st_mode);
-  if (regular && existing.st_nlink > 1) return SaveInPlace(target, bytes, size, osError);
+  if (exists && existing.st_nlink > 1) return SaveInPlace(target, bytes, size, osError);
 
   bool folderRefused = false;
   const ConfigFileStatus status =
-      SaveBeside(target, regular ? &existing : nullptr, bytes, size, osError, &folderRefused);
+      SaveBeside(target, exists ? &existing : nullptr, bytes, size, osError, &folderRefused);
   if (status != ConfigFileStatus::Ok && folderRefused && exists) {
     return SaveInPlace(target, bytes, size, osError);
   }
   return status;
 }
 
-// Opened for reading only, so a read-only file loads; non-blocking, so that opening a named
-// pipe by mistake cannot hang (it is refused as no regular file).
+// Opened for reading only, so a read-only file loads; without waiting, so that opening a named
+// pipe that has no writer cannot hang (it reads as empty).
 ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, ByteString* bytes,
                                int* osError) {
   SetOsError(osError, 0);
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  bytes->clear();
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!file.Valid()) {
     const int error = errno;
     SetOsError(osError, error);
@@ -291,32 +357,63 @@ ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, Byt
     SetOsError(osError, errno);
     return ConfigFileStatus::CannotOpen;
   }
-  if (!S_ISREG(info.st_mode)) {
+  const bool stream = S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode);
+  if (!stream && !S_ISREG(info.st_mode)) {
     SetOsError(osError, S_ISDIR(info.st_mode) ? EISDIR : 0);
     return ConfigFileStatus::CannotOpen;
   }
-  if (info.st_size == 0) return ConfigFileStatus::Empty;
-  if (static_cast<std::uint64_t>(info.st_size) > maxSize) return ConfigFileStatus::TooLarge;
-
-  const auto size = static_cast<std::size_t>(info.st_size);
-  bytes->assign(size, 0);
-  const ssize_t got = ReadUpTo(file.Get(), bytes->data(), size);
+  if (stream) MakeBlocking(file.Get());
+  // A stream tells its length only by ending: one byte more than the limit shows it is longer.
+  const std::size_t wanted =
+      stream ? maxSize + 1 : std::min(static_cast<std::size_t>(info.st_size), maxSize);
+  bytes->assign(wanted, 0);
+  const ssize_t got = ReadUpTo(file.Get(), bytes->data(), wanted);
   if (got < 0) {
     SetOsError(osError, errno);
+    bytes->clear();
     return ConfigFileStatus::ReadFailed;
   }
-  if (static_cast<std::size_t>(got) < size) return ConfigFileStatus::ReadFailed;
+  bytes->resize(static_cast<std::size_t>(got));
+  const std::uint64_t size = stream ? bytes->size() : static_cast<std::uint64_t>(info.st_size);
+  if (size == 0) return ConfigFileStatus::Empty;
+  if (size > maxSize) {
+    bytes->resize(std::min(bytes->size(), maxSize));
+    return ConfigFileStatus::TooLarge;
+  }
+  if (bytes->size() < size) return ConfigFileStatus::ReadFailed;
   return ConfigFileStatus::Ok;
+}
+
+bool LooksLikeConfigFile(const ByteString& bytes) {
+  return bytes.size() >= MAGIC_SIZE && std::memcmp(bytes.data(), CONFIG_FILE_MAGIC, MAGIC_SIZE) == 0;
+}
+
+bool LooksLikeSettingsJson(const ByteString& bytes) {
+  for (Byte b : bytes) {
+    if (b == '{') return true;
+    if (b != ' ' && b != '\t' && b != '\r' && b != '\n') return false;
+  }
+  return false;
+}
+
+ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
+                                      int* osError) {
+  ByteString bytes;
+  const ConfigFileStatus read = ReadWholeFile(path, CONFIG_FILE_MAX_SIZE, &bytes, osError);
+  if (read == ConfigFileStatus::TooLarge && LooksLikeSettingsJson(bytes)) {
+    return ConfigFileStatus::SettingsJson;
+  }
+  if (read != ConfigFileStatus::Ok) return read;
+  return DecodeConfigFile(bytes, settings);
 }
 
 // The stream is decoded into a copy of the record, which replaces the record only when the
 // decode succeeds: a failed load leaves nothing half-filled behind for a later save or write
 // to pass on.
-ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
-                                      int* osError) {
-  ByteString bytes;
-  const ConfigFileStatus read = ReadWholeFile(path, CONFIG_FILE_MAX_SIZE, &bytes, osError);
-  if (read != ConfigFileStatus::Ok) return read;
+ConfigFileStatus DecodeConfigFile(const ByteString& bytes, ReaderSettings& settings) {
+  if (bytes.empty()) return ConfigFileStatus::Empty;
+  if (LooksLikeSettingsJson(bytes)) return ConfigFileStatus::SettingsJson;
+  if (bytes.size() > CONFIG_FILE_MAX_SIZE) return ConfigFileStatus::TooLarge;
   // The header and the stream's start are compared in a zero-filled buffer of the largest
   // size, so a file shorter than the header fails the comparisons.
   FileBuffer buffer{};

@@ -26,12 +26,25 @@ enum class ConfigFileStatus {
   CutOff,         // the stream ends before its ETX and check byte
   EncodeFailed,   // the record does not fit a settings stream
   WriteFailed,    // the file could not be written
+  SettingsJson,   // a settings file in JSON, not a configuration file
+  NotAFile,       // neither a file nor a device, pipe or socket that takes a stream
 };
 
 // A short English phrase for a status, for command-line messages ("not found", ...).
 const char* ConfigFileStatusText(ConfigFileStatus status);
 // The phrase, followed by the operating system's text of osError when it is not 0.
 std::string ConfigFileCause(ConfigFileStatus status, int osError);
+
+// The whole file of the record: the header and the settings stream (EncodeFailed when the
+// record does not fit a settings stream).
+ConfigFileStatus ConfigFileContents(const ReaderSettings& settings, ByteString* bytes);
+// Reads a whole file's bytes into the record (NotConfigFile to CutOff as for a load, and
+// SettingsJson for the text of a settings file in JSON); the record changes only on Ok.
+ConfigFileStatus DecodeConfigFile(const ByteString& bytes, ReaderSettings& settings);
+// Whether the bytes start as a configuration file does (its magic) or as a settings file in
+// JSON (an object, after any blanks).
+bool LooksLikeConfigFile(const ByteString& bytes);
+bool LooksLikeSettingsJson(const ByteString& bytes);
 
 // Writes the record's settings stream behind the header. An existing file is replaced
 // through a temporary file beside it and a rename, so that a failed save leaves the old file
@@ -50,8 +63,13 @@ ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::strin
 
 // The file routes of the two above, for other files the program writes and reads whole (the
 // settings files in JSON). ReplaceFileContents writes count bytes as the whole file exactly as
-// SaveConfigFileStatus writes a configuration file. ReadWholeFile reads a regular file of at
-// most maxSize bytes (NotFound, CannotOpen, Empty, TooLarge and ReadFailed as for a load).
+// SaveConfigFileStatus writes a configuration file; only a regular file (or none yet) is
+// replaced that way. A character device, a named pipe or socket, and a descriptor the program
+// holds open (/dev/stdout, /dev/fd/N) take the bytes as a stream: nothing is renamed over
+// them, and a pipe waits for its reader. A directory (WriteFailed with EISDIR) and anything
+// else (NotAFile) are refused. ReadWholeFile reads a regular file of at most maxSize bytes, or
+// a character device or pipe as a stream up to its end (NotFound, CannotOpen, Empty, TooLarge
+// and ReadFailed as for a load); on TooLarge bytes holds the first maxSize bytes.
 ConfigFileStatus ReplaceFileContents(const std::string& path, const Byte* bytes, std::size_t count,
                                      int* osError = nullptr);
 ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, ByteString* bytes,

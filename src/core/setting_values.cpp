@@ -1,6 +1,8 @@
 #include "core/setting_values.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <optional>
 #include <set>
 #include <vector>
@@ -252,6 +254,44 @@ bool CheckRawRecords(const ByteString& bytes, Byte firstTag, Byte lastTag, int t
 
 bool IsRawObject(const SettingJson& value) { return value.is_object() && value.contains("bytes"); }
 
+// Command lines and settings files are UTF-8 text; the record holds one byte per character,
+// as the window's fields do. A character of the Latin-1 range becomes its one byte (Ä is
+// 0xC4); any other character, and any byte that is no UTF-8, is refused.
+bool Utf8ToLatin1(const std::string& text, std::string* bytes, std::string* error) {
+  constexpr const char* HINT = "; write a byte as \\xHH";
+  bytes->clear();
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      *bytes += static_cast<char>(lead);
+      ++i;
+      continue;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    bool whole = length != 0 && lead <= 0xF4 && i + length <= text.size();
+    std::uint32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; whole && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      whole = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (!whole || (length == 2 && code < 0x80)) {
+      *error = "the byte " + RawByteText(lead) + " is no UTF-8 text" + HINT;
+      return false;
+    }
+    if (code > 0xFF) {
+      char name[16];
+      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+      *error = "the character \"" + text.substr(i, length) + "\" (" + name +
+               ") is not one byte" + HINT;
+      return false;
+    }
+    *bytes += static_cast<char>(code);
+    i += length;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string CompactJson(const SettingJson& value) {
@@ -364,7 +404,11 @@ bool ReadByteString(const SettingJson& value, std::size_t minimum, std::size_t m
                 "a byte string of " + limits + " bytes expected, not " + CompactJson(value));
   }
   std::string error;
-  if (!TextToBytes(value.get_ref<const std::string&>(), bytes, &error)) return Fail(problem, error);
+  std::string latin1;
+  if (!Utf8ToLatin1(value.get_ref<const std::string&>(), &latin1, &error) ||
+      !TextToBytes(latin1, bytes, &error)) {
+    return Fail(problem, error);
+  }
   if (bytes->size() < minimum || bytes->size() > maximum) {
     return Fail(problem, "a byte string of " + limits + " bytes expected; this one has " +
                              std::to_string(bytes->size()));
@@ -490,8 +534,12 @@ bool ReadCustomFields(const SettingJson& value, ByteStringList* fields, ValuePro
            CheckRawRecords(read.back(), TAG_BEFORE, TAG_AMONG, -1, problem);
     } else {
       const RuleLayout* layout = nullptr;
+      std::string rule = field.contains("rule") && field["rule"].is_string()
+                             ? field["rule"].get<std::string>()
+                             : std::string();
+      for (char& c : rule) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       for (const RuleLayout& each : CUSTOM_FIELD_LAYOUTS) {
-        if (field.contains("rule") && field["rule"] == each.rule) layout = &each;
+        if (rule == each.rule) layout = &each;
       }
       ok = layout != nullptr
                ? ReadRuleObject(field, *layout, 0, &read.back(), problem)

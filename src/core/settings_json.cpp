@@ -49,6 +49,25 @@ std::string SettingsObjectJson(const ReaderSettings& settings,
   return ObjectLines(settings, names, "") + "\n";
 }
 
+std::string DifferencesJson(const ReaderSettings& first, const ReaderSettings& second,
+                            std::span<const SettingDifference> differences) {
+  std::string text = "{\n";
+  for (std::size_t i = 0; i < differences.size(); ++i) {
+    SettingJson both = SettingJson::object();
+    both["a"] = SettingValue(*differences[i].setting, first);
+    both["b"] = SettingValue(*differences[i].setting, second);
+    AppendMember(text, "  ", differences[i].setting->name, CompactJson(both),
+                 i + 1 == differences.size());
+  }
+  return text + "}\n";
+}
+
+std::string TextMembersJson(std::span<const std::pair<std::string, std::string>> members) {
+  SettingJson object = SettingJson::object();
+  for (const auto& [key, value] : members) object[key] = value;
+  return CompactJson(object);
+}
+
 bool SettingsFromJson(const std::string& text, ReaderSettings& settings, std::string* error) {
   if (text.size() > SETTINGS_JSON_MAX_SIZE) {
     return Refuse(

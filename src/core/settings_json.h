@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "core/reader_settings.h"
 #include "core/setting_names.h"
@@ -35,6 +36,14 @@ std::string SettingsToJson(const ReaderSettings& settings);
 // Just the given settings, as one object with one setting a line.
 std::string SettingsObjectJson(const ReaderSettings& settings,
                                std::span<const NamedSetting* const> names);
+
+// The differing settings of two records as one object, one setting a line, each with its
+// value in both: {"beep-volume": {"a": "low", "b": "high"}}.
+std::string DifferencesJson(const ReaderSettings& first, const ReaderSettings& second,
+                            std::span<const SettingDifference> differences);
+// An object of text members on one line, for the command line's other JSON output:
+// {"connection": "usb-hid:0", "device": "/dev/hidraw2"}.
+std::string TextMembersJson(std::span<const std::pair<std::string, std::string>> members);
 
 // Reads a whole file into settings. Every setting must be there, with a value it takes, and
 // nothing else; the record must go into one settings stream (of at most the settings buffer's

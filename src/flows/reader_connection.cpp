@@ -98,6 +98,39 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
   return true;
 }
 
+bool CheckConnectionKind(const ReaderConnection& connection, std::string* error) {
+  if (!connection.path.empty() || connection.index < 0) return true;
+  const bool serial = connection.type == INTERFACE_RS232 || connection.type == INTERFACE_USB_RS232;
+  const bool hid = connection.type == INTERFACE_USB_HID || connection.type == INTERFACE_USB_HID_KB;
+  InterfaceType found = INTERFACE_UNKNOWN;
+  std::string name;
+  const bool present = (serial && FindSerialPort(connection.index, &found, &name)) ||
+                       (hid && FindHidReader(connection.index, &found, &name));
+  if (!present || found == connection.type) return true;
+
+  const std::string wanted = InterfaceDisplayName(connection.type);
+  std::string there = "a HID device that is no reader";
+  if (found != INTERFACE_UNKNOWN) {
+    there = std::string(found == INTERFACE_RS232 ? "an " : "a ") + InterfaceDisplayName(found) +
+            (found == INTERFACE_RS232 ? " port" : " reader") + (name.empty() ? "" : " (" + name + ")");
+  }
+  std::vector<ReaderDeviceEntry> readers;
+  EnumerateReaders(connection.type, readers);
+  std::string elsewhere = "\"tessaron list\" finds no " + wanted + " reader";
+  if (!readers.empty()) {
+    elsewhere = "\"tessaron list\" shows the " + wanted + " reader" +
+                (readers.size() > 1 ? "s as " : " as ");
+    for (std::size_t i = 0; i < readers.size(); ++i) {
+      elsewhere += (i == 0 ? "" : ", ") + ReaderConnectionText(ConnectionOf(readers[i]));
+    }
+  }
+  if (error != nullptr) {
+    *error = ReaderConnectionText(connection) + " is " + there + ", not a " + wanted + " reader; " +
+             elsewhere;
+  }
+  return false;
+}
+
 std::string ReaderConnectionText(const ReaderConnection& connection) {
   const auto& names = CliInterfaceNames();
   const std::string name =

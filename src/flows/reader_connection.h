@@ -29,6 +29,14 @@ struct ReaderConnection {
 bool ParseReaderConnection(const std::string& text, ReaderConnection* connection,
                            std::string* error);
 
+// Whether the position that a NAME:INDEX connection names holds a device of that interface
+// (serial ports share their positions, USB-RS232 readers and other ports alike, and so do
+// the two USB HID lines). False, with a message that says what is there and which connection
+// names a reader of the wanted interface, when another kind of device is there; true for a
+// path, for the keyboard line and for a position where there is no device (opening it says
+// so).
+bool CheckConnectionKind(const ReaderConnection& connection, std::string* error);
+
 // The connection written back as a string ("usb-hid:0", "rs232:/dev/ttyS0").
 std::string ReaderConnectionText(const ReaderConnection& connection);
 

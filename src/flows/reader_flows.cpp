@@ -97,6 +97,12 @@ void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& f
 
 // ---- "Send to MSR" ----
 
+void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings) {
+  if (type == INTERFACE_USB_HID_KB && firmware < HID_KB_FORMAT_MIN_VERSION) {
+    settings.hidFormat = HID_FORMAT_KALDOR_DATA;
+  }
+}
+
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
                         FlowContext& flow) {
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
@@ -104,7 +110,7 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind ki
   if (link != nullptr && link->Interface() == INTERFACE_USB_HID_KB) {
     const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
     if (kind == SheetKind::Basic) flow.Wait(VERSION_QUERY_WAIT);
-    if (firmware < HID_KB_FORMAT_MIN_VERSION) settings.hidFormat = HID_FORMAT_KALDOR_DATA;
+    KeepFirmwareFormat(link->Interface(), firmware, settings);
   }
 
   SendResult sent;

@@ -50,6 +50,10 @@ struct SendResult {
   bool interfaceSwitch = false;
 };
 
+// The firmware rule of keyboard-class USB readers: on a "USB-HID-KB" reader whose firmware
+// number is below 1.89 (or unknown: 0) the record goes out with the USB HID data format.
+void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings);
+
 // On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
 // be read, the record goes out with the USB HID data format. Then the whole record goes out
 // in one frame and the outcome is told. A reader that refuses the frame (unknown FuncIDs) is

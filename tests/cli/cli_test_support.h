@@ -71,6 +71,32 @@ inline CliRun RunTool(const std::vector<std::string>& args, const std::string& i
   return run;
 }
 
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// One run of the tool and what it must give: the exit status, and texts that its standard
+// output and standard error must hold (empty: anything).
+struct ToolCase {
+  std::vector<std::string> args;
+  int code;
+  std::string out;
+  std::string err;
+  std::string input = "";
+};
+
+// Runs every case and checks it.
+inline void ExpectRuns(const std::vector<ToolCase>& cases) {
+  for (const ToolCase& each : cases) {
+    std::string line;
+    for (const std::string& arg : each.args) line += arg + " ";
+    const CliRun run = RunTool(each.args, each.input);
+    EXPECT_EQ(run.code, each.code) << line << "\n" << run.err;
+    EXPECT_TRUE(Contains(run.out, each.out)) << line << "\nout: " << run.out;
+    EXPECT_TRUE(Contains(run.err, each.err)) << line << "\nerr: " << run.err;
+  }
+}
+
 inline void WriteBytes(const std::string& path, const ByteString& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()),
@@ -156,9 +182,5 @@ class SimulatedReaders {
  private:
   std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
 };
-
-inline bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 }  // namespace tessaron::testing

@@ -9,6 +9,7 @@ namespace tessaron {
 namespace {
 
 using testing::CliRun;
+using testing::Contains;
 using testing::RunTool;
 using testing::ScratchFolder;
 
@@ -43,7 +44,7 @@ TEST(CliUsageTest, WrongCommandLinesExitWithTwoAndSayWhy) {
       {"report", "--simulate=usb-hid:0"},           // a count from 1
       {"report", "--simulate=usb-hid:17"},
       {"report", "--simulate=ps2", "--simulate=ps2"},  // one keyboard controller
-      {"import", file, "--check", "--file", file},
+      {"set", "beep-volume=low", "--file", "-"},    // standard input is not written back
   };
   for (const auto& args : wrong) {
     const CliRun run = RunTool(args);
@@ -90,7 +91,7 @@ TEST(CliUsageTest, EveryCommandHasHelp) {
     EXPECT_NE(run.out.find(std::string("tessaron ") + command), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("--simulate"), std::string::npos) << run.out;
     const bool onOneReader = std::string(command) != "list" && std::string(command) != "clone";
-    EXPECT_EQ(run.out.find("-r,--reader") != std::string::npos, onOneReader) << run.out;
+    EXPECT_EQ(run.out.find("-r, --reader") != std::string::npos, onOneReader) << run.out;
   }
   const CliRun clone = RunTool({"clone", "--help"});
   EXPECT_NE(clone.out.find("--from"), std::string::npos);
@@ -100,6 +101,49 @@ TEST(CliUsageTest, EveryCommandHasHelp) {
   EXPECT_NE(show.out.find("--interface"), std::string::npos);
   EXPECT_NE(show.out.find("usb-hid-kb"), std::string::npos);
   EXPECT_NE(show.out.find("--firmware"), std::string::npos);
+}
+
+TEST(CliUsageTest, NamesTheMistakeAndTakesOptionsOnEitherSide) {
+  ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::string file = folder.File("x.cfs2");
+  ASSERT_EQ(RunTool({"init", file}).code, 0);
+  testing::ExpectRuns({
+      {{"reprot"}, 2, "", "tessaron: unknown command 'reprot'; did you mean 'report'?\n"},
+      {{"sett", "beep-volume=low"}, 2, "", "did you mean 'set'?"},
+      {{"help"}, 0, "Commands:\n  init ", ""},
+      {{"help", "report"}, 0, "Usage: tessaron report", ""},
+      {{"help", "reprot"}, 2, "", "did you mean 'report'?"},
+      {{"-V"}, 0, "Version", ""},
+      {{"report", "--simulate", "ps2"}, 2, "", "write --simulate=ps2"},
+      {{"get", "beep_volume", "-f", file}, 2, "", "did you mean beep-volume?"},
+      {{"get", "Beep-Volume", "-f", file}, 2, "", "did you mean beep-volume?"},
+      {{"set", "beep-volume=hihg", "-f", file}, 2, "", "did you mean high?"},
+      {{"set", "beep-volume=HIGH", "track-select=Any-Track", "-f", file}, 0, "unchanged\n", ""},
+      {{"-q", "-f", file, "get", "beep-volume"}, 0, "beep-volume = high\n", ""},
+      {{"get", "beep-volume", "-f", file, "--quiet"}, 0, "beep-volume = high\n", ""},
+  });
+}
+
+TEST(CliUsageTest, EveryHelpFitsEightyColumnsWithExamplesAndExitStatuses) {
+  std::vector<std::string> topics{""};
+  bool commands = false;
+  for (const std::string& line : testing::SplitLines(RunTool({"help"}).out)) {
+    commands = (commands && !line.empty()) || line == "Commands:";
+    if (commands && line.starts_with("  ") && line[2] != ' ') {
+      topics.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+  }
+  EXPECT_EQ(topics.size(), 19u);
+  for (const std::string& topic : topics) {
+    const CliRun run = RunTool(topic.empty() ? std::vector<std::string>{"help"}
+                                             : std::vector<std::string>{"help", topic});
+    EXPECT_TRUE(Contains(run.out, "Example")) << topic;
+    EXPECT_TRUE(Contains(run.out, "Exit status: 0 ")) << topic;
+    for (const std::string& line : testing::SplitLines(run.out)) {
+      EXPECT_LE(line.size(), 80u) << topic << ": " << line;
+    }
+  }
 }
 
 TEST(CliUsageTest, VersionNamesTheProgram) {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
+#include <thread>
 
 #include "flows/interface_names.h"
 #include "cli_test_support.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"
 #include "cli/online_session.h"
+#include "core/settings_json.h"
 #include "core/settings_report.h"
 
 namespace tessaron {
@@ -242,6 +246,62 @@ TEST_F(OfflineCommandsTest, DumpWalksTheRawBytesOfLoadableOddFiles) {
   const std::string last = SplitLines(run.out).back();
   EXPECT_EQ(last.substr(0, 15), "(after the LRC)");
   EXPECT_NE(last.find("AA BB"), std::string::npos);
+}
+
+// A pipe or a descriptor takes the bytes as a stream and stays what it is; "-" is standard
+// input or output; a file of the other kind is named; a failed write to standard output fails.
+TEST_F(OfflineCommandsTest, StreamsAndStandardStreamsTakeTheFileWhole) {
+  const std::string file = DefaultsFile();
+  const ByteString bytes = ReadBytes(file);
+  const std::string cfs2(bytes.begin(), bytes.end());
+  const std::string json = SettingsToJson(ReaderSettings());
+  const std::string jsonFile = folder.File("a.json");
+  WriteBytes(jsonFile, ByteString(json.begin(), json.end()));
+
+  const std::string fifo = folder.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string piped;
+  std::thread reader([&] {
+    std::ifstream in(fifo, std::ios::binary);
+    piped.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  });
+  EXPECT_EQ(RunTool({"export", fifo, "-f", file}).code, 0);
+  reader.join();
+  EXPECT_EQ(piped, json);
+  struct stat info {};
+  EXPECT_TRUE(::stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+
+  int ends[2] = {-1, -1};
+  ASSERT_EQ(::pipe(ends), 0);
+  EXPECT_EQ(RunTool({"init", "/dev/fd/" + std::to_string(ends[1])}).code, 0);
+  ::close(ends[1]);
+  char got[1024];
+  const ssize_t count = ::read(ends[0], got, sizeof got);
+  ::close(ends[0]);
+  EXPECT_EQ(std::string(got, static_cast<std::size_t>(std::max<ssize_t>(count, 0))), cfs2);
+
+  const std::string copy = folder.File("copy.cfs2");
+  const char* otherKind = "is a settings file in JSON, not a configuration file (.cfs2)";
+  testing::ExpectRuns({
+      {{"init", "-"}, 0, cfs2, ""},
+      {{"show", "-"}, 0, "Beep Volume: HIGH", "", cfs2},
+      {{"dump", "-"}, 0, "terminalType", "", cfs2},
+      {{"get", "beep-volume", "-f", "-"}, 0, "beep-volume = high", "", json},
+      {{"diff", "-", file}, 0, "", "", json},
+      {{"import", "-", "-f", copy}, 0, "changed\n", "", json},
+      {{"load", "-"}, 2, "", std::string("standard input ") + otherKind, json},
+      {{"load", jsonFile}, 2, "", "\"tessaron import\" writes it"},
+      {{"show", jsonFile}, 2, "", otherKind},
+      {{"dump", jsonFile}, 2, "", "is a settings file in JSON"},
+  });
+  EXPECT_EQ(ReadBytes(copy), bytes);
+  EXPECT_FALSE(std::filesystem::exists("-"));
+
+  std::ostream full(nullptr);
+  std::ostringstream err;
+  const char* argv[] = {"tessaron", "get", "-f", file.c_str()};
+  EXPECT_EQ(RunCli(4, argv, CliEnvironment{full, err}), 1);
+  EXPECT_EQ(err.str(), "tessaron: cannot write standard output\n");
 }
 
 }  // namespace

@@ -32,10 +32,10 @@ ReaderSettings Configured() {
   settings.beepVolume = '1';
   settings.baudRate = '9';  // a value without a word
   settings.preamble = {0x02, 'A'};
-  settings.formulas[2] = {0x27, 0x01};
+  settings.formulas[2] = {0x27, 0x00};
   settings.addedFields = {{'I', 'D'}};
   settings.lengthLimits[1] = {0xF0, 0x40, 5, 20};
-  settings.customFields = {{0xF2, 0x22, 2, 2, 'A', 'B'}};
+  settings.customFields = {{0xF2, 0x40, 2, 2, 'A', 'B'}};
   return settings;
 }
 
@@ -71,7 +71,7 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
     CliRun run = RunTool(args);
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out,
-              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0b\n"
+              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0a\n"
               "length-limit-track2 = {\"min\": 5, \"max\": 20}\npostamble =\n");
     args = {"get", "--json", "beep-volume", "added-fields"};
     args.insert(args.end(), place.begin(), place.end());
@@ -113,8 +113,8 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
             "beep-volume: low -> quick-low\npreamble: \\stxA -> \\esc\n"
-            "formula-aamva: 10 0b -> \"\"\n" +
-                std::string(texts::WRITE_OK) + "changed\n");
+            "formula-aamva: 10 0a -> \"\"\nchanged\n");
+  EXPECT_TRUE(Contains(run.err, texts::WRITE_OK)) << run.err;
   ReaderSettings expected = Configured();
   expected.beepVolume = '4';
   expected.preamble = {0x1B};
@@ -203,8 +203,9 @@ TEST_F(SettingsCommandsTest, ANewUsbHidFormatSaysTheReaderReappearsAndFindsItThe
   sim::SimulatedLine& line = Reader(ReaderSettings());
   const CliRun run = RunTool({"set", "hid-format=kaldor-keyboard"});
   EXPECT_EQ(run.code, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out, "will re-appear as a USB-HID-KB device")) << run.out;
-  EXPECT_TRUE(Contains(run.out, texts::INTERFACE_SWITCHED)) << run.out;
+  EXPECT_EQ(run.out, "hid-format: kaldor-data -> kaldor-keyboard\nchanged\n");
+  EXPECT_TRUE(Contains(run.err, "will re-appear as a USB-HID-KB device")) << run.err;
+  EXPECT_TRUE(Contains(run.err, texts::INTERFACE_SWITCHED)) << run.err;
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID-KB reader")) << run.err;
   EXPECT_EQ(line.Reader().HidFormat(), '8');
 }
@@ -321,6 +322,23 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
       {{"import", "bad.json"},
        json("\"formula-dmv\": []", "\"formula-dmv\": \"1a 2b\""),
        "/settings/formula-dmv: a list of field names expected"},
+      // Text is one byte per character; what no reader takes is refused in a file too.
+      {{"set", "-f", file, "preamble=\u20ac"}, "", "preamble: the character \"\u20ac\" (U+20AC)"},
+      {{"import", "bad.json", "-f", file},
+       json("\"postamble\": \"\"", "\"postamble\": \"\u20ac\""),
+       "/settings/postamble: the character"},
+      {{"set", "-f", file, "preamble=" + std::string(254, 'A'), "postamble=" + std::string(254, 'B')},
+       "",
+       "the most room goes to preamble (254 bytes), postamble (254 bytes)"},
+      {{"set", "-f", file, "length-limit-track1={\"min\": 20, \"max\": 5}"},
+       "",
+       "length-limit-track1: min 20 is above max 5"},
+      {{"set", "-f", file, "custom-fields=[{\"rule\": \"before\", \"field\": \"1c\", "
+                           "\"times\": 1, \"text\": \"x\"}]"},
+       "",
+       "custom-fields/0/field: 1c where custom field 1 takes the letter a"},
+      {{"set", "-f", file, "formula-custom=2a 1b"}, "", "formula-custom/1: 1b names no custom field"},
+      {{"set", "-f", file, "formula-dmv=0b"}, "", "formula-dmv/0: 0b names no added field"},
   };
   const std::string bad = folder_.File("bad.json");
   for (const auto& refusal : refusals) {
@@ -335,6 +353,10 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
     EXPECT_TRUE(Contains(run.err, refusal.error)) << refusal.error << "\n" << run.err;
   }
   EXPECT_EQ(ReadBytes(file), before);
+  // A character of the Latin-1 range is its one byte.
+  EXPECT_EQ(RunTool({"set", "-f", File(Configured(), "other.cfs2"), "preamble=\u00c4"}).code, 0);
+  EXPECT_EQ(RunTool({"get", "preamble", "-f", folder_.File("other.cfs2")}).out,
+            "preamble = \\sysrq\n");  // 0xC4 has that name
   EXPECT_EQ(line.Reader().CommandCount(), 1u);  // the read before the long frame was refused
   EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(Configured()));
 }

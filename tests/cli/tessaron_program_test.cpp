@@ -57,6 +57,14 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
   EXPECT_EQ(missing.status, 1);
   const ProgramRun usage = RunProgram("'" + program + "' show 2>/dev/null");
   EXPECT_EQ(usage.status, 2);
+
+  // Standard output on a full disk: the failed write is the command's failure.
+  for (const char* command : {" export - --file ", " show "}) {
+    const ProgramRun full =
+        RunProgram("'" + program + "'" + command + "'" + file + "' 2>&1 >/dev/full");
+    EXPECT_EQ(full.status, 1) << command;
+    EXPECT_EQ(full.out, "tessaron: cannot write standard output: No space left on device\n");
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "core/config_file.h"
@@ -64,12 +65,23 @@ TEST(SimProgram, StartsWithTheSettingsOfAConfigurationFile) {
 }
 
 TEST(SimProgram, AFileThatDoesNotLoadEndsTheProgramWithOneLine) {
-  SimProcess sim({"--settings", ::testing::TempDir() + "no_such_file.cfs2"});
-  ASSERT_TRUE(sim.Started());
-  EXPECT_EQ(sim.WaitExit(5s), 1);
-  EXPECT_NE(sim.ErrLine().find("no_such_file.cfs2"), std::string::npos);
-  EXPECT_EQ(sim.ErrLine(), "");
-  EXPECT_EQ(sim.OutLine(), "");
+  // A settings file in JSON is named as such, with the command that makes one it takes.
+  const std::string json = ::testing::TempDir() + "settings.json";
+  std::ofstream(json) << "{\"format\": \"tessaron-settings\"}\n";
+  const std::string missing = ::testing::TempDir() + "no_such_file.cfs2";
+  for (const auto& [file, reason] : {std::pair{missing, std::string("not found")},
+                                     std::pair{json, "JSON, not a configuration file; \"tessaron "
+                                                     "import " + json}}) {
+    SimProcess sim({"--settings", file});
+    ASSERT_TRUE(sim.Started());
+    EXPECT_EQ(sim.WaitExit(5s), 1);
+    const std::string line = sim.ErrLine();
+    EXPECT_NE(line.find(file + ": "), std::string::npos) << line;
+    EXPECT_NE(line.find(reason), std::string::npos) << line;
+    EXPECT_EQ(sim.ErrLine(), "");
+    EXPECT_EQ(sim.OutLine(), "");
+  }
+  std::remove(json.c_str());
 }
 
 TEST(SimProgram, SilentReaderSaysNothing) {

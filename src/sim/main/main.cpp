@@ -25,8 +25,13 @@ bool LoadStoredSettings(const std::string& path, ByteString* stream) {
   tessaron::ReaderSettings settings;
   const tessaron::ConfigFileStatus status = tessaron::LoadConfigFileStatus(settings, path);
   if (status != tessaron::ConfigFileStatus::Ok) {
-    std::fprintf(stderr, "tessaron-sim: cannot load settings from %s: %s\n", path.c_str(),
-                 tessaron::ConfigFileStatusText(status));
+    // A settings file in JSON is named as such, with the command that makes it a
+    // configuration file.
+    const bool json = status == tessaron::ConfigFileStatus::SettingsJson;
+    std::fprintf(stderr, "tessaron-sim: cannot load settings from %s: %s%s%s%s\n", path.c_str(),
+                 tessaron::ConfigFileStatusText(status),
+                 json ? "; \"tessaron import " : "", json ? path.c_str() : "",
+                 json ? " --file FILE.cfs2\" makes one of it" : "");
     return false;
   }
   Byte buffer[tessaron::SETTINGS_BUFFER_SIZE] = {};

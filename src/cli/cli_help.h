@@ -1,0 +1,39 @@
+#pragma once
+// The help texts of the tool: every line fits an 80-column terminal, and every command's help
+// ends with what it does in more words, examples and its exit statuses.
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace tessaron {
+
+constexpr std::size_t HELP_WIDTH = 80;
+
+// The exit statuses as a command's help states them.
+inline constexpr const char* EXIT_STATUS_PLAIN =
+    "Exit status: 0 done, 1 failed (one line on standard error says why), 2 wrong usage.";
+inline constexpr const char* EXIT_STATUS_WRITES =
+    "Exit status: 0 done, 1 failed (one line on standard error says why), 2 wrong usage, 3 "
+    "with --check when something would change, 130 when Ctrl-C ended a run over many readers "
+    "(--all) early.";
+
+// Lays out the help of the app and of each of its commands.
+void UseHelpLayout(CLI::App& app);
+
+// Ends a command's help with details (wrapped to the width), its examples (one a line) and
+// its exit statuses.
+void SetCommandNotes(CLI::App* command, const std::string& details,
+                     std::initializer_list<const char*> examples,
+                     const char* statuses = EXIT_STATUS_PLAIN);
+
+// The text in lines of at most width columns: the first line starts with first, every further
+// one with rest. A line of the text that starts with a blank stands as it is (an example).
+std::string WrapText(const std::string& text, const std::string& first, const std::string& rest,
+                     std::size_t width = HELP_WIDTH);
+
+}  // namespace tessaron
