@@ -9,6 +9,7 @@
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
+#include "controls/keyboard_access.h"
 #include "flows/flow_texts.h"
 #include "flows/reader_flows.h"
 
@@ -22,7 +23,10 @@ BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
   password_->setObjectName(QStringLiteral("passwordBox"));
   setButton_->setObjectName(QStringLiteral("setBootLoaderButton"));
   setButton_->setDefault(true);
-  // Enter in the password field is the click of the default button, and nothing else.
+  // Enter in the password field is the click of the default button, and nothing else. It is
+  // not also the default whenever it has the focus: such a button, once focused, takes over
+  // as the default of the whole main window and strips the other pages' default buttons.
+  setButton_->setAutoDefault(false);
   connect(setButton_, &QPushButton::clicked, this, &BootLoaderModePage::SetBootLoaderMode);
 
   // The explanation keeps its trailing blank.
@@ -34,7 +38,9 @@ BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(explanation);
   layout->addSpacing(fontMetrics().height());
-  layout->addWidget(new QLabel(QStringLiteral("Please input boot mode PASSWORD below"), this));
+  auto* prompt = new QLabel(QStringLiteral("Please input boot mode PASSWORD below"), this);
+  LabelControl(prompt, password_);
+  layout->addWidget(prompt);
   layout->addWidget(password_);
   layout->addWidget(setButton_, 0, Qt::AlignLeft);
   layout->addStretch(1);

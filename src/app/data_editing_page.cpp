@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/help_files.h"
+#include "controls/keyboard_access.h"
 #include "core/data_edit_model.h"
 #include "dataedit/added_field_editor.h"
 #include "dataedit/field_lists.h"
@@ -44,6 +45,7 @@ QGroupBox* RadioBox(QWidget* page, const char* caption, const QList<QString>& op
     layout->addWidget(button);
     *widgets << button;
   }
+  TabToCheckedButton(*group);
   return box;
 }
 
@@ -78,6 +80,7 @@ DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidge
   }
   auto* formulaLabel = new QLabel(QStringLiteral("Formula:"), this);
   formulas_->setObjectName(QStringLiteral("formulaList"));
+  LabelControl(formulaLabel, formulas_);
   controlSet_ << formulaLabel << formulas_;
 
   auto* buttonColumn = new QVBoxLayout;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/private_messages.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -29,6 +31,7 @@ const char* const HEADING_LINE_3 = "and the host.";
 const char* const QUESTION_LINE = "-How is the reader connected to the host?";
 const char* const PLUG_LINE = "-Plug the reader to the host";
 const char* const PORT_LINE = "-Specify the comport";
+const char* const INSTRUCTION_LINES[] = {QUESTION_LINE, PLUG_LINE, PORT_LINE};
 
 // Vertical places, as fractions of the page height.
 constexpr double QUESTION_Y = 0.22;
@@ -36,6 +39,7 @@ constexpr double PICTURE_Y = 0.42;
 constexpr double RADIO_Y = 0.55;
 constexpr double PLUG_Y = 0.65;
 constexpr double PORT_Y = 0.72;
+constexpr double INSTRUCTION_Y[] = {QUESTION_Y, PLUG_Y, PORT_Y};
 constexpr double BUTTONS_Y = 0.85;
 constexpr int COLUMNS_LEFT = 50;
 
@@ -83,6 +87,15 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
       continueButton_(new QPushButton(QStringLiteral("CONTINUE"), this)),
       cancelButton_(new QPushButton(QStringLiteral("CANCEL"), this)) {
   setObjectName(QStringLiteral("interfaceSelectionPage"));
+  // The painted heading names the page for a screen reader; the instructions are labels.
+  setAccessibleName(
+      QStringList{QString::fromLatin1(HEADING), QString::fromLatin1(HEADING_LINE_1),
+                  QString::fromLatin1(HEADING_LINE_2), QString::fromLatin1(HEADING_LINE_3)}
+          .join(QLatin1Char(' ')));
+  for (std::size_t line = 0; line < instructions_.size(); ++line) {
+    instructions_[line] = new QLabel(QString::fromLatin1(INSTRUCTION_LINES[line]), this);
+    instructions_[line]->setFont(TextFont(units_, true));
+  }
 
   // The device lists are taken once; devices plugged in later appear when the page is
   // opened again.
@@ -102,10 +115,17 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
     button->setToolTip(QString::fromLatin1(descriptions[group]));
     buttonGroup_->addButton(button, group);
     groupButtons_[static_cast<std::size_t>(group)] = button;
+    button->setAccessibleDescription(SpokenCaption(QString::fromLatin1(QUESTION_LINE)));
   }
+  TabToCheckedButton(buttonGroup_);
+  // The radio buttons are made last but read first.
+  PlaceLastInTabOrder(this, {groupButtons_[GROUP_PS2], groupButtons_[GROUP_RS232],
+                             groupButtons_[GROUP_USB], deviceBox_, fastBox_, continueButton_,
+                             cancelButton_});
   connect(buttonGroup_, &QButtonGroup::idClicked, this, &InterfaceSelectionPage::GroupClicked);
 
   deviceBox_->setObjectName(QStringLiteral("deviceBox"));
+  LabelControl(instructions_[2], deviceBox_);
   deviceBox_->setEditable(false);
   continueButton_->setObjectName(QStringLiteral("continueButton"));
   cancelButton_->setObjectName(QStringLiteral("cancelButton"));
@@ -230,6 +250,10 @@ void InterfaceSelectionPage::resizeEvent(QResizeEvent* event) {
     button->move(static_cast<int>(PictureCentre(group).x()) - size.width() / 2,
                  static_cast<int>(h * RADIO_Y));
   }
+  for (std::size_t line = 0; line < instructions_.size(); ++line) {
+    instructions_[line]->setGeometry(QRect(QPoint(w / 7, static_cast<int>(h * INSTRUCTION_Y[line])),
+                                           instructions_[line]->sizeHint()));
+  }
   const QFontMetrics metrics(TextFont(units_, true));
   const int boxLeft = w / 7 + metrics.horizontalAdvance(QString::fromLatin1(PORT_LINE)) + 16;
   deviceBox_->setGeometry(boxLeft, static_cast<int>(h * PORT_Y) + 5,
@@ -263,9 +287,7 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  const int w = width();
-  const int h = height();
-  const int left = w / 7;
+  const int left = width() / 7;
   painter.setPen(Qt::black);
 
   // "FIRST", then the three heading lines right-aligned to one edge beside it.
@@ -288,18 +310,6 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
     painter.drawText(QPoint(linesRight - lineMetrics.horizontalAdvance(text), baseline), text);
     baseline += lineMetrics.height();
   }
-
-  // The three instruction lines.
-  const QFont instructionFont = TextFont(units_, true);
-  const QFontMetrics instructionMetrics(instructionFont);
-  painter.setFont(instructionFont);
-  const auto drawLine = [&](const char* text, double fraction) {
-    painter.drawText(QPoint(left, static_cast<int>(h * fraction) + instructionMetrics.ascent()),
-                     QString::fromLatin1(text));
-  };
-  drawLine(QUESTION_LINE, QUESTION_Y);
-  drawLine(PLUG_LINE, PLUG_Y);
-  drawLine(PORT_LINE, PORT_Y);
 
   // One picture per connection kind, centred in its circle above its radio button.
   const qreal radius = PictureRadius();

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 
@@ -73,6 +74,8 @@ class InterfaceSelectionPage : public BaseDialog {
   std::array<std::vector<ReaderDeviceEntry>, GROUP_COUNT> groups_;
   std::array<QRadioButton*, GROUP_COUNT> groupButtons_;
   QButtonGroup* buttonGroup_;
+  // The three instruction lines, each above or beside what it asks for.
+  std::array<QLabel*, 3> instructions_;
   QComboBox* deviceBox_;
   QCheckBox* fastBox_;
   QPushButton* continueButton_;

@@ -146,6 +146,9 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
   SetCancelIgnored(true);
   setWindowIcon(AppIcon());
   setWindowTitle(QString::fromLatin1(MAIN_WINDOW_TITLE));
+  // What the window paints, for a screen reader.
+  setAccessibleName(QString::fromLatin1(PROGRAM_TITLE));
+  setAccessibleDescription(QString::fromLatin1(WELCOME_TEXT));
   SetBackgroundColor(Qt::white);
 
   // The button column is as wide as its units, or as its widest caption needs.

@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -34,12 +35,15 @@ ManualCommandPage::ManualCommandPage(MainWindow& mainWindow, QWidget* parent)
   commandBox_->setObjectName(QStringLiteral("commandBox"));
   transcriptBox_->setObjectName(QStringLiteral("transcriptBox"));
   transcriptBox_->setReadOnly(true);
+  ReadableByKeys(transcriptBox_);
   transcriptBox_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   QPalette colours = transcriptBox_->palette();
   colours.setColor(QPalette::Base, TRANSCRIPT_COLOR);
   transcriptBox_->setPalette(colours);
   sendButton_->setObjectName(QStringLiteral("sendCommandButton"));
   sendButton_->setDefault(true);
+  // Only ever this page's default (see the boot loader page).
+  sendButton_->setAutoDefault(false);
   clearButton_->setObjectName(QStringLiteral("clearButton"));
   clearButton_->setAutoDefault(false);
   sendButton_->setEnabled(link_ != nullptr);
@@ -48,16 +52,19 @@ ManualCommandPage::ManualCommandPage(MainWindow& mainWindow, QWidget* parent)
   connect(sendButton_, &QPushButton::clicked, this, &ManualCommandPage::SendCommand);
   connect(clearButton_, &QPushButton::clicked, this, &ManualCommandPage::ClearTranscript);
 
+  auto* commandLabel =
+      new QLabel(QStringLiteral("Command To Tessaron (NOT include LRC field):"), this);
+  auto* example = new QLabel(
+      QStringLiteral("command example: \\x2\\x52\\x22\\x3 (See: Get Firmware version command)"), this);
+  auto* transcriptLabel = new QLabel(QStringLiteral("Command/Response Data to/from Tessaron:"), this);
+  LabelControl(commandLabel, commandBox_);
+  commandBox_->setAccessibleDescription(example->text());
+  LabelControl(transcriptLabel, transcriptBox_);
   auto* layout = new QGridLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("Command To Tessaron (NOT include LRC field):"), this),
-                    0, 0, 1, 2);
+  layout->addWidget(commandLabel, 0, 0, 1, 2);
   layout->addWidget(commandBox_, 1, 0, 1, 2);
-  layout->addWidget(
-      new QLabel(QStringLiteral("command example: \\x2\\x52\\x22\\x3 (See: Get Firmware version command)"),
-                 this),
-      2, 0, 1, 2);
-  layout->addWidget(new QLabel(QStringLiteral("Command/Response Data to/from Tessaron:"), this), 3,
-                    0, 1, 2);
+  layout->addWidget(example, 2, 0, 1, 2);
+  layout->addWidget(transcriptLabel, 3, 0, 1, 2);
   layout->addWidget(transcriptBox_, 4, 0, 1, 2);
   layout->setRowStretch(4, 1);
   auto* buttons = new QHBoxLayout;
@@ -89,6 +96,7 @@ void ManualCommandPage::ShowTranscript() {
   QString text = QString::fromLatin1(console_.Transcript().c_str());
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   transcriptBox_->setPlainText(text);
+  transcriptBox_->moveCursor(QTextCursor::End);
   // The last lines in view.
   transcriptBox_->verticalScrollBar()->setValue(transcriptBox_->verticalScrollBar()->maximum());
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/dialog_units.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -27,6 +28,7 @@ MessageWindow::MessageWindow(const QString& text, QWidget* parent, int lifetimeM
       textDrop_(TextDropFor(text)) {
   setObjectName(QStringLiteral("messageWindow"));
   setModal(true);
+  MarkAsAlert(this, text);
 
   textLabel_->setObjectName(QStringLiteral("messageText"));
   textLabel_->setTextFormat(Qt::PlainText);
@@ -62,6 +64,7 @@ QString MessageWindow::Text() const { return textLabel_->text(); }
 void MessageWindow::showEvent(QShowEvent* event) {
   BaseDialog::showEvent(event);
   timer_.start();
+  AnnounceAlert(this);
 }
 
 void MessageWindow::paintEvent(QPaintEvent* event) {

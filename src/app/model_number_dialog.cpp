@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/ui_services.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -80,6 +81,8 @@ ModelNumberDialog::ModelNumberDialog(QWidget* parent)
   editFont.setPixelSize(units_.Pixels(18));
   editFont.setWeight(QFont::Light);
   edit_->setObjectName(QStringLiteral("modelNumberEdit"));
+  // The painted prompt asks for what the field takes.
+  NameControl(edit_, QString::fromLatin1(MODEL_NUMBER_PROMPT));
   edit_->setFont(editFont);
   edit_->setFixedSize(units_.Pixels(300), std::max(units_.Pixels(34), edit_->sizeHint().height()));
 

@@ -10,6 +10,7 @@
 
 #include "app/private_messages.h"
 #include "controls/dialog_units.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -24,6 +25,8 @@ NoticeWindow::NoticeWindow(const QString& text, QWidget* closeReceiver, int life
       text_(text),
       closeReceiver_(closeReceiver) {
   setObjectName(QStringLiteral("noticeWindow"));
+  // The painted text is what a screen reader announces when the notice appears.
+  MarkAsAlert(this, text);
   SetBackgroundColor(NOTICE_COLOR);
   // The notice must not take the focus away from the window it talks about.
   setAttribute(Qt::WA_ShowWithoutActivating);
@@ -53,6 +56,7 @@ bool NoticeWindow::eventFilter(QObject* watched, QEvent* event) {
 void NoticeWindow::showEvent(QShowEvent* event) {
   BaseDialog::showEvent(event);
   timer_.start();
+  AnnounceAlert(this);
   // Centred over the main window, or on the screen when there is none.
   QRect area;
   if (parentWidget() != nullptr && parentWidget()->isVisible()) {

@@ -14,6 +14,7 @@
 #include "app/ui_services.h"
 #include "controls/digits_edit.h"
 #include "controls/escape_name_edit.h"
+#include "controls/keyboard_access.h"
 #include "core/escape_names.h"
 
 namespace tessaron {
@@ -55,6 +56,7 @@ QGroupBox* PageBindings::AddChoice(const PageControl& control, int columns) {
     const int index = static_cast<int>(i);
     layout->addWidget(button, index % rows, index / rows);
   }
+  TabToCheckedButton(group);
   Binding& binding = Add(control);
   binding.group = group;
   binding.widgets << box;
@@ -147,6 +149,7 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
   }
   auto* chooser = new QComboBox(page_);
   FillNamedByteChooser(chooser);
+  NameControl(chooser, QStringLiteral("Non-Printable Char"), Caption(control.caption));
   Binding& binding = Add(control);
   binding.field = field;
   binding.widgets << field << chooser;
@@ -178,7 +181,7 @@ QLabel* PageBindings::Label(const PageControl& control) {
   for (Binding& binding : bindings_) {
     if (binding.control != &control) continue;
     binding.widgets << label;
-    label->setBuddy(binding.field);
+    LabelControl(label, binding.field);
   }
   return label;
 }

@@ -13,6 +13,7 @@
 #include "app/ui_services.h"
 #include "controls/editable_grid.h"
 #include "controls/escape_name_edit.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -30,6 +31,7 @@ PrePostamblePage::PrePostamblePage(ReaderSettings& settings, QWidget* parent)
   auto* sentinels = new QGroupBox(QStringLiteral("Track Start/End Sentinels:"), this);
   auto* sentinelLayout = new QVBoxLayout(sentinels);
   sentinelLayout->addWidget(grid_);
+  NameControl(grid_, sentinels->title());
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setWordWrap(false);

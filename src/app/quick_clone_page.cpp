@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -11,6 +12,7 @@
 #include "app/private_messages.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
+#include "controls/keyboard_access.h"
 #include "flows/reader_flows.h"
 
 namespace tessaron {
@@ -78,6 +80,9 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
     form->addRow(QStringLiteral("%1 Type:").arg(QLatin1String(prefix)), type);
     form->addRow(QStringLiteral("%1 Interface:").arg(QLatin1String(prefix)), interfaceBox);
     form->addRow(QStringLiteral("%1 Connection:").arg(QLatin1String(prefix)), connection);
+    for (QComboBox* field : {type, interfaceBox, connection}) {
+      LabelControl(qobject_cast<QLabel*>(form->labelForField(field)), field);
+    }
     return box;
   };
   auto* buttons = new QHBoxLayout;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "controls/dialog_units.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -32,6 +33,11 @@ ReportWindow::ReportWindow(const QString& report, QWidget* parent)
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   textField_->setObjectName(QStringLiteral("reportText"));
   textField_->setReadOnly(true);
+  ReadableByKeys(textField_);
+  // The window and its text are named by the report's heading, without its rule of '='.
+  const QString heading = text.section(QLatin1Char('\n'), 0, 0).remove(QLatin1Char('=')).trimmed();
+  setAccessibleName(heading);
+  textField_->setAccessibleName(heading);
   textField_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   textField_->setLineWrapMode(QPlainTextEdit::NoWrap);
   textField_->setPlainText(text);

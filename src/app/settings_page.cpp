@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/help_files.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -37,6 +38,8 @@ void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushB
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(content, 1);
   layout->addLayout(buttons);
+  // The buttons were made before the content, but they are read after it.
+  PlaceLastInTabOrder(this, {defaultPage, help});
 }
 
 BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,

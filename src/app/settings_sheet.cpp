@@ -19,6 +19,7 @@
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -72,6 +73,9 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
                      "#7a9a8a; border-bottom: none; border-top-left-radius: 4px;"
                      " border-top-right-radius: 4px; background: #b9dcc7; }"
                      "QTabBar::tab:selected { background: #f4fbf7; }"
+                     // The tab bar with the focus: its current tab's caption is underlined
+                     // and framed darker (the only focus a page of greyed-out controls has).
+                     "QTabBar::tab:focus { text-decoration: underline; border-color: #24613f; }"
                      "QTabWidget::pane { border: 1px solid #7a9a8a; }")
           .arg(TAB_PADDING_X)
           .arg(TAB_SPACING)
@@ -120,6 +124,8 @@ int SettingsSheet::NeededWidth(const QFont& font) {
 void SettingsSheet::AddPage(const QString& caption, SettingsPage* page) {
   pages_.push_back(page);
   tabs_->addTab(page, caption);
+  // The row of buttons under the pages comes after every page's own controls.
+  PlaceLastInTabOrder(this, {sendButton_, saveButton_, loadButton_, defaultAllButton_, closeButton_});
 }
 
 SettingsPage* SettingsSheet::Page(int index) const {

@@ -1,6 +1,7 @@
 #pragma once
 // Base of every window of the program: one solid background colour (a light green unless
-// changed). Edit and list boxes keep the platform's own colours.
+// changed). Edit and list boxes keep the platform's own colours. Enter presses the push
+// button that has the focus, as on every desktop; elsewhere Enter does what the window says.
 //
 // A BaseDialog is either a window of its own (the main window, modal dialogs) or a child
 // window placed inside another one (the sheets, their pages, the interface selection page).

@@ -4,9 +4,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+
+#include "controls/keyboard_access.h"
 
 namespace tessaron {
 
@@ -56,6 +59,14 @@ void CellEdit::keyPressEvent(QKeyEvent* event) {
   Widen();
 }
 
+bool CellEdit::focusNextPrevChild(bool next) {
+  // The focus goes back to the table first, which ends the edit (an empty edit stays), and
+  // moves on from there.
+  grid_.setFocus(Qt::OtherFocusReason);
+  if (!finished_ && !Finish()) return true;
+  return QLineEdit::focusNextPrevChild(next);
+}
+
 void CellEdit::Widen() {
   const int needed = fontMetrics().horizontalAdvance(text()) + WIDEN_MARGIN;
   const int room = grid_.viewport()->width() - x();
@@ -86,6 +97,8 @@ EditableGrid::EditableGrid(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("editableGrid"));
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::NoSelection);
+  // Tab leaves the table; the arrows move between its cells.
+  setTabKeyNavigation(false);
   setShowGrid(true);
   verticalHeader()->hide();
   QHeaderView* header = horizontalHeader();
@@ -113,6 +126,9 @@ void EditableGrid::SetColumns(const QStringList& headers, const QList<int>& widt
 void EditableGrid::AddRow(const QString& label, const QList<Cell>& cells) {
   const int row = rowCount();
   insertRow(row);
+  // The hidden row header carries the label too: it is the row header a screen reader
+  // names the row's cells by.
+  setVerticalHeaderItem(row, new QTableWidgetItem(label));
   auto* labelItem = new QTableWidgetItem(label);
   labelItem->setFlags(Qt::ItemIsEnabled);
   setItem(row, 0, labelItem);
@@ -122,6 +138,7 @@ void EditableGrid::AddRow(const QString& label, const QList<Cell>& cells) {
     item->setFlags(Qt::ItemIsEnabled);
     item->setData(EDITABLE_ROLE, cell.editable);
     item->setData(MAX_LENGTH_ROLE, cell.maxLength);
+    item->setData(Qt::AccessibleDescriptionRole, CellName(row, column));
     setItem(row, column, item);
   }
 }
@@ -140,6 +157,13 @@ bool EditableGrid::IsEditable(int row, int column) const {
   return cell != nullptr && cell->data(EDITABLE_ROLE).toBool();
 }
 
+QString EditableGrid::CellName(int row, int column) const {
+  const QTableWidgetItem* header = horizontalHeaderItem(column);
+  const QTableWidgetItem* label = item(row, 0);
+  return SpokenCaption(label != nullptr ? label->text() : QString()) + QStringLiteral(", ") +
+         SpokenCaption(header != nullptr ? header->text() : QString());
+}
+
 bool EditableGrid::OpenEditor(int row, int column) {
   if (!IsEditable(row, column)) return false;
   const QModelIndex index = model()->index(row, column);
@@ -147,6 +171,7 @@ bool EditableGrid::OpenEditor(int row, int column) {
   const QRect cell = visualRect(index);
   if (cell.width() <= 4) return false;
   auto* editor = new CellEdit(*this, row, column, viewport());
+  editor->setAccessibleName(CellName(row, column));
   const int right = std::min(cell.right(), viewport()->width() - 1);
   editor->setGeometry(QRect(QPoint(cell.left() + 1, cell.top() + 1), QPoint(right, cell.bottom())));
   const int maxLength = item(row, column)->data(MAX_LENGTH_ROLE).toInt();
@@ -168,6 +193,49 @@ void EditableGrid::EditorFinished(CellEdit* editor, const QString& text) {
   editor->hide();
   editor->deleteLater();
   emit cellEditFinished(row, column, text);
+}
+
+void EditableGrid::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex current = currentIndex();
+  const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
+  if (current.isValid() && plain && IsEditable(current.row(), current.column())) {
+    const QString typed = event->text();
+    const bool opens = event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+                       event->key() == Qt::Key_Enter;
+    const bool character = typed.size() == 1 && typed.at(0).isPrint();
+    if ((opens || character) && OpenEditor(current.row(), current.column())) {
+      // A typed character starts the edit with itself, as typing into a selected cell does.
+      if (!opens) editor_->setText(typed);
+      event->accept();
+      return;
+    }
+  }
+  QTableWidget::keyPressEvent(event);
+}
+
+void EditableGrid::focusInEvent(QFocusEvent* event) {
+  // Entered for the first time, the table starts on its first editable cell.
+  if (!currentIndex().isValid()) {
+    for (int row = 0; row < rowCount() && !currentIndex().isValid(); ++row) {
+      for (int column = 0; column < columnCount(); ++column) {
+        if (IsEditable(row, column)) {
+          setCurrentCell(row, column);
+          break;
+        }
+      }
+    }
+  }
+  QTableWidget::focusInEvent(event);
+}
+
+void EditableGrid::paintEvent(QPaintEvent* event) {
+  QTableWidget::paintEvent(event);
+  // The cell the keys act on stands out while the table has the focus.
+  if (!hasFocus() || !currentIndex().isValid()) return;
+  QPainter painter(viewport());
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(visualRect(currentIndex()).adjusted(1, 1, -1, -1));
 }
 
 void EditableGrid::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,11 @@
 // the table), but not while it is empty. The table takes the entered text into the cell
 // first and then tells its owner, who checks the value. Rows are not selected by clicks,
 // and the columns can be neither resized nor clicked.
+//
+// From the keyboard: the arrow keys move between the cells, F2, Enter or a typed character
+// open the editor on an editable cell (the character starts the edit), and Tab and Shift+Tab
+// leave the table (and an open editor) for the next and the previous control. A screen
+// reader hears each cell with its row label and column header.
 
 #include <QLineEdit>
 #include <QPointer>
@@ -30,6 +35,8 @@ class CellEdit : public QLineEdit {
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // Tab ends the edit and moves on from the table.
+  bool focusNextPrevChild(bool next) override;
 
  private:
   void Widen();
@@ -72,6 +79,9 @@ class EditableGrid : public QTableWidget {
   void cellEditFinished(int row, int column, const QString& text);
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -79,6 +89,8 @@ class EditableGrid : public QTableWidget {
 
  private:
   friend class CellEdit;
+  // "Row label, Column header": what a screen reader calls a cell and its editor.
+  QString CellName(int row, int column) const;
   // The editor ended with text: the cell takes it, then the owner hears of it.
   void EditorFinished(CellEdit* editor, const QString& text);
 

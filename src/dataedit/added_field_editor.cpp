@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "controls/escape_name_edit.h"
+#include "controls/keyboard_access.h"
 #include "controls/refusal_box.h"
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
@@ -45,11 +46,17 @@ AddedFieldEditor::AddedFieldEditor(QWidget* parent, ReaderSettings& settings,
   connect(ok, &QPushButton::clicked, this, &AddedFieldEditor::accept);
   connect(cancel, &QPushButton::clicked, this, &AddedFieldEditor::reject);
 
+  auto* editLabel = new QLabel(QStringLiteral("Input New Field"), this);
+  auto* chooserLabel = new QLabel(QStringLiteral("Non-Printable Char"), this);
+  auto* listLabel = new QLabel(QStringLiteral("Added Fields List: "), this);
+  LabelControl(editLabel, edit_);
+  LabelControl(chooserLabel, chooser_, editLabel->text());
+  LabelControl(listLabel, list_);
   auto* input = new QGridLayout;
-  input->addWidget(new QLabel(QStringLiteral("Input New Field"), this), 0, 0);
+  input->addWidget(editLabel, 0, 0);
   input->addWidget(edit_, 0, 1);
   input->addWidget(add, 0, 2);
-  input->addWidget(new QLabel(QStringLiteral("Non-Printable Char"), this), 1, 0);
+  input->addWidget(chooserLabel, 1, 0);
   input->addWidget(chooser_, 1, 1);
   input->addWidget(remove, 1, 2);
   input->setColumnStretch(1, 1);
@@ -59,9 +66,11 @@ AddedFieldEditor::AddedFieldEditor(QWidget* parent, ReaderSettings& settings,
   buttons->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(input);
-  layout->addWidget(new QLabel(QStringLiteral("Added Fields List: "), this));
+  layout->addWidget(listLabel);
   layout->addWidget(list_, 1);
   layout->addLayout(buttons);
+  // Row by row, each field before its button.
+  PlaceLastInTabOrder(this, {edit_, add, chooser_, remove, list_, ok, cancel});
 }
 
 AddedFieldEditor::~AddedFieldEditor() = default;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "controls/digits_edit.h"
+#include "controls/keyboard_access.h"
 #include "controls/refusal_box.h"
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
@@ -40,9 +41,13 @@ CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, ReaderSettings
   QGroupBox* matches = MakeSlotGroup(matchGroup_, QStringLiteral("Match String"),
                                      QStringLiteral("Offset"), QStringLiteral("String:"));
 
+  auto* customLabel = new QLabel(QStringLiteral("Customized Fields:"), this);
+  auto* addedLabel = new QLabel(QStringLiteral("Added Fields:"), this);
+  LabelControl(customLabel, customList_);
+  LabelControl(addedLabel, AddedFieldList());
   auto* fields = new QGridLayout;
-  fields->addWidget(new QLabel(QStringLiteral("Customized Fields:"), this), 0, 0);
-  fields->addWidget(new QLabel(QStringLiteral("Added Fields:"), this), 0, 2);
+  fields->addWidget(customLabel, 0, 0);
+  fields->addWidget(addedLabel, 0, 2);
   fields->addWidget(customList_, 1, 0);
   auto* middle = new QVBoxLayout;
   middle->addWidget(newCustomButton_);
@@ -63,6 +68,11 @@ CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, ReaderSettings
       this));
   layout->addLayout(SequenceRow());
   layout->addLayout(OkCancelRow());
+  const SlotControls& limit = limitGroup_.controls;
+  const SlotControls& match = matchGroup_.controls;
+  FinishTabOrder({limit.track, limit.first, limit.second, limit.clearAll, match.track, match.first,
+                  match.second, match.clearAll, customList_, newCustomButton_,
+                  NewAddedFieldsButton(), AddedFieldList()});
 }
 
 CustomCardFormulaEditor::~CustomCardFormulaEditor() = default;
@@ -103,12 +113,18 @@ QGroupBox* CustomCardFormulaEditor::MakeSlotGroup(SlotGroup& group, const QStrin
   controls.clearAll = new QPushButton(QStringLiteral("ClearAll"), box);
   controls.clearAll->setAutoDefault(false);
 
+  // The same captions stand in both groups: each control is named with its group's too.
   auto* row = new QHBoxLayout(box);
-  row->addWidget(new QLabel(QStringLiteral("Track No."), box));
+  const auto labelled = [&](const QString& text, QWidget* control) {
+    auto* label = new QLabel(text, box);
+    LabelControl(label, control, caption);
+    row->addWidget(label);
+  };
+  labelled(QStringLiteral("Track No."), controls.track);
   row->addWidget(controls.track);
-  row->addWidget(new QLabel(firstLabel, box));
+  labelled(firstLabel, controls.first);
   row->addWidget(controls.first);
-  row->addWidget(new QLabel(secondLabel, box));
+  labelled(secondLabel, controls.second);
   row->addWidget(controls.second, group.matchString ? 1 : 0);
   if (!group.matchString) row->addStretch(1);
   row->addWidget(controls.clearAll);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "controls/digits_edit.h"
+#include "controls/keyboard_access.h"
 #include "controls/refusal_box.h"
 #include "dataedit/field_lists.h"
 
@@ -47,11 +48,15 @@ CustomFieldEditor::CustomFieldEditor(QWidget* parent, ReaderSettings& settings,
   list_->setObjectName(QStringLiteral("customFieldList"));
   FitListHeight(list_, MAX_CUSTOM_FIELDS);
 
+  auto* trackLabel = new QLabel(QStringLiteral("Track No."), this);
+  auto* letterLabel = new QLabel(QStringLiteral("New Field No."), this);
+  LabelControl(trackLabel, track_);
+  LabelControl(letterLabel, letter_);
   auto* head = new QHBoxLayout;
-  head->addWidget(new QLabel(QStringLiteral("Track No."), this));
+  head->addWidget(trackLabel);
   head->addWidget(track_);
   head->addSpacing(fontMetrics().averageCharWidth() * 4);
-  head->addWidget(new QLabel(QStringLiteral("New Field No."), this));
+  head->addWidget(letterLabel);
   head->addWidget(letter_);
   head->addStretch(1);
 
@@ -66,6 +71,7 @@ CustomFieldEditor::CustomFieldEditor(QWidget* parent, ReaderSettings& settings,
     EnableRule(static_cast<CustomFieldRule>(rule), false);
   }
   rules->setColumnStretch(5, 1);
+  TabToCheckedButton(rules_);
   connect(rules_, &QButtonGroup::idClicked, this,
           [this](int rule) { ChooseRule(static_cast<CustomFieldRule>(rule)); });
 
@@ -88,11 +94,15 @@ CustomFieldEditor::CustomFieldEditor(QWidget* parent, ReaderSettings& settings,
   fields->addWidget(list_, 1);
   fields->addLayout(side);
 
+  auto* listLabel = new QLabel(QStringLiteral("Customized Fields:"), this);
+  LabelControl(listLabel, list_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(head);
   layout->addLayout(rules);
-  layout->addWidget(new QLabel(QStringLiteral("Customized Fields:"), this));
+  layout->addWidget(listLabel);
   layout->addLayout(fields, 1);
+  // The list was made first, but it is read after the rules.
+  PlaceLastInTabOrder(this, {list_, add, remove, ok, cancel});
 
   rules_->button(static_cast<int>(CustomFieldRule::Before))->setChecked(true);
   ChooseRule(CustomFieldRule::Before);
@@ -110,6 +120,14 @@ int CustomFieldEditor::MakeRuleInputs(CustomFieldRule rule, QGridLayout* grid, i
   auto label = [&](const char* text, int column) {
     add(new QLabel(QString::fromLatin1(text), this), column);
   };
+  // The captions repeat from rule to rule: each edit is named with its rule (and number).
+  const auto labelled = [&](const char* text, QLineEdit* edit, const char* number, int column) {
+    auto* caption = new QLabel(QString::fromLatin1(text), this);
+    QString context = QString::fromLatin1(RULE_CAPTIONS[static_cast<int>(rule)]);
+    if (number != nullptr) context += QLatin1Char(' ') + QString::fromLatin1(number);
+    LabelControl(caption, edit, context);
+    add(caption, column);
+  };
   // Columns: the rule's button, "1:" or "2:", "Times" or "Offset", its edit, "String" or
   // "Length", its edit.
   const bool two = rule == CustomFieldRule::Between || rule == CustomFieldRule::Among;
@@ -117,9 +135,9 @@ int CustomFieldEditor::MakeRuleInputs(CustomFieldRule rule, QGridLayout* grid, i
     if (number != nullptr) label(number, 1);
     *times = MakeDigitsEdit(this, 3);
     *text = MakeFieldStringEdit(this);
-    label("Times", 2);
+    labelled("Times", *times, number, 2);
     add(*times, 3);
-    label("String", 4);
+    labelled("String", *text, number, 4);
     add(*text, 5);
     ++row;
   };
@@ -128,9 +146,9 @@ int CustomFieldEditor::MakeRuleInputs(CustomFieldRule rule, QGridLayout* grid, i
   if (rule == CustomFieldRule::After || rule == CustomFieldRule::Among) {
     inputs.offset = MakeDigitsEdit(this, 3);
     inputs.length = MakeDigitsEdit(this, 3);
-    label("Offset", 2);
+    labelled("Offset", inputs.offset, nullptr, 2);
     add(inputs.offset, 3);
-    label("Length", 4);
+    labelled("Length", inputs.length, nullptr, 4);
     add(inputs.length, 5);
     ++row;
   }

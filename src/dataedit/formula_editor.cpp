@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "controls/dialog_units.h"
+#include "controls/keyboard_access.h"
 #include "controls/refusal_box.h"
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
@@ -53,6 +54,7 @@ FormulaEditor::FormulaEditor(QWidget* parent, ReaderSettings& settings, int kind
   setModal(true);
   for (QPushButton* button : {clearButton_, newAddedButton_}) button->setAutoDefault(false);
   sequenceBox_->setReadOnly(true);
+  ReadableByKeys(sequenceBox_);
   sequenceBox_->setObjectName(QStringLiteral("sequenceBox"));
   // A few lines of sequence; a long one wraps.
   sequenceBox_->setFixedHeight(DialogUnits(font()).Y(32));
@@ -111,6 +113,7 @@ void FormulaEditor::ShowSequence() {
 }
 
 void FormulaEditor::AppendOnDoubleClick(QListWidget* list, int track) {
+  ActivateByKeys(list);
   connect(list, &QListWidget::itemDoubleClicked, this, [this, track](QListWidgetItem* item) {
     if (item == nullptr) return;
     const int data = item->data(FIELD_ITEM_ROLE).toInt();
@@ -123,6 +126,10 @@ void FormulaEditor::AppendOnDoubleClick(QListWidget* list, int track) {
   });
 }
 
+void FormulaEditor::FinishTabOrder(const QList<QWidget*>& top) {
+  PlaceLastInTabOrder(this, top + QList<QWidget*>{sequenceBox_, clearButton_, okButton_, cancelButton_});
+}
+
 void FormulaEditor::FillAddedFieldList() {
   FillAddedFieldLines(addedList_, settings.addedFields);
   FitListWidth(addedList_);
@@ -132,6 +139,7 @@ QGroupBox* FormulaEditor::MakeTrackGroup(int track, bool enabled) {
   auto* group = new QGroupBox(Latin1(TRACK_GROUP_CAPTIONS[track - 1]), this);
   auto* list = new QListWidget(group);
   list->setObjectName(QStringLiteral("track%1List").arg(track));
+  NameControl(list, group->title());
   const std::vector<const char*>& catalogue = FieldCatalogue(kind_, track);
   for (std::size_t i = 0; i < catalogue.size(); ++i) {
     auto* item = new QListWidgetItem(Latin1(catalogue[i]), list);
@@ -149,7 +157,9 @@ QGroupBox* FormulaEditor::MakeTrackGroup(int track, bool enabled) {
 
 QLayout* FormulaEditor::SequenceRow() {
   auto* column = new QVBoxLayout;
-  column->addWidget(new QLabel(QStringLiteral("Sent Sequence:"), this));
+  auto* label = new QLabel(QStringLiteral("Sent Sequence:"), this);
+  LabelControl(label, sequenceBox_);
+  column->addWidget(label);
   auto* row = new QHBoxLayout;
   row->addWidget(sequenceBox_, 1);
   row->addWidget(clearButton_, 0, Qt::AlignTop);
@@ -173,7 +183,9 @@ CreditCardFormulaEditor::CreditCardFormulaEditor(QWidget* parent, ReaderSettings
   lists->addWidget(MakeTrackGroup(1, tracks[0]));
   lists->addWidget(MakeTrackGroup(2, tracks[1]));
   auto* added = new QGridLayout;
-  added->addWidget(new QLabel(QStringLiteral("Added Fields List: (as Track 0)"), this), 0, 0);
+  auto* addedLabel = new QLabel(QStringLiteral("Added Fields List: (as Track 0)"), this);
+  LabelControl(addedLabel, AddedFieldList());
+  added->addWidget(addedLabel, 0, 0);
   added->addWidget(AddedFieldList(), 1, 0);
   added->addWidget(NewAddedFieldsButton(), 1, 1, Qt::AlignTop);
   added->setColumnStretch(0, 1);
@@ -187,6 +199,7 @@ CreditCardFormulaEditor::CreditCardFormulaEditor(QWidget* parent, ReaderSettings
   layout->addLayout(added);
   layout->addLayout(SequenceRow());
   layout->addLayout(OkCancelRow());
+  FinishTabOrder({TrackList(1), TrackList(2), AddedFieldList(), NewAddedFieldsButton()});
 }
 
 namespace {
@@ -201,7 +214,9 @@ void LayOutThreeTracks(QWidget* editor, const QString& heading, const QString& a
   hints->addWidget(new QLabel(QStringLiteral("Double click to select a field."), editor));
   hints->addWidget(new QLabel(Latin1(TRACK_FIELD_HINT), editor));
   auto* added = new QHBoxLayout;
-  added->addWidget(new QLabel(addedLabel, editor), 0, Qt::AlignTop);
+  auto* label = new QLabel(addedLabel, editor);
+  LabelControl(label, addedList);
+  added->addWidget(label, 0, Qt::AlignTop);
   added->addWidget(addedList, 1);
   added->addWidget(newAddedButton, 0, Qt::AlignTop);
 
@@ -224,6 +239,7 @@ DmvFormulaEditor::DmvFormulaEditor(QWidget* parent, ReaderSettings& settings, Tr
                     {MakeTrackGroup(1, tracks[0]), MakeTrackGroup(2, tracks[1]),
                      MakeTrackGroup(3, tracks[2])},
                     AddedFieldList(), NewAddedFieldsButton(), SequenceRow(), OkCancelRow());
+  FinishTabOrder({TrackList(1), TrackList(2), TrackList(3), AddedFieldList(), NewAddedFieldsButton()});
 }
 
 AamvaFormulaEditor::AamvaFormulaEditor(QWidget* parent, ReaderSettings& settings,
@@ -235,6 +251,7 @@ AamvaFormulaEditor::AamvaFormulaEditor(QWidget* parent, ReaderSettings& settings
                     {MakeTrackGroup(1, tracks[0]), MakeTrackGroup(2, tracks[1]),
                      MakeTrackGroup(3, tracks[2])},
                     AddedFieldList(), NewAddedFieldsButton(), SequenceRow(), OkCancelRow());
+  FinishTabOrder({TrackList(1), TrackList(2), TrackList(3), AddedFieldList(), NewAddedFieldsButton()});
 }
 
 std::unique_ptr<FormulaEditor> MakeFormulaEditor(int kind, QWidget* parent,

@@ -69,9 +69,13 @@ class FormulaEditor : public BaseDialog {
   QLayout* SequenceRow();
   // OK and Cancel at the right.
   QLayout* OkCancelRow();
-  // A list whose double-clicked line appends an entry of the track; the line's item data
-  // (the field index, or the whole entry for track -1) tells which.
+  // A list whose double-clicked line (or the current line, on Enter or Space) appends an
+  // entry of the track; the line's item data (the field index, or the whole entry for
+  // track -1) tells which.
   void AppendOnDoubleClick(QListWidget* list, int track);
+  // The tab order: the editor's own controls from the top, then the sent sequence with its
+  // clear button, OK and Cancel.
+  void FinishTabOrder(const QList<QWidget*>& top);
   void FillAddedFieldList();
 
   ReaderSettings& settings;

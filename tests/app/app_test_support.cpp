@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -236,6 +237,32 @@ void WindowTestBase::EndCase() {
 void WindowTestBase::StartWindow(const TransportTiming& timing) {
   window_ = std::make_unique<MainWindow>(timing);
   window_->show();
+}
+
+QStringList UnnamedControls(QWidget* window) {
+  QStringList faults;
+  QStringList names;
+  std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    for (int i = 0; i < node->childCount(); ++i) {
+      QAccessibleInterface* child = node->child(i);
+      if (child == nullptr || child->state().invisible) continue;
+      const QAccessible::Role role = child->role();
+      if (role != QAccessible::EditableText && role != QAccessible::ComboBox &&
+          role != QAccessible::List && role != QAccessible::Table) {
+        walk(child);
+        continue;
+      }
+      QString name = child->text(QAccessible::Name);
+      const auto labels = child->relations(QAccessible::Label);
+      if (role == QAccessible::ComboBox && name == child->text(QAccessible::Value)) {
+        name = labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+      }
+      if (name.isEmpty() || names.contains(name)) faults << window->objectName() + ": \"" + name + '"';
+      names << name;
+    }
+  };
+  walk(QAccessible::queryAccessibleInterface(window));
+  return faults;
 }
 
 QStringList CaptionsCutOff(QWidget* window) {

@@ -138,6 +138,10 @@ void Settle();
 // caption is cut or that lies outside its tab bar, a one-line label narrower than its text.
 // Each entry names the control and its caption.
 QStringList CaptionsCutOff(QWidget* window);
+// The visible fields, choosers, lists and tables of window that a screen reader cannot name
+// (no name, or the name of another one). A combo box's own name here is its current item:
+// it is known by the label it is labelled by, or by its name while nothing is chosen.
+QStringList UnnamedControls(QWidget* window);
 
 // What every window test case starts from: a fresh profile, recording user-interface
 // services, a keyboard line without a reader and no USB readers; and the main window the

@@ -2,6 +2,7 @@
 // formula built in them travelling to a simulated reader and a file, byte for byte.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,9 +30,10 @@ namespace {
 
 using tessaron::testing::StreamOf;
 
+// Picks a line as a double-click does: with Enter, or Space on odd rows.
 void DoubleClick(QListWidget* list, int row) {
   list->setCurrentRow(row);
-  emit list->itemDoubleClicked(list->item(row));
+  QTest::keyClick(list, row % 2 == 0 ? Qt::Key_Return : Qt::Key_Space);
 }
 
 QStringList Lines(const QListWidget* list) {
@@ -257,6 +259,12 @@ class DataEditingTest : public WindowTestBase {
     CustomCardFormulaEditor editor(nullptr, settings);
     const auto& limit = editor.LengthLimitControls();
     QCOMPARE(limit.track->currentIndex(), -1);
+    // The editor reads from the top: Tab from Cancel comes to its first control.
+    editor.show();
+    QApplication::setActiveWindow(&editor);
+    editor.CancelButton()->setFocus();
+    QTest::keyClick(editor.CancelButton(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(limit.track));
     Type(limit.first, QStringLiteral("9"));  // no track chosen: nothing happens
     QVERIFY(editor.WorkingLengthLimits()[0].empty());
 

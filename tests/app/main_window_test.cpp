@@ -388,8 +388,7 @@ class MainWindowTest : public WindowTestBase {
     StartWindow();
     QTest::keyClick(window_.get(), Qt::Key_Escape);
     QTest::keyClick(window_.get(), Qt::Key_Return);
-    QTest::keyClick(window_->GetButton(MainWindow::Button::ChangeBasic), Qt::Key_Return);
-    QTest::keyClick(window_->GetButton(MainWindow::Button::Exit), Qt::Key_Enter);
+    QTest::keyClick(window_.get(), Qt::Key_Enter, Qt::KeypadModifier);
     Settle();
     QVERIFY(window_->isVisible());
     QVERIFY(window_->GetBasicSheet() == nullptr);

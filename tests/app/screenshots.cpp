@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -68,6 +70,17 @@ bool DrawWindows(const QDir& folder) {
     window.GetBasicSheet()->Tabs()->setCurrentIndex(page);
     ok &= Save(&window, folder, basicPages[page]);
   }
+  // Where the focus is, as a keyboard user sees it: a grid cell, a disabled page's tab.
+  const auto focused = [&](QWidget* widget, const char* name) {
+    QApplication::setActiveWindow(widget->window());
+    widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);  // as a Tab does
+    widget->setFocus(Qt::TabFocusReason);
+    return Save(widget->window(), folder, name);
+  };
+  window.GetBasicSheet()->Tabs()->setCurrentIndex(1);
+  ok &= focused(window.GetBasicSheet()->findChild<QTableWidget*>(), "focus-grid.png");
+  window.GetBasicSheet()->Tabs()->setCurrentIndex(2);
+  ok &= focused(window.GetBasicSheet()->Tabs()->tabBar(), "focus-disabled-page.png");
   // The data editing page and its editors with something in every list.
   ReaderSettings& settings = window.Settings();
   settings.dataEditMode = '1';

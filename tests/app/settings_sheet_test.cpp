@@ -2,10 +2,15 @@
 // firmware rule of keyboard-class readers, the interface switch, files, "Default All",
 // the advanced tab rule and Escape.
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -14,6 +19,7 @@
 #include "app/main_window.h"
 #include "app/settings_page.h"
 #include "app_test_support.h"
+#include "controls/editable_grid.h"
 #include "core/command_frame.h"
 #include "core/config_file.h"
 #include "core/settings_codec.h"
@@ -32,6 +38,8 @@ const QString WRITE_OK = QStringLiteral(
     "The configuration settings have been written to Tessaron device successfully!\n");
 const QString SWITCHED =
     QStringLiteral("The interface is switched, please wait some second to re-open it.");
+
+QWidget* Focus() { return QApplication::focusWidget(); }
 
 }  // namespace
 
@@ -393,6 +401,70 @@ class SettingsSheetTest : public WindowTestBase {
       basic->Tabs()->setCurrentIndex(tab);
       QVERIFY(basic->SendButton()->isEnabled() && basic->DefaultAllButton()->isEnabled());
     }
+  }
+
+  void keysDoWhatOnlyTheMouseDid() {
+    StartWithReaders({'0'});
+    QApplication::setActiveWindow(window_.get());
+    QTest::keyClick(window_->GetButton(MainWindow::Button::ChangeBasic), Qt::Key_Return);
+    BasicSheet* sheet = window_->GetBasicSheet();
+    QVERIFY(sheet != nullptr);
+    sheet->Tabs()->setCurrentIndex(1);
+    auto* page = static_cast<BasicSettingsPage*>(sheet->CurrentPage());
+    auto* grid = page->findChild<EditableGrid*>();
+    // Tab lands on the grid's first editable cell; F2, or a typed character, opens it; Enter
+    // ends the edit and the arrows move on. Tab and Shift+Tab leave it, an open editor too.
+    sheet->Tabs()->tabBar()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Focus(), Qt::Key_Tab);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QCOMPARE(Focus()->accessibleName(), QStringLiteral("7 Bits Start Sentinel, Track 1"));
+    QTest::keyClicks(Focus(), QStringLiteral("#\r"));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClicks(grid, QStringLiteral("!\r"));
+    QCOMPARE(window_->Settings().track1StartSentinel7Bit, Byte('#'));
+    QCOMPARE(window_->Settings().track1StartSentinel6Bit, Byte('!'));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(Focus(), Qt::Key_Tab);
+    QCOMPARE(Focus(), page->Bindings().FieldOf(*FindControl(page->Table(), "Track 1 Prefix")));
+    QTest::keyClick(Focus(), Qt::Key_Backtab);
+    QTest::keyClick(Focus(), Qt::Key_Backtab);
+    QCOMPARE(Focus(), sheet->Tabs()->tabBar());
+    QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);  // Ctrl+Tab turns the page
+    QCOMPARE(sheet->Tabs()->currentIndex(), 2);
+    QTest::keyClick(sheet->CloseButton(), Qt::Key_Enter, Qt::KeypadModifier);
+    Settle();
+    QVERIFY(window_->GetBasicSheet() == nullptr);
+  }
+
+  void tabFollowsTheReadingOrder() {
+    StartWithReaders({'0'});
+    QApplication::setActiveWindow(window_.get());
+    for (bool advanced : {false, true}) {
+      SettingsSheet* sheet = OpenSheet(advanced);
+      for (int index = 0; index < SettingsSheet::PAGE_COUNT; ++index) {
+        sheet->Tabs()->setCurrentIndex(index);
+        // From the tab bar: the page's own controls, then the sheet's row; a radio group is
+        // entered on its checked button.
+        QList<QWidget*> order{sheet->Tabs()->tabBar()};
+        for (order.first()->setFocus(Qt::TabFocusReason); !order.contains(sheet->CloseButton());
+             order << Focus()) {
+          QTest::keyClick(Focus(), Qt::Key_Tab);
+          auto* radio = qobject_cast<QRadioButton*>(Focus());
+          QVERIFY(radio == nullptr || radio->isChecked());
+          QVERIFY(order.size() < 40 && !order.contains(Focus()));
+        }
+        QTest::keyClick(Focus(), Qt::Key_Tab);
+        QVERIFY(!sheet->CurrentPage()->isAncestorOf(Focus()));
+      }
+    }
+    // Tab went past the pages' default buttons: Enter in a field still presses its page's.
+    AdvancedSheet* sheet = window_->GetAdvancedSheet();
+    sheet->Tabs()->setCurrentIndex(3);
+    QTest::keyClicks(sheet->CurrentPage()->findChild<QLineEdit*>(), QStringLiteral("\\x2\\x52\\x22\\x3\r"));
+    QVERIFY(!sheet->CurrentPage()->findChild<QPlainTextEdit*>()->toPlainText().isEmpty());
+    sheet->Tabs()->setCurrentIndex(4);
+    QTest::keyClick(sheet->CurrentPage()->findChild<QLineEdit*>(), Qt::Key_Return);
+    QCOMPARE(ui_->messageBoxes.size(), 1);  // the wrong password
   }
 
   void escapeLeavesEitherSheetOpen() {

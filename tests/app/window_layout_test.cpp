@@ -1,6 +1,7 @@
 // The windows at the desktop font sizes people use: every caption keeps its room. And the
 // windows keep painting while a slow reader answers, with the user's input held off.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -58,12 +59,12 @@ class WindowLayoutTest : public WindowTestBase {
     EndCase();
   }
 
-  void everyCaptionIsWhole_data() {
+  void everyCaptionIsWholeAndEveryFieldNamed_data() {
     QTest::addColumn<int>("pointSize");
     for (int size : {9, 11, 14, 18}) QTest::addRow("%d pt", size) << size;
   }
 
-  void everyCaptionIsWhole() {
+  void everyCaptionIsWholeAndEveryFieldNamed() {
     QFETCH(int, pointSize);
     QFont font = desktopFont_;
     font.setPointSize(pointSize);
@@ -74,8 +75,9 @@ class WindowLayoutTest : public WindowTestBase {
 
     QStringList cut = CaptionsCutOff(window_.get());
     window_->SelectReaderInterface();
+    window_->GetInterfaceSelection()->SelectGroup(InterfaceSelectionPage::GROUP_USB);
     Settle();
-    cut << CaptionsCutOff(window_.get());
+    cut << CaptionsCutOff(window_.get()) << UnnamedControls(window_.get());
     window_->GetInterfaceSelection()->CancelButton()->click();
     Settle();
     for (bool advanced : {false, true}) {
@@ -86,7 +88,7 @@ class WindowLayoutTest : public WindowTestBase {
       for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
         sheet->Tabs()->setCurrentIndex(page);
         Settle();
-        cut << CaptionsCutOff(window_.get());
+        cut << CaptionsCutOff(window_.get()) << UnnamedControls(window_.get());
         // Fields beside their labels; byte strings as wide as their limit of typical names.
         for (QLabel* label : sheet->Tabs()->currentWidget()->findChildren<QLabel*>()) {
           const QFontMetrics font = label->fontMetrics();
@@ -117,13 +119,17 @@ class WindowLayoutTest : public WindowTestBase {
              editors[2].get(), editors[3].get(), &addedFields, &customFields}) {
       window->show();
       Settle();
-      cut << CaptionsCutOff(window);
+      cut << CaptionsCutOff(window) << UnnamedControls(window);
     }
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
     // The report needs no horizontal scroll bar.
     auto* text = report.findChild<QPlainTextEdit*>();
     QVERIFY(text != nullptr);
     QVERIFY(!text->horizontalScrollBar()->isVisible());
+    // A message window is announced as an alert with its text, as a message box is.
+    QAccessibleInterface* alert = QAccessible::queryAccessibleInterface(&message);
+    QCOMPARE(alert->role(), QAccessible::AlertMessage);
+    QCOMPARE(alert->text(QAccessible::Name), message.Text());
   }
 
   // The help describes each page as it is: the section its "Help" opens names every group,
