@@ -18,7 +18,7 @@ function roff(text) {
 }
 function trimmed(text) { sub(/^ +/, "", text); sub(/ +$/, "", text); return text }
 BEGIN { print ".SS \"" command "\"" }
-/^[ \t]*$/ { next }
+/^[ \t]*$/ { paragraph = 1; next }
 /^Usage: / {
   name = $2 " " $3
   print ".PP"
@@ -26,14 +26,18 @@ BEGIN { print ".SS \"" command "\"" }
   next
 }
 # A heading is printed with the first entry under it that is shown.
-/^[A-Z][A-Za-z ]*:$/ { heading = $0; next }
-/^   / { if (!skipped) print roff(trimmed($0)); next }
+/^[A-Z][A-Za-z ]*:$/ { heading = $0; examples = heading ~ /^Examples?:$/; next }
+# Examples are command lines, one a line, as they are typed.
+examples && /^  [^ ]/ {
+  if (heading != "") { print ".PP"; print "\\fI" heading "\\fR"; heading = "" }
+  print ".br"
+  print "\\f(CR" roff(trimmed($0)) "\\fR"
+  next
+}
+# An option or operand stands alone on its line, its description indented below it.
 /^  [^ ]/ {
-  entry = substr($0, 3)
-  split_at = index(entry, "  ")
-  term = split_at ? substr(entry, 1, split_at - 1) : entry
-  rest = split_at ? trimmed(substr(entry, split_at)) : ""
-  skipped = term ~ /^-h,--help/
+  term = trimmed($0)
+  skipped = term ~ /^-h, --help/
   if (skipped) next
   if (heading != "") { print ".PP"; print "\\fI" heading "\\fR"; heading = "" }
   first = term; sub(/ .*/, "", first)
@@ -42,15 +46,20 @@ BEGIN { print ".SS \"" command "\"" }
   rest_of_term = roff(substr(term, length(first) + 1))
   gsub(/,/, ",\\:", rest_of_term)
   print "\\fB" roff(first) "\\fR" rest_of_term
-  if (rest != "") print roff(rest)
+  paragraph = 0
   next
 }
-{ print roff(trimmed($0)) }
+/^   / { if (!skipped) print roff(trimmed($0)); next }
+{
+  examples = 0; skipped = 0
+  if (paragraph) { print ".PP"; paragraph = 0 }
+  print roff(trimmed($0))
+}
 '
 
 commands=$("$program" --help | awk '
   /^[^ ].*:$/ { section = $0; next }
-  section == "Subcommands:" && /^  [^ ]/ { print $1 }')
+  section == "Commands:" && /^  [^ ]/ { print $1 }')
 [ -n "$commands" ] || { echo "$0: $program --help lists no commands" >&2; exit 1; }
 {
   echo "[COMMANDS]"
