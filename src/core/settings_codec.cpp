@@ -228,9 +228,7 @@ class RecordStore {
   void StoreByte(const StreamStep& step) {
     const Byte value = bytes_[step.offset + 2];
     *RecordByte(*step.record, settings_) = value;
-    if (step.record->byteMember == &ReaderSettings::track1EndSentinel) {
-      settings_.endSentinel = value;
-    }
+    if (step.record->copyMember != nullptr) settings_.*step.record->copyMember = value;
   }
 
   // FuncID, k = n + 1, n, n bytes. k = 0 is a bare two-byte record and k = 1 an empty

@@ -1,5 +1,5 @@
 #pragma once
-// The current-settings report text, and the word tables of the setting values.
+// The current-settings report text; its words are those of the settings table.
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 
