@@ -13,6 +13,9 @@ constexpr Byte ETX = 0x03;
 constexpr Byte DIR_READ = 0x52;  // 'R', a query
 constexpr Byte DIR_SET = 0x53;   // 'S', a command or settings
 
+// Bytes of a settings frame around its records: STX, 0x53 at the front; ETX, LRC at the end.
+constexpr std::uint32_t SETTINGS_FRAME_ENVELOPE = 4;
+
 constexpr Byte CMD_SET_DEFAULTS = 0x18;
 constexpr Byte CMD_READ_SETTINGS = 0x1F;
 constexpr Byte CMD_GET_FIRMWARE_VERSION = 0x22;

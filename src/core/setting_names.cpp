@@ -19,10 +19,6 @@ namespace {
 
 using R = ReaderSettings;
 
-// A string record carries n + 1 in one byte; a block its content's length.
-constexpr std::size_t MAX_STRING_BYTES = 254;
-constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
-
 constexpr const char* FORMULA_NAMES[CARD_KIND_COUNT] = {"formula-credit-card", "formula-dmv",
                                                         "formula-aamva", "formula-custom"};
 constexpr int SENTINEL_CELLS = SENTINEL_ROWS * SENTINEL_TRACKS;
@@ -557,14 +553,14 @@ bool CheckSettingsFit(const ReaderSettings& settings, std::uint64_t frameLimit,
     for (const NamedSetting& setting : NamedSettings()) {
       if (setting.funcId == record.funcId) names += (names.empty() ? "" : ", ") + setting.name;
     }
-    if (record.kind == RecordKind::String && length - 3 > MAX_STRING_BYTES) {
-      *error = names + " holds " + std::to_string(length - 3) + " bytes; at most " +
+    if (record.kind == RecordKind::String && length - STRING_RECORD_OVERHEAD > MAX_STRING_BYTES) {
+      *error = names + " holds " + std::to_string(length - STRING_RECORD_OVERHEAD) +
+               " bytes; at most " +
                std::to_string(MAX_STRING_BYTES) + " fit";
       return false;
     }
-    if (record.kind != RecordKind::OneByte && record.kind != RecordKind::String &&
-        length - 2 > MAX_BLOCK_CONTENT) {
-      *error = names + " take " + std::to_string(length - 2) + " bytes together; at most " +
+    if (IsBlock(record.kind) && length - RECORD_HEAD > MAX_BLOCK_CONTENT) {
+      *error = names + " take " + std::to_string(length - RECORD_HEAD) + " bytes together; at most " +
                std::to_string(MAX_BLOCK_CONTENT) + " fit";
       return false;
     }

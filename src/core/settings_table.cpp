@@ -405,6 +405,11 @@ const char* const SENTINEL_ROW_CAPTIONS[SENTINEL_ROWS] = {
 const char* const SENTINEL_ROW_NAMES[SENTINEL_ROWS] = {
     "start-sentinel-7bit", "start-sentinel-6bit", "start-sentinel-5bit", "end-sentinel"};
 
+bool IsBlock(RecordKind kind) {
+  return kind == RecordKind::AddedFields || kind == RecordKind::FieldRules ||
+         kind == RecordKind::Formulas;
+}
+
 std::span<const SettingsRecordInfo> SettingsRecords() { return RECORDS; }
 
 const SettingsRecordInfo* FindSettingsRecord(Byte funcId) {

@@ -27,6 +27,15 @@ enum class RecordKind {
   Formulas,     // FuncID, L, one item per card kind
 };
 
+// The bytes a record takes besides its value, and the most its one length byte can tell.
+constexpr std::size_t RECORD_HEAD = 2;                            // FuncID, length byte
+constexpr std::size_t ONE_BYTE_RECORD_LENGTH = RECORD_HEAD + 1;  // and the value
+constexpr std::size_t STRING_RECORD_OVERHEAD = RECORD_HEAD + 1;  // and the count byte n
+constexpr std::size_t MAX_STRING_BYTES = 254;                    // n + 1 fits one byte
+constexpr std::size_t MAX_BLOCK_CONTENT = 255;
+
+bool IsBlock(RecordKind kind);
+
 // The USB HID format's record: the one setting that makes a USB reader change its interface.
 constexpr Byte FUNC_HID_FORMAT = 0x23;
 
