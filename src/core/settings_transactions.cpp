@@ -10,7 +10,7 @@
 namespace tessaron {
 
 std::uint64_t SettingsFrameLength(const ReaderSettings& settings) {
-  std::uint64_t length = SETTINGS_FRAME_ENVELOPE;
+  std::uint64_t length = FRAME_ENVELOPE;
   for (const SettingsRecordInfo& record : SettingsRecords()) {
     length += EncodedRecordLength(record, settings);
   }
