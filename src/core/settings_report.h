@@ -9,9 +9,6 @@
 
 namespace tessaron {
 
-constexpr char SOFTWARE_NAME[] = "Tessaron Configuration Utility";
-constexpr char SOFTWARE_VERSION[] = "Version " TESSARON_VERSION_TEXT;
-
 // "0" -> 0, "1" -> 1, "8" -> 2, anything else -> -1.
 std::int32_t HidFormatIndex(Byte value);
 
