@@ -91,22 +91,16 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   AppendLine(text, "Enable/Disable MSR", Word(settings, &R::msrReading));
   AppendLine(text, "Format & Direction", Word(settings, &R::decodingMethod));
 
-  AppendLine(text, "Track 1 7 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel7Bit));
-  AppendLine(text, "Track 1 6 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel6Bit));
-  AppendLine(text, "Track 1 5 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel5Bit));
-  AppendLine(text, "Track 2 7 bit encoding Start Sentinel",
-             CharToText(settings.track2StartSentinel7Bit));
-  AppendLine(text, "Track 2 5 bit encoding Start Sentinel",
-             CharToText(settings.track2StartSentinel5Bit));
-  AppendLine(text, "Track 3 7 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel7Bit));
-  AppendLine(text, "Track 3 6 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel6Bit));
-  AppendLine(text, "Track 3 5 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel5Bit));
+  // The start sentinels track by track, 7, 6 and 5 bits (track 2 has no 6-bit one).
+  for (int track = 0; track < SENTINEL_TRACKS; ++track) {
+    for (int row = 0; row < SENTINEL_ROWS - 1; ++row) {
+      const SettingsRecordInfo* record = SentinelRecord(row, track);
+      if (record == nullptr) continue;
+      const std::string name = "Track " + std::to_string(track + 1) + " " +
+                               std::to_string(7 - row) + " bit encoding Start Sentinel";
+      AppendLine(text, name.c_str(), CharToText(*RecordByte(*record, settings)));
+    }
+  }
   AppendLine(text, "End Sentinel", CharToText(settings.endSentinel));
 
   // Preamble and postamble share the line break between them; neither has a separator.
