@@ -15,6 +15,12 @@ constexpr int CARD_KIND_COUNT = 4;
 // Tracks of a magnetic stripe card.
 constexpr int TRACK_COUNT = 3;
 
+// Values of the data format (dataFormat, FuncID 0x15): the reader's own, or one of the two
+// emulated serial formats whose options are in formatOptions.
+constexpr Byte DATA_FORMAT_KALDOR = '0';
+constexpr Byte DATA_FORMAT_UIC = '1';
+constexpr Byte DATA_FORMAT_MAGTEK = '2';
+
 // Values of the USB HID format (hidFormat, FuncID 0x23). The keyboard format makes a USB
 // reader present itself as a keyboard ("USB-HID-KB"); the others as a HID data device.
 constexpr Byte HID_FORMAT_KALDOR_DATA = '0';

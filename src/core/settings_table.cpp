@@ -52,7 +52,7 @@ constexpr SettingsRecordInfo RECORDS[] = {
     TESSARON_BYTE_RECORD(0x48, xoffChar, Rs232Parameters, 0x13),
     TESSARON_BYTE_RECORD(0x13, trackSelect, TrackSettings, '0'),
     TESSARON_BYTE_RECORD(0x17, trackSeparator, TrackSettings, 0x0D),
-    TESSARON_BYTE_RECORD(0x15, dataFormat, OutputFormat, '0'),
+    TESSARON_BYTE_RECORD(0x15, dataFormat, OutputFormat, DATA_FORMAT_KALDOR),
     TESSARON_BYTE_RECORD(0x16, formatOptions, OutputFormat, 0x59),
     TESSARON_BYTE_RECORD(0x21, terminator, TrackSettings, 0x0D),
     TESSARON_BYTE_RECORD(0x1B, dataEditMode, DataEditing, DATA_EDIT_DISABLED),
@@ -305,9 +305,9 @@ const PageControl PRE_POSTAMBLE_CONTROLS[] = {
 
 // --- Output Format ---
 
-constexpr ControlOption DATA_FORMAT[] = {{"Kaldor Format", '0', "kaldor"},
-                                         {"UIC RS232 Format", '1', "uic-rs232"},
-                                         {"MagTek RS232 Format", '2', "magtek-rs232"}};
+constexpr ControlOption DATA_FORMAT[] = {{"Kaldor Format", DATA_FORMAT_KALDOR, "kaldor"},
+                                         {"UIC RS232 Format", DATA_FORMAT_UIC, "uic-rs232"},
+                                         {"MagTek RS232 Format", DATA_FORMAT_MAGTEK, "magtek-rs232"}};
 // The keyboard format's caption ends with a blank.
 constexpr ControlOption HID_FORMAT[] = {
     {"Kaldor USB HID Data Format", HID_FORMAT_KALDOR_DATA, "kaldor-data"},
