@@ -6,6 +6,7 @@
 #include <array>
 
 #include "app/settings_sheet.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 
@@ -21,7 +22,8 @@ class AdvancedSheet : public SettingsSheet {
  public:
   // The tab captions, in tab order.
   static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
-      "Output Format", "Data Editing", "Quick Clone", "Manual Command", "Set Boot Loader Mode"};
+      PageCaption(RecordPage::OutputFormat), PageCaption(RecordPage::DataEditing), "Quick Clone",
+      "Manual Command", "Set Boot Loader Mode"};
   static constexpr int OUTPUT_FORMAT_TAB = 0;
   static constexpr int DATA_EDITING_TAB = 1;
   static constexpr int QUICK_CLONE_TAB = 2;

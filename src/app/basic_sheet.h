@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/settings_sheet.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 
@@ -20,7 +21,9 @@ class BasicSheet : public SettingsSheet {
  public:
   // The tab captions, in tab order.
   static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
-      "General Settings", "Pre/Postamble", "RS232 Parameters", "Track Settings", "Keyboard Settings"};
+      PageCaption(RecordPage::GeneralSettings), PageCaption(RecordPage::PrePostamble),
+      PageCaption(RecordPage::Rs232Parameters), PageCaption(RecordPage::TrackSettings),
+      PageCaption(RecordPage::KeyboardSettings)};
   BasicSheet(MainWindow& mainWindow, QWidget* parent);
   ~BasicSheet() override;
 

@@ -24,9 +24,6 @@ namespace {
 constexpr int ENABLE = 0;
 constexpr int DISABLE = 1;
 constexpr int UNMATCHED = 1;
-constexpr Byte MODE_DISABLED = '0';
-constexpr Byte MODE_MATCHED = '1';
-constexpr Byte MODE_UNMATCHED = '3';
 
 const char* const BUTTON_CAPTIONS[] = {"Help",           "New Field", "Add Formula",
                                        "Edit Formula",   "Delete Formula", "Clear All",
@@ -102,7 +99,7 @@ DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidge
 
   connect(enable_, &QButtonGroup::idClicked, this, &DataEditingPage::EnableClicked);
   connect(output_, &QButtonGroup::idClicked, this, [this](int method) {
-    settings_.dataEditMode = method == UNMATCHED ? MODE_UNMATCHED : MODE_MATCHED;
+    settings_.dataEditMode = method == UNMATCHED ? DATA_EDIT_UNMATCHED : DATA_EDIT_MATCHED;
   });
   connect(format_, &QButtonGroup::idClicked, this, &DataEditingPage::ApplyTrackRule);
   connect(Button("Help"), &QPushButton::clicked, this,
@@ -222,11 +219,11 @@ void DataEditingPage::EditFormula(int kind) {
 
 void DataEditingPage::EnableClicked(int choice) {
   if (choice == DISABLE) {
-    settings_.dataEditMode = MODE_DISABLED;
+    settings_.dataEditMode = DATA_EDIT_DISABLED;
     SetControlSetEnabled(false);
     return;
   }
-  settings_.dataEditMode = output_->checkedId() == UNMATCHED ? MODE_UNMATCHED : MODE_MATCHED;
+  settings_.dataEditMode = output_->checkedId() == UNMATCHED ? DATA_EDIT_UNMATCHED : DATA_EDIT_MATCHED;
   SetControlSetEnabled(true);
   ApplyTrackRule();
 }

@@ -20,9 +20,6 @@ namespace tessaron {
 
 namespace {
 
-constexpr Byte KALDOR_FORMAT = '0';
-constexpr Byte UIC_FORMAT = '1';
-constexpr Byte MAGTEK_FORMAT = '2';
 constexpr int KALDOR_DATA_BUTTON = 0;
 constexpr int MAGTEK_DATA_BUTTON = 1;
 constexpr int KEYBOARD_BUTTON = 2;
@@ -132,8 +129,8 @@ void OutputFormatPage::Refresh() {
 }
 
 void OutputFormatPage::EnableOptionsOf(Byte dataFormat) {
-  uicBox_->setEnabled(dataFormat == UIC_FORMAT);
-  magTekBox_->setEnabled(dataFormat == MAGTEK_FORMAT);
+  uicBox_->setEnabled(dataFormat == DATA_FORMAT_UIC);
+  magTekBox_->setEnabled(dataFormat == DATA_FORMAT_MAGTEK);
 }
 
 void OutputFormatPage::DataFormatClicked(int) {
@@ -157,8 +154,8 @@ void OutputFormatPage::DefaultPage() {
   optionsShadow_ = settings_.formatOptions;
   // Every button shows what the record now holds, the USB HID format included.
   bindings_->Refresh();
-  shownDataFormat_ = KALDOR_FORMAT;
-  EnableOptionsOf(KALDOR_FORMAT);
+  shownDataFormat_ = DATA_FORMAT_KALDOR;
+  EnableOptionsOf(DATA_FORMAT_KALDOR);
 }
 
 }  // namespace tessaron

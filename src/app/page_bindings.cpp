@@ -156,9 +156,9 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
   binding.load = [this, field, chooser, &control] {
     chooser->setCurrentIndex(-1);
     if (control.kind == ControlKind::Bytes) {
-      field->SetBytes(settings_.*control.stringMember);
+      field->SetBytes(ControlString(control, settings_));
     } else {
-      const Byte value = settings_.*control.byteMember;
+      const Byte value = ControlByte(control, settings_);
       // A one-character setting of 0 is an empty field.
       field->SetBytes(value == 0 ? ByteString() : ByteString{value});
     }
@@ -166,9 +166,9 @@ EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** c
   connect(field, &EscapeNameEdit::bytesEdited, this, [this, field, &control] {
     if (loading_) return;
     if (control.kind == ControlKind::Bytes) {
-      settings_.*control.stringMember = field->Bytes();
+      ControlString(control, settings_) = field->Bytes();
     } else {
-      settings_.*control.byteMember = field->FirstByte();
+      ControlByte(control, settings_) = field->FirstByte();
     }
   });
   InsertFromChooser(chooser, field);

@@ -1,5 +1,5 @@
 #pragma once
-// The controls of a settings page, made from its table (core/page_controls.h) and bound to
+// The controls of a settings page, made from its table (core/settings_table.h) and bound to
 // the settings record: each control writes its setting into the record as soon as it
 // changes, and Refresh loads every control from the record again. The record is the one
 // truth: the page refreshes whenever it is shown, so that what another page, a file or the
@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/page_controls.h"
+#include "core/settings_table.h"
 #include "core/reader_settings.h"
 
 class QAbstractButton;

@@ -74,11 +74,11 @@ void PrePostamblePage::FillGrid() {
   for (int row = 0; row < SENTINEL_ROWS; ++row) {
     QList<EditableGrid::Cell> cells;
     for (int track = 0; track < SENTINEL_TRACKS; ++track) {
-      Byte ReaderSettings::*member = SentinelMember(row, track);
-      if (member == nullptr) {
+      const SettingsRecordInfo* record = SentinelRecord(row, track);
+      if (record == nullptr) {
         cells << EditableGrid::Cell{QString::fromLatin1(NO_SENTINEL_TEXT), false, 0};
       } else {
-        cells << EditableGrid::Cell{SentinelText(settings.*member), true, 1};
+        cells << EditableGrid::Cell{SentinelText(*RecordByte(*record, settings)), true, 1};
       }
     }
     grid_->AddRow(QString::fromLatin1(SENTINEL_ROW_CAPTIONS[row]), cells);
@@ -112,15 +112,17 @@ bool PrePostamblePage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PrePostamblePage::CellEdited(int row, int column, const QString& text) {
-  Byte ReaderSettings::*member = column >= 1 ? SentinelMember(row, column - 1) : nullptr;
-  if (member == nullptr) return;
+  // The grid writes the sentinel byte alone: the report's end sentinel is not the grid's.
+  const SettingsRecordInfo* record = column >= 1 ? SentinelRecord(row, column - 1) : nullptr;
+  if (record == nullptr) return;
+  Byte& sentinel = *RecordByte(*record, settings);
   if (text.size() == 1 && text.at(0).unicode() <= 0xFF) {
-    settings.*member = static_cast<Byte>(text.at(0).unicode());
+    sentinel = static_cast<Byte>(text.at(0).unicode());
     return;
   }
   ShowMessage(QString::fromLatin1(ONE_CHARACTER_TEXT), this);
   // The cell shows the character that is still stored, not the text that was refused.
-  grid_->SetCellText(row, column, SentinelText(settings.*member));
+  grid_->SetCellText(row, column, SentinelText(sentinel));
 }
 
 }  // namespace tessaron

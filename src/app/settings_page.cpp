@@ -58,7 +58,7 @@ BasicSettingsPage::~BasicSettingsPage() = default;
 void BasicSettingsPage::Refresh() { bindings_->Refresh(); }
 
 void BasicSettingsPage::DefaultPage() {
-  (settings.*table_.resetDefaults)();
+  ResetPageDefaults(table_.page, settings);
   Refresh();
 }
 

@@ -4,7 +4,7 @@
 
 #include "app/page_bindings.h"
 #include "controls/base_dialog.h"
-#include "core/page_controls.h"
+#include "core/settings_table.h"
 #include "core/reader_settings.h"
 
 class QLayout;

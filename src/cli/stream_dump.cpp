@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/command_frame.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 #include "core/settings_stream_walker.h"
 
 namespace tessaron {

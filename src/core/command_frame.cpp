@@ -32,11 +32,11 @@ bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out
     return false;
   }
 
-  const bool shortSet = funcId == CMD_SET_DEFAULTS;
-  const bool shortQuery = funcId == CMD_READ_SETTINGS || funcId == CMD_GET_FIRMWARE_VERSION;
+  const bool shortForm = IsShortFormCommand(funcId);
+  const bool shortQuery = shortForm && funcId != CMD_SET_DEFAULTS;
 
   // A long frame that announces data it was not given would copy from nowhere.
-  if (!shortSet && !shortQuery && dataLength > 0 && data == nullptr) {
+  if (!shortForm && dataLength > 0 && data == nullptr) {
     *length = 0;
     return false;
   }
@@ -46,9 +46,9 @@ bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out
   out[2] = funcId;
 
   std::uint32_t body = 0;
-  if (shortSet || shortQuery) {
+  if (shortForm) {
     out[3] = ETX;
-    body = 4;
+    body = SHORT_FRAME_LENGTH - 1;
   } else {
     out[3] = dataLength;
     for (std::uint32_t i = 0; i < dataLength; ++i) out[4 + i] = data[i];

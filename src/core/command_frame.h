@@ -12,15 +12,43 @@ constexpr Byte STX = 0x02;
 constexpr Byte ETX = 0x03;
 constexpr Byte DIR_READ = 0x52;  // 'R', a query
 constexpr Byte DIR_SET = 0x53;   // 'S', a command or settings
+// Further command codes that the keyboard line treats as set-type commands, as DIR_SET.
+constexpr Byte DIR_SET_P = 0x50;  // 'P'
+constexpr Byte DIR_SET_Q = 0x51;  // 'Q'
+constexpr Byte DIR_SET_M = 0x4D;  // 'M'
+
+// Set-type command codes (the second frame byte): answered by a single acknowledgement on
+// the keyboard line. DIR_SET, DIR_SET_P, DIR_SET_Q and DIR_SET_M.
+constexpr bool IsSetTypeCommand(Byte commandCode) {
+  return commandCode == DIR_SET || commandCode == DIR_SET_P || commandCode == DIR_SET_Q ||
+         commandCode == DIR_SET_M;
+}
+
+// The bytes around a long-form or settings frame's records: STX and the direction letter
+// at the front, ETX and LRC at the end.
+constexpr std::uint32_t FRAME_ENVELOPE = 4;
+// STX, letter, FuncID, ETX, LRC.
+constexpr std::uint32_t SHORT_FRAME_LENGTH = 5;
 
 constexpr Byte CMD_SET_DEFAULTS = 0x18;
 constexpr Byte CMD_READ_SETTINGS = 0x1F;
 constexpr Byte CMD_GET_FIRMWARE_VERSION = 0x22;
 constexpr Byte CMD_ENTER_BOOT_LOADER = 0x70;
+// The one data byte of CMD_ENTER_BOOT_LOADER: without it the reader stays as it is.
+constexpr Byte ENTER_BOOT_LOADER_KEY = 0xFF;
+
+// The commands that travel in the short form: 0x18 as a set, 0x1F and 0x22 as queries.
+constexpr bool IsShortFormCommand(Byte funcId) {
+  return funcId == CMD_SET_DEFAULTS || funcId == CMD_READ_SETTINGS ||
+         funcId == CMD_GET_FIRMWARE_VERSION;
+}
 
 constexpr Byte REPLY_ACK = 0x06;
 constexpr Byte KEYBOARD_ACK = 0xFA;
 constexpr Byte REPLY_UNKNOWN = 0x16;
+// Byte 1 of a USB HID report that says the reader has nothing more to send (every later
+// byte is 0).
+constexpr Byte HID_IDLE_REPORT_MARKER = 0x15;
 
 // Firmware from which a "USB-HID-KB" reader accepts the USB HID format "8".
 constexpr double HID_KB_FORMAT_MIN_VERSION = 1.89;

@@ -1,8 +1,10 @@
 #include "core/reader_settings.h"
 
+#include "core/settings_table.h"
+
 namespace tessaron {
 
-DataEditSettings::DataEditSettings() : dataEditMode('0') { ResetDataEdit(); }
+DataEditSettings::DataEditSettings() : dataEditMode(DATA_EDIT_DISABLED) { ResetDataEdit(); }
 
 DataEditSettings::~DataEditSettings() {
   ClearByteStringList(addedFields);
@@ -10,7 +12,7 @@ DataEditSettings::~DataEditSettings() {
 }
 
 void DataEditSettings::ResetDataEdit() {
-  dataEditMode = '0';
+  dataEditMode = DATA_EDIT_DISABLED;
   ClearByteStringList(addedFields);
   ClearByteStringList(customFields);
   for (auto& slot : lengthLimits) slot.clear();
@@ -28,78 +30,16 @@ ReaderSettings::ReaderSettings(InterfaceType type)
 ReaderSettings::~ReaderSettings() = default;
 
 void ReaderSettings::ResetToDefaults() {
-  ResetGeneralDefaults();
-  ResetSentinelDefaults();
-  ResetSerialDefaults();
-  ResetTrackDefaults();
-  ResetFormatDefaults();
-  ResetKeyboardDefaults();
   ResetDataEdit();
-  option25 = 0x40;
+  ResetRecordDefaults(*this);
 }
 
-void ReaderSettings::ResetGeneralDefaults() {
-  msrReading = '1';
-  terminalType = '0';
-  decodingMethod = '1';
-  beepVolume = '2';
-  interCharDelay = '0';
-}
-
-void ReaderSettings::ResetSentinelDefaults() {
-  track1StartSentinel7Bit = '%';
-  track1StartSentinel6Bit = '%';
-  track1StartSentinel5Bit = ';';
-  track2StartSentinel7Bit = '%';
-  track2StartSentinel5Bit = ';';
-  track3StartSentinel7Bit = '%';
-  track3StartSentinel6Bit = '!';
-  track3StartSentinel5Bit = ';';
-  track1Prefix.clear();
-  track2Prefix.clear();
-  track3Prefix.clear();
-  track1Suffix.clear();
-  track2Suffix.clear();
-  track3Suffix.clear();
-  endSentinel = '?';
-  track1EndSentinel = '?';
-  track2EndSentinel = '?';
-  track3EndSentinel = '?';
-  preamble.clear();
-  postamble.clear();
-}
-
-void ReaderSettings::ResetSerialDefaults() {
-  handshake = '0';
-  stopBits = '0';
-  baudRate = '5';
-  dataBits = '0';
-  parity = '0';
-  xonChar = 0x11;
-  xoffChar = 0x13;
-  // The serial page's default also resets the send-out options it shares with the track page.
-  sendOutFormat = 0x31;
-}
-
-void ReaderSettings::ResetTrackDefaults() {
-  terminator = 0x0D;
-  trackSelect = '0';
-  trackSeparator = 0x0D;
-  sendOutFormat = 0x31;
-  lrcOption = '0';
-}
-
-void ReaderSettings::ResetFormatDefaults() {
-  dataFormat = '0';
-  hidFormat = HID_FORMAT_KALDOR_DATA;
-  formatOptions = 0x59;
-}
-
-void ReaderSettings::ResetKeyboardDefaults() {
-  sendOutFormat = static_cast<Byte>(sendOutFormat & ~0x08);  // function keys back to Ctrl
-  languageOption = '0';
-  hidKbPollingInterval = 1;
-}
+void ReaderSettings::ResetGeneralDefaults() { ResetPageDefaults(RecordPage::GeneralSettings, *this); }
+void ReaderSettings::ResetSentinelDefaults() { ResetPageDefaults(RecordPage::PrePostamble, *this); }
+void ReaderSettings::ResetSerialDefaults() { ResetPageDefaults(RecordPage::Rs232Parameters, *this); }
+void ReaderSettings::ResetTrackDefaults() { ResetPageDefaults(RecordPage::TrackSettings, *this); }
+void ReaderSettings::ResetFormatDefaults() { ResetPageDefaults(RecordPage::OutputFormat, *this); }
+void ReaderSettings::ResetKeyboardDefaults() { ResetPageDefaults(RecordPage::KeyboardSettings, *this); }
 
 void ReaderSettings::SelectHidFormat(Byte value) {
   hidFormat = value;

@@ -15,11 +15,23 @@ constexpr int CARD_KIND_COUNT = 4;
 // Tracks of a magnetic stripe card.
 constexpr int TRACK_COUNT = 3;
 
+// Values of the data format (dataFormat, FuncID 0x15): the reader's own, or one of the two
+// emulated serial formats whose options are in formatOptions.
+constexpr Byte DATA_FORMAT_KALDOR = '0';
+constexpr Byte DATA_FORMAT_UIC = '1';
+constexpr Byte DATA_FORMAT_MAGTEK = '2';
+
 // Values of the USB HID format (hidFormat, FuncID 0x23). The keyboard format makes a USB
 // reader present itself as a keyboard ("USB-HID-KB"); the others as a HID data device.
 constexpr Byte HID_FORMAT_KALDOR_DATA = '0';
 constexpr Byte HID_FORMAT_MAGTEK_DATA = '1';
 constexpr Byte HID_FORMAT_KALDOR_KEYBOARD = '8';
+
+// Values of the data-edit mode (dataEditMode, FuncID 0x1B): off, or on with the matched or
+// the unmatched output.
+constexpr Byte DATA_EDIT_DISABLED = '0';
+constexpr Byte DATA_EDIT_MATCHED = '1';
+constexpr Byte DATA_EDIT_UNMATCHED = '3';
 
 // The data-edit portion of the settings record.
 class DataEditSettings {
@@ -50,7 +62,8 @@ class ReaderSettings : public DataEditSettings {
   ReaderSettings(const ReaderSettings&) = default;
   ReaderSettings& operator=(const ReaderSettings&) = default;
 
-  // Every setting back to its default; interfaceType and interfaceSwitchPending stay.
+  // Every setting back to its default (settings_table.h holds them); interfaceType and
+  // interfaceSwitchPending stay.
   void ResetToDefaults();
   void ResetGeneralDefaults();   // "General Settings" page
   void ResetSentinelDefaults();  // "Pre/Postamble" page
@@ -98,7 +111,9 @@ class ReaderSettings : public DataEditSettings {
   ByteString postamble;          // 0xD3
   Byte hidKbPollingInterval;     // 0x14, binary 1 to 255
   Byte languageOption;           // 0x24
-  Byte option25;                 // 0x25, carried through
+  // 0x25: a setting of the reader that no page shows and the utility gives no meaning; the
+  // name is the one the settings model gives it, since nothing more is known of it.
+  Byte option25;
   ByteString track1Prefix;       // 0x34
   ByteString track2Prefix;       // 0x35
   ByteString track3Prefix;       // 0x36

@@ -25,10 +25,11 @@ bool WholeSettingsFrame(const Byte* reply, std::size_t count) {
 bool WholeDataFrame(const Byte* reply, std::size_t count) {
   const std::size_t stx = reply[0] == REPLY_ACK ? 1 : 0;
   if (count < stx + 3 || reply[stx] != STX) return false;
-  Byte check = STX;
   for (std::size_t i = stx + 1; i + 1 < count; ++i) {
-    check ^= reply[i];
-    if (reply[i] == ETX && reply[i + 1] == check) return true;
+    if (reply[i] == ETX &&
+        reply[i + 1] == ComputeLrc(reply + stx, static_cast<std::uint32_t>(i + 1 - stx))) {
+      return true;
+    }
   }
   return false;
 }

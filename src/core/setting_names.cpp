@@ -10,7 +10,7 @@
 #include "core/escape_names.h"
 #include "core/setting_values.h"
 #include "core/settings_codec.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 #include "core/settings_transactions.h"
 
 namespace tessaron {
@@ -18,26 +18,6 @@ namespace tessaron {
 namespace {
 
 using R = ReaderSettings;
-
-// A string record carries n + 1 in one byte; a block its content's length.
-constexpr std::size_t MAX_STRING_BYTES = 254;
-constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
-
-// The settings that no page table holds, shaped like the controls that would show them.
-constexpr ControlOption DATA_EDIT_MODES[] = {
-    {"Disable", '0', "disabled"}, {"Matched", '1', "matched"}, {"Unmatched", '3', "unmatched"}};
-const PageControl DATA_EDIT_MODE{.kind = ControlKind::Choice,
-                                 .caption = "Data Editing",
-                                 .byteMember = &R::dataEditMode,
-                                 .options = DATA_EDIT_MODES,
-                                 .name = "data-edit-mode"};
-// Shown by no page and carried through: any byte.
-const PageControl OPTION_25{.kind = ControlKind::Number,
-                            .caption = "Option 25",
-                            .byteMember = &R::option25,
-                            .minimum = 0,
-                            .maximum = 255,
-                            .name = "option-25"};
 
 constexpr const char* FORMULA_NAMES[CARD_KIND_COUNT] = {"formula-credit-card", "formula-dmv",
                                                         "formula-aamva", "formula-custom"};
@@ -53,22 +33,17 @@ struct NameTable {
   std::array<PageControl, SENTINEL_CELLS> sentinels{};
 };
 
-Byte FuncIdOf(RecordKind kind, Byte ReaderSettings::*byteMember,
-              ByteString ReaderSettings::*stringMember) {
+// The FuncID of the block record of this kind.
+Byte BlockFuncId(RecordKind kind) {
   for (const SettingsRecordInfo& record : SettingsRecords()) {
-    const bool member = (byteMember != nullptr && record.byteMember == byteMember) ||
-                        (stringMember != nullptr && record.stringMember == stringMember);
-    if (member || (byteMember == nullptr && stringMember == nullptr && record.kind == kind)) {
-      return record.funcId;
-    }
+    if (record.kind == kind) return record.funcId;
   }
   return 0;
 }
 
 void AddControl(NameTable& table, const PageControl& control, std::string name) {
-  NamedSetting setting{.name = std::move(name), .control = &control};
-  setting.funcId = FuncIdOf(RecordKind::OneByte, control.byteMember, control.stringMember);
-  table.settings.push_back(std::move(setting));
+  table.settings.push_back(
+      NamedSetting{.name = std::move(name), .funcId = control.funcId, .control = &control});
 }
 
 void AddPage(NameTable& table, const PageTable& page) {
@@ -77,18 +52,21 @@ void AddPage(NameTable& table, const PageTable& page) {
 
 void AddDataEdit(NameTable& table, SettingKind kind, RecordKind record, std::string name,
                  int index = 0) {
-  table.settings.push_back(NamedSetting{.name = std::move(name),
-                                        .kind = kind,
-                                        .funcId = FuncIdOf(record, nullptr, nullptr),
-                                        .index = index});
+  table.settings.push_back(NamedSetting{
+      .name = std::move(name), .kind = kind, .funcId = BlockFuncId(record), .index = index});
 }
 
-void AddReservedBits(NameTable& table, std::string name, Byte ReaderSettings::*member, Byte mask) {
+// The bits of a bit byte that none of the controls over it switch; they travel as they are.
+void AddOtherBits(NameTable& table, std::string name, Byte ReaderSettings::*member) {
+  const Byte funcId = ControlOf(member, 0x01)->funcId;
+  Byte switched = 0;
+  for (const NamedSetting& setting : table.settings) {
+    if (setting.control != nullptr && setting.funcId == funcId) switched |= setting.control->mask;
+  }
   table.settings.push_back(NamedSetting{.name = std::move(name),
                                         .kind = SettingKind::ReservedBits,
-                                        .funcId = FuncIdOf(RecordKind::OneByte, member, nullptr),
-                                        .byteMember = member,
-                                        .mask = mask});
+                                        .funcId = funcId,
+                                        .mask = static_cast<Byte>(~switched)});
 }
 
 // In the order of the sheets' tabs: the basic sheet, the advanced sheet, then what no page
@@ -98,11 +76,11 @@ NameTable::NameTable() {
   AddPage(table, GeneralSettingsTable());
   for (int track = 0, cell = 0; track < SENTINEL_TRACKS; ++track) {
     for (int row = 0; row < SENTINEL_ROWS; ++row, ++cell) {
-      Byte ReaderSettings::*member = SentinelMember(row, track);
-      if (member == nullptr) continue;
+      const SettingsRecordInfo* record = SentinelRecord(row, track);
+      if (record == nullptr) continue;
       table.sentinels[cell] = PageControl{.kind = ControlKind::Character,
                                           .caption = SENTINEL_ROW_CAPTIONS[row],
-                                          .byteMember = member,
+                                          .funcId = record->funcId,
                                           .limit = 1};
       AddControl(table, table.sentinels[cell],
                  "track" + std::to_string(track + 1) + "-" + SENTINEL_ROW_NAMES[row]);
@@ -113,7 +91,7 @@ NameTable::NameTable() {
   AddPage(table, TrackSettingsTable());
   AddPage(table, KeyboardSettingsTable());
   AddPage(table, OutputFormatTable());
-  AddControl(table, DATA_EDIT_MODE, DATA_EDIT_MODE.name);
+  AddPage(table, DataEditingTable());
   for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
     AddDataEdit(table, SettingKind::Formula, RecordKind::Formulas, FORMULA_NAMES[kind], kind);
   }
@@ -129,16 +107,22 @@ NameTable::NameTable() {
                 track);
   }
   AddDataEdit(table, SettingKind::CustomFields, RecordKind::FieldRules, "custom-fields");
-  AddControl(table, OPTION_25, OPTION_25.name);
-  // The controls switch bits 0 to 3 of sendOutFormat ("0" and 0x00 to 0x0F) and bits 0 to 6
-  // of formatOptions; the other bits travel as they are.
-  AddReservedBits(table, "send-out-format-other-bits", &R::sendOutFormat, 0xF0);
-  AddReservedBits(table, "format-options-other-bits", &R::formatOptions, 0x80);
+  AddPage(table, UnshownTable());
+  AddOtherBits(table, "send-out-format-other-bits", &R::sendOutFormat);
+  AddOtherBits(table, "format-options-other-bits", &R::formatOptions);
 }
 
 const NameTable& Table() {
   static const NameTable table;
   return table;
+}
+
+// The bit byte whose other bits a ReservedBits setting holds.
+Byte& OtherBitsByte(const NamedSetting& setting, ReaderSettings& settings) {
+  return *RecordByte(*FindSettingsRecord(setting.funcId), settings);
+}
+Byte OtherBitsByte(const NamedSetting& setting, const ReaderSettings& settings) {
+  return *RecordByte(*FindSettingsRecord(setting.funcId), settings);
 }
 
 bool Fail(ValueProblem* problem, std::string message) {
@@ -154,24 +138,15 @@ int NumberMaximum(const PageControl& control) {
   return control.maximum == 0 ? 255 : control.maximum;
 }
 
-const char* const ON = "on";
-const char* const OFF = "off";
-
 SettingJson ControlValue(const PageControl& control, const ReaderSettings& settings) {
-  if (control.kind == ControlKind::Bytes) return BytesToExactText(settings.*control.stringMember);
-  const Byte value = settings.*control.byteMember;
+  if (control.kind == ControlKind::Bytes) return BytesToExactText(ControlString(control, settings));
+  const Byte value = ControlByte(control, settings);
   switch (control.kind) {
     case ControlKind::Choice:
-      for (const ControlOption& option : control.options) {
-        if (option.value == value) return option.word;
-      }
-      break;
     case ControlKind::BitChoice:
-      return control.options[static_cast<std::size_t>(SelectedOption(control, settings))].word;
     case ControlKind::BitCheck:
-      return IsChecked(control, settings) ? ON : OFF;
     case ControlKind::Flag:
-      if (value == '1' || value == '0') return value == '1' ? ON : OFF;
+      if (const ControlOption* option = OptionOf(control, settings)) return option->word;
       break;
     case ControlKind::Number:
       if (value >= NumberMinimum(control) && value <= NumberMaximum(control)) return value;
@@ -200,11 +175,7 @@ int OptionOfWord(const PageControl& control, const std::string& word) {
 // The words a control takes; none for the fields that take numbers, characters or bytes.
 std::vector<std::string> ControlWords(const PageControl& control) {
   std::vector<std::string> words;
-  if (control.kind == ControlKind::Choice || control.kind == ControlKind::BitChoice) {
-    for (const ControlOption& option : control.options) words.emplace_back(option.word);
-  } else if (control.kind == ControlKind::BitCheck || control.kind == ControlKind::Flag) {
-    words = {ON, OFF};
-  }
+  for (const ControlOption& option : control.options) words.emplace_back(option.word);
   return words;
 }
 
@@ -237,10 +208,10 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
   if (control.kind == ControlKind::Bytes) {
     ByteString bytes;
     if (!ReadByteString(value, 0, MAX_STRING_BYTES, &bytes, problem)) return false;
-    settings.*control.stringMember = std::move(bytes);
+    ControlString(control, settings) = std::move(bytes);
     return true;
   }
-  Byte& stored = settings.*control.byteMember;
+  Byte& stored = ControlByte(control, settings);
   // Words are taken in any letter case: the report prints them in capitals.
   const std::string text = value.is_string() ? Lowered(value.get<std::string>()) : std::string();
   Byte raw = 0;
@@ -263,22 +234,17 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
                 "one of " + ControlValuesText(control) + " expected, not " + CompactJson(value));
   } else if (isRaw && (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag)) {
     stored = raw;
-  } else if ((control.kind == ControlKind::BitCheck || control.kind == ControlKind::Flag) &&
-             (text == ON || text == OFF)) {
-    if (control.kind == ControlKind::Flag) stored = text == ON ? '1' : '0';
-    if (control.kind == ControlKind::BitCheck) SetChecked(control, text == ON, settings);
   } else if (const int option = OptionOfWord(control, text); option >= 0) {
-    if (control.kind == ControlKind::Choice) {
-      stored = control.options[static_cast<std::size_t>(option)].value;
-    } else if (control.kind == ControlKind::BitChoice) {
-      SelectOption(control, option, settings);
+    const Byte chosen = control.options[static_cast<std::size_t>(option)].value;
+    if (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag) {
+      stored = chosen;  // the USB HID format too: the write that carries it tells the switch
+    } else {
+      stored = chosen != 0 ? static_cast<Byte>(stored | control.mask)
+                           : static_cast<Byte>(stored & ~control.mask);
     }
   } else {
-    std::vector<std::string> words{ON, OFF};
-    if (control.kind != ControlKind::BitCheck && control.kind != ControlKind::Flag) words.clear();
-    for (const ControlOption& option : control.options) words.emplace_back(option.word);
     std::string hint;
-    for (const std::string& word : NearMisses(value.get<std::string>(), words)) {
+    for (const std::string& word : NearMisses(value.get<std::string>(), ControlWords(control))) {
       hint += (hint.empty() ? "; did you mean " : " or ") + word;
     }
     return Fail(problem, "unknown value \"" + value.get<std::string>() + "\"" +
@@ -286,7 +252,8 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
                              ControlValuesText(control) + (hint.empty() ? "" : ")"));
   }
   // A read fills the report's end sentinel from the track 1 end sentinel; so does a change.
-  if (control.byteMember == &R::track1EndSentinel) settings.endSentinel = stored;
+  const SettingsRecordInfo& record = RecordOf(control);
+  if (record.copyMember != nullptr) settings.*record.copyMember = stored;
   return true;
 }
 
@@ -335,7 +302,7 @@ std::size_t RoomOf(const NamedSetting& setting, const ReaderSettings& settings) 
   switch (setting.kind) {
     case SettingKind::Control:
       return setting.control->kind == ControlKind::Bytes
-                 ? (settings.*setting.control->stringMember).size()
+                 ? ControlString(*setting.control, settings).size()
                  : 0;
     case SettingKind::ReservedBits:
       return 0;
@@ -445,7 +412,7 @@ SettingJson SettingValue(const NamedSetting& setting, const ReaderSettings& sett
     case SettingKind::Control:
       return ControlValue(*setting.control, settings);
     case SettingKind::ReservedBits:
-      return RawByteText(static_cast<Byte>(settings.*setting.byteMember & setting.mask));
+      return RawByteText(static_cast<Byte>(OtherBitsByte(setting, settings) & setting.mask));
     case SettingKind::Formula:
       return FormulaValue(settings.formulas[static_cast<std::size_t>(setting.index)],
                           setting.index);
@@ -475,7 +442,7 @@ bool SetSettingValue(const NamedSetting& setting, const SettingJson& value,
           (bits & ~setting.mask) != 0) {
         return Fail(problem, SettingValuesText(setting) + " expected, not " + CompactJson(value));
       }
-      Byte& stored = settings.*setting.byteMember;
+      Byte& stored = OtherBitsByte(setting, settings);
       stored = static_cast<Byte>((stored & ~setting.mask) | bits);
       return true;
     }
@@ -586,14 +553,14 @@ bool CheckSettingsFit(const ReaderSettings& settings, std::uint64_t frameLimit,
     for (const NamedSetting& setting : NamedSettings()) {
       if (setting.funcId == record.funcId) names += (names.empty() ? "" : ", ") + setting.name;
     }
-    if (record.kind == RecordKind::String && length - 3 > MAX_STRING_BYTES) {
-      *error = names + " holds " + std::to_string(length - 3) + " bytes; at most " +
+    if (record.kind == RecordKind::String && length - STRING_RECORD_OVERHEAD > MAX_STRING_BYTES) {
+      *error = names + " holds " + std::to_string(length - STRING_RECORD_OVERHEAD) +
+               " bytes; at most " +
                std::to_string(MAX_STRING_BYTES) + " fit";
       return false;
     }
-    if (record.kind != RecordKind::OneByte && record.kind != RecordKind::String &&
-        length - 2 > MAX_BLOCK_CONTENT) {
-      *error = names + " take " + std::to_string(length - 2) + " bytes together; at most " +
+    if (IsBlock(record.kind) && length - RECORD_HEAD > MAX_BLOCK_CONTENT) {
+      *error = names + " take " + std::to_string(length - RECORD_HEAD) + " bytes together; at most " +
                std::to_string(MAX_BLOCK_CONTENT) + " fit";
       return false;
     }

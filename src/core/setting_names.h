@@ -1,9 +1,9 @@
 #pragma once
 // Every setting of the record by a stable name ("beep-volume"), and every value by a stable
 // word or text ("high", "\cr", "1a 2c 0a"): what the command line's get, set and diff and the
-// settings files (settings_json.h) use. The names and words of the pages' controls are those
-// of their tables (page_controls.h); the sentinels, the data-edit settings and the few bits
-// and bytes that no page shows are named here. Every member of the record is reached by
+// settings files (settings_json.h) use. The names and words of the controls are those of the
+// settings table (settings_table.h); the sentinels, the data-edit lists and the bits that no
+// control switches are named here. Every member of the record is reached by
 // exactly one name, each bit of the two bit bytes too; interfaceType and
 // interfaceSwitchPending are no settings and have none. endSentinel, the report's copy of
 // the track 1 end sentinel, is set with it, as a read of the reader sets it.
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "core/byte_string.h"
-#include "core/page_controls.h"
 #include "core/reader_settings.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 
@@ -33,10 +33,9 @@ enum class SettingKind {
 struct NamedSetting {
   std::string name;
   SettingKind kind = SettingKind::Control;
-  Byte funcId = 0;                             // the record that carries it
-  const PageControl* control = nullptr;        // Control
-  Byte ReaderSettings::*byteMember = nullptr;  // ReservedBits
-  Byte mask = 0;                               // ReservedBits
+  Byte funcId = 0;                       // the record that carries it
+  const PageControl* control = nullptr;  // Control
+  Byte mask = 0;                         // ReservedBits: the bits it holds
   int index = 0;  // Formula: the card kind; LengthLimit, MatchString: the track, 0 to 2
 };
 

@@ -97,47 +97,40 @@ bool ReadHexBytes(const SettingJson& value, ByteString* bytes, ValueProblem* pro
 
 // ---- field rules: length limits, match strings, custom fields ----
 
-enum class Part { Track, Field, Number, Text };
-struct RulePart {
+// What the bytes of a rule record hold, one piece after the other: the track bits, a field
+// name, a number, or a text after its length byte.
+enum class RulePieceKind { Track, Field, Number, Text };
+struct RulePiece {
   const char* key;
-  Part part;
+  RulePieceKind kind;
 };
 struct RuleLayout {
   Byte tag;
   const char* rule;  // the custom field's rule word; nullptr for a track's limit or match
-  std::span<const RulePart> parts;  // the bytes after the tag, in order
+  std::span<const RulePiece> pieces;  // the bytes after the tag, in order
 };
 
-constexpr RulePart LENGTH_LIMIT_PARTS[] = {
-    {"", Part::Track}, {"min", Part::Number}, {"max", Part::Number}};
-constexpr RulePart MATCH_STRING_PARTS[] = {
-    {"", Part::Track}, {"offset", Part::Number}, {"text", Part::Text}};
-constexpr RulePart BEFORE_PARTS[] = {
-    {"field", Part::Field}, {"times", Part::Number}, {"text", Part::Text}};
-constexpr RulePart BETWEEN_PARTS[] = {{"field", Part::Field},
-                                      {"times1", Part::Number},
-                                      {"text1", Part::Text},
-                                      {"times2", Part::Number},
-                                      {"text2", Part::Text}};
-constexpr RulePart AFTER_PARTS[] = {{"field", Part::Field},
-                                    {"times", Part::Number},
-                                    {"offset", Part::Number},
-                                    {"length", Part::Number},
-                                    {"text", Part::Text}};
-constexpr RulePart AMONG_PARTS[] = {{"field", Part::Field},  {"times1", Part::Number},
-                                    {"text1", Part::Text},   {"times2", Part::Number},
-                                    {"text2", Part::Text},   {"offset", Part::Number},
-                                    {"length", Part::Number}};
+using enum RulePieceKind;
+constexpr RulePiece LENGTH_LIMIT_PIECES[] = {{"", Track}, {"min", Number}, {"max", Number}};
+constexpr RulePiece MATCH_STRING_PIECES[] = {{"", Track}, {"offset", Number}, {"text", Text}};
+constexpr RulePiece BEFORE_PIECES[] = {{"field", Field}, {"times", Number}, {"text", Text}};
+constexpr RulePiece BETWEEN_PIECES[] = {{"field", Field}, {"times1", Number}, {"text1", Text},
+                                        {"times2", Number}, {"text2", Text}};
+constexpr RulePiece AFTER_PIECES[] = {{"field", Field},   {"times", Number}, {"offset", Number},
+                                      {"length", Number}, {"text", Text}};
+constexpr RulePiece AMONG_PIECES[] = {{"field", Field},   {"times1", Number}, {"text1", Text},
+                                      {"times2", Number}, {"text2", Text},    {"offset", Number},
+                                      {"length", Number}};
 
 constexpr RuleLayout SLOT_LAYOUTS[] = {
-    {TAG_LENGTH_LIMIT, nullptr, LENGTH_LIMIT_PARTS},
-    {TAG_MATCH_STRING, nullptr, MATCH_STRING_PARTS},
+    {TAG_LENGTH_LIMIT, nullptr, LENGTH_LIMIT_PIECES},
+    {TAG_MATCH_STRING, nullptr, MATCH_STRING_PIECES},
 };
 constexpr RuleLayout CUSTOM_FIELD_LAYOUTS[] = {
-    {TAG_BEFORE, "before", BEFORE_PARTS},
-    {TAG_BETWEEN, "between", BETWEEN_PARTS},
-    {TAG_AFTER, "after", AFTER_PARTS},
-    {TAG_AMONG, "among", AMONG_PARTS},
+    {TAG_BEFORE, "before", BEFORE_PIECES},
+    {TAG_BETWEEN, "between", BETWEEN_PIECES},
+    {TAG_AFTER, "after", AFTER_PIECES},
+    {TAG_AMONG, "among", AMONG_PIECES},
 };
 
 const RuleLayout* LayoutOfTag(Byte tag) {
@@ -163,22 +156,22 @@ std::optional<SettingJson> RuleObject(const ByteString& record, const RuleLayout
   SettingJson object = SettingJson::object();
   if (layout.rule != nullptr) object["rule"] = layout.rule;
   std::size_t at = 1;
-  for (const RulePart& part : layout.parts) {
+  for (const RulePiece& piece : layout.pieces) {
     if (at >= record.size()) return std::nullopt;
     const Byte byte = record[at++];
-    switch (part.part) {
-      case Part::Track:
+    switch (piece.kind) {
+      case Track:
         if (byte != TrackBits(track)) return std::nullopt;
         break;
-      case Part::Field:
-        object[part.key] = FieldRefText(byte, CARD_KIND_CUSTOM);
+      case Field:
+        object[piece.key] = FieldRefText(byte, CARD_KIND_CUSTOM);
         break;
-      case Part::Number:
-        object[part.key] = byte;
+      case Number:
+        object[piece.key] = byte;
         break;
-      case Part::Text:
+      case Text:
         if (byte == 0 || record.size() - at < byte) return std::nullopt;
-        object[part.key] = BytesToExactText(ByteString(
+        object[piece.key] = BytesToExactText(ByteString(
             record.begin() + static_cast<long>(at), record.begin() + static_cast<long>(at + byte)));
         at += byte;
         break;
@@ -197,27 +190,27 @@ bool ReadRuleObject(const SettingJson& object, const RuleLayout& layout, int tra
                     ByteString* record, ValueProblem* problem) {
   std::vector<std::string_view> keys;
   if (layout.rule != nullptr) keys.push_back("rule");
-  for (const RulePart& part : layout.parts) {
-    if (part.part != Part::Track) keys.push_back(part.key);
+  for (const RulePiece& piece : layout.pieces) {
+    if (piece.kind != Track) keys.push_back(piece.key);
   }
   if (!OnlyKeys(object, keys, problem)) return false;
   record->assign(1, layout.tag);
-  for (const RulePart& part : layout.parts) {
-    if (part.part == Part::Track) {
+  for (const RulePiece& piece : layout.pieces) {
+    if (piece.kind == Track) {
       record->push_back(TrackBits(track));
       continue;
     }
-    if (!object.contains(part.key))
-      return Fail(problem, std::string("missing \"") + part.key + "\"");
-    const SettingJson& value = object[part.key];
+    if (!object.contains(piece.key))
+      return Fail(problem, std::string("missing \"") + piece.key + "\"");
+    const SettingJson& value = object[piece.key];
     bool ok = true;
-    if (part.part == Part::Field) {
+    if (piece.kind == Field) {
       Byte ref = 0;
       ok = value.is_string() &&
            ParseFieldRef(value.get_ref<const std::string&>(), CARD_KIND_CUSTOM, &ref);
       if (!ok) Fail(problem, std::string("a field name expected: ") + FIELD_NAME_FORMS);
       record->push_back(ref);
-    } else if (part.part == Part::Number) {
+    } else if (piece.kind == Number) {
       int number = 0;
       ok = ReadNumber(value, 0, 255, &number, problem);
       record->push_back(static_cast<Byte>(number));
@@ -227,7 +220,7 @@ bool ReadRuleObject(const SettingJson& object, const RuleLayout& layout, int tra
       record->push_back(static_cast<Byte>(text.size()));
       record->insert(record->end(), text.begin(), text.end());
     }
-    if (!ok) return Inside(problem, part.key);
+    if (!ok) return Inside(problem, piece.key);
   }
   return true;
 }

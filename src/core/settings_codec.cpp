@@ -11,17 +11,6 @@ namespace tessaron {
 
 namespace {
 
-// Largest content a block can announce in its one length byte.
-constexpr std::size_t MAX_BLOCK_CONTENT = 255;
-// A string record carries n + 1 in one byte, so n is at most 254.
-constexpr std::size_t MAX_STRING_BYTES = 254;
-// FuncID, 0x01, value.
-constexpr std::uint64_t ONE_BYTE_RECORD_LENGTH = 3;
-// FuncID, n + 1, n, then the n bytes.
-constexpr std::uint64_t STRING_RECORD_OVERHEAD = 3;
-// FuncID and the length byte of a block.
-constexpr std::uint64_t BLOCK_OVERHEAD = 2;
-
 // Appends to a caller's buffer and never past its capacity: once a byte does not fit,
 // every later write is dropped and the writer stays failed.
 class StreamWriter {
@@ -228,9 +217,7 @@ class RecordStore {
   void StoreByte(const StreamStep& step) {
     const Byte value = bytes_[step.offset + 2];
     *RecordByte(*step.record, settings_) = value;
-    if (step.record->byteMember == &ReaderSettings::track1EndSentinel) {
-      settings_.endSentinel = value;
-    }
+    if (step.record->copyMember != nullptr) settings_.*step.record->copyMember = value;
   }
 
   // FuncID, k = n + 1, n, n bytes. k = 0 is a bare two-byte record and k = 1 an empty
@@ -303,11 +290,11 @@ std::uint64_t EncodedRecordLength(const SettingsRecordInfo& record,
     case RecordKind::String:
       return STRING_RECORD_OVERHEAD + RecordString(record, settings)->size();
     case RecordKind::AddedFields:
-      return BLOCK_OVERHEAD + AddedFieldsContent(settings);
+      return RECORD_HEAD + AddedFieldsContent(settings);
     case RecordKind::FieldRules:
-      return BLOCK_OVERHEAD + FieldRulesContent(settings);
+      return RECORD_HEAD + FieldRulesContent(settings);
     case RecordKind::Formulas:
-      return BLOCK_OVERHEAD + FormulasContent(settings);
+      return RECORD_HEAD + FormulasContent(settings);
   }
   return 0;
 }

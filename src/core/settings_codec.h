@@ -5,7 +5,7 @@
 
 #include "core/byte_string.h"
 #include "core/reader_settings.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 

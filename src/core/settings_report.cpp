@@ -2,7 +2,7 @@
 
 #include "core/data_edit_model.h"
 #include "core/escape_names.h"
-#include "core/settings_words.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 
@@ -25,17 +25,21 @@ void AppendIndented(std::string& text, const char* word) {
   text += LINE_END;
 }
 
-std::string Word(ValueTable table, Byte value) { return ValueWord(table, value); }
+using R = ReaderSettings;
+
+// The report's word for the value of a one-byte setting, or of one bit of it.
+const char* Word(const ReaderSettings& settings, Byte ReaderSettings::*member, Byte mask = 0) {
+  return ReportWord(*ControlOf(member, mask), settings);
+}
 
 }  // namespace
 
 std::int32_t HidFormatIndex(Byte value) {
-  switch (value) {
-    case '0': return 0;
-    case '1': return 1;
-    case '8': return 2;
-    default: return -1;
+  const auto options = ControlOf(&R::hidFormat)->options;
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    if (options[i].value == value) return static_cast<std::int32_t>(i);
   }
+  return -1;
 }
 
 std::string BuildSettingsReport(const ReaderSettings& settings,
@@ -44,8 +48,6 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   const bool rs232 = type == INTERFACE_RS232;  // "USB-RS232" does not count
   const bool keyboard = type == INTERFACE_PS2_KEYBOARD;
   const bool hid = type == INTERFACE_USB_HID_KB || type == INTERFACE_USB_HID;
-  const auto formatBits = FormatOptionBits();
-  const auto sendOutBits = SendOutFormatBits();
 
   std::string text;
   text += "=============Check Current Tessaron Settings===============\r\n";
@@ -55,58 +57,50 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   text += SOFTWARE_VERSION;
   text += LINE_END;
 
-  if (keyboard) AppendLine(text, "Terminal Type", Word(ValueTable::TerminalType, settings.terminalType));
-  AppendLine(text, "Beep Volume", Word(ValueTable::BeepVolume, settings.beepVolume));
+  if (keyboard) AppendLine(text, "Terminal Type", Word(settings, &R::terminalType));
+  AppendLine(text, "Beep Volume", Word(settings, &R::beepVolume));
   if (keyboard) {
-    AppendLine(text, "Inter Character Delay",
-               Word(ValueTable::InterCharDelay, settings.interCharDelay));
+    AppendLine(text, "Inter Character Delay", Word(settings, &R::interCharDelay));
   }
   if (rs232) {
-    AppendLine(text, "HandShake", Word(ValueTable::Handshake, settings.handshake));
-    AppendLine(text, "Stop Bit", Word(ValueTable::StopBits, settings.stopBits));
-    AppendLine(text, "Baud Rate", Word(ValueTable::BaudRate, settings.baudRate));
-    AppendLine(text, "Data Bit", Word(ValueTable::DataBits, settings.dataBits));
-    AppendLine(text, "Parity", Word(ValueTable::Parity, settings.parity));
+    AppendLine(text, "HandShake", Word(settings, &R::handshake));
+    AppendLine(text, "Stop Bit", Word(settings, &R::stopBits));
+    AppendLine(text, "Baud Rate", Word(settings, &R::baudRate));
+    AppendLine(text, "Data Bit", Word(settings, &R::dataBits));
+    AppendLine(text, "Parity", Word(settings, &R::parity));
     AppendLine(text, "XOn Character", CharToText(settings.xonChar));
     AppendLine(text, "XOff Character", CharToText(settings.xoffChar));
   }
-  AppendLine(text, "Track Select", Word(ValueTable::TrackSelect, settings.trackSelect));
+  AppendLine(text, "Track Select", Word(settings, &R::trackSelect));
   AppendLine(text, "Track Separator", CharToText(settings.trackSeparator));
-  AppendLine(text, "Data Format", Word(ValueTable::DataFormat, settings.dataFormat));
-  if (hid) AppendLine(text, "USB HID Format", HidFormatWord(HidFormatIndex(settings.hidFormat)));
+  AppendLine(text, "Data Format", Word(settings, &R::dataFormat));
+  if (hid) AppendLine(text, "USB HID Format", Word(settings, &R::hidFormat));
   if (rs232) {
-    AppendLine(text, "UIC LRC Option", OptionBitWord(formatBits[0], settings.formatOptions));
+    AppendLine(text, "UIC LRC Option", Word(settings, &R::formatOptions, 0x01));
     text += "MagTek Options: \r\n";
-    for (std::size_t bit = 1; bit <= 6; ++bit) {
-      AppendIndented(text, OptionBitWord(formatBits[bit], settings.formatOptions));
+    for (int bit = 1; bit <= 6; ++bit) {
+      AppendIndented(text, Word(settings, &R::formatOptions, static_cast<Byte>(1 << bit)));
     }
   }
   AppendLine(text, "Terminator", CharToText(settings.terminator));
   text += "Send Out Format: \r\n";
-  for (std::size_t bit = 0; bit <= 2; ++bit) {
-    AppendIndented(text, OptionBitWord(sendOutBits[bit], settings.sendOutFormat));
+  for (int bit = 0; bit <= 2; ++bit) {
+    AppendIndented(text, Word(settings, &R::sendOutFormat, static_cast<Byte>(1 << bit)));
   }
-  AppendIndented(text, ValueWord(ValueTable::LrcOption, settings.lrcOption));
-  AppendLine(text, "Enable/Disable MSR", Word(ValueTable::MsrReading, settings.msrReading));
-  AppendLine(text, "Format & Direction",
-             Word(ValueTable::DecodingMethod, settings.decodingMethod));
+  AppendIndented(text, Word(settings, &R::lrcOption));
+  AppendLine(text, "Enable/Disable MSR", Word(settings, &R::msrReading));
+  AppendLine(text, "Format & Direction", Word(settings, &R::decodingMethod));
 
-  AppendLine(text, "Track 1 7 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel7Bit));
-  AppendLine(text, "Track 1 6 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel6Bit));
-  AppendLine(text, "Track 1 5 bit encoding Start Sentinel",
-             CharToText(settings.track1StartSentinel5Bit));
-  AppendLine(text, "Track 2 7 bit encoding Start Sentinel",
-             CharToText(settings.track2StartSentinel7Bit));
-  AppendLine(text, "Track 2 5 bit encoding Start Sentinel",
-             CharToText(settings.track2StartSentinel5Bit));
-  AppendLine(text, "Track 3 7 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel7Bit));
-  AppendLine(text, "Track 3 6 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel6Bit));
-  AppendLine(text, "Track 3 5 bit encoding Start Sentinel",
-             CharToText(settings.track3StartSentinel5Bit));
+  // The start sentinels track by track, 7, 6 and 5 bits (track 2 has no 6-bit one).
+  for (int track = 0; track < SENTINEL_TRACKS; ++track) {
+    for (int row = 0; row < SENTINEL_ROWS - 1; ++row) {
+      const SettingsRecordInfo* record = SentinelRecord(row, track);
+      if (record == nullptr) continue;
+      const std::string name = "Track " + std::to_string(track + 1) + " " +
+                               std::to_string(7 - row) + " bit encoding Start Sentinel";
+      AppendLine(text, name.c_str(), CharToText(*RecordByte(*record, settings)));
+    }
+  }
   AppendLine(text, "End Sentinel", CharToText(settings.endSentinel));
 
   // Preamble and postamble share the line break between them; neither has a separator.

@@ -1,5 +1,5 @@
 #pragma once
-// The current-settings report text, and the word tables of the setting values.
+// The current-settings report text; its words are those of the settings table.
 
 #include <cstdint>
 #include <string>
@@ -8,9 +8,6 @@
 #include "core/version.h"
 
 namespace tessaron {
-
-constexpr char SOFTWARE_NAME[] = "Tessaron Configuration Utility";
-constexpr char SOFTWARE_VERSION[] = "Version " TESSARON_VERSION_TEXT;
 
 // "0" -> 0, "1" -> 1, "8" -> 2, anything else -> -1.
 std::int32_t HidFormatIndex(Byte value);

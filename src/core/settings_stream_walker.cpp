@@ -9,10 +9,6 @@ namespace tessaron {
 
 namespace {
 
-// FuncID and length byte in front of every record but the one-byte ones.
-constexpr std::size_t RECORD_HEAD = 2;
-// FuncID, length byte (not consulted) and value.
-constexpr std::size_t ONE_BYTE_RECORD = 3;
 // An added field's slot: its length byte and 8 data bytes.
 constexpr std::size_t ADDED_FIELD_SLOT = 1 + MAX_ADDED_FIELD_BYTES;
 // An empty formula is the item 00 FF.
@@ -102,8 +98,8 @@ bool SettingsStreamWalker::CutOff(StreamStep& step, std::size_t announced) const
 }
 
 bool SettingsStreamWalker::MeasureOneByte(StreamStep& step) const {
-  if (!HasRange(p_, ONE_BYTE_RECORD)) return CutOff(step, ONE_BYTE_RECORD);
-  step.length = ONE_BYTE_RECORD;
+  if (!HasRange(p_, ONE_BYTE_RECORD_LENGTH)) return CutOff(step, ONE_BYTE_RECORD_LENGTH);
+  step.length = ONE_BYTE_RECORD_LENGTH;
   return true;
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/byte_string.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 

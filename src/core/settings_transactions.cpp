@@ -5,25 +5,9 @@
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
-
-namespace {
-
-// STX, 0x53 at the front; ETX, LRC at the end.
-constexpr std::uint64_t FRAME_ENVELOPE = 4;
-// FuncID and length byte of a block, besides its content.
-constexpr std::uint64_t BLOCK_OVERHEAD = 2;
-// The most a block length byte can announce.
-constexpr std::uint64_t MAX_BLOCK_CONTENT = 255;
-
-bool IsBlock(RecordKind kind) {
-  return kind == RecordKind::AddedFields || kind == RecordKind::FieldRules ||
-         kind == RecordKind::Formulas;
-}
-
-}  // namespace
 
 std::uint64_t SettingsFrameLength(const ReaderSettings& settings) {
   std::uint64_t length = FRAME_ENVELOPE;
@@ -37,7 +21,7 @@ std::uint64_t LongestSettingsBlock(const ReaderSettings& settings) {
   std::uint64_t longest = 0;
   for (const SettingsRecordInfo& record : SettingsRecords()) {
     if (!IsBlock(record.kind)) continue;
-    longest = std::max(longest, EncodedRecordLength(record, settings) - BLOCK_OVERHEAD);
+    longest = std::max(longest, EncodedRecordLength(record, settings) - RECORD_HEAD);
   }
   return longest;
 }

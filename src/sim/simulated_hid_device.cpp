@@ -12,7 +12,6 @@ namespace tessaron::sim {
 
 namespace {
 
-constexpr Byte IDLE_MARKER = 0x15;
 constexpr std::size_t UNLIMITED = std::numeric_limits<std::size_t>::max();
 
 std::uint16_t ProductForFormat(Byte hidFormat) {
@@ -162,7 +161,7 @@ bool SimulatedHidDevice::GetFeature(Byte* report, std::size_t length) {
   std::fill(report, report + length, Byte{0});
   if (s.outputPos >= s.output.size() || s.idleReadsLeft > 0) {
     if (s.idleReadsLeft > 0) --s.idleReadsLeft;
-    report[1] = IDLE_MARKER;
+    report[1] = HID_IDLE_REPORT_MARKER;
     return true;
   }
   s.idleReadsLeft = s.idleReadsBeforeChunks;

@@ -6,36 +6,16 @@
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
-#include "core/settings_records.h"
+#include "core/settings_table.h"
 
 namespace tessaron::sim {
 
 namespace {
 
-// Command codes that the keyboard line treats as set-type commands besides DIR_SET.
-constexpr Byte DIR_SET_P = 0x50;
-constexpr Byte DIR_SET_Q = 0x51;
-constexpr Byte DIR_SET_M = 0x4D;
-
-constexpr Byte BOOT_LOADER_KEY = 0xFF;
-
-// Length of the frame envelope around the records: STX, direction, ETX, LRC.
-constexpr std::size_t ENVELOPE_LENGTH = 4;
-constexpr std::size_t SHORT_FORM_LENGTH = 5;
-
-bool IsDirectionLetter(Byte b) {
-  return b == DIR_READ || b == DIR_SET || b == DIR_SET_P || b == DIR_SET_Q || b == DIR_SET_M;
-}
-
-bool IsShortFormCommand(Byte funcId) {
-  return funcId == CMD_SET_DEFAULTS || funcId == CMD_READ_SETTINGS ||
-         funcId == CMD_GET_FIRMWARE_VERSION;
-}
+bool IsDirectionLetter(Byte b) { return b == DIR_READ || IsSetTypeCommand(b); }
 
 Byte Lrc(const Byte* bytes, std::size_t count) {
-  Byte lrc = 0;
-  for (std::size_t i = 0; i < count; ++i) lrc ^= bytes[i];
-  return lrc;
+  return ComputeLrc(bytes, static_cast<std::uint32_t>(count));
 }
 
 // Result of looking at the bytes from one STX on.
@@ -48,9 +28,9 @@ FrameScan ScanFrameAt(const Byte* data, std::size_t count, std::size_t* length) 
   // Short form: STX, letter, FuncID, ETX, LRC. A long form whose first length byte happens to
   // be 0x03 is told apart by the check byte, except for the commands that only exist short.
   if (count >= 4 && data[2] != ETX && data[3] == ETX) {
-    if (count < SHORT_FORM_LENGTH) return FrameScan::Incomplete;
+    if (count < SHORT_FRAME_LENGTH) return FrameScan::Incomplete;
     if (IsShortFormCommand(data[2]) || data[4] == Lrc(data, 4)) {
-      *length = SHORT_FORM_LENGTH;
+      *length = SHORT_FRAME_LENGTH;
       return FrameScan::Complete;
     }
   }
@@ -107,8 +87,8 @@ std::vector<Record> SplitRecords(const Byte* body, std::size_t bodyLength) {
 }
 
 std::vector<Record> StoredRecords(const ByteString& stream) {
-  if (stream.size() < ENVELOPE_LENGTH) return {};
-  return SplitRecords(stream.data() + 2, stream.size() - ENVELOPE_LENGTH);
+  if (stream.size() < FRAME_ENVELOPE) return {};
+  return SplitRecords(stream.data() + 2, stream.size() - FRAME_ENVELOPE);
 }
 
 ByteString JoinRecords(const std::vector<Record>& records) {
@@ -186,7 +166,7 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
   if (Lrc(f, frameLength - 1) != f[frameLength - 1]) return {};
 
   const Byte direction = f[1];
-  if (frameLength == SHORT_FORM_LENGTH) {
+  if (frameLength == SHORT_FRAME_LENGTH) {
     const Byte funcId = f[2];
     if (direction == DIR_READ) {
       if (funcId == CMD_READ_SETTINGS) return ReadSettingsReply(style);
@@ -211,7 +191,7 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
 
   // Long form or settings frame: the records between the direction letter and the ETX.
   const Byte* body = f + 2;
-  const std::size_t bodyLength = frameLength - ENVELOPE_LENGTH;
+  const std::size_t bodyLength = frameLength - FRAME_ENVELOPE;
   const std::vector<Record> records = SplitRecords(body, bodyLength);
   std::vector<Byte> funcIds;
   for (const Record& record : records) funcIds.push_back(record.funcId);
@@ -221,7 +201,7 @@ ByteString SimulatedReader::HandleCommand(const Byte* frame, std::size_t length,
 
   if (records.size() == 1 && records[0].funcId == CMD_ENTER_BOOT_LOADER &&
       records[0].bytes.size() == 3 && records[0].bytes[1] == 1 &&
-      records[0].bytes[2] == BOOT_LOADER_KEY) {
+      records[0].bytes[2] == ENTER_BOOT_LOADER_KEY) {
     bootLoader_ = true;
     return AcceptReply(style);
   }
@@ -286,8 +266,8 @@ void SimulatedReader::FollowHidFormat(Byte oldFormat) {
 ByteString SimulatedReader::ReadSettingsReply(ReplyStyle style) const {
   if (style == ReplyStyle::Keyboard) {
     // The keyboard line's replies carry no direction letter: STX, records, ETX, LRC.
-    if (stream_.size() < ENVELOPE_LENGTH) return Framed(nullptr, 0);
-    return Framed(stream_.data() + 2, stream_.size() - ENVELOPE_LENGTH);
+    if (stream_.size() < FRAME_ENVELOPE) return Framed(nullptr, 0);
+    return Framed(stream_.data() + 2, stream_.size() - FRAME_ENVELOPE);
   }
   ByteString reply{REPLY_ACK};
   reply.insert(reply.end(), stream_.begin(), stream_.end());
@@ -328,7 +308,7 @@ bool SimulatedReader::SetSettingsStream(const ByteString& stream) {
   std::size_t start = 0;
   std::size_t length = 0;
   if (!FindFrame(stream.data(), stream.size(), &start, &length)) return false;
-  if (start != 0 || length != stream.size() || length == SHORT_FORM_LENGTH) return false;
+  if (start != 0 || length != stream.size() || length == SHORT_FRAME_LENGTH) return false;
   if (stream[1] != DIR_SET) return false;
   if (Lrc(stream.data(), length - 1) != stream[length - 1]) return false;
   ReaderSettings check;

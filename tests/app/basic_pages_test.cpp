@@ -137,8 +137,8 @@ class BasicPagesTest : public WindowTestBase {
           const ByteString expected =
               control.limit == 1 ? ByteString{0x0D} : ByteString{'a', 'b', 0x0D};
           const ByteString stored = control.kind == ControlKind::Bytes
-                                        ? settings.*control.stringMember
-                                        : ByteString{settings.*control.byteMember};
+                                        ? ControlString(control, settings)
+                                        : ByteString{ControlByte(control, settings)};
           QVERIFY2(stored == expected, name);
           QCOMPARE(chooser->count(), CharNameCount());
           break;

@@ -12,6 +12,7 @@
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
 #include "core/settings_stream_walker.h"
+#include "support/settings_streams.h"
 
 namespace tessaron {
 namespace {
@@ -21,8 +22,7 @@ using testing::SplitLines;
 // Appends ETX and the correct LRC to a stream that starts with STX.
 ByteString Closed(ByteString stream) {
   stream.push_back(ETX);
-  stream.push_back(ComputeLrc(stream.data(), static_cast<std::uint32_t>(stream.size())));
-  return stream;
+  return testing::WithLrc(stream);
 }
 
 std::vector<std::string> DumpLines(const ByteString& stream) {

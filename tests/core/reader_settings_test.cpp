@@ -2,82 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "support/settings_streams.h"
+
 namespace tessaron {
 namespace {
 
-struct ByteDefault {
-  const char* name;
-  Byte ReaderSettings::*member;
-  Byte value;
-};
-
-// Every single-byte setting with the value a new record and ResetToDefaults give it.
-const ByteDefault BYTE_DEFAULTS[] = {
-    {"terminalType", &ReaderSettings::terminalType, '0'},
-    {"beepVolume", &ReaderSettings::beepVolume, '2'},
-    {"interCharDelay", &ReaderSettings::interCharDelay, '0'},
-    {"handshake", &ReaderSettings::handshake, '0'},
-    {"stopBits", &ReaderSettings::stopBits, '0'},
-    {"baudRate", &ReaderSettings::baudRate, '5'},
-    {"dataBits", &ReaderSettings::dataBits, '0'},
-    {"parity", &ReaderSettings::parity, '0'},
-    {"xonChar", &ReaderSettings::xonChar, 0x11},
-    {"xoffChar", &ReaderSettings::xoffChar, 0x13},
-    {"trackSelect", &ReaderSettings::trackSelect, '0'},
-    {"trackSeparator", &ReaderSettings::trackSeparator, 0x0D},
-    {"dataFormat", &ReaderSettings::dataFormat, '0'},
-    {"formatOptions", &ReaderSettings::formatOptions, 0x59},
-    {"terminator", &ReaderSettings::terminator, 0x0D},
-    {"sendOutFormat", &ReaderSettings::sendOutFormat, 0x31},
-    {"msrReading", &ReaderSettings::msrReading, '1'},
-    {"decodingMethod", &ReaderSettings::decodingMethod, '1'},
-    {"lrcOption", &ReaderSettings::lrcOption, '0'},
-    {"hidFormat", &ReaderSettings::hidFormat, '0'},
-    {"track1StartSentinel7Bit", &ReaderSettings::track1StartSentinel7Bit, '%'},
-    {"track1StartSentinel6Bit", &ReaderSettings::track1StartSentinel6Bit, '%'},
-    {"track1StartSentinel5Bit", &ReaderSettings::track1StartSentinel5Bit, ';'},
-    {"track2StartSentinel7Bit", &ReaderSettings::track2StartSentinel7Bit, '%'},
-    {"track2StartSentinel5Bit", &ReaderSettings::track2StartSentinel5Bit, ';'},
-    {"track3StartSentinel7Bit", &ReaderSettings::track3StartSentinel7Bit, '%'},
-    {"track3StartSentinel6Bit", &ReaderSettings::track3StartSentinel6Bit, '!'},
-    {"track3StartSentinel5Bit", &ReaderSettings::track3StartSentinel5Bit, ';'},
-    {"endSentinel", &ReaderSettings::endSentinel, '?'},
-    {"hidKbPollingInterval", &ReaderSettings::hidKbPollingInterval, 1},
-    {"languageOption", &ReaderSettings::languageOption, '0'},
-    {"option25", &ReaderSettings::option25, 0x40},
-    {"track1EndSentinel", &ReaderSettings::track1EndSentinel, '?'},
-    {"track2EndSentinel", &ReaderSettings::track2EndSentinel, '?'},
-    {"track3EndSentinel", &ReaderSettings::track3EndSentinel, '?'},
-    {"dataEditMode", &ReaderSettings::dataEditMode, '0'},
-};
-
-ByteString ReaderSettings::*const STRINGS[] = {
-    &ReaderSettings::preamble,     &ReaderSettings::postamble,    &ReaderSettings::track1Prefix,
-    &ReaderSettings::track2Prefix, &ReaderSettings::track3Prefix, &ReaderSettings::track1Suffix,
-    &ReaderSettings::track2Suffix, &ReaderSettings::track3Suffix,
-};
-
+// A record in its default state: every setting but the report's end sentinel travels in the
+// stream, which is then the reader's factory stream.
 void ExpectDefaults(const ReaderSettings& s) {
-  for (const auto& d : BYTE_DEFAULTS) {
-    EXPECT_EQ(s.*d.member, d.value) << d.name;
-  }
-  for (auto member : STRINGS) EXPECT_TRUE((s.*member).empty());
-  EXPECT_TRUE(s.addedFields.empty());
-  EXPECT_TRUE(s.customFields.empty());
-  for (const auto& slot : s.lengthLimits) EXPECT_TRUE(slot.empty());
-  for (const auto& slot : s.matchStrings) EXPECT_TRUE(slot.empty());
-  for (const auto& formula : s.formulas) EXPECT_TRUE(formula.empty());
+  EXPECT_EQ(testing::StreamOf(s), testing::DEFAULT_STREAM);
+  EXPECT_EQ(s.endSentinel, '?');
 }
 
 // Moves every setting away from its default.
 void Scramble(ReaderSettings& s) {
-  for (const auto& d : BYTE_DEFAULTS) s.*d.member = static_cast<Byte>(d.value ^ 0xA6);
-  for (auto member : STRINGS) s.*member = ByteString{'x', 0x1B};
-  s.addedFields.push_back({'A'});
-  s.customFields.push_back({0xF2, 0x20, 1, 1, 'Q'});
-  for (auto& slot : s.lengthLimits) slot = {0xF0, 0x20, 1, 9};
-  for (auto& slot : s.matchStrings) slot = {0xF1, 0x20, 0, 1, 'B'};
-  for (auto& formula : s.formulas) formula = {0x21};
+  for (const testing::MemberChange& member : testing::EveryMemberChange()) member.change(s);
+  s.endSentinel ^= 0xA6;
 }
 
 TEST(ReaderSettings, NewRecordHoldsTheDefaults) {

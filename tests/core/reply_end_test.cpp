@@ -12,10 +12,7 @@
 namespace tessaron {
 namespace {
 
-ByteString WithLrc(ByteString frame) {
-  frame.push_back(ComputeLrc(frame.data(), static_cast<std::uint32_t>(frame.size())));
-  return frame;
-}
+using testing::WithLrc;
 
 // Every prefix of a reply is not whole until the last byte is in, and the whole reply is.
 void ExpectWholeOnlyAtTheEnd(const ByteString& command, const ByteString& reply) {

@@ -1,6 +1,6 @@
-// The named settings: every member of the record is reached by exactly one name, the words
-// mean what the report's words mean, and every record the codec holds goes through a
-// settings file in JSON and back to the same settings stream.
+// The named settings: every member of the record is reached by exactly one name, and every
+// record the codec holds goes through a settings file in JSON and back to the same settings
+// stream. (Their words against the report's: settings_table_test.)
 
 #include "core/setting_names.h"
 
@@ -9,21 +9,18 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <map>
-#include <set>
 
 #include "core/data_edit_model.h"
 #include "core/settings_json.h"
-#include "core/settings_records.h"
 #include "core/settings_stream_walker.h"
-#include "core/settings_words.h"
 #include "support/settings_streams.h"
 
 namespace tessaron {
 namespace {
 
+using testing::EveryMemberChange;
 using testing::StreamOf;
 
 // The records of a stream, by FuncID.
@@ -38,51 +35,10 @@ std::map<Byte, ByteString> RecordsOf(const ByteString& stream) {
   return records;
 }
 
-struct MemberChange {
-  std::string what;
-  Byte funcId;
-  std::function<void(ReaderSettings&)> change;
-};
-
-// A change of every member of the record: each bit of every one-byte record, each string,
-// each data-edit member (the last three records hold several each).
-std::vector<MemberChange> EveryMemberChange() {
-  std::vector<MemberChange> changes;
-  for (const SettingsRecordInfo& record : SettingsRecords()) {
-    for (int bit = 0; record.kind == RecordKind::OneByte && bit < 8; ++bit) {
-      changes.push_back(
-          {std::string(record.memberName) + " bit " + std::to_string(bit), record.funcId,
-           [&record, bit](ReaderSettings& s) { *RecordByte(record, s) ^= 1 << bit; }});
-    }
-    if (record.kind == RecordKind::String) {
-      changes.push_back({record.memberName, record.funcId, [&record](ReaderSettings& s) {
-                           RecordString(record, s)->push_back('A');
-                         }});
-    }
-  }
-  for (std::size_t i = 0; i < CARD_KIND_COUNT; ++i) {
-    changes.push_back({"formula", 0xFC, [i](ReaderSettings& s) { s.formulas[i] = {0x21}; }});
-  }
-  changes.push_back({"added fields", 0xFA, [](ReaderSettings& s) { s.addedFields = {{'A'}}; }});
-  for (std::size_t t = 0; t < TRACK_COUNT; ++t) {
-    const Byte track = static_cast<Byte>((t + 1) << 5);
-    changes.push_back({"length limit", 0xFB, [t, track](ReaderSettings& s) {
-                         s.lengthLimits[t] = {TAG_LENGTH_LIMIT, track, 1, 2};
-                       }});
-    changes.push_back({"match string", 0xFB, [t, track](ReaderSettings& s) {
-                         s.matchStrings[t] = {TAG_MATCH_STRING, track, 0, 1, 'A'};
-                       }});
-  }
-  changes.push_back({"custom fields", 0xFB, [](ReaderSettings& s) {
-                       s.customFields = {{TAG_BEFORE, 0x21, 1, 1, 'A'}};
-                     }});
-  return changes;
-}
-
 TEST(SettingNamesTest, EveryMemberIsReachedByExactlyOneName) {
   const ReaderSettings factory;
   ReaderSettings everything;
-  for (const MemberChange& member : EveryMemberChange()) {
+  for (const auto& member : EveryMemberChange()) {
     ReaderSettings changed;
     member.change(changed);
     const std::vector<SettingDifference> named = DiffSettings(factory, changed);
@@ -107,45 +63,6 @@ TEST(SettingNamesTest, EveryMemberIsReachedByExactlyOneName) {
   }
   EXPECT_EQ(StreamOf(all), StreamOf(everything));
   EXPECT_EQ(all.endSentinel, everything.track1EndSentinel);
-}
-
-TEST(SettingNamesTest, WordsStandForTheValuesTheReportHasWordsFor) {
-  const struct {
-    const char* name;
-    ValueTable table;
-  } settings[] = {
-      {"terminal-type", ValueTable::TerminalType},
-      {"beep-volume", ValueTable::BeepVolume},
-      {"inter-char-delay", ValueTable::InterCharDelay},
-      {"track-select", ValueTable::TrackSelect},
-      {"data-format", ValueTable::DataFormat},
-      {"msr-reading", ValueTable::MsrReading},
-      {"decoding-method", ValueTable::DecodingMethod},
-      {"hid-format", ValueTable::HidFormat},
-      {"language", ValueTable::LanguageOption},
-      {"baud-rate", ValueTable::BaudRate},
-      {"data-bits", ValueTable::DataBits},
-      {"parity", ValueTable::Parity},
-      {"handshake", ValueTable::Handshake},
-      {"stop-bits", ValueTable::StopBits},
-      {"send-lrc", ValueTable::LrcOption},
-  };
-  for (const auto& each : settings) {
-    const NamedSetting* setting = FindNamedSetting(each.name);
-    ASSERT_NE(setting, nullptr) << each.name;
-    std::set<Byte> worded;
-    for (int value = 0; value < 256; ++value) {
-      ReaderSettings record;
-      record.*setting->control->byteMember = static_cast<Byte>(value);
-      if (!SettingText(*setting, record).starts_with("0x")) worded.insert(static_cast<Byte>(value));
-    }
-    std::set<Byte> reported;
-    for (const ValueWordEntry& entry : ValueWords(each.table)) reported.insert(entry.value);
-    EXPECT_EQ(worded, reported) << each.name;
-    for (const ControlOption& option : setting->control->options) {
-      EXPECT_STREQ(option.caption, ValueCaption(each.table, option.value)) << each.name;
-    }
-  }
 }
 
 TEST(SettingNamesTest, SettingsFilesGiveBackTheStreamOfEveryRecordInTheDecoderCorpus) {

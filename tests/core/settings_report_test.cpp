@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/reader_settings.h"
+#include "core/settings_table.h"
 
 namespace tessaron {
 namespace {
@@ -226,25 +227,15 @@ TEST(SettingsReportTextTest, ValuesWithoutWordsPrintAnEmptyWord) {
   EXPECT_EQ(Lines(BuildSettingsReport(hid, ""))[6], "USB HID Format: ");
 }
 
-// Every byte in every worded setting, on every interface that shows it: the report must
+// Every byte in every one-byte setting, on every interface that shows it: the report must
 // keep its shape (same number of lines) whatever the stored values are.
 TEST(SettingsReportTextTest, AnyStoredByteKeepsTheReportWhole) {
-  Byte ReaderSettings::*const members[] = {
-      &ReaderSettings::terminalType,   &ReaderSettings::beepVolume,
-      &ReaderSettings::interCharDelay, &ReaderSettings::handshake,
-      &ReaderSettings::stopBits,       &ReaderSettings::baudRate,
-      &ReaderSettings::dataBits,       &ReaderSettings::parity,
-      &ReaderSettings::trackSelect,    &ReaderSettings::dataFormat,
-      &ReaderSettings::formatOptions,  &ReaderSettings::sendOutFormat,
-      &ReaderSettings::msrReading,     &ReaderSettings::decodingMethod,
-      &ReaderSettings::lrcOption,      &ReaderSettings::hidFormat,
-  };
   for (InterfaceType type : {INTERFACE_RS232, INTERFACE_PS2_KEYBOARD, INTERFACE_USB_HID}) {
     const std::size_t lineCount = ReportLines(type).size();
-    for (auto member : members) {
-      for (int value = 0; value < 256; ++value) {
+    for (const SettingsRecordInfo& record : SettingsRecords()) {
+      for (int value = 0; value < 256 && record.byteMember != nullptr; ++value) {
         ReaderSettings settings(type);
-        settings.*member = static_cast<Byte>(value);
+        *RecordByte(record, settings) = static_cast<Byte>(value);
         ASSERT_EQ(Lines(BuildSettingsReport(settings, "V1.90")).size(), lineCount)
             << "interface " << type << " value " << value;
       }
@@ -267,16 +258,8 @@ TEST(SettingsReportTextTest, FormulasInTheirKindsNotation) {
 
 TEST(HidFormatIndexTest, OnlyTheThreeFormatsHavePositions) {
   for (int value = 0; value < 256; ++value) {
-    const std::int32_t index = HidFormatIndex(static_cast<Byte>(value));
-    if (value == '0') {
-      EXPECT_EQ(index, 0);
-    } else if (value == '1') {
-      EXPECT_EQ(index, 1);
-    } else if (value == '8') {
-      EXPECT_EQ(index, 2);
-    } else {
-      EXPECT_EQ(index, -1) << value;
-    }
+    const std::int32_t expected = value == '0' ? 0 : value == '1' ? 1 : value == '8' ? 2 : -1;
+    EXPECT_EQ(HidFormatIndex(static_cast<Byte>(value)), expected) << value;
   }
 }
 

@@ -21,10 +21,7 @@ const ByteString VERSION{0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString DEFAULTS{0x02, 0x53, 0x18, 0x03, 0x4A};
 const ByteString BOOT_LOADER{0x02, 0x53, 0x70, 0x01, 0xFF, 0x03, 0xDC};
 
-ByteString WithLrc(ByteString frame) {
-  frame.push_back(ComputeLrc(frame.data(), static_cast<std::uint32_t>(frame.size())));
-  return frame;
-}
+using tessaron::testing::WithLrc;
 
 std::size_t FrameLength(const ByteString& bytes) {
   // An exact-size heap copy, so that a read past the count shows up under AddressSanitizer.
