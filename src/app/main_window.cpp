@@ -138,9 +138,12 @@ int CaptionWidth(const QFont& font, const char* caption) {
 
 }  // namespace
 
-MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
+MainWindow::MainWindow(ReaderSession& session, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint),
-      ports_(timing, MakeResponsive) {
+      session_(session),
+      lastDeviceChange_(-QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) {
+  session_.Environment().wrap = MakeResponsive;
+  deviceClock_.start();
   setObjectName(QStringLiteral("mainWindow"));
   // Enter and Escape do nothing here.
   SetCancelIgnored(true);
@@ -187,7 +190,7 @@ MainWindow::MainWindow(const TransportTiming& timing, QWidget* parent)
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   interfaceType_ = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
   deviceIndex_ = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
-  ports_.timing.fastReplies =
+  session_.Environment().timing.fastReplies =
       profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
   profile.endGroup();
 
@@ -217,7 +220,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SetFastReplies(bool fast) {
-  ports_.timing.fastReplies = fast;
+  session_.Environment().timing.fastReplies = fast;
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
@@ -262,12 +265,13 @@ ReaderConnection MainWindow::CurrentConnection() const {
 
 bool MainWindow::Connect(bool readSettings) {
   link_.reset();
-  link_ = ReaderLink::Create(CurrentConnection(), ports_);
+  link_ = session_.Link(CurrentConnection());
   WindowFlowContext flow(this);
-  const ReadOutcome outcome = link_ ? ReadReader(*link_, settings_, readSettings, nullptr, flow)
-                                    : ReadOutcome::OpenFailed;
+  const ReadOutcome outcome =
+      link_ ? ReadSettingsAndVersion(*link_, settings_, readSettings, nullptr, flow)
+            : ReadOutcome::OpenFailed;
   connectFailureCause_.clear();
-  if (link_ && outcome != ReadOutcome::Ok && !link_->Port().LastError().alreadyShown) {
+  if (link_ && outcome != ReadOutcome::Ok && !link_->FailureTold()) {
     connectFailureCause_ = link_->FailureCause();
   }
   if (outcome == ReadOutcome::OpenFailed) {
@@ -311,16 +315,17 @@ bool MainWindow::EnsureConnection() {
   const bool named = deviceIndex_ != -1 || !devicePath_.empty();
   if (interfaceType_ != INTERFACE_UNKNOWN && named && Connect(true)) return true;
 
-  // Only a single USB reader is chosen without asking.
-  const std::vector<ReaderDeviceEntry> found = FindUsbReaders();
-  if (found.size() != 1) return false;
-  SetConnection(ConnectionOf(found.front()));
+  // Only a single USB reader is chosen without asking (a simulated reader on another line
+  // is chosen on the interface selection page, as a real one is).
+  ReaderConnection chosen;
+  if (!session_.ChooseUnnamed(false, &chosen)) return false;
+  SetConnection(chosen);
   return Connect(true);
 }
 
 void MainWindow::ReplacePort() {
   link_.reset();
-  link_ = ReaderLink::Create(CurrentConnection(), ports_);
+  link_ = session_.Link(CurrentConnection());
 }
 
 // ---- child windows ----
@@ -447,7 +452,10 @@ void MainWindow::CheckCurrentSettings() {
     // A reader that cannot be opened or read gives no message here.
     WindowFlowContext flow(this);
     std::string firmware;
-    if (ReadReader(*link_, settings_, !settingsRead, &firmware, flow) != ReadOutcome::Ok) return;
+    if (ReadSettingsAndVersion(*link_, settings_, !settingsRead, &firmware, flow) !=
+        ReadOutcome::Ok) {
+      return;
+    }
     firmwareVersion_ = firmware;
   }
   // The record now holds what the reader holds: a sheet that shows it shows that too, so that
@@ -480,17 +488,21 @@ void MainWindow::ReopenReader() {
   if (!link_) return;
   WindowFlowContext flow(this);
   std::string firmware;
-  if (ReadReader(*link_, settings_, false, &firmware, flow) == ReadOutcome::Ok) {
+  if (ReadSettingsAndVersion(*link_, settings_, false, &firmware, flow) == ReadOutcome::Ok) {
     firmwareVersion_ = firmware;
   }
 }
 
 void MainWindow::NotifyDevicesChanged() {
   if (advancedSheet_ == nullptr || advancedSheet_->QuickClone() == nullptr) return;
-  static QElapsedTimer clock;
-  if (!clock.isValid()) clock.start();
   QCoreApplication::postEvent(advancedSheet_->QuickClone(),
-                              new DevicesChangedEvent(clock.elapsed()));
+                              new DevicesChangedEvent(deviceClock_.elapsed()));
+}
+
+bool MainWindow::TakeDeviceChange(qint64 timeMs) {
+  if (timeMs - lastDeviceChange_ < QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) return false;
+  lastDeviceChange_ = timeMs;
+  return true;
 }
 
 // ---- documents and exit ----

@@ -17,9 +17,6 @@ namespace tessaron {
 
 namespace {
 
-// The time of the last device-change notice taken, for the whole program.
-qint64 lastDeviceChangeTime = -QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS;
-
 // The interface drop-downs list the five interfaces; item index + 1 is the type.
 void FillInterfaces(QComboBox* box) {
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
@@ -44,7 +41,8 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(type, deviceLists_[static_cast<std::size_t>(type)]);
+    EnumerateReaders(*mainWindow.Readers().devices, type,
+                     deviceLists_[static_cast<std::size_t>(type)]);
   }
 
   for (QComboBox* typeBox : {sourceType_, targetType_}) {
@@ -135,7 +133,7 @@ void QuickClonePage::ReadFromSource() {
   ReaderConnection source;
   const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
   const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
-                                                    mainWindow.Ports(), sourceLink_,
+                                                    mainWindow.Readers(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
   if (outcome == SourceReadOutcome::NotRead) return;
@@ -149,7 +147,7 @@ void QuickClonePage::CloneToTarget() {
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
-                          mainWindow.Ports(), targetLink_, flow);
+                          mainWindow.Readers(), targetLink_, flow);
 }
 
 bool QuickClonePage::event(QEvent* event) {
@@ -161,13 +159,13 @@ bool QuickClonePage::event(QEvent* event) {
 }
 
 void QuickClonePage::DevicesChanged(qint64 timeMs) {
-  if (timeMs - lastDeviceChangeTime < DEVICE_CHANGE_DEBOUNCE_MS) return;
-  lastDeviceChangeTime = timeMs;
+  // One change is taken once in the program, whichever page is there at the time.
+  if (!mainWindow.TakeDeviceChange(timeMs)) return;
   // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
   // even when another reader took the place of one.
-  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+  for (InterfaceType type : UsbSearchOrder()) {
     std::vector<ReaderDeviceEntry> fresh;
-    EnumerateReaders(type, fresh);
+    EnumerateReaders(*mainWindow.Readers().devices, type, fresh);
     std::lock_guard<std::mutex> guard(listLock_);
     std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
     if (fresh.size() == stored.size()) continue;

@@ -147,10 +147,6 @@ void SettingsSheet::RefreshOtherSheet() {
   if (other != nullptr) other->Refresh();
 }
 
-SheetKind SettingsSheet::Kind() const {
-  return variant_ == Variant::Basic ? SheetKind::Basic : SheetKind::Advanced;
-}
-
 QEvent::Type SettingsSheet::CloseMessage() const {
   return variant_ == Variant::Basic ? MSG_CLOSE_BASIC_SHEET : MSG_CLOSE_ADVANCED_SHEET;
 }
@@ -163,7 +159,10 @@ void SettingsSheet::CloseSheet() {
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  const SendResult sent = SendSettings(Link(), *settings, Kind(), flow);
+  const SendResult sent = SendSettings(Link(), *settings,
+                                       IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
+                                                 : SendSteps::NoteSwitchFirst,
+                                       flow);
   if (sent.interfaceSwitch) {
     // The reader re-appears on its new interface: the sheet goes, and the main window
     // looks for the reader again once it has had time to come back.
@@ -178,7 +177,8 @@ void SettingsSheet::SaveToFile() {
   QString path;
   if (!ChooseConfigFile(path, false, this)) return;
   WindowFlowContext flow(this);
-  SaveSettingsFile(*settings, QFile::encodeName(path).toStdString(), Kind(), flow);
+  SaveSettingsFile(*settings, QFile::encodeName(path).toStdString(),
+                   IsBasic() ? SaveWording::ToFile : SaveWording::File, flow);
 }
 
 void SettingsSheet::LoadFromFile() {
@@ -198,7 +198,9 @@ void SettingsSheet::DefaultAll() {
     Refresh();
     RefreshOtherSheet();
   });
-  RestoreFactoryDefaults(Link(), *settings, Kind(), flow);
+  RestoreFactoryDefaults(Link(), *settings,
+                         IsBasic() ? DefaultsSteps::TwoOpens : DefaultsSteps::ReadBackOnSameOpen,
+                         flow);
 }
 
 }  // namespace tessaron

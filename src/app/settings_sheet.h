@@ -75,7 +75,7 @@ class SettingsSheet : public BaseDialog {
   ReaderSettings* settings;
 
  private:
-  SheetKind Kind() const;
+  bool IsBasic() const { return variant_ == Variant::Basic; }
   QEvent::Type CloseMessage() const;
   void TabChanged(int index);
 

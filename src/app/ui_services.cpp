@@ -109,13 +109,16 @@ bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
 
 void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
 
-MessageHandler RoutePlatformMessagesToUi() {
+void RouteRefusalsToUi() {
   // The refusals of the editing controls and the data-edit dialogs are platform message
   // boxes too.
   SetRefusalBox([](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
     Ui().ShowMessageBox(owner, icon, QString(), text, QMessageBox::Ok, QMessageBox::Ok);
   });
-  return SetMessageHandler([](const std::string& text, const std::string& caption) {
+}
+
+MessageSink PlatformMessagesToUi() {
+  return [](const std::string& text, const std::string& caption) {
     // A port may say something while its exchange runs off the window thread.
     RunOnWindowThread([&] {
       const QString message = QString::fromLocal8Bit(text.c_str());
@@ -127,7 +130,7 @@ MessageHandler RoutePlatformMessagesToUi() {
                             QMessageBox::Ok);
       }
     });
-  });
+  };
 }
 
 }  // namespace tessaron

@@ -11,7 +11,7 @@
 
 #include "app/message_window.h"
 #include "app/notice_window.h"
-#include "core/message_sink.h"
+#include "transport/reader_environment.h"
 
 class QWidget;
 
@@ -98,10 +98,12 @@ void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs 
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent = nullptr);
 void WaitMilliseconds(int milliseconds);
 
-// Sends the messages of the lower layers ("ERROR Interface Type!", the keyboard line's
-// access message) to the services: a plain text as an outcome message, a text with a
-// caption as a warning box; and the byte-string edits' limit warning to a warning box.
-// Returns the handler that was installed before.
-MessageHandler RoutePlatformMessagesToUi();
+// Where the reader session's own messages go ("ERROR Interface Type!", the keyboard line's
+// access message): to the services, a plain text as an outcome message, a text with a
+// caption as a warning box.
+MessageSink PlatformMessagesToUi();
+// Sends the refusals of the editing controls and the data-edit dialogs ("Exceed the maximum
+// range.") to the services' warning box.
+void RouteRefusalsToUi();
 
 }  // namespace tessaron

@@ -43,7 +43,7 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   const InterfaceType type = settings.interfaceType;
   const bool rs232 = type == INTERFACE_RS232;  // "USB-RS232" does not count
   const bool keyboard = type == INTERFACE_PS2_KEYBOARD;
-  const bool hid = type == INTERFACE_USB_HID_KB || type == INTERFACE_USB_HID;
+  const bool hid = IsHidInterface(type);
   const auto formatBits = FormatOptionBits();
   const auto sendOutBits = SendOutFormatBits();
 

@@ -16,7 +16,7 @@ constexpr Byte IDLE_MARKER = 0x15;
 constexpr std::size_t UNLIMITED = std::numeric_limits<std::size_t>::max();
 
 std::uint16_t ProductForFormat(Byte hidFormat) {
-  return hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? USB_HID_KB_PRODUCT_ID : USB_HID_PRODUCT_ID;
+  return ProductIdOf(hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID);
 }
 
 }  // namespace

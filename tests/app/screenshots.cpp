@@ -46,7 +46,13 @@ bool DrawWindows(const QDir& folder) {
   SimulatedUsbReaders usb({'0', '8'});
   bool ok = true;
 
-  MainWindow window(FastTiming());
+  ReaderEnvironment readers;
+  readers.timing = FastTiming();
+  readers.messages = PlatformMessagesToUi();
+  usb.AddTo(readers);
+  keyboard.AddTo(readers);
+  ReaderSession session(readers);
+  MainWindow window(session);
   window.show();
   ok &= Save(&window, folder, "main-window.png");
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/transport_fakes.h"
+#include "transport/reader_environment.h"
 #include "transport/udev_device_listing.h"
 
 namespace tessaron {
@@ -19,17 +20,23 @@ using testing::UsbPort;
 
 class DiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = SetDeviceListing(devices_); }
-  void TearDown() override { SetDeviceListing(previous_); }
-
+  // Discovery over the test's devices.
   std::vector<ReaderDeviceEntry> Enumerate(InterfaceType type) {
     std::vector<ReaderDeviceEntry> list;
     EnumerateReaders(type, list);
     return list;
   }
+  void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list) {
+    tessaron::EnumerateReaders(*devices_, type, list);
+  }
+  bool FindSerialPort(DeviceIndex position, InterfaceType* kind, std::string* name) {
+    return tessaron::FindSerialPort(*devices_, position, kind, name);
+  }
+  bool FindHidReader(DeviceIndex position, InterfaceType* kind, std::string* path) {
+    return tessaron::FindHidReader(*devices_, position, kind, path);
+  }
 
   std::shared_ptr<TestListing> devices_ = std::make_shared<TestListing>();
-  std::shared_ptr<DeviceListing> previous_;
 };
 
 TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
@@ -156,22 +163,18 @@ TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
   EXPECT_TRUE(Enumerate(INTERFACE_RS232).empty());
 }
 
-TEST_F(DiscoveryTest, InstallingListingsHandsBackThePreviousOne) {
-  auto other = std::make_shared<TestListing>();
-  other->serial = {MotherboardPort("/dev/ttyS9")};
-
-  EXPECT_EQ(SetDeviceListing(other), devices_);
-  EXPECT_EQ(&CurrentDeviceListing(), other.get());
-  EXPECT_EQ(SharedDeviceListing(), other);
-  std::string name;
-  ASSERT_TRUE(FindSerialPort(0, nullptr, &name));
-  EXPECT_EQ(name, "/dev/ttyS9");
-
-  // Going back to the system listing: the next swap hands that one back, never nullptr.
-  EXPECT_EQ(SetDeviceListing(nullptr), other);
-  std::shared_ptr<DeviceListing> system = SetDeviceListing(devices_);
-  ASSERT_NE(system, nullptr);
-  EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.get()), nullptr);
+TEST(ReaderEnvironmentTest, OnlyTheSystemEnvironmentReachesTheMachine) {
+  // A test's environment sees no device of the machine and no keyboard controller.
+  const ReaderEnvironment none;
+  ASSERT_NE(none.devices, nullptr);
+  EXPECT_TRUE(none.devices->SerialPorts().empty());
+  EXPECT_TRUE(none.devices->HidDevices().empty());
+  EXPECT_EQ(none.MakeHidDevice("/dev/hidraw0"), nullptr);
+  EXPECT_EQ(none.portIo, nullptr);
+  // The system's is built on purpose only; it lists through libudev.
+  const ReaderEnvironment system = ReaderEnvironment::System();
+  EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.devices.get()), nullptr);
+  EXPECT_NE(system.portIo, nullptr);
 }
 
 TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
@@ -186,7 +189,9 @@ TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
   }
   // Classification over the system listing must not fail either.
   std::vector<ReaderDeviceEntry> list;
-  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) EnumerateReaders(type, list);
+  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
+    EnumerateReaders(listing, type, list);
+  }
   EXPECT_FALSE(list.empty());  // at least the PS/2 entry
 }
 
