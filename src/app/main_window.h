@@ -163,6 +163,9 @@ class MainWindow : public BaseDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Makes the buttons down the left side and sizes the window around them and the
+  // child-window area.
+  void BuildButtonColumn();
   void ShowSheet(bool advanced);
   // Gives a child window the child-window area, widening the window when it needs more.
   void PlaceChild(QWidget* child);
