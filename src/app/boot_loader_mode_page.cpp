@@ -44,7 +44,7 @@ BootLoaderModePage::~BootLoaderModePage() = default;
 
 void BootLoaderModePage::SetBootLoaderMode() {
   if (!IsBootLoaderPassword(password_->text().toStdString())) {
-    Ui().ShowMessageBox(this, QMessageBox::Warning, QString(),
+    ShowMessageBox(this, QMessageBox::Warning, QString(),
                         QString::fromLatin1(texts::BOOT_LOADER_PASSWORD_WRONG), QMessageBox::Ok,
                         QMessageBox::Ok);
     return;

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -30,11 +31,16 @@
 namespace tessaron {
 
 
-MainWindow::MainWindow(ReaderSession& session, QWidget* parent)
+MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint),
       session_(session),
+      ui_(ui),
       lastDeviceChange_(-QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) {
+  CarryUiServices(this, &ui_);
   session_.Environment().wrap = MakeResponsive;
+  session_.Environment().messages = [this](const std::string& text, const std::string& caption) {
+    TellSessionMessage(text, caption);
+  };
   deviceClock_.start();
   setObjectName(QStringLiteral("mainWindow"));
   // Enter and Escape do nothing here.
@@ -82,6 +88,9 @@ MainWindow::~MainWindow() {
   delete interfaceSelection_;
   interfaceSelection_ = nullptr;
   link_.reset();
+  // The session outlives the window: it no longer shows anything through it.
+  session_.Environment().messages = nullptr;
+  session_.Environment().wrap = nullptr;
 
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
@@ -186,7 +195,7 @@ void MainWindow::ReplacePort() {
 
 void MainWindow::ShowNotice(const QString& text) {
   CloseNotice();
-  notice_ = Ui().ShowNotice(this, text);
+  notice_ = tessaron::ShowNotice(this, text);
 }
 
 void MainWindow::CloseNotice() {
@@ -353,6 +362,20 @@ void MainWindow::NotifyDevicesChanged() {
                               new DevicesChangedEvent(deviceClock_.elapsed()));
 }
 
+void MainWindow::TellSessionMessage(const std::string& text, const std::string& caption) {
+  // A port may say something while its exchange runs off the window thread.
+  RunOnWindowThread([&] {
+    QWidget* over = QApplication::activeWindow();
+    const QString message = QString::fromLocal8Bit(text.c_str());
+    if (caption.empty()) {
+      ui_.ShowMessage(over, message, QString(), 0);
+    } else {
+      ui_.ShowMessageBox(over, QMessageBox::Warning, QString::fromLocal8Bit(caption.c_str()),
+                         message, QMessageBox::Ok, QMessageBox::Ok);
+    }
+  });
+}
+
 bool MainWindow::TakeDeviceChange(qint64 timeMs) {
   if (timeMs - lastDeviceChange_ < QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) return false;
   lastDeviceChange_ = timeMs;
@@ -361,9 +384,9 @@ bool MainWindow::TakeDeviceChange(qint64 timeMs) {
 
 // ---- documents and exit ----
 
-void MainWindow::ShowHowToUse() { OpenHowToUse(); }
+void MainWindow::ShowHowToUse() { OpenHowToUse(this); }
 
-void MainWindow::ShowHelp() { OpenHelpTopic(HELP_CONTEXT_MAIN); }
+void MainWindow::ShowHelp() { OpenHelpTopic(HELP_CONTEXT_MAIN, this); }
 
 void MainWindow::Exit() {
   CloseNotice();

@@ -29,6 +29,7 @@ class QPushButton;
 namespace tessaron {
 
 class AdvancedSheet;
+class UiServices;
 class BasicSheet;
 class InterfaceSelectionPage;
 
@@ -70,8 +71,9 @@ class MainWindow : public BaseDialog {
 
   // Reads the remembered interface and device index; contacts no reader. The readers are
   // reached through session, which outlives the window; every port the window makes runs
-  // its exchanges off the window thread.
-  explicit MainWindow(ReaderSession& session, QWidget* parent = nullptr);
+  // its exchanges off the window thread, and the session's messages are shown by ui. The
+  // window and every window inside it use ui, which outlives the window.
+  MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent = nullptr);
   // Destroys the child windows and the port, then remembers the interface and device index.
   ~MainWindow() override;
 
@@ -166,6 +168,9 @@ class MainWindow : public BaseDialog {
   // Makes the buttons down the left side and sizes the window around them and the
   // child-window area.
   void BuildButtonColumn();
+  // Shows a message of the reader session: a plain text as an outcome message, a text with
+  // a caption as a warning box.
+  void TellSessionMessage(const std::string& text, const std::string& caption);
   void ShowSheet(bool advanced);
   // Gives a child window the child-window area, widening the window when it needs more.
   void PlaceChild(QWidget* child);
@@ -177,6 +182,7 @@ class MainWindow : public BaseDialog {
   ReaderConnection CurrentConnection() const;
 
   ReaderSession& session_;
+  UiServices& ui_;
   BasicSheet* basicSheet_ = nullptr;
   AdvancedSheet* advancedSheet_ = nullptr;
   InterfaceSelectionPage* interfaceSelection_ = nullptr;

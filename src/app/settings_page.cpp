@@ -25,7 +25,7 @@ QPushButton* SettingsPage::MakeHelpButton(int helpContext) {
   auto* button = new QPushButton(QStringLiteral("Help"), this);
   button->setObjectName(QStringLiteral("helpButton"));
   button->setAutoDefault(false);
-  connect(button, &QPushButton::clicked, this, [helpContext] { OpenHelpTopic(helpContext); });
+  connect(button, &QPushButton::clicked, this, [this, helpContext] { OpenHelpTopic(helpContext, this); });
   return button;
 }
 

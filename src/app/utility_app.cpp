@@ -139,8 +139,6 @@ int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
     return 0;
   }
 
-  RouteRefusalsToUi();
-  readers.messages = PlatformMessagesToUi();
   // Ends the run by handing the keyboard back, then stops the simulated reader.
   ReaderSession session(std::move(readers));
   std::string simulateError;
@@ -151,7 +149,8 @@ int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
 
   int exitCode = 0;
   {
-    MainWindow window(session);
+    DesktopUiServices ui;
+    MainWindow window(session, ui);
     QObject::connect(&window, &MainWindow::exitRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     DeviceMonitor monitor;

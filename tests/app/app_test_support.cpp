@@ -22,12 +22,9 @@
 
 namespace tessaron::test {
 
-RecordingUiServices::RecordingUiServices()
-    : DesktopUiServices(TEST_LIFETIMES), previous_(SetUiServices(this)) {
-  RouteRefusalsToUi();
-}
+RecordingUiServices::RecordingUiServices() : DesktopUiServices(TEST_LIFETIMES) {}
 
-RecordingUiServices::~RecordingUiServices() { SetUiServices(previous_); }
+RecordingUiServices::~RecordingUiServices() = default;
 
 void RecordingUiServices::ShowMessage(QWidget*, const QString& text, const QString& cause,
                                       int lifetimeMs) {
@@ -209,6 +206,7 @@ void WindowTestBase::EndCase() {
   window_.reset();
   Settle();
   session_.reset();
+  uiHost_.reset();
   usb_.reset();
   keyboard_.reset();
   ui_.reset();
@@ -217,16 +215,23 @@ void WindowTestBase::EndCase() {
 ReaderEnvironment WindowTestBase::TestReaders(const TransportTiming& timing) const {
   ReaderEnvironment readers;
   readers.timing = timing;
-  readers.messages = PlatformMessagesToUi();
   if (usb_) usb_->AddTo(readers);
   if (keyboard_) keyboard_->AddTo(readers);
   return readers;
 }
 
+QWidget* WindowTestBase::UiHost() {
+  if (!uiHost_) {
+    uiHost_ = std::make_unique<QWidget>();
+    CarryUiServices(uiHost_.get(), ui_.get());
+  }
+  return uiHost_.get();
+}
+
 void WindowTestBase::StartWindow(const TransportTiming& timing) {
   window_.reset();
   session_ = std::make_unique<ReaderSession>(TestReaders(timing));
-  window_ = std::make_unique<MainWindow>(*session_);
+  window_ = std::make_unique<MainWindow>(*session_, *ui_);
   window_->show();
 }
 

@@ -69,9 +69,6 @@ class RecordingUiServices : public DesktopUiServices {
   QString chosenPath;
   // Called on every wait, after it was recorded.
   std::function<void(int)> onWait;
-
- private:
-  UiServices* previous_;
 };
 
 // The windows run on the transports' scaled-down timing, as the transport tests do.
@@ -149,10 +146,13 @@ class WindowTestBase : public QObject {
   void UseOwnProfile();  // from initTestCase
   void PrepareCase();    // from init
   void EndCase();        // from cleanup
-  // The test's devices (usb_, keyboard_) with the timing; messages go to the services.
+  // The test's devices (usb_, keyboard_) with the timing.
   ReaderEnvironment TestReaders(const TransportTiming& timing = FastTiming()) const;
-  // A new session on TestReaders, and the main window on it.
+  // A new session on TestReaders, and the main window on it with the recording services.
   void StartWindow(const TransportTiming& timing = FastTiming());
+  // A hidden window that carries the recording services, as a parent for dialogs made
+  // without the main window.
+  QWidget* UiHost();
 
   QTemporaryDir profileDir_;
   std::unique_ptr<RecordingUiServices> ui_;
@@ -160,6 +160,7 @@ class WindowTestBase : public QObject {
   std::unique_ptr<SimulatedUsbReaders> usb_;
   std::unique_ptr<ReaderSession> session_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<QWidget> uiHost_;
 };
 
 // A settings stream holding the factory defaults with another USB HID format.

@@ -48,11 +48,10 @@ bool DrawWindows(const QDir& folder) {
 
   ReaderEnvironment readers;
   readers.timing = FastTiming();
-  readers.messages = PlatformMessagesToUi();
   usb.AddTo(readers);
   keyboard.AddTo(readers);
   ReaderSession session(readers);
-  MainWindow window(session);
+  MainWindow window(session, ui);
   window.show();
   ok &= Save(&window, folder, "main-window.png");
 
