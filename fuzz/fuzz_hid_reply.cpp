@@ -89,12 +89,6 @@ class ScriptedHidDevice : public tessaron::HidDevice {
   }
 };
 
-// No device listing: a port that looks for its device by index finds nothing, so no real
-// device is ever enumerated.
-}
-  std::vector<tessaron::ListedDevice> HidDevices() override { return {}; }
-};
-
 tessaron::TransportTiming NoWaits() {
   tessaron::TransportTiming timing;
   timing.hid = tessaron::HidTiming{tessaron::Millis(0), tessaron::Millis(0), tessaron::Millis(0)};
