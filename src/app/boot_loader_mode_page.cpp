@@ -52,7 +52,7 @@ void BootLoaderModePage::SetBootLoaderMode() {
   password_->clear();
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  EnterBootLoader(mainWindow.Link(), flow);
+  EnterBootLoader(mainWindow_.Link(), flow);
 }
 
 }  // namespace tessaron

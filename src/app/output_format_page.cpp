@@ -74,11 +74,11 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
   LayOutPage(content, defaultPageButton_, helpButton_);
 
   // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
-  ReaderPort* port = mainWindow.Port();
+  ReaderPort* port = mainWindow_.Port();
   if (port != nullptr && IsHidInterface(port->GetInterfaceType())) {
     WaitCursor waitCursor;
     WindowFlowContext flow(this);
-    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow.Link(), flow);
+    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow_.Link(), flow);
   }
   Refresh();
 }
@@ -92,7 +92,7 @@ const PageControl& OutputFormatPage::Control(const char* caption) const {
 }
 
 InterfaceType OutputFormatPage::Line() const {
-  const ReaderPort* port = mainWindow.Port();
+  const ReaderPort* port = mainWindow_.Port();
   return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
 }
 

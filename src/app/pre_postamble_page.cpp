@@ -76,7 +76,7 @@ void PrePostamblePage::FillGrid() {
       if (member == nullptr) {
         cells << EditableGrid::Cell{QString::fromLatin1(NO_SENTINEL_TEXT), false, 0};
       } else {
-        cells << EditableGrid::Cell{SentinelText(settings.*member), true, 1};
+        cells << EditableGrid::Cell{SentinelText(settings_.*member), true, 1};
       }
     }
     grid_->AddRow(QString::fromLatin1(SENTINEL_ROW_CAPTIONS[row]), cells);
@@ -113,12 +113,12 @@ void PrePostamblePage::CellEdited(int row, int column, const QString& text) {
   Byte ReaderSettings::*member = column >= 1 ? SentinelMember(row, column - 1) : nullptr;
   if (member == nullptr) return;
   if (text.size() == 1 && text.at(0).unicode() <= 0xFF) {
-    settings.*member = static_cast<Byte>(text.at(0).unicode());
+    settings_.*member = static_cast<Byte>(text.at(0).unicode());
     return;
   }
   ShowMessage(QString::fromLatin1(ONE_CHARACTER_TEXT), this);
   // The cell shows the character that is still stored, not the text that was refused.
-  grid_->SetCellText(row, column, SentinelText(settings.*member));
+  grid_->SetCellText(row, column, SentinelText(settings_.*member));
 }
 
 }  // namespace tessaron

@@ -41,7 +41,7 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(*mainWindow.Readers().devices, type,
+    EnumerateReaders(*mainWindow_.Readers().devices, type,
                      deviceLists_[static_cast<std::size_t>(type)]);
   }
 
@@ -133,7 +133,7 @@ void QuickClonePage::ReadFromSource() {
   ReaderConnection source;
   const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
   const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
-                                                    mainWindow.Readers(), sourceLink_,
+                                                    mainWindow_.Readers(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
   if (outcome == SourceReadOutcome::NotRead) return;
@@ -147,7 +147,7 @@ void QuickClonePage::CloneToTarget() {
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
-                          mainWindow.Readers(), targetLink_, flow);
+                          mainWindow_.Readers(), targetLink_, flow);
 }
 
 bool QuickClonePage::event(QEvent* event) {
@@ -160,12 +160,12 @@ bool QuickClonePage::event(QEvent* event) {
 
 void QuickClonePage::DevicesChanged(qint64 timeMs) {
   // One change is taken once in the program, whichever page is there at the time.
-  if (!mainWindow.TakeDeviceChange(timeMs)) return;
+  if (!mainWindow_.TakeDeviceChange(timeMs)) return;
   // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
   // even when another reader took the place of one.
   for (InterfaceType type : UsbSearchOrder()) {
     std::vector<ReaderDeviceEntry> fresh;
-    EnumerateReaders(*mainWindow.Readers().devices, type, fresh);
+    EnumerateReaders(*mainWindow_.Readers().devices, type, fresh);
     std::lock_guard<std::mutex> guard(listLock_);
     std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
     if (fresh.size() == stored.size()) continue;

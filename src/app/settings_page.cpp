@@ -42,7 +42,7 @@ void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushB
 BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,
                                      int helpContext, QWidget* parent)
     : SettingsPage(parent),
-      settings(settings),
+      settings_(settings),
       table_(table),
       bindings_(new PageBindings(this, settings)),
       defaultPageButton_(MakeDefaultPageButton()),
@@ -55,7 +55,7 @@ BasicSettingsPage::~BasicSettingsPage() = default;
 void BasicSettingsPage::Refresh() { bindings_->Refresh(); }
 
 void BasicSettingsPage::DefaultPage() {
-  (settings.*table_.resetDefaults)();
+  (settings_.*table_.resetDefaults)();
   Refresh();
 }
 
@@ -74,7 +74,7 @@ void BasicSettingsPage::DisableEverything() {
 }
 
 AdvancedSettingsPage::AdvancedSettingsPage(MainWindow& mainWindow, QWidget* parent)
-    : SettingsPage(parent), mainWindow(mainWindow) {}
+    : SettingsPage(parent), mainWindow_(mainWindow) {}
 
 AdvancedSettingsPage::~AdvancedSettingsPage() = default;
 

@@ -47,8 +47,8 @@ QPushButton* MakeButton(const char* caption, const char* name, QWidget* parent) 
 
 SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* parent)
     : BaseDialog(parent, Kind::ChildWindow),
-      mainWindow(mainWindow),
-      settings(&mainWindow.Settings()),
+      mainWindow_(mainWindow),
+      settings_(&mainWindow.Settings()),
       variant_(variant),
       heading_(
           new QLabel(QString::fromLatin1(variant == Variant::Basic ? "Change Basic Settings:"
@@ -129,9 +129,9 @@ SettingsPage* SettingsSheet::Page(int index) const {
 
 SettingsPage* SettingsSheet::CurrentPage() const { return Page(tabs_->currentIndex()); }
 
-void SettingsSheet::TakeFromMainWindow() { settings = &mainWindow.Settings(); }
+void SettingsSheet::TakeFromMainWindow() { settings_ = &mainWindow_.Settings(); }
 
-ReaderLink* SettingsSheet::Link() const { return mainWindow.Link(); }
+ReaderLink* SettingsSheet::Link() const { return mainWindow_.Link(); }
 
 void SettingsSheet::TabChanged(int index) { OnTabChanged(index); }
 
@@ -140,9 +140,9 @@ void SettingsSheet::OnTabChanged(int) {}
 void SettingsSheet::RefreshOtherSheet() {
   SettingsSheet* other = nullptr;
   if (variant_ == Variant::Basic) {
-    other = mainWindow.GetAdvancedSheet();
+    other = mainWindow_.GetAdvancedSheet();
   } else {
-    other = mainWindow.GetBasicSheet();
+    other = mainWindow_.GetBasicSheet();
   }
   if (other != nullptr) other->Refresh();
 }
@@ -152,14 +152,14 @@ QEvent::Type SettingsSheet::CloseMessage() const {
 }
 
 void SettingsSheet::CloseSheet() {
-  QCoreApplication::postEvent(&mainWindow, new QEvent(CloseMessage()));
+  QCoreApplication::postEvent(&mainWindow_, new QEvent(CloseMessage()));
   hide();
 }
 
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  const SendResult sent = SendSettings(Link(), *settings,
+  const SendResult sent = SendSettings(Link(), *settings_,
                                        IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
                                                  : SendSteps::NoteSwitchFirst,
                                        flow);
@@ -167,9 +167,9 @@ void SettingsSheet::SendToReader() {
     // The reader re-appears on its new interface: the sheet goes, and the main window
     // looks for the reader again once it has had time to come back.
     CloseSheet();
-    mainWindow.repaint();
+    mainWindow_.repaint();
     WaitForSwitchedReader(flow);
-    QCoreApplication::postEvent(&mainWindow, new QEvent(MSG_REOPEN_READER));
+    QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_REOPEN_READER));
   }
 }
 
@@ -177,7 +177,7 @@ void SettingsSheet::SaveToFile() {
   QString path;
   if (!ChooseConfigFile(path, false, this)) return;
   WindowFlowContext flow(this);
-  SaveSettingsFile(*settings, QFile::encodeName(path).toStdString(),
+  SaveSettingsFile(*settings_, QFile::encodeName(path).toStdString(),
                    IsBasic() ? SaveWording::ToFile : SaveWording::File, flow);
 }
 
@@ -189,7 +189,7 @@ void SettingsSheet::LoadFromFile() {
     Refresh();
     if (variant_ == Variant::Advanced) RefreshOtherSheet();
   });
-  LoadSettingsFlow(Link(), *settings, QFile::encodeName(path).toStdString(), flow);
+  LoadSettingsFlow(Link(), *settings_, QFile::encodeName(path).toStdString(), flow);
 }
 
 void SettingsSheet::DefaultAll() {
@@ -198,7 +198,7 @@ void SettingsSheet::DefaultAll() {
     Refresh();
     RefreshOtherSheet();
   });
-  RestoreFactoryDefaults(Link(), *settings,
+  RestoreFactoryDefaults(Link(), *settings_,
                          IsBasic() ? DefaultsSteps::TwoOpens : DefaultsSteps::ReadBackOnSameOpen,
                          flow);
 }

@@ -71,8 +71,8 @@ class SettingsSheet : public BaseDialog {
   // Refreshes the pages of the other sheet, when it exists.
   void RefreshOtherSheet();
 
-  MainWindow& mainWindow;
-  ReaderSettings* settings;
+  MainWindow& mainWindow_;
+  ReaderSettings* settings_;
 
  private:
   bool IsBasic() const { return variant_ == Variant::Basic; }
