@@ -14,7 +14,9 @@
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
 #include "flows/manual_command_console.h"
+#include "sim/simulated_keyboard_controller.h"
 #include "sim/simulated_line.h"
+#include "transport/keyboard_port.h"
 #include "support/flow_recorder.h"
 #include "support/transport_fakes.h"
 #include "support/settings_streams.h"
@@ -117,6 +119,41 @@ TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
   TellReadFailure(silent, *link_, flow_);
   EXPECT_EQ(flow_.Texts(), Texts{texts::READ_FAILED});
   EXPECT_FALSE(flow_.messages[0].cause.empty());
+}
+
+TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow) {
+  auto controller = std::make_shared<sim::SimulatedKeyboardController>();
+  controller->SetStartRefused(true);
+  std::vector<std::pair<std::string, std::string>> told;
+  ReaderEnvironment readers;
+  readers.portIo = controller;
+  readers.messages = [&told](const std::string& text, const std::string& caption) {
+    told.emplace_back(text, caption);
+  };
+  std::unique_ptr<ReaderLink> link =
+      ReaderLink::Create(ReaderConnection{INTERFACE_PS2_KEYBOARD, 0, std::string()}, readers);
+  ASSERT_NE(link, nullptr);
+  testing::FlowRecorder flow;
+  // Each workflow that opens the reader: the message of the line alone, never its own text.
+  ReaderSettings settings;
+  EXPECT_EQ(ReadSettingsAndVersion(*link, settings, true, nullptr, flow), ReadOutcome::OpenFailed);
+  TellReadFailure(ReadOutcome::OpenFailed, *link, flow);
+  EXPECT_EQ(EnterBootLoader(link.get(), flow), BootLoaderOutcome::OpenFailed);
+  EXPECT_EQ(SendSettings(link.get(), settings, SendSteps::NoteSwitchFirst, flow).result, WriteFailed);
+  EXPECT_TRUE(flow.messages.empty());
+  ASSERT_EQ(told.size(), 3u);
+  for (const auto& [text, caption] : told) {
+    EXPECT_EQ(text.substr(0, text.find('\n')), KEYBOARD_ACCESS_FAILED_TEXT);
+    EXPECT_NE(text.find("CAP_SYS_RAWIO"), std::string::npos) << text;
+    EXPECT_EQ(caption, KEYBOARD_ACCESS_FAILED_CAPTION);
+  }
+  // With the access granted nothing is told.
+  controller->SetStartRefused(false);
+  EXPECT_TRUE(link->Open());
+  EXPECT_FALSE(link->FailureTold());
+  link->Close();
+  EXPECT_EQ(told.size(), 3u);
+  StopControllerAccess();
 }
 
 TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -175,6 +176,29 @@ TEST(ReaderEnvironmentTest, OnlyTheSystemEnvironmentReachesTheMachine) {
   const ReaderEnvironment system = ReaderEnvironment::System();
   EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.devices.get()), nullptr);
   EXPECT_NE(system.portIo, nullptr);
+}
+
+TEST(InterfaceTableTest, EveryRowNamesOneInterfaceAndItsProductIdsLeadBackToIt) {
+  std::vector<std::string> names;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    EXPECT_EQ(&InterfaceRowOf(row.type), &row);
+    InterfaceType parsed = -1;
+    ASSERT_TRUE(ParseLineName(row.lineName, &parsed)) << row.lineName;
+    EXPECT_EQ(parsed, row.type);
+    EXPECT_EQ(std::count(names.begin(), names.end(), row.lineName), 0) << row.lineName;
+    names.emplace_back(row.lineName);
+    EXPECT_FALSE(row.hid && row.serial) << row.displayName;
+    for (std::uint16_t product : row.productIds) {
+      if (product == 0) continue;
+      EXPECT_TRUE(row.usb) << row.displayName;
+      if (row.hid) {
+        EXPECT_EQ(HidInterfaceOfProduct(product), row.type);
+      }
+    }
+    const std::vector<InterfaceType> searched = UsbSearchOrder();
+    EXPECT_EQ(std::count(searched.begin(), searched.end(), row.type), row.usb ? 1 : 0);
+  }
+  EXPECT_EQ(&InterfaceRowOf(INTERFACE_TYPE_COUNT), &INTERFACE_ROWS[0]);
 }
 
 TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
