@@ -173,28 +173,40 @@ Measurement Measure(ReaderPort& port, const Exchange& exchange) {
 
 // The position discovery gives the simulated reader among the present devices of its
 // interface, or -1 when discovery does not list it.
-DeviceIndex FindInDiscovery(InterfaceType type, const std::string& name) {
+DeviceIndex FindInDiscovery(DeviceListing& devices, InterfaceType type, const std::string& name) {
   std::vector<ReaderDeviceEntry> entries;
-  EnumerateReaders(type, entries);
+  EnumerateReaders(devices, type, entries);
   for (const ReaderDeviceEntry& entry : entries) {
     if (entry.name == name) return entry.deviceIndex;
   }
   return -1;
 }
 
-// Starts the line and opens a port of its interface at the position discovery lists it.
-std::unique_ptr<ReaderPort> OpenThroughDiscovery(sim::SimulatedLine& line) {
+// The readers of the benchmark: the simulated line alone, with the real timing (fast
+// replies when asked for).
+ReaderEnvironment LineEnvironment(const sim::SimulatedLine& line, bool fastReplies = false) {
+  ReaderEnvironment readers = line.AddTo(ReaderEnvironment());
+  readers.timing.fastReplies = fastReplies;
+  return readers;
+}
+
+// Starts the line and opens a port of its interface at the position discovery lists it;
+// portIo, when given, stands in for the line's port access.
+std::unique_ptr<ReaderPort> OpenThroughDiscovery(sim::SimulatedLine& line,
+                                                 std::shared_ptr<PortIo> portIo = nullptr) {
   if (!line.Start()) {
     std::fprintf(stderr, "line_timing: the %s line cannot be served\n",
                  sim::SimulatedLineName(line.Kind()));
     return nullptr;
   }
-  const DeviceIndex index = FindInDiscovery(line.Interface(), line.DeviceName());
+  ReaderEnvironment readers = LineEnvironment(line);
+  if (portIo) readers.portIo = std::move(portIo);
+  const DeviceIndex index = FindInDiscovery(*readers.devices, line.Interface(), line.DeviceName());
   if (index < 0) {
     std::fprintf(stderr, "line_timing: discovery does not list %s\n", line.DeviceName().c_str());
     return nullptr;
   }
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), TransportTiming::Real());
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), readers);
   if (!port || !port->Open(index)) {
     std::fprintf(stderr, "line_timing: cannot open %s\n", line.DeviceName().c_str());
     return nullptr;
@@ -273,9 +285,7 @@ bool RunSerial(Tally& tally) {
   port->Close();
 
   // Fast mode on the same line: each exchange ends once its whole reply is in.
-  TransportTiming fastTiming = TransportTiming::Real();
-  fastTiming.fastReplies = true;
-  port = CreateReaderPort(INTERFACE_RS232, fastTiming);
+  port = CreateReaderPort(INTERFACE_RS232, LineEnvironment(line, true));
   if (!port->OpenPath(line.DeviceName())) return false;
   std::printf("\n  Fast mode (--fast): target = 1.5 x the bytes' time on the wire + %.0f ms\n",
               FAST_SERIAL_MARGIN_MS);
@@ -340,9 +350,7 @@ bool RunHid(Tally& tally) {
   port->Close();
 
   // Fast mode on the same device.
-  TransportTiming fastTiming = TransportTiming::Real();
-  fastTiming.fastReplies = true;
-  port = CreateReaderPort(INTERFACE_USB_HID, fastTiming);
+  port = CreateReaderPort(INTERFACE_USB_HID, LineEnvironment(line, true));
   if (!port->OpenPath(line.DeviceName())) return false;
   std::printf("\n  Fast mode (--fast): target = under %.0f ms\n", FAST_HID_TARGET_MS);
   PrintFastHeader();
@@ -434,20 +442,17 @@ bool RunKeyboard(Tally& tally) {
     std::fprintf(stderr, "line_timing: the ps2 line cannot be served\n");
     return false;
   }
-  // The keyboard transport takes its port access from the installed factory: the counter
-  // goes in front of the controller model that the line's factory hands out.
-  std::shared_ptr<PortIo> controller = CreatePortIo();
+  // The counter goes in front of the controller model that the line brings.
+  std::shared_ptr<PortIo> controller = LineEnvironment(line).portIo;
   if (!controller) {
     std::fprintf(stderr, "line_timing: the ps2 line gives no port access\n");
     return false;
   }
   auto counter = std::make_shared<CountingPortIo>(std::move(controller));
-  const PortIoFactory previous =
-      SetPortIoFactory([counter]() -> std::shared_ptr<PortIo> { return counter; });
 
   bool ran = false;
   {
-    std::unique_ptr<ReaderPort> port = OpenThroughDiscovery(line);
+    std::unique_ptr<ReaderPort> port = OpenThroughDiscovery(line, counter);
     if (port) {
       ran = true;
       std::printf("\nPS/2 keyboard line \"%s\" on the keyboard-controller model\n",
@@ -495,9 +500,8 @@ bool RunKeyboard(Tally& tally) {
       port->Close();
     }
   }
-  // Drop the access that holds the counter, then give the line back its own factory.
-  ShutdownWinIo();
-  SetPortIoFactory(previous);
+  // Drop the access that holds the counter.
+  StopControllerAccess();
   line.Stop();
   return ran;
 }

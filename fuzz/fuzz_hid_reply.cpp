@@ -89,14 +89,6 @@ class ScriptedHidDevice : public tessaron::HidDevice {
   }
 };
 
-// No device listing: a port that looks for its device by index finds nothing, so no real
-// device is ever enumerated.
-class EmptyListing : public tessaron::DeviceListing {
- public:
-  std::vector<tessaron::ListedDevice> SerialPorts() override { return {}; }
-  std::vector<tessaron::ListedDevice> HidDevices() override { return {}; }
-};
-
 tessaron::TransportTiming NoWaits() {
   tessaron::TransportTiming timing;
   timing.hid = tessaron::HidTiming{tessaron::Millis(0), tessaron::Millis(0), tessaron::Millis(0)};
@@ -127,16 +119,16 @@ void ManualCommand(tessaron::HidPort& port, std::uint32_t capacity, bool setComm
   }
 }
 
+// Every path opens the scripted device.
+tessaron::HidDeviceFactory ScriptedDevices() {
+  return [](const std::string&) -> std::unique_ptr<tessaron::HidDevice> {
+    return std::make_unique<ScriptedHidDevice>();
+  };
+}
+
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  // The fakes go in before anything can look for a device.
-  tessaron::SetDeviceListing(std::make_shared<EmptyListing>());
-  tessaron::SetHidDeviceFactory([](const std::string&) -> std::unique_ptr<tessaron::HidDevice> {
-    return std::make_unique<ScriptedHidDevice>();
-  });
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 8192) return 0;
@@ -154,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       keyboardReader ? tessaron::INTERFACE_USB_HID_KB : tessaron::INTERFACE_USB_HID;
 
   {
-    tessaron::HidPort port(type, NoWaits());
+    tessaron::HidPort port(type, NoWaits(), nullptr, ScriptedDevices());
     if (OpenPort(port)) {
       tessaron::ReaderSettings settings;
       switch (flags & FLAG_OPERATION) {
@@ -174,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The version query on a fresh port, with what is left of the script.
-  tessaron::HidPort port(type, NoWaits());
+  tessaron::HidPort port(type, NoWaits(), nullptr, ScriptedDevices());
   if (OpenPort(port)) {
     std::string version;
     const bool ok = port.GetFirmwareVersion(version);

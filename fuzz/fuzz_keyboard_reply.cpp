@@ -114,10 +114,9 @@ void RawTransact(tessaron::KeyboardPort& port, const Command& command, std::uint
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  // The controller model goes in before any port can start the real port access, and the
-  // access is started once, for the whole run.
-  tessaron::SetPortIoFactory([]() -> std::shared_ptr<tessaron::PortIo> { return Controller(); });
-  tessaron::KeyboardPort port(NoWaits());
+  // The ports reach the controller model only, and the access is started once, for the
+  // whole run.
+  tessaron::KeyboardPort port(NoWaits(), Controller());
   Require(port.Open(0));
   return 0;
 }
@@ -138,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Controller()->Load(&input);
   {
-    tessaron::KeyboardPort port(NoWaits());
+    tessaron::KeyboardPort port(NoWaits(), Controller());
     if (choice < READ_SETTINGS) {
       RawTransact(port, COMMANDS[choice], capacity);
     } else if (choice == READ_SETTINGS) {

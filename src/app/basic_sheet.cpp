@@ -18,11 +18,11 @@ BasicSheet::BasicSheet(MainWindow& mainWindow, QWidget* parent)
   SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
   // The record is taken before the pages are made: each page is handed it at creation.
   TakeFromMainWindow();
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), new GeneralSettingsPage(*settings));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), new PrePostamblePage(*settings));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[2]), new Rs232ParametersPage(*settings));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), new TrackSettingsPage(*settings));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), new KeyboardSettingsPage(*settings));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), new GeneralSettingsPage(*settings_));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), new PrePostamblePage(*settings_));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[2]), new Rs232ParametersPage(*settings_));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), new TrackSettingsPage(*settings_));
+  AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), new KeyboardSettingsPage(*settings_));
   Tabs()->setCurrentIndex(0);
 }
 

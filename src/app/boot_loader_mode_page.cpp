@@ -50,7 +50,7 @@ BootLoaderModePage::~BootLoaderModePage() = default;
 
 void BootLoaderModePage::SetBootLoaderMode() {
   if (!IsBootLoaderPassword(password_->text().toStdString())) {
-    Ui().ShowMessageBox(this, QMessageBox::Warning, QString(),
+    ShowMessageBox(this, QMessageBox::Warning, QString(),
                         QString::fromLatin1(texts::BOOT_LOADER_PASSWORD_WRONG), QMessageBox::Ok,
                         QMessageBox::Ok);
     return;
@@ -58,7 +58,7 @@ void BootLoaderModePage::SetBootLoaderMode() {
   password_->clear();
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  EnterBootLoader(mainWindow.Link(), flow);
+  EnterBootLoader(mainWindow_.Link(), flow);
 }
 
 }  // namespace tessaron

@@ -47,6 +47,10 @@ bool IsUserInput(QEvent::Type type) {
 // after the outermost hold began.
 class InputFilter : public QObject {
  public:
+  static constexpr const char* NAME = "tessaronInputHold";
+
+  explicit InputFilter(QObject* parent) : QObject(parent) { setObjectName(QString::fromLatin1(NAME)); }
+
   void Begin() {
     if (depth_++ == 0) {
       modalAtStart_ = QApplication::activeModalWidget();
@@ -73,9 +77,13 @@ class InputFilter : public QObject {
   QPointer<QWidget> modalAtStart_;
 };
 
+// The filter of the application: made with the first hold, a child of the application object
+// so that it lives and goes with it.
 InputFilter& Filter() {
-  static InputFilter* filter = new InputFilter;  // lives with the application
-  return *filter;
+  QCoreApplication* application = QCoreApplication::instance();
+  QObject* found = application->findChild<QObject*>(QString::fromLatin1(InputFilter::NAME),
+                                                    Qt::FindDirectChildrenOnly);
+  return found != nullptr ? *static_cast<InputFilter*>(found) : *new InputFilter(application);
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidge
   });
   connect(format_, &QButtonGroup::idClicked, this, &DataEditingPage::ApplyTrackRule);
   connect(Button("Help"), &QPushButton::clicked, this,
-          [] { OpenHelpTopic(HELP_CONTEXT_DATA_EDITING); });
+          [this] { OpenHelpTopic(HELP_CONTEXT_DATA_EDITING, this); });
   connect(Button("New Field"), &QPushButton::clicked, this, [this] {
     // The formula list shows no added field: nothing to fill again.
     AddedFieldEditor editor(this, settings_, nullptr);

@@ -35,16 +35,16 @@ QUrl HelpTopicUrl(int contextId, const QStringList& folders) {
   return url;
 }
 
-bool OpenHelpTopic(int contextId) {
+bool OpenHelpTopic(int contextId, QWidget* near) {
   const QUrl url = HelpTopicUrl(contextId);
   if (url.isEmpty()) return false;
-  return Ui().OpenDocument(url);
+  return OpenDocument(url, near);
 }
 
-bool OpenHowToUse() {
+bool OpenHowToUse(QWidget* near) {
   const QString path = FindProgramDocument(QString::fromLatin1(HOW_TO_USE_FILE_NAME));
   if (path.isEmpty()) return false;
-  return Ui().OpenDocument(QUrl::fromLocalFile(path));
+  return OpenDocument(QUrl::fromLocalFile(path), near);
 }
 
 }  // namespace tessaron

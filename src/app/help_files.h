@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+class QWidget;
+
 namespace tessaron {
 
 inline constexpr const char* HELP_FILE_NAME = "TessaronCfgUtil.html";
@@ -31,9 +33,9 @@ QString HelpAnchor(int contextId);
 // The help page at the topic of the context; empty when there is no help page.
 QUrl HelpTopicUrl(int contextId, const QStringList& folders = DocumentFolders());
 
-// Hand the topic or the how-to-use text to the desktop; false (and nothing shown) when the
-// file is missing.
-bool OpenHelpTopic(int contextId);
-bool OpenHowToUse();
+// Hand the topic or the how-to-use text to the desktop, through the services of the window
+// near; false (and nothing shown) when the file is missing.
+bool OpenHelpTopic(int contextId, QWidget* near);
+bool OpenHowToUse(QWidget* near);
 
 }  // namespace tessaron

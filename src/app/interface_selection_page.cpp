@@ -99,11 +99,10 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
 
   // The device lists are taken once; devices plugged in later appear when the page is
   // opened again.
-  EnumerateReaders(INTERFACE_PS2_KEYBOARD, groups_[GROUP_PS2]);
-  EnumerateReaders(INTERFACE_RS232, groups_[GROUP_RS232]);
-  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
-    EnumerateReaders(type, groups_[GROUP_USB]);
-  }
+  DeviceListing& devices = *mainWindow.Readers().devices;
+  EnumerateReaders(devices, INTERFACE_PS2_KEYBOARD, groups_[GROUP_PS2]);
+  EnumerateReaders(devices, INTERFACE_RS232, groups_[GROUP_RS232]);
+  groups_[GROUP_USB] = FindUsbReaders(devices);
 
   const char* const names[GROUP_COUNT] = {"ps2Button", "rs232Button", "usbButton"};
   const char* const descriptions[GROUP_COUNT] = {"PS/2 Keyboard", "RS232", "USB"};
@@ -206,7 +205,7 @@ void InterfaceSelectionPage::Continue() {
   ModelNumberDialog modelNumber(this);
   if (modelNumber.exec() != QDialog::Accepted) return;
   std::vector<ReaderDeviceEntry> found;
-  EnumerateReaders(modelNumber.ChosenInterface(), found);
+  EnumerateReaders(*mainWindow_.Readers().devices, modelNumber.ChosenInterface(), found);
   if (found.empty()) return;
   mainWindow_.SetInterfaceType(found.front().interfaceType);
   mainWindow_.SetDeviceIndex(found.front().deviceIndex);

@@ -3,4 +3,7 @@
 
 #include "app/utility_app.h"
 
-int main(int argc, char** argv) { return tessaron::RunUtilityApp(argc, argv); }
+int main(int argc, char** argv) {
+  // The one place where the program reaches the system's devices and the keyboard controller.
+  return tessaron::RunUtilityApp(argc, argv, tessaron::ReaderEnvironment::System());
+}

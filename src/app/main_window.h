@@ -5,6 +5,7 @@
 // or one of the two settings sheets), enforces which of them may be opened while another is
 // open, and shows the current-settings report, the help and the how-to-use text.
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -20,6 +21,7 @@
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
 #include "flows/reader_connection.h"
+#include "flows/reader_session.h"
 #include "transport/transport_timing.h"
 
 class QPushButton;
@@ -27,6 +29,7 @@ class QPushButton;
 namespace tessaron {
 
 class AdvancedSheet;
+class UiServices;
 class BasicSheet;
 class InterfaceSelectionPage;
 
@@ -66,9 +69,11 @@ class MainWindow : public BaseDialog {
     Exit,
   };
 
-  // Reads the remembered interface and device index; contacts no reader.
-  explicit MainWindow(const TransportTiming& timing = TransportTiming::Real(),
-                      QWidget* parent = nullptr);
+  // Reads the remembered interface and device index; contacts no reader. The readers are
+  // reached through session, which outlives the window; every port the window makes runs
+  // its exchanges off the window thread, and the session's messages are shown by ui. The
+  // window and every window inside it use ui, which outlives the window.
+  MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent = nullptr);
   // Destroys the child windows and the port, then remembers the interface and device index.
   ~MainWindow() override;
 
@@ -88,14 +93,17 @@ class MainWindow : public BaseDialog {
   // offer (a pseudo-terminal); a path is used for this run only and is not remembered.
   void SetConnection(const ReaderConnection& connection);
   const std::string& FirmwareVersion() const { return firmwareVersion_; }
-  const TransportTiming& Timing() const { return ports_.timing; }
-  // How the windows make reader ports: with the run's timing, each exchange off the window
-  // thread.
-  const PortSetup& Ports() const { return ports_; }
+  const TransportTiming& Timing() const { return Readers().timing; }
+  // How the windows reach readers: the session's devices with the run's timing, each
+  // exchange off the window thread.
+  const ReaderEnvironment& Readers() const { return session_.Environment(); }
   // Fast exchanges: every connection made from now on ends each exchange as soon as the
   // whole reply has come. Remembered in the profile at once.
-  bool FastReplies() const { return ports_.timing.fastReplies; }
+  bool FastReplies() const { return Readers().timing.fastReplies; }
   void SetFastReplies(bool fast);
+  // Whether a device change at timeMs (of the window's clock) is a new one for the Quick
+  // Clone page: none was taken within DEVICE_CHANGE_DEBOUNCE_MS before. Takes it when so.
+  bool TakeDeviceChange(qint64 timeMs);
 
   BasicSheet* GetBasicSheet() const { return basicSheet_; }
   AdvancedSheet* GetAdvancedSheet() const { return advancedSheet_; }
@@ -121,7 +129,7 @@ class MainWindow : public BaseDialog {
   // and connects.
   bool EnsureConnection();
   // Why the last Connect failed, as one line for the user; empty when it did not fail, or
-  // when the port has already said it.
+  // when the session has told it already.
   const std::string& ConnectFailureCause() const { return connectFailureCause_; }
 
   // Replaces the current notice by a new one.
@@ -157,6 +165,12 @@ class MainWindow : public BaseDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Makes the buttons down the left side and sizes the window around them and the
+  // child-window area.
+  void BuildButtonColumn();
+  // Shows a message of the reader session: a plain text as an outcome message, a text with
+  // a caption as a warning box.
+  void TellSessionMessage(const std::string& text, const std::string& caption);
   void ShowSheet(bool advanced);
   // Gives a child window the child-window area, widening the window when it needs more.
   void PlaceChild(QWidget* child);
@@ -167,7 +181,8 @@ class MainWindow : public BaseDialog {
   void ReplacePort();
   ReaderConnection CurrentConnection() const;
 
-  PortSetup ports_;
+  ReaderSession& session_;
+  UiServices& ui_;
   BasicSheet* basicSheet_ = nullptr;
   AdvancedSheet* advancedSheet_ = nullptr;
   InterfaceSelectionPage* interfaceSelection_ = nullptr;
@@ -179,6 +194,10 @@ class MainWindow : public BaseDialog {
   std::string devicePath_;
   std::unique_ptr<ReaderLink> link_;
   ReaderSettings settings_;
+
+  // The clock of the device-change notices, and the time of the last one taken.
+  QElapsedTimer deviceClock_;
+  qint64 lastDeviceChange_;
 
   DialogUnits units_;
   int childLeft_ = 0;

@@ -80,10 +80,10 @@ void ManualCommandPage::SendCommand() {
   WaitCursor waitCursor;
   // After a set command the settings are read back; both sheets then show them.
   WindowFlowContext flow(this, [this] {
-    if (AdvancedSheet* advanced = mainWindow.GetAdvancedSheet()) advanced->Refresh();
-    if (BasicSheet* basic = mainWindow.GetBasicSheet()) basic->Refresh();
+    if (AdvancedSheet* advanced = mainWindow_.GetAdvancedSheet()) advanced->Refresh();
+    if (BasicSheet* basic = mainWindow_.GetBasicSheet()) basic->Refresh();
   });
-  console_.Send(commandBox_->text().toStdString(), link_, &mainWindow.Settings(), flow);
+  console_.Send(commandBox_->text().toStdString(), link_, &mainWindow_.Settings(), flow);
   ShowTranscript();
 }
 

@@ -71,12 +71,11 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
   LayOutPage(content, defaultPageButton_, helpButton_);
 
   // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
-  ReaderPort* port = mainWindow.Port();
-  if (port != nullptr && (port->GetInterfaceType() == INTERFACE_USB_HID ||
-                          port->GetInterfaceType() == INTERFACE_USB_HID_KB)) {
+  ReaderPort* port = mainWindow_.Port();
+  if (port != nullptr && IsHidInterface(port->GetInterfaceType())) {
     WaitCursor waitCursor;
     WindowFlowContext flow(this);
-    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow.Link(), flow);
+    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow_.Link(), flow);
   }
   Refresh();
 }
@@ -90,7 +89,7 @@ const PageControl& OutputFormatPage::Control(const char* caption) const {
 }
 
 InterfaceType OutputFormatPage::Line() const {
-  const ReaderPort* port = mainWindow.Port();
+  const ReaderPort* port = mainWindow_.Port();
   return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
 }
 
@@ -103,11 +102,11 @@ void OutputFormatPage::Refresh() {
   const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Control("USB HID Format"));
   QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
   const InterfaceType line = Line();
-  const bool newFirmware = firmwareVersionNumber_ >= HID_KB_FORMAT_MIN_VERSION;
+  const bool newFirmware = TakesEveryHidFormat(firmwareVersionNumber_);
   if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
     hidBox->setEnabled(false);
     for (QAbstractButton* button : hid) button->setEnabled(false);
-  } else if ((line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB) && newFirmware) {
+  } else if (IsHidInterface(line) && newFirmware) {
     hid[KALDOR_DATA_BUTTON]->setEnabled(true);
     hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
   } else if (line == INTERFACE_USB_HID) {
@@ -147,8 +146,7 @@ void OutputFormatPage::DefaultPage() {
   // HID reader as a click on it would: the next write handles the switch. Any other reader
   // has no other interface to go to, whatever format its record held.
   const InterfaceType line = Line();
-  if (settings_.hidFormat != hidFormatBefore &&
-      (line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB)) {
+  if (settings_.hidFormat != hidFormatBefore && IsHidInterface(line)) {
     settings_.interfaceSwitchPending = true;
   }
   optionsShadow_ = settings_.formatOptions;

@@ -117,7 +117,7 @@ void PageBindings::NumberEdited(const PageControl& changed) {
     const bool inRange =
         control.maximum == 0 || (number >= control.minimum && number <= control.maximum);
     if (!ok || !inRange) {
-      Ui().ShowMessageBox(page_, QMessageBox::Warning, QString(),
+      ShowMessageBox(page_, QMessageBox::Warning, QString(),
                           ok ? RangePrompt(control.minimum, control.maximum)
                              : Caption(NUMBER_PROMPT_TEXT),
                           QMessageBox::Ok, QMessageBox::Ok);

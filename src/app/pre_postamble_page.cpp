@@ -78,7 +78,7 @@ void PrePostamblePage::FillGrid() {
       if (record == nullptr) {
         cells << EditableGrid::Cell{QString::fromLatin1(NO_SENTINEL_TEXT), false, 0};
       } else {
-        cells << EditableGrid::Cell{SentinelText(*RecordByte(*record, settings)), true, 1};
+        cells << EditableGrid::Cell{SentinelText(*RecordByte(*record, settings_)), true, 1};
       }
     }
     grid_->AddRow(QString::fromLatin1(SENTINEL_ROW_CAPTIONS[row]), cells);
@@ -115,7 +115,7 @@ void PrePostamblePage::CellEdited(int row, int column, const QString& text) {
   // The grid writes the sentinel byte alone: the report's end sentinel is not the grid's.
   const SettingsRecordInfo* record = column >= 1 ? SentinelRecord(row, column - 1) : nullptr;
   if (record == nullptr) return;
-  Byte& sentinel = *RecordByte(*record, settings);
+  Byte& sentinel = *RecordByte(*record, settings_);
   if (text.size() == 1 && text.at(0).unicode() <= 0xFF) {
     sentinel = static_cast<Byte>(text.at(0).unicode());
     return;

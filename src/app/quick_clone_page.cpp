@@ -19,9 +19,6 @@ namespace tessaron {
 
 namespace {
 
-// The time of the last device-change notice taken, for the whole program.
-qint64 lastDeviceChangeTime = -QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS;
-
 // The interface drop-downs list the five interfaces; item index + 1 is the type.
 void FillInterfaces(QComboBox* box) {
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
@@ -46,7 +43,8 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(type, deviceLists_[static_cast<std::size_t>(type)]);
+    EnumerateReaders(*mainWindow_.Readers().devices, type,
+                     deviceLists_[static_cast<std::size_t>(type)]);
   }
 
   for (QComboBox* typeBox : {sourceType_, targetType_}) {
@@ -140,7 +138,7 @@ void QuickClonePage::ReadFromSource() {
   ReaderConnection source;
   const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
   const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
-                                                    mainWindow.Ports(), sourceLink_,
+                                                    mainWindow_.Readers(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
   if (outcome == SourceReadOutcome::NotRead) return;
@@ -154,7 +152,7 @@ void QuickClonePage::CloneToTarget() {
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
-                          mainWindow.Ports(), targetLink_, flow);
+                          mainWindow_.Readers(), targetLink_, flow);
 }
 
 bool QuickClonePage::event(QEvent* event) {
@@ -166,13 +164,13 @@ bool QuickClonePage::event(QEvent* event) {
 }
 
 void QuickClonePage::DevicesChanged(qint64 timeMs) {
-  if (timeMs - lastDeviceChangeTime < DEVICE_CHANGE_DEBOUNCE_MS) return;
-  lastDeviceChangeTime = timeMs;
+  // One change is taken once in the program, whichever page is there at the time.
+  if (!mainWindow_.TakeDeviceChange(timeMs)) return;
   // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
   // even when another reader took the place of one.
-  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
+  for (InterfaceType type : UsbSearchOrder()) {
     std::vector<ReaderDeviceEntry> fresh;
-    EnumerateReaders(type, fresh);
+    EnumerateReaders(*mainWindow_.Readers().devices, type, fresh);
     std::lock_guard<std::mutex> guard(listLock_);
     std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
     if (fresh.size() == stored.size()) continue;

@@ -35,7 +35,7 @@ Rs232ParametersPage::Rs232ParametersPage(ReaderSettings& settings, QWidget* pare
   Refresh();
 
   // Applied once, when the page is made.
-  if (settings.interfaceType != INTERFACE_RS232 && settings.interfaceType != INTERFACE_UNKNOWN) {
+  if (settings_.interfaceType != INTERFACE_RS232 && settings_.interfaceType != INTERFACE_UNKNOWN) {
     DisableEverything();
   }
 }

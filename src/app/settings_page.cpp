@@ -26,7 +26,7 @@ QPushButton* SettingsPage::MakeHelpButton(int helpContext) {
   auto* button = new QPushButton(QStringLiteral("Help"), this);
   button->setObjectName(QStringLiteral("helpButton"));
   button->setAutoDefault(false);
-  connect(button, &QPushButton::clicked, this, [helpContext] { OpenHelpTopic(helpContext); });
+  connect(button, &QPushButton::clicked, this, [this, helpContext] { OpenHelpTopic(helpContext, this); });
   return button;
 }
 
@@ -45,7 +45,7 @@ void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushB
 BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,
                                      int helpContext, QWidget* parent)
     : SettingsPage(parent),
-      settings(settings),
+      settings_(settings),
       table_(table),
       bindings_(new PageBindings(this, settings)),
       defaultPageButton_(MakeDefaultPageButton()),
@@ -58,7 +58,7 @@ BasicSettingsPage::~BasicSettingsPage() = default;
 void BasicSettingsPage::Refresh() { bindings_->Refresh(); }
 
 void BasicSettingsPage::DefaultPage() {
-  ResetPageDefaults(table_.page, settings);
+  ResetPageDefaults(table_.page, settings_);
   Refresh();
 }
 
@@ -77,7 +77,7 @@ void BasicSettingsPage::DisableEverything() {
 }
 
 AdvancedSettingsPage::AdvancedSettingsPage(MainWindow& mainWindow, QWidget* parent)
-    : SettingsPage(parent), mainWindow(mainWindow) {}
+    : SettingsPage(parent), mainWindow_(mainWindow) {}
 
 AdvancedSettingsPage::~AdvancedSettingsPage() = default;
 

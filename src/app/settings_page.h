@@ -63,7 +63,7 @@ class BasicSettingsPage : public SettingsPage {
   // Greys out every control of the page, its two buttons included.
   void DisableEverything();
 
-  ReaderSettings& settings;
+  ReaderSettings& settings_;
 
  private:
   const PageTable& table_;
@@ -82,7 +82,7 @@ class AdvancedSettingsPage : public SettingsPage {
   ~AdvancedSettingsPage() override;
 
  protected:
-  MainWindow& mainWindow;
+  MainWindow& mainWindow_;
 };
 
 }  // namespace tessaron

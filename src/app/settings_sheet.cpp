@@ -48,8 +48,8 @@ QPushButton* MakeButton(const char* caption, const char* name, QWidget* parent) 
 
 SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* parent)
     : BaseDialog(parent, Kind::ChildWindow),
-      mainWindow(mainWindow),
-      settings(&mainWindow.Settings()),
+      mainWindow_(mainWindow),
+      settings_(&mainWindow.Settings()),
       variant_(variant),
       heading_(
           new QLabel(QString::fromLatin1(variant == Variant::Basic ? "Change Basic Settings:"
@@ -135,9 +135,9 @@ SettingsPage* SettingsSheet::Page(int index) const {
 
 SettingsPage* SettingsSheet::CurrentPage() const { return Page(tabs_->currentIndex()); }
 
-void SettingsSheet::TakeFromMainWindow() { settings = &mainWindow.Settings(); }
+void SettingsSheet::TakeFromMainWindow() { settings_ = &mainWindow_.Settings(); }
 
-ReaderLink* SettingsSheet::Link() const { return mainWindow.Link(); }
+ReaderLink* SettingsSheet::Link() const { return mainWindow_.Link(); }
 
 void SettingsSheet::TabChanged(int index) { OnTabChanged(index); }
 
@@ -146,15 +146,11 @@ void SettingsSheet::OnTabChanged(int) {}
 void SettingsSheet::RefreshOtherSheet() {
   SettingsSheet* other = nullptr;
   if (variant_ == Variant::Basic) {
-    other = mainWindow.GetAdvancedSheet();
+    other = mainWindow_.GetAdvancedSheet();
   } else {
-    other = mainWindow.GetBasicSheet();
+    other = mainWindow_.GetBasicSheet();
   }
   if (other != nullptr) other->Refresh();
-}
-
-SheetKind SettingsSheet::Kind() const {
-  return variant_ == Variant::Basic ? SheetKind::Basic : SheetKind::Advanced;
 }
 
 QEvent::Type SettingsSheet::CloseMessage() const {
@@ -162,21 +158,24 @@ QEvent::Type SettingsSheet::CloseMessage() const {
 }
 
 void SettingsSheet::CloseSheet() {
-  QCoreApplication::postEvent(&mainWindow, new QEvent(CloseMessage()));
+  QCoreApplication::postEvent(&mainWindow_, new QEvent(CloseMessage()));
   hide();
 }
 
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  const SendResult sent = SendSettings(Link(), *settings, Kind(), flow);
+  const SendResult sent = SendSettings(Link(), *settings_,
+                                       IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
+                                                 : SendSteps::NoteSwitchFirst,
+                                       flow);
   if (sent.interfaceSwitch) {
     // The reader re-appears on its new interface: the sheet goes, and the main window
     // looks for the reader again once it has had time to come back.
     CloseSheet();
-    mainWindow.repaint();
+    mainWindow_.repaint();
     WaitForSwitchedReader(flow);
-    QCoreApplication::postEvent(&mainWindow, new QEvent(MSG_REOPEN_READER));
+    QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_REOPEN_READER));
   }
 }
 
@@ -184,7 +183,8 @@ void SettingsSheet::SaveToFile() {
   QString path;
   if (!ChooseConfigFile(path, false, this)) return;
   WindowFlowContext flow(this);
-  SaveSettingsFile(*settings, QFile::encodeName(path).toStdString(), Kind(), flow);
+  SaveSettingsFile(*settings_, QFile::encodeName(path).toStdString(),
+                   IsBasic() ? SaveWording::ToFile : SaveWording::File, flow);
 }
 
 void SettingsSheet::LoadFromFile() {
@@ -195,7 +195,7 @@ void SettingsSheet::LoadFromFile() {
     Refresh();
     if (variant_ == Variant::Advanced) RefreshOtherSheet();
   });
-  LoadSettingsFlow(Link(), *settings, QFile::encodeName(path).toStdString(), flow);
+  LoadSettingsFlow(Link(), *settings_, QFile::encodeName(path).toStdString(), flow);
 }
 
 void SettingsSheet::DefaultAll() {
@@ -204,7 +204,9 @@ void SettingsSheet::DefaultAll() {
     Refresh();
     RefreshOtherSheet();
   });
-  RestoreFactoryDefaults(Link(), *settings, Kind(), flow);
+  RestoreFactoryDefaults(Link(), *settings_,
+                         IsBasic() ? DefaultsSteps::TwoOpens : DefaultsSteps::ReadBackOnSameOpen,
+                         flow);
 }
 
 }  // namespace tessaron

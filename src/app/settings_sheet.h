@@ -71,11 +71,11 @@ class SettingsSheet : public BaseDialog {
   // Refreshes the pages of the other sheet, when it exists.
   void RefreshOtherSheet();
 
-  MainWindow& mainWindow;
-  ReaderSettings* settings;
+  MainWindow& mainWindow_;
+  ReaderSettings* settings_;
 
  private:
-  SheetKind Kind() const;
+  bool IsBasic() const { return variant_ == Variant::Basic; }
   QEvent::Type CloseMessage() const;
   void TabChanged(int index);
 

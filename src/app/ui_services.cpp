@@ -8,30 +8,51 @@
 #include <QSettings>
 #include <QFileDialog>
 #include <QStringList>
+#include <QVariant>
 
 #include "app/busy_windows.h"
 #include "app/message_window.h"
 #include "app/notice_window.h"
 #include "app/profile.h"
 #include "app/wait_cursor.h"
-#include "controls/refusal_box.h"
 
 namespace tessaron {
 
 namespace {
 
-UiServices* installedServices = nullptr;
-
-DesktopUiServices& DesktopServices() {
-  static DesktopUiServices services;
-  return services;
-}
+constexpr const char* SERVICES_PROPERTY = "tessaronUiServices";
 
 QWidget* DefaultParent(QWidget* parent) {
   return parent != nullptr ? parent : QApplication::activeWindow();
 }
 
+// Runs call with the services of near, or with the desktop's.
+template <typename Call>
+auto WithServicesOf(QWidget* near, Call call) {
+  if (UiServices* services = FindUi(near)) return call(*services);
+  DesktopUiServices desktop;
+  return call(desktop);
+}
+
 }  // namespace
+
+void UiServices::Refuse(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
+  ShowMessageBox(owner, icon, QString(), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void CarryUiServices(QWidget* window, UiServices* services) {
+  window->setProperty(SERVICES_PROPERTY, QVariant::fromValue(static_cast<void*>(services)));
+  CarryRefusals(window, services);
+}
+
+UiServices* FindUi(const QWidget* near) {
+  for (const QWidget* widget = near; widget != nullptr; widget = widget->parentWidget()) {
+    if (auto* services = static_cast<UiServices*>(widget->property(SERVICES_PROPERTY).value<void*>())) {
+      return services;
+    }
+  }
+  return nullptr;
+}
 
 void DesktopUiServices::ShowMessage(QWidget* parent, const QString& text, const QString& cause,
                                     int lifetimeMs) {
@@ -84,16 +105,26 @@ void DesktopUiServices::Wait(int milliseconds) {
 
 bool DesktopUiServices::OpenDocument(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
-UiServices& Ui() { return installedServices != nullptr ? *installedServices : DesktopServices(); }
-
-UiServices* SetUiServices(UiServices* services) {
-  UiServices* previous = installedServices;
-  installedServices = services;
-  return previous;
+void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs, const QString& cause) {
+  QWidget* shownOver = DefaultParent(parent);
+  WithServicesOf(shownOver, [&](UiServices& ui) {
+    ui.ShowMessage(shownOver, text, cause, lifetimeMs);
+    return 0;
+  });
 }
 
-void ShowMessage(const QString& text, QWidget* parent, int lifetimeMs, const QString& cause) {
-  Ui().ShowMessage(DefaultParent(parent), text, cause, lifetimeMs);
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& caption, const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) {
+  return WithServicesOf(parent, [&](UiServices& ui) {
+    return ui.ShowMessageBox(parent, icon, caption, text, buttons, defaultButton);
+  });
+}
+
+NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) {
+  return WithServicesOf(closeReceiver,
+                        [&](UiServices& ui) { return ui.ShowNotice(closeReceiver, text); });
 }
 
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
@@ -102,32 +133,25 @@ bool ChooseConfigFile(QString& path, bool open, QWidget* parent) {
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   QString folder = profile.value(QString::fromLatin1(PROFILE_CONFIG_FOLDER)).toString();
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-  if (!Ui().ChooseConfigFile(DefaultParent(parent), &path, open, folder)) return false;
+  QWidget* over = DefaultParent(parent);
+  if (!WithServicesOf(over, [&](UiServices& ui) {
+        return ui.ChooseConfigFile(over, &path, open, folder);
+      })) {
+    return false;
+  }
   profile.setValue(QString::fromLatin1(PROFILE_CONFIG_FOLDER), QFileInfo(path).absolutePath());
   return true;
 }
 
-void WaitMilliseconds(int milliseconds) { Ui().Wait(milliseconds); }
+void WaitMilliseconds(int milliseconds, QWidget* near) {
+  WithServicesOf(near, [&](UiServices& ui) {
+    ui.Wait(milliseconds);
+    return 0;
+  });
+}
 
-MessageHandler RoutePlatformMessagesToUi() {
-  // The refusals of the editing controls and the data-edit dialogs are platform message
-  // boxes too.
-  SetRefusalBox([](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
-    Ui().ShowMessageBox(owner, icon, QString(), text, QMessageBox::Ok, QMessageBox::Ok);
-  });
-  return SetMessageHandler([](const std::string& text, const std::string& caption) {
-    // A port may say something while its exchange runs off the window thread.
-    RunOnWindowThread([&] {
-      const QString message = QString::fromLocal8Bit(text.c_str());
-      if (caption.empty()) {
-        ShowMessage(message);
-      } else {
-        Ui().ShowMessageBox(QApplication::activeWindow(), QMessageBox::Warning,
-                            QString::fromLocal8Bit(caption.c_str()), message, QMessageBox::Ok,
-                            QMessageBox::Ok);
-      }
-    });
-  });
+bool OpenDocument(const QUrl& url, QWidget* near) {
+  return WithServicesOf(near, [&](UiServices& ui) { return ui.OpenDocument(url); });
 }
 
 }  // namespace tessaron

@@ -2,8 +2,9 @@
 // Everything the windows do that would block a test or reach outside the program goes
 // through one set of user-interface services: outcome messages, notices, platform message
 // boxes, the configuration-file chooser, the fixed waits between reader steps and opening
-// documents with the desktop. The program runs with the desktop services; tests install a
-// recorder so that flows run without modal windows or real seconds.
+// documents with the desktop. The main window carries the services for every window inside
+// it: the program gives it the desktop services, tests a recorder, so that flows run without
+// modal windows or real seconds.
 
 #include <QMessageBox>
 #include <QString>
@@ -11,7 +12,7 @@
 
 #include "app/message_window.h"
 #include "app/notice_window.h"
-#include "core/message_sink.h"
+#include "controls/refusal_box.h"
 
 class QWidget;
 
@@ -19,10 +20,10 @@ namespace tessaron {
 
 class NoticeWindow;
 
-class UiServices {
+class UiServices : public RefusalSink {
  public:
   UiServices() = default;
-  virtual ~UiServices() = default;
+  ~UiServices() override = default;
   UiServices(const UiServices&) = delete;
   UiServices& operator=(const UiServices&) = delete;
 
@@ -48,6 +49,8 @@ class UiServices {
   virtual void Wait(int milliseconds) = 0;
   // Hands a document (help page, how-to text) to the desktop.
   virtual bool OpenDocument(const QUrl& url) = 0;
+  // A refusal of an editing control is a warning box with only OK.
+  void Refuse(QWidget* owner, QMessageBox::Icon icon, const QString& text) override;
 };
 
 // How long a message window and a notice stay when nobody closes them.
@@ -78,30 +81,31 @@ class DesktopUiServices : public UiServices {
   WindowLifetimes lifetimes_;
 };
 
-// The services in use: the desktop ones unless others were installed.
-UiServices& Ui();
-// Installs services (nullptr goes back to the desktop ones); the caller keeps ownership.
-// Returns the previously installed services, nullptr when the desktop ones were in use.
-UiServices* SetUiServices(UiServices* services);
+// window and every widget inside it use services (their refusals too); the caller keeps
+// services alive as long as the window.
+void CarryUiServices(QWidget* window, UiServices* services);
+// The services of the nearest widget up from near that carries some; none: null.
+UiServices* FindUi(const QWidget* near);
 
 // Filter of the configuration-file chooser and its default suffix.
 inline constexpr const char* CONFIG_FILE_FILTER =
     "Tessaron Config Files.cfs2 (*.cfs2);;All Files (*)";
 inline constexpr const char* CONFIG_FILE_SUFFIX = "cfs2";
 
-// Shorthands used by the windows.
+// Shorthands used by the windows: the services of parent (or of the active window), the
+// desktop's where it carries none.
 void ShowMessage(const QString& text, QWidget* parent = nullptr, int lifetimeMs = 0,
                  const QString& cause = QString());
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& caption, const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton);
+NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text);
 // The chooser starts in the folder last used for a configuration file (the program's own
 // folder is not writable once installed), else in the user's home folder; the folder of a
 // confirmed choice is remembered for the next time.
 bool ChooseConfigFile(QString& path, bool open, QWidget* parent = nullptr);
-void WaitMilliseconds(int milliseconds);
-
-// Sends the messages of the lower layers ("ERROR Interface Type!", the keyboard line's
-// access message) to the services: a plain text as an outcome message, a text with a
-// caption as a warning box; and the byte-string edits' limit warning to a warning box.
-// Returns the handler that was installed before.
-MessageHandler RoutePlatformMessagesToUi();
+void WaitMilliseconds(int milliseconds, QWidget* near);
+bool OpenDocument(const QUrl& url, QWidget* near);
 
 }  // namespace tessaron

@@ -12,9 +12,8 @@
 #include "app/device_monitor.h"
 #include "app/main_window.h"
 #include "app/ui_services.h"
-#include "core/message_sink.h"
 #include "core/settings_report.h"
-#include "transport/keyboard_port.h"
+#include "flows/reader_session.h"
 
 namespace tessaron {
 
@@ -41,6 +40,13 @@ class FirstPaintWatcher : public QObject {
   std::function<void()> action_;
 };
 
+// The line names, the default one marked.
+QString LineNamesWithDefault() {
+  const QString names = QString::fromStdString(LineNamesText());
+  const QString line = QString::fromLatin1(sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE));
+  return QString(names).replace(line + QStringLiteral(", "), line + QStringLiteral(" (the default), "));
+}
+
 }  // namespace
 
 QString StartupUsage() {
@@ -48,12 +54,13 @@ QString StartupUsage() {
       "Usage: tessaron-config [--simulate[=LINE]] [--reader CONNECTION]\n"
       "\n"
       "  --simulate[=LINE]         add one simulated reader on LINE to the present devices:\n"
-      "                            rs232, usb-rs232, usb-hid (the default), usb-hid-kb or ps2\n"
+      "                            %1\n"
       "  -r, --reader CONNECTION   connect to this reader at start-up: a serial device path\n"
       "                            (/dev/ttyUSB0, used as RS232), NAME:PATH or NAME:INDEX\n"
-      "                            with NAME rs232, usb-rs232, usb-hid, usb-hid-kb or ps2\n"
+      "                            with NAME %2\n"
       "  -h, --help                show this text\n"
-      "  --version                 show the program's version\n");
+      "  --version                 show the program's version\n")
+      .arg(LineNamesWithDefault(), QString::fromStdString(LineNamesText()));
 }
 
 bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error) {
@@ -84,10 +91,8 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, 
       sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
       if (!sim::ParseSimulatedLine(std::string_view(name.constData(), name.size()), &kind)) {
         if (error != nullptr) {
-          *error = QStringLiteral(
-                       "unknown line \"%1\" (use rs232, usb-rs232, usb-hid, "
-                       "usb-hid-kb or ps2)")
-                       .arg(QString::fromUtf8(name));
+          *error = QStringLiteral("unknown line \"%1\" (use %2)")
+                       .arg(QString::fromUtf8(name), QString::fromStdString(LineNamesText()));
         }
         return false;
       }
@@ -102,7 +107,7 @@ bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, 
   return true;
 }
 
-int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
+int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
   // Help and version are answered before the window system is asked for, so that they work
   // without a display (on a terminal of a headless till, or when manual pages are made).
   for (int i = 1; i < argc; ++i) {
@@ -134,42 +139,29 @@ int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
     return 0;
   }
 
-  const MessageHandler previousHandler = RoutePlatformMessagesToUi();
-  std::unique_ptr<sim::SimulatedLine> demoReader;
-  if (options.simulate) {
-    demoReader = std::make_unique<sim::SimulatedLine>(options.simulatedLine);
-    if (!demoReader->Start()) {
-      std::fprintf(stderr, "tessaron-config: the simulated reader on %s cannot be started\n",
-                   sim::SimulatedLineName(options.simulatedLine));
-      SetMessageHandler(previousHandler);
-      return 1;
-    }
+  // Ends the run by handing the keyboard back, then stops the simulated reader.
+  ReaderSession session(std::move(readers));
+  std::string simulateError;
+  if (options.simulate && !session.Simulate({options.simulatedLine}, &simulateError)) {
+    std::fprintf(stderr, "tessaron-config: %s\n", simulateError.c_str());
+    return 1;
   }
 
   int exitCode = 0;
   {
-    MainWindow window;
+    DesktopUiServices ui;
+    MainWindow window(session, ui);
     QObject::connect(&window, &MainWindow::exitRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     DeviceMonitor monitor;
     QObject::connect(&monitor, &DeviceMonitor::devicesChanged, &window,
                      &MainWindow::NotifyDevicesChanged);
     // Nothing slow happens before the window is first on the screen.
-    new FirstPaintWatcher(&window, [&window, &monitor, &hooks] {
-      if (hooks.firstShown) {
-        hooks.firstShown(window);
-        return;
-      }
-      monitor.Start();
-    });
+    new FirstPaintWatcher(&window, [&monitor] { monitor.Start(); });
     window.show();
     if (options.reader.type != INTERFACE_UNKNOWN) window.ConnectAtStartUp(options.reader);
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
-
-  if (IsWinIoInitialised()) ShutdownWinIo();
-  demoReader.reset();
-  SetMessageHandler(previousHandler);
   return exitCode;
 }
 

@@ -4,10 +4,10 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 #include "flows/reader_connection.h"
 #include "sim/simulated_line.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron {
 
@@ -28,14 +28,8 @@ QString StartupUsage();
 // taken out). False with a reason for an unknown option or line name.
 bool ParseStartupOptions(const QStringList& arguments, StartupOptions* options, QString* error);
 
-// What a caller other than the program itself may add to a run: the start-up benchmark is
-// told when the main window has been painted for the first time (and usually ends the run).
-class MainWindow;
-struct UtilityAppHooks {
-  std::function<void(MainWindow& window)> firstShown;
-};
-
-// The whole run; the result is the exit code.
-int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks = {});
+// The whole run with the readers reached through readers (the program gives the system's);
+// the result is the exit code.
+int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers);
 
 }  // namespace tessaron

@@ -19,7 +19,7 @@ WindowFlowContext::WindowFlowContext(QWidget* parent, std::function<void()> sett
     : parent_(parent), settingsChanged_(std::move(settingsChanged)) {}
 
 void WindowFlowContext::Wait(std::chrono::milliseconds length) {
-  WaitMilliseconds(static_cast<int>(length.count()));
+  WaitMilliseconds(static_cast<int>(length.count()), parent_);
 }
 
 void WindowFlowContext::Progress(const std::string&) {}
@@ -30,7 +30,7 @@ void WindowFlowContext::Tell(const FlowMessage& message) {
 }
 
 bool WindowFlowContext::Confirm(const std::string& caption, const std::string& question) {
-  return Ui().ShowMessageBox(parent_, QMessageBox::Warning, FromText(caption),
+  return ShowMessageBox(parent_, QMessageBox::Warning, FromText(caption),
                              FromText(question), QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::No) == QMessageBox::Yes;
 }

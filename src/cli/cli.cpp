@@ -186,7 +186,8 @@ int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment) {
-  CliContext context{environment.out, environment.err, environment.in, environment.timingScale};
+  CliContext context{environment.out, environment.err, environment.in, environment.timingScale,
+                     environment.readers};
   context.errIsTerminal = environment.errIsTerminal;
   int code = CLI_EXIT_FAILURE;
   try {

@@ -6,18 +6,9 @@
 #include <istream>
 #include <ostream>
 
-namespace CLI {
-class App;
-}
+#include "cli/cli_context.h"
 
 namespace tessaron {
-
-// Exit statuses of the tool.
-constexpr int CLI_EXIT_OK = 0;
-constexpr int CLI_EXIT_FAILURE = 1;  // a file or reader could not be used
-constexpr int CLI_EXIT_USAGE = 2;    // wrong command line
-constexpr int CLI_EXIT_WOULD_CHANGE = 3;  // --check: a write would change something
-constexpr int CLI_EXIT_INTERRUPTED = 130;  // Ctrl-C ended a run over many readers early
 
 // Where a run of the tool reads and writes, and how fast its readers are driven.
 struct CliEnvironment {
@@ -32,28 +23,10 @@ struct CliEnvironment {
   // Writes out what is left and closes it; 0, or the errno of a write that failed. None:
   // the state of out alone tells.
   std::function<int()> finishOut = nullptr;
+  // The readers: nothing present unless the caller gives the system's devices
+  // (ReaderEnvironment::System(), as the program does) or others.
+  ReaderEnvironment readers = ReaderEnvironment();
 };
-
-// What every command writes to and where it leaves its exit status.
-struct CliContext {
-  std::ostream& out;
-  std::ostream& err;
-  std::istream* in = nullptr;
-  double timingScale = 1.0;
-  int exitCode = CLI_EXIT_OK;
-  // --fast: exchanges end as soon as a whole reply has come.
-  bool fastReplies = false;
-  bool errIsTerminal = false;
-  // --quiet: no progress and no notes, only results and failures.
-  bool quiet = false;
-
-  // Where progress and notes go: err, or nowhere with --quiet.
-  std::ostream& Notes() { return quiet ? nowhere : err; }
-  std::ostream nowhere{nullptr};
-};
-
-// Adds one subcommand to the tool; its callback runs the command and sets exitCode.
-using CommandRegistration = void (*)(CLI::App& app, CliContext& context);
 
 // Parses the command line, runs the chosen command and returns the exit status.
 // Help goes to out; usage errors and failures go to err. Never throws.

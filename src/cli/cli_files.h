@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string>
 
-#include "cli/cli.h"
+#include "cli/cli_context.h"
 #include "core/byte_string.h"
 #include "core/reader_settings.h"
 

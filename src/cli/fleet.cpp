@@ -10,10 +10,8 @@
 #include <thread>
 
 #include "cli/cli_output.h"
-#include "cli/online_commands.h"
 #include "cli/online_session.h"
-#include "core/message_sink.h"
-#include "flows/interface_names.h"
+#include "cli/reader_options.h"
 
 namespace tessaron {
 
@@ -68,23 +66,27 @@ ReaderConnection WorkConnection(const ReaderDeviceEntry& entry) {
 std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
                                             const std::string& interfaceName) {
   InterfaceType only = INTERFACE_UNKNOWN;
-  if (!interfaceName.empty()) ParseCliInterfaceName(interfaceName, &only);
+  if (!interfaceName.empty()) ParseLineName(interfaceName, &only);
   std::vector<ReaderDeviceEntry> found;
   if (only != INTERFACE_UNKNOWN) {
-    EnumerateReaders(only, found);
+    EnumerateReaders(*session.Environment().devices, only, found);
     return found;
   }
   return session.UsbAndSimulatedReaders();
 }
 
-// Set by the first Ctrl-C of a run over many readers.
-std::atomic<bool> interrupted{false};
-struct sigaction beforeRun{};
+// What Ctrl-C did before a run over many readers, and whether it came during the run (set
+// by the first one). One per process, as the signal's handler is.
+struct InterruptState {
+  std::atomic<bool> interrupted{false};
+  struct sigaction beforeRun {};
+};
+InterruptState interruptState;
 
 extern "C" void OnInterrupt(int signal) {
   // The second Ctrl-C does what Ctrl-C did before the run (ends the program).
-  if (interrupted.exchange(true)) {
-    ::sigaction(signal, &beforeRun, nullptr);
+  if (interruptState.interrupted.exchange(true)) {
+    ::sigaction(signal, &interruptState.beforeRun, nullptr);
     ::raise(signal);
   }
 }
@@ -93,17 +95,17 @@ extern "C" void OnInterrupt(int signal) {
 class InterruptGuard {
  public:
   InterruptGuard() {
-    interrupted = false;
+    interruptState.interrupted = false;
     struct sigaction action{};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &beforeRun);
+    ::sigaction(SIGINT, &action, &interruptState.beforeRun);
   }
-  ~InterruptGuard() { ::sigaction(SIGINT, &beforeRun, nullptr); }
+  ~InterruptGuard() { ::sigaction(SIGINT, &interruptState.beforeRun, nullptr); }
   InterruptGuard(const InterruptGuard&) = delete;
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-  bool Interrupted() const { return interrupted; }
+  bool Interrupted() const { return interruptState.interrupted; }
 };
 
 }  // namespace
@@ -121,7 +123,6 @@ const char* VerdictText(ReaderVerdict verdict) {
 void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp,
                      FleetOptions* options) {
   CLI::Option* all = command->add_flag(allFlag, options->all, allHelp);
-  std::vector<std::string> lines(CliInterfaceNames().begin() + 1, CliInterfaceNames().end());
   command
       ->add_option("--interface", options->interfaceName,
                    std::string("With ") + allFlag +
@@ -129,7 +130,7 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
                        "the simulated ones; serial ports and the keyboard line only when named "
                        "here)")
       ->option_text(" NAME")
-      ->check(CLI::IsMember(lines))
+      ->check(CLI::IsMember(LineNames()))
       ->needs(all);
   command
       ->add_option("-j,--jobs", options->jobs,
@@ -163,25 +164,25 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
     return CLI_EXIT_FAILURE;
   }
 
-  // The lower layers' messages and the readers' lines come from several threads.
+  // The readers' messages and lines come from several threads.
   std::mutex outputLock;
-  MessageHandler previous = SetMessageHandler(nullptr);
-  SetMessageHandler([&](const std::string& text, const std::string& caption) {
+  ReaderEnvironment readersOfWorkers = session.Environment();
+  readersOfWorkers.messages = [&outputLock, &session](const std::string& text,
+                                                       const std::string& caption) {
     std::lock_guard<std::mutex> guard(outputLock);
-    if (previous) previous(text, caption);
-  });
+    session.Environment().Tell(text, caption);
+  };
 
   const InterruptGuard interrupt;
   std::ostream& notes = context.Notes();
   const bool progress = context.errIsTerminal && !context.quiet;
-  const PortSetup ports(session.Timing());
   std::atomic<std::size_t> next{0};
   std::size_t done = 0;
   int counts[4] = {0, 0, 0, 0};
   auto runReaders = [&] {
     for (std::size_t i = next++; i < readers.size() && !interrupt.Interrupted(); i = next++) {
       ReaderLineFlow flow(context.timingScale);
-      ReaderResult result = work(WorkConnection(readers[i]), ports, flow);
+      ReaderResult result = work(WorkConnection(readers[i]), readersOfWorkers, flow);
       if (result.detail.empty()) result.detail = flow.Failures();
       std::lock_guard<std::mutex> guard(outputLock);
       ++counts[static_cast<int>(result.verdict)];
@@ -207,7 +208,6 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
   for (std::size_t t = 1; t < threads; ++t) workers.emplace_back(runReaders);
   runReaders();
   for (std::thread& worker : workers) worker.join();
-  SetMessageHandler(std::move(previous));
   if (progress) notes << "\r\033[K";
 
   const int unchanged = counts[static_cast<int>(ReaderVerdict::Unchanged)];

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/cli_context.h"
 #include "flows/flow_context.h"
 #include "flows/reader_connection.h"
+#include "flows/record_write.h"
 
 namespace CLI {
 class App;
@@ -35,8 +36,6 @@ struct FleetOptions {
 void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp,
                      FleetOptions* options);
 
-// What the work on one reader came to.
-enum class ReaderVerdict { Unchanged, WouldChange, Changed, Failed };
 // The word of a verdict, as a reader's line and a run's last line say it.
 const char* VerdictText(ReaderVerdict verdict);
 
@@ -45,9 +44,11 @@ struct ReaderResult {
   std::string detail;  // shown behind the verdict, e.g. why it failed
 };
 
-// The work on one reader. Its flow keeps the reader's failures for its line; waits are slept.
+// The work on one reader, reached through readers. Its flow keeps the reader's failures for
+// its line; waits are slept.
 using ReaderWork = std::function<ReaderResult(const ReaderConnection& connection,
-                                              const PortSetup& ports, FlowContext& flow)>;
+                                              const ReaderEnvironment& readers,
+                                              FlowContext& flow)>;
 
 // Runs work on every reader found (but skip) in the session, whose simulated readers run
 // already and are taken whatever their line. Exit status: 1 when a reader failed or none was

@@ -12,5 +12,7 @@ int main(int argc, char** argv) {
   tessaron::CliEnvironment environment{out, std::cerr, &std::cin};
   environment.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
   environment.finishOut = [&output] { return output.Finish(); };
+  // The one place where the tool reaches the system's devices and the keyboard controller.
+  environment.readers = tessaron::ReaderEnvironment::System();
   return tessaron::RunCli(argc, argv, environment);
 }

@@ -13,7 +13,6 @@
 #include "core/reader_settings.h"
 #include "core/settings_json.h"
 #include "core/settings_report.h"
-#include "flows/interface_names.h"
 
 namespace tessaron {
 
@@ -103,7 +102,7 @@ void AddShowCommand(CLI::App& app, CliContext& context) {
       ->add_option("--interface", options->interfaceName,
                    "Interface the report is made for (default: unknown)")
       ->option_text(" NAME")
-      ->check(CLI::IsMember(CliInterfaceNames()));
+      ->check(CLI::IsMember(LineNames(true)));
   command->add_option("--firmware", options->firmware,
                       "Firmware version text printed on the report's last line")
       ->option_text(" TEXT");
@@ -111,7 +110,7 @@ void AddShowCommand(CLI::App& app, CliContext& context) {
   SetCommandNotes(command, "", {"tessaron show reader.cfs2 --interface usb-hid"});
   command->callback([options, &context] {
     InterfaceType type = INTERFACE_UNKNOWN;
-    ParseCliInterfaceName(options->interfaceName, &type);
+    ParseLineName(options->interfaceName, &type);
     context.exitCode =
         RunShowCommand(options->path, type, options->firmware, options->raw, context);
   });

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/cli.h"
+#include "cli/cli_context.h"
 #include "core/interface_type.h"
 
 namespace tessaron {

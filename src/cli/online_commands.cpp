@@ -11,6 +11,7 @@
 #include "cli/cli_output.h"
 #include "cli/fleet.h"
 #include "cli/online_session.h"
+#include "cli/reader_options.h"
 #include "cli/record_writes.h"
 #include "core/reader_settings.h"
 #include "core/setting_names.h"
@@ -18,7 +19,6 @@
 #include "core/settings_transactions.h"
 #include "core/settings_report.h"
 #include "flows/flow_texts.h"
-#include "flows/interface_names.h"
 #include "flows/manual_command_console.h"
 #include "flows/reader_connection.h"
 #include "flows/reader_flows.h"
@@ -28,22 +28,6 @@
 namespace tessaron {
 
 namespace {
-
-constexpr const char* READER_HELP =
-    "Reader to use: a connection as \"tessaron list\" shows it (usb-hid:0, rs232:1, ps2:0), "
-    "NAME:PATH with NAME rs232, usb-rs232, usb-hid or usb-hid-kb and PATH a tty or hidraw "
-    "node, or a serial device path (/dev/ttyUSB0, used as RS232). Without it the one USB "
-    "reader present is used (or the one simulated reader)";
-constexpr const char* SIMULATE_HELP =
-    "Add the built-in simulated reader to the readers found; --simulate=LINE picks its line: "
-    "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid); LINE:COUNT "
-    "adds several (usb-hid:3), and the option may be given more than once";
-
-std::string ConnectionError(const std::string& text) {
-  std::string error;
-  return ParseReaderConnection(text, nullptr, &error) ? std::string() : error;
-}
-
 
 int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
 
@@ -55,68 +39,13 @@ RecordChange WholeRecord(const ReaderSettings& record) {
     const InterfaceType type = after.interfaceType;
     after = record;
     after.interfaceType = type;
-    KeepKeyboardFormat(link, after);
+    AskKeyboardFormatOfKeyboardReader(link, after);
     return true;
   };
 }
 
 
-// --- command-line options shared by the commands ---
-
-CLI::Validator ConnectionValidator() {
-  return CLI::Validator([](std::string& text) { return ConnectionError(text); }, "", "");
-}
-
-void AddReaderOption(CLI::App* command, std::string* reader) {
-  command->add_option("-r,--reader", *reader, READER_HELP)
-      ->type_name("CONNECTION")
-      ->check(ConnectionValidator());
-}
-
 }  // namespace
-
-bool OptionsUsable(const std::string& reader, const std::vector<std::string>& simulate,
-                   std::ostream& err) {
-  if (!reader.empty()) {
-    const std::string error = ConnectionError(reader);
-    if (!error.empty()) {
-      PrintError(err, error);
-      return false;
-    }
-  }
-  std::string error;
-  if (!ParseSimulateRequests(simulate, nullptr, &error)) {
-    PrintError(err, "--simulate: " + error);
-    return false;
-  }
-  return true;
-}
-
-void AddSimulateOption(CLI::App* command, std::vector<std::string>* lines) {
-  command->add_flag("--simulate{" + std::string(sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE)) +
-                        "}",
-                    *lines, SIMULATE_HELP)
-      ->option_text("[=LINE[:COUNT]]")
-      ->check(CLI::Validator(
-          [](std::string& request) {
-            std::string error;
-            return ParseSimulateRequests({request}, nullptr, &error) ? std::string() : error;
-          },
-          "", ""));
-}
-
-void AddCheckFlag(CLI::App* command, bool* check) {
-  command->add_flag("--check", *check,
-                    "Only say what would change; nothing is written (exit 0 when nothing "
-                    "would, 3 when something would)");
-}
-
-std::shared_ptr<OnlineOptions> AddOnlineOptions(CLI::App* command) {
-  auto options = std::make_shared<OnlineOptions>();
-  AddReaderOption(command, &options->reader);
-  AddSimulateOption(command, &options->simulate);
-  return options;
-}
 
 int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type, bool json,
                    CliContext& context) {
@@ -133,7 +62,9 @@ int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
     types.push_back(type);
   }
   std::vector<ReaderDeviceEntry> entries;
-  for (InterfaceType each : types) EnumerateReaders(each, entries);
+  for (InterfaceType each : types) {
+    EnumerateReaders(*session.Environment().devices, each, entries);
+  }
   // Each reader by the connection that names it in --reader, its interface and its device.
   if (json) context.out << "[";
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -157,7 +88,7 @@ int RunReportCommand(const OnlineOptions& options, bool raw, CliContext& context
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
-    if (!ReadInto(link, session.Flow(), settings, &firmware)) return CLI_EXIT_FAILURE;
+    if (!ReadOrTell(link, settings, &firmware, session.Flow())) return CLI_EXIT_FAILURE;
     if (firmware.empty()) context.Notes() << "The reader did not report its firmware version.\n";
     PrintReport(context.out, BuildSettingsReport(settings, firmware), raw);
     return CLI_EXIT_OK;
@@ -168,7 +99,8 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     std::string firmware;
-    const ReadOutcome read = ReadReader(link, settings, false, &firmware, session.Flow());
+    const ReadOutcome read =
+        ReadSettingsAndVersion(link, settings, false, &firmware, session.Flow());
     if (read != ReadOutcome::Ok) {
       TellReadFailure(read, link, session.Flow());
       return CLI_EXIT_FAILURE;
@@ -187,7 +119,7 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
-    if (!ReadInto(link, session.Flow(), settings)) return CLI_EXIT_FAILURE;
+    if (!ReadOrTell(link, settings, nullptr, session.Flow())) return CLI_EXIT_FAILURE;
     if (const int saved = SaveRecord(path, settings, RecordFileKind::Config, context)) return saved;
     PrintText(context.Notes(), texts::SAVE_OK);
     return CLI_EXIT_OK;
@@ -248,14 +180,15 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   ReaderConnection source;
   ParseReaderConnection(from, &source, nullptr);
   std::string error;
-  if (!CheckConnectionKind(source, &error)) {
+  if (!session.Readers().CheckConnection(source, &error)) {
     PrintError(context.err, error);
     return CLI_EXIT_USAGE;
   }
   std::unique_ptr<ReaderLink> sourceLink;
   std::unique_ptr<ReaderSettings> sourceSettings;
   const SourceReadOutcome read =
-      ReadCloneSource(&source, session.Timing(), sourceLink, sourceSettings, session.Flow());
+      ReadCloneSource(&source, session.Environment(), sourceLink, sourceSettings,
+                      session.Flow());
   sourceLink.reset();
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
@@ -310,12 +243,11 @@ void AddListCommand(CLI::App& app, CliContext& context) {
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = app.add_subcommand("list", "List the readers found, one a line");
-  std::vector<std::string> lines(CliInterfaceNames().begin() + 1, CliInterfaceNames().end());
   command
       ->add_option("--interface", options->interfaceName,
                    "List only the readers of this interface (all five without it)")
       ->option_text(" NAME")
-      ->check(CLI::IsMember(lines));
+      ->check(CLI::IsMember(LineNames()));
   command->add_flag("--json", options->json,
                     "Print one JSON list of objects with the connection, interface and device");
   AddSimulateOption(command, &options->simulate);
@@ -325,7 +257,7 @@ void AddListCommand(CLI::App& app, CliContext& context) {
                   {"tessaron list", "tessaron list --interface usb-hid --json"});
   command->callback([options, &context] {
     InterfaceType type = INTERFACE_UNKNOWN;
-    if (!options->interfaceName.empty()) ParseCliInterfaceName(options->interfaceName, &type);
+    if (!options->interfaceName.empty()) ParseLineName(options->interfaceName, &type);
     context.exitCode = RunListCommand(options->simulate, type, options->json, context);
   });
 }

@@ -2,18 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <thread>
 
 #include "cli/cli_output.h"
 #include "core/interface_type.h"
-#include "flows/reader_flows.h"
-#include "sim/simulated_line.h"
-#include "transport/keyboard_port.h"
 
 namespace tessaron {
-
-const char* SimulatedLineNames() { return "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; }
 
 std::string ReportForTerminal(const std::string& report) {
   std::string text;
@@ -49,7 +43,6 @@ void ConsoleFlowContext::Progress(const std::string& step) {
 
 void ConsoleFlowContext::Tell(const FlowMessage& message) {
   if (message.failure) {
-    failureTold_ = true;
     PrintError(context_.err, FailureText(message));
     return;
   }
@@ -70,70 +63,26 @@ bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& 
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
-bool ParseSimulateRequests(const std::vector<std::string>& requests,
-                           std::vector<sim::SimulatedLineKind>* lines, std::string* error) {
-  int keyboards = 0;
-  for (const std::string& request : requests) {
-    const std::size_t colon = request.find(':');
-    const std::string name = request.substr(0, colon);
-    sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
-    if (!name.empty() && !sim::ParseSimulatedLine(name, &kind)) {
-      *error = "unknown line \"" + name + "\"; expected " + SimulatedLineNames();
-      return false;
-    }
-    int count = 1;
-    if (colon != std::string::npos) {
-      const std::string digits = request.substr(colon + 1);
-      count = 0;
-      for (char c : digits) {
-        if (c < '0' || c > '9' || count > MAX_SIMULATED_READERS) {
-          count = -1;
-          break;
-        }
-        count = count * 10 + (c - '0');
-      }
-      if (digits.empty() || count < 1 || count > MAX_SIMULATED_READERS) {
-        *error = "the count in \"" + request + "\" must be 1 to " +
-                 std::to_string(MAX_SIMULATED_READERS);
-        return false;
-      }
-    }
-    if (kind == sim::SimulatedLineKind::Ps2) keyboards += count;
-    if (keyboards > 1) {
-      *error = "there is one keyboard controller: ps2 at most once";
-      return false;
-    }
-    if (lines != nullptr) lines->insert(lines->end(), static_cast<std::size_t>(count), kind);
-  }
-  return true;
+void ConsoleFlowContext::Note(const std::string& line) { context_.Notes() << line << '\n'; }
+
+namespace {
+
+// The readers of the context with the run's timing, their messages on its err.
+ReaderEnvironment RunEnvironment(CliContext& context) {
+  ReaderEnvironment environment = context.readers;
+  environment.timing = TransportTiming::Real().ScaledBy(context.timingScale);
+  environment.timing.fastReplies = context.fastReplies;
+  std::ostream* messages = &context.err;
+  environment.messages = [messages](const std::string& text, const std::string& caption) {
+    PrintError(*messages, caption.empty() ? text : caption + ": " + text);
+  };
+  return environment;
 }
 
-bool ReadInto(ReaderLink& link, FlowContext& flow, ReaderSettings& settings,
-              std::string* firmware) {
-  const ReadOutcome read = ReadReader(link, settings, true, firmware, flow);
-  if (read == ReadOutcome::Ok) return true;
-  TellReadFailure(read, link, flow);
-  return false;
-}
+}  // namespace
 
 OnlineSession::OnlineSession(CliContext& context)
-    : context_(context),
-      timing_(TransportTiming::Real().ScaledBy(context.timingScale)),
-      flow_(context) {
-  timing_.fastReplies = context.fastReplies;
-  std::ostream* messages = &context.err;
-  previousHandler_ = SetMessageHandler([messages](const std::string& text,
-                                                  const std::string& caption) {
-    PrintError(*messages, caption.empty() ? text : caption + ": " + text);
-  });
-}
-
-OnlineSession::~OnlineSession() {
-  // As the program does at exit: the keyboard goes back to the system's driver.
-  if (IsWinIoInitialised()) ShutdownWinIo();
-  while (!simulated_.empty()) simulated_.pop_back();
-  SetMessageHandler(std::move(previousHandler_));
-}
+    : context_(context), readers_(RunEnvironment(context)), flow_(context) {}
 
 bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
   std::vector<sim::SimulatedLineKind> kinds;
@@ -142,38 +91,20 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
     PrintError(context_.err, "--simulate: " + error);
     return false;
   }
-  int hidNumber = 0;
   for (sim::SimulatedLineKind kind : kinds) {
-    const bool hid = kind == sim::SimulatedLineKind::UsbHid || kind == sim::SimulatedLineKind::UsbHidKb;
-    auto line = std::make_unique<sim::SimulatedLine>(kind, sim::SimulatedReaderConfig{},
-                                                     hid ? hidNumber++ : 0);
-    if (!line->Start()) {
-      PrintError(context_.err, std::string("the simulated reader on ") +
-                                   sim::SimulatedLineName(kind) + " cannot be started");
+    if (!readers_.Simulate({kind}, &error)) {
+      PrintError(context_.err, error);
       return false;
     }
-    context_.Notes() << "Simulated " << InterfaceDisplayName(line->Interface())
-                     << " reader: " << line->DeviceName() << '\n';
-    simulated_.push_back(std::move(line));
+    const sim::SimulatedLine& line = *readers_.Simulated().back();
+    context_.Notes() << "Simulated " << InterfaceDisplayName(line.Interface())
+                     << " reader: " << line.DeviceName() << '\n';
   }
   return true;
 }
 
 std::vector<ReaderDeviceEntry> OnlineSession::UsbAndSimulatedReaders() const {
-  std::vector<ReaderDeviceEntry> readers = FindUsbReaders();
-  if (simulated_.empty()) return readers;
-  std::vector<ReaderDeviceEntry> present;
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(type, present);
-  }
-  for (const auto& line : simulated_) {
-    for (const ReaderDeviceEntry& entry : present) {
-      const bool listed = std::any_of(readers.begin(), readers.end(),
-                                      [&](const ReaderDeviceEntry& usb) { return usb.name == entry.name; });
-      if (entry.name == line->DeviceName() && !listed) readers.push_back(entry);
-    }
-  }
-  return readers;
+  return readers_.UnnamedReaders(true);
 }
 
 std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connectionText,
@@ -186,12 +117,12 @@ std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connection
   ReaderConnection connection;
   if (connectionText.empty()) {
     // With one simulated reader and no other to choose, it is the reader, whatever its line.
-    const std::vector<ReaderDeviceEntry> found = UsbAndSimulatedReaders();
-    if (found.empty()) {
-      return fail("no USB reader found; name the reader with --reader CONNECTION (\"tessaron "
-                  "list\" shows every reader found)");
-    }
-    if (found.size() > 1) {
+    std::vector<ReaderDeviceEntry> found;
+    if (!readers_.ChooseUnnamed(true, &connection, &found)) {
+      if (found.empty()) {
+        return fail("no USB reader found; name the reader with --reader CONNECTION (\"tessaron "
+                    "list\" shows every reader found)");
+      }
       std::string readers;
       for (const ReaderDeviceEntry& entry : found) {
         readers += (readers.empty() ? "" : ", ") + ReaderConnectionText(ConnectionOf(entry)) +
@@ -200,19 +131,17 @@ std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connection
       return fail(std::to_string(found.size()) + " USB readers found: " + readers +
                   "; name one with --reader CONNECTION");
     }
-    connection = ConnectionOf(found.front());
     context_.Notes() << "Using the " << InterfaceDisplayName(connection.type) << " reader "
                      << found.front().name << " (" << ReaderConnectionText(connection) << ")\n";
   } else {
     std::string error;
     if (!ParseReaderConnection(connectionText, &connection, &error) ||
-        !CheckConnectionKind(connection, &error)) {
+        !readers_.CheckConnection(connection, &error)) {
       return fail(error, CLI_EXIT_USAGE);
     }
   }
-  // The factory has already said "ERROR Interface Type!" through the message handler when
-  // it makes no port.
-  std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, timing_);
+  // The session has already said "ERROR Interface Type!" when no port serves the interface.
+  std::unique_ptr<ReaderLink> link = readers_.Link(connection);
   if (!link && exitCode != nullptr) *exitCode = CLI_EXIT_FAILURE;
   return link;
 }

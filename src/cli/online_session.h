@@ -1,7 +1,8 @@
 #pragma once
-// What every command that talks to readers sets up around its work: the timing, the
-// messages of the lower layers, the optional simulated reader, the reader to use, and the
-// context through which the reader workflows wait, report progress and tell outcomes.
+// What every command that talks to readers sets up around its work, as the terminal shows
+// it: the reader session (timing, simulated readers, the reader to use), its messages on
+// standard error, and the context through which the reader workflows wait, report progress
+// and tell outcomes.
 
 #include <chrono>
 #include <istream>
@@ -10,33 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
-#include "core/message_sink.h"
+#include "cli/cli_context.h"
 #include "core/reader_settings.h"
 #include "flows/flow_context.h"
 #include "flows/reader_connection.h"
-#include "transport/transport_timing.h"
+#include "flows/reader_session.h"
 
 namespace CLI {
 class App;
 }
 
 namespace tessaron {
-
-namespace sim {
-class SimulatedLine;
-enum class SimulatedLineKind;
-}
-
-// The names --simulate accepts, for help and checks.
-const char* SimulatedLineNames();
-// The most readers one --simulate=LINE:COUNT adds.
-constexpr int MAX_SIMULATED_READERS = 16;
-// Reads --simulate requests, each LINE or LINE:COUNT (COUNT 1 to MAX_SIMULATED_READERS;
-// there is one keyboard controller, so ps2 at most once in all). lines, when given, gets one
-// line kind per reader. False with the reason in error.
-bool ParseSimulateRequests(const std::vector<std::string>& requests,
-                           std::vector<sim::SimulatedLineKind>* lines, std::string* error);
 
 // The current-settings report as a terminal wants it: the line ends of this platform (LF for
 // the report's CR LF) and a line end after the last line, so that the prompt starts on a line
@@ -58,35 +43,26 @@ class ConsoleFlowContext : public FlowContext {
   void Progress(const std::string& step) override;
   void Tell(const FlowMessage& message) override;
   bool Confirm(const std::string& caption, const std::string& question) override;
+  void Note(const std::string& line) override;
 
   // Questions are answered yes without being asked (--yes).
   void AnswerYes() { answerYes_ = true; }
-  // Whether a failure was told since the context was made.
-  bool FailureTold() const { return failureTold_; }
 
  private:
   CliContext& context_;
   bool answerYes_ = false;
-  bool failureTold_ = false;
 };
-
-// Reads the reader's record into settings, and its firmware version text into *firmware when
-// firmware is given; false after the failure was told.
-bool ReadInto(ReaderLink& link, FlowContext& flow, ReaderSettings& settings,
-              std::string* firmware = nullptr);
 
 class OnlineSession {
  public:
-  // Sends the lower layers' messages to the context's err until destroyed.
+  // The reader session on the context's readers, with the run's timing; their messages go to
+  // the context's err.
   explicit OnlineSession(CliContext& context);
-  // Gives the keyboard controller access back when it was taken, then stops the simulated
-  // reader. Ports must be gone by then.
-  ~OnlineSession();
   OnlineSession(const OnlineSession&) = delete;
   OnlineSession& operator=(const OnlineSession&) = delete;
 
-  // Adds the simulated readers asked for (each LINE or LINE:COUNT) to discovery; false after
-  // a message on err.
+  // Adds the simulated readers asked for (each LINE or LINE:COUNT) and notes each; false
+  // after a message on err.
   bool Simulate(const std::vector<std::string>& requests);
   // The readers that are taken without being named: the USB readers present, and the
   // simulated readers whatever their line, as discovery shows them now (a USB reader may
@@ -99,18 +75,15 @@ class OnlineSession {
   // *exitCode (CLI_EXIT_USAGE for a connection that names another kind of device).
   std::unique_ptr<ReaderLink> Connect(const std::string& connectionText, int* exitCode = nullptr);
 
-  const TransportTiming& Timing() const { return timing_; }
+  const ReaderEnvironment& Environment() const { return readers_.Environment(); }
+  ReaderSession& Readers() { return readers_; }
   ConsoleFlowContext& Flow() { return flow_; }
   CliContext& Context() { return context_; }
 
  private:
   CliContext& context_;
-  TransportTiming timing_;
+  ReaderSession readers_;
   ConsoleFlowContext flow_;
-  MessageHandler previousHandler_;
-  // Started in order, stopped in the reverse order (each line's listing wraps the one
-  // before).
-  std::vector<std::unique_ptr<sim::SimulatedLine>> simulated_;
 };
 
 }  // namespace tessaron

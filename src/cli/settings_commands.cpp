@@ -13,6 +13,7 @@
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -33,7 +34,7 @@ int WithRecord(const RecordPlace& place, CliContext& context, Body body) {
   }
   return WithReader(place.reader, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
-    return ReadInto(link, session.Flow(), settings) ? body(settings) : CLI_EXIT_FAILURE;
+    return ReadOrTell(link, settings, nullptr, session.Flow()) ? body(settings) : CLI_EXIT_FAILURE;
   });
 }
 
@@ -200,7 +201,7 @@ int RunDiffCommand(const std::vector<std::string>& simulate, const std::string& 
                                          ? std::string()
                                          : operand.substr(std::strlen(READER_OPERAND) + 1);
       std::unique_ptr<ReaderLink> link = session->Connect(connection);
-      status = link && ReadInto(*link, session->Flow(), records[i]) ? CLI_EXIT_OK
+      status = link && ReadOrTell(*link, records[i], nullptr, session->Flow()) ? CLI_EXIT_OK
                                                                    : CLI_EXIT_FAILURE;
     }
     // As diff does: trouble is 2, whatever kind of trouble.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/cli_context.h"
 #include "cli/record_writes.h"
 
 namespace tessaron {

@@ -1,29 +1,30 @@
 #include "controls/refusal_box.h"
 
-#include <utility>
+#include <QVariant>
+#include <QWidget>
 
 namespace tessaron {
 
 namespace {
 
-RefusalBox& InstalledRefusalBox() {
-  static RefusalBox show = [](QWidget* owner, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, QString(), text, QMessageBox::Ok, owner);
-    box.exec();
-  };
-  return show;
-}
+constexpr const char* SINK_PROPERTY = "tessaronRefusalSink";
 
 }  // namespace
 
-RefusalBox SetRefusalBox(RefusalBox show) {
-  RefusalBox previous = InstalledRefusalBox();
-  InstalledRefusalBox() = std::move(show);
-  return previous;
+void CarryRefusals(QWidget* window, RefusalSink* sink) {
+  window->setProperty(SINK_PROPERTY, QVariant::fromValue(static_cast<void*>(sink)));
 }
 
 void ShowRefusal(QWidget* owner, const QString& text, QMessageBox::Icon icon) {
-  InstalledRefusalBox()(owner, icon, text);
+  for (const QWidget* widget = owner; widget != nullptr; widget = widget->parentWidget()) {
+    const QVariant carried = widget->property(SINK_PROPERTY);
+    if (auto* sink = static_cast<RefusalSink*>(carried.value<void*>())) {
+      sink->Refuse(owner, icon, text);
+      return;
+    }
+  }
+  QMessageBox box(icon, QString(), text, QMessageBox::Ok, owner);
+  box.exec();
 }
 
 }  // namespace tessaron

@@ -1,15 +1,87 @@
 #include "core/interface_type.h"
 
+#include <algorithm>
+
 namespace tessaron {
 
-namespace {
-const char* const INTERFACE_NAMES[INTERFACE_TYPE_COUNT] = {
-    "Unknown", "RS232", "PS/2 Keyboard", "USB-HID-KB", "USB-RS232", "USB-HID"};
+const InterfaceRow& InterfaceRowOf(InterfaceType type) {
+  if (type < 0 || type >= INTERFACE_TYPE_COUNT) return INTERFACE_ROWS[0];
+  return INTERFACE_ROWS[static_cast<std::size_t>(type)];
 }
 
-const char* InterfaceDisplayName(InterfaceType type) {
-  if (type < 0 || type >= INTERFACE_TYPE_COUNT) return INTERFACE_NAMES[0];
-  return INTERFACE_NAMES[type];
+const char* InterfaceDisplayName(InterfaceType type) { return InterfaceRowOf(type).displayName; }
+
+const char* InterfaceLineName(InterfaceType type) { return InterfaceRowOf(type).lineName; }
+
+std::vector<std::string> LineNames(bool withUnknown) {
+  std::vector<std::string> names;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (withUnknown || row.type != INTERFACE_UNKNOWN) names.emplace_back(row.lineName);
+  }
+  return names;
 }
+
+namespace {
+
+// The types whose rows satisfy keep, ordered by the field place (rows with place 0 left out).
+template <typename Keep>
+std::vector<InterfaceType> TypesInOrder(int InterfaceRow::*place, Keep keep) {
+  std::vector<const InterfaceRow*> rows;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (row.*place > 0 && keep(row)) rows.push_back(&row);
+  }
+  std::sort(rows.begin(), rows.end(),
+            [place](const InterfaceRow* a, const InterfaceRow* b) { return a->*place < b->*place; });
+  std::vector<InterfaceType> types;
+  for (const InterfaceRow* row : rows) types.push_back(row->type);
+  return types;
+}
+
+}  // namespace
+
+std::string LineNamesText(bool serialOrHid) {
+  const std::vector<InterfaceType> listed = TypesInOrder(
+      &InterfaceRow::listPlace,
+      [serialOrHid](const InterfaceRow& row) { return !serialOrHid || row.serial || row.hid; });
+  std::string text;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (i > 0) text += i + 1 == listed.size() ? " or " : ", ";
+    text += InterfaceLineName(listed[i]);
+  }
+  return text;
+}
+
+bool ParseLineName(std::string_view name, InterfaceType* type) {
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (name == row.lineName) {
+      if (type != nullptr) *type = row.type;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsHidInterface(InterfaceType type) { return InterfaceRowOf(type).hid; }
+
+bool IsSerialInterface(InterfaceType type) { return InterfaceRowOf(type).serial; }
+
+std::vector<InterfaceType> UsbSearchOrder() {
+  return TypesInOrder(&InterfaceRow::usbSearchPlace, [](const InterfaceRow&) { return true; });
+}
+
+bool PresentsInterface(InterfaceType type, std::uint16_t productId) {
+  const InterfaceRow& row = InterfaceRowOf(type);
+  return row.usb && productId != 0 &&
+         std::find(row.productIds.begin(), row.productIds.end(), productId) != row.productIds.end();
+}
+
+InterfaceType HidInterfaceOfProduct(std::uint16_t productId) {
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (row.hid && PresentsInterface(row.type, productId)) return row.type;
+  }
+  return INTERFACE_UNKNOWN;
+}
+
+std::uint16_t ProductIdOf(InterfaceType type) { return InterfaceRowOf(type).productIds[0]; }
 
 }  // namespace tessaron

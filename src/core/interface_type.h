@@ -1,7 +1,14 @@
 #pragma once
-// The interfaces over which a reader is reached, and their display names.
+// The interfaces over which a reader is reached, in one table: each one's display name, its
+// word on the command line and in line names, whether it is a USB function of the reader and
+// whether it is reached by HID feature reports, the USB product ids that present it, and its
+// place in the search for the one USB reader.
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessaron {
 
@@ -18,8 +25,71 @@ constexpr int INTERFACE_TYPE_COUNT = 6;
 // Position of a reader among the present devices of its class; -1 means none.
 using DeviceIndex = std::int32_t;
 
+// The USB vendor id of every reader.
+constexpr std::uint16_t READER_VENDOR_ID = 0x0F3E;
+
+// The USB product ids under which a reader presents its interfaces.
+constexpr std::uint16_t USB_RS232_PRODUCT_ID = 0x0217;
+constexpr std::uint16_t USB_HID_KB_PRODUCT_ID = 0x0221;
+constexpr std::uint16_t USB_HID_PRODUCT_ID = 0x0222;
+constexpr std::uint16_t USB_HID_PRODUCT_ID_ALT = 0x0223;
+
+// The name of the one device of the PS/2 keyboard line.
+inline constexpr const char* PS2_PORT_NAME = "PS/2 Keyboard port";
+
+struct InterfaceRow {
+  InterfaceType type;
+  const char* displayName;  // how windows, reports and messages name it
+  const char* lineName;     // its word on the command line and in connections
+  bool usb;                 // a USB function of the reader
+  bool hid;                 // reached by HID feature reports (else a serial port or the keyboard line)
+  bool serial;              // reached as a serial port
+  // The USB product ids under which the reader presents this interface; 0 ends the list.
+  std::array<std::uint16_t, 2> productIds;
+  // Place in the search for the one USB reader (1 is looked at first); 0: not searched.
+  int usbSearchPlace;
+  // Place where help and messages list the line names (1 first); 0: not listed.
+  int listPlace;
+};
+
+// One row a value, in InterfaceType order; row 0 is "Unknown", which names no line.
+inline constexpr std::array<InterfaceRow, INTERFACE_TYPE_COUNT> INTERFACE_ROWS{{
+    {INTERFACE_UNKNOWN, "Unknown", "unknown", false, false, false, {0, 0}, 0, 0},
+    {INTERFACE_RS232, "RS232", "rs232", false, false, true, {0, 0}, 0, 1},
+    {INTERFACE_PS2_KEYBOARD, "PS/2 Keyboard", "ps2", false, false, false, {0, 0}, 0, 5},
+    {INTERFACE_USB_HID_KB, "USB-HID-KB", "usb-hid-kb", true, true, false, {USB_HID_KB_PRODUCT_ID, 0}, 1, 4},
+    {INTERFACE_USB_RS232, "USB-RS232", "usb-rs232", true, false, true, {USB_RS232_PRODUCT_ID, 0}, 2, 2},
+    {INTERFACE_USB_HID, "USB-HID", "usb-hid", true, true, false, {USB_HID_PRODUCT_ID, USB_HID_PRODUCT_ID_ALT}, 3, 3},
+}};
+
+// The row of a value; "Unknown"'s for any value outside 0 to 5, so that no caller reads
+// outside the table.
+const InterfaceRow& InterfaceRowOf(InterfaceType type);
+
 // "Unknown", "RS232", "PS/2 Keyboard", "USB-HID-KB", "USB-RS232", "USB-HID" for 0 to 5.
-// Any value outside 0 to 5 gives "Unknown" so that no caller reads outside the table.
 const char* InterfaceDisplayName(InterfaceType type);
+// "unknown", "rs232", "ps2", "usb-hid-kb", "usb-rs232", "usb-hid" for 0 to 5.
+const char* InterfaceLineName(InterfaceType type);
+// The line names of the five lines in InterfaceType order; with withUnknown "unknown" first.
+std::vector<std::string> LineNames(bool withUnknown = false);
+// The line names as help and messages list them, joined by ", " and a last " or ":
+// "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; with serialOrHid only those of the lines
+// that have a device path ("rs232, usb-rs232, usb-hid or usb-hid-kb").
+std::string LineNamesText(bool serialOrHid = false);
+// The interface of a line name, exactly as written ("unknown" included); false for any other
+// text, with type untouched.
+bool ParseLineName(std::string_view name, InterfaceType* type);
+
+bool IsHidInterface(InterfaceType type);
+bool IsSerialInterface(InterfaceType type);
+// The USB interfaces in the order the search for the one USB reader looks at them:
+// USB-HID-KB, USB-RS232, USB-HID.
+std::vector<InterfaceType> UsbSearchOrder();
+// The HID interface that a reader of this product id presents; INTERFACE_UNKNOWN for another.
+InterfaceType HidInterfaceOfProduct(std::uint16_t productId);
+// Whether the product id is one under which the reader presents this interface.
+bool PresentsInterface(InterfaceType type, std::uint16_t productId);
+// The first product id of an interface (0 for one that is no USB function).
+std::uint16_t ProductIdOf(InterfaceType type);
 
 }  // namespace tessaron

@@ -13,7 +13,6 @@ enum class PortErrorKind {
   NotPresent,        // no such device node, or nothing at that device index (ENOENT, ENODEV)
   NotAReader,        // the device is there but is not a reader of this line
   NoPortAccess,      // the keyboard controller's I/O ports were refused (needs CAP_SYS_RAWIO)
-  PortAccessOff,     // port I/O is switched off by TESSARON_FORBID_PORT_IO
   NoReply,           // the reader did not answer within the line's time limits
   TransferFailed,    // a write or read on the open device failed (osError says why)
   Other,             // any other operating-system error (osError says which)
@@ -26,9 +25,6 @@ struct PortError {
   long holderPid = 0;       // Busy: the process that holds the device, 0 when unknown
   std::string holderName;   // Busy: that process's command name, when known
   std::string detail;       // anything else worth saying (the failing call, USB ids seen)
-  // The port has already shown its own message about this failure (the keyboard line's
-  // permission message), so callers must not show it a second time.
-  bool alreadyShown = false;
 
   bool Failed() const { return kind != PortErrorKind::None; }
 };

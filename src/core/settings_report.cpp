@@ -47,7 +47,7 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   const InterfaceType type = settings.interfaceType;
   const bool rs232 = type == INTERFACE_RS232;  // "USB-RS232" does not count
   const bool keyboard = type == INTERFACE_PS2_KEYBOARD;
-  const bool hid = type == INTERFACE_USB_HID_KB || type == INTERFACE_USB_HID;
+  const bool hid = IsHidInterface(type);
 
   std::string text;
   text += "=============Check Current Tessaron Settings===============\r\n";

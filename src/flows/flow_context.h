@@ -34,6 +34,9 @@ class FlowContext {
   virtual bool Confirm(const std::string& caption, const std::string& question) = 0;
   // The settings record was filled anew from a reader or a file: whatever shows it reloads.
   virtual void SettingsChanged() {}
+  // A line worth knowing about the step under way (not an outcome); dropped where nobody
+  // reads notes.
+  virtual void Note(const std::string& /*line*/) {}
 
   // Shorthands for Tell.
   void TellDone(const std::string& text) { Tell(FlowMessage{text, std::string(), false, {}}); }

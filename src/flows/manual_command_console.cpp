@@ -77,14 +77,8 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
   entry += "\\x" + Hex(result.frame.back(), false) + " ......\r\n";
   transcript_ += entry;
 
-  if (link == nullptr || !link->Open()) {
-    if (link != nullptr) {
-      link->Close();
-      if (link->Port().LastError().alreadyShown) return result;
-    }
-    flow.TellFailed(texts::DEVICE_OPEN_FAILED, link != nullptr ? link->FailureCause() : "");
-    return result;
-  }
+  OpenReader reader(link);
+  if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return result;
 
   ++count_;
   result.sent = true;
@@ -123,7 +117,7 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
     }
   }
   transcript_ += "\r\n";
-  link->Close();
+  reader.Close();
   return result;
 }
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <limits>
 
-#include "flows/interface_names.h"
+#include "transport/keyboard_port.h"
 #include "transport/port_error_text.h"
 #include "transport/reader_port_factory.h"
 
@@ -12,12 +12,11 @@ namespace tessaron {
 namespace {
 
 constexpr const char* CONNECTION_FORMS = "a device path, NAME:PATH or NAME:INDEX";
-constexpr const char* LINE_NAMES = "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2";
 
 // The interface a line name stands for; "unknown" names no line.
 bool LineInterface(const std::string& name, InterfaceType* type) {
   InterfaceType found = INTERFACE_UNKNOWN;
-  if (!ParseCliInterfaceName(name, &found) || found == INTERFACE_UNKNOWN) return false;
+  if (!ParseLineName(name, &found) || found == INTERFACE_UNKNOWN) return false;
   *type = found;
   return true;
 }
@@ -61,7 +60,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
     }
     if (colon != std::string::npos) {
       return fail("unknown line " + Quoted(text.substr(0, colon)) + " in " + Quoted(text) +
-                  "; expected " + LINE_NAMES);
+                  "; expected " + LineNamesText());
     }
     return fail(Quoted(text) + " is not a device path; expected " + CONNECTION_FORMS +
                 " (for example /dev/ttyUSB0 or usb-hid:0)");
@@ -98,14 +97,15 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
   return true;
 }
 
-bool CheckConnectionKind(const ReaderConnection& connection, std::string* error) {
+bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
+                         std::string* error) {
   if (!connection.path.empty() || connection.index < 0) return true;
-  const bool serial = connection.type == INTERFACE_RS232 || connection.type == INTERFACE_USB_RS232;
-  const bool hid = connection.type == INTERFACE_USB_HID || connection.type == INTERFACE_USB_HID_KB;
   InterfaceType found = INTERFACE_UNKNOWN;
   std::string name;
-  const bool present = (serial && FindSerialPort(connection.index, &found, &name)) ||
-                       (hid && FindHidReader(connection.index, &found, &name));
+  const bool present =
+      (IsSerialInterface(connection.type) &&
+       FindSerialPort(devices, connection.index, &found, &name)) ||
+      (IsHidInterface(connection.type) && FindHidReader(devices, connection.index, &found, &name));
   if (!present || found == connection.type) return true;
 
   const std::string wanted = InterfaceDisplayName(connection.type);
@@ -115,7 +115,7 @@ bool CheckConnectionKind(const ReaderConnection& connection, std::string* error)
             (found == INTERFACE_RS232 ? " port" : " reader") + (name.empty() ? "" : " (" + name + ")");
   }
   std::vector<ReaderDeviceEntry> readers;
-  EnumerateReaders(connection.type, readers);
+  EnumerateReaders(devices, connection.type, readers);
   std::string elsewhere = "\"tessaron list\" finds no " + wanted + " reader";
   if (!readers.empty()) {
     elsewhere = "\"tessaron list\" shows the " + wanted + " reader" +
@@ -132,11 +132,7 @@ bool CheckConnectionKind(const ReaderConnection& connection, std::string* error)
 }
 
 std::string ReaderConnectionText(const ReaderConnection& connection) {
-  const auto& names = CliInterfaceNames();
-  const std::string name =
-      connection.type >= 0 && connection.type < static_cast<InterfaceType>(names.size())
-          ? names[static_cast<std::size_t>(connection.type)]
-          : std::string("unknown");
+  const std::string name = InterfaceLineName(connection.type);
   if (!connection.path.empty()) return name + ":" + connection.path;
   return name + ":" + std::to_string(connection.index);
 }
@@ -148,30 +144,46 @@ ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry) {
   return connection;
 }
 
-std::vector<ReaderDeviceEntry> FindUsbReaders() {
+std::vector<ReaderDeviceEntry> FindUsbReaders(DeviceListing& devices) {
   std::vector<ReaderDeviceEntry> found;
-  for (InterfaceType type : {INTERFACE_USB_HID_KB, INTERFACE_USB_RS232, INTERFACE_USB_HID}) {
-    EnumerateReaders(type, found);
-  }
+  for (InterfaceType type : UsbSearchOrder()) EnumerateReaders(devices, type, found);
   return found;
 }
 
-ReaderLink::ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port)
-    : connection_(connection), port_(std::move(port)) {}
+ReaderLink::ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port,
+                       MessageSink messages)
+    : connection_(connection), port_(std::move(port)), messages_(std::move(messages)) {}
 
 std::unique_ptr<ReaderLink> ReaderLink::Create(const ReaderConnection& connection,
-                                               const PortSetup& setup) {
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(connection.type, setup.timing);
-  if (!port) return nullptr;
-  if (setup.wrap) port = setup.wrap(std::move(port));
-  return std::unique_ptr<ReaderLink>(new ReaderLink(connection, std::move(port)));
+                                               const ReaderEnvironment& environment) {
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(connection.type, environment);
+  if (!port) {
+    environment.Tell(INTERFACE_TYPE_ERROR_TEXT);
+    return nullptr;
+  }
+  return std::unique_ptr<ReaderLink>(
+      new ReaderLink(connection, std::move(port), environment.messages));
 }
 
 bool ReaderLink::Open() {
+  failureTold_ = false;
   const bool opened = connection_.path.empty() ? port_->Open(connection_.index)
                                                : port_->OpenPath(connection_.path);
-  if (opened) port_->GetPortName(openedName_);
-  return opened;
+  if (opened) {
+    port_->GetPortName(openedName_);
+    return true;
+  }
+  // The keyboard line that cannot have its port access says so in a message of its own,
+  // whoever opened it; the outcome texts of the work are then left out.
+  const PortError& error = port_->LastError();
+  if (Interface() == INTERFACE_PS2_KEYBOARD && error.kind == PortErrorKind::NoPortAccess) {
+    if (messages_) {
+      messages_(std::string(KEYBOARD_ACCESS_FAILED_TEXT) + "\n" + FailureCause(),
+                KEYBOARD_ACCESS_FAILED_CAPTION);
+    }
+    failureTold_ = true;
+  }
+  return false;
 }
 
 void ReaderLink::Close() { port_->Close(); }
@@ -182,6 +194,27 @@ std::string ReaderLink::FailureCause() const {
 
 std::string ReaderLink::Name() const {
   return openedName_.empty() ? ReaderConnectionText(connection_) : openedName_;
+}
+
+OpenReader::OpenReader(ReaderLink* link) : link_(link) {
+  open_ = link_ != nullptr && link_->Open();
+  if (!open_) Close();
+}
+
+OpenReader::~OpenReader() { Close(); }
+
+void OpenReader::Close() {
+  if (closed_) return;
+  closed_ = true;
+  if (link_ != nullptr) link_->Close();
+}
+
+bool OpenReader::OrTell(const char* text, FlowContext& flow) {
+  if (open_) return true;
+  if (link_ == nullptr || !link_->FailureTold()) {
+    flow.TellFailed(text, link_ != nullptr ? link_->FailureCause() : std::string());
+  }
+  return false;
 }
 
 }  // namespace tessaron

@@ -3,19 +3,20 @@
 // (interface type, device index) that discovery gives, or by a device path. On the command
 // line a connection is one string:
 //   /dev/ttyUSB0        a serial device node, used as an "RS232" port
-//   NAME:PATH           NAME rs232, usb-rs232, usb-hid or usb-hid-kb; PATH a tty or hidraw node
+//   NAME:PATH           NAME a line with device paths (rs232, usb-rs232, usb-hid, usb-hid-kb);
+//                       PATH a tty or hidraw node
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
 //                       (ps2:0 for the keyboard line)
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/interface_type.h"
 #include "core/reader_port.h"
+#include "flows/flow_context.h"
 #include "transport/discovery.h"
-#include "transport/transport_timing.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron {
 
@@ -31,11 +32,12 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 
 // Whether the position that a NAME:INDEX connection names holds a device of that interface
 // (serial ports share their positions, USB-RS232 readers and other ports alike, and so do
-// the two USB HID lines). False, with a message that says what is there and which connection
-// names a reader of the wanted interface, when another kind of device is there; true for a
-// path, for the keyboard line and for a position where there is no device (opening it says
-// so).
-bool CheckConnectionKind(const ReaderConnection& connection, std::string* error);
+// the two USB HID lines) among the devices listed. False, with a message that says what is
+// there and which connection names a reader of the wanted interface, when another kind of
+// device is there; true for a path, for the keyboard line and for a position where there is
+// no device (opening it says so).
+bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
+                         std::string* error);
 
 // The connection written back as a string ("usb-hid:0", "rs232:/dev/ttyS0").
 std::string ReaderConnectionText(const ReaderConnection& connection);
@@ -46,36 +48,29 @@ ReaderConnection ConnectionOf(const ReaderDeviceEntry& entry);
 // The USB readers present, in the order the automatic connection looks at them:
 // USB-HID-KB, USB-RS232, USB-HID. The automatic connection takes a reader only when this
 // list holds exactly one.
-std::vector<ReaderDeviceEntry> FindUsbReaders();
-
-// How a program makes its reader ports: the timing of the transports, and a wrapper around
-// every port made (the windows run each exchange off their thread); no wrapper by default.
-using PortWrapper = std::function<std::unique_ptr<ReaderPort>(std::unique_ptr<ReaderPort>)>;
-struct PortSetup {
-  PortSetup(const TransportTiming& transportTiming = TransportTiming::Real(),
-            PortWrapper portWrapper = {})
-      : timing(transportTiming), wrap(std::move(portWrapper)) {}
-
-  TransportTiming timing;
-  PortWrapper wrap;
-};
+std::vector<ReaderDeviceEntry> FindUsbReaders(DeviceListing& devices);
 
 // One reader port for one connection. Each piece of work opens it, runs its exchanges and
 // closes it again; the port object lives on in between (it keeps the firmware version it
 // has read).
 class ReaderLink {
  public:
-  // Empty when no port can be made for the interface.
+  // The port made from the environment. Empty, after "ERROR Interface Type!" through the
+  // environment's messages, when no port serves the interface.
   static std::unique_ptr<ReaderLink> Create(const ReaderConnection& connection,
-                                            const PortSetup& setup);
+                                            const ReaderEnvironment& environment);
 
-  // Opens the device by path or by index.
+  // Opens the device by path or by index. The keyboard line's refusal of its port access is
+  // told here, once, through the environment's messages (every caller then stays silent
+  // about this failure: FailureTold).
   bool Open();
   void Close();
   ReaderPort& Port() { return *port_; }
   const ReaderPort& Port() const { return *port_; }
   // Why the last open or exchange failed, as one line for the user; empty when it did not.
   std::string FailureCause() const;
+  // The last failure has been told to the user already.
+  bool FailureTold() const { return failureTold_; }
   InterfaceType Interface() const { return port_->GetInterfaceType(); }
   const ReaderConnection& Connection() const { return connection_; }
   // The device name of the port as last opened ("/dev/pts/3", "PS/2 Keyboard port"), or
@@ -83,11 +78,37 @@ class ReaderLink {
   std::string Name() const;
 
  private:
-  ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port);
+  ReaderLink(const ReaderConnection& connection, std::unique_ptr<ReaderPort> port,
+             MessageSink messages);
 
   ReaderConnection connection_;
   std::unique_ptr<ReaderPort> port_;
+  MessageSink messages_;
   std::string openedName_;
+  bool failureTold_ = false;
+};
+
+// One piece of work on an open reader: opens the link, and closes it when the work is done
+// (Close) or at the latest when the guard goes. A link that does not open is closed at once,
+// and its failure told with the caller's text unless the link has told it already.
+class OpenReader {
+ public:
+  explicit OpenReader(ReaderLink* link);
+  ~OpenReader();
+  OpenReader(const OpenReader&) = delete;
+  OpenReader& operator=(const OpenReader&) = delete;
+
+  bool IsOpen() const { return open_; }
+  // Closes the reader now (a second call does nothing).
+  void Close();
+  // When the reader did not open: tells text with the cause, unless told already; false.
+  // True when it is open.
+  bool OrTell(const char* text, FlowContext& flow);
+
+ private:
+  ReaderLink* link_;
+  bool open_ = false;
+  bool closed_ = false;
 };
 
 }  // namespace tessaron

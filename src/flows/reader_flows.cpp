@@ -20,15 +20,17 @@ constexpr const char* DAMAGED_REPLY_CAUSE =
     "The reader gave no reply, or an incomplete or damaged one; nothing was taken from it. "
     "Check that it is attached and switched on, then try again.";
 
-// The cause line of the link's last failure; empty when the port has already said it.
-std::string CauseOf(const ReaderLink& link) { return link.FailureCause(); }
-
-bool AlreadyShown(const ReaderLink& link) { return link.Port().LastError().alreadyShown; }
-
-// Tells a failure unless the port has shown it to the user already.
+// Tells a failure with the link's cause, unless the link has told it already.
 void TellLinkFailure(const ReaderLink* link, const char* text, FlowContext& flow) {
-  if (link != nullptr && AlreadyShown(*link)) return;
-  flow.TellFailed(text, link != nullptr ? CauseOf(*link) : std::string());
+  if (link != nullptr && link->FailureTold()) return;
+  flow.TellFailed(text, link != nullptr ? link->FailureCause() : std::string());
+}
+
+// The cause of a read that failed on an open reader: the port's, else that the reply was
+// missing or damaged.
+std::string ReadFailureCause(const ReaderLink& link) {
+  const std::string cause = link.FailureCause();
+  return cause.empty() ? DAMAGED_REPLY_CAUSE : cause;
 }
 
 // The firmware number, read on an open-close of its own; 0 when the reader does not open
@@ -37,13 +39,14 @@ void TellLinkFailure(const ReaderLink* link, const char* text, FlowContext& flow
 enum class VersionPause { None, Before, After };
 double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
   std::string version;
-  if (link.Open()) {
+  OpenReader reader(&link);
+  if (reader.IsOpen()) {
     if (pause == VersionPause::Before) flow.Wait(VERSION_QUERY_WAIT);
     flow.Progress("Reading the firmware version from " + link.Name());
     link.Port().GetFirmwareVersion(version);
     if (pause == VersionPause::After) flow.Wait(VERSION_QUERY_WAIT);
   }
-  link.Close();
+  reader.Close();
   return ParseVersionNumber(version);
 }
 
@@ -51,19 +54,14 @@ double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
 
 // ---- reading ----
 
-ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSettings,
-                       std::string* firmware, FlowContext& flow) {
+ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, bool readSettings,
+                                   std::string* firmware, FlowContext& flow) {
   if (firmware != nullptr) firmware->clear();
-  if (!link.Open()) {
-    link.Close();
-    return ReadOutcome::OpenFailed;
-  }
+  OpenReader reader(&link);
+  if (!reader.IsOpen()) return ReadOutcome::OpenFailed;
   if (readSettings) {
     flow.Progress("Reading settings from " + link.Name());
-    if (!ReadFromReader(settings, &link.Port())) {
-      link.Close();
-      return ReadOutcome::ReadFailed;
-    }
+    if (!ReadFromReader(settings, &link.Port())) return ReadOutcome::ReadFailed;
   }
   if (firmware != nullptr) {
     // The keyboard line needs a rest between the long settings reply and the next query.
@@ -71,7 +69,6 @@ ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSett
     flow.Progress("Reading the firmware version from " + link.Name());
     link.Port().GetFirmwareVersion(*firmware);
   }
-  link.Close();
   return ReadOutcome::Ok;
 }
 
@@ -86,44 +83,55 @@ void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& f
     case ReadOutcome::OpenFailed:
       TellLinkFailure(&link, texts::DEVICE_OPEN_FAILED, flow);
       return;
-    case ReadOutcome::ReadFailed: {
-      std::string cause = CauseOf(link);
-      if (cause.empty()) cause = DAMAGED_REPLY_CAUSE;
-      flow.TellFailed(texts::READ_FAILED, cause);
+    case ReadOutcome::ReadFailed:
+      flow.TellFailed(texts::READ_FAILED, ReadFailureCause(link));
       return;
-    }
   }
+}
+
+bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmware,
+                FlowContext& flow) {
+  const ReadOutcome read = ReadSettingsAndVersion(link, settings, true, firmware, flow);
+  TellReadFailure(read, link, flow);
+  return read == ReadOutcome::Ok;
 }
 
 // ---- "Send to MSR" ----
 
+bool TakesEveryHidFormat(double firmware) { return firmware >= HID_KB_FORMAT_MIN_VERSION; }
+
+bool TakesKeyboardFormat(InterfaceType type, double firmware) {
+  return type == INTERFACE_USB_HID_KB && TakesEveryHidFormat(firmware);
+}
+
 void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings) {
-  if (type == INTERFACE_USB_HID_KB && firmware < HID_KB_FORMAT_MIN_VERSION) {
+  if (type == INTERFACE_USB_HID_KB && !TakesKeyboardFormat(type, firmware)) {
     settings.hidFormat = HID_FORMAT_KALDOR_DATA;
   }
 }
 
-SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
                         FlowContext& flow) {
+  const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
   // an older (or unreadable) firmware gets the data format.
   if (link != nullptr && link->Interface() == INTERFACE_USB_HID_KB) {
     const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
-    if (kind == SheetKind::Basic) flow.Wait(VERSION_QUERY_WAIT);
+    if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
     KeepFirmwareFormat(link->Interface(), firmware, settings);
   }
 
   SendResult sent;
-  // The advanced sheet notes a pending switch before it opens the reader; the basic sheet
-  // once the reader is open (and takes it as not pending when the reader does not open).
-  sent.interfaceSwitch = kind == SheetKind::Advanced && settings.IsInterfaceSwitchPending();
-  std::string cause;
-  if (link != nullptr && link->Open()) {
-    if (kind == SheetKind::Basic) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
+  // A pending switch is noted before the reader is opened, or once it is open (and taken as
+  // not pending when the reader does not open).
+  sent.interfaceSwitch = !noteSwitchOnOpen && settings.IsInterfaceSwitchPending();
+  OpenReader reader(link);
+  if (reader.IsOpen()) {
+    if (noteSwitchOnOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
     flow.Progress("Writing settings to " + link->Name());
     sent.result = WriteToReader(settings, &link->Port());
   }
-  if (link != nullptr) link->Close();
+  reader.Close();
 
   switch (sent.result) {
     case WriteOk: {
@@ -150,15 +158,16 @@ void WaitForSwitchedReader(FlowContext& flow) { flow.Wait(INTERFACE_SWITCH_WAIT)
 
 // ---- configuration files ----
 
-bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path, SheetKind kind,
-                      FlowContext& flow) {
+bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path,
+                      SaveWording wording, FlowContext& flow) {
+  const bool toFile = wording == SaveWording::ToFile;
   int osError = 0;
   const ConfigFileStatus status = SaveConfigFileStatus(settings, path, &osError);
   if (status == ConfigFileStatus::Ok) {
-    flow.TellDone(kind == SheetKind::Basic ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
+    flow.TellDone(toFile ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
     return true;
   }
-  flow.TellFailed(kind == SheetKind::Basic ? texts::SAVE_FAILED : texts::SAVE_FAILED_ADVANCED,
+  flow.TellFailed(toFile ? texts::SAVE_FAILED : texts::SAVE_FAILED_ADVANCED,
                   "Cannot write " + path + ": " + ConfigFileCause(status, osError));
   return false;
 }
@@ -171,18 +180,18 @@ bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowCon
   return false;
 }
 
-void KeepKeyboardFormat(ReaderLink* link, ReaderSettings& settings) {
+void AskKeyboardFormatOfKeyboardReader(ReaderLink* link, ReaderSettings& settings) {
   if (link == nullptr) return;
-  if (link->Open() && link->Interface() == INTERFACE_USB_HID_KB) {
+  const OpenReader reader(link);
+  if (reader.IsOpen() && link->Interface() == INTERFACE_USB_HID_KB) {
     settings.hidFormat = HID_FORMAT_KALDOR_KEYBOARD;
   }
-  link->Close();
 }
 
 bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::string& path,
                       FlowContext& flow) {
   if (!LoadSettingsFile(settings, path, flow)) return false;
-  KeepKeyboardFormat(link, settings);
+  AskKeyboardFormatOfKeyboardReader(link, settings);
   flow.SettingsChanged();
   flow.TellDone(texts::LOAD_OK);
   return true;
@@ -196,7 +205,8 @@ namespace {
 // the settings read back on the same open reader.
 bool RestoreDefaultsReadingBack(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
   bool read = false;
-  if (link != nullptr && link->Open()) {
+  OpenReader reader(link);
+  if (reader.IsOpen()) {
     flow.Progress("Restoring the factory settings of " + link->Name());
     if (RestoreFactorySettings(&link->Port())) {
       flow.Wait(DEFAULTS_READ_BACK_WAIT);
@@ -204,7 +214,7 @@ bool RestoreDefaultsReadingBack(ReaderLink* link, ReaderSettings& settings, Flow
       read = ReadFromReader(settings, &link->Port());
     }
   }
-  if (link != nullptr) link->Close();
+  reader.Close();
   if (!read) {
     TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
     return false;
@@ -217,30 +227,24 @@ bool RestoreDefaultsReadingBack(ReaderLink* link, ReaderSettings& settings, Flow
 // The basic sheet: the command on one open-close, the read on another, each step with its
 // own message.
 bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
-  if (link == nullptr || !link->Open()) {
-    if (link != nullptr) link->Close();
-    TellLinkFailure(link, texts::DEFAULTS_OPEN_FAILED, flow);
-    return false;
-  }
+  OpenReader forCommand(link);
+  if (!forCommand.OrTell(texts::DEFAULTS_OPEN_FAILED, flow)) return false;
   flow.Wait(DEFAULTS_COMMAND_WAIT);
   flow.Progress("Restoring the factory settings of " + link->Name());
   const bool acknowledged = RestoreFactorySettings(&link->Port());
-  link->Close();
+  forCommand.Close();
   if (!acknowledged) {
     TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
     return false;
   }
   flow.TellDone(texts::DEFAULTS_OK);
 
-  if (!link->Open()) {
-    link->Close();
-    TellLinkFailure(link, texts::DEFAULTS_REOPEN_FAILED, flow);
-    return false;
-  }
+  OpenReader forRead(link);
+  if (!forRead.OrTell(texts::DEFAULTS_REOPEN_FAILED, flow)) return false;
   flow.Wait(DEFAULTS_REOPEN_WAIT);
   flow.Progress("Reading settings from " + link->Name());
   const bool read = ReadFromReader(settings, &link->Port());
-  link->Close();
+  forRead.Close();
   if (!read) {
     TellLinkFailure(link, texts::DEFAULTS_READ_BACK_FAILED, flow);
     return false;
@@ -251,15 +255,16 @@ bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowC
 
 }  // namespace
 
-bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, DefaultsSteps steps,
                             FlowContext& flow) {
-  return kind == SheetKind::Basic ? RestoreDefaultsInTwoSteps(link, settings, flow)
-                                  : RestoreDefaultsReadingBack(link, settings, flow);
+  return steps == DefaultsSteps::TwoOpens ? RestoreDefaultsInTwoSteps(link, settings, flow)
+                                          : RestoreDefaultsReadingBack(link, settings, flow);
 }
 
 // ---- quick clone ----
 
-SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetup& ports,
+SourceReadOutcome ReadCloneSource(const ReaderConnection* source,
+                                  const ReaderEnvironment& environment,
                                   std::unique_ptr<ReaderLink>& sourceLink,
                                   std::unique_ptr<ReaderSettings>& sourceSettings,
                                   FlowContext& flow) {
@@ -267,24 +272,21 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetu
     flow.TellFailed(texts::SELECT_SOURCE);
     return SourceReadOutcome::NotRead;
   }
-  sourceLink = ReaderLink::Create(*source, ports);
+  sourceLink = ReaderLink::Create(*source, environment);
   if (!sourceLink) {
     flow.TellFailed(texts::NO_MEMORY);
     return SourceReadOutcome::NotRead;
   }
-  if (!sourceLink->Open()) {
-    sourceLink->Close();
-    TellLinkFailure(sourceLink.get(), texts::SOURCE_OPEN_FAILED, flow);
-    return SourceReadOutcome::NotRead;
-  }
+  OpenReader reader(sourceLink.get());
+  if (!reader.OrTell(texts::SOURCE_OPEN_FAILED, flow)) return SourceReadOutcome::NotRead;
   // A new record for every read, made for the source's interface.
   sourceSettings = std::make_unique<ReaderSettings>(source->type);
   flow.Progress("Reading settings from " + sourceLink->Name());
   const bool read = ReadFromReader(*sourceSettings, &sourceLink->Port());
-  const std::string cause = read ? std::string() : CauseOf(*sourceLink);
-  sourceLink->Close();
+  const std::string cause = read ? std::string() : ReadFailureCause(*sourceLink);
+  reader.Close();
   if (!read) {
-    flow.TellFailed(texts::READ_FAILED, cause.empty() ? DAMAGED_REPLY_CAUSE : cause);
+    flow.TellFailed(texts::READ_FAILED, cause);
     return SourceReadOutcome::ReadFailed;
   }
   flow.TellDone(texts::SOURCE_READ_OK);
@@ -292,7 +294,7 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetu
 }
 
 WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
-                          const ReaderConnection* target, const PortSetup& ports,
+                          const ReaderConnection* target, const ReaderEnvironment& environment,
                           std::unique_ptr<ReaderLink>& targetLink, FlowContext& flow) {
   if (!sourceRead || source == nullptr) {
     flow.TellFailed(texts::READ_SOURCE_FIRST);
@@ -302,7 +304,7 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
     flow.TellFailed(texts::SELECT_TARGET);
     return WriteFailed;
   }
-  targetLink = ReaderLink::Create(*target, ports);
+  targetLink = ReaderLink::Create(*target, environment);
   if (!targetLink) {
     flow.TellFailed(texts::NO_MEMORY);
     return WriteFailed;
@@ -312,18 +314,16 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
   // was read, so that later clones from it to other readers carry the source's own format.
   ReaderSettings written(*source);
   if (targetLink->Interface() == INTERFACE_USB_HID_KB &&
-      FirmwareNumber(*targetLink, VersionPause::After, flow) >= HID_KB_FORMAT_MIN_VERSION) {
+      TakesKeyboardFormat(targetLink->Interface(),
+                          FirmwareNumber(*targetLink, VersionPause::After, flow))) {
     written.SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
   }
-  if (!targetLink->Open()) {
-    targetLink->Close();
-    TellLinkFailure(targetLink.get(), texts::TARGET_OPEN_FAILED, flow);
-    return WriteFailed;
-  }
+  OpenReader reader(targetLink.get());
+  if (!reader.OrTell(texts::TARGET_OPEN_FAILED, flow)) return WriteFailed;
   flow.Progress("Writing settings to " + targetLink->Name());
   const WriteResult result = WriteToReader(written, &targetLink->Port());
-  const std::string cause = result == WriteFailed ? CauseOf(*targetLink) : std::string();
-  targetLink->Close();
+  const std::string cause = result == WriteFailed ? targetLink->FailureCause() : std::string();
+  reader.Close();
   switch (result) {
     case WriteOk:
       flow.TellDone(texts::CLONE_OK);
@@ -358,18 +358,15 @@ BootLoaderOutcome EnterBootLoader(ReaderLink* link, FlowContext& flow) {
     flow.TellFailed(texts::BOOT_LOADER_FAILED);
     return BootLoaderOutcome::Refused;
   }
-  if (link == nullptr || !link->Open()) {
-    if (link != nullptr) link->Close();
-    TellLinkFailure(link, texts::DEVICE_OPEN_FAILED, flow);
-    return BootLoaderOutcome::OpenFailed;
-  }
+  OpenReader reader(link);
+  if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return BootLoaderOutcome::OpenFailed;
   flow.Progress("Switching " + link->Name() + " into its boot loader");
   Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
   std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
   const bool acknowledged = link->Port().Transact(frame, static_cast<std::int32_t>(frameLength),
                                                   reply, &replyLength);
-  const std::string cause = acknowledged ? std::string() : CauseOf(*link);
-  link->Close();
+  const std::string cause = acknowledged ? std::string() : link->FailureCause();
+  reader.Close();
   if (!acknowledged) {
     flow.TellFailed(texts::BOOT_LOADER_FAILED, cause);
     return BootLoaderOutcome::Refused;

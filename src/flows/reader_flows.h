@@ -13,14 +13,29 @@
 #include "core/settings_transactions.h"
 #include "flows/flow_context.h"
 #include "flows/reader_connection.h"
-#include "transport/transport_timing.h"
 
 namespace tessaron {
 
-// The two settings sheets run some flows with small differences in their steps and texts;
-// the command-line tool runs the basic sheet's "Send to MSR" and the advanced sheet's
-// "Default All".
-enum class SheetKind { Basic, Advanced };
+// Where a flow can go two ways, the caller picks the steps by name: the basic settings sheet
+// and the command line send with SendSteps::PauseThenNoteSwitchOnOpen; the advanced sheet
+// with NoteSwitchFirst. "Default All" of the basic sheet takes DefaultsSteps::TwoOpens, that
+// of the advanced sheet and the command line ReadBackOnSameOpen.
+enum class SendSteps {
+  // A second pause after the version query of a keyboard-class reader; a pending interface
+  // switch counts only once the reader is open.
+  PauseThenNoteSwitchOnOpen,
+  // No second pause; a pending interface switch counts from the start.
+  NoteSwitchFirst,
+};
+enum class DefaultsSteps {
+  // The command on one open-close with its own message, the read on another.
+  TwoOpens,
+  // The command and, once acknowledged, the settings read back on the same open reader.
+  ReadBackOnSameOpen,
+};
+// The words of the save outcomes: "Save configuration to file successfully." or "Save
+// configuration file successfully." (and their failures).
+enum class SaveWording { ToFile, File };
 
 // ---- reading ----
 
@@ -29,10 +44,11 @@ enum class ReadOutcome { Ok, OpenFailed, ReadFailed };
 // Opens the reader; reads every setting into settings when readSettings is true; reads the
 // firmware version into *firmware when firmware is given (after a pause when the record was
 // read over the PS/2 keyboard line); closes the reader. A version that does not come leaves
-// *firmware empty without failing the read. Tells the user nothing: the windows stay silent
-// where a reader cannot be reached, the command-line tool calls TellReadFailure.
-ReadOutcome ReadReader(ReaderLink& link, ReaderSettings& settings, bool readSettings,
-                       std::string* firmware, FlowContext& flow);
+// *firmware empty without failing the read. Tells the user nothing (but what the link tells
+// itself): the windows stay silent where a reader cannot be reached, the command-line tool
+// calls TellReadFailure.
+ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, bool readSettings,
+                                   std::string* firmware, FlowContext& flow);
 
 // The number of the reader's firmware version (1.89 for "V1.89"), read on an open-close of
 // its own; 0 when the reader does not open or gives no version. link may be null.
@@ -40,6 +56,9 @@ double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow);
 
 // Tells why a read did not work: the device could not be opened, or the settings did not come.
 void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& flow);
+// Reads the settings (and the firmware version when firmware is given); on failure tells why.
+bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmware,
+                FlowContext& flow);
 
 // ---- "Send to MSR" ----
 
@@ -50,15 +69,20 @@ struct SendResult {
   bool interfaceSwitch = false;
 };
 
-// The firmware rule of keyboard-class USB readers: on a "USB-HID-KB" reader whose firmware
-// number is below 1.89 (or unknown: 0) the record goes out with the USB HID data format.
+// The firmware rule of the USB HID readers: from firmware 1.89 on a reader takes every USB
+// HID format on either HID interface (before, a "USB-HID-KB" reader keeps the data format).
+bool TakesEveryHidFormat(double firmware);
+// A "USB-HID-KB" reader on a firmware that takes the keyboard HID format.
+bool TakesKeyboardFormat(InterfaceType type, double firmware);
+// On a "USB-HID-KB" reader whose firmware number is below 1.89 (or unknown: 0) the record
+// goes out with the USB HID data format.
 void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings);
 
 // On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
 // be read, the record goes out with the USB HID data format. Then the whole record goes out
 // in one frame and the outcome is told. A reader that refuses the frame (unknown FuncIDs) is
 // a failure, not a success. link may be null (no reader): the write fails.
-SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
                         FlowContext& flow);
 
 // After a write that switched the interface: the time the reader needs to re-appear.
@@ -66,17 +90,17 @@ void WaitForSwitchedReader(FlowContext& flow);
 
 // ---- configuration files ----
 
-// Saves the record and tells the outcome in the sheet's words.
-bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path, SheetKind kind,
-                      FlowContext& flow);
+// Saves the record and tells the outcome in the words asked for.
+bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path,
+                      SaveWording wording, FlowContext& flow);
 
 // Loads a file into the record; tells only a failure (with its cause). The record is left
 // as it was when the file is refused.
 bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowContext& flow);
 
 // A record loaded for a "USB-HID-KB" reader always asks for the keyboard HID format: opens
-// the reader to see its interface, and closes it again.
-void KeepKeyboardFormat(ReaderLink* link, ReaderSettings& settings);
+// the reader to see that it is one, and closes it again.
+void AskKeyboardFormatOfKeyboardReader(ReaderLink* link, ReaderSettings& settings);
 
 // "Load from File": the file, the keyboard format rule, the record shown anew, the outcome.
 // Nothing is written to the reader.
@@ -88,7 +112,7 @@ bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::str
 // The factory-settings command and the settings read back into the record, with the
 // sheet's steps, waits and texts. True when the settings were read back (the record then
 // holds them and has been shown anew).
-bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, SheetKind kind,
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, DefaultsSteps steps,
                             FlowContext& flow);
 
 // ---- quick clone ----
@@ -102,7 +126,8 @@ enum class SourceReadOutcome {
 // "Read From MSR": a new port and a new record for the source (source null: nothing is
 // selected), the settings read into the record, the outcome told. sourceLink and
 // sourceSettings are replaced as the steps go.
-SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetup& ports,
+SourceReadOutcome ReadCloneSource(const ReaderConnection* source,
+                                  const ReaderEnvironment& environment,
                                   std::unique_ptr<ReaderLink>& sourceLink,
                                   std::unique_ptr<ReaderSettings>& sourceSettings,
                                   FlowContext& flow);
@@ -113,7 +138,7 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source, const PortSetu
 // changes. Returns the write result (WriteFailed when it stopped before writing). targetLink
 // is replaced.
 WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
-                          const ReaderConnection* target, const PortSetup& ports,
+                          const ReaderConnection* target, const ReaderEnvironment& environment,
                           std::unique_ptr<ReaderLink>& targetLink, FlowContext& flow);
 
 // ---- boot loader ----

@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t UNLIMITED = std::numeric_limits<std::size_t>::max();
 
 std::uint16_t ProductForFormat(Byte hidFormat) {
-  return hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? USB_HID_KB_PRODUCT_ID : USB_HID_PRODUCT_ID;
+  return ProductIdOf(hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID);
 }
 
 }  // namespace

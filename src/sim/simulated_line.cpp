@@ -1,6 +1,5 @@
 #include "sim/simulated_line.h"
 
-#include <array>
 #include <cctype>
 #include <optional>
 #include <utility>
@@ -12,28 +11,14 @@
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
-#include "transport/hidraw_device.h"
 
 namespace tessaron::sim {
 
 namespace {
 
-// The USB HID format byte that makes the reader a keyboard-class HID device.
-
-struct LineName {
-  std::string_view name;
-  SimulatedLineKind kind;
-};
-
-// The line names, and the interface display names where they differ.
-constexpr std::array<LineName, 6> LINE_NAMES{{
-    {"rs232", SimulatedLineKind::Rs232},
-    {"usb-rs232", SimulatedLineKind::UsbRs232},
-    {"usb-hid", SimulatedLineKind::UsbHid},
-    {"usb-hid-kb", SimulatedLineKind::UsbHidKb},
-    {"ps2", SimulatedLineKind::Ps2},
-    {"ps/2 keyboard", SimulatedLineKind::Ps2},
-}};
+constexpr SimulatedLineKind LINE_KINDS[] = {SimulatedLineKind::Rs232, SimulatedLineKind::UsbRs232,
+                                            SimulatedLineKind::UsbHid, SimulatedLineKind::UsbHidKb,
+                                            SimulatedLineKind::Ps2};
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -59,9 +44,11 @@ ByteString KeyboardFormatStream() {
 }  // namespace
 
 bool ParseSimulatedLine(std::string_view name, SimulatedLineKind* kind) {
-  for (const LineName& entry : LINE_NAMES) {
-    if (EqualsIgnoringCase(name, entry.name)) {
-      if (kind != nullptr) *kind = entry.kind;
+  for (SimulatedLineKind each : LINE_KINDS) {
+    const InterfaceType type = SimulatedLineInterface(each);
+    if (EqualsIgnoringCase(name, InterfaceLineName(type)) ||
+        EqualsIgnoringCase(name, InterfaceDisplayName(type))) {
+      if (kind != nullptr) *kind = each;
       return true;
     }
   }
@@ -69,14 +56,7 @@ bool ParseSimulatedLine(std::string_view name, SimulatedLineKind* kind) {
 }
 
 const char* SimulatedLineName(SimulatedLineKind kind) {
-  switch (kind) {
-    case SimulatedLineKind::Rs232: return "rs232";
-    case SimulatedLineKind::UsbRs232: return "usb-rs232";
-    case SimulatedLineKind::UsbHid: return "usb-hid";
-    case SimulatedLineKind::UsbHidKb: return "usb-hid-kb";
-    case SimulatedLineKind::Ps2: return "ps2";
-  }
-  return "";
+  return InterfaceLineName(SimulatedLineInterface(kind));
 }
 
 InterfaceType SimulatedLineInterface(SimulatedLineKind kind) {
@@ -90,12 +70,16 @@ InterfaceType SimulatedLineInterface(SimulatedLineKind kind) {
   return INTERFACE_UNKNOWN;
 }
 
-// The listing installed while the line runs: the one before it, plus the simulated device.
+// The listing of an environment with the line added: the one before it, plus the simulated
+// device. It keeps the simulated reader alive.
 class SimulatedLine::Listing : public DeviceListing {
  public:
   Listing(std::shared_ptr<DeviceListing> base, std::optional<ListedDevice> serialPort,
-          std::shared_ptr<SimulatedHidDevice> hid)
-      : base_(std::move(base)), serialPort_(std::move(serialPort)), hid_(std::move(hid)) {}
+          std::shared_ptr<SimulatedHidDevice> hid, std::shared_ptr<SimulatedReader> reader)
+      : base_(std::move(base)),
+        serialPort_(std::move(serialPort)),
+        hid_(std::move(hid)),
+        reader_(std::move(reader)) {}
 
   std::vector<ListedDevice> SerialPorts() override {
     std::vector<ListedDevice> ports = base_ ? base_->SerialPorts() : std::vector<ListedDevice>{};
@@ -114,6 +98,7 @@ class SimulatedLine::Listing : public DeviceListing {
   const std::shared_ptr<DeviceListing> base_;
   const std::optional<ListedDevice> serialPort_;
   const std::shared_ptr<SimulatedHidDevice> hid_;
+  const std::shared_ptr<SimulatedReader> reader_;
 };
 
 SimulatedLine::SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config, int number)
@@ -129,97 +114,67 @@ bool SimulatedLine::Start() {
   if (started_) return true;
   switch (kind_) {
     case SimulatedLineKind::Rs232:
-    case SimulatedLineKind::UsbRs232:
-      if (!StartSerial()) return false;
+    case SimulatedLineKind::UsbRs232: {
+      auto server = std::make_unique<PtyServer>(*reader_);
+      if (!server->Start()) return false;
+      if (server->Path().empty()) {
+        server->Stop();
+        return false;
+      }
+      server_ = std::move(server);
       break;
+    }
     case SimulatedLineKind::UsbHid:
-    case SimulatedLineKind::UsbHidKb:
-      StartHid();
+    case SimulatedLineKind::UsbHidKb: {
+      SimulatedHidOptions options;
+      options.path = hidPath_;
+      hid_ = std::make_shared<SimulatedHidDevice>(*reader_, options);
       break;
+    }
     case SimulatedLineKind::Ps2:
-      StartKeyboard();
+      controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
       break;
   }
   started_ = true;
   return true;
 }
 
-bool SimulatedLine::StartSerial() {
-  auto server = std::make_unique<PtyServer>(*reader_);
-  if (!server->Start()) return false;
-  const std::string path = server->Path();
-  if (path.empty()) {
-    server->Stop();
-    return false;
+ReaderEnvironment SimulatedLine::AddTo(ReaderEnvironment base) const {
+  if (!started_) return base;
+  if (server_) {
+    ListedDevice port;
+    port.node = server_->Path();
+    if (kind_ == SimulatedLineKind::UsbRs232) {
+      port.hasUsbAncestor = true;
+      port.vendorId = READER_VENDOR_ID;
+      port.productId = ProductIdOf(INTERFACE_USB_RS232);
+      port.idsKnown = true;
+    }
+    base.devices = std::make_shared<Listing>(base.devices, port, nullptr, reader_);
   }
-  ListedDevice port;
-  port.node = path;
-  if (kind_ == SimulatedLineKind::UsbRs232) {
-    port.hasUsbAncestor = true;
-    port.vendorId = READER_VENDOR_ID;
-    port.productId = USB_RS232_PRODUCT_ID;
-    port.idsKnown = true;
+  if (hid_) {
+    // The simulated node opens the simulated device; every other path what it opened before.
+    const HidDeviceFactory simulated = hid_->Factory();
+    const HidDeviceFactory others = base.hidDevices;
+    const std::shared_ptr<SimulatedReader> reader = reader_;
+    base.hidDevices = [simulated, others, reader](const std::string& path) -> std::unique_ptr<HidDevice> {
+      if (std::unique_ptr<HidDevice> device = simulated(path)) return device;
+      return others ? others(path) : nullptr;
+    };
+    base.devices = std::make_shared<Listing>(base.devices, std::nullopt, hid_, reader_);
   }
-  server_ = std::move(server);
-  auto listing = std::make_shared<Listing>(SharedDeviceListing(), port, nullptr);
-  previousListing_ = SetDeviceListing(listing);
-  listingInstalled_ = true;
-  return true;
-}
-
-void SimulatedLine::StartHid() {
-  SimulatedHidOptions options;
-  options.path = hidPath_;
-  hid_ = std::make_shared<SimulatedHidDevice>(*reader_, options);
-
-  // The simulated node opens the simulated device; every other path goes where it went
-  // before (the hidraw back-end unless some other factory was installed).
-  const HidDeviceFactory simulated = hid_->Factory();
-  previousHidFactory_ = SetHidDeviceFactory(nullptr);
-  HidDeviceFactory others = previousHidFactory_;
-  SetHidDeviceFactory([simulated, others](const std::string& path) -> std::unique_ptr<HidDevice> {
-    if (std::unique_ptr<HidDevice> device = simulated(path)) return device;
-    if (others) return others(path);
-    return std::make_unique<HidrawDevice>();
-  });
-  hidFactoryInstalled_ = true;
-
-  auto listing = std::make_shared<Listing>(SharedDeviceListing(), std::nullopt, hid_);
-  previousListing_ = SetDeviceListing(listing);
-  listingInstalled_ = true;
-}
-
-void SimulatedLine::StartKeyboard() {
-  controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
-  std::shared_ptr<SimulatedKeyboardController> controller = controller_;
-  previousPortIoFactory_ =
-      SetPortIoFactory([controller]() -> std::shared_ptr<PortIo> { return controller; });
-  portIoFactoryInstalled_ = true;
+  if (controller_) base.portIo = controller_;
+  return base;
 }
 
 void SimulatedLine::Stop() {
-  if (listingInstalled_) {
-    SetDeviceListing(std::move(previousListing_));
-    previousListing_.reset();
-    listingInstalled_ = false;
-  }
-  if (hidFactoryInstalled_) {
-    SetHidDeviceFactory(std::move(previousHidFactory_));
-    previousHidFactory_ = nullptr;
-    hidFactoryInstalled_ = false;
-  }
-  if (portIoFactoryInstalled_) {
-    SetPortIoFactory(std::move(previousPortIoFactory_));
-    previousPortIoFactory_ = nullptr;
-    portIoFactoryInstalled_ = false;
-  }
   if (server_) {
     server_->Stop();
     server_.reset();
   }
   hid_.reset();
-  // The keyboard transport may still hold the controller until it next starts its
-  // access; the controller shares the reader, so both stay valid until then.
+  // Environments made by AddTo may still hold the controller; it shares the reader, so both
+  // stay valid as long as they do.
   controller_.reset();
   started_ = false;
 }

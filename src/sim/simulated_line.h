@@ -2,16 +2,15 @@
 // The built-in demo reader behind --simulate[=LINE]: one simulated reader attached to one
 // line, reachable through discovery and the ports exactly like a real reader.
 //
-// While started, the line adds its device to the device listing that was installed before
-// (normally the system's), after the devices already present, so real devices keep their
-// positions:
+// Once started, the line adds its device to a reader environment (AddTo): after the devices
+// the environment lists already, so real devices keep their positions:
 //   rs232       a pseudo-terminal listed as a serial port without USB ancestor
 //   usb-rs232   a pseudo-terminal listed as the reader's USB serial port (0f3e:0217)
 //   usb-hid     a HID node (/dev/hidraw-sim0, or another number) of 0f3e:0222, opened through the HID device
 //   usb-hid-kb  factory; the same with 0f3e:0221. Either follows the reader's USB HID
 //               format, so the interface switch can be tried.
 //   ps2         the keyboard controller model as the port access of the keyboard line
-// Stopping (or destroying) the line puts back what was installed before.
+// Nothing is installed process-wide: environments without the line never see it.
 
 #include <memory>
 #include <string>
@@ -19,9 +18,7 @@
 
 #include "core/interface_type.h"
 #include "sim/simulated_reader.h"
-#include "transport/discovery.h"
-#include "transport/hid_device.h"
-#include "transport/port_io.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron::sim {
 
@@ -34,9 +31,9 @@ enum class SimulatedLineKind { Rs232, UsbRs232, UsbHid, UsbHidKb, Ps2 };
 // The line the demo reader uses when --simulate names none.
 constexpr SimulatedLineKind DEFAULT_SIMULATED_LINE = SimulatedLineKind::UsbHid;
 
-// Reads a line name in any letter case: "rs232", "usb-rs232", "usb-hid", "usb-hid-kb",
-// "ps2", or the interface display name "PS/2 Keyboard" (the other display names are the
-// line names). False (kind unchanged) for anything else.
+// Reads a line name or an interface display name in any letter case: "rs232", "usb-rs232",
+// "usb-hid", "usb-hid-kb", "ps2" or "PS/2 Keyboard". False (kind unchanged) for anything
+// else.
 bool ParseSimulatedLine(std::string_view name, SimulatedLineKind* kind);
 // "rs232", "usb-rs232", "usb-hid", "usb-hid-kb" or "ps2".
 const char* SimulatedLineName(SimulatedLineKind kind);
@@ -49,17 +46,22 @@ class SimulatedLine {
   // several simulated USB HID readers apart: the HID node is /dev/hidraw-sim<number>.
   explicit SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config = {},
                          int number = 0);
-  // Stops the line. Ports that still hold the simulated HID device open must be closed
-  // before, as the device's reader ends with the line.
+  // Stops the line. Environments made by AddTo keep the simulated devices and their reader
+  // alive; a serial line's terminal closes.
   ~SimulatedLine();
   SimulatedLine(const SimulatedLine&) = delete;
   SimulatedLine& operator=(const SimulatedLine&) = delete;
 
-  // Makes the reader reachable. False when its line cannot be served (no pseudo-terminal);
-  // then nothing is installed. Starting a started line does nothing and returns true.
+  // Makes the reader reachable. False when its line cannot be served (no pseudo-terminal).
+  // Starting a started line does nothing and returns true.
   bool Start();
-  // Puts back the listing and the factories that were installed before Start.
+  // Closes the serial line's terminal and forgets the devices (environments keep theirs).
   void Stop();
+  // The environment with this line's device added after the devices base lists: a serial
+  // port, a HID device (its node opens the simulated device, every other path what base
+  // opens), or the keyboard controller model as the port access. base unchanged when the
+  // line is not started.
+  ReaderEnvironment AddTo(ReaderEnvironment base) const;
   bool IsStarted() const { return started_; }
 
   SimulatedLineKind Kind() const { return kind_; }
@@ -88,14 +90,6 @@ class SimulatedLine {
   std::shared_ptr<SimulatedHidDevice> hid_;
   std::shared_ptr<SimulatedKeyboardController> controller_;
   bool started_ = false;
-
-  // What was installed before Start.
-  bool listingInstalled_ = false;
-  std::shared_ptr<DeviceListing> previousListing_;
-  bool hidFactoryInstalled_ = false;
-  HidDeviceFactory previousHidFactory_;
-  bool portIoFactoryInstalled_ = false;
-  PortIoFactory previousPortIoFactory_;
 };
 
 }  // namespace tessaron::sim

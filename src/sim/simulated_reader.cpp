@@ -258,7 +258,7 @@ void SimulatedReader::StoreRecords(const Byte* body, std::size_t bodyLength) {
 void SimulatedReader::FollowHidFormat(Byte oldFormat) {
   const Byte format = HidFormatOf(stream_);
   if (format == oldFormat) return;
-  if (config_.interfaceType == INTERFACE_USB_HID || config_.interfaceType == INTERFACE_USB_HID_KB) {
+  if (IsHidInterface(config_.interfaceType)) {
     config_.interfaceType = format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
   }
 }

@@ -11,13 +11,6 @@
 
 namespace tessaron {
 
-constexpr std::uint16_t READER_VENDOR_ID = 0x0F3E;
-constexpr std::uint16_t USB_RS232_PRODUCT_ID = 0x0217;
-constexpr std::uint16_t USB_HID_KB_PRODUCT_ID = 0x0221;
-constexpr std::uint16_t USB_HID_PRODUCT_ID = 0x0222;
-constexpr std::uint16_t USB_HID_PRODUCT_ID_ALT = 0x0223;
-constexpr char PS2_PORT_NAME[] = "PS/2 Keyboard port";
-
 // One present device of the "tty" or "hidraw" class, as the device listing reports it.
 struct ListedDevice {
   std::string node;              // device node, e.g. /dev/ttyUSB0 or /dev/hidraw2
@@ -27,7 +20,7 @@ struct ListedDevice {
   bool idsKnown = false;         // false when the ids could not be read
 };
 
-// The source of present devices. The real one is libudev; tests and the demo use lists.
+// The source of present devices. The real one is libudev; tests and the simulator use lists.
 class DeviceListing {
  public:
   virtual ~DeviceListing() = default;
@@ -37,14 +30,12 @@ class DeviceListing {
   virtual std::vector<ListedDevice> HidDevices() = 0;
 };
 
-// The listing that discovery uses; the libudev one until another is installed.
-DeviceListing& CurrentDeviceListing();
-// The same listing, shared, so that it stays alive while the caller uses it (a listing that
-// extends another keeps the one it extends this way).
-std::shared_ptr<DeviceListing> SharedDeviceListing();
-// Installs a listing (nullptr goes back to libudev); returns the previous one, never nullptr
-// (the libudev listing when none was installed).
-std::shared_ptr<DeviceListing> SetDeviceListing(std::shared_ptr<DeviceListing> listing);
+// A listing without devices.
+class EmptyDeviceListing : public DeviceListing {
+ public:
+  std::vector<ListedDevice> SerialPorts() override { return {}; }
+  std::vector<ListedDevice> HidDevices() override { return {}; }
+};
 
 struct ReaderDeviceEntry {
   InterfaceType interfaceType = INTERFACE_UNKNOWN;
@@ -52,13 +43,17 @@ struct ReaderDeviceEntry {
   DeviceIndex deviceIndex = -1;
 };
 
-// Appends one entry per reader of that type, in enumeration order.
-void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list);
+// Appends one entry per reader of that type among the devices of the listing, in
+// enumeration order.
+void EnumerateReaders(DeviceListing& devices, InterfaceType type,
+                      std::vector<ReaderDeviceEntry>& list);
 // Whether a serial port exists at position; its kind and its name. The reader's own USB
 // serial function is 4 ("USB-RS232"); every other port, of the PC or of any other USB device
 // (a USB serial adapter), is 1 ("RS232"); 0 only for a port without a device node.
-bool FindSerialPort(DeviceIndex position, InterfaceType* kind, std::string* name);
+bool FindSerialPort(DeviceListing& devices, DeviceIndex position, InterfaceType* kind,
+                    std::string* name);
 // Whether a HID interface exists at position; kind 0, 3 or 5 and its device path.
-bool FindHidReader(DeviceIndex position, InterfaceType* kind, std::string* path);
+bool FindHidReader(DeviceListing& devices, DeviceIndex position, InterfaceType* kind,
+                   std::string* path);
 
 }  // namespace tessaron

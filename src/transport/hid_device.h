@@ -1,7 +1,7 @@
 #pragma once
 // One HID device as the HID port sees it: opened by path, asked for its USB ids and its
 // feature report length, and driven by feature reports only. The real back-end is Linux
-// hidraw; the simulator and the tests install factories of their own.
+// hidraw; the simulator and the tests bring factories of their own (see reader_environment.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -40,12 +40,5 @@ class HidDevice {
 
 // Makes an unopened device object for a path; may return nullptr when no device can be.
 using HidDeviceFactory = std::function<std::unique_ptr<HidDevice>(const std::string& path)>;
-
-// Installs the process-wide factory (an empty one means the hidraw back-end) and returns
-// the previous one.
-HidDeviceFactory SetHidDeviceFactory(HidDeviceFactory f);
-
-// An unopened device object for path from the installed factory.
-std::unique_ptr<HidDevice> CreateHidDevice(const std::string& path);
 
 }  // namespace tessaron

@@ -48,8 +48,8 @@ std::string UsbIds(std::uint16_t vendorId, std::uint16_t productId) {
 }
 
 // What the HID device at position is, when it is there but no reader of this interface.
-std::string ListedIds(DeviceIndex position, std::string* node) {
-  const std::vector<ListedDevice> devices = SharedDeviceListing()->HidDevices();
+std::string ListedIds(DeviceListing& listing, DeviceIndex position, std::string* node) {
+  const std::vector<ListedDevice> devices = listing.HidDevices();
   if (position < 0 || static_cast<std::size_t>(position) >= devices.size()) return std::string();
   const ListedDevice& device = devices[static_cast<std::size_t>(position)];
   *node = device.node;
@@ -66,33 +66,36 @@ PortErrorKind QueryErrorKind(int osError) {
 
 }  // namespace
 
-HidPort::HidPort(InterfaceType type, const TransportTiming& timing)
-    : interfaceType(type == INTERFACE_USB_HID_KB ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID),
-      timing(timing) {}
+HidPort::HidPort(InterfaceType type, const TransportTiming& timing,
+                 std::shared_ptr<DeviceListing> devices, HidDeviceFactory makeDevice)
+    : interfaceType_(type == INTERFACE_USB_HID_KB ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID),
+      timing_(timing),
+      devices_(devices ? std::move(devices) : std::make_shared<EmptyDeviceListing>()),
+      makeDevice_(std::move(makeDevice)) {}
 
 HidPort::~HidPort() {
-  if (device) Close();
+  if (device_) Close();
 }
 
 bool HidPort::Open(DeviceIndex index) {
   ClearError();
-  if (opened) return true;
-  deviceIndex = index;
+  if (opened_) return true;
+  deviceIndex_ = index;
   InterfaceType kind = INTERFACE_UNKNOWN;
   std::string path;
-  if (!FindHidReader(index, &kind, &path)) {
+  if (!FindHidReader(*devices_, index, &kind, &path)) {
     SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
                          "no HID device at position " + std::to_string(index)));
     return false;
   }
   if (path.empty()) {
     std::string node;
-    const std::string found = ListedIds(index, &node);
+    const std::string found = ListedIds(*devices_, index, &node);
     SetError(PortFailure(PortErrorKind::NotAReader, node, 0, found));
     return false;
   }
-  opened = OpenPath(path);
-  return opened;
+  opened_ = OpenPath(path);
+  return opened_;
 }
 
 bool HidPort::OpenPath(const std::string& path) {
@@ -101,15 +104,15 @@ bool HidPort::OpenPath(const std::string& path) {
     SetError(PortFailure(PortErrorKind::NotPresent, path, 0, "no device named"));
     return false;
   }
-  if (device && SameTextIgnoringCase(path, devicePath)) return true;
-  if (device) Close();
+  if (device_ && SameTextIgnoringCase(path, devicePath_)) return true;
+  if (device_) Close();
 
-  const bool keyboardReader = interfaceType == INTERFACE_USB_HID_KB;
+  const bool keyboardReader = interfaceType_ == INTERFACE_USB_HID_KB;
   // The keyboard-class reader belongs to the system's keyboard driver: ask for no more
   // than device queries and feature reports need.
   const bool readWrite = !keyboardReader;
 
-  std::unique_ptr<HidDevice> candidate = CreateHidDevice(path);
+  std::unique_ptr<HidDevice> candidate = makeDevice_ ? makeDevice_(path) : nullptr;
   if (!candidate) {
     SetError(PortFailure(PortErrorKind::NotPresent, path));
     return false;
@@ -128,10 +131,7 @@ bool HidPort::OpenPath(const std::string& path) {
   if (!candidate->GetAttributes(&vendorId, &productId)) {
     const int why = candidate->LastOsError();
     refusal = PortFailure(QueryErrorKind(why), path, why, "no USB ids");
-  } else if (vendorId != READER_VENDOR_ID ||
-             !(keyboardReader
-                   ? productId == USB_HID_KB_PRODUCT_ID
-                   : (productId == USB_HID_PRODUCT_ID || productId == USB_HID_PRODUCT_ID_ALT))) {
+  } else if (vendorId != READER_VENDOR_ID || !PresentsInterface(interfaceType_, productId)) {
     refusal = PortFailure(PortErrorKind::NotAReader, path, 0, UsbIds(vendorId, productId));
   } else if (!candidate->GetFeatureReportLength(&reportLength)) {
     const int why = candidate->LastOsError();
@@ -149,32 +149,32 @@ bool HidPort::OpenPath(const std::string& path) {
     SetError(std::move(refusal));
     return false;
   }
-  device = std::move(candidate);
-  devicePath = path;
-  featureReportLength = reportLength;
+  device_ = std::move(candidate);
+  devicePath_ = path;
+  featureReportLength_ = reportLength;
   return true;
 }
 
 bool HidPort::Close() {
-  featureReportLength = 0;
-  if (device) {
-    device->Close();
-    device.reset();
+  featureReportLength_ = 0;
+  if (device_) {
+    device_->Close();
+    device_.reset();
   }
-  devicePath.clear();
-  opened = false;
+  devicePath_.clear();
+  opened_ = false;
   return true;
 }
 
 std::string HidPort::GetPortName(std::string& out) const {
-  out = devicePath;
+  out = devicePath_;
   return out;
 }
 
 bool HidPort::GetFirmwareVersion(std::string& out) {
   out.clear();
   if (TakeCachedVersion(out)) return true;
-  if (!device && !Open(deviceIndex)) return false;
+  if (!device_ && !Open(deviceIndex_)) return false;
 
   std::array<Byte, VERSION_REPLY_BUFFER_SIZE> reply{};
   std::uint32_t replyLength = VERSION_REPLY_BUFFER_SIZE;
@@ -190,34 +190,34 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
                        std::uint32_t* replyLength) {
   ClearError();
   if (replyLength == nullptr) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "no reply length"));
+    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no reply length"));
     return false;
   }
   const std::uint32_t capacity = *replyLength;
   *replyLength = 0;
-  if (!device || featureReportLength < 2) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "the device is not open"));
+  if (!device_ || featureReportLength_ < 2) {
+    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "the device is not open"));
     return false;
   }
   if (commandLength < 0 || (commandLength > 0 && command == nullptr) ||
       (reply == nullptr && capacity > 0)) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath, 0, "no command or reply buffer"));
+    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no command or reply buffer"));
     return false;
   }
 
-  const std::size_t n = featureReportLength;
+  const std::size_t n = featureReportLength_;
   const std::size_t chunk = n - 1;
   std::vector<Byte> report;
   try {
     report.resize(n);
   } catch (const std::bad_alloc&) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath, ENOMEM));
+    SetError(PortFailure(PortErrorKind::Other, devicePath_, ENOMEM));
     return false;
   }
 
   // Late chunks of an earlier reply must not be taken for this one (a normal exchange reads
   // until the reader has nothing more; a fast one may stop before).
-  if (timing.fastReplies) DrainReplies(report);
+  if (timing_.fastReplies) DrainReplies(report);
 
   // Sending: the command cut into chunks, each behind the report ID 0, the last one
   // zero-padded.
@@ -229,35 +229,35 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
     std::memcpy(report.data() + 1, command + offset, count);
     bool sent = false;
     for (int attempt = 0; attempt < HID_SEND_ATTEMPTS && !sent; ++attempt) {
-      sent = device->SetFeature(report.data(), n);
-      if (!sent) Pause(timing.hid.retryPause);
+      sent = device_->SetFeature(report.data(), n);
+      if (!sent) Pause(timing_.hid.retryPause);
     }
     if (!sent) {
-      SetError(PortFailure(PortErrorKind::TransferFailed, devicePath, device->LastOsError(),
+      SetError(PortFailure(PortErrorKind::TransferFailed, devicePath_, device_->LastOsError(),
                            "the command could not be sent"));
       return false;
     }
   }
-  const bool fast = timing.fastReplies;
-  if (!fast) Pause(timing.hid.replyPause);
+  const bool fast = timing_.fastReplies;
+  if (!fast) Pause(timing_.hid.replyPause);
 
   // Receiving: whole chunks are appended while the reader sends data reports; a polling
   // step of three reads without data ends the reply. Fast mode polls from the start, as
   // long as the pause and one step take together for the first chunk and one step for
   // each later one, and ends as soon as the reply is whole.
-  const Millis step = HID_READS_PER_POLL * timing.hid.pollPause;
+  const Millis step = HID_READS_PER_POLL * timing_.hid.pollPause;
   std::uint32_t stored = 0;
   bool anyData = false;
   bool anyIdle = false;
   int readError = 0;
   for (;;) {
-    const bool gotData = fast ? PollFast(report, stored == 0 ? timing.hid.replyPause + step : step,
+    const bool gotData = fast ? PollFast(report, stored == 0 ? timing_.hid.replyPause + step : step,
                                          &anyIdle, &readError)
                               : PollStep(report, &anyIdle, &readError);
     anyData = anyData || gotData;
     if (static_cast<std::uint64_t>(stored) + chunk > capacity) {
       *replyLength = stored;
-      SetError(PortFailure(PortErrorKind::Other, devicePath, 0,
+      SetError(PortFailure(PortErrorKind::Other, devicePath_, 0,
                            "the reply does not fit into " + std::to_string(capacity) + " bytes"));
       return false;
     }
@@ -274,8 +274,8 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
     // Data that is no acknowledgement is the reader's own answer (a refusal), not a
     // failure of the line.
     if (!anyData) {
-      SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath)
-                       : PortFailure(PortErrorKind::TransferFailed, devicePath, readError,
+      SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath_)
+                       : PortFailure(PortErrorKind::TransferFailed, devicePath_, readError,
                                      "no feature report could be read"));
     }
     return false;
@@ -286,11 +286,11 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
 bool HidPort::ReadReport(std::vector<Byte>& report, bool* idle, int* readError) {
   std::fill(report.begin(), report.end(), Byte{0});
   report[0] = HID_REPORT_ID;
-  if (device->GetFeature(report.data(), report.size())) {
+  if (device_->GetFeature(report.data(), report.size())) {
     if (!IsIdleReport(report)) return true;
     *idle = true;
   } else {
-    *readError = device->LastOsError();
+    *readError = device_->LastOsError();
     std::fill(report.begin(), report.end(), Byte{0});
   }
   return false;
@@ -299,7 +299,7 @@ bool HidPort::ReadReport(std::vector<Byte>& report, bool* idle, int* readError) 
 bool HidPort::PollStep(std::vector<Byte>& report, bool* idle, int* readError) {
   for (int read = 0; read < HID_READS_PER_POLL; ++read) {
     if (ReadReport(report, idle, readError)) return true;
-    Pause(timing.hid.pollPause);
+    Pause(timing_.hid.pollPause);
   }
   return false;
 }
@@ -310,7 +310,7 @@ bool HidPort::PollFast(std::vector<Byte>& report, Millis window, bool* idle, int
   for (int read = 1;; ++read) {
     if (ReadReport(report, idle, readError)) return true;
     if (read >= HID_READS_PER_POLL && std::chrono::steady_clock::now() >= deadline) return false;
-    Pause(timing.hid.fastPollPause);
+    Pause(timing_.hid.fastPollPause);
   }
 }
 

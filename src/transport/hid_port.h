@@ -11,6 +11,7 @@
 #include "core/byte_string.h"
 #include "core/interface_type.h"
 #include "core/reader_port.h"
+#include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/transport_timing.h"
 
@@ -29,8 +30,11 @@ constexpr Byte HID_ACK_REQUIRED_COMMAND = 0x53;
 
 class HidPort : public ReaderPort {
  public:
-  // Any type other than 3 becomes 5.
-  explicit HidPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real());
+  // Any type other than 3 becomes 5. devices are the present devices that Open by index
+  // looks at (none: no device); makeDevice makes the device object for a path.
+  explicit HidPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real(),
+                   std::shared_ptr<DeviceListing> devices = nullptr,
+                   HidDeviceFactory makeDevice = nullptr);
   ~HidPort() override;
 
   bool GetFirmwareVersion(std::string& out) override;
@@ -39,24 +43,26 @@ class HidPort : public ReaderPort {
   bool Close() override;
   bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
                 std::uint32_t* replyLength) override;
-  InterfaceType GetInterfaceType() const override { return interfaceType; }
+  InterfaceType GetInterfaceType() const override { return interfaceType_; }
   bool IsReady() const override { return true; }
   std::string GetPortName(std::string& out) const override;
 
   // Whether a device is open (the counterpart of a valid device handle).
-  bool HasDevice() const { return device != nullptr; }
+  bool HasDevice() const { return device_ != nullptr; }
   // Feature report length n of the open device (report ID included); 0 while closed.
-  std::uint32_t FeatureReportLength() const { return featureReportLength; }
-  const TransportTiming& Timing() const { return timing; }
+  std::uint32_t FeatureReportLength() const { return featureReportLength_; }
+  const TransportTiming& Timing() const { return timing_; }
 
  private:
-  bool opened = false;
-  InterfaceType interfaceType;
-  DeviceIndex deviceIndex = -1;
-  std::unique_ptr<HidDevice> device;     // none while closed
-  std::string devicePath;                // empty while closed
-  std::uint32_t featureReportLength = 0; // the device's capabilities; 0 while closed
-  TransportTiming timing;
+  bool opened_ = false;
+  InterfaceType interfaceType_;
+  DeviceIndex deviceIndex_ = -1;
+  std::unique_ptr<HidDevice> device_;     // none while closed
+  std::string devicePath_;                // empty while closed
+  std::uint32_t featureReportLength_ = 0; // the device's capabilities; 0 while closed
+  TransportTiming timing_;
+  std::shared_ptr<DeviceListing> devices_;
+  HidDeviceFactory makeDevice_;
 
   // One feature report into report: true for data; an idle report sets idle, a failed read
   // readError (and leaves report zeroed).

@@ -25,13 +25,10 @@ class IopermPortIo final : public PortIo {
   void WritePort(std::uint16_t port, std::uint8_t value) override;
   // The errno of ioperm when Start was refused (ENOSYS on a machine without I/O ports).
   int LastOsError() const override { return lastOsError_; }
-  // True when Start was refused because TESSARON_FORBID_PORT_IO is set.
-  bool SwitchedOff() const override { return switchedOff_; }
 
  private:
   std::atomic<bool> started_{false};
   std::atomic<int> lastOsError_{0};
-  std::atomic<bool> switchedOff_{false};
 };
 
 }  // namespace tessaron

@@ -7,8 +7,6 @@
 #include <thread>
 
 #include "core/command_frame.h"
-#include "core/message_sink.h"
-#include "transport/port_error_text.h"
 #include "transport/port_failure.h"
 #include "transport/signal_hand_back.h"
 
@@ -25,12 +23,12 @@ constexpr Millis HAND_BACK_WAIT{1000};
 constexpr Millis PAUSE_SLICE{10};
 
 // The one controller access of the process. It is started by the first Open that needs it
-// and stays started (the keyboard transport never stops it) until ShutdownWinIo.
+// and stays started (the keyboard transport never stops it) until StopControllerAccess. A
+// port that brings another port access (a test's simulated controller) replaces it.
 struct ControllerAccess {
   std::mutex lock;
   std::shared_ptr<PortIo> io;
-  std::uint64_t factoryGeneration = 0;
-  bool winIoInitialised = false;
+  bool started = false;
   // Held for every sequence of port accesses (a command-byte change, a whole exchange), so
   // that the hand-back on a signal never cuts into one. Taken after a port's own lock and
   // before `lock`.
@@ -48,36 +46,30 @@ bool HandingBack() { return Access().handingBack.load(); }
 
 void HandBackController();
 
-// The started access, made and started now when there is none yet (or when it came from
-// a factory that has been replaced since). Null when the access cannot be had; why then
-// says why.
-std::shared_ptr<PortIo> StartAccess(PortError* why) {
+// The started access, started now with io when there is none yet (or when it is another
+// one). Null when the access cannot be had; why then says why.
+std::shared_ptr<PortIo> StartAccess(const std::shared_ptr<PortIo>& io, PortError* why) {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
-  const std::uint64_t generation = PortIoFactoryGeneration();
-  if (access.winIoInitialised && access.factoryGeneration == generation) return access.io;
-  if (access.winIoInitialised) access.io->Stop();
+  if (access.started && access.io == io) return access.io;
+  if (access.started) access.io->Stop();
   access.io.reset();
-  access.winIoInitialised = false;
+  access.started = false;
   if (access.handingBack) {
     *why = PortFailure(PortErrorKind::Other, std::string(), 0, "the program is ending");
     return nullptr;
   }
 
-  std::shared_ptr<PortIo> io = CreatePortIo();
   if (!io) {
     *why = PortFailure(PortErrorKind::NoPortAccess, std::string());
     return nullptr;
   }
   if (!io->Start()) {
-    *why = io->SwitchedOff() ? PortFailure(PortErrorKind::PortAccessOff, std::string())
-                             : PortFailure(PortErrorKind::NoPortAccess, std::string(),
-                                           io->LastOsError());
+    *why = PortFailure(PortErrorKind::NoPortAccess, std::string(), io->LastOsError());
     return nullptr;
   }
   access.io = io;
-  access.factoryGeneration = generation;
-  access.winIoInitialised = true;
+  access.started = true;
   // From now on the keyboard may be seized: a signal that ends the program gives it back.
   InstallSignalHandBack(&HandBackController);
   return io;
@@ -88,7 +80,7 @@ std::shared_ptr<PortIo> StartAccess(PortError* why) {
 std::shared_ptr<PortIo> StartedAccess() {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
-  return access.winIoInitialised ? access.io : nullptr;
+  return access.started ? access.io : nullptr;
 }
 
 // Spins on the status register until the controller has taken the last byte written.
@@ -159,21 +151,10 @@ void HandBackController() {
   std::shared_ptr<PortIo> io;
   {
     std::lock_guard<std::mutex> guard(access.lock);
-    if (access.winIoInitialised) io = access.io;
+    if (access.started) io = access.io;
   }
   if (io) WriteControllerCommandByte(*io, KBC_COMMAND_BYTE_RELEASED, KeyboardTiming{}.byteWait);
-  ShutdownWinIo();
-}
-
-// The message that the keyboard line cannot be used, shown by Open itself.
-void ShowAccessFailure(const PortError& error) {
-  const std::string cause = PortErrorCause(error, INTERFACE_PS2_KEYBOARD);
-  if (error.kind == PortErrorKind::PortAccessOff) {
-    ShowPlatformMessage(cause, KEYBOARD_ACCESS_FAILED_CAPTION);
-  } else {
-    ShowPlatformMessage(std::string(KEYBOARD_ACCESS_FAILED_TEXT) + "\n" + cause,
-                        KEYBOARD_ACCESS_FAILED_CAPTION);
-  }
+  StopControllerAccess();
 }
 
 std::string ByteText(Byte value) {
@@ -213,7 +194,8 @@ bool KeyboardReplyRecogniser::Feed(Byte value) {
   return lastBetweenFields_ == ETX && counter_ == 0;
 }
 
-KeyboardPort::KeyboardPort(const TransportTiming& timing) : timing_(timing.keyboard) {}
+KeyboardPort::KeyboardPort(const TransportTiming& timing, std::shared_ptr<PortIo> io)
+    : timing_(timing.keyboard), io_(std::move(io)) {}
 
 KeyboardPort::~KeyboardPort() { Close(); }
 
@@ -230,9 +212,7 @@ bool KeyboardPort::GetFirmwareVersion(std::string& out) {
 bool KeyboardPort::Open(DeviceIndex /*index*/) {
   ClearError();
   PortError refusal;
-  if (!StartAccess(&refusal)) {
-    ShowAccessFailure(refusal);
-    refusal.alreadyShown = true;
+  if (!StartAccess(io_, &refusal)) {
     SetError(std::move(refusal));
     return false;
   }
@@ -253,7 +233,7 @@ void KeyboardPort::ReleaseDevice() { WriteCommandByte(KBC_COMMAND_BYTE_RELEASED)
 void KeyboardPort::SeizeDevice() { WriteCommandByte(KBC_COMMAND_BYTE_SEIZED); }
 
 std::string KeyboardPort::GetPortName(std::string& out) const {
-  out = "PS/2 Keyboard port";
+  out = PS2_PORT_NAME;
   return out;
 }
 
@@ -350,18 +330,18 @@ bool KeyboardPort::TransactLocked(PortIo& io, const Byte* command, std::int32_t 
               "the reply broke off after " + std::to_string(*received) + " bytes");
 }
 
-bool IsWinIoInitialised() {
+bool IsControllerAccessStarted() {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
-  return access.winIoInitialised;
+  return access.started;
 }
 
-void ShutdownWinIo() {
+void StopControllerAccess() {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
-  if (access.winIoInitialised) access.io->Stop();
+  if (access.started) access.io->Stop();
   access.io.reset();
-  access.winIoInitialised = false;
+  access.started = false;
 }
 
 }  // namespace tessaron

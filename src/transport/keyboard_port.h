@@ -26,7 +26,7 @@ constexpr int KEYBOARD_MAX_RESENDS = 11;
 // Reads of the data port that throw away whatever waits after a command-byte change.
 constexpr int KBC_FLUSH_READS = 20;
 
-// Texts shown when the port access cannot be had.
+// Texts the session shows when the port access cannot be had.
 inline constexpr const char* KEYBOARD_ACCESS_FAILED_TEXT =
     "Please make sure current user account is Administrator.";
 inline constexpr const char* KEYBOARD_ACCESS_FAILED_CAPTION = "Initialize TessaronCfgUtil failed";
@@ -55,15 +55,18 @@ class KeyboardReplyRecogniser {
 
 class KeyboardPort final : public ReaderPort {
  public:
-  explicit KeyboardPort(const TransportTiming& timing = TransportTiming::Real());
+  // io is the controller's port access (null: none can be had).
+  explicit KeyboardPort(const TransportTiming& timing = TransportTiming::Real(),
+                        std::shared_ptr<PortIo> io = nullptr);
   // Runs Close, so the keyboard is handed back whenever the controller access was started.
   ~KeyboardPort() override;
 
   bool GetFirmwareVersion(std::string& out) override;
   // Starts the controller access (once per process) and takes the keyboard over.
   // The device index is ignored: there is one keyboard controller. When the access cannot
-  // be had, Open shows why itself (the error is marked alreadyShown). From the first start
-  // on, a program ended by SIGINT, SIGTERM or SIGHUP gives the keyboard back first.
+  // be had the error says why (NoPortAccess); showing it is the caller's business. From the
+  // first start on, a program ended by SIGINT, SIGTERM or SIGHUP gives the keyboard back
+  // first.
   bool Open(DeviceIndex index) override;
   bool OpenPath(const std::string& path) override;
   // Hands the keyboard back; always true. The port stays ready.
@@ -85,14 +88,15 @@ class KeyboardPort final : public ReaderPort {
                       std::uint32_t capacity, std::uint32_t* received, PortError* failure);
 
   KeyboardTiming timing_;
+  std::shared_ptr<PortIo> io_;
   std::atomic<std::int32_t> opened_{0};
   std::mutex lock_;
 };
 
 // Whether the controller access was started during this run (it stays started until
-// ShutdownWinIo). The program calls ShutdownWinIo at exit when it was.
-bool IsWinIoInitialised();
+// StopControllerAccess). The session calls StopControllerAccess at exit when it was.
+bool IsControllerAccessStarted();
 // Stops and drops the process-wide controller access; the next Open starts it anew.
-void ShutdownWinIo();
+void StopControllerAccess();
 
 }  // namespace tessaron

@@ -14,7 +14,7 @@ bool IsSerialLine(InterfaceType line) {
 }
 
 bool IsHidLine(InterfaceType line) {
-  return line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB;
+  return IsHidInterface(line);
 }
 
 // The device concerned, as the user knows it.
@@ -121,9 +121,6 @@ std::string CauseOf(const PortError& error, InterfaceType line) {
       return NotAReader(error, line);
     case PortErrorKind::NoPortAccess:
       return NoPortAccess(error);
-    case PortErrorKind::PortAccessOff:
-      return "Port access is switched off by the variable TESSARON_FORBID_PORT_IO: unset it to "
-             "use the PS/2 keyboard line.";
     case PortErrorKind::NoReply:
       return NoReply(error, line);
     case PortErrorKind::TransferFailed:

@@ -1,11 +1,9 @@
 #pragma once
 // Raw, byte-wide access to the I/O ports of the PC's keyboard controller.
 // The keyboard line's transport reaches the controller only through this interface; the
-// real back-end uses ioperm/inb/outb, the simulator installs a model of the controller.
+// real back-end uses ioperm/inb/outb, the simulator brings a model of the controller.
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 
 namespace tessaron {
 
@@ -39,24 +37,6 @@ class PortIo {
   // Why the last Start failed: the errno of the permission request (EPERM without
   // CAP_SYS_RAWIO or under kernel lockdown), 0 when it gave none.
   virtual int LastOsError() const { return 0; }
-  // Whether the last Start failed because port access is switched off for this process
-  // (TESSARON_FORBID_PORT_IO) rather than refused by the kernel.
-  virtual bool SwitchedOff() const { return false; }
 };
-
-// Makes the port access the keyboard transport uses. An empty factory (the default) gives
-// the ioperm back-end.
-using PortIoFactory = std::function<std::shared_ptr<PortIo>()>;
-
-// Installs the factory for the whole process and returns the previous one. Access that
-// was made by an earlier factory is replaced at the next start of the keyboard transport.
-PortIoFactory SetPortIoFactory(PortIoFactory factory);
-
-// A new port access from the installed factory (none when the factory gives none).
-std::shared_ptr<PortIo> CreatePortIo();
-
-// Counts the calls of SetPortIoFactory, so that holders of an access can tell that it
-// came from a factory that has since been replaced.
-std::uint64_t PortIoFactoryGeneration();
 
 }  // namespace tessaron

@@ -1,26 +1,26 @@
 #include "transport/reader_port_factory.h"
 
-#include "core/message_sink.h"
 #include "transport/hid_port.h"
 #include "transport/keyboard_port.h"
 #include "transport/serial_port.h"
 
 namespace tessaron {
 
-std::unique_ptr<ReaderPort> CreateReaderPort(InterfaceType type, const TransportTiming& timing) {
-  switch (type) {
-    case INTERFACE_RS232:
-    case INTERFACE_USB_RS232:
-      return std::make_unique<SerialPort>(type, timing);
-    case INTERFACE_USB_HID_KB:
-    case INTERFACE_USB_HID:
-      return std::make_unique<HidPort>(type, timing);
-    case INTERFACE_PS2_KEYBOARD:
-      return std::make_unique<KeyboardPort>(timing);
-    default:
-      ShowPlatformMessage("ERROR Interface Type!");
-      return nullptr;
+std::unique_ptr<ReaderPort> CreateReaderPort(InterfaceType type,
+                                             const ReaderEnvironment& environment) {
+  std::unique_ptr<ReaderPort> port;
+  if (IsSerialInterface(type)) {
+    port = std::make_unique<SerialPort>(type, environment.timing, environment.devices);
+  } else if (IsHidInterface(type)) {
+    port = std::make_unique<HidPort>(type, environment.timing, environment.devices,
+                                     environment.hidDevices);
+  } else if (type == INTERFACE_PS2_KEYBOARD) {
+    port = std::make_unique<KeyboardPort>(environment.timing, environment.portIo);
+  } else {
+    return nullptr;
   }
+  if (environment.wrap) port = environment.wrap(std::move(port));
+  return port;
 }
 
 }  // namespace tessaron

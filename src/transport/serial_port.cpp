@@ -77,10 +77,12 @@ void ApplyLineSettings(struct termios& settings) {
 
 }  // namespace
 
-SerialPort::SerialPort(InterfaceType type, const TransportTiming& timing)
+SerialPort::SerialPort(InterfaceType type, const TransportTiming& timing,
+                       std::shared_ptr<DeviceListing> devices)
     : interfaceType_(type == INTERFACE_USB_RS232 ? INTERFACE_USB_RS232 : INTERFACE_RS232),
       timing_(timing.serial),
-      fastReplies_(timing.fastReplies) {}
+      fastReplies_(timing.fastReplies),
+      devices_(devices ? std::move(devices) : std::make_shared<EmptyDeviceListing>()) {}
 
 SerialPort::~SerialPort() { Close(); }
 
@@ -90,7 +92,7 @@ bool SerialPort::Open(DeviceIndex index) {
   ClearError();
   InterfaceType kind = INTERFACE_UNKNOWN;
   std::string node;
-  if (index < 0 || !FindSerialPort(index, &kind, &node)) {
+  if (index < 0 || !FindSerialPort(*devices_, index, &kind, &node)) {
     SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
                          "no serial port at position " + std::to_string(index)));
     return false;

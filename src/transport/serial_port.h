@@ -12,14 +12,17 @@
 #include <string>
 
 #include "core/reader_port.h"
+#include "transport/discovery.h"
 #include "transport/transport_timing.h"
 
 namespace tessaron {
 
 class SerialPort : public ReaderPort {
  public:
-  // Any type other than INTERFACE_USB_RS232 becomes INTERFACE_RS232.
-  explicit SerialPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real());
+  // Any type other than INTERFACE_USB_RS232 becomes INTERFACE_RS232. devices are the
+  // present devices that Open by index looks at (none: no port).
+  explicit SerialPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real(),
+                      std::shared_ptr<DeviceListing> devices = nullptr);
   ~SerialPort() override;
 
   bool GetFirmwareVersion(std::string& out) override;
@@ -54,6 +57,7 @@ class SerialPort : public ReaderPort {
   const InterfaceType interfaceType_;
   const SerialTiming timing_;
   const bool fastReplies_;
+  const std::shared_ptr<DeviceListing> devices_;
   int fd_ = -1;
   std::string path_;
   struct termios savedSettings_ {};

@@ -17,16 +17,20 @@ namespace {
 
 constexpr int HANDED_BACK_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The signal handler reads these; they must work without locks.
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
-std::atomic<int> installedFor{0};  // pid of the process whose thread waits on the pipe
-std::atomic<int> wakeWriteEnd{-1};
-std::atomic<bool> signalled{false};
-std::atomic<HandBackFunction> handBackFunction{nullptr};
+// The signal hand-back of the process, as the signal handlers are: one.
+struct HandBack {
+  // The signal handler reads these; they must work without locks.
+  std::atomic<int> installedFor{0};  // pid of the process whose thread waits on the pipe
+  std::atomic<int> wakeWriteEnd{-1};
+  std::atomic<bool> signalled{false};
+  std::atomic<HandBackFunction> function{nullptr};
 
-// Only touched under installLock.
-std::mutex installLock;
-int wakeReadEnd = -1;
+  // Only touched under installLock.
+  std::mutex installLock;
+  int wakeReadEnd = -1;
+};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
+HandBack handBack;
 
 // Ends the program by the signal's default action.
 void DieBy(int signalNumber) {
@@ -48,9 +52,11 @@ void OnSignal(int signalNumber) {
   const int savedErrno = errno;
   // A child forked after the install has no waiting thread, and a second signal means the
   // user will not wait for the hand-back: both end at once.
-  if (::getpid() != installedFor.load() || signalled.exchange(true)) DieBy(signalNumber);
+  if (::getpid() != handBack.installedFor.load() || handBack.signalled.exchange(true)) {
+    DieBy(signalNumber);
+  }
   const unsigned char value = static_cast<unsigned char>(signalNumber);
-  const ssize_t written = ::write(wakeWriteEnd.load(), &value, 1);
+  const ssize_t written = ::write(handBack.wakeWriteEnd.load(), &value, 1);
   if (written != 1) DieBy(signalNumber);
   errno = savedErrno;
 }
@@ -63,24 +69,24 @@ void WaitAndHandBack(int readEnd) {
     if (got < 0 && errno == EINTR) continue;
     return;
   }
-  if (const HandBackFunction handBack = handBackFunction.load()) handBack();
+  if (const HandBackFunction function = handBack.function.load()) function();
   DieBy(value);
 }
 
 }  // namespace
 
-void InstallSignalHandBack(HandBackFunction handBack) {
-  std::lock_guard<std::mutex> guard(installLock);
-  handBackFunction = handBack;
+void InstallSignalHandBack(HandBackFunction function) {
+  std::lock_guard<std::mutex> guard(handBack.installLock);
+  handBack.function = function;
   const int self = static_cast<int>(::getpid());
-  if (installedFor.load() == self) return;
+  if (handBack.installedFor.load() == self) return;
 
   // A forked child holds copies of its parent's pipe, whose thread it does not have.
-  if (wakeReadEnd >= 0) ::close(wakeReadEnd);
-  const int oldWriteEnd = wakeWriteEnd.exchange(-1);
+  if (handBack.wakeReadEnd >= 0) ::close(handBack.wakeReadEnd);
+  const int oldWriteEnd = handBack.wakeWriteEnd.exchange(-1);
   if (oldWriteEnd >= 0) ::close(oldWriteEnd);
-  wakeReadEnd = -1;
-  installedFor = 0;
+  handBack.wakeReadEnd = -1;
+  handBack.installedFor = 0;
 
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) return;
@@ -91,10 +97,10 @@ void InstallSignalHandBack(HandBackFunction handBack) {
     ::close(ends[1]);
     return;
   }
-  wakeReadEnd = ends[0];
-  wakeWriteEnd = ends[1];
-  signalled = false;
-  installedFor = self;
+  handBack.wakeReadEnd = ends[0];
+  handBack.wakeWriteEnd = ends[1];
+  handBack.signalled = false;
+  handBack.installedFor = self;
 
   for (const int signalNumber : HANDED_BACK_SIGNALS) {
     struct sigaction current {};

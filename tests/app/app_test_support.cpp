@@ -23,15 +23,9 @@
 
 namespace tessaron::test {
 
-RecordingUiServices::RecordingUiServices()
-    : DesktopUiServices(TEST_LIFETIMES),
-      previous_(SetUiServices(this)),
-      previousHandler_(RoutePlatformMessagesToUi()) {}
+RecordingUiServices::RecordingUiServices() : DesktopUiServices(TEST_LIFETIMES) {}
 
-RecordingUiServices::~RecordingUiServices() {
-  SetMessageHandler(previousHandler_);
-  SetUiServices(previous_);
-}
+RecordingUiServices::~RecordingUiServices() = default;
 
 void RecordingUiServices::ShowMessage(QWidget*, const QString& text, const QString& cause,
                                       int lifetimeMs) {
@@ -73,13 +67,6 @@ bool RecordingUiServices::OpenDocument(const QUrl& url) {
 
 // ---- USB readers ----
 
-namespace {
-// The readers and the keyboard line whose devices are installed now. An older object that
-// goes after a newer one was made leaves the newer one's devices alone.
-SimulatedUsbReaders* installedReaders = nullptr;
-SimulatedKeyboardLine* installedKeyboardLine = nullptr;
-}  // namespace
-
 SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
                                          std::vector<ListedDevice> serialPorts)
     : listing_(std::make_shared<testing::TestListing>(std::move(serialPorts))) {
@@ -94,17 +81,13 @@ SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
     readers_.push_back(std::move(reader));
   }
   listing_->simulated = devices_;
-  SetDeviceListing(listing_);
-  SetHidDeviceFactory(sim::MakeSimulatedHidFactory(devices_));
-  installedReaders = this;
 }
 
-SimulatedUsbReaders::~SimulatedUsbReaders() {
-  if (installedReaders != this) return;
-  installedReaders = nullptr;
-  // Never back to the system's devices: a test sees only the devices it made.
-  SetHidDeviceFactory([](const std::string&) { return std::unique_ptr<HidDevice>(); });
-  SetDeviceListing(std::make_shared<testing::TestListing>());
+SimulatedUsbReaders::~SimulatedUsbReaders() = default;
+
+void SimulatedUsbReaders::AddTo(ReaderEnvironment& readers) const {
+  readers.devices = listing_;
+  readers.hidDevices = sim::MakeSimulatedHidFactory(devices_);
 }
 
 void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
@@ -121,20 +104,14 @@ void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
 SimulatedKeyboardLine::SimulatedKeyboardLine(bool withReader)
     : controller_(std::make_shared<sim::SimulatedKeyboardController>()) {
   controller_->SetStartRefused(!withReader);
-  std::shared_ptr<sim::SimulatedKeyboardController> controller = controller_;
-  SetPortIoFactory([controller] { return controller; });
-  installedKeyboardLine = this;
 }
 
 SimulatedKeyboardLine::~SimulatedKeyboardLine() {
-  if (installedKeyboardLine != this) return;
-  installedKeyboardLine = nullptr;
   // The next test starts from a controller access that was never started.
-  if (IsWinIoInitialised()) ShutdownWinIo();
-  // Never the factory that was there before: that may be the real port access, and a test
-  // program may run with the rights to use it. Without a line, the keyboard port gets none.
-  SetPortIoFactory([] { return std::shared_ptr<PortIo>(); });
+  if (IsControllerAccessStarted()) StopControllerAccess();
 }
+
+void SimulatedKeyboardLine::AddTo(ReaderEnvironment& readers) const { readers.portIo = controller_; }
 
 // ---- profile ----
 
@@ -229,13 +206,33 @@ void WindowTestBase::EndCase() {
   StopModalWatchers();
   window_.reset();
   Settle();
+  session_.reset();
+  uiHost_.reset();
   usb_.reset();
   keyboard_.reset();
   ui_.reset();
 }
 
+ReaderEnvironment WindowTestBase::TestReaders(const TransportTiming& timing) const {
+  ReaderEnvironment readers;
+  readers.timing = timing;
+  if (usb_) usb_->AddTo(readers);
+  if (keyboard_) keyboard_->AddTo(readers);
+  return readers;
+}
+
+QWidget* WindowTestBase::UiHost() {
+  if (!uiHost_) {
+    uiHost_ = std::make_unique<QWidget>();
+    CarryUiServices(uiHost_.get(), ui_.get());
+  }
+  return uiHost_.get();
+}
+
 void WindowTestBase::StartWindow(const TransportTiming& timing) {
-  window_ = std::make_unique<MainWindow>(timing);
+  window_.reset();
+  session_ = std::make_unique<ReaderSession>(TestReaders(timing));
+  window_ = std::make_unique<MainWindow>(*session_, *ui_);
   window_->show();
 }
 

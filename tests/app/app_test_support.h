@@ -15,7 +15,7 @@
 
 #include "app/main_window.h"
 #include "app/ui_services.h"
-#include "core/message_sink.h"
+#include "flows/reader_session.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "sim/simulated_reader.h"
@@ -23,6 +23,7 @@
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
 #include "transport/port_io.h"
+#include "transport/reader_environment.h"
 #include "transport/transport_timing.h"
 
 class QWidget;
@@ -68,18 +69,13 @@ class RecordingUiServices : public DesktopUiServices {
   QString chosenPath;
   // Called on every wait, after it was recorded.
   std::function<void(int)> onWait;
-
- private:
-  UiServices* previous_;
-  MessageHandler previousHandler_;
 };
 
 // The windows run on the transports' scaled-down timing, as the transport tests do.
 using testing::FastTiming;
 
 // Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
-// (plus the serial ports given), served through the HID device factory. The newest object
-// rules; once one has existed, the system's own devices stay out of sight.
+// (plus the serial ports given), served through the HID device factory.
 class SimulatedUsbReaders {
  public:
   // formats: the USB HID format of each reader ('0' USB-HID, '8' USB-HID-KB).
@@ -89,6 +85,8 @@ class SimulatedUsbReaders {
   SimulatedUsbReaders(const SimulatedUsbReaders&) = delete;
   SimulatedUsbReaders& operator=(const SimulatedUsbReaders&) = delete;
 
+  // The readers' devices as the present devices of readers.
+  void AddTo(ReaderEnvironment& readers) const;
   sim::SimulatedReader& Reader(std::size_t index) { return *readers_.at(index); }
   sim::SimulatedHidDevice& Device(std::size_t index) { return *devices_.at(index); }
   // An unplugged reader is not listed and cannot be opened.
@@ -100,9 +98,8 @@ class SimulatedUsbReaders {
   std::shared_ptr<testing::TestListing> listing_;
 };
 
-// The keyboard line for the whole process: a simulated controller with a reader, or a
-// controller whose port access is refused. Once a line has existed, the real keyboard
-// controller is out of reach for the rest of the test program.
+// The keyboard line: a simulated controller with a reader, or a controller whose port
+// access is refused. The controller access of the process is stopped when it goes.
 class SimulatedKeyboardLine {
  public:
   explicit SimulatedKeyboardLine(bool withReader);
@@ -110,6 +107,8 @@ class SimulatedKeyboardLine {
   SimulatedKeyboardLine(const SimulatedKeyboardLine&) = delete;
   SimulatedKeyboardLine& operator=(const SimulatedKeyboardLine&) = delete;
 
+  // The controller as the port access of readers.
+  void AddTo(ReaderEnvironment& readers) const;
   sim::SimulatedKeyboardController& Controller() { return *controller_; }
 
  private:
@@ -151,13 +150,21 @@ class WindowTestBase : public QObject {
   void UseOwnProfile();  // from initTestCase
   void PrepareCase();    // from init
   void EndCase();        // from cleanup
+  // The test's devices (usb_, keyboard_) with the timing.
+  ReaderEnvironment TestReaders(const TransportTiming& timing = FastTiming()) const;
+  // A new session on TestReaders, and the main window on it with the recording services.
   void StartWindow(const TransportTiming& timing = FastTiming());
+  // A hidden window that carries the recording services, as a parent for dialogs made
+  // without the main window.
+  QWidget* UiHost();
 
   QTemporaryDir profileDir_;
   std::unique_ptr<RecordingUiServices> ui_;
   std::unique_ptr<SimulatedKeyboardLine> keyboard_;
   std::unique_ptr<SimulatedUsbReaders> usb_;
+  std::unique_ptr<ReaderSession> session_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<QWidget> uiHost_;
 };
 
 // A settings stream holding the factory defaults with another USB HID format.

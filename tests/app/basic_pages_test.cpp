@@ -167,6 +167,7 @@ class BasicPagesTest : public WindowTestBase {
     QFETCH(bool, keyboardPage);
     ReaderSettings settings(line);
     GeneralSettingsPage general(settings);
+    CarryUiServices(&general, ui_.get());
     const PageTable& table = general.Table();
     for (const PageControl& control : table.controls) {
       const bool keyboardOnly = QByteArray(control.caption) == "Terminal Type" ||
@@ -176,8 +177,11 @@ class BasicPagesTest : public WindowTestBase {
       }
     }
     Rs232ParametersPage rs232(settings);
+    CarryUiServices(&rs232, ui_.get());
     KeyboardSettingsPage keyboard(settings);
+    CarryUiServices(&keyboard, ui_.get());
     TrackSettingsPage track(settings);
+    CarryUiServices(&track, ui_.get());
     for (auto [page, enabled] : {std::pair<BasicSettingsPage*, bool>{&rs232, rs232Page},
                                  {&keyboard, keyboardPage}, {&track, true}}) {
       QCOMPARE(page->DefaultPageButton()->isEnabled(), enabled);
@@ -193,6 +197,7 @@ class BasicPagesTest : public WindowTestBase {
   void valuesWithoutAButtonAndTheSharedFlagsByte() {
     ReaderSettings settings(INTERFACE_PS2_KEYBOARD);
     GeneralSettingsPage general(settings);
+    CarryUiServices(&general, ui_.get());
     const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
     for (Byte odd : {Byte('1'), Byte('2'), Byte('3')}) {
       settings.terminalType = odd;
@@ -202,6 +207,8 @@ class BasicPagesTest : public WindowTestBase {
     }
 
     KeyboardSettingsPage keyboard(settings);
+
+    CarryUiServices(&keyboard, ui_.get());
     const PageControl& language = *FindControl(keyboard.Table(), "Language Option");
     keyboard.Bindings().ButtonsOf(language).last()->click();
     QCOMPARE(settings.languageOption, Byte(':'));
@@ -215,7 +222,9 @@ class BasicPagesTest : public WindowTestBase {
     // track bits that share the flags byte.
     settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
     Rs232ParametersPage rs232(settings);
+    CarryUiServices(&rs232, ui_.get());
     TrackSettingsPage track(settings);
+    CarryUiServices(&track, ui_.get());
     for (BasicSettingsPage* page : std::initializer_list<BasicSettingsPage*>{&rs232, &track}) {
       settings.sendOutFormat = 0x3E;  // Alt keys, no sentinels, account number, error indication
       page->DefaultPageButton()->click();
@@ -230,6 +239,7 @@ class BasicPagesTest : public WindowTestBase {
   void numbersAreCheckedAsTheyAreTyped() {
     ReaderSettings settings(INTERFACE_RS232);
     Rs232ParametersPage rs232(settings);
+    CarryUiServices(&rs232, ui_.get());
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
     auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
     xon->clear();  // then typed key by key: a refused or cut number shows the stored one
@@ -245,6 +255,7 @@ class BasicPagesTest : public WindowTestBase {
 
     settings.interfaceType = INTERFACE_USB_HID_KB;
     KeyboardSettingsPage keyboard(settings);
+    CarryUiServices(&keyboard, ui_.get());
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
     interval->setText(QStringLiteral("0"));
     QCOMPARE(settings.hidKbPollingInterval, Byte(1));
@@ -256,6 +267,7 @@ class BasicPagesTest : public WindowTestBase {
   void theSentinelGridTakesOneCharacterPerCell() {
     ReaderSettings settings;
     PrePostamblePage page(settings);
+    CarryUiServices(&page, ui_.get());
     page.resize(700, 500);
     page.show();
     EditableGrid* grid = page.SentinelGrid();

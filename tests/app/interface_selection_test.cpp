@@ -237,7 +237,7 @@ class InterfaceSelectionTest : public WindowTestBase {
   }
 
   void modelNumberDialogExplainsAndStaysUntilTheNumberIsKnown() {
-    ModelNumberDialog dialog;
+    ModelNumberDialog dialog(UiHost());
     dialog.show();
     dialog.ContinueButton()->click();
     dialog.ModelNumberEdit()->setText(QStringLiteral("RM10-33"));

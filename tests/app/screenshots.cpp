@@ -48,7 +48,12 @@ bool DrawWindows(const QDir& folder) {
   SimulatedUsbReaders usb({'0', '8'});
   bool ok = true;
 
-  MainWindow window(FastTiming());
+  ReaderEnvironment readers;
+  readers.timing = FastTiming();
+  usb.AddTo(readers);
+  keyboard.AddTo(readers);
+  ReaderSession session(readers);
+  MainWindow window(session, ui);
   window.show();
   ok &= Save(&window, folder, "main-window.png");
 

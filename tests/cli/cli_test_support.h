@@ -17,7 +17,7 @@
 #include "cli/cli.h"
 #include "core/byte_string.h"
 #include "sim/simulated_line.h"
-#include "support/no_machine_devices.h"
+#include "support/transport_fakes.h"
 #include "support/program_folder.h"
 
 namespace tessaron::testing {
@@ -56,7 +56,16 @@ inline double& ToolTimingScale() {
   return scale;
 }
 
+class SimulatedReaders;
+// The simulated readers the tool's runs reach, when a test has started some.
+inline const SimulatedReaders*& ActiveReaders() {
+  static const SimulatedReaders* active = nullptr;
+  return active;
+}
+inline ReaderEnvironment ReadersOf(const SimulatedReaders* readers);
+
 // Runs the tool in process with "tessaron" followed by args; input answers its questions.
+// It reaches the test's simulated readers and nothing of the machine.
 inline CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "") {
   std::vector<const char*> argv{"tessaron"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
@@ -64,8 +73,9 @@ inline CliRun RunTool(const std::vector<std::string>& args, const std::string& i
   std::ostringstream err;
   std::istringstream in(input);
   CliRun run;
-  run.code = RunCli(static_cast<int>(argv.size()), argv.data(),
-                    CliEnvironment{out, err, &in, ToolTimingScale()});
+  CliEnvironment environment{out, err, &in, ToolTimingScale()};
+  environment.readers = ReadersOf(ActiveReaders());
+  run.code = RunCli(static_cast<int>(argv.size()), argv.data(), environment);
   run.out = out.str();
   run.err = err.str();
   return run;
@@ -152,12 +162,15 @@ class FastToolTiming {
   double previous_;
 };
 
-// Simulated readers a test can look into, each the only one discovery shows on its line.
-// Each puts back the device listing it found when it stops, so they stop in reverse order.
+// Simulated readers a test can look into, the only devices the tool's runs see (in the order
+// they were started) while the object lives.
 class SimulatedReaders {
  public:
-  SimulatedReaders() = default;
-  ~SimulatedReaders() { Clear(); }
+  SimulatedReaders() { ActiveReaders() = this; }
+  ~SimulatedReaders() {
+    Clear();
+    if (ActiveReaders() == this) ActiveReaders() = nullptr;
+  }
   SimulatedReaders(const SimulatedReaders&) = delete;
   SimulatedReaders& operator=(const SimulatedReaders&) = delete;
 
@@ -178,9 +191,19 @@ class SimulatedReaders {
   void Clear() {
     while (!lines_.empty()) lines_.pop_back();
   }
+  // An environment with the readers' devices.
+  ReaderEnvironment Environment() const {
+    ReaderEnvironment readers;
+    for (const auto& line : lines_) readers = line->AddTo(std::move(readers));
+    return readers;
+  }
 
  private:
   std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;
 };
+
+inline ReaderEnvironment ReadersOf(const SimulatedReaders* readers) {
+  return readers != nullptr ? readers->Environment() : ReaderEnvironment();
+}
 
 }  // namespace tessaron::testing

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "flows/interface_names.h"
+#include "core/interface_type.h"
 #include "cli_test_support.h"
 #include "core/config_file.h"
 #include "core/reader_settings.h"
@@ -114,7 +114,7 @@ TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
     EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(ReaderSettings(type), "")))
         << names[type];
   }
-  EXPECT_EQ(CliInterfaceNames().size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
+  EXPECT_EQ(LineNames(true).size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
 }
 
 TEST_F(OfflineCommandsTest, ShowReportsWhatTheFileHolds) {

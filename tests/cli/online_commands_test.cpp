@@ -83,7 +83,6 @@ class OnlineCommandsTest : public ::testing::Test {
   }
 
   testing::FastToolTiming fastTiming_;
-  testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
   testing::SimulatedReaders readers_;
 };

@@ -78,7 +78,6 @@ TEST(ReaderConnectionTest, RefusesWrongFormsWithAReason) {
 }
 
 TEST(ReaderConnectionTest, WrongConnectionsAreWrongUsage) {
-  testing::NoMachineDevices noDevices;
   const std::vector<std::vector<std::string>> wrong = {
       {"report", "--reader", "foo:0"},
       {"version", "-r", "ttyUSB0"},

@@ -56,7 +56,6 @@ class SettingsCommandsTest : public ::testing::Test {
   }
 
   testing::FastToolTiming fastTiming_;
-  testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
   testing::SimulatedReaders readers_;
 };

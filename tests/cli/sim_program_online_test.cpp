@@ -34,7 +34,6 @@ class SimProgramTest : public ::testing::Test {
   // The serial line gets a little more room than the in-process readers: the simulator
   // is another process on a shared machine.
   testing::FastToolTiming fastTiming_{0.06};
-  testing::NoMachineDevices noDevices_;
   testing::ScratchFolder folder_;
 };
 

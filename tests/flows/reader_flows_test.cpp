@@ -14,9 +14,11 @@
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
 #include "flows/manual_command_console.h"
+#include "sim/simulated_keyboard_controller.h"
 #include "sim/simulated_line.h"
+#include "transport/keyboard_port.h"
 #include "support/flow_recorder.h"
-#include "support/no_machine_devices.h"
+#include "support/transport_fakes.h"
 #include "support/settings_streams.h"
 
 namespace tessaron {
@@ -36,12 +38,17 @@ class ReaderFlowsTest : public ::testing::Test {
     line_ = std::make_unique<sim::SimulatedLine>(kind, config);
     EXPECT_TRUE(line_->Start());
     connection_ = ReaderConnection{line_->Interface(), 0, std::string()};
-    link_ = ReaderLink::Create(connection_, Timing());
+    link_ = ReaderLink::Create(connection_, Readers());
     flow_.Clear();
     return *line_;
   }
 
-  static TransportTiming Timing() { return TransportTiming::Real().ScaledBy(0.05); }
+  // The simulated reader alone, on a twentieth of the real timing.
+  ReaderEnvironment Readers() const {
+    ReaderEnvironment readers = line_ ? line_->AddTo(ReaderEnvironment()) : ReaderEnvironment();
+    readers.timing = TransportTiming::Real().ScaledBy(0.05);
+    return readers;
+  }
 
   void TearDown() override {
     link_.reset();
@@ -55,7 +62,6 @@ class ReaderFlowsTest : public ::testing::Test {
   }
 
   testing::FlowRecorder flow_;
-  testing::NoMachineDevices noDevices_;
   std::unique_ptr<sim::SimulatedLine> line_;
   ReaderConnection connection_;
   std::unique_ptr<ReaderLink> link_;
@@ -73,7 +79,7 @@ TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) 
     ReaderSettings settings;
     settings.baudRate = '9';
     std::string firmware = "old";
-    EXPECT_EQ(ReadReader(*link_, settings, true, &firmware, flow_), ReadOutcome::Ok);
+    EXPECT_EQ(ReadSettingsAndVersion(*link_, settings, true, &firmware, flow_), ReadOutcome::Ok);
     EXPECT_EQ(firmware, "V1.93");
     EXPECT_EQ(settings.baudRate, ReaderSettings().baudRate);
     EXPECT_EQ(flow_.waits, c.waits);
@@ -85,9 +91,9 @@ TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) 
   }
   // The version alone, and the settings alone.
   std::string firmware;
-  EXPECT_EQ(ReadReader(*link_, *std::make_unique<ReaderSettings>(), false, &firmware, flow_),
+  EXPECT_EQ(ReadSettingsAndVersion(*link_, *std::make_unique<ReaderSettings>(), false, &firmware, flow_),
             ReadOutcome::Ok);
-  EXPECT_EQ(ReadReader(*link_, *std::make_unique<ReaderSettings>(), true, nullptr, flow_),
+  EXPECT_EQ(ReadSettingsAndVersion(*link_, *std::make_unique<ReaderSettings>(), true, nullptr, flow_),
             ReadOutcome::Ok);
   EXPECT_EQ(line_->Reader().CommandCount(), 3u);  // the version came from the port's cache
 }
@@ -95,9 +101,9 @@ TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) 
 TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
   StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
   ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
-  std::unique_ptr<ReaderLink> nowhere = ReaderLink::Create(missing, Timing());
+  std::unique_ptr<ReaderLink> nowhere = ReaderLink::Create(missing, Readers());
   ReaderSettings settings;
-  const ReadOutcome outcome = ReadReader(*nowhere, settings, true, nullptr, flow_);
+  const ReadOutcome outcome = ReadSettingsAndVersion(*nowhere, settings, true, nullptr, flow_);
   ASSERT_EQ(outcome, ReadOutcome::OpenFailed);
   TellReadFailure(outcome, *nowhere, flow_);
   ASSERT_EQ(flow_.messages.size(), 1u);
@@ -108,25 +114,60 @@ TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
   // A reader that stays silent fails the read; the cause says so.
   flow_.Clear();
   line_->Reader().SetSilent(true);
-  const ReadOutcome silent = ReadReader(*link_, settings, true, nullptr, flow_);
+  const ReadOutcome silent = ReadSettingsAndVersion(*link_, settings, true, nullptr, flow_);
   ASSERT_EQ(silent, ReadOutcome::ReadFailed);
   TellReadFailure(silent, *link_, flow_);
   EXPECT_EQ(flow_.Texts(), Texts{texts::READ_FAILED});
   EXPECT_FALSE(flow_.messages[0].cause.empty());
 }
 
+TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow) {
+  auto controller = std::make_shared<sim::SimulatedKeyboardController>();
+  controller->SetStartRefused(true);
+  std::vector<std::pair<std::string, std::string>> told;
+  ReaderEnvironment readers;
+  readers.portIo = controller;
+  readers.messages = [&told](const std::string& text, const std::string& caption) {
+    told.emplace_back(text, caption);
+  };
+  std::unique_ptr<ReaderLink> link =
+      ReaderLink::Create(ReaderConnection{INTERFACE_PS2_KEYBOARD, 0, std::string()}, readers);
+  ASSERT_NE(link, nullptr);
+  testing::FlowRecorder flow;
+  // Each workflow that opens the reader: the message of the line alone, never its own text.
+  ReaderSettings settings;
+  EXPECT_EQ(ReadSettingsAndVersion(*link, settings, true, nullptr, flow), ReadOutcome::OpenFailed);
+  TellReadFailure(ReadOutcome::OpenFailed, *link, flow);
+  EXPECT_EQ(EnterBootLoader(link.get(), flow), BootLoaderOutcome::OpenFailed);
+  EXPECT_EQ(SendSettings(link.get(), settings, SendSteps::NoteSwitchFirst, flow).result, WriteFailed);
+  EXPECT_TRUE(flow.messages.empty());
+  ASSERT_EQ(told.size(), 3u);
+  for (const auto& [text, caption] : told) {
+    EXPECT_EQ(text.substr(0, text.find('\n')), KEYBOARD_ACCESS_FAILED_TEXT);
+    EXPECT_NE(text.find("CAP_SYS_RAWIO"), std::string::npos) << text;
+    EXPECT_EQ(caption, KEYBOARD_ACCESS_FAILED_CAPTION);
+  }
+  // With the access granted nothing is told.
+  controller->SetStartRefused(false);
+  EXPECT_TRUE(link->Open());
+  EXPECT_FALSE(link->FailureTold());
+  link->Close();
+  EXPECT_EQ(told.size(), 3u);
+  StopControllerAccess();
+}
+
 TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {
   struct Case {
     const char* firmware;
-    SheetKind sheet;
+    SendSteps steps;
     Byte written;
     Waits waits;
   };
   const Case cases[] = {
-      {"V1.88", SheetKind::Basic, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"V1.89", SheetKind::Basic, '8', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"no number", SheetKind::Basic, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"V2.10", SheetKind::Advanced, '8', {VERSION_QUERY_WAIT}},
+      {"V1.88", SendSteps::PauseThenNoteSwitchOnOpen, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V1.89", SendSteps::PauseThenNoteSwitchOnOpen, '8', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"no number", SendSteps::PauseThenNoteSwitchOnOpen, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V2.10", SendSteps::NoteSwitchFirst, '8', {VERSION_QUERY_WAIT}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.firmware);
@@ -134,7 +175,7 @@ TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {
     ReaderSettings settings;
     settings.hidFormat = '8';
     settings.baudRate = '3';
-    const SendResult sent = SendSettings(link_.get(), settings, c.sheet, flow_);
+    const SendResult sent = SendSettings(link_.get(), settings, c.steps, flow_);
     EXPECT_EQ(sent.result, WriteOk);
     EXPECT_FALSE(sent.interfaceSwitch);
     EXPECT_EQ(line_->Reader().HidFormat(), c.written);
@@ -149,7 +190,7 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   ReaderSettings settings;
   settings.baudRate = '3';
   settings.SelectHidFormat('1');
-  SendResult sent = SendSettings(link_.get(), settings, SheetKind::Advanced, flow_);
+  SendResult sent = SendSettings(link_.get(), settings, SendSteps::NoteSwitchFirst, flow_);
   EXPECT_EQ(sent.result, WriteOk);
   EXPECT_TRUE(sent.interfaceSwitch);
   EXPECT_FALSE(settings.IsInterfaceSwitchPending());
@@ -161,7 +202,7 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   line_->Reader().SetRejectUnknown(true);
   line_->Reader().SetUnknownFuncIds({0x25});
   settings.terminator = 0x0A;
-  sent = SendSettings(link_.get(), settings, SheetKind::Basic, flow_);
+  sent = SendSettings(link_.get(), settings, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
   EXPECT_EQ(sent.result, WriteRejected);
   EXPECT_EQ(flow_.Texts(), Texts{texts::UNKNOWN_FUNC_IDS});
   EXPECT_TRUE(flow_.messages[0].failure);
@@ -173,25 +214,25 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   tooLong.formulas[0].assign(200, 0x41);
   tooLong.formulas[1].assign(200, 0x41);
   const std::size_t before = line_->Reader().CommandCount();
-  sent = SendSettings(link_.get(), tooLong, SheetKind::Basic, flow_);
+  sent = SendSettings(link_.get(), tooLong, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
   EXPECT_EQ(sent.result, WriteTooLong);
   EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_TOO_LONG});
   EXPECT_EQ(line_->Reader().CommandCount(), before);
 
   // No reader at all.
   flow_.Clear();
-  sent = SendSettings(nullptr, settings, SheetKind::Basic, flow_);
+  sent = SendSettings(nullptr, settings, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
   EXPECT_EQ(sent.result, WriteFailed);
   EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_FAILED});
 }
 
 TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
   struct Case {
-    SheetKind sheet;
+    DefaultsSteps steps;
     Waits waits;
   };
-  for (const Case& c : {Case{SheetKind::Advanced, {DEFAULTS_READ_BACK_WAIT}},
-                        Case{SheetKind::Basic, {DEFAULTS_COMMAND_WAIT, DEFAULTS_REOPEN_WAIT}}}) {
+  for (const Case& c : {Case{DefaultsSteps::ReadBackOnSameOpen, {DEFAULTS_READ_BACK_WAIT}},
+                        Case{DefaultsSteps::TwoOpens, {DEFAULTS_COMMAND_WAIT, DEFAULTS_REOPEN_WAIT}}}) {
     StartReader(sim::SimulatedLineKind::UsbHidKb, "V1.90");
     ReaderSettings changed;
     changed.beepVolume = '0';
@@ -201,7 +242,7 @@ TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
     ASSERT_TRUE(line_->Reader().SetSettingsStream(stream));
 
     ReaderSettings settings = changed;
-    EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.sheet, flow_));
+    EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.steps, flow_));
     EXPECT_EQ(flow_.waits, c.waits);
     EXPECT_EQ(settings.beepVolume, ReaderSettings().beepVolume);
     EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OK});
@@ -210,14 +251,14 @@ TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
     // A reader that does not acknowledge is not read back.
     flow_.Clear();
     line_->Reader().SetSilent(true);
-    EXPECT_FALSE(RestoreFactoryDefaults(link_.get(), settings, c.sheet, flow_));
+    EXPECT_FALSE(RestoreFactoryDefaults(link_.get(), settings, c.steps, flow_));
     EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_FAILED});
     EXPECT_EQ(flow_.settingsChanged, 0);
   }
   // The basic sheet says which step could not open the reader.
   flow_.Clear();
   EXPECT_FALSE(RestoreFactoryDefaults(nullptr, *std::make_unique<ReaderSettings>(),
-                                      SheetKind::Basic, flow_));
+                                      DefaultsSteps::TwoOpens, flow_));
   EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OPEN_FAILED});
 }
 
@@ -229,7 +270,7 @@ TEST_F(ReaderFlowsTest, CloneSwitchesKeyboardClassTargetsOnNewFirmwareOnly) {
     source.hidFormat = '1';
     source.trackSelect = '2';
     std::unique_ptr<ReaderLink> target;
-    EXPECT_EQ(CloneToTarget(&source, true, &connection_, Timing(), target, flow_), WriteOk);
+    EXPECT_EQ(CloneToTarget(&source, true, &connection_, Readers(), target, flow_), WriteOk);
     const bool keyboardFormat = std::string(firmware) == "V1.89";
     EXPECT_EQ(line_->Reader().HidFormat(), keyboardFormat ? '8' : '1');
     EXPECT_EQ(flow_.waits, Waits{VERSION_QUERY_WAIT});
@@ -243,24 +284,24 @@ TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
   std::unique_ptr<ReaderLink> target;
   std::unique_ptr<ReaderSettings> read;
   ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
-  EXPECT_EQ(CloneToTarget(&source, false, &connection_, Timing(), target, flow_), WriteFailed);
-  EXPECT_EQ(CloneToTarget(&source, true, nullptr, Timing(), target, flow_), WriteFailed);
-  EXPECT_EQ(CloneToTarget(&source, true, &missing, Timing(), target, flow_), WriteFailed);
-  EXPECT_EQ(ReadCloneSource(nullptr, Timing(), target, read, flow_), SourceReadOutcome::NotRead);
-  EXPECT_EQ(ReadCloneSource(&missing, Timing(), target, read, flow_), SourceReadOutcome::NotRead);
+  EXPECT_EQ(CloneToTarget(&source, false, &connection_, Readers(), target, flow_), WriteFailed);
+  EXPECT_EQ(CloneToTarget(&source, true, nullptr, Readers(), target, flow_), WriteFailed);
+  EXPECT_EQ(CloneToTarget(&source, true, &missing, Readers(), target, flow_), WriteFailed);
+  EXPECT_EQ(ReadCloneSource(nullptr, Readers(), target, read, flow_), SourceReadOutcome::NotRead);
+  EXPECT_EQ(ReadCloneSource(&missing, Readers(), target, read, flow_), SourceReadOutcome::NotRead);
   EXPECT_EQ(flow_.Texts(), (Texts{texts::READ_SOURCE_FIRST, texts::SELECT_TARGET,
                                   texts::TARGET_OPEN_FAILED, texts::SELECT_SOURCE,
                                   texts::SOURCE_OPEN_FAILED}));
   EXPECT_EQ(read, nullptr);
 
   flow_.Clear();
-  EXPECT_EQ(ReadCloneSource(&connection_, Timing(), target, read, flow_), SourceReadOutcome::Read);
+  EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_), SourceReadOutcome::Read);
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->interfaceType, INTERFACE_USB_HID);
   line_->Reader().SetSilent(true);
-  EXPECT_EQ(ReadCloneSource(&connection_, Timing(), target, read, flow_),
+  EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_),
             SourceReadOutcome::ReadFailed);
-  EXPECT_EQ(CloneToTarget(read.get(), true, &connection_, Timing(), target, flow_), WriteFailed);
+  EXPECT_EQ(CloneToTarget(read.get(), true, &connection_, Readers(), target, flow_), WriteFailed);
   EXPECT_EQ(flow_.Texts(),
             (Texts{texts::SOURCE_READ_OK, texts::READ_FAILED, texts::CLONE_FAILED}));
 }

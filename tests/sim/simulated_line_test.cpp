@@ -24,10 +24,15 @@ using std::chrono::milliseconds;
 
 using testing::FastTiming;
 
-std::vector<ReaderDeviceEntry> Readers(InterfaceType type) {
+std::vector<ReaderDeviceEntry> Readers(const ReaderEnvironment& readers, InterfaceType type) {
   std::vector<ReaderDeviceEntry> list;
-  EnumerateReaders(type, list);
+  EnumerateReaders(*readers.devices, type, list);
   return list;
+}
+
+// Readers on fast timing over a listing (none: no device of the machine).
+ReaderEnvironment Base(std::shared_ptr<DeviceListing> listing = nullptr) {
+  return testing::ReadersOn(listing ? std::move(listing) : std::make_shared<testing::TestListing>());
 }
 
 // The entry whose name is the line's device, or nullptr.
@@ -82,7 +87,7 @@ TEST(SimulatedLineNameTest, NamesParseInAnyCaseAndNothingElse) {
 class SimulatedLineReachTest : public ::testing::TestWithParam<SimulatedLineKind> {};
 
 TEST_P(SimulatedLineReachTest, ReaderIsDiscoveredAndAnswersThroughItsPort) {
-  const std::shared_ptr<DeviceListing> before = SharedDeviceListing();
+  const ReaderEnvironment before = Base();
   SimulatedReaderConfig config;
   config.firmware = "V7.42";
   const InterfaceType type = SimulatedLineInterface(GetParam());
@@ -91,13 +96,14 @@ TEST_P(SimulatedLineReachTest, ReaderIsDiscoveredAndAnswersThroughItsPort) {
     ASSERT_TRUE(line.Start());
     ASSERT_FALSE(line.DeviceName().empty());
     EXPECT_EQ(line.Reader().Interface(), type);
+    const ReaderEnvironment withLine = line.AddTo(before);
 
-    const auto readers = Readers(type);
+    const auto readers = Readers(withLine, type);
     const ReaderDeviceEntry* entry = EntryFor(readers, line.DeviceName());
     ASSERT_NE(entry, nullptr) << "not discovered: " << line.DeviceName();
     EXPECT_EQ(entry->interfaceType, type);
 
-    std::unique_ptr<ReaderPort> port = CreateReaderPort(type, FastTiming());
+    std::unique_ptr<ReaderPort> port = CreateReaderPort(type, withLine);
     ASSERT_NE(port, nullptr);
     ASSERT_TRUE(port->Open(entry->deviceIndex));
     std::string version;
@@ -105,10 +111,9 @@ TEST_P(SimulatedLineReachTest, ReaderIsDiscoveredAndAnswersThroughItsPort) {
     EXPECT_EQ(version, "V7.42");
     port->Close();
   }
-  // Gone again, and the listing is the one from before.
-  EXPECT_EQ(SharedDeviceListing(), before);
+  // The environment it was added to never saw it.
   if (type != INTERFACE_PS2_KEYBOARD) {
-    for (const ReaderDeviceEntry& entry : Readers(type)) {
+    for (const ReaderDeviceEntry& entry : Readers(before, type)) {
       EXPECT_NE(entry.name, SIM_HID_DEFAULT_PATH);
       EXPECT_EQ(entry.name.find("/dev/pts/"), std::string::npos);
     }
@@ -127,10 +132,11 @@ class SimulatedLineRecoveryTest : public ::testing::TestWithParam<SimulatedLineK
 TEST_P(SimulatedLineRecoveryTest, MalformedCommandDoesNotSpoilTheNextOne) {
   SimulatedLine line(GetParam());
   ASSERT_TRUE(line.Start());
-  const std::vector<ReaderDeviceEntry> readers = Readers(line.Interface());
+  const ReaderEnvironment withLine = line.AddTo(Base());
+  const std::vector<ReaderDeviceEntry> readers = Readers(withLine, line.Interface());
   const ReaderDeviceEntry* entry = EntryFor(readers, line.DeviceName());
   ASSERT_NE(entry, nullptr);
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), FastTiming());
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(line.Interface(), withLine);
 
   // Its record claims five bytes where only the ETX and the LRC follow: it never completes.
   ByteString malformed;
@@ -158,43 +164,44 @@ class SimulatedLineListingTest : public ::testing::Test {
       std::vector<ListedDevice>{testing::MotherboardPort("/dev/ttyS0"),
                                 testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
       std::vector<ListedDevice>{testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
-  testing::ScopedListing installed_{base_};
 };
 
 TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {
   {
     SimulatedLine line(SimulatedLineKind::Rs232);
     ASSERT_TRUE(line.Start());
-    const auto rs232 = Readers(INTERFACE_RS232);
+    const ReaderEnvironment readers = line.AddTo(Base(base_));
+    const auto rs232 = Readers(readers, INTERFACE_RS232);
     ASSERT_EQ(rs232.size(), 2u);
     EXPECT_EQ(rs232[1].name, line.DeviceName());
     EXPECT_EQ(rs232[1].deviceIndex, 2);
-    EXPECT_EQ(Readers(INTERFACE_USB_RS232).size(), 1u);  // only the listed USB port
+    EXPECT_EQ(Readers(readers, INTERFACE_USB_RS232).size(), 1u);  // only the listed USB port
   }
   {
     SimulatedLine line(SimulatedLineKind::UsbRs232);
     ASSERT_TRUE(line.Start());
-    EXPECT_EQ(Readers(INTERFACE_RS232).size(), 1u);
-    const auto usb = Readers(INTERFACE_USB_RS232);
+    const ReaderEnvironment readers = line.AddTo(Base(base_));
+    EXPECT_EQ(Readers(readers, INTERFACE_RS232).size(), 1u);
+    const auto usb = Readers(readers, INTERFACE_USB_RS232);
     ASSERT_EQ(usb.size(), 2u);
     EXPECT_EQ(usb[1].name, line.DeviceName());
     EXPECT_EQ(usb[1].deviceIndex, 2);
   }
-  EXPECT_EQ(SharedDeviceListing(), base_);
-  EXPECT_EQ(Readers(INTERFACE_RS232).size(), 1u);
+  EXPECT_EQ(Readers(Base(base_), INTERFACE_RS232).size(), 1u);
 }
 
 TEST_F(SimulatedLineListingTest, HidReaderFollowsTheInterfaceSwitch) {
   SimulatedLine line(SimulatedLineKind::UsbHid);
   ASSERT_TRUE(line.Start());
-  EXPECT_TRUE(Readers(INTERFACE_USB_HID_KB).empty());
-  const auto hid = Readers(INTERFACE_USB_HID);
+  const ReaderEnvironment readers = line.AddTo(Base(base_));
+  EXPECT_TRUE(Readers(readers, INTERFACE_USB_HID_KB).empty());
+  const auto hid = Readers(readers, INTERFACE_USB_HID);
   ASSERT_EQ(hid.size(), 1u);
   EXPECT_EQ(hid[0].name, SIM_HID_DEFAULT_PATH);
   EXPECT_EQ(hid[0].deviceIndex, 1);
 
   // Switch the reader to the keyboard format through its own port.
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID, FastTiming());
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID, readers);
   ASSERT_TRUE(port->Open(hid[0].deviceIndex));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
@@ -202,11 +209,11 @@ TEST_F(SimulatedLineListingTest, HidReaderFollowsTheInterfaceSwitch) {
   EXPECT_EQ(WriteToReader(settings, port.get()), WriteOk);
   port->Close();
 
-  EXPECT_TRUE(Readers(INTERFACE_USB_HID).empty());
-  const auto keyboard = Readers(INTERFACE_USB_HID_KB);
+  EXPECT_TRUE(Readers(readers, INTERFACE_USB_HID).empty());
+  const auto keyboard = Readers(readers, INTERFACE_USB_HID_KB);
   ASSERT_EQ(keyboard.size(), 1u);
   EXPECT_EQ(keyboard[0].deviceIndex, 1);
-  std::unique_ptr<ReaderPort> keyboardPort = CreateReaderPort(INTERFACE_USB_HID_KB, FastTiming());
+  std::unique_ptr<ReaderPort> keyboardPort = CreateReaderPort(INTERFACE_USB_HID_KB, readers);
   ASSERT_TRUE(keyboardPort->Open(keyboard[0].deviceIndex));
   std::string version;
   EXPECT_TRUE(keyboardPort->GetFirmwareVersion(version));
@@ -217,7 +224,7 @@ TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) 
   SimulatedLine line(SimulatedLineKind::UsbHidKb);
   ASSERT_TRUE(line.Start());
   EXPECT_EQ(line.Reader().HidFormat(), '8');
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID_KB, FastTiming());
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID_KB, line.AddTo(Base(base_)));
   ASSERT_TRUE(port->Open(1));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
@@ -234,51 +241,48 @@ TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) 
   EXPECT_EQ(line.SimulatedHid()->Reenumerations(), 0u);
 }
 
-TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryInstalledBefore) {
+TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryOfTheBase) {
   auto asked = std::make_shared<std::vector<std::string>>();
-  HidDeviceFactory recorder = [asked](const std::string& path) -> std::unique_ptr<HidDevice> {
+  ReaderEnvironment base = Base();
+  base.hidDevices = [asked](const std::string& path) -> std::unique_ptr<HidDevice> {
     asked->push_back(path);
     return nullptr;
   };
-  const HidDeviceFactory original = SetHidDeviceFactory(recorder);
   {
     SimulatedLine line(SimulatedLineKind::UsbHid);
     ASSERT_TRUE(line.Start());
-    EXPECT_NE(CreateHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
-    EXPECT_EQ(CreateHidDevice("/dev/hidraw7"), nullptr);
+    const ReaderEnvironment readers = line.AddTo(base);
+    EXPECT_NE(readers.MakeHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
+    EXPECT_EQ(readers.MakeHidDevice("/dev/hidraw7"), nullptr);
     EXPECT_EQ(*asked, std::vector<std::string>{"/dev/hidraw7"});
   }
-  // Put back: the recorder is asked for the simulated path too.
-  EXPECT_EQ(CreateHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
+  // The base never opens the simulated path: the recorder is asked for it.
+  EXPECT_EQ(base.MakeHidDevice(SIM_HID_DEFAULT_PATH), nullptr);
   EXPECT_EQ(asked->size(), 2u);
-  SetHidDeviceFactory(original);
 
-  // Without a factory of its own, other paths go to hidraw, which cannot open this one.
+  // Without a factory in the base, other paths open nothing.
   SimulatedLine line(SimulatedLineKind::UsbHid);
   ASSERT_TRUE(line.Start());
-  std::unique_ptr<HidDevice> other = CreateHidDevice("/dev/hidraw-does-not-exist");
-  ASSERT_NE(other, nullptr);
-  EXPECT_FALSE(other->Open("/dev/hidraw-does-not-exist", true));
+  EXPECT_EQ(line.AddTo(Base()).MakeHidDevice("/dev/hidraw-does-not-exist"), nullptr);
 }
 
-TEST(SimulatedLineFactoryTest, KeyboardLineInstallsItsControllerAndPutsBackThePrevious) {
+TEST(SimulatedLineFactoryTest, KeyboardLineBringsItsControllerAndLeavesTheBaseAlone) {
   auto previous = std::make_shared<SimulatedKeyboardController>();
-  const PortIoFactory original =
-      SetPortIoFactory([previous]() -> std::shared_ptr<PortIo> { return previous; });
+  ReaderEnvironment base = Base();
+  base.portIo = previous;
   {
     SimulatedLine line(SimulatedLineKind::Ps2);
     ASSERT_TRUE(line.Start());
     ASSERT_NE(line.KeyboardController(), nullptr);
-    EXPECT_EQ(CreatePortIo().get(), line.KeyboardController());
+    EXPECT_EQ(line.AddTo(base).portIo.get(), line.KeyboardController());
     EXPECT_EQ(&line.KeyboardController()->Reader(), &line.Reader());
     line.Stop();
     EXPECT_FALSE(line.IsStarted());
-    EXPECT_EQ(CreatePortIo(), previous);
+    EXPECT_EQ(line.AddTo(base).portIo, previous);
     line.Stop();  // a second stop changes nothing
-    EXPECT_EQ(CreatePortIo(), previous);
+    EXPECT_EQ(line.AddTo(base).portIo, previous);
   }
-  EXPECT_EQ(CreatePortIo(), previous);
-  SetPortIoFactory(original);
+  EXPECT_EQ(base.portIo, previous);
 }
 
 }  // namespace

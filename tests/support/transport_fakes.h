@@ -12,6 +12,7 @@
 
 #include "sim/simulated_hid_device.h"
 #include "transport/discovery.h"
+#include "transport/reader_environment.h"
 #include "transport/transport_timing.h"
 
 namespace tessaron::testing {
@@ -72,17 +73,14 @@ class TestListing : public DeviceListing {
   std::set<const sim::SimulatedHidDevice*> unplugged;  // of simulated: not listed for now
 };
 
-// Installs a listing for the life of the object and puts the previous one back.
-class ScopedListing {
- public:
-  explicit ScopedListing(std::shared_ptr<DeviceListing> listing)
-      : previous_(SetDeviceListing(std::move(listing))) {}
-  ~ScopedListing() { SetDeviceListing(previous_); }
-  ScopedListing(const ScopedListing&) = delete;
-  ScopedListing& operator=(const ScopedListing&) = delete;
-
- private:
-  std::shared_ptr<DeviceListing> previous_;
-};
+// Readers on the devices of a listing with the given timing; no HID device opens, and there
+// is no keyboard controller access.
+inline ReaderEnvironment ReadersOn(std::shared_ptr<DeviceListing> listing,
+                                   const TransportTiming& timing = FastTiming()) {
+  ReaderEnvironment readers;
+  readers.devices = std::move(listing);
+  readers.timing = timing;
+  return readers;
+}
 
 }  // namespace tessaron::testing

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "support/transport_fakes.h"
+#include "transport/reader_environment.h"
 #include "transport/udev_device_listing.h"
 
 namespace tessaron {
@@ -19,17 +21,23 @@ using testing::UsbPort;
 
 class DiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = SetDeviceListing(devices_); }
-  void TearDown() override { SetDeviceListing(previous_); }
-
+  // Discovery over the test's devices.
   std::vector<ReaderDeviceEntry> Enumerate(InterfaceType type) {
     std::vector<ReaderDeviceEntry> list;
     EnumerateReaders(type, list);
     return list;
   }
+  void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list) {
+    tessaron::EnumerateReaders(*devices_, type, list);
+  }
+  bool FindSerialPort(DeviceIndex position, InterfaceType* kind, std::string* name) {
+    return tessaron::FindSerialPort(*devices_, position, kind, name);
+  }
+  bool FindHidReader(DeviceIndex position, InterfaceType* kind, std::string* path) {
+    return tessaron::FindHidReader(*devices_, position, kind, path);
+  }
 
   std::shared_ptr<TestListing> devices_ = std::make_shared<TestListing>();
-  std::shared_ptr<DeviceListing> previous_;
 };
 
 TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
@@ -156,22 +164,41 @@ TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
   EXPECT_TRUE(Enumerate(INTERFACE_RS232).empty());
 }
 
-TEST_F(DiscoveryTest, InstallingListingsHandsBackThePreviousOne) {
-  auto other = std::make_shared<TestListing>();
-  other->serial = {MotherboardPort("/dev/ttyS9")};
+TEST(ReaderEnvironmentTest, OnlyTheSystemEnvironmentReachesTheMachine) {
+  // A test's environment sees no device of the machine and no keyboard controller.
+  const ReaderEnvironment none;
+  ASSERT_NE(none.devices, nullptr);
+  EXPECT_TRUE(none.devices->SerialPorts().empty());
+  EXPECT_TRUE(none.devices->HidDevices().empty());
+  EXPECT_EQ(none.MakeHidDevice("/dev/hidraw0"), nullptr);
+  EXPECT_EQ(none.portIo, nullptr);
+  // The system's is built on purpose only; it lists through libudev.
+  const ReaderEnvironment system = ReaderEnvironment::System();
+  EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.devices.get()), nullptr);
+  EXPECT_NE(system.portIo, nullptr);
+}
 
-  EXPECT_EQ(SetDeviceListing(other), devices_);
-  EXPECT_EQ(&CurrentDeviceListing(), other.get());
-  EXPECT_EQ(SharedDeviceListing(), other);
-  std::string name;
-  ASSERT_TRUE(FindSerialPort(0, nullptr, &name));
-  EXPECT_EQ(name, "/dev/ttyS9");
-
-  // Going back to the system listing: the next swap hands that one back, never nullptr.
-  EXPECT_EQ(SetDeviceListing(nullptr), other);
-  std::shared_ptr<DeviceListing> system = SetDeviceListing(devices_);
-  ASSERT_NE(system, nullptr);
-  EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.get()), nullptr);
+TEST(InterfaceTableTest, EveryRowNamesOneInterfaceAndItsProductIdsLeadBackToIt) {
+  std::vector<std::string> names;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    EXPECT_EQ(&InterfaceRowOf(row.type), &row);
+    InterfaceType parsed = -1;
+    ASSERT_TRUE(ParseLineName(row.lineName, &parsed)) << row.lineName;
+    EXPECT_EQ(parsed, row.type);
+    EXPECT_EQ(std::count(names.begin(), names.end(), row.lineName), 0) << row.lineName;
+    names.emplace_back(row.lineName);
+    EXPECT_FALSE(row.hid && row.serial) << row.displayName;
+    for (std::uint16_t product : row.productIds) {
+      if (product == 0) continue;
+      EXPECT_TRUE(row.usb) << row.displayName;
+      if (row.hid) {
+        EXPECT_EQ(HidInterfaceOfProduct(product), row.type);
+      }
+    }
+    const std::vector<InterfaceType> searched = UsbSearchOrder();
+    EXPECT_EQ(std::count(searched.begin(), searched.end(), row.type), row.usb ? 1 : 0);
+  }
+  EXPECT_EQ(&InterfaceRowOf(INTERFACE_TYPE_COUNT), &INTERFACE_ROWS[0]);
 }
 
 TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
@@ -186,7 +213,9 @@ TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
   }
   // Classification over the system listing must not fail either.
   std::vector<ReaderDeviceEntry> list;
-  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) EnumerateReaders(type, list);
+  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
+    EnumerateReaders(listing, type, list);
+  }
   EXPECT_FALSE(list.empty());  // at least the PS/2 entry
 }
 

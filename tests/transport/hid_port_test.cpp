@@ -1,4 +1,5 @@
 #include "transport/hid_port.h"
+#include "transport/reader_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -72,12 +73,14 @@ TransactResult Send(HidPort& port, const ByteString& command, std::uint32_t capa
 
 class HidPortTest : public ::testing::Test {
  protected:
-  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<testing::TestListing>()) {
-    previousFactory = SetHidDeviceFactory([this](const std::string& path) {
+  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<testing::TestListing>()) {}
+
+  // The simulated devices of the listing, by their paths.
+  HidDeviceFactory Devices() {
+    return [this](const std::string& path) {
       return sim::MakeSimulatedHidFactory(listing->simulated)(path);
-    });
+    };
   }
-  ~HidPortTest() override { SetHidDeviceFactory(previousFactory); }
 
   std::shared_ptr<SimulatedHidDevice> AddDevice(SimulatedHidOptions options = {}) {
     if (options.path == sim::SIM_HID_DEFAULT_PATH) {
@@ -90,8 +93,6 @@ class HidPortTest : public ::testing::Test {
 
   sim::SimulatedReader reader;
   std::shared_ptr<testing::TestListing> listing;
-  testing::ScopedListing installedListing{listing};
-  HidDeviceFactory previousFactory;
 };
 
 class HidPortReportLengthTest : public HidPortTest,
@@ -103,7 +104,7 @@ TEST_P(HidPortReportLengthTest, CutsCommandsIntoChunksAndCollectsWholeChunks) {
   SimulatedHidOptions options;
   options.featureReportLength = n;
   auto device = AddDevice(options);
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   EXPECT_EQ(port.FeatureReportLength(), n);
 
@@ -135,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(ReportLengths, HidPortReportLengthTest, ::testing::Valu
 
 TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Send(port, {1, 2, 3, 4, 5, 6});
   Send(port, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
@@ -149,7 +150,7 @@ TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
 
 TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Byte reply[64] = {};
   std::uint32_t length = sizeof reply;
@@ -162,7 +163,7 @@ TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
 
 TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const TransactResult acked = Send(port, SET_DEFAULTS, 64);
@@ -184,7 +185,7 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
 
 TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const ByteString settings = ReaderAnswer(READ_ALL_QUERY);
@@ -217,7 +218,7 @@ TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
   auto device = AddDevice();
   TransportTiming timing = FastTiming();
   timing.hid.retryPause = Millis{15};
-  HidPort port(INTERFACE_USB_HID, timing);
+  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   device->FailNextSetFeatures(3);
@@ -238,7 +239,7 @@ TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
 
 TEST_F(HidPortTest, DeviceThatStopsAnswering) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   const ByteString zeros(8, 0);
 
@@ -278,7 +279,7 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
     options.vendorId = c.vendor;
     options.productId = c.product;
     auto device = AddDevice(options);
-    HidPort port(c.type, FastTiming());
+    HidPort port(c.type, FastTiming(), listing, Devices());
     SCOPED_TRACE(::testing::Message() << "interface " << c.type << " vendor " << c.vendor
                                     << " product " << c.product);
     EXPECT_EQ(port.OpenPath(device->Path()), c.accepted);
@@ -305,7 +306,7 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
 TEST_F(HidPortTest, OpenPathRules) {
   auto first = AddDevice();
   auto second = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   EXPECT_FALSE(port.OpenPath(""));
 
   ASSERT_TRUE(port.OpenPath(first->Path()));
@@ -331,7 +332,7 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
     SimulatedHidOptions options;
     options.featureReportLength = n;
     auto device = AddDevice(options);
-    HidPort port(INTERFACE_USB_HID, FastTiming());
+    HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
     EXPECT_FALSE(port.OpenPath(device->Path())) << n;
     EXPECT_FALSE(port.HasDevice());
     Byte reply[16] = {};
@@ -350,7 +351,7 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   keyboard.productId = USB_HID_KB_PRODUCT_ID;
   auto keyboardReader = AddDevice(keyboard);  // index 2
 
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   EXPECT_FALSE(port.Open(0));
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
   EXPECT_EQ(port.LastError().device, foreign.node);
@@ -367,14 +368,14 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   port.Close();
   EXPECT_EQ(port.GetPortName(name), "");
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming(), listing, Devices());
   EXPECT_TRUE(keyboardPort.Open(2));
   EXPECT_EQ(keyboardPort.GetPortName(name), keyboardReader->Path());
 }
 
 TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   std::string version = "stale";
   EXPECT_FALSE(port.GetFirmwareVersion(version)) << "no device index stored yet";
   EXPECT_EQ(version, "");
@@ -395,7 +396,7 @@ TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
 
 TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.Open(0));
   device->FailNextSetFeatures(3);
   std::string version;
@@ -410,7 +411,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
   TransportTiming timing = FastTiming();
   timing.hid.replyPause = Millis{20};
   timing.hid.pollPause = Millis{5};
-  HidPort port(INTERFACE_USB_HID, timing);
+  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
   ASSERT_TRUE(port.Open(0));
 
   ReaderSettings settings;
@@ -435,7 +436,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
 
 TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.Open(0));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
@@ -448,7 +449,7 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   port.Close();
   EXPECT_FALSE(port.Open(0));
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming());
+  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming(), listing, Devices());
   ASSERT_TRUE(keyboardPort.Open(0));
   std::string version;
   EXPECT_TRUE(keyboardPort.GetFirmwareVersion(version));
@@ -461,7 +462,7 @@ TEST_F(HidPortTest, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   timing.hid.replyPause = Millis{100};
   timing.hid.pollPause = Millis{20};
   timing.fastReplies = true;
-  HidPort port(INTERFACE_USB_HID, timing);
+  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
   ASSERT_TRUE(port.Open(0));
 
   // A reader that answers at once: no pause, no closing polling step.
@@ -497,9 +498,8 @@ TEST(HidPortTimingTest, RealTimingIsTheDefault) {
 }
 
 TEST(HidrawDeviceTest, NodesThatAreNoHidDeviceFailCleanly) {
-  // An empty factory means the hidraw back-end.
-  const HidDeviceFactory saved = SetHidDeviceFactory(nullptr);
-  std::unique_ptr<HidDevice> device = CreateHidDevice("/dev/null");
+  // The system's factory gives the hidraw back-end.
+  std::unique_ptr<HidDevice> device = ReaderEnvironment::System().MakeHidDevice("/dev/null");
   ASSERT_NE(dynamic_cast<HidrawDevice*>(device.get()), nullptr);
 
   EXPECT_FALSE(device->Open("/dev/hidraw-absent", true));
@@ -518,10 +518,10 @@ TEST(HidrawDeviceTest, NodesThatAreNoHidDeviceFailCleanly) {
   EXPECT_FALSE(device->GetFeature(report, sizeof report));
 
   // A port refuses such a node at the attribute check.
-  HidPort port(INTERFACE_USB_HID, FastTiming());
+  HidPort port(INTERFACE_USB_HID, FastTiming(), nullptr,
+               [](const std::string&) { return std::make_unique<HidrawDevice>(); });
   EXPECT_FALSE(port.OpenPath("/dev/null"));
   EXPECT_FALSE(port.HasDevice());
-  SetHidDeviceFactory(saved);
 }
 
 }  // namespace

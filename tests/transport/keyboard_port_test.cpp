@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "core/command_frame.h"
-#include "core/message_sink.h"
+#include "transport/port_error_text.h"
+#include "transport/reader_environment.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
@@ -58,23 +59,11 @@ struct Outcome {
 
 class KeyboardPortTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ShutdownWinIo();
-    controller = std::make_shared<SimulatedKeyboardController>();
-    previousFactory = SetPortIoFactory([c = controller] { return c; });
-    previousHandler = SetMessageHandler([this](const std::string& text, const std::string& caption) {
-      messages.emplace_back(text, caption);
-    });
-  }
-
-  void TearDown() override {
-    ShutdownWinIo();
-    SetPortIoFactory(std::move(previousFactory));
-    SetMessageHandler(std::move(previousHandler));
-  }
+  void SetUp() override { StopControllerAccess(); }
+  void TearDown() override { StopControllerAccess(); }
 
   std::unique_ptr<KeyboardPort> OpenPort(const TransportTiming& timing = FastTiming()) {
-    auto port = std::make_unique<KeyboardPort>(timing);
+    auto port = std::make_unique<KeyboardPort>(timing, controller);
     EXPECT_TRUE(port->Open(0));
     return port;
   }
@@ -92,16 +81,14 @@ class KeyboardPortTest : public ::testing::Test {
     return outcome;
   }
 
-  std::shared_ptr<SimulatedKeyboardController> controller;
-  PortIoFactory previousFactory;
-  MessageHandler previousHandler;
-  std::vector<std::pair<std::string, std::string>> messages;
+  std::shared_ptr<SimulatedKeyboardController> controller =
+      std::make_shared<SimulatedKeyboardController>();
 };
 
 // --- opening, closing and the controller command byte ---
 
 TEST_F(KeyboardPortTest, OpenSeizesTheKeyboardAndCloseHandsItBack) {
-  KeyboardPort port(FastTiming());
+  KeyboardPort port(FastTiming(), controller);
   EXPECT_FALSE(port.IsReady());
   ASSERT_TRUE(port.Open(7));
   EXPECT_TRUE(port.IsReady());
@@ -150,20 +137,20 @@ TEST_F(KeyboardPortTest, DestroyingANeverOpenedPortHandsTheKeyboardBack) {
   OpenPort();  // starts the controller access; the port is destroyed at once
   ASSERT_EQ(controller->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
-  { KeyboardPort neverOpened(FastTiming()); }
+  { KeyboardPort neverOpened(FastTiming(), controller); }
   EXPECT_EQ(controller->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED,
                                KBC_COMMAND_BYTE_RELEASED}));
 }
 
 TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
-  { KeyboardPort neverOpened(FastTiming()); }
+  { KeyboardPort neverOpened(FastTiming(), controller); }
   EXPECT_EQ(controller->StartCount(), 0);
   EXPECT_EQ(controller->WriteCount(), 0u);
   EXPECT_EQ(controller->ReadCount(), 0u);
-  EXPECT_FALSE(IsWinIoInitialised());
+  EXPECT_FALSE(IsControllerAccessStarted());
 
-  KeyboardPort port(FastTiming());
+  KeyboardPort port(FastTiming(), controller);
   std::uint32_t length = 16;
   Byte reply[16] = {};
   EXPECT_FALSE(port.Transact(SET_DEFAULTS.data(), 5, reply, &length));
@@ -171,42 +158,30 @@ TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
   EXPECT_EQ(controller->WriteCount(), 0u);
 }
 
-TEST_F(KeyboardPortTest, RefusedPermissionShowsTheMessageAndTheNextOpenTriesAgain) {
+TEST_F(KeyboardPortTest, RefusedPermissionIsReturnedAndTheNextOpenTriesAgain) {
   controller->SetStartRefused(true);
-  KeyboardPort port(FastTiming());
+  KeyboardPort port(FastTiming(), controller);
   EXPECT_FALSE(port.Open(0));
   EXPECT_FALSE(port.IsReady());
-  EXPECT_FALSE(IsWinIoInitialised());
-  ASSERT_EQ(messages.size(), 1u);
-  // The line the user knows, then why: the capability the keyboard controller needs.
-  const std::string& text = messages[0].first;
-  EXPECT_EQ(text.substr(0, text.find('\n')),
-            "Please make sure current user account is Administrator.");
-  EXPECT_NE(text.find("CAP_SYS_RAWIO", text.find('\n')), std::string::npos) << text;
-  EXPECT_EQ(messages[0].second, "Initialize TessaronCfgUtil failed");
+  EXPECT_FALSE(IsControllerAccessStarted());
+  // Why: the capability the keyboard controller needs (the session tells it).
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NoPortAccess);
-  EXPECT_TRUE(port.LastError().alreadyShown);
+  const std::string cause = PortErrorCause(port.LastError(), INTERFACE_PS2_KEYBOARD);
+  EXPECT_NE(cause.find("CAP_SYS_RAWIO"), std::string::npos) << cause;
   EXPECT_EQ(controller->WriteCount(), 0u);
 
   controller->SetStartRefused(false);
   EXPECT_TRUE(port.Open(0));
   EXPECT_FALSE(port.LastError().Failed());
-  EXPECT_TRUE(IsWinIoInitialised());
-  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(IsControllerAccessStarted());
   EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
 
-  // Port access switched off for the process: a message of its own, with the same caption.
-  ShutdownWinIo();
-  ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
-  SetPortIoFactory(nullptr);  // the real back-end, which must refuse before asking the kernel
-  KeyboardPort off(FastTiming());
-  EXPECT_FALSE(off.Open(0));
-  EXPECT_EQ(off.LastError().kind, PortErrorKind::PortAccessOff);
-  EXPECT_TRUE(off.LastError().alreadyShown);
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_NE(messages[1].first.find("TESSARON_FORBID_PORT_IO"), std::string::npos);
-  EXPECT_EQ(messages[1].first.find("Administrator"), std::string::npos);
-  EXPECT_EQ(messages[1].second, "Initialize TessaronCfgUtil failed");
+  // An environment without port access: refused the same way, and nothing is started.
+  StopControllerAccess();
+  KeyboardPort none(FastTiming());
+  EXPECT_FALSE(none.Open(0));
+  EXPECT_EQ(none.LastError().kind, PortErrorKind::NoPortAccess);
+  EXPECT_FALSE(IsControllerAccessStarted());
 }
 
 TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
@@ -217,20 +192,19 @@ TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
   EXPECT_EQ(controller->StartCount(), 1);
   EXPECT_TRUE(controller->IsStarted());
 
-  ShutdownWinIo();
+  StopControllerAccess();
   EXPECT_FALSE(controller->IsStarted());
-  EXPECT_FALSE(IsWinIoInitialised());
+  EXPECT_FALSE(IsControllerAccessStarted());
   // After shutdown the port has no access: handing back writes nothing.
   controller->ResetCounts();
   first.reset();
   EXPECT_EQ(controller->WriteCount(), 0u);
 }
 
-TEST_F(KeyboardPortTest, ReplacedFactoryIsUsedAtTheNextOpen) {
+TEST_F(KeyboardPortTest, AnotherPortAccessReplacesTheStartedOneAtItsOpen) {
   OpenPort();
   auto other = std::make_shared<SimulatedKeyboardController>();
-  SetPortIoFactory([other] { return other; });
-  OpenPort();
+  { KeyboardPort port(FastTiming(), other); EXPECT_TRUE(port.Open(0)); }
   EXPECT_FALSE(controller->IsStarted());
   EXPECT_EQ(other->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
@@ -539,22 +513,11 @@ TEST(IopermPortIoTest, WithoutStartNothingIsAccessed) {
   EXPECT_EQ(io.ReadPort(0x80), 0xFF);
 }
 
-TEST(IopermPortIoTest, TestProgramsAreRefusedTheRealPorts) {
-  // Every test program runs with this set; a root test run must never reach the controller.
-  ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
-  IopermPortIo io;
-  EXPECT_FALSE(io.Start());
-  EXPECT_EQ(io.ReadPort(KBC_STATUS_PORT), 0xFF);
-  io.Stop();
-}
-
-TEST(IopermPortIoTest, EmptyFactoryGivesTheRealBackEnd) {
-  PortIoFactory previous = SetPortIoFactory(nullptr);
-  std::shared_ptr<PortIo> io = CreatePortIo();
-  EXPECT_NE(dynamic_cast<IopermPortIo*>(io.get()), nullptr);
-  const std::uint64_t generation = PortIoFactoryGeneration();
-  SetPortIoFactory(std::move(previous));
-  EXPECT_EQ(PortIoFactoryGeneration(), generation + 1);
+TEST(IopermPortIoTest, OnlyTheSystemEnvironmentBringsTheRealBackEnd) {
+  // A root test run never reaches the controller: only a real environment built on purpose
+  // holds the real back-end (not started here).
+  EXPECT_EQ(ReaderEnvironment().portIo, nullptr);
+  EXPECT_NE(dynamic_cast<IopermPortIo*>(ReaderEnvironment::System().portIo.get()), nullptr);
 }
 
 TEST(KeyboardTimingTest, DefaultsAreTheRealValues) {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/message_sink.h"
+#include "transport/reader_environment.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
@@ -61,38 +61,33 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
     sim::SimulatedReaderConfig config;
     config.interfaceType = GetParam().type;
     reader_ = std::make_shared<sim::SimulatedReader>(config);
+    ReaderEnvironment readers = testing::ReadersOn(std::make_shared<testing::TestListing>());
     switch (GetParam().type) {
       case INTERFACE_RS232:
         server_ = std::make_unique<sim::PtyServer>(*reader_);
         ASSERT_TRUE(server_->Start());
-        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::TestListing>(
-            std::vector<ListedDevice>{testing::MotherboardPort(server_->Path())}));
+        readers.devices = std::make_shared<testing::TestListing>(
+            std::vector<ListedDevice>{testing::MotherboardPort(server_->Path())});
         break;
       case INTERFACE_USB_HID:
         hid_ = std::make_shared<sim::SimulatedHidDevice>(*reader_);
-        previousHidFactory_ = SetHidDeviceFactory(hid_->Factory());
-        listing_ = std::make_unique<testing::ScopedListing>(std::make_shared<testing::TestListing>(
-            std::vector<ListedDevice>{}, std::vector<ListedDevice>{hid_->Listing()}));
+        readers.hidDevices = hid_->Factory();
+        readers.devices = std::make_shared<testing::TestListing>(
+            std::vector<ListedDevice>{}, std::vector<ListedDevice>{hid_->Listing()});
         break;
       default:
-        ShutdownWinIo();
+        StopControllerAccess();
         controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
-        previousPortIo_ = SetPortIoFactory([c = controller_] { return c; });
-        previousHandler_ = SetMessageHandler(nullptr);
+        readers.portIo = controller_;
         break;
     }
-    port_ = CreateReaderPort(GetParam().type, FastTiming());
+    port_ = CreateReaderPort(GetParam().type, readers);
   }
 
   void TearDown() override {
     port_.reset();
     if (server_) server_->Stop();
-    if (hid_) SetHidDeviceFactory(previousHidFactory_);
-    if (controller_) {
-      ShutdownWinIo();
-      SetPortIoFactory(previousPortIo_);
-      SetMessageHandler(previousHandler_);
-    }
+    if (controller_) StopControllerAccess();
   }
 
   void TakeReaderAway() {
@@ -116,10 +111,6 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
   std::unique_ptr<sim::PtyServer> server_;
   std::shared_ptr<sim::SimulatedHidDevice> hid_;
   std::shared_ptr<SimulatedKeyboardController> controller_;
-  std::unique_ptr<testing::ScopedListing> listing_;
-  HidDeviceFactory previousHidFactory_;
-  PortIoFactory previousPortIo_;
-  MessageHandler previousHandler_;
   std::unique_ptr<ReaderPort> port_;
 };
 
@@ -129,8 +120,6 @@ TEST_P(EveryLine, KeepsWhyTheLastOpenOrExchangeFailed) {
 
   EXPECT_FALSE(OpenMissing());
   EXPECT_EQ(port_->LastError().kind, line.whenMissing);
-  // Only the keyboard line shows its own message about a refused open.
-  EXPECT_EQ(port_->LastError().alreadyShown, line.type == INTERFACE_PS2_KEYBOARD);
   EXPECT_FALSE(PortErrorCause(port_->LastError(), line.type).empty());
 
   ASSERT_TRUE(port_->Open(0)) << PortErrorCause(port_->LastError(), line.type);
@@ -194,8 +183,6 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
       {PortFailure(Kind::NoPortAccess, "", EPERM), INTERFACE_PS2_KEYBOARD,
        {std::strerror(EPERM), "CAP_SYS_RAWIO", "root", "sudo setcap cap_sys_rawio+ep", "lockdown"},
        {}},
-      {PortFailure(Kind::PortAccessOff, "", 0), INTERFACE_PS2_KEYBOARD,
-       {"switched off", "TESSARON_FORBID_PORT_IO"}, {"CAP_SYS_RAWIO"}},
       {PortFailure(Kind::NoReply, "/dev/ttyS0", 0), INTERFACE_RS232,
        {"did not answer", "/dev/ttyS0", "powered", "connected to this port"}, {}},
       {PortFailure(Kind::NoReply, "", 0), INTERFACE_PS2_KEYBOARD,
@@ -279,8 +266,7 @@ TEST(KeyboardHandBackDeathTest, ASignalThatEndsTheProgramGivesTheKeyboardBackFir
           struct sigaction before {};
           ::sigaction(signalNumber, nullptr, &before);
           if (before.sa_handler != SIG_DFL) std::_Exit(3);
-          SetPortIoFactory([] { return std::make_shared<TellingController>(); });
-          KeyboardPort port(FastTiming());
+          KeyboardPort port(FastTiming(), std::make_shared<TellingController>());
           if (!port.Open(0)) std::_Exit(1);
           ::raise(signalNumber);
           std::this_thread::sleep_for(std::chrono::seconds(5));

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/command_frame.h"
-#include "core/message_sink.h"
+#include "transport/reader_environment.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
 #include "sim/pty_server.h"
@@ -153,10 +153,9 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
-  testing::ScopedListing listing(std::make_shared<testing::TestListing>(
-      std::vector<ListedDevice>{testing::MotherboardPort("/dev/null"),
-                                testing::MotherboardPort(path_)}));
-  SerialPort port(INTERFACE_RS232, FastTiming());
+  SerialPort port(INTERFACE_RS232, FastTiming(),
+                  std::make_shared<testing::TestListing>(std::vector<ListedDevice>{
+                      testing::MotherboardPort("/dev/null"), testing::MotherboardPort(path_)}));
 
   EXPECT_FALSE(port.Open(2));  // past the last present port
   EXPECT_FALSE(port.IsOpen());
@@ -527,22 +526,17 @@ TEST_F(SerialLine, FastModeFlushesLateBytesBeforeTheNextCommand) {
 // --- the factory ------------------------------------------------------------------------
 
 TEST(CreateReaderPort, MakesThePortOfEachInterface) {
-  std::vector<std::string> messages;
-  const MessageHandler previous = SetMessageHandler(
-      [&](const std::string& text, const std::string&) { messages.push_back(text); });
+  const ReaderEnvironment readers;
   for (InterfaceType type = 1; type <= 5; ++type) {
-    const std::unique_ptr<ReaderPort> port = CreateReaderPort(type, FastTiming());
+    const std::unique_ptr<ReaderPort> port = CreateReaderPort(type, readers);
     ASSERT_NE(port, nullptr) << type;
     EXPECT_EQ(port->GetInterfaceType(), type);
   }
-  EXPECT_NE(dynamic_cast<SerialPort*>(CreateReaderPort(INTERFACE_USB_RS232).get()), nullptr);
-  EXPECT_TRUE(messages.empty());
-
+  EXPECT_NE(dynamic_cast<SerialPort*>(CreateReaderPort(INTERFACE_USB_RS232, readers).get()),
+            nullptr);
   for (InterfaceType type : {0, 6, -1}) {
-    EXPECT_EQ(CreateReaderPort(type), nullptr) << type;
+    EXPECT_EQ(CreateReaderPort(type, readers), nullptr) << type;
   }
-  EXPECT_EQ(messages, std::vector<std::string>(3, "ERROR Interface Type!"));
-  SetMessageHandler(previous);
 }
 
 }  // namespace

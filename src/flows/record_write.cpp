@@ -1,0 +1,155 @@
+#include "flows/record_write.h"
+
+#include "core/command_frame.h"
+#include "core/settings_transactions.h"
+#include "flows/reader_flows.h"
+
+namespace tessaron {
+
+namespace {
+
+// The names of the settings that differ, for a reader's line.
+std::string NamesOf(const std::vector<SettingDifference>& differences) {
+  std::string names;
+  for (const SettingDifference& difference : differences) {
+    if (!names.empty()) names += ", ";
+    names += difference.setting->name;
+  }
+  return names;
+}
+
+// The interface a USB reader presents with that USB HID format.
+const char* InterfaceOfHidFormat(Byte format) {
+  return InterfaceDisplayName(format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB
+                                                                   : INTERFACE_USB_HID);
+}
+
+RecordWriteOutcome Refused(const std::string& reason, FlowContext& flow) {
+  flow.TellFailed(reason + "; nothing was written");
+  return {ReaderVerdict::Failed, true, reason, {}};
+}
+
+RecordWriteOutcome Written(std::vector<SettingDifference> changes,
+                           const std::string& detail = std::string()) {
+  return {ReaderVerdict::Changed, false, detail, std::move(changes)};
+}
+
+RecordWriteOutcome Failed(const std::string& detail = std::string()) {
+  return {ReaderVerdict::Failed, false, detail, {}};
+}
+
+// Nothing to write, or with a check what would be written; nothing when it is to be written.
+bool NothingToWrite(std::vector<SettingDifference>& changes, bool check,
+                    RecordWriteOutcome* outcome) {
+  if (changes.empty()) {
+    *outcome = {ReaderVerdict::Unchanged, false, "", {}};
+    return true;
+  }
+  if (!check) return false;
+  const std::string names = NamesOf(changes);
+  *outcome = {ReaderVerdict::WouldChange, false, names, std::move(changes)};
+  return true;
+}
+
+// defaults: the reader's own command, and the settings it holds then.
+RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& before, bool check,
+                                   FlowContext& flow) {
+  if (check) {
+    std::vector<SettingDifference> changes = DiffSettings(before, ReaderSettings(link.Interface()));
+    RecordWriteOutcome outcome;
+    NothingToWrite(changes, true, &outcome);
+    return outcome;
+  }
+  ReaderSettings after(link.Interface());
+  if (!RestoreFactoryDefaults(&link, after, DefaultsSteps::ReadBackOnSameOpen, flow)) {
+    return Failed();
+  }
+  std::vector<SettingDifference> changes = DiffSettings(before, after);
+  if (changes.empty()) return {ReaderVerdict::Unchanged, false, "", {}};
+  return Written(std::move(changes));
+}
+
+// Reads the record a reader holds before a write; a keyboard-class USB reader's firmware
+// number with it, for the format it takes.
+bool ReadBefore(ReaderLink& link, FlowContext& flow, ReaderSettings& before, double* firmware) {
+  std::string version;
+  const bool keyboard = link.Interface() == INTERFACE_USB_HID_KB;
+  if (!ReadOrTell(link, before, keyboard ? &version : nullptr, flow)) return false;
+  *firmware = keyboard ? ParseVersionNumber(version) : 0.0;
+  return true;
+}
+
+}  // namespace
+
+bool MakeRecordToWrite(const ReaderSettings& before, ReaderLink* link,
+                       const RecordWriteRequest& request, ReaderSettings& after,
+                       std::string* error) {
+  after = before;
+  return request.change(link, after, error) &&
+         CheckWritable(before, after, MAX_SETTINGS_FRAME, error);
+}
+
+RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteRequest& request,
+                                       const FindReaderAgain& findAgain, FlowContext& flow) {
+  ReaderSettings before(link.Interface());
+  double firmware = 0;
+  if (!ReadBefore(link, flow, before, &firmware)) return Failed();
+  if (!request.change) return RestoreDefaults(link, before, request.check, flow);
+
+  ReaderSettings after(before);
+  std::string error;
+  if (!request.change(&link, after, &error)) return Refused(error, flow);
+  const Byte requested = after.hidFormat;
+  KeepFirmwareFormat(link.Interface(), firmware, after);
+  if (after.hidFormat != requested) {
+    flow.Note("The reader's firmware takes the USB HID keyboard format from version 1.89 on; "
+              "it is written as " +
+              SettingText(*FindNamedSetting("hid-format"), after) + ".");
+  }
+  if (!CheckWritable(before, after, MAX_SETTINGS_FRAME, &error)) return Refused(error, flow);
+  std::vector<SettingDifference> changes = DiffSettings(before, after);
+  RecordWriteOutcome outcome;
+  if (NothingToWrite(changes, request.check, &outcome)) return outcome;
+
+  // Only a USB HID reader changes its interface with the USB HID format.
+  const bool hidLine = IsHidInterface(link.Interface());
+  if (hidLine && after.hidFormat != before.hidFormat) {
+    after.SelectHidFormat(after.hidFormat);
+    flow.Note(std::string("The USB HID format changes: the reader will re-appear as a ") +
+              InterfaceOfHidFormat(after.hidFormat) + " device.");
+  }
+  const SendResult sent =
+      SendSettings(&link, after, SendSteps::PauseThenNoteSwitchOnOpen, flow);
+  if (sent.result != WriteOk) return Failed();
+
+  // The reader re-appears on its other interface and is looked for afresh.
+  std::unique_ptr<ReaderLink> switched;
+  ReaderLink* readBack = &link;
+  if (sent.interfaceSwitch || (hidLine && after.hidFormat != before.hidFormat)) {
+    const std::string reappears = std::string("the reader re-appears as a ") +
+                                  InterfaceOfHidFormat(after.hidFormat) +
+                                  " device and was not read back";
+    if (!findAgain) return Written(std::move(changes), reappears);
+    WaitForSwitchedReader(flow);
+    switched = findAgain();
+    if (!switched) {
+      flow.Note("The reader was not read back on its new interface; \"tessaron get\" shows its "
+                "settings once it is there.");
+      return Written(std::move(changes), reappears);
+    }
+    readBack = switched.get();
+  }
+  ReaderSettings held(readBack->Interface());
+  if (!ReadOrTell(*readBack, held, nullptr, flow)) {
+    return Failed("written, but it could not be read back");
+  }
+  const std::vector<SettingDifference> different = DiffSettings(after, held);
+  if (!different.empty()) {
+    const std::string detail = "the read-back differs in " + NamesOf(different);
+    flow.TellFailed("the reader holds other values than were written: " + detail);
+    return Failed(detail);
+  }
+  return Written(std::move(changes));
+}
+
+}  // namespace tessaron
