@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iostream>
+
+#include "cli/cli.h"
 
 namespace tessaron {
 
@@ -64,6 +67,16 @@ int DescriptorOutput::Finish() {
   if (::close(fd_) != 0 && error_ == 0 && errno != EINTR) error_ = errno;
   fd_ = -1;
   return error_;
+}
+
+int RunCliOnStandardStreams(int argc, const char* const* argv) {
+  // Standard output through a buffer that notices a failed write (a full disk, a closed pipe).
+  DescriptorOutput output(STDOUT_FILENO);
+  std::ostream out(&output);
+  CliEnvironment environment{out, std::cerr, &std::cin};
+  environment.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+  environment.finishOut = [&output] { return output.Finish(); };
+  return RunCli(argc, argv, environment);
 }
 
 }  // namespace tessaron

@@ -2,14 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <signal.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
 #include "cli/cli_output.h"
+#include "cli/interrupt_guard.h"
 #include "cli/online_commands.h"
 #include "cli/online_session.h"
 #include "core/message_sink.h"
@@ -76,35 +75,6 @@ std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
   }
   return session.UsbAndSimulatedReaders();
 }
-
-// Set by the first Ctrl-C of a run over many readers.
-std::atomic<bool> interrupted{false};
-struct sigaction beforeRun{};
-
-extern "C" void OnInterrupt(int signal) {
-  // The second Ctrl-C does what Ctrl-C did before the run (ends the program).
-  if (interrupted.exchange(true)) {
-    ::sigaction(signal, &beforeRun, nullptr);
-    ::raise(signal);
-  }
-}
-
-// While it lives, Ctrl-C asks the run to stop taking further readers.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interrupted = false;
-    struct sigaction action{};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &beforeRun);
-  }
-  ~InterruptGuard() { ::sigaction(SIGINT, &beforeRun, nullptr); }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-  bool Interrupted() const { return interrupted; }
-};
 
 }  // namespace
 

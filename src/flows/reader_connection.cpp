@@ -6,6 +6,7 @@
 #include "flows/interface_names.h"
 #include "transport/port_error_text.h"
 #include "transport/reader_port_factory.h"
+#include "transport/serial_line.h"
 
 namespace tessaron {
 
@@ -23,7 +24,8 @@ bool LineInterface(const std::string& name, InterfaceType* type) {
 }
 
 bool LooksLikePath(const std::string& text) {
-  return text.rfind('/', 0) == 0 || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0;
+  return text.rfind('/', 0) == 0 || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0 ||
+         IsSerialPortName(text);
 }
 
 bool AllDigits(const std::string& text) {
@@ -85,7 +87,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
       return fail("the PS/2 keyboard line has one device only; use ps2:0");
     }
     parsed.index = static_cast<DeviceIndex>(value);
-  } else if (rest.find('/') != std::string::npos) {
+  } else if (rest.find('/') != std::string::npos || IsSerialPortName(rest)) {
     if (named == INTERFACE_PS2_KEYBOARD) {
       return fail("the PS/2 keyboard line has no device path; use ps2:0");
     }

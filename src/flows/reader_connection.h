@@ -3,7 +3,9 @@
 // (interface type, device index) that discovery gives, or by a device path. On the command
 // line a connection is one string:
 //   /dev/ttyUSB0        a serial device node, used as an "RS232" port
+//   COM7                on Windows: a serial port by its name, the same way
 //   NAME:PATH           NAME rs232, usb-rs232, usb-hid or usb-hid-kb; PATH a tty or hidraw node
+//                       (or, on Windows, a COM port name)
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
 //                       (ps2:0 for the keyboard line)
 

@@ -12,7 +12,7 @@
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
-#include "transport/hidraw_device.h"
+#include "transport/system_devices.h"
 
 namespace tessaron::sim {
 
@@ -173,14 +173,14 @@ void SimulatedLine::StartHid() {
   hid_ = std::make_shared<SimulatedHidDevice>(*reader_, options);
 
   // The simulated node opens the simulated device; every other path goes where it went
-  // before (the hidraw back-end unless some other factory was installed).
+  // before (the system's back-end unless some other factory was installed).
   const HidDeviceFactory simulated = hid_->Factory();
   previousHidFactory_ = SetHidDeviceFactory(nullptr);
   HidDeviceFactory others = previousHidFactory_;
   SetHidDeviceFactory([simulated, others](const std::string& path) -> std::unique_ptr<HidDevice> {
     if (std::unique_ptr<HidDevice> device = simulated(path)) return device;
     if (others) return others(path);
-    return std::make_unique<HidrawDevice>();
+    return MakeSystemHidDevice();
   });
   hidFactoryInstalled_ = true;
 

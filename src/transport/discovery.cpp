@@ -3,7 +3,7 @@
 #include <mutex>
 #include <utility>
 
-#include "transport/udev_device_listing.h"
+#include "transport/system_devices.h"
 
 namespace tessaron {
 
@@ -17,8 +17,8 @@ std::shared_ptr<DeviceListing>& InstalledListing() {
 }
 
 std::shared_ptr<DeviceListing> DefaultListing() {
-  static const std::shared_ptr<DeviceListing> udev = std::make_shared<UdevDeviceListing>();
-  return udev;
+  static const std::shared_ptr<DeviceListing> system = MakeSystemDeviceListing();
+  return system;
 }
 
 // The reader's own USB serial function is a "USB-RS232" reader. Every other serial port

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -16,16 +15,6 @@
 namespace tessaron {
 
 namespace {
-
-std::mutex& FactoryLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-HidDeviceFactory& InstalledFactory() {
-  static HidDeviceFactory factory;
-  return factory;
-}
 
 // ioctl that is restarted when a signal interrupts it.
 template <typename Arg>
@@ -38,21 +27,6 @@ int IoctlRetrying(int fd, unsigned long request, Arg arg) {
 }
 
 }  // namespace
-
-HidDeviceFactory SetHidDeviceFactory(HidDeviceFactory f) {
-  std::lock_guard<std::mutex> guard(FactoryLock());
-  return std::exchange(InstalledFactory(), std::move(f));
-}
-
-std::unique_ptr<HidDevice> CreateHidDevice(const std::string& path) {
-  HidDeviceFactory factory;
-  {
-    std::lock_guard<std::mutex> guard(FactoryLock());
-    factory = InstalledFactory();
-  }
-  if (factory) return factory(path);
-  return std::make_unique<HidrawDevice>();
-}
 
 HidrawDevice::~HidrawDevice() { Close(); }
 

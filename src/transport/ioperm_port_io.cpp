@@ -57,21 +57,6 @@ bool EnsureGranted(int* osError = nullptr) {
 }
 #endif
 
-std::mutex& FactoryLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-PortIoFactory& InstalledFactory() {
-  static PortIoFactory factory;
-  return factory;
-}
-
-std::uint64_t& FactoryGeneration() {
-  static std::uint64_t generation = 0;
-  return generation;
-}
-
 }  // namespace
 
 IopermPortIo::~IopermPortIo() {
@@ -122,28 +107,6 @@ void IopermPortIo::WritePort(std::uint16_t port, std::uint8_t value) {
   (void)port;
   (void)value;
 #endif
-}
-
-PortIoFactory SetPortIoFactory(PortIoFactory factory) {
-  std::lock_guard<std::mutex> guard(FactoryLock());
-  std::swap(InstalledFactory(), factory);
-  ++FactoryGeneration();
-  return factory;
-}
-
-std::shared_ptr<PortIo> CreatePortIo() {
-  PortIoFactory factory;
-  {
-    std::lock_guard<std::mutex> guard(FactoryLock());
-    factory = InstalledFactory();
-  }
-  if (factory) return factory();
-  return std::make_shared<IopermPortIo>();
-}
-
-std::uint64_t PortIoFactoryGeneration() {
-  std::lock_guard<std::mutex> guard(FactoryLock());
-  return FactoryGeneration();
 }
 
 }  // namespace tessaron
