@@ -5,6 +5,8 @@
 
 #include "flows/interface_names.h"
 #include "transport/port_error_text.h"
+#include "transport/port_failure.h"
+#include "transport/port_io.h"
 #include "transport/reader_port_factory.h"
 #include "transport/serial_line.h"
 
@@ -53,6 +55,14 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
   InterfaceType named = INTERFACE_UNKNOWN;
   const bool hasName = colon != std::string::npos && LineInterface(text.substr(0, colon), &named);
 
+  // The keyboard line has one device: its name alone names it.
+  InterfaceType bare = INTERFACE_UNKNOWN;
+  if (colon == std::string::npos && LineInterface(text, &bare) && bare == INTERFACE_PS2_KEYBOARD) {
+    parsed.type = bare;
+    parsed.index = 0;
+    if (connection != nullptr) *connection = parsed;
+    return true;
+  }
   if (!hasName) {
     // A bare device node is a plain serial port. Paths may hold colons (by-path names).
     if (LooksLikePath(text)) {
@@ -101,6 +111,10 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 }
 
 bool CheckConnectionKind(const ReaderConnection& connection, std::string* error) {
+  if (connection.type == INTERFACE_PS2_KEYBOARD && !KeyboardLineOffered()) {
+    if (error != nullptr) *error = KeyboardAccessCause(std::string());
+    return false;
+  }
   if (!connection.path.empty() || connection.index < 0) return true;
   const bool serial = connection.type == INTERFACE_RS232 || connection.type == INTERFACE_USB_RS232;
   const bool hid = connection.type == INTERFACE_USB_HID || connection.type == INTERFACE_USB_HID_KB;

@@ -7,7 +7,7 @@
 //   NAME:PATH           NAME rs232, usb-rs232, usb-hid or usb-hid-kb; PATH a tty or hidraw node
 //                       (or, on Windows, a COM port name)
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
-//                       (ps2:0 for the keyboard line)
+//                       (ps2:0, or ps2 alone, for the keyboard line)
 
 #include <functional>
 #include <memory>
@@ -34,9 +34,9 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 // Whether the position that a NAME:INDEX connection names holds a device of that interface
 // (serial ports share their positions, USB-RS232 readers and other ports alike, and so do
 // the two USB HID lines). False, with a message that says what is there and which connection
-// names a reader of the wanted interface, when another kind of device is there; true for a
-// path, for the keyboard line and for a position where there is no device (opening it says
-// so).
+// names a reader of the wanted interface, when another kind of device is there, and for the
+// keyboard line where it is not offered (Windows); true for a path, for the keyboard line
+// elsewhere and for a position where there is no device (opening it says so).
 bool CheckConnectionKind(const ReaderConnection& connection, std::string* error);
 
 // The connection written back as a string ("usb-hid:0", "rs232:/dev/ttyS0").

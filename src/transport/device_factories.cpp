@@ -69,6 +69,14 @@ std::shared_ptr<PortIo> CreatePortIo() {
   return MakeSystemPortIo();
 }
 
+bool KeyboardLineOffered() {
+  {
+    std::lock_guard<std::mutex> guard(PortIoFactoryLock());
+    if (InstalledPortIoFactory()) return true;
+  }
+  return MakeSystemPortIo() != nullptr;
+}
+
 std::uint64_t PortIoFactoryGeneration() {
   std::lock_guard<std::mutex> guard(PortIoFactoryLock());
   return FactoryGeneration();

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <utility>
 
+#include "transport/port_io.h"
 #include "transport/system_devices.h"
 
 namespace tessaron {
@@ -102,6 +103,7 @@ void EnumerateReaders(InterfaceType type, std::vector<ReaderDeviceEntry>& list) 
       break;
     }
     case INTERFACE_PS2_KEYBOARD: {
+      if (!KeyboardLineOffered()) break;
       ReaderDeviceEntry entry;
       entry.interfaceType = INTERFACE_PS2_KEYBOARD;
       entry.name = PS2_PORT_NAME;

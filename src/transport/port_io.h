@@ -55,6 +55,11 @@ PortIoFactory SetPortIoFactory(PortIoFactory factory);
 // A new port access from the installed factory (none when the factory gives none).
 std::shared_ptr<PortIo> CreatePortIo();
 
+// Whether the keyboard line is offered at all: a factory is installed (the simulated
+// controller), or the system lets a program reach the controller's ports (Windows does not:
+// only a kernel driver may).
+bool KeyboardLineOffered();
+
 // Counts the calls of SetPortIoFactory, so that holders of an access can tell that it
 // came from a factory that has since been replaced.
 std::uint64_t PortIoFactoryGeneration();

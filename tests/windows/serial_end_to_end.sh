@@ -82,5 +82,21 @@ both import --fast import other.json
 OUTPUT_FILE=after.json both export --fast export after.json
 both get --fast get beep-volume preamble send-lrc
 
+# Saving over a file that is there replaces it.
+OUTPUT_FILE=changed.cfs2 both save-over --fast save changed.cfs2
+
+# The PS/2 keyboard line is not offered on Windows: not listed, and refused when named.
+status=0
+wine "$exe" report --reader ps2 >ps2.out 2>ps2.err || status=$?
+if [ "$status" = 2 ] && grep -q "not offered on Windows" ps2.err &&
+   ! wine "$exe" list 2>/dev/null | grep -q "^ps2"; then
+  passed=$((passed + 1))
+  echo "refused: tessaron report --reader ps2"
+else
+  failures=$((failures + 1))
+  echo "NOT REFUSED: tessaron report --reader ps2 (exit $status)"
+  cat ps2.err
+fi
+
 echo "$passed passed, $failures failed"
 [ "$failures" = 0 ]
