@@ -25,22 +25,9 @@ function(tessaron_windows_test_program name)
 endfunction()
 
 # The core's tests, but for the one of its POSIX file routes (links, permissions, pipes).
-tessaron_windows_test_program(core_tests
-  SOURCES
-    core/command_frame_test.cpp
-    core/command_text_test.cpp
-    core/data_edit_model_test.cpp
-    core/data_edit_rules_test.cpp
-    core/reply_end_test.cpp
-    core/escape_names_test.cpp
-    core/reader_port_test.cpp
-    core/reader_settings_test.cpp
-    core/setting_names_test.cpp
-    core/settings_codec_test.cpp
-    core/settings_report_test.cpp
-    core/settings_transactions_test.cpp
-    core/settings_words_test.cpp
-  LIBRARIES tessaron_core)
+set(core_sources ${TESSARON_CORE_TEST_SOURCES})
+list(REMOVE_ITEM core_sources core/config_file_test.cpp)
+tessaron_windows_test_program(core_tests SOURCES ${core_sources} LIBRARIES tessaron_core)
 target_compile_definitions(core_tests PRIVATE
   TESSARON_DECODE_CORPUS="${CMAKE_SOURCE_DIR}/fuzz/corpus/fuzz_decode_settings")
 tessaron_windows_test_program(flows_tests

@@ -6,79 +6,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "core/config_file.h"
+#include "core/file_routes.h"
 
 namespace tessaron {
 
 namespace {
 
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Close(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  // Closes now; false when the close reports an error (a delayed write failure).
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const Byte* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t written = ::write(fd, bytes, count);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (written == 0) return false;
-    bytes += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// Reads up to count bytes; returns how many arrived, or -1 on an error.
-ssize_t ReadUpTo(int fd, Byte* bytes, std::size_t count) {
-  std::size_t total = 0;
-  while (total < count) {
-    const ssize_t got = ::read(fd, bytes + total, count - total);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (got == 0) break;
-    total += static_cast<std::size_t>(got);
-  }
-  return static_cast<ssize_t>(total);
-}
-
 // Longest chain of symbolic links followed before the path is taken to loop.
 constexpr int MAX_LINK_HOPS = 40;
-
-void SetOsError(int* osError, int value) {
-  if (osError != nullptr) *osError = value;
-}
-
-ConfigFileStatus WriteFailure(int* osError, int error) {
-  SetOsError(osError, error);
-  return ConfigFileStatus::WriteFailed;
-}
 
 // The descriptor of this process that path names: /proc/self/fd/N, and so /dev/stdout and
 // /dev/fd/N, which lead there; -1 for any other path.
@@ -151,13 +91,6 @@ ConfigFileStatus WriteStream(const std::string& target, const struct stat& info,
 // device or a pipe) has nothing more to make durable.
 bool WriteAndSync(int fd, const Byte* bytes, std::size_t count) {
   return WriteAll(fd, bytes, count) && (::fsync(fd) == 0 || errno == EINVAL);
-}
-
-// A name beside the target, in the same folder, so that the final rename stays on one
-// file system and replaces the target in one step.
-std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> sequence{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
 }
 
 // Creates a fresh temporary file beside target, to be renamed over it. When it replaces an
@@ -288,25 +221,8 @@ ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, Byt
     return ConfigFileStatus::CannotOpen;
   }
   if (stream) MakeBlocking(file.Get());
-  // A stream tells its length only by ending: one byte more than the limit shows it is longer.
-  const std::size_t wanted =
-      stream ? maxSize + 1 : std::min(static_cast<std::size_t>(info.st_size), maxSize);
-  bytes->assign(wanted, 0);
-  const ssize_t got = ReadUpTo(file.Get(), bytes->data(), wanted);
-  if (got < 0) {
-    SetOsError(osError, errno);
-    bytes->clear();
-    return ConfigFileStatus::ReadFailed;
-  }
-  bytes->resize(static_cast<std::size_t>(got));
-  const std::uint64_t size = stream ? bytes->size() : static_cast<std::uint64_t>(info.st_size);
-  if (size == 0) return ConfigFileStatus::Empty;
-  if (size > maxSize) {
-    bytes->resize(std::min(bytes->size(), maxSize));
-    return ConfigFileStatus::TooLarge;
-  }
-  if (bytes->size() < size) return ConfigFileStatus::ReadFailed;
-  return ConfigFileStatus::Ok;
+  return ReadOpenFile(file.Get(), stream, static_cast<std::uint64_t>(info.st_size), maxSize, bytes,
+                      osError);
 }
 
 }  // namespace tessaron

@@ -4,29 +4,18 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <string>
 
 #include "core/config_file.h"
+#include "core/file_routes.h"
 
 namespace tessaron {
 
 namespace {
-
-void SetOsError(int* osError, int value) {
-  if (osError != nullptr) *osError = value;
-}
-
-ConfigFileStatus WriteFailure(int* osError, int error) {
-  SetOsError(osError, error);
-  return ConfigFileStatus::WriteFailed;
-}
 
 // The errno value of a system error code of a file call.
 int ErrnoOf(DWORD error) {
@@ -48,38 +37,6 @@ int ErrnoOf(DWORD error) {
   }
 }
 
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Close(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int result = ::_close(fd_);
-    fd_ = -1;
-    return result == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const Byte* bytes, std::size_t count) {
-  while (count > 0) {
-    const unsigned chunk = count > 0x10000 ? 0x10000u : static_cast<unsigned>(count);
-    const int written = ::_write(fd, bytes, chunk);
-    if (written <= 0) return false;
-    bytes += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // Writes into a device (NUL, CON, a COM port) as a stream: nothing is replaced.
 ConfigFileStatus WriteStream(const std::string& target, const Byte* bytes, std::size_t count,
                              int* osError) {
@@ -88,13 +45,6 @@ ConfigFileStatus WriteStream(const std::string& target, const Byte* bytes, std::
   if (!WriteAll(file.Get(), bytes, count)) return WriteFailure(osError, errno);
   if (!file.Close()) return WriteFailure(osError, errno);
   return ConfigFileStatus::Ok;
-}
-
-// A name beside the target, in the same folder, so that the final move replaces the target
-// in one step.
-std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> sequence{0};
-  return path + ".tmp-" + std::to_string(::_getpid()) + "-" + std::to_string(sequence++);
 }
 
 // Writes a new file beside target and moves it over target.
@@ -163,34 +113,8 @@ ConfigFileStatus ReadWholeFile(const std::string& path, std::size_t maxSize, Byt
     SetOsError(osError, type == _S_IFDIR ? EISDIR : 0);
     return ConfigFileStatus::CannotOpen;
   }
-  // A stream tells its length only by ending: one byte more than the limit shows it is longer.
-  const std::size_t wanted =
-      stream ? maxSize + 1
-             : (static_cast<std::uint64_t>(info.st_size) < maxSize
-                    ? static_cast<std::size_t>(info.st_size)
-                    : maxSize);
-  bytes->assign(wanted, 0);
-  std::size_t total = 0;
-  while (total < wanted) {
-    const int got = ::_read(file.Get(), bytes->data() + total,
-                            static_cast<unsigned>(std::min<std::size_t>(wanted - total, 0x10000)));
-    if (got < 0) {
-      SetOsError(osError, errno);
-      bytes->clear();
-      return ConfigFileStatus::ReadFailed;
-    }
-    if (got == 0) break;
-    total += static_cast<std::size_t>(got);
-  }
-  bytes->resize(total);
-  const std::uint64_t size = stream ? total : static_cast<std::uint64_t>(info.st_size);
-  if (size == 0) return ConfigFileStatus::Empty;
-  if (size > maxSize) {
-    bytes->resize(std::min(bytes->size(), maxSize));
-    return ConfigFileStatus::TooLarge;
-  }
-  if (bytes->size() < size) return ConfigFileStatus::ReadFailed;
-  return ConfigFileStatus::Ok;
+  return ReadOpenFile(file.Get(), stream, static_cast<std::uint64_t>(info.st_size), maxSize, bytes,
+                      osError);
 }
 
 }  // namespace tessaron
