@@ -32,8 +32,8 @@ namespace {
 constexpr const char* READER_HELP =
     "Reader to use: a connection as \"tessaron list\" shows it (usb-hid:0, rs232:1, ps2:0), "
     "NAME:PATH with NAME rs232, usb-rs232, usb-hid or usb-hid-kb and PATH a tty or hidraw "
-    "node, or a serial device path (/dev/ttyUSB0, used as RS232). Without it the one USB "
-    "reader present is used (or the one simulated reader)";
+    "node, or a serial port (/dev/ttyUSB0, on Windows COM7; used as RS232). Without it the "
+    "one USB reader present is used (or the one simulated reader)";
 constexpr const char* SIMULATE_HELP =
     "Add the built-in simulated reader to the readers found; --simulate=LINE picks its line: "
     "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2 (plain --simulate: usb-hid); LINE:COUNT "

@@ -85,6 +85,15 @@ both get --fast get beep-volume preamble send-lrc
 # Saving over a file that is there replaces it.
 OUTPUT_FILE=changed.cfs2 both save-over --fast save changed.cfs2
 
+# A file named by its absolute path ("/..." is no option on Windows either).
+if cmp -s <("$bin/tessaron" show "$work/changed.cfs2") <(wine "$exe" show "$work/changed.cfs2" 2>&1); then
+  passed=$((passed + 1))
+  echo "same: tessaron show $work/changed.cfs2"
+else
+  failures=$((failures + 1))
+  echo "DIFFERENT: tessaron show $work/changed.cfs2"
+fi
+
 # The PS/2 keyboard line is not offered on Windows: not listed, and refused when named.
 status=0
 wine "$exe" report --reader ps2 >ps2.out 2>ps2.err || status=$?
