@@ -9,6 +9,7 @@
 #include "transport/port_io.h"
 #include "transport/reader_port_factory.h"
 #include "transport/serial_line.h"
+#include "transport/system_devices.h"
 
 namespace tessaron {
 
@@ -97,7 +98,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
       return fail("the PS/2 keyboard line has one device only; use ps2:0");
     }
     parsed.index = static_cast<DeviceIndex>(value);
-  } else if (rest.find('/') != std::string::npos || IsSerialPortName(rest)) {
+  } else if (IsDevicePath(rest)) {
     if (named == INTERFACE_PS2_KEYBOARD) {
       return fail("the PS/2 keyboard line has no device path; use ps2:0");
     }

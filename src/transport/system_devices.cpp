@@ -14,4 +14,6 @@ std::unique_ptr<HidDevice> MakeSystemHidDevice() { return std::make_unique<Hidra
 
 std::shared_ptr<PortIo> MakeSystemPortIo() { return std::make_shared<IopermPortIo>(); }
 
+bool IsDevicePath(const std::string& text) { return text.find('/') != std::string::npos; }
+
 }  // namespace tessaron

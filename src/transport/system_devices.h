@@ -5,6 +5,7 @@
 // win_system_devices.cpp on Windows); CMake chooses the file.
 
 #include <memory>
+#include <string>
 
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
@@ -19,5 +20,10 @@ std::unique_ptr<HidDevice> MakeSystemHidDevice();
 // The keyboard controller's ports. Linux: ioperm. Windows: none, since the controller is
 // reached only through a kernel driver there, so the PS/2 line is not offered.
 std::shared_ptr<PortIo> MakeSystemPortIo();
+
+// Whether text is written the way this system names a device: with a '/' (a device node on
+// Linux); on Windows also a device path behind \\?\ or \\.\ (a HID interface as discovery
+// lists it) and a COM port name.
+bool IsDevicePath(const std::string& text);
 
 }  // namespace tessaron

@@ -1,4 +1,5 @@
 #include "transport/hid_dll_device.h"
+#include "transport/serial_line.h"
 #include "transport/setupapi_device_listing.h"
 #include "transport/system_devices.h"
 
@@ -11,5 +12,10 @@ std::shared_ptr<DeviceListing> MakeSystemDeviceListing() {
 std::unique_ptr<HidDevice> MakeSystemHidDevice() { return std::make_unique<HidDllDevice>(); }
 
 std::shared_ptr<PortIo> MakeSystemPortIo() { return nullptr; }
+
+bool IsDevicePath(const std::string& text) {
+  return text.find('/') != std::string::npos || text.rfind("\\\\?\\", 0) == 0 ||
+         text.rfind("\\\\.\\", 0) == 0 || IsSerialPortName(text);
+}
 
 }  // namespace tessaron
