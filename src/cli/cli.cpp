@@ -2,9 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -130,6 +133,11 @@ std::string SimulateWithBlank(const std::vector<std::string>& args) {
   return std::string();
 }
 
+// The program, its version and the system it was built for.
+std::string VersionLine() {
+  return std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION + " (" + TESSARON_PLATFORM_TEXT + ")";
+}
+
 bool AsksForHelpOrVersion(const std::vector<std::string>& args) {
   return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
     return arg == "-h" || arg == "--help" || arg == "-V" || arg == "--version";
@@ -173,7 +181,7 @@ int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args
     context.out << app.help();
     return CLI_EXIT_OK;
   } catch (const CLI::CallForVersion&) {
-    context.out << std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION << '\n';
+    context.out << VersionLine() << '\n';
     return CLI_EXIT_OK;
   } catch (const CLI::ParseError& error) {
     const std::string topic = line.command.empty() ? "" : " " + line.command;
@@ -192,9 +200,11 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
   int code = CLI_EXIT_FAILURE;
   try {
     CLI::App app{"Reads, shows and writes the settings of Tessaron card readers.", "tessaron"};
+    // Options begin with "-" on every system: "/path" is a file, also on Windows.
+    app.allow_windows_style_options(false);
     UseHelpLayout(app);
     app.footer(TOOL_NOTES);
-    app.set_version_flag("-V,--version", std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION,
+    app.set_version_flag("-V,--version", VersionLine(),
                          "Print the program's version");
     app.set_help_flag("-h,--help", "Print this help");
     app.require_subcommand(1);
@@ -221,6 +231,18 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     return CLI_EXIT_FAILURE;
   }
   return code;
+}
+
+int RunCliOnStandardStreams(int argc, const char* const* argv) {
+  // Standard output through a buffer that notices a failed write (a full disk, a closed pipe).
+  DescriptorOutput output(STDOUT_FILENO);
+  std::ostream out(&output);
+  CliEnvironment environment{out, std::cerr, &std::cin};
+  environment.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+  environment.finishOut = [&output] { return output.Finish(); };
+  // The one place where the tool reaches the system's devices and the keyboard controller.
+  environment.readers = ReaderEnvironment::System();
+  return RunCli(argc, argv, environment);
 }
 
 }  // namespace tessaron

@@ -32,4 +32,7 @@ struct CliEnvironment {
 // Help goes to out; usage errors and failures go to err. Never throws.
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment);
 
+// RunCli on the program's own standard streams: the tool's main.
+int RunCliOnStandardStreams(int argc, const char* const* argv);
+
 }  // namespace tessaron

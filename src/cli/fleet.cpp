@@ -2,14 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <signal.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
 #include "cli/cli_output.h"
+#include "cli/interrupt_guard.h"
 #include "cli/online_session.h"
 #include "cli/reader_options.h"
 
@@ -74,39 +73,6 @@ std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
   }
   return session.UsbAndSimulatedReaders();
 }
-
-// What Ctrl-C did before a run over many readers, and whether it came during the run (set
-// by the first one). One per process, as the signal's handler is.
-struct InterruptState {
-  std::atomic<bool> interrupted{false};
-  struct sigaction beforeRun {};
-};
-InterruptState interruptState;
-
-extern "C" void OnInterrupt(int signal) {
-  // The second Ctrl-C does what Ctrl-C did before the run (ends the program).
-  if (interruptState.interrupted.exchange(true)) {
-    ::sigaction(signal, &interruptState.beforeRun, nullptr);
-    ::raise(signal);
-  }
-}
-
-// While it lives, Ctrl-C asks the run to stop taking further readers.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interruptState.interrupted = false;
-    struct sigaction action{};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &interruptState.beforeRun);
-  }
-  ~InterruptGuard() { ::sigaction(SIGINT, &interruptState.beforeRun, nullptr); }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-  bool Interrupted() const { return interruptState.interrupted; }
-};
 
 }  // namespace
 

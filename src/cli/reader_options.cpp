@@ -14,8 +14,8 @@ std::string ReaderHelp() {
   return std::string() +
          "Reader to use: a connection as \"tessaron list\" shows it (usb-hid:0, rs232:1, ps2:0), "
          "NAME:PATH with NAME " + LineNamesText(true) + " and PATH a tty or hidraw node, or a "
-         "serial device path (/dev/ttyUSB0, used as RS232). Without it the one USB reader "
-         "present is used (or the one simulated reader)";
+         "serial port (/dev/ttyUSB0, on Windows COM7; used as RS232). Without it the one USB "
+         "reader present is used (or the one simulated reader)";
 }
 
 std::string SimulateHelp() {

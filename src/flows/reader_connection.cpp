@@ -5,7 +5,10 @@
 
 #include "transport/keyboard_port.h"
 #include "transport/port_error_text.h"
+#include "transport/port_failure.h"
+#include "transport/reader_environment.h"
 #include "transport/reader_port_factory.h"
+#include "transport/serial_line.h"
 
 namespace tessaron {
 
@@ -22,7 +25,8 @@ bool LineInterface(const std::string& name, InterfaceType* type) {
 }
 
 bool LooksLikePath(const std::string& text) {
-  return text.rfind('/', 0) == 0 || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0;
+  return text.rfind('/', 0) == 0 || text.rfind("./", 0) == 0 || text.rfind("../", 0) == 0 ||
+         IsSerialPortName(text);
 }
 
 bool AllDigits(const std::string& text) {
@@ -50,6 +54,14 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
   InterfaceType named = INTERFACE_UNKNOWN;
   const bool hasName = colon != std::string::npos && LineInterface(text.substr(0, colon), &named);
 
+  // The keyboard line has one device: its name alone names it.
+  InterfaceType bare = INTERFACE_UNKNOWN;
+  if (colon == std::string::npos && LineInterface(text, &bare) && bare == INTERFACE_PS2_KEYBOARD) {
+    parsed.type = bare;
+    parsed.index = 0;
+    if (connection != nullptr) *connection = parsed;
+    return true;
+  }
   if (!hasName) {
     // A bare device node is a plain serial port. Paths may hold colons (by-path names).
     if (LooksLikePath(text)) {
@@ -84,7 +96,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
       return fail("the PS/2 keyboard line has one device only; use ps2:0");
     }
     parsed.index = static_cast<DeviceIndex>(value);
-  } else if (rest.find('/') != std::string::npos) {
+  } else if (IsDevicePath(rest)) {
     if (named == INTERFACE_PS2_KEYBOARD) {
       return fail("the PS/2 keyboard line has no device path; use ps2:0");
     }
@@ -99,6 +111,10 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 
 bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
                          std::string* error) {
+  if (connection.type == INTERFACE_PS2_KEYBOARD && !devices.OffersKeyboardLine()) {
+    if (error != nullptr) *error = KeyboardAccessCause(std::string());
+    return false;
+  }
   if (!connection.path.empty() || connection.index < 0) return true;
   InterfaceType found = INTERFACE_UNKNOWN;
   std::string name;

@@ -3,10 +3,12 @@
 // (interface type, device index) that discovery gives, or by a device path. On the command
 // line a connection is one string:
 //   /dev/ttyUSB0        a serial device node, used as an "RS232" port
+//   COM7                on Windows: a serial port by its name, the same way
 //   NAME:PATH           NAME a line with device paths (rs232, usb-rs232, usb-hid, usb-hid-kb);
-//                       PATH a tty or hidraw node
+//                       PATH a tty or hidraw node (or, on Windows, a COM port name or the
+//                       device path discovery lists)
 //   NAME:INDEX          NAME any of the five lines; INDEX the device index discovery gives
-//                       (ps2:0 for the keyboard line)
+//                       (ps2:0, or ps2 alone, for the keyboard line)
 
 #include <memory>
 #include <string>
@@ -34,8 +36,9 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 // (serial ports share their positions, USB-RS232 readers and other ports alike, and so do
 // the two USB HID lines) among the devices listed. False, with a message that says what is
 // there and which connection names a reader of the wanted interface, when another kind of
-// device is there; true for a path, for the keyboard line and for a position where there is
-// no device (opening it says so).
+// device is there, and for the keyboard line where the listing does not offer it (Windows);
+// true for a path, for the keyboard line elsewhere and for a position where there is no
+// device (opening it says so).
 bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
                          std::string* error);
 

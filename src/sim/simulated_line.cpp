@@ -75,11 +75,13 @@ InterfaceType SimulatedLineInterface(SimulatedLineKind kind) {
 class SimulatedLine::Listing : public DeviceListing {
  public:
   Listing(std::shared_ptr<DeviceListing> base, std::optional<ListedDevice> serialPort,
-          std::shared_ptr<SimulatedHidDevice> hid, std::shared_ptr<SimulatedReader> reader)
+          std::shared_ptr<SimulatedHidDevice> hid, std::shared_ptr<SimulatedReader> reader,
+          bool keyboard = false)
       : base_(std::move(base)),
         serialPort_(std::move(serialPort)),
         hid_(std::move(hid)),
-        reader_(std::move(reader)) {}
+        reader_(std::move(reader)),
+        keyboard_(keyboard) {}
 
   std::vector<ListedDevice> SerialPorts() override {
     std::vector<ListedDevice> ports = base_ ? base_->SerialPorts() : std::vector<ListedDevice>{};
@@ -94,11 +96,17 @@ class SimulatedLine::Listing : public DeviceListing {
     return devices;
   }
 
+  // The simulated keyboard controller is offered wherever the program runs.
+  bool OffersKeyboardLine() override {
+    return keyboard_ || (base_ != nullptr && base_->OffersKeyboardLine());
+  }
+
  private:
   const std::shared_ptr<DeviceListing> base_;
   const std::optional<ListedDevice> serialPort_;
   const std::shared_ptr<SimulatedHidDevice> hid_;
   const std::shared_ptr<SimulatedReader> reader_;
+  const bool keyboard_;
 };
 
 SimulatedLine::SimulatedLine(SimulatedLineKind kind, SimulatedReaderConfig config, int number)
@@ -163,7 +171,10 @@ ReaderEnvironment SimulatedLine::AddTo(ReaderEnvironment base) const {
     };
     base.devices = std::make_shared<Listing>(base.devices, std::nullopt, hid_, reader_);
   }
-  if (controller_) base.portIo = controller_;
+  if (controller_) {
+    base.portIo = controller_;
+    base.devices = std::make_shared<Listing>(base.devices, std::nullopt, nullptr, reader_, true);
+  }
   return base;
 }
 

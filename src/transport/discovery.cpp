@@ -54,7 +54,7 @@ void EnumerateReaders(DeviceListing& devices, InterfaceType type,
     AppendMatching(devices.SerialPorts(), type, SerialKind, list);
   } else if (IsHidInterface(type)) {
     AppendMatching(devices.HidDevices(), type, HidKind, list);
-  } else if (type == INTERFACE_PS2_KEYBOARD) {
+  } else if (type == INTERFACE_PS2_KEYBOARD && devices.OffersKeyboardLine()) {
     ReaderDeviceEntry entry;
     entry.interfaceType = INTERFACE_PS2_KEYBOARD;
     entry.name = PS2_PORT_NAME;

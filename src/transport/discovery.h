@@ -28,6 +28,10 @@ class DeviceListing {
   virtual std::vector<ListedDevice> SerialPorts() = 0;
   // Present hidraw devices, sorted by device node.
   virtual std::vector<ListedDevice> HidDevices() = 0;
+  // Whether a program may reach the keyboard controller here, so that the PS/2 line is
+  // offered: on Linux it is (ioperm, which may still refuse and say why); Windows lets only a
+  // kernel driver reach it.
+  virtual bool OffersKeyboardLine() { return true; }
 };
 
 // A listing without devices.

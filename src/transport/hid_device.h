@@ -1,7 +1,8 @@
 #pragma once
 // One HID device as the HID port sees it: opened by path, asked for its USB ids and its
-// feature report length, and driven by feature reports only. The real back-end is Linux
-// hidraw; the simulator and the tests bring factories of their own (see reader_environment.h).
+// feature report length, and driven by feature reports only. The real back-ends are Linux
+// hidraw and Windows hid.dll; the simulator and the tests bring factories of their own (see
+// reader_environment.h).
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -54,14 +53,6 @@ std::string ListedIds(DeviceListing& listing, DeviceIndex position, std::string*
   const ListedDevice& device = devices[static_cast<std::size_t>(position)];
   *node = device.node;
   return device.idsKnown ? UsbIds(device.vendorId, device.productId) : "a device of unknown ids";
-}
-
-// A query of the device's identity that failed: a node that takes no HID request is no
-// reader, one that has gone is not present.
-PortErrorKind QueryErrorKind(int osError) {
-  if (osError == ENOTTY || osError == EINVAL) return PortErrorKind::NotAReader;
-  const PortErrorKind kind = OpenErrorKind(osError);
-  return kind == PortErrorKind::NotPresent ? kind : PortErrorKind::Other;
 }
 
 }  // namespace
@@ -130,12 +121,12 @@ bool HidPort::OpenPath(const std::string& path) {
   PortError refusal;
   if (!candidate->GetAttributes(&vendorId, &productId)) {
     const int why = candidate->LastOsError();
-    refusal = PortFailure(QueryErrorKind(why), path, why, "no USB ids");
+    refusal = PortFailure(DeviceQueryErrorKind(why), path, why, "no USB ids");
   } else if (vendorId != READER_VENDOR_ID || !PresentsInterface(interfaceType_, productId)) {
     refusal = PortFailure(PortErrorKind::NotAReader, path, 0, UsbIds(vendorId, productId));
   } else if (!candidate->GetFeatureReportLength(&reportLength)) {
     const int why = candidate->LastOsError();
-    refusal = why != 0 ? PortFailure(QueryErrorKind(why), path, why, "no report descriptor")
+    refusal = why != 0 ? PortFailure(DeviceQueryErrorKind(why), path, why, "no report descriptor")
                        : PortFailure(PortErrorKind::NotAReader, path, 0,
                                      UsbIds(vendorId, productId) +
                                          " with an unreadable report descriptor");
@@ -211,7 +202,7 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   try {
     report.resize(n);
   } catch (const std::bad_alloc&) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath_, ENOMEM));
+    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no memory for a feature report"));
     return false;
   }
 

@@ -1,11 +1,20 @@
 #include "transport/port_error_text.h"
 
-#include <unistd.h>
+#include <utility>
 
-#include <climits>
-#include <cstring>
+#include "transport/port_failure.h"
 
 namespace tessaron {
+
+PortError PortFailure(PortErrorKind kind, const std::string& device, int osError,
+                      std::string detail) {
+  PortError error;
+  error.kind = kind;
+  error.osError = osError;
+  error.device = device;
+  error.detail = std::move(detail);
+  return error;
+}
 
 namespace {
 
@@ -26,7 +35,7 @@ std::string Where(const PortError& error, InterfaceType line) {
 
 // The operating system's words for the error, else what the port noted.
 std::string Reason(const PortError& error) {
-  std::string reason = error.osError != 0 ? std::strerror(error.osError) : std::string();
+  std::string reason = OsErrorText(error.osError);
   if (reason.empty()) return error.detail;
   return error.detail.empty() ? reason : error.detail + ": " + reason;
 }
@@ -36,22 +45,9 @@ std::string InBrackets(const std::string& reason) {
   return reason.empty() ? std::string() : " (" + reason + ")";
 }
 
-// This program's file, for the capability command.
-std::string ProgramPath() {
-  char path[PATH_MAX] = {};
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "the program";
-}
-
 std::string AccessDenied(const PortError& error, InterfaceType line) {
-  const std::string what = error.osError != 0 ? std::strerror(error.osError) : "Permission denied";
-  const std::string head = what + " on " + Where(error, line) + ": ";
-  if (IsHidLine(line)) {
-    return head +
-           "install the readers' udev rules (sudo cp packaging/70-tessaron-readers.rules "
-           "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
-  }
-  return head + "add your user to the group dialout (sudo adduser $USER dialout) and log in again.";
+  const std::string what = error.osError != 0 ? OsErrorText(error.osError) : "Permission denied";
+  return what + " on " + Where(error, line) + ": " + AccessRemedy(line);
 }
 
 std::string Busy(const PortError& error, InterfaceType line) {
@@ -79,12 +75,7 @@ std::string NotAReader(const PortError& error, InterfaceType line) {
          remedy;
 }
 
-std::string NoPortAccess(const PortError& error) {
-  return "Access to the keyboard controller's ports was refused" + InBrackets(Reason(error)) +
-         ": the PS/2 keyboard line needs CAP_SYS_RAWIO; run the program as root or give it the "
-         "capability (sudo setcap cap_sys_rawio+ep " +
-         ProgramPath() + "); under kernel lockdown (Secure Boot) even root is refused.";
-}
+std::string NoPortAccess(const PortError& error) { return KeyboardAccessCause(Reason(error)); }
 
 std::string NoReply(const PortError& error, InterfaceType line) {
   const char* check = line == INTERFACE_PS2_KEYBOARD

@@ -3,10 +3,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -88,17 +91,14 @@ std::string CommandName(long pid) {
   return name;
 }
 
-}  // namespace
-
-PortError PortFailure(PortErrorKind kind, const std::string& device, int osError,
-                      std::string detail) {
-  PortError error;
-  error.kind = kind;
-  error.osError = osError;
-  error.device = device;
-  error.detail = std::move(detail);
-  return error;
+// This program's file, for the capability command.
+std::string ProgramPath() {
+  char path[PATH_MAX] = {};
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "the program";
 }
+
+}  // namespace
 
 PortErrorKind OpenErrorKind(int osError) {
   switch (osError) {
@@ -135,6 +135,30 @@ bool FindDeviceHolder(const std::string& path, long* pid, std::string* name) {
   if (pid != nullptr) *pid = holder;
   if (name != nullptr) *name = CommandName(holder);
   return true;
+}
+
+PortErrorKind DeviceQueryErrorKind(int osError) {
+  if (osError == ENOTTY || osError == EINVAL) return PortErrorKind::NotAReader;
+  const PortErrorKind kind = OpenErrorKind(osError);
+  return kind == PortErrorKind::NotPresent ? kind : PortErrorKind::Other;
+}
+
+std::string OsErrorText(int osError) { return osError != 0 ? std::strerror(osError) : ""; }
+
+std::string AccessRemedy(InterfaceType line) {
+  if (line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB) {
+    return "install the readers' udev rules (sudo cp packaging/70-tessaron-readers.rules "
+           "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
+  }
+  return "add your user to the group dialout (sudo adduser $USER dialout) and log in again.";
+}
+
+std::string KeyboardAccessCause(const std::string& reason) {
+  return "Access to the keyboard controller's ports was refused" +
+         (reason.empty() ? std::string() : " (" + reason + ")") +
+         ": the PS/2 keyboard line needs CAP_SYS_RAWIO; run the program as root or give it the "
+         "capability (sudo setcap cap_sys_rawio+ep " +
+         ProgramPath() + "); under kernel lockdown (Secure Boot) even root is refused.";
 }
 
 }  // namespace tessaron

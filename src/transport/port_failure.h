@@ -1,9 +1,14 @@
 #pragma once
-// How the ports describe a failure: the kinds of an open() errno, the error of a device
-// that is busy with the process that holds it, and a short way to make any other error.
+// How the ports describe a failure: the kinds of the system's error codes, the error of a
+// device that is busy with the process that holds it, a short way to make any other error,
+// and the words of the system for an error and for what the user can do. The error codes
+// are the system's own (errno on Linux, the last-error codes on Windows); each system has a
+// file of its own that defines what depends on them (port_failure.cpp on Linux,
+// win_port_failure.cpp on Windows).
 
 #include <string>
 
+#include "core/interface_type.h"
 #include "core/port_error.h"
 
 namespace tessaron {
@@ -14,7 +19,8 @@ PortError PortFailure(PortErrorKind kind, const std::string& device, int osError
                       std::string detail = std::string());
 
 // The kind of an open() errno: EACCES and EPERM are AccessDenied; ENOENT, ENODEV and ENXIO
-// NotPresent; EBUSY Busy; anything else Other.
+// NotPresent; EBUSY Busy; anything else Other. (Windows: a port in use answers "access
+// denied", so that is Busy there.)
 PortErrorKind OpenErrorKind(int osError);
 
 // The error of a failed open of device with errno osError. A busy device names its holder
@@ -30,5 +36,19 @@ PortError BusyFailure(int osError, const std::string& device);
 // open (/proc/PID/fd). name receives /proc/PID/comm when it can be read. False when no
 // holder can be seen (another user's processes are hidden from an ordinary user).
 bool FindDeviceHolder(const std::string& path, long* pid, std::string* name);
+
+// The kind of a failed query of a device's identity: a device that takes no HID request is
+// no reader, one that has gone is not present, anything else is Other.
+PortErrorKind DeviceQueryErrorKind(int osError);
+
+// The system's words for an error code; empty for 0.
+std::string OsErrorText(int osError);
+
+// What the user can do when the system refused a device of this line to this user.
+std::string AccessRemedy(InterfaceType line);
+
+// The whole sentence for the keyboard controller's ports that cannot be had; reason is the
+// system's words for why, or empty.
+std::string KeyboardAccessCause(const std::string& reason);
 
 }  // namespace tessaron

@@ -1,22 +1,8 @@
 #include "transport/reader_environment.h"
 
-#include "transport/hidraw_device.h"
-#include "transport/ioperm_port_io.h"
-#include "transport/udev_device_listing.h"
-
 namespace tessaron {
 
 ReaderEnvironment::ReaderEnvironment() : devices(std::make_shared<EmptyDeviceListing>()) {}
-
-ReaderEnvironment ReaderEnvironment::System() {
-  ReaderEnvironment system;
-  system.devices = std::make_shared<UdevDeviceListing>();
-  system.hidDevices = [](const std::string&) -> std::unique_ptr<HidDevice> {
-    return std::make_unique<HidrawDevice>();
-  };
-  system.portIo = std::make_shared<IopermPortIo>();
-  return system;
-}
 
 void ReaderEnvironment::Tell(const std::string& text, const std::string& caption) const {
   if (messages) messages(text, caption);

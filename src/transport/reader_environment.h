@@ -29,8 +29,11 @@ struct ReaderEnvironment {
   // Nothing present: no serial port, no HID device, no keyboard controller access; messages
   // are dropped; the real timing; no wrapper. Tests start from here.
   ReaderEnvironment();
-  // The system's devices: the libudev listing, hidraw devices and the keyboard controller's
-  // I/O ports (ioperm). Only the programs build it.
+  // The system's devices, through the back-ends of the system the program was built for:
+  // on Linux the libudev listing, hidraw devices and the keyboard controller's I/O ports
+  // (ioperm); on Windows SetupAPI, hid.dll and no keyboard controller (only a kernel driver
+  // may reach it). Each system has a file of its own that defines it; CMake chooses the
+  // file. Only the programs build it.
   static ReaderEnvironment System();
 
   // The present serial ports and HID devices; never null.
@@ -48,5 +51,10 @@ struct ReaderEnvironment {
   // A new unopened HID device for path; null when there is none.
   std::unique_ptr<HidDevice> MakeHidDevice(const std::string& path) const;
 };
+
+// Whether text is written the way this system names a device: with a '/' (a device node on
+// Linux); on Windows also a device path behind \\?\ or \\.\ (a HID interface as
+// discovery lists it) and a COM port name. Defined beside System().
+bool IsDevicePath(const std::string& text);
 
 }  // namespace tessaron

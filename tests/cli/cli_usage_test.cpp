@@ -149,7 +149,7 @@ TEST(CliUsageTest, EveryHelpFitsEightyColumnsWithExamplesAndExitStatuses) {
 TEST(CliUsageTest, VersionNamesTheProgram) {
   const CliRun run = RunTool({"--version"});
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(run.out, "Tessaron Configuration Utility Version 2.0.16\n");
+  EXPECT_EQ(run.out, "Tessaron Configuration Utility Version 2.0.16 (Linux x86_64)\n");
 }
 
 }  // namespace

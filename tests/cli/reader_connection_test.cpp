@@ -36,6 +36,7 @@ TEST(ReaderConnectionTest, ReadsEveryForm) {
       {"usb-hid:0", INTERFACE_USB_HID, 0, ""},
       {"usb-hid-kb:12", INTERFACE_USB_HID_KB, 12, ""},
       {"ps2:0", INTERFACE_PS2_KEYBOARD, 0, ""},
+      {"ps2", INTERFACE_PS2_KEYBOARD, 0, ""},  // the line's one device
       {"usb-hid:2147483647", INTERFACE_USB_HID, 2147483647, ""},
   };
   for (const auto& form : forms) {

@@ -1,0 +1,17 @@
+# Makes an interface target for a header-only library of the host (/usr/include/FOLDER) whose
+# include folder holds a link to that one folder and nothing else.
+function(tessaron_host_headers target folder)
+  if(TARGET ${target})
+    return()
+  endif()
+  set(staged ${CMAKE_BINARY_DIR}/host-headers/${folder})
+  if(NOT EXISTS /usr/include/${folder})
+    message(FATAL_ERROR "/usr/include/${folder} is missing: install the Debian package that has it")
+  endif()
+  file(MAKE_DIRECTORY ${staged})
+  if(NOT EXISTS ${staged}/${folder})
+    file(CREATE_LINK /usr/include/${folder} ${staged}/${folder} SYMBOLIC)
+  endif()
+  add_library(${target} INTERFACE IMPORTED GLOBAL)
+  set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${staged})
+endfunction()

@@ -1,0 +1,5 @@
+# The host's nlohmann-json is the one Debian 12 ships.
+set(PACKAGE_VERSION 3.11.2)
+if(PACKAGE_FIND_VERSION_MAJOR STREQUAL "" OR PACKAGE_FIND_VERSION_MAJOR EQUAL 3)
+  set(PACKAGE_VERSION_COMPATIBLE TRUE)
+endif()
