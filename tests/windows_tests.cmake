@@ -34,5 +34,5 @@ tessaron_windows_test_program(flows_tests
   SOURCES flows/reader_flows_test.cpp
   LIBRARIES tessaron_flows tessaron_sim)
 tessaron_windows_test_program(windows_transport_tests
-  SOURCES transport/com_port_entry_test.cpp
-  LIBRARIES tessaron_sim tessaron_transport)
+  SOURCES transport/com_port_entry_test.cpp windows/device_names_test.cpp
+  LIBRARIES tessaron_flows tessaron_sim tessaron_transport)
