@@ -90,6 +90,25 @@ inline std::string TemporaryPathFor(const std::string& path) {
   return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
 }
 
+// Fills the new file beside target with bytes, makes them durable, closes it and puts it in
+// target's place; when any step fails the new file is removed and target stays as it was.
+// sync and moveOver are the system's calls: true on success, else false with errno set.
+template <typename Sync, typename MoveOver>
+ConfigFileStatus FinishReplacement(FileDescriptor& file, const std::string& temporaryPath,
+                                   const std::string& target, const Byte* bytes,
+                                   std::size_t count, int* osError, Sync sync,
+                                   MoveOver moveOver) {
+  int error = 0;
+  if (!WriteAll(file.Get(), bytes, count) || !sync(file.Get())) error = errno;
+  if (!file.Close() && error == 0) error = errno;
+  if (error == 0 && !moveOver(temporaryPath, target)) error = errno;
+  if (error != 0) {
+    ::unlink(temporaryPath.c_str());
+    return WriteFailure(osError, error);
+  }
+  return ConfigFileStatus::Ok;
+}
+
 // Reads an opened file whole: a regular file of fileSize bytes up to maxSize of them, or a
 // stream up to its end (one byte more than the limit shows it is longer). The statuses are
 // those of ReadWholeFile.

@@ -87,10 +87,13 @@ ConfigFileStatus WriteStream(const std::string& target, const struct stat& info,
   return ConfigFileStatus::Ok;
 }
 
-// Writes everything and makes it durable. A file that cannot be synced at all (EINVAL: a
-// device or a pipe) has nothing more to make durable.
+// Makes what was written durable. A file that cannot be synced at all (EINVAL: a device or
+// a pipe) has nothing more to make durable.
+bool Sync(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+// Writes everything and makes it durable.
 bool WriteAndSync(int fd, const Byte* bytes, std::size_t count) {
-  return WriteAll(fd, bytes, count) && (::fsync(fd) == 0 || errno == EINVAL);
+  return WriteAll(fd, bytes, count) && Sync(fd);
 }
 
 // Creates a fresh temporary file beside target, to be renamed over it. When it replaces an
@@ -150,15 +153,12 @@ ConfigFileStatus SaveBeside(const std::string& target, const struct stat* existi
     *folderRefused = error == EACCES || error == EPERM;
     return WriteFailure(osError, error);
   }
-  int error = 0;
-  if (!WriteAndSync(file.Get(), bytes, count)) error = errno;
-  if (!file.Close() && error == 0) error = errno;
-  if (error == 0 && ::rename(temporaryPath.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporaryPath.c_str());
-    return WriteFailure(osError, error);
-  }
-  return ConfigFileStatus::Ok;
+  return FinishReplacement(
+      file, temporaryPath, target, bytes, count, osError,
+      Sync,
+      [](const std::string& from, const std::string& to) {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+      });
 }
 
 }  // namespace

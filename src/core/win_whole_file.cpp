@@ -60,18 +60,17 @@ ConfigFileStatus SaveBeside(const std::string& target, const Byte* bytes, std::s
   }
   FileDescriptor file(fd);
   if (!file.Valid()) return WriteFailure(osError, EEXIST);
-  int error = 0;
-  if (!WriteAll(file.Get(), bytes, count) || ::_commit(file.Get()) != 0) error = errno;
-  if (!file.Close() && error == 0) error = errno;
-  if (error == 0 && !::MoveFileExA(temporaryPath.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ErrnoOf(::GetLastError());
-  }
-  if (error != 0) {
-    ::_unlink(temporaryPath.c_str());
-    return WriteFailure(osError, error);
-  }
-  return ConfigFileStatus::Ok;
+  return FinishReplacement(
+      file, temporaryPath, target, bytes, count, osError,
+      [](int fd) { return ::_commit(fd) == 0; },
+      [](const std::string& from, const std::string& to) {
+        if (::MoveFileExA(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+          return true;
+        }
+        errno = ErrnoOf(::GetLastError());
+        return false;
+      });
 }
 
 }  // namespace
