@@ -5,6 +5,7 @@
 #include "cli/cli_output.h"
 #include "flows/reader_connection.h"
 #include "flows/reader_session.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron {
 
@@ -14,8 +15,8 @@ std::string ReaderHelp() {
   return std::string() +
          "Reader to use: a connection as \"tessaron list\" shows it (usb-hid:0, rs232:1, ps2:0), "
          "NAME:PATH with NAME " + LineNamesText(true) + " and PATH a tty or hidraw node, or a "
-         "serial port (/dev/ttyUSB0, on Windows COM7; used as RS232). Without it the one USB "
-         "reader present is used (or the one simulated reader)";
+         "serial device path (" + SerialPortExample() + ", used as RS232). Without it the one "
+         "USB reader present is used (or the one simulated reader)";
 }
 
 std::string SimulateHelp() {

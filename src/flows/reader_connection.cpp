@@ -75,7 +75,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
                   "; expected " + LineNamesText());
     }
     return fail(Quoted(text) + " is not a device path; expected " + CONNECTION_FORMS +
-                " (for example /dev/ttyUSB0 or usb-hid:0)");
+                " (for example " + SerialPortExample() + " or usb-hid:0)");
   }
 
   const std::string name = text.substr(0, colon);

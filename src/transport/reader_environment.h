@@ -57,4 +57,8 @@ struct ReaderEnvironment {
 // discovery lists it) and a COM port name. Defined beside System().
 bool IsDevicePath(const std::string& text);
 
+// A serial port as this system names it, for the examples of help and messages:
+// "/dev/ttyUSB0" on Linux, "COM7" on Windows. Defined beside System().
+const char* SerialPortExample();
+
 }  // namespace tessaron

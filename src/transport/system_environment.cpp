@@ -19,4 +19,6 @@ ReaderEnvironment ReaderEnvironment::System() {
 
 bool IsDevicePath(const std::string& text) { return text.find('/') != std::string::npos; }
 
+const char* SerialPortExample() { return "/dev/ttyUSB0"; }
+
 }  // namespace tessaron

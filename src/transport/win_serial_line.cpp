@@ -43,6 +43,7 @@ void ApplyLineSettings(DCB& line) {
   line.fRtsControl = RTS_CONTROL_DISABLE;
   line.fOutX = 0;
   line.fInX = 0;
+  line.fAbortOnError = 0;  // a line error must not stop every later read and write
   line.XonChar = 0x11;
   line.XoffChar = 0x13;
   line.XonLim = 100;

@@ -22,4 +22,6 @@ bool IsDevicePath(const std::string& text) {
          text.rfind("\\\\.\\", 0) == 0 || IsSerialPortName(text);
 }
 
+const char* SerialPortExample() { return "COM7"; }
+
 }  // namespace tessaron
