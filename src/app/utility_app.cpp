@@ -138,6 +138,7 @@ int RunUtilityApp(int argc, char** argv, const UtilityAppHooks& hooks) {
   std::unique_ptr<sim::SimulatedLine> demoReader;
   if (options.simulate) {
     demoReader = std::make_unique<sim::SimulatedLine>(options.simulatedLine);
+    demoReader->SetKeyboardThroughHelper(true);
     if (!demoReader->Start()) {
       std::fprintf(stderr, "tessaron-config: the simulated reader on %s cannot be started\n",
                    sim::SimulatedLineName(options.simulatedLine));

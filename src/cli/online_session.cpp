@@ -147,6 +147,7 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
     const bool hid = kind == sim::SimulatedLineKind::UsbHid || kind == sim::SimulatedLineKind::UsbHidKb;
     auto line = std::make_unique<sim::SimulatedLine>(kind, sim::SimulatedReaderConfig{},
                                                      hid ? hidNumber++ : 0);
+    line->SetKeyboardThroughHelper(true);
     if (!line->Start()) {
       PrintError(context_.err, std::string("the simulated reader on ") +
                                    sim::SimulatedLineName(kind) + " cannot be started");

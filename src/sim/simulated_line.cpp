@@ -13,6 +13,7 @@
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/hidraw_device.h"
+#include "transport/kbc_client.h"
 
 namespace tessaron::sim {
 
@@ -190,6 +191,14 @@ void SimulatedLine::StartHid() {
 }
 
 void SimulatedLine::StartKeyboard() {
+  if (keyboardThroughHelper_) {
+    previousControllerFactory_ = SetKeyboardControllerFactory(
+        []() -> std::shared_ptr<tessaron::KeyboardController> {
+          return std::make_shared<HelperKeyboardController>(true);
+        });
+    controllerFactoryInstalled_ = true;
+    return;
+  }
   controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
   std::shared_ptr<SimulatedKeyboardController> controller = controller_;
   previousPortIoFactory_ =
@@ -212,6 +221,11 @@ void SimulatedLine::Stop() {
     SetPortIoFactory(std::move(previousPortIoFactory_));
     previousPortIoFactory_ = nullptr;
     portIoFactoryInstalled_ = false;
+  }
+  if (controllerFactoryInstalled_) {
+    SetKeyboardControllerFactory(std::move(previousControllerFactory_));
+    previousControllerFactory_ = nullptr;
+    controllerFactoryInstalled_ = false;
   }
   if (server_) {
     server_->Stop();

@@ -10,7 +10,9 @@
 //   usb-hid     a HID node (/dev/hidraw-sim0, or another number) of 0f3e:0222, opened through the HID device
 //   usb-hid-kb  factory; the same with 0f3e:0221. Either follows the reader's USB HID
 //               format, so the interface switch can be tried.
-//   ps2         the keyboard controller model as the port access of the keyboard line
+//   ps2         the keyboard controller model as the port access of the keyboard line, or
+//               the keyboard-controller helper process serving the model (see
+//               SetKeyboardThroughHelper)
 // Stopping (or destroying) the line puts back what was installed before.
 
 #include <memory>
@@ -21,6 +23,7 @@
 #include "sim/simulated_reader.h"
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
+#include "transport/keyboard_port.h"
 #include "transport/port_io.h"
 
 namespace tessaron::sim {
@@ -55,6 +58,11 @@ class SimulatedLine {
   SimulatedLine(const SimulatedLine&) = delete;
   SimulatedLine& operator=(const SimulatedLine&) = delete;
 
+  // The ps2 line's controller model runs inside the helper process (tessaron-kbc
+  // --simulated, with a factory-default reader of its own) instead of in this process, so
+  // that the keyboard line goes the same way as to the real controller. Set before Start.
+  void SetKeyboardThroughHelper(bool throughHelper) { keyboardThroughHelper_ = throughHelper; }
+
   // Makes the reader reachable. False when its line cannot be served (no pseudo-terminal);
   // then nothing is installed. Starting a started line does nothing and returns true.
   bool Start();
@@ -72,6 +80,7 @@ class SimulatedLine {
   // The back-ends, for the demo and for tests; nullptr on the other lines or before Start.
   PtyServer* Server() { return server_.get(); }
   SimulatedHidDevice* SimulatedHid() { return hid_.get(); }
+  // The controller model is null when it runs in the helper.
   SimulatedKeyboardController* KeyboardController() { return controller_.get(); }
 
  private:
@@ -88,6 +97,7 @@ class SimulatedLine {
   std::shared_ptr<SimulatedHidDevice> hid_;
   std::shared_ptr<SimulatedKeyboardController> controller_;
   bool started_ = false;
+  bool keyboardThroughHelper_ = false;
 
   // What was installed before Start.
   bool listingInstalled_ = false;
@@ -96,6 +106,8 @@ class SimulatedLine {
   HidDeviceFactory previousHidFactory_;
   bool portIoFactoryInstalled_ = false;
   PortIoFactory previousPortIoFactory_;
+  bool controllerFactoryInstalled_ = false;
+  KeyboardControllerFactory previousControllerFactory_;
 };
 
 }  // namespace tessaron::sim

@@ -1,7 +1,8 @@
 #pragma once
 // Raw, byte-wide access to the I/O ports of the PC's keyboard controller.
 // The keyboard line's transport reaches the controller only through this interface; the
-// real back-end uses ioperm/inb/outb, the simulator installs a model of the controller.
+// real back-end uses ioperm/inb/outb inside the helper process tessaron-kbc, the simulator
+// brings a model of the controller.
 
 #include <cstdint>
 #include <functional>
@@ -44,15 +45,19 @@ class PortIo {
   virtual bool SwitchedOff() const { return false; }
 };
 
-// Makes the port access the keyboard transport uses. An empty factory (the default) gives
-// the ioperm back-end.
+// Makes the port access the keyboard transport uses in this process (a simulated
+// controller). An empty factory (the default): the transport goes through the helper process
+// to the real ports.
 using PortIoFactory = std::function<std::shared_ptr<PortIo>()>;
 
 // Installs the factory for the whole process and returns the previous one. Access that
 // was made by an earlier factory is replaced at the next start of the keyboard transport.
 PortIoFactory SetPortIoFactory(PortIoFactory factory);
 
-// A new port access from the installed factory (none when the factory gives none).
+// Whether a factory is installed.
+bool PortIoFactoryInstalled();
+
+// A new port access from the installed factory (none when there is none or it gives none).
 std::shared_ptr<PortIo> CreatePortIo();
 
 // Counts the calls of SetPortIoFactory, so that holders of an access can tell that it

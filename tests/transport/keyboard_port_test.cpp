@@ -17,7 +17,8 @@
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
-#include "transport/ioperm_port_io.h"
+#include "kbc/ioperm_port_io.h"
+#include "transport/kbc_client.h"
 #include "support/settings_streams.h"
 #include "support/transport_fakes.h"
 
@@ -540,18 +541,20 @@ TEST(IopermPortIoTest, WithoutStartNothingIsAccessed) {
 }
 
 TEST(IopermPortIoTest, TestProgramsAreRefusedTheRealPorts) {
-  // Every test program runs with this set; a root test run must never reach the controller.
+  // Every test program runs with this set; a root test run must never reach the controller:
+  // the helper on the real ports is not even started.
   ASSERT_EQ(::setenv("TESSARON_FORBID_PORT_IO", "1", 1), 0);
-  IopermPortIo io;
-  EXPECT_FALSE(io.Start());
-  EXPECT_EQ(io.ReadPort(KBC_STATUS_PORT), 0xFF);
-  io.Stop();
+  HelperKeyboardController helper;
+  PortError why;
+  EXPECT_FALSE(helper.Start(&why));
+  EXPECT_EQ(why.kind, PortErrorKind::PortAccessOff);
+  EXPECT_EQ(helper.HelperPid(), 0);
 }
 
-TEST(IopermPortIoTest, EmptyFactoryGivesTheRealBackEnd) {
+TEST(IopermPortIoTest, EmptyFactoryLeavesThePortsToTheHelper) {
   PortIoFactory previous = SetPortIoFactory(nullptr);
-  std::shared_ptr<PortIo> io = CreatePortIo();
-  EXPECT_NE(dynamic_cast<IopermPortIo*>(io.get()), nullptr);
+  EXPECT_FALSE(PortIoFactoryInstalled());
+  EXPECT_EQ(CreatePortIo(), nullptr);
   const std::uint64_t generation = PortIoFactoryGeneration();
   SetPortIoFactory(std::move(previous));
   EXPECT_EQ(PortIoFactoryGeneration(), generation + 1);

@@ -1,6 +1,7 @@
 #pragma once
 // Port access through the kernel's I/O permission bitmap (ioperm, inb, outb).
-// Needs root or CAP_SYS_RAWIO and an x86 machine; elsewhere Start always fails.
+// Needs root or CAP_SYS_RAWIO and an x86 machine; elsewhere Start always fails. Only the
+// helper process tessaron-kbc uses it.
 
 #include <atomic>
 #include <cstdint>
@@ -25,13 +26,10 @@ class IopermPortIo final : public PortIo {
   void WritePort(std::uint16_t port, std::uint8_t value) override;
   // The errno of ioperm when Start was refused (ENOSYS on a machine without I/O ports).
   int LastOsError() const override { return lastOsError_; }
-  // True when Start was refused because TESSARON_FORBID_PORT_IO is set.
-  bool SwitchedOff() const override { return switchedOff_; }
 
  private:
   std::atomic<bool> started_{false};
   std::atomic<int> lastOsError_{0};
-  std::atomic<bool> switchedOff_{false};
 };
 
 }  // namespace tessaron

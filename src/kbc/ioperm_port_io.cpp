@@ -1,9 +1,6 @@
-#include "transport/ioperm_port_io.h"
+#include "kbc/ioperm_port_io.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <mutex>
-#include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -23,14 +20,6 @@ bool IsControllerPort(std::uint16_t port) {
 
 // The kernel keeps the I/O permission per thread; this mirrors it for the calling thread.
 thread_local bool grantedInThisThread = false;
-
-// The test programs run with TESSARON_FORBID_PORT_IO set: on a machine where they run as
-// root, a test that forgot to install the simulated controller must not reach the real
-// keyboard controller.
-bool PortIoForbidden() {
-  const char* forbid = std::getenv("TESSARON_FORBID_PORT_IO");
-  return forbid != nullptr && forbid[0] != '\0';
-}
 
 // osError receives the errno of a refused request.
 bool SetPermission(bool on, int* osError = nullptr) {
@@ -53,24 +42,9 @@ bool SetPermission(bool on, int* osError = nullptr) {
 // Makes sure the calling thread may touch the ports before any inb/outb, which would
 // otherwise kill the process.
 bool EnsureGranted(int* osError = nullptr) {
-  return grantedInThisThread || (!PortIoForbidden() && SetPermission(true, osError));
+  return grantedInThisThread || SetPermission(true, osError);
 }
 #endif
-
-std::mutex& FactoryLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-PortIoFactory& InstalledFactory() {
-  static PortIoFactory factory;
-  return factory;
-}
-
-std::uint64_t& FactoryGeneration() {
-  static std::uint64_t generation = 0;
-  return generation;
-}
 
 }  // namespace
 
@@ -80,12 +54,7 @@ IopermPortIo::~IopermPortIo() {
 
 bool IopermPortIo::Start() {
   lastOsError_ = 0;
-  switchedOff_ = false;
 #if TESSARON_HAS_PORT_IO
-  if (!grantedInThisThread && PortIoForbidden()) {
-    switchedOff_ = true;
-    return false;
-  }
   int osError = 0;
   if (!EnsureGranted(&osError)) {
     lastOsError_ = osError;
@@ -122,28 +91,6 @@ void IopermPortIo::WritePort(std::uint16_t port, std::uint8_t value) {
   (void)port;
   (void)value;
 #endif
-}
-
-PortIoFactory SetPortIoFactory(PortIoFactory factory) {
-  std::lock_guard<std::mutex> guard(FactoryLock());
-  std::swap(InstalledFactory(), factory);
-  ++FactoryGeneration();
-  return factory;
-}
-
-std::shared_ptr<PortIo> CreatePortIo() {
-  PortIoFactory factory;
-  {
-    std::lock_guard<std::mutex> guard(FactoryLock());
-    factory = InstalledFactory();
-  }
-  if (factory) return factory();
-  return std::make_shared<IopermPortIo>();
-}
-
-std::uint64_t PortIoFactoryGeneration() {
-  std::lock_guard<std::mutex> guard(FactoryLock());
-  return FactoryGeneration();
 }
 
 }  // namespace tessaron
