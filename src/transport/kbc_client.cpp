@@ -170,6 +170,8 @@ void HelperKeyboardController::Finish() {
   gone_ = true;
 }
 
+bool HelperKeyboardController::Alive() const { return socket_ >= 0 && !gone_; }
+
 pid_t HelperKeyboardController::HelperPid() const {
   std::lock_guard<std::mutex> guard(lock_);
   return pid_;

@@ -32,6 +32,7 @@ class HelperKeyboardController final : public KeyboardController {
   bool Start(PortError* why) override;
   // Ends the helper (it hands the keyboard back first) and waits for it.
   void Stop() override;
+  bool Alive() const override;
   void SetSeized(bool seized, const KeyboardTiming& timing) override;
   KeyboardExchange Transact(const Byte* command, std::uint32_t commandLength, Byte* reply,
                             std::uint32_t capacity, const KeyboardTiming& timing) override;
@@ -55,7 +56,7 @@ class HelperKeyboardController final : public KeyboardController {
   mutable std::mutex lock_;  // one request at a time on the socket
   std::atomic<int> socket_{-1};  // read without the lock by Abandon
   pid_t pid_ = 0;
-  bool gone_ = false;
+  std::atomic<bool> gone_{false};  // read without the lock by Alive
   // Starts the helper and waits for its end: the kernel ends the helper when the thread that
   // started it ends, so that thread lives exactly as long as the helper.
   std::thread keeper_;

@@ -69,6 +69,9 @@ class KeyboardController {
   virtual bool Start(PortError* why) = 0;
   // Gives the right back; later calls do nothing until the next Start.
   virtual void Stop() = 0;
+  // False once the started controller can serve no more (its helper process has ended);
+  // the next Start makes it anew.
+  virtual bool Alive() const { return true; }
   // Takes the keyboard over (seized) or hands it back, and empties the data port.
   virtual void SetSeized(bool seized, const KeyboardTiming& timing) = 0;
   // Sends commandLength command bytes and receives the reply into reply (bytes beyond

@@ -63,13 +63,14 @@ std::shared_ptr<KeyboardController> MakeController(ControllerAccess& access) {
 }
 
 // The started access, made and started now when there is none yet (or when it came from
-// a factory that has been replaced since). Null when the access cannot be had; why then
+// a factory that has been replaced since, or its helper process has ended). Null when the access cannot be had; why then
 // says why.
 std::shared_ptr<KeyboardController> StartAccess(PortError* why) {
   ControllerAccess& access = Access();
   std::lock_guard<std::mutex> guard(access.lock);
   const std::uint64_t generation = PortIoFactoryGeneration() + access.controllerGeneration;
-  if (access.winIoInitialised && access.factoryGeneration == generation) {
+  if (access.winIoInitialised && access.factoryGeneration == generation &&
+      access.controller->Alive()) {
     return access.controller;
   }
   if (access.winIoInitialised) access.controller->Stop();

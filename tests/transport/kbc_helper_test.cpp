@@ -144,6 +144,14 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
     EXPECT_EQ(ByteString(throughHelper, throughHelper + a.received),
               ByteString(inProcess, inProcess + b.received));
   }
+  // A helper that ended fails the exchange, and the next start makes a new one.
+  ::kill(helper.HelperPid(), SIGKILL);
+  Byte reply[16];
+  EXPECT_EQ(helper.Transact(nullptr, 0, reply, sizeof reply, timing).failure.kind,
+            PortErrorKind::Other);
+  EXPECT_FALSE(helper.Alive());
+  ASSERT_TRUE(helper.Start(&why));
+  EXPECT_TRUE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
   helper.Stop();
   EXPECT_EQ(helper.HelperPid(), 0);
 
