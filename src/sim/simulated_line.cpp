@@ -11,6 +11,7 @@
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
+#include "transport/kbc_client.h"
 
 namespace tessaron::sim {
 
@@ -132,7 +133,12 @@ bool SimulatedLine::Start() {
       break;
     }
     case SimulatedLineKind::Ps2:
-      controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
+      if (keyboardThroughHelper_) {
+        keyboard_ = std::make_shared<HelperKeyboardController>(true);
+      } else {
+        controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
+        keyboard_ = std::make_shared<PortIoController>(controller_);
+      }
       break;
   }
   started_ = true;
@@ -163,7 +169,7 @@ ReaderEnvironment SimulatedLine::AddTo(ReaderEnvironment base) const {
     };
     base.devices = std::make_shared<Listing>(base.devices, std::nullopt, hid_, reader_);
   }
-  if (controller_) base.portIo = controller_;
+  if (keyboard_) base.keyboardController = keyboard_;
   return base;
 }
 
@@ -176,6 +182,7 @@ void SimulatedLine::Stop() {
   // Environments made by AddTo may still hold the controller; it shares the reader, so both
   // stay valid as long as they do.
   controller_.reset();
+  keyboard_.reset();
   started_ = false;
 }
 

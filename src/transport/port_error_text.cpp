@@ -1,9 +1,7 @@
 #include "transport/port_error_text.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstring>
+#include <fstream>
 
 namespace tessaron {
 
@@ -36,11 +34,12 @@ std::string InBrackets(const std::string& reason) {
   return reason.empty() ? std::string() : " (" + reason + ")";
 }
 
-// This program's file, for the capability command.
-std::string ProgramPath() {
-  char path[PATH_MAX] = {};
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "the program";
+// Whether the kernel is locked down (Secure Boot): then no process gets port access.
+bool KernelLockedDown() {
+  std::ifstream state("/sys/kernel/security/lockdown");
+  std::string modes;
+  std::getline(state, modes);
+  return !modes.empty() && modes.find("[none]") == std::string::npos;
 }
 
 std::string AccessDenied(const PortError& error, InterfaceType line) {
@@ -79,11 +78,17 @@ std::string NotAReader(const PortError& error, InterfaceType line) {
          remedy;
 }
 
+// device is the helper's file, which needs the right.
 std::string NoPortAccess(const PortError& error) {
-  return "Access to the keyboard controller's ports was refused" + InBrackets(Reason(error)) +
-         ": the PS/2 keyboard line needs CAP_SYS_RAWIO; run the program as root or give it the "
-         "capability (sudo setcap cap_sys_rawio+ep " +
-         ProgramPath() + "); under kernel lockdown (Secure Boot) even root is refused.";
+  const std::string head = "Access to the keyboard controller's ports was refused" +
+                           InBrackets(Reason(error)) + ": ";
+  if (KernelLockedDown()) {
+    return head + "kernel lockdown (Secure Boot) forbids port access, even to root.";
+  }
+  const std::string helper = error.device.empty() ? "tessaron-kbc" : error.device;
+  return head + "the PS/2 keyboard line needs CAP_SYS_RAWIO for its helper; give it the right "
+                "(sudo setcap cap_sys_rawio+ep " +
+         helper + "); under kernel lockdown (Secure Boot) even root is refused.";
 }
 
 std::string NoReply(const PortError& error, InterfaceType line) {

@@ -1,7 +1,7 @@
 #include "transport/reader_environment.h"
 
 #include "transport/hidraw_device.h"
-#include "transport/ioperm_port_io.h"
+#include "transport/kbc_client.h"
 #include "transport/udev_device_listing.h"
 
 namespace tessaron {
@@ -14,7 +14,7 @@ ReaderEnvironment ReaderEnvironment::System() {
   system.hidDevices = [](const std::string&) -> std::unique_ptr<HidDevice> {
     return std::make_unique<HidrawDevice>();
   };
-  system.portIo = std::make_shared<IopermPortIo>();
+  system.keyboardController = std::make_shared<HelperKeyboardController>();
   return system;
 }
 

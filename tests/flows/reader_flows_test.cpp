@@ -126,7 +126,7 @@ TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow)
   controller->SetStartRefused(true);
   std::vector<std::pair<std::string, std::string>> told;
   ReaderEnvironment readers;
-  readers.portIo = controller;
+  readers.keyboardController = std::make_shared<PortIoController>(controller);
   readers.messages = [&told](const std::string& text, const std::string& caption) {
     told.emplace_back(text, caption);
   };
