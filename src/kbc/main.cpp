@@ -41,12 +41,18 @@ constexpr int EXIT_WRONG_REQUEST = 2;
 constexpr int EXIT_REFUSED = 3;
 constexpr int EXIT_PEER_GONE = 4;
 
-// The signal that ends the helper (0: none yet). Set by the handlers only.
-std::atomic<int> endingSignal{0};
-static_assert(std::atomic<int>::is_always_lock_free);
-// The real controller, for the hand-back inside a fault handler: on the real ports that is
-// a few port accesses and clock reads, which are safe there. Null in the simulated mode.
-PortIoController* realController = nullptr;
+// What the signal handlers see, one per process as they are.
+struct Ending {
+  // The signal that ends the helper (0: none yet). Set by the handlers only.
+  std::atomic<int> signal{0};
+  // The real controller, for the hand-back inside a fault handler: on the real ports that
+  // is a few port accesses and clock reads, which are safe there. Null in the simulated
+  // mode.
+  std::atomic<PortIoController*> realController{nullptr};
+};
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<PortIoController*>::is_always_lock_free);
+Ending ending;
 
 // Faults of the helper's own code: the handler hands back at once, as the helper cannot go
 // on (the fault comes again on return and ends it by the default action).
@@ -58,13 +64,12 @@ bool IsOneOf(int signalNumber, const int* first, const int* last) {
   return std::find(first, last, signalNumber) != last;
 }
 
-void OnSignal(int signalNumber) { endingSignal = signalNumber; }
+void OnSignal(int signalNumber) { ending.signal = signalNumber; }
 
 void OnFault(int signalNumber) {
-  if (realController != nullptr && realController->Seized()) {
-    realController->SetSeized(false, KeyboardTiming{});
-  }
-  endingSignal = signalNumber;
+  PortIoController* controller = ending.realController;
+  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, KeyboardTiming{});
+  ending.signal = signalNumber;
 }
 
 // Every signal that would end or stop the helper is caught. All but the faults stay blocked
@@ -147,7 +152,7 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
     // The signals are let in only here, atomically with the wait.
     pollfd input{STDIN_FILENO, POLLIN, 0};
     if (::ppoll(&input, 1, nullptr, &waiting) < 0) {
-      if (endingSignal != 0) return EXIT_INPUT_ENDED;
+      if (ending.signal != 0) return EXIT_INPUT_ENDED;
       continue;
     }
     ByteString body;
@@ -190,12 +195,13 @@ int main(int argc, char** argv) {
   const KbcReply hello = TakePortPermission(controller, simulated);
   if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(hello))) return EXIT_PEER_GONE;
   if (!hello.ok) return EXIT_REFUSED;
-  if (!simulated) realController = &controller;
+  if (!simulated) ending.realController = &controller;
 
   const int status = Serve(controller, ends);
   if (controller.Seized()) controller.SetSeized(false, KeyboardTiming{});
   controller.Stop();
-  if (const int signalNumber = endingSignal.load()) {
+  ending.realController = nullptr;
+  if (const int signalNumber = ending.signal.load()) {
     ::signal(signalNumber, SIG_DFL);
     ::sigprocmask(SIG_UNBLOCK, &ends, nullptr);
     ::raise(signalNumber);

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <future>
 #include <system_error>
 #include <utility>
 
+#include "transport/port_error_text.h"
 #include "transport/port_failure.h"
 
 #ifndef TESSARON_KBC_LIBEXEC_DIR
@@ -60,6 +62,14 @@ void WaitForExit(pid_t pid) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+}
+
+// Whether the kernel is locked down (Secure Boot): then no process gets port access.
+bool KernelLockedDown() {
+  std::ifstream state("/sys/kernel/security/lockdown");
+  std::string modes;
+  std::getline(state, modes);
+  return !modes.empty() && modes.find("[none]") == std::string::npos;
 }
 
 PortError HelperFailure(const std::string& path, int osError, const std::string& what) {
@@ -135,6 +145,9 @@ bool HelperKeyboardController::Start(PortError* why) {
   }
   if (!hello.ok) {
     Finish();
+    if (hello.kind == PortErrorKind::NoPortAccess && KernelLockedDown()) {
+      hello.detail = KERNEL_LOCKED_DOWN;
+    }
     *why = PortFailure(hello.kind, helperPath_, hello.osError, hello.detail);
     return false;
   }

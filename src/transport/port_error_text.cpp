@@ -1,7 +1,6 @@
 #include "transport/port_error_text.h"
 
 #include <cstring>
-#include <fstream>
 
 namespace tessaron {
 
@@ -32,14 +31,6 @@ std::string Reason(const PortError& error) {
 // " (reason)", or nothing when there is none.
 std::string InBrackets(const std::string& reason) {
   return reason.empty() ? std::string() : " (" + reason + ")";
-}
-
-// Whether the kernel is locked down (Secure Boot): then no process gets port access.
-bool KernelLockedDown() {
-  std::ifstream state("/sys/kernel/security/lockdown");
-  std::string modes;
-  std::getline(state, modes);
-  return !modes.empty() && modes.find("[none]") == std::string::npos;
 }
 
 std::string AccessDenied(const PortError& error, InterfaceType line) {
@@ -82,8 +73,9 @@ std::string NotAReader(const PortError& error, InterfaceType line) {
 std::string NoPortAccess(const PortError& error) {
   const std::string head = "Access to the keyboard controller's ports was refused" +
                            InBrackets(Reason(error)) + ": ";
-  if (KernelLockedDown()) {
-    return head + "kernel lockdown (Secure Boot) forbids port access, even to root.";
+  if (error.detail == KERNEL_LOCKED_DOWN) {
+    return head + "kernel lockdown (Secure Boot) forbids port access to every program, even "
+                  "to root; the PS/2 keyboard line works only with lockdown off.";
   }
   const std::string helper = error.device.empty() ? "tessaron-kbc" : error.device;
   return head + "the PS/2 keyboard line needs CAP_SYS_RAWIO for its helper; give it the right "

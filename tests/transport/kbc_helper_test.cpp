@@ -114,6 +114,9 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
   ASSERT_TRUE(local.Start(&why));
   EXPECT_EQ(EffectiveCapabilities(helper.HelperPid()), NO_CAPABILITY);
+  // Its socket is all it keeps open: not even the standard error it was started with.
+  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(helper.HelperPid()) + "/fd");
+  EXPECT_EQ(std::distance(begin(open), end(open)), 2);
 
   const KeyboardTiming timing = testing::FastTiming().keyboard;
   helper.SetSeized(true, timing);
