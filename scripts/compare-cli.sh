@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs the same command lines with two builds of tessaron and lists every difference in
+# standard output, standard error or exit status: a change meant to keep behaviour (a
+# restructuring, a new platform's back-ends) must leave this empty.
+#   scripts/compare-cli.sh OLD_BIN_DIR NEW_BIN_DIR
+# Each BIN_DIR holds a built tessaron (build/bin). Exits 1 when anything differs.
+set -uo pipefail
+[ "$#" -eq 2 ] || { echo "usage: $0 OLD_BIN_DIR NEW_BIN_DIR" >&2; exit 2; }
+
+# Runs every case with one build in a fresh folder; the output of case N goes to N.txt.
+run_cases() {
+  local t=$1/tessaron n=0
+  run() { n=$((n + 1)); { "$@"; echo "exit $?"; } >"$n.txt" 2>&1; echo "$*" >"$n.cmd"; }
+  run "$t" --help
+  for command in init show dump settings get set export import diff list report version \
+                 save load defaults send clone bootloader; do
+    run "$t" "$command" --help
+  done
+  run "$t" settings
+  run "$t" init f.cfs2
+  run "$t" show f.cfs2
+  run "$t" dump f.cfs2
+  run "$t" export f.json -f f.cfs2
+  run cat f.json
+  run "$t" set beep-volume=low 'preamble=\stx' track1-prefix=AB -f f.cfs2
+  run "$t" get -f f.cfs2
+  run "$t" diff f.cfs2 f.json
+  for line in rs232 usb-rs232 usb-hid usb-hid-kb ps2; do
+    run "$t" report --simulate="$line"
+    run "$t" version --simulate="$line"
+    run "$t" list --simulate="$line"
+    run "$t" set beep-volume=off --simulate="$line"
+    run "$t" send '\x2\x52\x22\x3' --simulate="$line"
+    run "$t" save "s-$line.cfs2" --simulate="$line"
+    run "$t" dump "s-$line.cfs2"
+  done
+  run "$t" set beep-volume=low --all --simulate=usb-hid:3
+  run "$t" reprot
+  run "$t" set beep-volum=low -f f.cfs2
+  run "$t" report --reader usb-hid:5 --simulate
+}
+
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT || exit 1
+for side in old new; do
+  bin=$(realpath "$1") && shift
+  mkdir "$work/$side" && (cd "$work/$side" && run_cases "$bin")
+done
+# The programs' own paths differ between the builds; everything else must not.
+if diff -r -x '*.cmd' "$work/old" "$work/new"; then
+  echo "no difference in $(ls "$work/new"/*.txt | wc -l) runs"
+else
+  exit 1
+fi
