@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -163,6 +164,37 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   EXPECT_FALSE(missing.Start(&why));
   EXPECT_NE(PortErrorCause(why, INTERFACE_PS2_KEYBOARD).find("/nonexistent/tessaron-kbc"),
             std::string::npos);
+}
+
+TEST(KbcHelperTest, EndsWithTheProcessThatStartedItEvenWhileItsInputStaysOpen) {
+  // This test takes the orphaned helper as its child, to see how it ends.
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  int ends[2];
+  int told[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+  ASSERT_EQ(::pipe2(told, O_CLOEXEC), 0);
+  const pid_t parent = ::fork();
+  if (parent == 0) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    const pid_t helper = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+    Byte hello[64];  // once it has said hello it has asked for its end with its parent's
+    const bool ready = helper > 0 && ::read(ends[0], hello, sizeof hello) > 0;
+    ::_exit(ready && ::write(told[1], &helper, sizeof helper) == sizeof helper ? 0 : 1);
+  }
+  pid_t helper = 0;
+  const bool started = ::read(told[0], &helper, sizeof helper) == sizeof helper;
+  int status = 0;
+  ::waitpid(parent, &status, 0);
+  EXPECT_TRUE(started && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  if (started) {
+    status = WaitUpTo(helper, Millis(1000));
+    EXPECT_TRUE(status >= 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  }
+  for (const int fd : {ends[0], ends[1], told[0], told[1]}) ::close(fd);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 TEST(KbcHelperTest, ServesWithoutAnyCapabilityWhenTheToolStartsIt) {
