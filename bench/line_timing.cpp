@@ -6,7 +6,8 @@
 // a firmware version query.
 //
 // Serial and USB HID run a second time in fast mode (--fast), each exchange against its
-// target and beside its time in the normal mode.
+// target and beside its time in the normal mode. The keyboard line runs a second time
+// through the keyboard-controller helper process, as the programs reach it.
 //
 // Each exchange is set against the least time its transport's rules allow (the floor):
 //   serial    the reply pause, the closing silence and the bytes on the wire at 9600 baud;
@@ -32,6 +33,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,8 +78,8 @@ double ThreadCpuSeconds() {
 // Nanoseconds the calling thread has spent ready to run but waiting for a processor, from
 // the scheduler's statistics; -1 where the kernel does not keep them. Under other programs'
 // load this time adds to wall time without being the transport's doing.
-std::int64_t ThreadQueuedNanos() {
-  std::FILE* file = std::fopen("/proc/thread-self/schedstat", "r");
+std::int64_t QueuedNanos(const std::string& schedstat = "/proc/thread-self/schedstat") {
+  std::FILE* file = std::fopen(schedstat.c_str(), "r");
   if (file == nullptr) return -1;
   std::uint64_t running = 0;
   std::uint64_t waiting = 0;
@@ -156,14 +159,14 @@ Measurement Measure(ReaderPort& port, const Exchange& exchange) {
   std::vector<Byte> reply(exchange.replyCapacity, 0);
   std::uint32_t replyLength = exchange.replyCapacity;
   m.sent = static_cast<std::uint32_t>(exchange.command.size());
-  const std::int64_t queuedBefore = ThreadQueuedNanos();
+  const std::int64_t queuedBefore = QueuedNanos();
   const double cpuBefore = ThreadCpuSeconds();
   const Clock::time_point start = Clock::now();
   m.ok = port.Transact(exchange.command.data(), static_cast<std::int32_t>(exchange.command.size()),
                        reply.data(), &replyLength);
   m.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   m.cpuMs = (ThreadCpuSeconds() - cpuBefore) * 1000.0;
-  const std::int64_t queuedAfter = ThreadQueuedNanos();
+  const std::int64_t queuedAfter = QueuedNanos();
   if (queuedBefore >= 0 && queuedAfter >= queuedBefore) {
     m.queuedMs = static_cast<double>(queuedAfter - queuedBefore) / 1e6;
   }
@@ -191,16 +194,16 @@ ReaderEnvironment LineEnvironment(const sim::SimulatedLine& line, bool fastRepli
 }
 
 // Starts the line and opens a port of its interface at the position discovery lists it;
-// portIo, when given, stands in for the line's port access.
-std::unique_ptr<ReaderPort> OpenThroughDiscovery(sim::SimulatedLine& line,
-                                                 std::shared_ptr<PortIo> portIo = nullptr) {
+// keyboard, when given, stands in for the line's keyboard controller.
+std::unique_ptr<ReaderPort> OpenThroughDiscovery(
+    sim::SimulatedLine& line, std::shared_ptr<KeyboardController> keyboard = nullptr) {
   if (!line.Start()) {
     std::fprintf(stderr, "line_timing: the %s line cannot be served\n",
                  sim::SimulatedLineName(line.Kind()));
     return nullptr;
   }
   ReaderEnvironment readers = LineEnvironment(line);
-  if (portIo) readers.portIo = std::move(portIo);
+  if (keyboard) readers.keyboardController = std::move(keyboard);
   const DeviceIndex index = FindInDiscovery(*readers.devices, line.Interface(), line.DeviceName());
   if (index < 0) {
     std::fprintf(stderr, "line_timing: discovery does not list %s\n", line.DeviceName().c_str());
@@ -435,6 +438,12 @@ class CountingPortIo final : public PortIo {
   bool awaitingAnswer_ = false;
 };
 
+// The two pauses the keyboard transport sleeps through; the rest of the time it spins.
+double KeyboardSleptMs(const KeyboardTiming& timing, const Exchange& exchange, std::uint32_t sent) {
+  const bool setType = exchange.command.size() >= 2 && IsKeyboardSetCommand(exchange.command[1]);
+  return (setType ? Ms(timing.setAckPausePerByte) * sent : 0.0) + Ms(timing.afterTransaction);
+}
+
 bool RunKeyboard(Tally& tally) {
   const KeyboardTiming timing = TransportTiming::Real().keyboard;
   sim::SimulatedLine line(sim::SimulatedLineKind::Ps2);
@@ -442,17 +451,13 @@ bool RunKeyboard(Tally& tally) {
     std::fprintf(stderr, "line_timing: the ps2 line cannot be served\n");
     return false;
   }
-  // The counter goes in front of the controller model that the line brings.
-  std::shared_ptr<PortIo> controller = LineEnvironment(line).portIo;
-  if (!controller) {
-    std::fprintf(stderr, "line_timing: the ps2 line gives no port access\n");
-    return false;
-  }
-  auto counter = std::make_shared<CountingPortIo>(std::move(controller));
+  // The counter goes in front of a controller model like the one the line brings.
+  auto counter = std::make_shared<CountingPortIo>(std::make_shared<sim::SimulatedKeyboardController>());
 
   bool ran = false;
   {
-    std::unique_ptr<ReaderPort> port = OpenThroughDiscovery(line, counter);
+    std::unique_ptr<ReaderPort> port =
+        OpenThroughDiscovery(line, std::make_shared<PortIoController>(counter));
     if (port) {
       ran = true;
       std::printf("\nPS/2 keyboard line \"%s\" on the keyboard-controller model\n",
@@ -468,11 +473,7 @@ bool RunKeyboard(Tally& tally) {
         counter->Reset();
         const Measurement m = Measure(*port, exchange);
         const CountingPortIo::Counts counts = counter->Finish();
-        const bool setType =
-            exchange.command.size() >= 2 && IsKeyboardSetCommand(exchange.command[1]);
-        // The two pauses the transport sleeps through; the rest of the time it spins.
-        const double sleptMs =
-            (setType ? Ms(timing.setAckPausePerByte) * m.sent : 0.0) + Ms(timing.afterTransaction);
+        const double sleptMs = KeyboardSleptMs(timing, exchange, m.sent);
         const double floorMs = Ms(timing.ackedBytePause) * m.sent + sleptMs;
         const double busyMs = m.wallMs - sleptMs;
         const double cpuShareOfBusy = busyMs > 0.0 ? m.cpuMs / busyMs : 0.0;
@@ -504,6 +505,59 @@ bool RunKeyboard(Tally& tally) {
   StopControllerAccess();
   line.Stop();
   return ran;
+}
+
+// The queued time of the keyboard-controller helper, a child of one of this program's
+// threads.
+std::int64_t HelperQueuedNanos() {
+  std::error_code ignored;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ignored)) {
+    std::ifstream children(task.path() / "children");
+    for (long child = 0; children >> child;) {
+      const std::string process = "/proc/" + std::to_string(child);
+      std::ifstream comm(process + "/comm");
+      std::string name;
+      if (std::getline(comm, name) && name == "tessaron-kbc") {
+        return QueuedNanos(process + "/schedstat");
+      }
+    }
+  }
+  return -1;
+}
+
+// The same exchanges as the programs make them: through the keyboard-controller helper
+// process (tessaron-kbc --simulated, beside this program), which runs the handshake next to
+// the controller model. The socket adds its round trip to each exchange; the queued time
+// is that of this program's thread and of the helper.
+bool RunKeyboardThroughHelper(Tally& tally) {
+  const KeyboardTiming timing = TransportTiming::Real().keyboard;
+  sim::SimulatedLine line(sim::SimulatedLineKind::Ps2);
+  line.SetKeyboardThroughHelper(true);
+  std::unique_ptr<ReaderPort> port = OpenThroughDiscovery(line);
+  if (!port) return false;
+  std::printf("\nPS/2 keyboard line \"%s\" through the helper tessaron-kbc --simulated\n",
+              InterfaceDisplayName(INTERFACE_PS2_KEYBOARD));
+  std::printf("  %-9s %-6s %5s %5s %9s %9s %7s %9s  %-9s\n", "exchange", "result", "sent", "recv",
+              "wall ms", "floor ms", "dev", "queued ms", "wall+-10%");
+  for (const Exchange& exchange : Exchanges()) {
+    const std::int64_t helperBefore = HelperQueuedNanos();
+    Measurement m = Measure(*port, exchange);
+    const std::int64_t helperAfter = HelperQueuedNanos();
+    if (m.queuedMs >= 0.0 && helperBefore >= 0 && helperAfter >= helperBefore) {
+      m.queuedMs += static_cast<double>(helperAfter - helperBefore) / 1e6;
+    }
+    const double floorMs =
+        Ms(timing.ackedBytePause) * m.sent + KeyboardSleptMs(timing, exchange, m.sent);
+    const bool wallMet = m.ok && WithinTolerance(m.wallMs, floorMs);
+    tally.Count(wallMet);
+    std::printf("  %-9s %-6s %5u %5u %9.1f %9.1f %+6.1f%% %9s  %-9s\n", exchange.name,
+                m.ok ? "ok" : "FAILED", m.sent, m.received, m.wallMs, floorMs,
+                Deviation(m.wallMs, floorMs) * 100.0, QueuedText(m).c_str(), Verdict(wallMet));
+  }
+  port->Close();
+  port.reset();
+  StopControllerAccess();
+  return true;
 }
 
 void Usage() {
@@ -552,7 +606,7 @@ int main(int argc, char** argv) {
   bool setUp = true;
   if (serial) setUp = RunSerial(tally) && setUp;
   if (hid) setUp = RunHid(tally) && setUp;
-  if (keyboard) setUp = RunKeyboard(tally) && setUp;
+  if (keyboard) setUp = RunKeyboard(tally) && RunKeyboardThroughHelper(tally) && setUp;
 
   std::printf("\nTargets: %d, PASS %d, MISS %d\n", tally.met + tally.missed, tally.met,
               tally.missed);

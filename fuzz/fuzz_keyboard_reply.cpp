@@ -56,6 +56,13 @@ std::shared_ptr<ScriptedController>& Controller() {
   return controller;
 }
 
+// The handshake on the scripted registers, as the port runs it.
+std::shared_ptr<tessaron::KeyboardController>& Handshake() {
+  static std::shared_ptr<tessaron::KeyboardController> handshake =
+      std::make_shared<tessaron::PortIoController>(Controller());
+  return handshake;
+}
+
 // No waits at all, except the reply limit: with none the port would not listen for a reply.
 // It is never reached, as the line always ends the reply first.
 tessaron::TransportTiming NoWaits() {
@@ -116,7 +123,7 @@ void RawTransact(tessaron::KeyboardPort& port, const Command& command, std::uint
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // The ports reach the controller model only, and the access is started once, for the
   // whole run.
-  tessaron::KeyboardPort port(NoWaits(), Controller());
+  tessaron::KeyboardPort port(NoWaits(), Handshake());
   Require(port.Open(0));
   return 0;
 }
@@ -137,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Controller()->Load(&input);
   {
-    tessaron::KeyboardPort port(NoWaits(), Controller());
+    tessaron::KeyboardPort port(NoWaits(), Handshake());
     if (choice < READ_SETTINGS) {
       RawTransact(port, COMMANDS[choice], capacity);
     } else if (choice == READ_SETTINGS) {

@@ -20,7 +20,7 @@ work="$build/fuzz-work"
 kept="$(cd "$(dirname "$0")/.." && pwd)/fuzz/corpus"
 
 FUZZERS="fuzz_decode_settings fuzz_load_config_file fuzz_import_settings_json fuzz_command_text
-fuzz_report_descriptor fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply"
+fuzz_report_descriptor fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply fuzz_kbc_request"
 MIN_SECONDS=3
 
 count=0
@@ -129,6 +129,14 @@ printf "\\002\\377$acks\\001\\372" > "$(seeds fuzz_keyboard_reply)/set-acknowled
 { printf '\025\006'; printf "$version_reply"; printf '\002\122\042\003\161\002\123\030\003\112'; } \
   > "$(seeds fuzz_serial_reply)/version-and-commands"
 
+# The keyboard-controller helper's input: a seize request, then an exchange of the settings
+# read (capacity 1024), each with the line's real waits; then a reply as the helper sends it.
+waits='\024\000\001\000\003\000\320\007\254\015\005\000'
+{ printf "\\015\\000\\001$waits"; printf "\\024\\000\\003$waits\\000\\004\\002\\122\\037\\003\\114"; } \
+  > "$(seeds fuzz_kbc_request)/seize-and-read"
+printf '\015\000\001\000\000\000\007\000\002\037\002\252\273\003\015' \
+  > "$(seeds fuzz_kbc_request)/reply"
+
 run() {
   fuzzer=$1
   max_len=$2
@@ -155,4 +163,5 @@ run fuzz_report_descriptor 1100
 run fuzz_hid_reply 2400
 run fuzz_keyboard_reply 2400
 run fuzz_serial_reply 1100
+run fuzz_kbc_request 4200
 echo "no findings"

@@ -11,8 +11,8 @@ build="${1:-build}"
 [ "$#" -gt 0 ] && shift
 
 packages=(build-essential cmake ninja-build pkg-config git
-  qt6-base-dev libgl-dev libudev-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
-  libbenchmark-dev bash-completion
+  qt6-base-dev libgl-dev libudev-dev libcap-ng-dev libcli11-dev nlohmann-json3-dev libgtest-dev
+  libgmock-dev libbenchmark-dev bash-completion
   ${TESSARON_EXTRA_PACKAGES:-})
 
 ./scripts/install-packages.sh "${packages[@]}"

@@ -16,6 +16,12 @@ namespace {
 
 constexpr const char* CONNECTION_FORMS = "a device path, NAME:PATH or NAME:INDEX";
 
+// Where the listing does not offer the keyboard line (Windows, where only a kernel driver may
+// reach the keyboard controller).
+constexpr const char* KEYBOARD_LINE_NOT_OFFERED =
+    "The PS/2 keyboard line is not offered on this system: only a kernel driver may reach its "
+    "keyboard controller. Connect the reader by USB or RS232.";
+
 // The interface a line name stands for; "unknown" names no line.
 bool LineInterface(const std::string& name, InterfaceType* type) {
   InterfaceType found = INTERFACE_UNKNOWN;
@@ -112,7 +118,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
                          std::string* error) {
   if (connection.type == INTERFACE_PS2_KEYBOARD && !devices.OffersKeyboardLine()) {
-    if (error != nullptr) *error = KeyboardAccessCause(std::string());
+    if (error != nullptr) *error = KEYBOARD_LINE_NOT_OFFERED;
     return false;
   }
   if (!connection.path.empty() || connection.index < 0) return true;

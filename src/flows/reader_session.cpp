@@ -63,6 +63,8 @@ bool ReaderSession::Simulate(const std::vector<sim::SimulatedLineKind>& lines,
     const bool hid = IsHidInterface(sim::SimulatedLineInterface(kind));
     auto line = std::make_unique<sim::SimulatedLine>(kind, sim::SimulatedReaderConfig{},
                                                      hid ? hidNumber++ : 0);
+    // The keyboard line goes through the helper process, as to the real controller.
+    line->SetKeyboardThroughHelper(true);
     if (!line->Start()) {
       if (error != nullptr) {
         *error = std::string("the simulated reader on ") + sim::SimulatedLineName(kind) +

@@ -36,7 +36,8 @@ class ReaderSession {
 
   // Starts one simulated reader per line and adds it to the environment (several USB HID
   // readers get the HID nodes /dev/hidraw-sim0, 1, ...). False with the reason in error when
-  // one cannot be started; the ones started before stay.
+  // one cannot be started; the ones started before stay. The keyboard line's model runs in the
+  // helper process, as the real controller is reached.
   bool Simulate(const std::vector<sim::SimulatedLineKind>& lines, std::string* error);
   const std::vector<std::unique_ptr<sim::SimulatedLine>>& Simulated() const { return simulated_; }
 

@@ -140,7 +140,12 @@ bool SimulatedLine::Start() {
       break;
     }
     case SimulatedLineKind::Ps2:
-      controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
+      // Through the system's helper where there is one; else the model in this process.
+      if (keyboardThroughHelper_) keyboard_ = KeyboardControllerHelper(true);
+      if (!keyboard_) {
+        controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
+        keyboard_ = std::make_shared<PortIoController>(controller_);
+      }
       break;
   }
   started_ = true;
@@ -171,8 +176,8 @@ ReaderEnvironment SimulatedLine::AddTo(ReaderEnvironment base) const {
     };
     base.devices = std::make_shared<Listing>(base.devices, std::nullopt, hid_, reader_);
   }
-  if (controller_) {
-    base.portIo = controller_;
+  if (keyboard_) {
+    base.keyboardController = keyboard_;
     base.devices = std::make_shared<Listing>(base.devices, std::nullopt, nullptr, reader_, true);
   }
   return base;
@@ -187,6 +192,7 @@ void SimulatedLine::Stop() {
   // Environments made by AddTo may still hold the controller; it shares the reader, so both
   // stay valid as long as they do.
   controller_.reset();
+  keyboard_.reset();
   started_ = false;
 }
 

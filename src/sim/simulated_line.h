@@ -9,7 +9,8 @@
 //   usb-hid     a HID node (/dev/hidraw-sim0, or another number) of 0f3e:0222, opened through the HID device
 //   usb-hid-kb  factory; the same with 0f3e:0221. Either follows the reader's USB HID
 //               format, so the interface switch can be tried.
-//   ps2         the keyboard controller model as the port access of the keyboard line
+//   ps2         the keyboard controller model, run in this process or inside the
+//               keyboard-controller helper process (see SetKeyboardThroughHelper)
 // Nothing is installed process-wide: environments without the line never see it.
 
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "core/interface_type.h"
 #include "sim/simulated_reader.h"
+#include "transport/keyboard_controller.h"
 #include "transport/reader_environment.h"
 
 namespace tessaron::sim {
@@ -52,6 +54,12 @@ class SimulatedLine {
   SimulatedLine(const SimulatedLine&) = delete;
   SimulatedLine& operator=(const SimulatedLine&) = delete;
 
+  // The ps2 line's controller model runs inside the helper process (tessaron-kbc
+  // --simulated, with a factory-default reader of its own, not Reader()) instead of in this
+  // process, so that the keyboard line goes the same way as to the real controller. Set
+  // before Start.
+  void SetKeyboardThroughHelper(bool throughHelper) { keyboardThroughHelper_ = throughHelper; }
+
   // Makes the reader reachable. False when its line cannot be served (no pseudo-terminal).
   // Starting a started line does nothing and returns true.
   bool Start();
@@ -59,8 +67,8 @@ class SimulatedLine {
   void Stop();
   // The environment with this line's device added after the devices base lists: a serial
   // port, a HID device (its node opens the simulated device, every other path what base
-  // opens), or the keyboard controller model as the port access. base unchanged when the
-  // line is not started.
+  // opens), or the keyboard controller (the model, or the helper serving it). base unchanged
+  // when the line is not started.
   ReaderEnvironment AddTo(ReaderEnvironment base) const;
   bool IsStarted() const { return started_; }
 
@@ -74,6 +82,7 @@ class SimulatedLine {
   // The back-ends, for the demo and for tests; nullptr on the other lines or before Start.
   PtyServer* Server() { return server_.get(); }
   SimulatedHidDevice* SimulatedHid() { return hid_.get(); }
+  // The controller model is null when it runs in the helper.
   SimulatedKeyboardController* KeyboardController() { return controller_.get(); }
 
  private:
@@ -89,7 +98,10 @@ class SimulatedLine {
   std::unique_ptr<PtyServer> server_;
   std::shared_ptr<SimulatedHidDevice> hid_;
   std::shared_ptr<SimulatedKeyboardController> controller_;
+  // What the keyboard line's port runs its exchanges on.
+  std::shared_ptr<tessaron::KeyboardController> keyboard_;
   bool started_ = false;
+  bool keyboardThroughHelper_ = false;
 };
 
 }  // namespace tessaron::sim

@@ -75,7 +75,19 @@ std::string NotAReader(const PortError& error, InterfaceType line) {
          remedy;
 }
 
-std::string NoPortAccess(const PortError& error) { return KeyboardAccessCause(Reason(error)); }
+// device is the helper's file, which needs the right.
+std::string NoPortAccess(const PortError& error) {
+  const std::string head = "Access to the keyboard controller's ports was refused" +
+                           InBrackets(Reason(error)) + ": ";
+  if (error.detail == KERNEL_LOCKED_DOWN) {
+    return head + "kernel lockdown (Secure Boot) forbids port access to every program, even "
+                  "to root; the PS/2 keyboard line works only with lockdown off.";
+  }
+  const std::string helper = error.device.empty() ? "tessaron-kbc" : error.device;
+  return head + "the PS/2 keyboard line needs CAP_SYS_RAWIO for its helper; give it the right "
+                "(sudo setcap cap_sys_rawio+ep " +
+         helper + "); under kernel lockdown (Secure Boot) even root is refused.";
+}
 
 std::string NoReply(const PortError& error, InterfaceType line) {
   const char* check = line == INTERFACE_PS2_KEYBOARD

@@ -9,6 +9,10 @@
 
 namespace tessaron {
 
+// The detail of a refused keyboard-controller access when the kernel is locked down (Secure
+// Boot): then no program gets the ports, whatever its rights.
+inline constexpr const char* KERNEL_LOCKED_DOWN = "the kernel is locked down";
+
 // Empty when the error is PortErrorKind::None. line is the interface of the port that
 // failed; it decides the remedy (the dialout group for serial ports, the udev rules for
 // hidraw devices, CAP_SYS_RAWIO for the keyboard controller).

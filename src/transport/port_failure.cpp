@@ -3,11 +3,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -91,13 +89,6 @@ std::string CommandName(long pid) {
   return name;
 }
 
-// This program's file, for the capability command.
-std::string ProgramPath() {
-  char path[PATH_MAX] = {};
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "the program";
-}
-
 }  // namespace
 
 PortErrorKind OpenErrorKind(int osError) {
@@ -151,14 +142,6 @@ std::string AccessRemedy(InterfaceType line) {
            "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
   }
   return "add your user to the group dialout (sudo adduser $USER dialout) and log in again.";
-}
-
-std::string KeyboardAccessCause(const std::string& reason) {
-  return "Access to the keyboard controller's ports was refused" +
-         (reason.empty() ? std::string() : " (" + reason + ")") +
-         ": the PS/2 keyboard line needs CAP_SYS_RAWIO; run the program as root or give it the "
-         "capability (sudo setcap cap_sys_rawio+ep " +
-         ProgramPath() + "); under kernel lockdown (Secure Boot) even root is refused.";
 }
 
 }  // namespace tessaron

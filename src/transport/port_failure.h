@@ -47,8 +47,4 @@ std::string OsErrorText(int osError);
 // What the user can do when the system refused a device of this line to this user.
 std::string AccessRemedy(InterfaceType line);
 
-// The whole sentence for the keyboard controller's ports that cannot be had; reason is the
-// system's words for why, or empty.
-std::string KeyboardAccessCause(const std::string& reason);
-
 }  // namespace tessaron

@@ -1,7 +1,8 @@
 #pragma once
 // Raw, byte-wide access to the I/O ports of the PC's keyboard controller.
 // The keyboard line's transport reaches the controller only through this interface; the
-// real back-end uses ioperm/inb/outb, the simulator brings a model of the controller.
+// real back-end uses ioperm/inb/outb inside the helper process tessaron-kbc, the simulator
+// brings a model of the controller.
 
 #include <cstdint>
 

@@ -15,7 +15,7 @@ std::unique_ptr<ReaderPort> CreateReaderPort(InterfaceType type,
     port = std::make_unique<HidPort>(type, environment.timing, environment.devices,
                                      environment.hidDevices);
   } else if (type == INTERFACE_PS2_KEYBOARD) {
-    port = std::make_unique<KeyboardPort>(environment.timing, environment.portIo);
+    port = std::make_unique<KeyboardPort>(environment.timing, environment.keyboardController);
   } else {
     return nullptr;
   }

@@ -1,7 +1,8 @@
-// The Linux side of ReaderEnvironment::System(): libudev, hidraw and ioperm.
+// The Linux side of ReaderEnvironment::System(): libudev, hidraw and the keyboard-controller
+// helper.
 
 #include "transport/hidraw_device.h"
-#include "transport/ioperm_port_io.h"
+#include "transport/kbc_client.h"
 #include "transport/reader_environment.h"
 #include "transport/udev_device_listing.h"
 
@@ -13,12 +14,16 @@ ReaderEnvironment ReaderEnvironment::System() {
   system.hidDevices = [](const std::string&) -> std::unique_ptr<HidDevice> {
     return std::make_unique<HidrawDevice>();
   };
-  system.portIo = std::make_shared<IopermPortIo>();
+  system.keyboardController = KeyboardControllerHelper(false);
   return system;
 }
 
 bool IsDevicePath(const std::string& text) { return text.find('/') != std::string::npos; }
 
 const char* SerialPortExample() { return "/dev/ttyUSB0"; }
+
+std::shared_ptr<KeyboardController> KeyboardControllerHelper(bool simulated) {
+  return std::make_shared<HelperKeyboardController>(simulated);
+}
 
 }  // namespace tessaron

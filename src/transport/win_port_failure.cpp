@@ -66,9 +66,4 @@ std::string AccessRemedy(InterfaceType) {
   return "close the program that uses it, or ask an administrator for access to it.";
 }
 
-std::string KeyboardAccessCause(const std::string&) {
-  return "The PS/2 keyboard line is not offered on Windows (its keyboard controller is reached "
-         "only through a kernel driver): connect the reader by USB or RS232.";
-}
-
 }  // namespace tessaron

@@ -1,5 +1,5 @@
 // The Windows side of ReaderEnvironment::System(): SetupAPI and hid.dll. There is no keyboard
-// controller access (portIo stays null), and the listing does not offer the PS/2 line.
+// controller (keyboardController stays null), and the listing does not offer the PS/2 line.
 
 #include "transport/hid_dll_device.h"
 #include "transport/reader_environment.h"
@@ -23,5 +23,8 @@ bool IsDevicePath(const std::string& text) {
 }
 
 const char* SerialPortExample() { return "COM7"; }
+
+// Windows has no helper that could reach the keyboard controller.
+std::shared_ptr<KeyboardController> KeyboardControllerHelper(bool) { return nullptr; }
 
 }  // namespace tessaron

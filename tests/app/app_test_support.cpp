@@ -102,7 +102,8 @@ void SimulatedUsbReaders::SetPresent(std::size_t index, bool present) {
 // ---- keyboard line ----
 
 SimulatedKeyboardLine::SimulatedKeyboardLine(bool withReader)
-    : controller_(std::make_shared<sim::SimulatedKeyboardController>()) {
+    : controller_(std::make_shared<sim::SimulatedKeyboardController>()),
+      keyboard_(std::make_shared<PortIoController>(controller_)) {
   controller_->SetStartRefused(!withReader);
 }
 
@@ -111,7 +112,9 @@ SimulatedKeyboardLine::~SimulatedKeyboardLine() {
   if (IsControllerAccessStarted()) StopControllerAccess();
 }
 
-void SimulatedKeyboardLine::AddTo(ReaderEnvironment& readers) const { readers.portIo = controller_; }
+void SimulatedKeyboardLine::AddTo(ReaderEnvironment& readers) const {
+  readers.keyboardController = keyboard_;
+}
 
 // ---- profile ----
 

@@ -107,12 +107,13 @@ class SimulatedKeyboardLine {
   SimulatedKeyboardLine(const SimulatedKeyboardLine&) = delete;
   SimulatedKeyboardLine& operator=(const SimulatedKeyboardLine&) = delete;
 
-  // The controller as the port access of readers.
+  // The controller as the keyboard controller of readers.
   void AddTo(ReaderEnvironment& readers) const;
   sim::SimulatedKeyboardController& Controller() { return *controller_; }
 
  private:
   std::shared_ptr<sim::SimulatedKeyboardController> controller_;
+  std::shared_ptr<KeyboardController> keyboard_;
 };
 
 // The profile ("Kaldor" / "Tessaron Configuration Utility") lives in dir from now on.

@@ -13,6 +13,7 @@
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/discovery.h"
 #include "transport/hid_device.h"
+#include "transport/kbc_client.h"
 #include "transport/port_io.h"
 #include "transport/reader_port_factory.h"
 #include "support/transport_fakes.h"
@@ -267,22 +268,34 @@ TEST(SimulatedLineFactoryTest, HidPathsOutsideTheLineReachTheFactoryOfTheBase) {
 }
 
 TEST(SimulatedLineFactoryTest, KeyboardLineBringsItsControllerAndLeavesTheBaseAlone) {
-  auto previous = std::make_shared<SimulatedKeyboardController>();
+  auto previous = std::make_shared<PortIoController>(std::make_shared<SimulatedKeyboardController>());
   ReaderEnvironment base = Base();
-  base.portIo = previous;
+  base.keyboardController = previous;
   {
     SimulatedLine line(SimulatedLineKind::Ps2);
     ASSERT_TRUE(line.Start());
     ASSERT_NE(line.KeyboardController(), nullptr);
-    EXPECT_EQ(line.AddTo(base).portIo.get(), line.KeyboardController());
+    // The environment's controller runs its exchanges on the line's model.
+    const std::shared_ptr<tessaron::KeyboardController> added = line.AddTo(base).keyboardController;
+    PortError why;
+    ASSERT_TRUE(added != previous && added->Start(&why));
+    added->SetSeized(true, KeyboardTiming{});
+    EXPECT_EQ(line.KeyboardController()->CommandByte(), KBC_COMMAND_BYTE_SEIZED);
     EXPECT_EQ(&line.KeyboardController()->Reader(), &line.Reader());
     line.Stop();
     EXPECT_FALSE(line.IsStarted());
-    EXPECT_EQ(line.AddTo(base).portIo, previous);
+    EXPECT_EQ(line.AddTo(base).keyboardController, previous);
     line.Stop();  // a second stop changes nothing
-    EXPECT_EQ(line.AddTo(base).portIo, previous);
+    EXPECT_EQ(line.AddTo(base).keyboardController, previous);
   }
-  EXPECT_EQ(base.portIo, previous);
+  EXPECT_EQ(base.keyboardController, previous);
+  // Through the helper: no model in this process, the helper's client in the environment.
+  SimulatedLine helped(SimulatedLineKind::Ps2);
+  helped.SetKeyboardThroughHelper(true);
+  ASSERT_TRUE(helped.Start());
+  EXPECT_EQ(helped.KeyboardController(), nullptr);
+  EXPECT_NE(dynamic_cast<HelperKeyboardController*>(helped.AddTo(base).keyboardController.get()),
+            nullptr);
 }
 
 }  // namespace

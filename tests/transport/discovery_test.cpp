@@ -171,11 +171,11 @@ TEST(ReaderEnvironmentTest, OnlyTheSystemEnvironmentReachesTheMachine) {
   EXPECT_TRUE(none.devices->SerialPorts().empty());
   EXPECT_TRUE(none.devices->HidDevices().empty());
   EXPECT_EQ(none.MakeHidDevice("/dev/hidraw0"), nullptr);
-  EXPECT_EQ(none.portIo, nullptr);
+  EXPECT_EQ(none.keyboardController, nullptr);
   // The system's is built on purpose only; it lists through libudev.
   const ReaderEnvironment system = ReaderEnvironment::System();
   EXPECT_NE(dynamic_cast<UdevDeviceListing*>(system.devices.get()), nullptr);
-  EXPECT_NE(system.portIo, nullptr);
+  EXPECT_NE(system.keyboardController, nullptr);
 }
 
 TEST(InterfaceTableTest, EveryRowNamesOneInterfaceAndItsProductIdsLeadBackToIt) {

@@ -18,7 +18,8 @@
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
 #include "sim/simulated_keyboard_controller.h"
-#include "transport/ioperm_port_io.h"
+#include "kbc/ioperm_port_io.h"
+#include "transport/kbc_client.h"
 #include "support/settings_streams.h"
 #include "support/transport_fakes.h"
 
@@ -63,7 +64,7 @@ class KeyboardPortTest : public ::testing::Test {
   void TearDown() override { StopControllerAccess(); }
 
   std::unique_ptr<KeyboardPort> OpenPort(const TransportTiming& timing = FastTiming()) {
-    auto port = std::make_unique<KeyboardPort>(timing, controller);
+    auto port = std::make_unique<KeyboardPort>(timing, keyboard);
     EXPECT_TRUE(port->Open(0));
     return port;
   }
@@ -83,12 +84,13 @@ class KeyboardPortTest : public ::testing::Test {
 
   std::shared_ptr<SimulatedKeyboardController> controller =
       std::make_shared<SimulatedKeyboardController>();
+  std::shared_ptr<KeyboardController> keyboard = std::make_shared<PortIoController>(controller);
 };
 
 // --- opening, closing and the controller command byte ---
 
 TEST_F(KeyboardPortTest, OpenSeizesTheKeyboardAndCloseHandsItBack) {
-  KeyboardPort port(FastTiming(), controller);
+  KeyboardPort port(FastTiming(), keyboard);
   EXPECT_FALSE(port.IsReady());
   ASSERT_TRUE(port.Open(7));
   EXPECT_TRUE(port.IsReady());
@@ -137,20 +139,20 @@ TEST_F(KeyboardPortTest, DestroyingANeverOpenedPortHandsTheKeyboardBack) {
   OpenPort();  // starts the controller access; the port is destroyed at once
   ASSERT_EQ(controller->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
-  { KeyboardPort neverOpened(FastTiming(), controller); }
+  { KeyboardPort neverOpened(FastTiming(), keyboard); }
   EXPECT_EQ(controller->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED,
                                KBC_COMMAND_BYTE_RELEASED}));
 }
 
 TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
-  { KeyboardPort neverOpened(FastTiming(), controller); }
+  { KeyboardPort neverOpened(FastTiming(), keyboard); }
   EXPECT_EQ(controller->StartCount(), 0);
   EXPECT_EQ(controller->WriteCount(), 0u);
   EXPECT_EQ(controller->ReadCount(), 0u);
   EXPECT_FALSE(IsControllerAccessStarted());
 
-  KeyboardPort port(FastTiming(), controller);
+  KeyboardPort port(FastTiming(), keyboard);
   std::uint32_t length = 16;
   Byte reply[16] = {};
   EXPECT_FALSE(port.Transact(SET_DEFAULTS.data(), 5, reply, &length));
@@ -160,7 +162,7 @@ TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
 
 TEST_F(KeyboardPortTest, RefusedPermissionIsReturnedAndTheNextOpenTriesAgain) {
   controller->SetStartRefused(true);
-  KeyboardPort port(FastTiming(), controller);
+  KeyboardPort port(FastTiming(), keyboard);
   EXPECT_FALSE(port.Open(0));
   EXPECT_FALSE(port.IsReady());
   EXPECT_FALSE(IsControllerAccessStarted());
@@ -204,7 +206,7 @@ TEST_F(KeyboardPortTest, AccessIsStartedOncePerProcessAndStoppedAtShutdown) {
 TEST_F(KeyboardPortTest, AnotherPortAccessReplacesTheStartedOneAtItsOpen) {
   OpenPort();
   auto other = std::make_shared<SimulatedKeyboardController>();
-  { KeyboardPort port(FastTiming(), other); EXPECT_TRUE(port.Open(0)); }
+  { KeyboardPort port(FastTiming(), std::make_shared<PortIoController>(other)); EXPECT_TRUE(port.Open(0)); }
   EXPECT_FALSE(controller->IsStarted());
   EXPECT_EQ(other->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
@@ -515,9 +517,11 @@ TEST(IopermPortIoTest, WithoutStartNothingIsAccessed) {
 
 TEST(IopermPortIoTest, OnlyTheSystemEnvironmentBringsTheRealBackEnd) {
   // A root test run never reaches the controller: only a real environment built on purpose
-  // holds the real back-end (not started here).
-  EXPECT_EQ(ReaderEnvironment().portIo, nullptr);
-  EXPECT_NE(dynamic_cast<IopermPortIo*>(ReaderEnvironment::System().portIo.get()), nullptr);
+  // holds the helper on the real ports (not started here).
+  EXPECT_EQ(ReaderEnvironment().keyboardController, nullptr);
+  EXPECT_NE(dynamic_cast<HelperKeyboardController*>(
+                ReaderEnvironment::System().keyboardController.get()),
+            nullptr);
 }
 
 TEST(KeyboardTimingTest, DefaultsAreTheRealValues) {

@@ -78,7 +78,7 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
       default:
         StopControllerAccess();
         controller_ = std::make_shared<SimulatedKeyboardController>(reader_);
-        readers.portIo = controller_;
+        readers.keyboardController = std::make_shared<PortIoController>(controller_);
         break;
     }
     port_ = CreateReaderPort(GetParam().type, readers);
@@ -183,6 +183,12 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
       {PortFailure(Kind::NoPortAccess, "", EPERM), INTERFACE_PS2_KEYBOARD,
        {std::strerror(EPERM), "CAP_SYS_RAWIO", "root", "sudo setcap cap_sys_rawio+ep", "lockdown"},
        {}},
+      {PortFailure(Kind::NoPortAccess, "/usr/libexec/tessaron/tessaron-kbc", EPERM),
+       INTERFACE_PS2_KEYBOARD, {"sudo setcap cap_sys_rawio+ep /usr/libexec/tessaron/tessaron-kbc)"},
+       {}},
+      {PortFailure(Kind::NoPortAccess, "/usr/libexec/tessaron/tessaron-kbc", EPERM,
+                   KERNEL_LOCKED_DOWN),
+       INTERFACE_PS2_KEYBOARD, {"kernel lockdown", "even to root"}, {"setcap"}},
       {PortFailure(Kind::NoReply, "/dev/ttyS0", 0), INTERFACE_RS232,
        {"did not answer", "/dev/ttyS0", "powered", "connected to this port"}, {}},
       {PortFailure(Kind::NoReply, "", 0), INTERFACE_PS2_KEYBOARD,
@@ -266,7 +272,8 @@ TEST(KeyboardHandBackDeathTest, ASignalThatEndsTheProgramGivesTheKeyboardBackFir
           struct sigaction before {};
           ::sigaction(signalNumber, nullptr, &before);
           if (before.sa_handler != SIG_DFL) std::_Exit(3);
-          KeyboardPort port(FastTiming(), std::make_shared<TellingController>());
+          KeyboardPort port(FastTiming(),
+                            std::make_shared<PortIoController>(std::make_shared<TellingController>()));
           if (!port.Open(0)) std::_Exit(1);
           ::raise(signalNumber);
           std::this_thread::sleep_for(std::chrono::seconds(5));

@@ -97,7 +97,7 @@ fi
 # The PS/2 keyboard line is not offered on Windows: not listed, and refused when named.
 status=0
 wine "$exe" report --reader ps2 >ps2.out 2>ps2.err || status=$?
-if [ "$status" = 2 ] && grep -q "not offered on Windows" ps2.err &&
+if [ "$status" = 2 ] && grep -q "not offered on this system" ps2.err &&
    ! wine "$exe" list 2>/dev/null | grep -q "^ps2"; then
   passed=$((passed + 1))
   echo "refused: tessaron report --reader ps2"

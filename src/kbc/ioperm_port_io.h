@@ -1,6 +1,8 @@
 #pragma once
 // Port access through the kernel's I/O permission bitmap (ioperm, inb, outb).
-// Needs root or CAP_SYS_RAWIO and an x86 machine; elsewhere Start always fails.
+// Needs root or CAP_SYS_RAWIO and an x86 machine; elsewhere Start always fails. Only the
+// helper process tessaron-kbc uses it, from its one thread (the kernel keeps the permission
+// per thread).
 
 #include <atomic>
 #include <cstdint>
@@ -16,8 +18,7 @@ class IopermPortIo final : public PortIo {
 
   // Grants access to the data and status ports to the calling thread.
   bool Start() override;
-  // Revokes the calling thread's access. A thread that obtained it on its own keeps it
-  // until it ends, but this object does no more port I/O until the next Start.
+  // Revokes the access; no more port I/O until the next Start.
   void Stop() override;
   // Only the data and status ports are served; any other port reads 0xFF.
   std::uint8_t ReadPort(std::uint16_t port) override;
@@ -27,7 +28,8 @@ class IopermPortIo final : public PortIo {
   int LastOsError() const override { return lastOsError_; }
 
  private:
-  std::atomic<bool> started_{false};
+  // Read by the helper's fault handler too.
+  std::atomic<bool> granted_{false};
   std::atomic<int> lastOsError_{0};
 };
 

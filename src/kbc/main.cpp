@@ -1,0 +1,210 @@
+// tessaron-kbc: the keyboard-controller helper, the one program that touches the keyboard
+// controller's I/O ports. The programs start it with a socket as its standard input and
+// output (kbc_client.cpp) and send it requests (kbc_protocol.h); it runs each exchange next
+// to the ports, with the line's byte-by-byte handshake, and answers.
+//
+// It holds CAP_SYS_RAWIO only for the ioperm call at its start; while it serves it holds no
+// capability at all (the port permission stays with the process). It reads no environment
+// variable, opens no file, keeps no descriptor but its socket, ends when the program that
+// started it ends, and hands the keyboard back on every way out: the end of its input, a
+// request it does not take, a failed reply, and any signal that can be caught.
+//
+//   tessaron-kbc               the real keyboard controller
+//   tessaron-kbc --simulated   the simulated controller with the simulated reader on its line
+//
+// Exit status: 0 when the input ended, 2 for a wrong request or argument, 3 when the port
+// permission was refused, 4 when the reply could not be written; a signal ends it by that
+// signal.
+
+#include <cap-ng.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <iterator>
+#include <memory>
+
+#include "kbc/ioperm_port_io.h"
+#include "sim/simulated_keyboard_controller.h"
+#include "transport/kbc_protocol.h"
+#include "transport/keyboard_controller.h"
+
+namespace tessaron {
+namespace {
+
+constexpr int EXIT_INPUT_ENDED = 0;
+constexpr int EXIT_WRONG_REQUEST = 2;
+constexpr int EXIT_REFUSED = 3;
+constexpr int EXIT_PEER_GONE = 4;
+
+// What the signal handlers see, one per process as they are.
+struct Ending {
+  // The signal that ends the helper (0: none yet). Set by the handlers only.
+  std::atomic<int> signal{0};
+  // The real controller, for the hand-back inside a fault handler: on the real ports that
+  // is a few port accesses and clock reads, which are safe there. Null in the simulated
+  // mode.
+  std::atomic<PortIoController*> realController{nullptr};
+};
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<PortIoController*>::is_always_lock_free);
+Ending ending;
+
+// Faults of the helper's own code: the handler hands back at once, as the helper cannot go
+// on (the fault comes again on return and ends it by the default action).
+constexpr int FAULTS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP, SIGSYS};
+// Signals whose default action leaves the helper running: nothing to hand back for them.
+constexpr int HARMLESS[] = {SIGCHLD, SIGCONT, SIGURG, SIGWINCH};
+
+bool IsOneOf(int signalNumber, const int* first, const int* last) {
+  return std::find(first, last, signalNumber) != last;
+}
+
+void OnSignal(int signalNumber) { ending.signal = signalNumber; }
+
+void OnFault(int signalNumber) {
+  PortIoController* controller = ending.realController;
+  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, KeyboardTiming{});
+  ending.signal = signalNumber;
+}
+
+// Every signal that would end or stop the helper is caught. All but the faults stay blocked
+// except while the helper waits for a request, so an exchange is never cut into; ends
+// holds the signals to block.
+void CatchSignals(sigset_t* ends) {
+  sigemptyset(ends);
+  for (int number = 1; number < NSIG; ++number) {
+    if (number == SIGKILL || number == SIGSTOP ||
+        IsOneOf(number, std::begin(HARMLESS), std::end(HARMLESS))) {
+      continue;
+    }
+    const bool fault = IsOneOf(number, std::begin(FAULTS), std::end(FAULTS));
+    struct sigaction action {};
+    action.sa_handler = fault ? OnFault : OnSignal;
+    sigfillset(&action.sa_mask);
+    // No SA_RESTART: the wait for a request ends at once.
+    action.sa_flags = fault ? SA_RESETHAND : 0;
+    // The C library keeps a few real-time signals for itself and refuses them: fine.
+    if (::sigaction(number, &action, nullptr) == 0 && !fault) sigaddset(ends, number);
+  }
+  ::sigprocmask(SIG_BLOCK, ends, nullptr);
+}
+
+// Keeps CAP_SYS_RAWIO alone, asks for the port permission, then drops every capability.
+// The reply says whether the permission was had.
+KbcReply TakePortPermission(PortIoController& controller, bool simulated) {
+  capng_clear(CAPNG_SELECT_BOTH);
+  if (!simulated) {
+    capng_update(CAPNG_ADD, static_cast<capng_type_t>(CAPNG_EFFECTIVE | CAPNG_PERMITTED),
+                 CAP_SYS_RAWIO);
+  }
+  // Fails when the helper was not given the capability; ioperm then says why.
+  capng_apply(CAPNG_SELECT_CAPS);
+  KbcReply hello;
+  PortError why;
+  hello.ok = controller.Start(&why);
+  hello.kind = why.kind;
+  hello.osError = why.osError;
+  capng_clear(CAPNG_SELECT_BOTH);
+  if (capng_apply(CAPNG_SELECT_CAPS) != 0 || ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+    hello.ok = false;
+    hello.kind = PortErrorKind::Other;
+    hello.detail = "the keyboard-controller helper could not drop its capabilities";
+  }
+  return hello;
+}
+
+// Runs one request; false when it is none the helper takes.
+bool Answer(PortIoController& controller, const ByteString& body, KbcReply* answer) {
+  KbcRequest request;
+  if (!ParseKbcRequest(body, &request)) return false;
+  if (request.operation != KbcOperation::Exchange) {
+    controller.SetSeized(request.operation == KbcOperation::Seize, request.timing);
+    answer->ok = true;
+    return true;
+  }
+  Byte reply[KBC_MAX_REPLY];
+  const KeyboardExchange exchange =
+      controller.Transact(request.command.data(), static_cast<std::uint32_t>(request.command.size()),
+                          reply, request.capacity, request.timing);
+  answer->ok = exchange.ok;
+  answer->kind = exchange.failure.kind;
+  answer->osError = exchange.failure.osError;
+  answer->detail = exchange.failure.detail;
+  answer->reply.assign(reply, reply + exchange.received);
+  return true;
+}
+
+// Serves requests until the input ends, a request is wrong or a signal comes; the exit
+// status.
+int Serve(PortIoController& controller, const sigset_t& ends) {
+  KbcFrameReader reader(STDIN_FILENO, KBC_MAX_REQUEST_BODY);
+  sigset_t waiting;
+  ::sigprocmask(SIG_SETMASK, nullptr, &waiting);
+  for (int i = 1; i < NSIG; ++i) {
+    if (sigismember(&ends, i) == 1) sigdelset(&waiting, i);
+  }
+  for (;;) {
+    // The signals are let in only here, atomically with the wait.
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::ppoll(&input, 1, nullptr, &waiting) < 0) {
+      if (ending.signal != 0) return EXIT_INPUT_ENDED;
+      continue;
+    }
+    ByteString body;
+    switch (reader.Next(&body)) {
+      case KbcFrameReader::Result::Pending:
+        continue;
+      case KbcFrameReader::Result::End:
+        return EXIT_INPUT_ENDED;
+      case KbcFrameReader::Result::Broken:
+        return EXIT_WRONG_REQUEST;
+      case KbcFrameReader::Result::Frame:
+        break;
+    }
+    KbcReply answer;
+    if (!Answer(controller, body, &answer)) return EXIT_WRONG_REQUEST;
+    if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(answer))) return EXIT_PEER_GONE;
+  }
+}
+
+}  // namespace
+}  // namespace tessaron
+
+int main(int argc, char** argv) {
+  using namespace tessaron;
+  // Ends with the program that started it; the signal is caught and hands back.
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  ::close_range(STDERR_FILENO, ~0U, 0);
+  sigset_t ends;
+  CatchSignals(&ends);
+
+  const bool simulated = argc == 2 && std::strcmp(argv[1], "--simulated") == 0;
+  if (argc > 2 || (argc == 2 && !simulated)) return EXIT_WRONG_REQUEST;
+  std::shared_ptr<PortIo> io;
+  if (simulated) {
+    io = std::make_shared<sim::SimulatedKeyboardController>();
+  } else {
+    io = std::make_shared<IopermPortIo>();
+  }
+  PortIoController controller(io);
+  const KbcReply hello = TakePortPermission(controller, simulated);
+  if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(hello))) return EXIT_PEER_GONE;
+  if (!hello.ok) return EXIT_REFUSED;
+  if (!simulated) ending.realController = &controller;
+
+  const int status = Serve(controller, ends);
+  if (controller.Seized()) controller.SetSeized(false, KeyboardTiming{});
+  controller.Stop();
+  ending.realController = nullptr;
+  if (const int signalNumber = ending.signal.load()) {
+    ::signal(signalNumber, SIG_DFL);
+    ::sigprocmask(SIG_UNBLOCK, &ends, nullptr);
+    ::raise(signalNumber);
+  }
+  return status;
+}

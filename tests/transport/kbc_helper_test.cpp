@@ -1,0 +1,234 @@
+// The keyboard-controller helper tessaron-kbc as a process of its own: input it does not
+// take ends it, the exchanges through it are those of the line in this process, and it
+// serves without any capability, also when root starts it.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/simulated_keyboard_controller.h"
+#include "support/program_folder.h"
+#include "support/transport_fakes.h"
+#include "transport/kbc_client.h"
+#include "transport/port_error_text.h"
+
+extern char** environ;
+
+namespace tessaron {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string ProgramPath(const char* name) { return (testing::ProgramFolder() / name).string(); }
+
+pid_t Spawn(std::vector<std::string> args, posix_spawn_file_actions_t* actions) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  return ::posix_spawn(&pid, argv[0], actions, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+// Waits up to limit for pid to end: its wait status, or -1 (and it is killed) when it runs on.
+int WaitUpTo(pid_t pid, Millis limit) {
+  const Clock::time_point deadline = Clock::now() + limit;
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (Clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(Millis(2));
+  }
+  return status;
+}
+
+// The effective capabilities of a process, as /proc shows them; empty when it is gone.
+std::string EffectiveCapabilities(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("CapEff:", 0) == 0) return line.substr(line.find_first_not_of(" \t", 7));
+  }
+  return std::string();
+}
+
+constexpr const char* NO_CAPABILITY = "0000000000000000";
+
+TEST(KbcHelperTest, InputItDoesNotTakeEndsItWithinASecond) {
+  KbcRequest seize;
+  seize.operation = KbcOperation::Seize;
+  const ByteString valid = EncodeKbcRequest(seize);
+  std::vector<ByteString> inputs = {
+      {0xFF, 0xFF, 0x01},                          // a length beyond the limit
+      ByteString(valid.begin(), valid.end() - 1),  // a frame cut short
+      {0x00, 0x00},                                // a frame of no length
+  };
+  inputs.push_back(valid);
+  inputs.back()[2] = 9;  // an unknown operation
+  inputs.push_back(valid);
+  inputs.back()[3] = inputs.back()[4] = 0xFF;  // a wait beyond the limit
+  std::mt19937 random(21);
+  for (std::size_t size = 1; size < 5000; size *= 3) {
+    ByteString noise(size);
+    for (Byte& value : noise) value = static_cast<Byte>(random());
+    inputs.push_back(noise);
+  }
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    const pid_t pid = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ends[1]);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(WriteKbcFrame(ends[0], inputs[i]));
+    ::shutdown(ends[0], SHUT_WR);
+    const int status = WaitUpTo(pid, Millis(1000));
+    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) != 0)
+        << "input " << i << ", wait status " << status;
+    ::close(ends[0]);
+  }
+}
+
+TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
+  HelperKeyboardController helper(true, ProgramPath("tessaron-kbc"));
+  PortIoController local(std::make_shared<sim::SimulatedKeyboardController>());
+  PortError why;
+  ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
+  ASSERT_TRUE(local.Start(&why));
+  EXPECT_EQ(EffectiveCapabilities(helper.HelperPid()), NO_CAPABILITY);
+  // Its socket is all it keeps open: not even the standard error it was started with.
+  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(helper.HelperPid()) + "/fd");
+  EXPECT_EQ(std::distance(begin(open), end(open)), 2);
+
+  const KeyboardTiming timing = testing::FastTiming().keyboard;
+  helper.SetSeized(true, timing);
+  local.SetSeized(true, timing);
+  struct Case {
+    ByteString command;
+    std::uint32_t capacity;
+  };
+  const std::vector<Case> cases = {
+      {{0x02, 0x52, 0x22, 0x03, 0x71}, 128},   // version
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 1024},  // settings
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 7},     // settings, cut to the capacity
+      {{0x02, 0x53, 0x18, 0x03, 0x4A}, 64},    // defaults: a set-type acknowledgement
+      {{0x02, 0x52, 0x7E, 0x03, 0x2D}, 64},    // a command the reader does not know
+      {{}, 16},                                // nothing sent: the reader says nothing
+  };
+  for (const Case& each : cases) {
+    Byte throughHelper[1024] = {};
+    Byte inProcess[1024] = {};
+    const auto size = static_cast<std::uint32_t>(each.command.size());
+    const KeyboardExchange a =
+        helper.Transact(each.command.data(), size, throughHelper, each.capacity, timing);
+    const KeyboardExchange b =
+        local.Transact(each.command.data(), size, inProcess, each.capacity, timing);
+    EXPECT_EQ(a.ok, b.ok);
+    EXPECT_EQ(a.failure.kind, b.failure.kind);
+    EXPECT_EQ(a.failure.detail, b.failure.detail);
+    EXPECT_EQ(ByteString(throughHelper, throughHelper + a.received),
+              ByteString(inProcess, inProcess + b.received));
+  }
+  // A helper that ended fails the exchange, and the next start makes a new one.
+  ::kill(helper.HelperPid(), SIGKILL);
+  Byte reply[16];
+  EXPECT_EQ(helper.Transact(nullptr, 0, reply, sizeof reply, timing).failure.kind,
+            PortErrorKind::Other);
+  EXPECT_FALSE(helper.Alive());
+  ASSERT_TRUE(helper.Start(&why));
+  EXPECT_TRUE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
+  helper.Stop();
+  EXPECT_EQ(helper.HelperPid(), 0);
+
+  // A helper that is not there is named.
+  HelperKeyboardController missing(true, "/nonexistent/tessaron-kbc");
+  EXPECT_FALSE(missing.Start(&why));
+  EXPECT_NE(PortErrorCause(why, INTERFACE_PS2_KEYBOARD).find("/nonexistent/tessaron-kbc"),
+            std::string::npos);
+}
+
+TEST(KbcHelperTest, EndsWithTheProcessThatStartedItEvenWhileItsInputStaysOpen) {
+  // This test takes the orphaned helper as its child, to see how it ends.
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  int ends[2];
+  int told[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+  ASSERT_EQ(::pipe2(told, O_CLOEXEC), 0);
+  const pid_t parent = ::fork();
+  if (parent == 0) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    const pid_t helper = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+    Byte hello[64];  // once it has said hello it has asked for its end with its parent's
+    const bool ready = helper > 0 && ::read(ends[0], hello, sizeof hello) > 0;
+    ::_exit(ready && ::write(told[1], &helper, sizeof helper) == sizeof helper ? 0 : 1);
+  }
+  pid_t helper = 0;
+  const bool started = ::read(told[0], &helper, sizeof helper) == sizeof helper;
+  int status = 0;
+  ::waitpid(parent, &status, 0);
+  EXPECT_TRUE(started && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  if (started) {
+    status = WaitUpTo(helper, Millis(1000));
+    EXPECT_TRUE(status >= 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  }
+  for (const int fd : {ends[0], ends[1], told[0], told[1]}) ::close(fd);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+TEST(KbcHelperTest, ServesWithoutAnyCapabilityWhenTheToolStartsIt) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  const pid_t tool = Spawn({ProgramPath("tessaron"), "report", "--simulate=ps2", "--reader",
+                            "ps2:0"}, &actions);
+  posix_spawn_file_actions_destroy(&actions);
+  ASSERT_GT(tool, 0);
+  // The helper is a child of one of the tool's threads; what it holds is read until the
+  // tool ends, so the last reading was taken while it served.
+  std::string capabilities;
+  int status = -1;
+  const Clock::time_point deadline = Clock::now() + Millis(20000);
+  while (::waitpid(tool, &status, WNOHANG) == 0 && Clock::now() < deadline) {
+    std::error_code ignored;
+    const std::string tasks = "/proc/" + std::to_string(tool) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
+      std::ifstream children(task.path() / "children");
+      for (pid_t child = 0; children >> child;) {
+        std::ifstream name("/proc/" + std::to_string(child) + "/comm");
+        std::string comm;
+        const std::string held = EffectiveCapabilities(child);
+        if (std::getline(name, comm) && comm == "tessaron-kbc" && !held.empty()) capabilities = held;
+      }
+    }
+    std::this_thread::sleep_for(Millis(1));
+  }
+  if (status == -1) WaitUpTo(tool, Millis(0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(capabilities, NO_CAPABILITY);
+}
+
+}  // namespace
+}  // namespace tessaron
