@@ -31,6 +31,22 @@ namespace {
 
 int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
 
+// Gathers what the check of a command text tells: the window shows a wrong item as two
+// messages, the tool as one error line.
+class TextCheckOutcome : public FlowContext {
+ public:
+  void Wait(std::chrono::milliseconds) override {}
+  void Progress(const std::string&) override {}
+  void Tell(const FlowMessage& message) override {
+    told_ += (told_.empty() ? "" : " ") + message.text;
+  }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
+  const std::string& Told() const { return told_; }
+
+ private:
+  std::string told_;
+};
+
 // The change that writes a whole record, in the keyboard format on a keyboard-class USB
 // reader (as "Load from File" does; the firmware rule of the write takes it back on firmware
 // older than 1.89).
@@ -152,9 +168,10 @@ int RunDefaultsCommand(const OnlineOptions& options, bool check, CliContext& con
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
   // The text is checked before any reader is looked for; a text that is no command is a
   // wrong command line.
-  {
-    ConsoleFlowContext checkFlow(context);
-    if (!CheckCommandText(text, checkFlow)) return CLI_EXIT_USAGE;
+  TextCheckOutcome check;
+  if (!CheckCommandText(text, check)) {
+    PrintError(context.err, check.Told());
+    return CLI_EXIT_USAGE;
   }
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ManualCommandConsole console;

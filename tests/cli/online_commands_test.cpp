@@ -45,7 +45,7 @@ using testing::SplitLines;
 
 std::string Line(const char* text) { return std::string(text) + "\n"; }
 // A failure as the tool tells it: one line, "tessaron: " first.
-std::string ErrorLine(const char* text) { return "tessaron: " + OneLine(text); }
+std::string ErrorLine(const std::string& text) { return "tessaron: " + OneLine(text); }
 
 // One error line: the text, then why in parentheses, that the reader is not present: what a
 // reader named by an index where there is none gets. err is the output that is to hold it.
@@ -361,10 +361,10 @@ TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
     std::string err;
   } wrong[] = {
       {" \t ", ErrorLine(texts::COMMAND_TEXT_EMPTY) + "\n"},
-      {"\\x2\\x\\x3", ErrorLine(texts::COMMAND_TEXT_INVALID_VALUE) + "\n" +
-                         ErrorLine(texts::COMMAND_TEXT_REFUSED) + "\n"},
-      {"\\x2\\x123\\x3", ErrorLine(texts::COMMAND_TEXT_INVALID_VALUE) + "\n" +
-                            ErrorLine(texts::COMMAND_TEXT_REFUSED) + "\n"},
+      {"\\x2\\x\\x3", ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " " +
+                                   texts::COMMAND_TEXT_REFUSED) + "\n"},
+      {"\\x2\\x123\\x3", ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " " +
+                                      texts::COMMAND_TEXT_REFUSED) + "\n"},
       {tooLong, ErrorLine(texts::COMMAND_TEXT_REFUSED) + "\n"},
       {"X2", ErrorLine(texts::COMMAND_NOT_FRAMED) + "\n"},
       {"\\x2\\x52\\x22", ErrorLine(texts::COMMAND_NOT_FRAMED) + "\n"},

@@ -25,7 +25,7 @@ using testing::Contains;
 using testing::RunTool;
 using testing::SimProcess;
 
-std::string ErrorLine(const char* text) { return "tessaron: " + std::string(text) + "\n"; }
+std::string ErrorLine(const std::string& text) { return "tessaron: " + text + "\n"; }
 
 class SimProgramTest : public ::testing::Test {
  protected:
@@ -165,7 +165,8 @@ TEST_F(SimProgramTest, TheBuiltToolAnswersAndRefusesWrongCommandLines) {
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " send '\\x2\\x\\x3' --reader /dev/ttyS0 2>&1", &out), 2);
-  EXPECT_EQ(out, ErrorLine(texts::COMMAND_TEXT_INVALID_VALUE) + ErrorLine(texts::COMMAND_TEXT_REFUSED));
+  EXPECT_EQ(out, ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " " +
+                           texts::COMMAND_TEXT_REFUSED));
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " version --reader nothing 2>/dev/null", &out), 2);
