@@ -47,10 +47,23 @@ TEST(ParseCommandTextTest, SkipsWhatComesBeforeTheFirstBackslash) {
   EXPECT_EQ(Parse("x41").bytes, ByteString{0x41});
 }
 
-TEST(ParseCommandTextTest, CharactersThatAreNoHexDigitCountAsZero) {
-  EXPECT_EQ(Parse("\\x2\\xZ3\\x3").bytes, (ByteString{0x02, 0x03, 0x03}));
-  EXPECT_EQ(Parse("\\x4G").bytes, ByteString{0x40});
-  EXPECT_EQ(Parse("\\x?").bytes, ByteString{0x00});
+TEST(ParseCommandTextTest, ABadEscapeIsRefusedWithItsPlaceInTheTextAsTyped) {
+  const struct {
+    const char* text;
+    const char* problem;
+  } cases[] = {
+      {"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "},
+      {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
+      {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "},
+      {"\\x2\\\\x3", "\"\\\" at character 4 "},
+  };
+  for (const auto& c : cases) {
+    ByteString frame;
+    std::string problem;
+    EXPECT_EQ(PrepareManualCommand(c.text, &frame, &problem), ManualCommandCheck::InvalidValue);
+    EXPECT_TRUE(frame.empty());
+    EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << c.text << " -> " << problem;
+  }
 }
 
 TEST(ParseCommandTextTest, RefusesMalformedItems) {
