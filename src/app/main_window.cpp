@@ -221,12 +221,14 @@ bool MainWindow::EnsureConnection() {
 
 void MainWindow::TellConnectFailure() {
   if (connectFailure_.isEmpty()) return;
+  ShowBusyStep(QString());
   ShowMessage(connectFailure_, this, 0, connectFailureDetail_);
   connectFailure_.clear();
 }
 
 void MainWindow::TellReadFailure(ReadOutcome outcome) {
   if (outcome == ReadOutcome::Ok || !link_ || link_->FailureTold()) return;
+  ShowBusyStep(QString());
   const bool opened = outcome == ReadOutcome::ReadFailed;
   ShowMessage(QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT), this, 0,
               QString::fromLocal8Bit(
