@@ -187,8 +187,14 @@ bool MainWindow::ConnectTo(const ReaderConnection& connection) {
     connected = Connect(true);
   }
   if (!connected) {
-    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
-                QString::fromLocal8Bit(connectFailureCause_.c_str()));
+    // A reader that opened but gave no settings says so; one that did not open, or whose
+    // failure was told already, gets the open failure.
+    if (connectFailure_.isEmpty()) {
+      ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
+                  QString::fromLocal8Bit(connectFailureCause_.c_str()));
+    } else {
+      TellConnectFailure();
+    }
   }
   return connected;
 }
