@@ -293,9 +293,7 @@ class BasicPagesTest : public WindowTestBase {
     QTest::keyClick(grid->ActiveEditor(), Qt::Key_Return);
     QCOMPARE(settings.track1EndSentinel, Byte('#'));
     QCOMPARE(settings.endSentinel, Byte('?'));
-
-    // Once the keys have left the grid, no cell tells a screen reader it has the focus; back
-    // in it, they act on the cell they left.
+    // Once the keys have left the grid no cell says it has the focus; back, they act on it.
     QApplication::setActiveWindow(&page);
     const QModelIndex left = grid->currentIndex();
     page.DefaultPageButton()->setFocus();

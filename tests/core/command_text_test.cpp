@@ -48,21 +48,14 @@ TEST(ParseCommandTextTest, SkipsWhatComesBeforeTheFirstBackslash) {
 }
 
 TEST(ParseCommandTextTest, ABadEscapeIsRefusedWithItsPlaceInTheTextAsTyped) {
-  const struct {
-    const char* text;
-    const char* problem;
-  } cases[] = {
-      {"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "},
-      {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
-      {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "},
-      {"\\x2\\\\x3", "\"\\\" at character 4 "},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [text, problem] : {std::pair{"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "},
+                                      {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
+                                      {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "},
+                                      {"\\x2\\\\x3", "\"\\\" at character 4 "}}) {
     ByteString frame;
-    std::string problem;
-    EXPECT_EQ(PrepareManualCommand(c.text, &frame, &problem), ManualCommandCheck::InvalidValue);
-    EXPECT_TRUE(frame.empty());
-    EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << c.text << " -> " << problem;
+    std::string told;
+    EXPECT_EQ(PrepareManualCommand(text, &frame, &told), ManualCommandCheck::InvalidValue);
+    EXPECT_TRUE(frame.empty() && told.starts_with(problem)) << text << " -> " << told;
   }
 }
 
