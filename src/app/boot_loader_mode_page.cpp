@@ -21,6 +21,8 @@ BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
       setButton_(new QPushButton(QStringLiteral("Set Boot Loader Mode"), this)) {
   setObjectName(QStringLiteral("bootLoaderModePage"));
   password_->setObjectName(QStringLiteral("passwordBox"));
+  // A password is never shown in clear text, nor copied out of the field.
+  password_->setEchoMode(QLineEdit::Password);
   setButton_->setObjectName(QStringLiteral("setBootLoaderButton"));
   setButton_->setDefault(true);
   // Enter in the password field is the click of the default button, and nothing else. It is

@@ -1,8 +1,13 @@
 #include "app/help_files.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 
 #include "app/ui_services.h"
 
@@ -35,16 +40,62 @@ QUrl HelpTopicUrl(int contextId, const QStringList& folders) {
   return url;
 }
 
+namespace {
+
+// The desktop's viewer, else the program's own window.
+bool Show(const QUrl& url, QWidget* near) {
+  if (!OpenDocument(url, near)) ShowDocumentWindow(url, near);
+  return true;
+}
+
+}  // namespace
+
+QWidget* ShowDocumentWindow(const QUrl& url, QWidget* near) {
+  const QString path = url.toLocalFile();
+  QWidget* owner = near != nullptr ? near->window() : nullptr;
+  const QString name = QStringLiteral("document:") + path;
+  auto* window = owner != nullptr ? owner->findChild<QDialog*>(name) : nullptr;
+  QTextBrowser* browser = window != nullptr ? window->findChild<QTextBrowser*>() : nullptr;
+  if (window == nullptr || browser == nullptr) {
+    window = new QDialog(owner, Qt::Window);
+    window->setObjectName(name);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QFileInfo(path).completeBaseName());
+    browser = new QTextBrowser(window);
+    browser->setOpenExternalLinks(false);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(browser);
+    layout->addWidget(buttons);
+    // Room for 80 characters and 30 lines of the desktop's font.
+    const QFontMetrics metrics(browser->font());
+    window->resize(metrics.horizontalAdvance(QLatin1Char('x')) * 84,
+                   metrics.lineSpacing() * 32);
+  }
+  if (path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) browser->setPlainText(QString::fromUtf8(file.readAll()));
+  } else {
+    browser->setSource(url);
+    if (!url.fragment().isEmpty()) browser->scrollToAnchor(url.fragment());
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
 bool OpenHelpTopic(int contextId, QWidget* near) {
   const QUrl url = HelpTopicUrl(contextId);
   if (url.isEmpty()) return false;
-  return OpenDocument(url, near);
+  return Show(url, near);
 }
 
 bool OpenHowToUse(QWidget* near) {
   const QString path = FindProgramDocument(QString::fromLatin1(HOW_TO_USE_FILE_NAME));
   if (path.isEmpty()) return false;
-  return OpenDocument(QUrl::fromLocalFile(path), near);
+  return Show(QUrl::fromLocalFile(path), near);
 }
 
 }  // namespace tessaron

@@ -1,6 +1,7 @@
 #pragma once
 // The help pages and the how-to-use text: found beside the program or in the installed
-// share folder, handed to the desktop. A missing file does nothing.
+// share folder, handed to the desktop; where the desktop cannot open them (no viewer is
+// installed), shown in a window of the program's own. A missing file does nothing.
 
 #include <QString>
 #include <QStringList>
@@ -34,8 +35,14 @@ QString HelpAnchor(int contextId);
 QUrl HelpTopicUrl(int contextId, const QStringList& folders = DocumentFolders());
 
 // Hand the topic or the how-to-use text to the desktop, through the services of the window
-// near; false (and nothing shown) when the file is missing.
+// near, else show it in the program's own document window; false (and nothing shown) when
+// the file is missing.
 bool OpenHelpTopic(int contextId, QWidget* near);
 bool OpenHowToUse(QWidget* near);
+
+// The program's own document window: the file of url (HTML or plain text) at the url's
+// anchor, beside near. One window per file; showing it again brings it forward at the new
+// anchor.
+QWidget* ShowDocumentWindow(const QUrl& url, QWidget* near);
 
 }  // namespace tessaron

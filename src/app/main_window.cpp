@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QSettings>
+#include <algorithm>
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
@@ -25,8 +27,8 @@
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "core/settings_report.h"
+#include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
-#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -64,6 +66,16 @@ MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
           &MainWindow::ChangeAdvancedSettings);
   connect(GetButton(Button::Help), &QPushButton::clicked, this, &MainWindow::ShowHelp);
   connect(GetButton(Button::Exit), &QPushButton::clicked, this, &MainWindow::Exit);
+  FocusFirstButton();
+
+  busyLine_ = new QLabel(this);
+  busyLine_->setObjectName(QStringLiteral("busyLine"));
+  busyLine_->setStyleSheet(QStringLiteral(
+      "QLabel { background: #fff6b0; color: #3a3000; border: 1px solid #b8a640; padding: 1px 6px; }"));
+  QFont busyFont = busyLine_->font();
+  busyFont.setBold(true);
+  busyLine_->setFont(busyFont);
+  busyLine_->hide();
 
   // Only the remembered pair and the fast-exchange setting are read at start; no reader is
   // contacted.
@@ -137,8 +149,21 @@ bool MainWindow::Connect(bool readSettings) {
       link_ ? ReadSettingsAndVersion(*link_, settings_, readSettings, nullptr, flow)
             : ReadOutcome::OpenFailed;
   connectFailureCause_.clear();
+  connectFailure_.clear();
+  connectFailureDetail_.clear();
   if (link_ && outcome != ReadOutcome::Ok && !link_->FailureTold()) {
     connectFailureCause_ = link_->FailureCause();
+    const bool opened = outcome == ReadOutcome::ReadFailed;
+    connectFailure_ = QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT);
+    connectFailureDetail_ = QString::fromLocal8Bit(
+        (opened ? ReadFailureCause(*link_) : connectFailureCause_).c_str());
+  }
+  if (readSettings) {
+    if (outcome == ReadOutcome::Ok) {
+      RecordMatchesReader();
+    } else {
+      SetRecordState(RecordState::NotRead);
+    }
   }
   if (outcome == ReadOutcome::OpenFailed) {
     // Forgotten, also for the next run: it then starts with USB auto-detection.
@@ -162,8 +187,14 @@ bool MainWindow::ConnectTo(const ReaderConnection& connection) {
     connected = Connect(true);
   }
   if (!connected) {
-    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
-                QString::fromLocal8Bit(connectFailureCause_.c_str()));
+    // A reader that opened but gave no settings says so; one that did not open, or whose
+    // failure was told already, gets the open failure.
+    if (connectFailure_.isEmpty()) {
+      ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
+                  QString::fromLocal8Bit(connectFailureCause_.c_str()));
+    } else {
+      TellConnectFailure();
+    }
   }
   return connected;
 }
@@ -178,8 +209,13 @@ void MainWindow::ConnectAtStartUp(const ReaderConnection& connection) {
 
 bool MainWindow::EnsureConnection() {
   if (link_) return true;
+  connectFailure_.clear();
   const bool named = deviceIndex_ != -1 || !devicePath_.empty();
-  if (interfaceType_ != INTERFACE_UNKNOWN && named && Connect(true)) return true;
+  if (interfaceType_ != INTERFACE_UNKNOWN && named) {
+    if (Connect(true)) return true;
+    // The reader is there but did not give its settings: no other reader is taken for it.
+    if (link_) return false;
+  }
 
   // Only a single USB reader is chosen without asking (a simulated reader on another line
   // is chosen on the interface selection page, as a real one is).
@@ -187,6 +223,49 @@ bool MainWindow::EnsureConnection() {
   if (!session_.ChooseUnnamed(false, &chosen)) return false;
   SetConnection(chosen);
   return Connect(true);
+}
+
+void MainWindow::TellConnectFailure() {
+  if (connectFailure_.isEmpty()) return;
+  ShowBusyStep(QString());
+  ShowMessage(connectFailure_, this, 0, connectFailureDetail_);
+  connectFailure_.clear();
+}
+
+void MainWindow::TellReadFailure(ReadOutcome outcome) {
+  if (outcome == ReadOutcome::Ok || !link_ || link_->FailureTold()) return;
+  ShowBusyStep(QString());
+  const bool opened = outcome == ReadOutcome::ReadFailed;
+  ShowMessage(QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT), this, 0,
+              QString::fromLocal8Bit(
+                  (opened ? ReadFailureCause(*link_) : link_->FailureCause()).c_str()));
+}
+
+void MainWindow::SetRecordState(RecordState state) {
+  recordState_ = state;
+  if (basicSheet_ != nullptr) basicSheet_->ShowRecordState();
+  if (advancedSheet_ != nullptr) advancedSheet_->ShowRecordState();
+}
+
+void MainWindow::RecordMatchesReader() {
+  readerRecord_ = settings_;
+  SetRecordState(RecordState::FromReader);
+}
+
+void MainWindow::ShowBusyStep(const QString& step) {
+  if (step.isEmpty()) {
+    busyLine_->hide();
+    return;
+  }
+  busyLine_->setText(step);
+  // Above the child-window area, so that no child window covers it.
+  const int lineHeight = busyLine_->sizeHint().height();
+  const QRect area = ChildArea();
+  busyLine_->setGeometry(area.left(), area.top() - lineHeight - 2,
+                         std::min(busyLine_->sizeHint().width(), area.width() - 8), lineHeight);
+  busyLine_->show();
+  busyLine_->raise();
+  busyLine_->repaint();
 }
 
 void MainWindow::ReplacePort() {
@@ -224,7 +303,7 @@ void MainWindow::CloseBasicSheet() {
     basicSheet_->deleteLater();
     basicSheet_ = nullptr;
   }
-  GetButton(Button::Exit)->setFocus();
+  FocusFirstButton();
   CloseNotice();
 }
 
@@ -234,8 +313,12 @@ void MainWindow::CloseAdvancedSheet() {
     advancedSheet_->deleteLater();
     advancedSheet_ = nullptr;
   }
-  GetButton(Button::Exit)->setFocus();
+  FocusFirstButton();
   CloseNotice();
+}
+
+void MainWindow::FocusFirstButton() {
+  GetButton(Button::SelectInterface)->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::SelectReaderInterface() {
@@ -268,12 +351,21 @@ void MainWindow::ShowSheet(bool advanced) {
   }
   if (!link_) {
     WaitCursor waitCursor;
-    if (!EnsureConnection()) return;
-    if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
-      WindowFlowContext(this).Wait(KEYBOARD_SHEET_WAIT);
+    bool connected = EnsureConnection();
+    if (connected) {
+      if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
+        WindowFlowContext(this).Wait(KEYBOARD_SHEET_WAIT);
+      }
+      // The settings are read again on purpose: the sheet shows what the reader holds now.
+      connected = Connect(true);
     }
-    // The settings are read again on purpose: the sheet shows what the reader holds now.
-    if (!Connect(true)) return;
+    if (!connected) {
+      // No reader to try: the user chooses one first.
+      if (connectFailure_.isEmpty()) return;
+      // A reader that failed is told; the sheet opens all the same (its values can be
+      // edited, saved and loaded without a reader) and says that they are not the reader's.
+      TellConnectFailure();
+    }
   }
 
   SettingsSheet* sheet = nullptr;
@@ -307,7 +399,10 @@ void MainWindow::CheckCurrentSettings() {
     bool settingsRead = false;
     if (!link_) {
       if (!EnsureConnection()) {
-        SelectReaderInterface();
+        // A reader that was tried and failed is told; the user may then choose another.
+        const bool opened = link_ != nullptr;
+        TellConnectFailure();
+        if (!opened) SelectReaderInterface();
         return;
       }
       // The settings have just been read; a fresh port asks the reader for its version.
@@ -315,14 +410,18 @@ void MainWindow::CheckCurrentSettings() {
       ReplacePort();
       if (!link_) return;
     }
-    // A reader that cannot be opened or read gives no message here.
+    // A reader that cannot be opened or read says so, with the cause.
     WindowFlowContext flow(this);
     std::string firmware;
-    if (ReadSettingsAndVersion(*link_, settings_, !settingsRead, &firmware, flow) !=
-        ReadOutcome::Ok) {
+    const ReadOutcome read =
+        ReadSettingsAndVersion(*link_, settings_, !settingsRead, &firmware, flow);
+    if (read != ReadOutcome::Ok) {
+      if (read == ReadOutcome::ReadFailed) SetRecordState(RecordState::NotRead);
+      TellReadFailure(read);
       return;
     }
-    firmwareVersion_ = firmware;
+    if (!settingsRead) RecordMatchesReader();
+    firmwareVersion_ = firmware.empty() ? std::string(VERSION_NOT_READ_TEXT) : firmware;
   }
   // The record now holds what the reader holds: a sheet that shows it shows that too, so that
   // what is shown is what "Send to MSR" would write.
@@ -344,15 +443,29 @@ void MainWindow::ReopenReader() {
     ShowNotice(QString::fromLatin1(BLOCKED_CHECK_TEXT));
     return;
   }
-  // The reader is looked for afresh: it may have come back on another interface.
+  // The reader is looked for afresh once it has had time to re-appear (it may have come back
+  // on another interface), and again for a while when it has not. Meanwhile the window says
+  // what it waits for, and user input is held off.
+  WindowFlowContext flow(this);
+  ShowBusyStep(QString::fromLatin1(WAITING_FOR_READER_TEXT));
   link_.reset();
-  if (!EnsureConnection()) {
+  WaitForSwitchedReader(flow);
+  bool found = EnsureConnection();
+  for (int attempt = 0; !found && attempt < REAPPEAR_RETRIES; ++attempt) {
+    link_.reset();
+    flow.Wait(REAPPEAR_RETRY_WAIT);
+    found = EnsureConnection();
+  }
+  ShowBusyStep(QString());
+  FocusFirstButton();
+  if (!found) {
+    TellConnectFailure();
+    link_.reset();
     SelectReaderInterface();
     return;
   }
   ReplacePort();
   if (!link_) return;
-  WindowFlowContext flow(this);
   std::string firmware;
   if (ReadSettingsAndVersion(*link_, settings_, false, &firmware, flow) == ReadOutcome::Ok) {
     firmwareVersion_ = firmware;

@@ -21,9 +21,11 @@
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
 #include "flows/reader_connection.h"
+#include "flows/reader_flows.h"
 #include "flows/reader_session.h"
 #include "transport/transport_timing.h"
 
+class QLabel;
 class QPushButton;
 
 namespace tessaron {
@@ -53,6 +55,20 @@ inline constexpr const char* BLOCKED_BASIC_TEXT =
     "Please close current window before selecting \"CHANGE BASIC READER SETTINGS\"";
 inline constexpr const char* BLOCKED_ADVANCED_TEXT =
     "Please close current window before selecting \"CHANGE ADVANCED READER SETTINGS\"";
+
+// Whether the settings record shows what the reader holds.
+enum class RecordState {
+  FromReader,        // read from the reader, or written to it and taken
+  NotRead,           // the reader did not give its settings: the values are not its own
+  WriteUnconfirmed,  // a write went out without an answer: the reader may hold either
+};
+
+// What the window shows while it waits for a reader that switched its interface.
+inline constexpr const char* WAITING_FOR_READER_TEXT =
+    "Waiting for the reader to come back on its new interface...";
+// The report's firmware line when the reader did not answer the version query.
+inline constexpr const char* VERSION_NOT_READ_TEXT =
+    "not known (the reader did not answer the version query)";
 
 class MainWindow : public BaseDialog {
   Q_OBJECT
@@ -135,6 +151,20 @@ class MainWindow : public BaseDialog {
   // Replaces the current notice by a new one.
   void ShowNotice(const QString& text);
 
+  // Whether the record shows what the reader holds; the sheets say so when it does not.
+  RecordState GetRecordState() const { return recordState_; }
+  void SetRecordState(RecordState state);
+  // The record now holds what the reader holds (it was read, or written and taken).
+  void RecordMatchesReader();
+  // What the reader was last seen to hold (the factory settings before any read): a write
+  // may break no rule of the data-edit records that this did not break already.
+  const ReaderSettings& ReaderRecord() const { return readerRecord_; }
+
+  // The step of the reader work under way, on a line of the window while it runs (the wait
+  // cursor alone is not shown on every desktop); an empty step hides the line.
+  void ShowBusyStep(const QString& step);
+  QLabel* BusyLine() const { return busyLine_; }
+
   // The buttons' operations.
   void SelectReaderInterface();
   void ShowHowToUse();
@@ -178,6 +208,13 @@ class MainWindow : public BaseDialog {
   void CloseBasicSheet();
   void CloseAdvancedSheet();
   void CloseNotice();
+  // After a sheet closed, and at start: the keys act on the first button, never on EXIT.
+  void FocusFirstButton();
+  // Tells why the last Connect failed (open or read), unless it was told already or no
+  // Connect was tried since EnsureConnection began.
+  void TellConnectFailure();
+  // Tells why a read of the current reader failed.
+  void TellReadFailure(ReadOutcome outcome);
   void ReplacePort();
   ReaderConnection CurrentConnection() const;
 
@@ -189,6 +226,13 @@ class MainWindow : public BaseDialog {
   QPointer<NoticeWindow> notice_;
   std::string firmwareVersion_;
   std::string connectFailureCause_;
+  // The failure of the last Connect, to tell when the work that connected stops on it;
+  // empty when it connected or the failure was told already.
+  QString connectFailure_;
+  QString connectFailureDetail_;
+  RecordState recordState_ = RecordState::NotRead;
+  ReaderSettings readerRecord_;
+  QLabel* busyLine_ = nullptr;
   InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
   DeviceIndex deviceIndex_ = -1;
   std::string devicePath_;

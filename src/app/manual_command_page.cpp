@@ -80,6 +80,7 @@ void ManualCommandPage::SendCommand() {
   WaitCursor waitCursor;
   // After a set command the settings are read back; both sheets then show them.
   WindowFlowContext flow(this, [this] {
+    mainWindow_.RecordMatchesReader();
     if (AdvancedSheet* advanced = mainWindow_.GetAdvancedSheet()) advanced->Refresh();
     if (BasicSheet* basic = mainWindow_.GetBasicSheet()) basic->Refresh();
   });

@@ -96,11 +96,14 @@ QLineEdit* PageBindings::AddNumber(const PageControl& control) {
   binding.field = field;
   binding.widgets << field;
   binding.load = [this, field, &control] {
-    field->setText(QString::number(NumberOf(control, settings_)));
+    editStart_[&control] = NumberOf(control, settings_);
+    field->setText(QString::number(editStart_[&control]));
   };
   connect(field, &QLineEdit::textChanged, this, [this, &control] {
     if (!loading_) NumberEdited(control);
   });
+  connect(field, &QLineEdit::editingFinished, this,
+          [this, &control] { editStart_[&control] = NumberOf(control, settings_); });
   return field;
 }
 
@@ -121,7 +124,9 @@ void PageBindings::NumberEdited(const PageControl& changed) {
                           ok ? RangePrompt(control.minimum, control.maximum)
                              : Caption(NUMBER_PROMPT_TEXT),
                           QMessageBox::Ok, QMessageBox::Ok);
-      // The record kept its number: the field shows it again rather than the refused text.
+      // The number from before the typing goes back into the record and the field.
+      const auto start = editStart_.find(&control);
+      if (start != editStart_.end()) SetNumber(control, start->second, settings_);
       Load(binding);
       return;
     }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "core/settings_table.h"
@@ -73,7 +74,10 @@ class PageBindings : public QObject {
   Binding& Add(const PageControl& control);
   const Binding* Find(const PageControl& control) const;
   // Every number field must hold a number that fits; the changed one is then written. A
-  // field refused, or whose number is stored otherwise (its low 8 bits), shows the record.
+  // field refused gets back, in the record and on screen, the number it held before the
+  // user began typing in it (each keystroke is written, so the record may hold a part of
+  // the refused number); one whose number is stored otherwise (its low 8 bits) shows the
+  // record.
   void NumberEdited(const PageControl& control);
   // Loads one control from the record.
   void Load(const Binding& binding);
@@ -81,6 +85,8 @@ class PageBindings : public QObject {
   SettingsPage* page_;
   ReaderSettings& settings_;
   std::vector<Binding> bindings_;
+  // Each number field's number when it was last loaded or left: what a refusal restores.
+  std::map<const PageControl*, long> editStart_;
   bool loading_ = false;
 };
 

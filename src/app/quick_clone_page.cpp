@@ -29,6 +29,12 @@ void FillInterfaces(QComboBox* box) {
 
 InterfaceType TypeOf(const QComboBox* interfaceBox) { return interfaceBox->currentIndex() + 1; }
 
+// The item that stands for the main window's reader named by a path.
+constexpr int IN_USE_ITEM = -1;
+
+constexpr const char* SAME_READER_TEXT =
+    "The source and the target are the same reader: choose another reader as the target.";
+
 }  // namespace
 
 QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
@@ -46,6 +52,7 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
     EnumerateReaders(*mainWindow_.Readers().devices, type,
                      deviceLists_[static_cast<std::size_t>(type)]);
   }
+  if (const ReaderLink* link = mainWindow_.Link()) inUse_ = link->Connection();
 
   for (QComboBox* typeBox : {sourceType_, targetType_}) {
     typeBox->addItem(QStringLiteral("MagStripe"));
@@ -53,8 +60,14 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
   }
   FillInterfaces(sourceInterface_);
   FillInterfaces(targetInterface_);
+  if (inUse_.type >= INTERFACE_RS232 && inUse_.type < INTERFACE_TYPE_COUNT) {
+    sourceInterface_->setCurrentIndex(inUse_.type - 1);
+    targetInterface_->setCurrentIndex(inUse_.type - 1);
+  }
   FillConnections(sourceInterface_, sourceConnection_);
   FillConnections(targetInterface_, targetConnection_);
+  // The target starts on another reader of that interface, where there is one.
+  if (targetConnection_->count() > 1) targetConnection_->setCurrentIndex(1);
   connect(sourceInterface_, &QComboBox::currentIndexChanged, this,
           [this] { FillConnections(sourceInterface_, sourceConnection_); });
   connect(targetInterface_, &QComboBox::currentIndexChanged, this,
@@ -104,13 +117,31 @@ const std::vector<ReaderDeviceEntry>& QuickClonePage::DeviceList(InterfaceType t
 
 void QuickClonePage::FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox) {
   connectionBox->clear();
-  const std::vector<ReaderDeviceEntry>& list = DeviceList(TypeOf(interfaceBox));
+  const InterfaceType type = TypeOf(interfaceBox);
+  const std::vector<ReaderDeviceEntry>& list = DeviceList(type);
+  const bool inUseHere = type == inUse_.type;
+  if (inUseHere && !inUse_.path.empty()) {
+    connectionBox->addItem(QString::fromLocal8Bit(inUse_.path.c_str()), IN_USE_ITEM);
+  }
   for (std::size_t position = 0; position < list.size(); ++position) {
-    // Each item carries its entry's position in the list.
-    connectionBox->addItem(QString::fromLocal8Bit(list[position].name.c_str()),
-                           static_cast<int>(position));
+    // Each item carries its entry's position in the list; the reader in use comes first.
+    const QString name = QString::fromLocal8Bit(list[position].name.c_str());
+    const bool inUse = inUseHere && inUse_.path.empty() && list[position].deviceIndex == inUse_.index;
+    if (inUse) {
+      connectionBox->insertItem(0, name, static_cast<int>(position));
+    } else if (!inUseHere || inUse_.path.empty() || list[position].name != inUse_.path) {
+      connectionBox->addItem(name, static_cast<int>(position));
+    }
   }
   if (connectionBox->count() > 0) connectionBox->setCurrentIndex(0);
+}
+
+std::string QuickClonePage::NodeOf(const ReaderConnection& connection) const {
+  if (!connection.path.empty()) return connection.path;
+  for (const ReaderDeviceEntry& entry : DeviceList(connection.type)) {
+    if (entry.deviceIndex == connection.index) return entry.name;
+  }
+  return std::string();
 }
 
 bool QuickClonePage::SelectedConnection(QComboBox* interfaceBox, QComboBox* connectionBox,
@@ -118,6 +149,10 @@ bool QuickClonePage::SelectedConnection(QComboBox* interfaceBox, QComboBox* conn
   if (connectionBox->currentIndex() < 0) return false;
   const std::vector<ReaderDeviceEntry>& list = DeviceList(TypeOf(interfaceBox));
   const int position = connectionBox->currentData().toInt();
+  if (position == IN_USE_ITEM) {
+    *connection = inUse_;
+    return true;
+  }
   if (position < 0 || static_cast<std::size_t>(position) >= list.size()) return false;
   *connection = ConnectionOf(list[static_cast<std::size_t>(position)]);
   return true;
@@ -151,6 +186,12 @@ void QuickClonePage::CloneToTarget() {
   WindowFlowContext flow(this);
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
+  // A reader cloned onto itself would be "cloned successfully" with nothing done.
+  const std::string targetNode = selected ? NodeOf(target) : std::string();
+  if (sourceRead_ && !targetNode.empty() && targetNode == NodeOf(sourceReadFrom_)) {
+    flow.TellFailed(SAME_READER_TEXT);
+    return;
+  }
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
                           mainWindow_.Readers(), targetLink_, flow);
 }

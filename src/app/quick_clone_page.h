@@ -3,7 +3,10 @@
 // writes them to another (the target), each chosen by interface and connection, with ports
 // and a record of its own; the main window's reader and record are never touched. The
 // device lists are taken when the page is made; the USB lists are taken again when the
-// system's devices change (MSG_DEVICES_CHANGED).
+// system's devices change (MSG_DEVICES_CHANGED). The reader the main window uses comes
+// first in its interface's list, also when it was named by a path that discovery does not
+// list, and both sides start on its interface. A clone onto the reader it was read from is
+// refused.
 
 #include <array>
 #include <memory>
@@ -39,6 +42,8 @@ class QuickClonePage : public AdvancedSettingsPage {
   QPushButton* ReadButton() const { return readButton_; }
   QPushButton* CloneButton() const { return cloneButton_; }
   bool SourceRead() const { return sourceRead_; }
+  // The device node a connection reaches ("/dev/ttyUSB0"); empty when it is not known.
+  std::string NodeOf(const ReaderConnection& connection) const;
   const ReaderSettings* SourceSettings() const { return sourceSettings_.get(); }
   const std::vector<ReaderDeviceEntry>& DeviceList(InterfaceType type) const;
 
@@ -56,6 +61,8 @@ class QuickClonePage : public AdvancedSettingsPage {
   // read is forgotten.
   void SourcePicked();
 
+  // The main window's reader when the page was made (type 0: none).
+  ReaderConnection inUse_;
   // One list per interface type 1 to 5 (index 0 unused).
   std::array<std::vector<ReaderDeviceEntry>, INTERFACE_TYPE_COUNT> deviceLists_;
   std::mutex listLock_;

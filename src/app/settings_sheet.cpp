@@ -55,6 +55,7 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
           new QLabel(QString::fromLatin1(variant == Variant::Basic ? "Change Basic Settings:"
                                                                    : "Change Advanced Settings:"),
                      this)),
+      recordNote_(new QLabel(this)),
       tabs_(new QTabWidget(this)),
       sendButton_(MakeButton(BUTTON_CAPTIONS[0], "sendButton", this)),
       saveButton_(MakeButton(BUTTON_CAPTIONS[1], "saveButton", this)),
@@ -90,6 +91,11 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(SHEET_MARGIN, 6, SHEET_MARGIN, SHEET_MARGIN);
   layout->addWidget(heading_);
+  recordNote_->setObjectName(QStringLiteral("recordNote"));
+  recordNote_->setWordWrap(true);
+  recordNote_->setStyleSheet(QStringLiteral("QLabel { color: #8a1c00; font-weight: bold; }"));
+  recordNote_->hide();
+  layout->addWidget(recordNote_);
   layout->addWidget(tabs_, 1);
   layout->addLayout(buttons);
 
@@ -135,7 +141,29 @@ SettingsPage* SettingsSheet::Page(int index) const {
 
 SettingsPage* SettingsSheet::CurrentPage() const { return Page(tabs_->currentIndex()); }
 
-void SettingsSheet::TakeFromMainWindow() { settings_ = &mainWindow_.Settings(); }
+void SettingsSheet::TakeFromMainWindow() {
+  settings_ = &mainWindow_.Settings();
+  ShowRecordState();
+}
+
+void SettingsSheet::ShowRecordState() {
+  switch (mainWindow_.GetRecordState()) {
+    case RecordState::FromReader:
+      recordNote_->hide();
+      return;
+    case RecordState::NotRead:
+      recordNote_->setText(QStringLiteral(
+          "These values were not read from the reader: it did not answer. Send to MSR would "
+          "write them over its settings."));
+      break;
+    case RecordState::WriteUnconfirmed:
+      recordNote_->setText(QStringLiteral(
+          "The reader did not confirm the last write: it may hold other values. CHECK CURRENT "
+          "READER SETTINGS reads what it holds."));
+      break;
+  }
+  recordNote_->show();
+}
 
 ReaderLink* SettingsSheet::Link() const { return mainWindow_.Link(); }
 
@@ -168,13 +196,17 @@ void SettingsSheet::SendToReader() {
   const SendResult sent = SendSettings(Link(), *settings_,
                                        IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
                                                  : SendSteps::NoteSwitchFirst,
-                                       flow);
+                                       flow, &mainWindow_.ReaderRecord());
+  if (sent.result == WriteOk) {
+    mainWindow_.RecordMatchesReader();
+  } else if (sent.outcomeUnknown) {
+    mainWindow_.SetRecordState(RecordState::WriteUnconfirmed);
+  }
   if (sent.interfaceSwitch) {
-    // The reader re-appears on its new interface: the sheet goes, and the main window
-    // looks for the reader again once it has had time to come back.
+    // The reader re-appears on its new interface: the sheet goes at once, and the main
+    // window waits for the reader and looks for it again. The sheet is deleted while that
+    // runs, so nothing of it may be left to run afterwards.
     CloseSheet();
-    mainWindow_.repaint();
-    WaitForSwitchedReader(flow);
     QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_REOPEN_READER));
   }
 }
@@ -201,6 +233,7 @@ void SettingsSheet::LoadFromFile() {
 void SettingsSheet::DefaultAll() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this, [this] {
+    mainWindow_.RecordMatchesReader();
     Refresh();
     RefreshOtherSheet();
   });

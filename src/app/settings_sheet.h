@@ -35,6 +35,9 @@ class SettingsSheet : public BaseDialog {
 
   // Takes the settings record from the main window again.
   void TakeFromMainWindow();
+  // Shows, under the heading, whether the values are the reader's (a line only when not).
+  void ShowRecordState();
+  QLabel* RecordNote() const { return recordNote_; }
   // Every page that holds settings reloads its controls from the record.
   virtual void Refresh() = 0;
 
@@ -81,6 +84,7 @@ class SettingsSheet : public BaseDialog {
 
   Variant variant_;
   QLabel* heading_;
+  QLabel* recordNote_;
   QTabWidget* tabs_;
   std::vector<SettingsPage*> pages_;
   QPushButton* sendButton_;

@@ -39,6 +39,7 @@ class TextCheckOutcome : public FlowContext {
   void Progress(const std::string&) override {}
   void Tell(const FlowMessage& message) override {
     told_ += (told_.empty() ? "" : " ") + message.text;
+    if (!message.cause.empty()) told_ += " (" + message.cause + ")";
   }
   bool Confirm(const std::string&, const std::string&) override { return false; }
   const std::string& Told() const { return told_; }

@@ -214,6 +214,11 @@ void EditableGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void EditableGrid::focusInEvent(QFocusEvent* event) {
+  // Back in the table, the keys act on the cell they left.
+  if (!currentIndex().isValid() && leftAt_.isValid()) {
+    selectionModel()->setCurrentIndex(leftAt_, QItemSelectionModel::NoUpdate);
+  }
+  leftAt_ = QPersistentModelIndex();
   // Entered for the first time, the table starts on its first editable cell.
   if (!currentIndex().isValid()) {
     for (int row = 0; row < rowCount() && !currentIndex().isValid(); ++row) {
@@ -226,6 +231,17 @@ void EditableGrid::focusInEvent(QFocusEvent* event) {
     }
   }
   QTableWidget::focusInEvent(event);
+}
+
+void EditableGrid::focusOutEvent(QFocusEvent* event) {
+  QTableWidget::focusOutEvent(event);
+  // A screen reader takes the current cell for the one with the keyboard focus: once the
+  // focus is outside the table (its cell editor is inside), no cell is current.
+  const QWidget* now = QApplication::focusWidget();
+  if (now != nullptr && (now == this || isAncestorOf(now))) return;
+  if (!currentIndex().isValid()) return;
+  leftAt_ = currentIndex();
+  selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 void EditableGrid::paintEvent(QPaintEvent* event) {

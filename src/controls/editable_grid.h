@@ -81,6 +81,7 @@ class EditableGrid : public QTableWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -95,6 +96,9 @@ class EditableGrid : public QTableWidget {
   void EditorFinished(CellEdit* editor, const QString& text);
 
   QPointer<CellEdit> editor_;
+  // The cell the keys acted on when the focus left the table; it is current again when the
+  // focus comes back.
+  QPersistentModelIndex leftAt_;
 };
 
 }  // namespace tessaron

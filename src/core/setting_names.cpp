@@ -641,7 +641,11 @@ std::vector<SettingProblem> SettingRuleProblems(const ReaderSettings& settings) 
 
 bool CheckWritable(const ReaderSettings& before, const ReaderSettings& after,
                    std::uint64_t frameLimit, std::string* error) {
-  if (!CheckSettingsFit(after, frameLimit, error)) return false;
+  return CheckSettingsFit(after, frameLimit, error) && CheckRulesKept(before, after, error);
+}
+
+bool CheckRulesKept(const ReaderSettings& before, const ReaderSettings& after,
+                    std::string* error) {
   const std::vector<SettingProblem> held = SettingRuleProblems(before);
   for (const SettingProblem& problem : SettingRuleProblems(after)) {
     if (std::find(held.begin(), held.end(), problem) != held.end()) continue;

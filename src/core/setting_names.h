@@ -99,5 +99,9 @@ std::vector<SettingProblem> SettingRuleProblems(const ReaderSettings& settings);
 // with a message that names the setting, when it may not.
 bool CheckWritable(const ReaderSettings& before, const ReaderSettings& after,
                    std::uint64_t frameLimit, std::string* error);
+// The rules part of CheckWritable alone: no setting of after breaks a rule that it did not
+// break in before already (the frame's length is the writer's own check).
+bool CheckRulesKept(const ReaderSettings& before, const ReaderSettings& after,
+                    std::string* error);
 
 }  // namespace tessaron

@@ -24,6 +24,9 @@ inline constexpr FlowMillis KEYBOARD_VERSION_WAIT{800};
 inline constexpr FlowMillis KEYBOARD_SHEET_WAIT{700};
 // After a write that switched the reader's USB interface, before it is looked for again.
 inline constexpr FlowMillis INTERFACE_SWITCH_WAIT{5000};
+// A reader not back after that wait is looked for again this often, this many times.
+inline constexpr FlowMillis REAPPEAR_RETRY_WAIT{1000};
+inline constexpr int REAPPEAR_RETRIES = 10;
 // Manual command: the time the windows keep running after a set command is acknowledged,
 // before the settings are read back; and the life of its failure messages.
 inline constexpr FlowMillis MANUAL_COMMAND_SETTLE_WAIT{700};

@@ -26,6 +26,10 @@ constexpr const char* READ_BACK_FAILED_CAUSE =
     "show the settings from before it. Press CHECK CURRENT READER SETTINGS to read them "
     "again before you send or save them.";
 
+// A reply that begins with 0x16: the reader heard the command and refused it.
+constexpr const char* COMMAND_REFUSED_CAUSE =
+    "The reader answered 0x16: it refused this command. Check the command code and its data.";
+
 // A failed exchange is told briefly: the message closes itself after a second.
 void TellBriefly(const char* text, const std::string& cause, FlowContext& flow) {
   flow.Tell(FlowMessage{text, cause, true, MANUAL_COMMAND_MESSAGE_LIFETIME});
@@ -34,14 +38,15 @@ void TellBriefly(const char* text, const std::string& cause, FlowContext& flow) 
 }  // namespace
 
 bool CheckCommandText(const std::string& text, FlowContext& flow) {
-  switch (PrepareManualCommand(text, nullptr)) {
+  std::string problem;
+  switch (PrepareManualCommand(text, nullptr, &problem)) {
     case ManualCommandCheck::Ok:
       return true;
     case ManualCommandCheck::Empty:
       flow.TellFailed(texts::COMMAND_TEXT_EMPTY);
       return false;
     case ManualCommandCheck::InvalidValue:
-      flow.TellFailed(texts::COMMAND_TEXT_INVALID_VALUE);
+      flow.TellFailed(texts::COMMAND_TEXT_INVALID_VALUE, problem);
       flow.TellFailed(texts::COMMAND_TEXT_REFUSED);
       return false;
     case ManualCommandCheck::TooLong:
@@ -78,7 +83,10 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
   transcript_ += entry;
 
   OpenReader reader(link);
-  if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return result;
+  if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) {
+    transcript_ += "Not sent: the reader could not be opened.\r\n";
+    return result;
+  }
 
   ++count_;
   result.sent = true;
@@ -89,17 +97,26 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
                                            static_cast<std::int32_t>(result.frame.size()),
                                            reply.data(), &received);
   if (received > reply.size()) received = static_cast<std::uint32_t>(reply.size());
+  // A line that hands out an empty report where nothing came has no reply to show.
+  if (link->Port().LastError().kind == PortErrorKind::NoReply) {
+    received = 0;
+    result.succeeded = false;
+  }
   result.reply.assign(reply.begin(), reply.begin() + received);
 
   if (!result.reply.empty()) {
     std::string answer = "Return From MSR (" + std::to_string(received) + "Bytes):  ";
     for (Byte value : result.reply) answer += "0x" + Hex(value, true) + " ";
     transcript_ += answer;
+  } else {
+    transcript_ += "Return From MSR:  no reply";
   }
+  // 0x16 is the reader's refusal, also where the line takes the exchange as done.
+  const bool refused = !result.reply.empty() && result.reply[0] == REPLY_UNKNOWN;
+  if (refused) result.succeeded = false;
   if (!result.succeeded) {
-    const bool unknown = !result.reply.empty() && result.reply[0] == REPLY_UNKNOWN;
-    TellBriefly(unknown ? texts::COMMAND_UNKNOWN : texts::COMMAND_FAILED,
-                unknown ? std::string() : link->FailureCause(), flow);
+    TellBriefly(refused ? texts::COMMAND_UNKNOWN : texts::COMMAND_FAILED,
+                refused ? COMMAND_REFUSED_CAUSE : link->FailureCause(), flow);
   } else if (readBack != nullptr && result.frame.size() > 1 && result.frame[1] == DIR_SET) {
     // The reader took a set command: the windows catch up, then the settings are read back
     // on the still open reader, so that every page shows the reader's new state.

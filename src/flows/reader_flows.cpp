@@ -2,6 +2,7 @@
 
 #include "core/command_frame.h"
 #include "core/config_file.h"
+#include "core/setting_names.h"
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
 
@@ -20,18 +21,24 @@ constexpr const char* DAMAGED_REPLY_CAUSE =
     "The reader gave no reply, or an incomplete or damaged one; nothing was taken from it. "
     "Check that it is attached and switched on, then try again.";
 
+// A settings frame went out and no answer came: the reader may have taken it (a reader that
+// froze takes the frame when it wakes), so its settings are not known any more.
+constexpr const char* WRITE_OUTCOME_UNKNOWN_CAUSE =
+    "The reader did not answer the write in time, so whether it took the settings is not "
+    "known. Check that it is powered and connected, then use CHECK CURRENT READER SETTINGS "
+    "to read what it holds.";
+
+// Whether the last exchange sent its frame and then heard nothing back.
+bool SentWithoutAnswer(const ReaderLink& link) {
+  return link.Port().LastError().kind == PortErrorKind::NoReply;
+}
+
 // Tells a failure with the link's cause, unless the link has told it already.
 void TellLinkFailure(const ReaderLink* link, const char* text, FlowContext& flow) {
   if (link != nullptr && link->FailureTold()) return;
   flow.TellFailed(text, link != nullptr ? link->FailureCause() : std::string());
 }
 
-// The cause of a read that failed on an open reader: the port's, else that the reply was
-// missing or damaged.
-std::string ReadFailureCause(const ReaderLink& link) {
-  const std::string cause = link.FailureCause();
-  return cause.empty() ? DAMAGED_REPLY_CAUSE : cause;
-}
 
 // The firmware number, read on an open-close of its own; 0 when the reader does not open
 // or gives no version. A keyboard-class reader before a write or a clone gets its pause
@@ -53,6 +60,11 @@ double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
 }  // namespace
 
 // ---- reading ----
+
+std::string ReadFailureCause(const ReaderLink& link) {
+  const std::string cause = link.FailureCause();
+  return cause.empty() ? DAMAGED_REPLY_CAUSE : cause;
+}
 
 ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, bool readSettings,
                                    std::string* firmware, FlowContext& flow) {
@@ -111,7 +123,16 @@ void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& set
 }
 
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow) {
+                        FlowContext& flow, const ReaderSettings* held) {
+  // A record too long for one frame is told as such by the write itself.
+  std::string broken;
+  if (held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
+      !CheckRulesKept(*held, settings, &broken)) {
+    flow.TellFailed(texts::WRITE_FAILED, broken + "; nothing was written. Correct it, then send again.");
+    SendResult refused;
+    refused.refused = true;
+    return refused;
+  }
   const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
   // an older (or unreadable) firmware gets the data format.
@@ -130,6 +151,7 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
     if (noteSwitchOnOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
     flow.Progress("Writing settings to " + link->Name());
     sent.result = WriteToReader(settings, &link->Port());
+    sent.outcomeUnknown = sent.result == WriteFailed && SentWithoutAnswer(*link);
   }
   reader.Close();
 
@@ -148,7 +170,11 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
       flow.TellFailed(texts::WRITE_TOO_LONG);
       break;
     case WriteFailed:
-      TellLinkFailure(link, texts::WRITE_FAILED, flow);
+      if (sent.outcomeUnknown) {
+        flow.TellFailed(texts::WRITE_FAILED, WRITE_OUTCOME_UNKNOWN_CAUSE);
+      } else {
+        TellLinkFailure(link, texts::WRITE_FAILED, flow);
+      }
       break;
   }
   return sent;
@@ -237,19 +263,24 @@ bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowC
     TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
     return false;
   }
-  flow.TellDone(texts::DEFAULTS_OK);
 
+  // The outcome is told once the settings have been read back, so that the pages show the
+  // factory settings when the user reads it.
   OpenReader forRead(link);
   if (!forRead.OrTell(texts::DEFAULTS_REOPEN_FAILED, flow)) return false;
   flow.Wait(DEFAULTS_REOPEN_WAIT);
   flow.Progress("Reading settings from " + link->Name());
   const bool read = ReadFromReader(settings, &link->Port());
+  const std::string cause = read ? std::string() : ReadFailureCause(*link);
   forRead.Close();
   if (!read) {
-    TellLinkFailure(link, texts::DEFAULTS_READ_BACK_FAILED, flow);
+    flow.TellFailed(texts::DEFAULTS_READ_BACK_FAILED,
+                    "The reader took the factory settings, but they could not be read back. " +
+                        cause);
     return false;
   }
   flow.SettingsChanged();
+  flow.TellDone(texts::DEFAULTS_OK);
   return true;
 }
 
@@ -322,7 +353,8 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
   if (!reader.OrTell(texts::TARGET_OPEN_FAILED, flow)) return WriteFailed;
   flow.Progress("Writing settings to " + targetLink->Name());
   const WriteResult result = WriteToReader(written, &targetLink->Port());
-  const std::string cause = result == WriteFailed ? targetLink->FailureCause() : std::string();
+  std::string cause = result == WriteFailed ? targetLink->FailureCause() : std::string();
+  if (result == WriteFailed && SentWithoutAnswer(*targetLink)) cause = WRITE_OUTCOME_UNKNOWN_CAUSE;
   reader.Close();
   switch (result) {
     case WriteOk:

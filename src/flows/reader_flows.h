@@ -54,6 +54,10 @@ ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, b
 // its own; 0 when the reader does not open or gives no version. link may be null.
 double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow);
 
+// Why a read failed on an open reader: the port's cause, else that the reply was missing or
+// damaged.
+std::string ReadFailureCause(const ReaderLink& link);
+
 // Tells why a read did not work: the device could not be opened, or the settings did not come.
 void TellReadFailure(ReadOutcome outcome, const ReaderLink& link, FlowContext& flow);
 // Reads the settings (and the firmware version when firmware is given); on failure tells why.
@@ -67,6 +71,10 @@ struct SendResult {
   // The record asked for an interface switch: the reader re-appears on its other USB
   // interface, and whoever holds it must look for it again after WaitForSwitchedReader.
   bool interfaceSwitch = false;
+  // The frame went out and the reader did not answer: it may hold the record or not.
+  bool outcomeUnknown = false;
+  // The record broke a rule and was not sent.
+  bool refused = false;
 };
 
 // The firmware rule of the USB HID readers: from firmware 1.89 on a reader takes every USB
@@ -81,9 +89,12 @@ void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& set
 // On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
 // be read, the record goes out with the USB HID data format. Then the whole record goes out
 // in one frame and the outcome is told. A reader that refuses the frame (unknown FuncIDs) is
-// a failure, not a success. link may be null (no reader): the write fails.
+// a failure, not a success. link may be null (no reader): the write fails. With held (what
+// the reader was last seen to hold), a record that breaks a rule of the data-edit records
+// that held did not break already is refused before anything is sent, as the command line
+// refuses it.
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow);
+                        FlowContext& flow, const ReaderSettings* held = nullptr);
 
 // After a write that switched the interface: the time the reader needs to re-appear.
 void WaitForSwitchedReader(FlowContext& flow);

@@ -207,8 +207,10 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   }
 
   // Late chunks of an earlier reply must not be taken for this one (a normal exchange reads
-  // until the reader has nothing more; a fast one may stop before).
-  if (timing_.fastReplies) DrainReplies(report);
+  // until the reader has nothing more; a fast one may stop before; an unanswered one may
+  // have its reply still coming).
+  if (timing_.fastReplies || lastUnanswered_) DrainReplies(report);
+  lastUnanswered_ = false;
 
   // Sending: the command cut into chunks, each behind the report ID 0, the last one
   // zero-padded.
@@ -261,17 +263,18 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   }
 
   *replyLength = stored;
-  if (commandLength >= 2 && command[1] == HID_ACK_REQUIRED_COMMAND && reply[0] != REPLY_ACK) {
-    // Data that is no acknowledgement is the reader's own answer (a refusal), not a
-    // failure of the line.
-    if (!anyData) {
-      SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath_)
-                       : PortFailure(PortErrorKind::TransferFailed, devicePath_, readError,
-                                     "no feature report could be read"));
-    }
-    return false;
+  // A reader that only went idle may still be working on the command.
+  lastUnanswered_ = !anyData && anyIdle;
+  // No data at all is said, also where the exchange counts as done (a query gets its reply
+  // checked by the caller): whoever sees the reply fail can tell why.
+  if (!anyData) {
+    SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath_)
+                     : PortFailure(PortErrorKind::TransferFailed, devicePath_, readError,
+                                   "no feature report could be read"));
   }
-  return true;
+  // Data that is no acknowledgement is the reader's own answer (a refusal), not a failure
+  // of the line.
+  return !(commandLength >= 2 && command[1] == HID_ACK_REQUIRED_COMMAND && reply[0] != REPLY_ACK);
 }
 
 bool HidPort::ReadReport(std::vector<Byte>& report, bool* idle, int* readError) {

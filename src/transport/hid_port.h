@@ -60,6 +60,9 @@ class HidPort : public ReaderPort {
   std::unique_ptr<HidDevice> device_;     // none while closed
   std::string devicePath_;                // empty while closed
   std::uint32_t featureReportLength_ = 0; // the device's capabilities; 0 while closed
+  // The last exchange heard nothing back: a reader that wakes later may still hand out its
+  // reply, which must not be taken for the next one's.
+  bool lastUnanswered_ = false;
   TransportTiming timing_;
   std::shared_ptr<DeviceListing> devices_;
   HidDeviceFactory makeDevice_;

@@ -152,8 +152,8 @@ class AdvancedPagesTest : public WindowTestBase {
              QStringLiteral("The configuration settings have been written to Tessaron device "
                             "successfully!\nThe interface is switched, please wait some second to "
                             "re-open it."));
-    QCOMPARE(ui_->waits.last(), 5000);
     Settle();
+    QCOMPARE(ui_->waits.last(), 5000);
     QVERIFY(sheet.isNull());
     QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
     QVERIFY(window_->Port() != nullptr);
@@ -213,6 +213,7 @@ class AdvancedPagesTest : public WindowTestBase {
     window_->ChangeAdvancedSettings();
     BootLoaderModePage* page = window_->GetAdvancedSheet()->BootLoaderMode();
     window_->GetAdvancedSheet()->Tabs()->setCurrentIndex(AdvancedSheet::BOOT_LOADER_TAB);
+    QCOMPARE(page->PasswordBox()->echoMode(), QLineEdit::Password);
     for (const char* wrong : {"", "verdanth 5291", "Verdanth 5291 "}) {
       page->PasswordBox()->setText(QString::fromLatin1(wrong));
       QTest::keyClick(page->PasswordBox(), Qt::Key_Return);  // one Enter, one check
@@ -252,7 +253,12 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
+    // Both sides start on the reader in use, the target on another reader where there is one.
+    QCOMPARE(page->SourceConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim0"));
+    QCOMPARE(page->TargetConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim1"));
     // No RS232 port: the RS232 lists are empty, and so are the connection boxes.
+    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
     QCOMPARE(page->SourceConnectionBox()->count(), 0);
     page->CloneButton()->click();
     page->ReadButton()->click();
@@ -281,6 +287,10 @@ class AdvancedPagesTest : public WindowTestBase {
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(),
              QStringLiteral("Warning! There are unknown FuncIDs in the command."));
+    // Never onto the reader it was read from.
+    page->TargetConnectionBox()->setCurrentIndex(1);
+    page->CloneButton()->click();
+    QVERIFY(ui_->messages.last().startsWith(QStringLiteral("The source and the target are the same")));
   }
 
   void deviceChangesRefreshTheUsbListsOnce() {
@@ -344,10 +354,10 @@ class AdvancedPagesTest : public WindowTestBase {
     page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->ReadButton()->click();
     QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
-    QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID_KB - 1);
     page->CloneButton()->click();
     page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));
     QCOMPARE(serial.Reader().SettingsStream(), usb_->Reader(0).SettingsStream());

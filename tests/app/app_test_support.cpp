@@ -62,7 +62,7 @@ void RecordingUiServices::Wait(int milliseconds) {
 
 bool RecordingUiServices::OpenDocument(const QUrl& url) {
   documents << url;
-  return true;
+  return opensDocuments;
 }
 
 // ---- USB readers ----

@@ -64,6 +64,7 @@ class RecordingUiServices : public DesktopUiServices {
   QList<bool> fileChoices;  // true for the open form
   QStringList fileStartFolders;
   QList<QUrl> documents;
+  bool opensDocuments = true;  // false: as a desktop with no viewer
 
   // The chooser's answer: the path, or a cancel when empty.
   QString chosenPath;

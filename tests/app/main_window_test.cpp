@@ -5,11 +5,13 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
@@ -19,6 +21,7 @@
 #include "app/quick_clone_page.h"
 #include "app/report_window.h"
 #include "app_test_support.h"
+#include "flows/flow_texts.h"
 #include "sim/simulated_line.h"
 
 using namespace tessaron;
@@ -111,9 +114,10 @@ class MainWindowTest : public WindowTestBase {
     WriteProfile(INTERFACE_USB_HID, 0);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
     StartWindow();
+    // Told; the sheet opens, saying that its values are not the reader's.
     window_->ChangeBasicSettings();
-    QVERIFY(window_->GetBasicSheet() == nullptr);
-    QVERIFY(ui_->messages.isEmpty());
+    QCOMPARE(ui_->messages, QStringList{OPEN_DEVICE_FAILED_TEXT});
+    QVERIFY(window_->GetBasicSheet()->RecordNote()->isVisibleTo(window_.get()));
     window_.reset();
     QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_UNKNOWN, -1));
   }
@@ -187,7 +191,7 @@ class MainWindowTest : public WindowTestBase {
     Settle();
     QVERIFY(window_->GetAdvancedSheet() == nullptr);
     QVERIFY(window_->Notice() == nullptr);
-    QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::Exit));
+    QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::SelectInterface));
     window_->SelectReaderInterface();
     QVERIFY(window_->GetInterfaceSelection() != nullptr);
     QVERIFY(basic);  // hidden, kept
@@ -281,9 +285,18 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(window_->GetBasicSheet() != basic.data());
   }
 
+  void checkShowsTheReportOfTheReaderAndItsFirmware_data() {
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("version") << "V1.93" << "V1.93";
+    QTest::newRow("no version") << "" << VERSION_NOT_READ_TEXT;
+  }
+
   void checkShowsTheReportOfTheReaderAndItsFirmware() {
+    QFETCH(QString, firmware);
+    QFETCH(QString, shown);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
-    usb_->Reader(0).SetFirmware("V1.93");
+    usb_->Reader(0).SetFirmware(firmware.toStdString());
     StartWindow();
     QString report;
     WhenModalShown([&report](QWidget* modal) {
@@ -297,8 +310,7 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(report.startsWith(
         QStringLiteral("=============Check Current Tessaron Settings===============\n")));
     QVERIFY(report.contains(QStringLiteral("\nINTERFACE_TYPE: USB-HID\n")));
-    QVERIFY(report.endsWith(QStringLiteral("Firmware Version: V1.93")));
-    QCOMPARE(window_->FirmwareVersion(), std::string("V1.93"));
+    QVERIFY(report.endsWith(QStringLiteral("Firmware Version: ") + shown));
     QVERIFY(ui_->messages.isEmpty());
   }
 
@@ -319,9 +331,10 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(report.contains(QStringLiteral("USB HID Format: Mag-Tek USB HID Data Format\n")));
   }
 
-  void checkOfAReaderThatStoppedAnsweringShowsNothing() {
+  void aReaderThatStoppedAnsweringIsToldAndItsSheetSaysSo() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     StartWindow();
+    QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::SelectInterface));
     QVERIFY(window_->EnsureConnection());
     usb_->Reader(0).SetSilent(true);
     bool reportShown = false;
@@ -334,7 +347,11 @@ class MainWindowTest : public WindowTestBase {
     window_->CheckCurrentSettings();
     QTest::qWait(350);
     QVERIFY(!reportShown);
-    QVERIFY(ui_->messages.isEmpty());
+    QCOMPARE(ui_->messages, QStringList{texts::READ_FAILED});
+    QVERIFY(ui_->causes[0].contains(QStringLiteral("did not answer")));
+    // The sheet opens all the same, and says that its values are not the reader's.
+    window_->ChangeBasicSettings();
+    QVERIFY(window_->GetBasicSheet()->RecordNote()->isVisibleTo(window_.get()));
   }
 
   void aPs2ReaderGetsItsWaitsAfterReading() {
@@ -365,6 +382,12 @@ class MainWindowTest : public WindowTestBase {
     QCOMPARE(ui_->documents[0].fragment(), QStringLiteral("context-4000"));
     QCOMPARE(ui_->documents[1].fileName(), QStringLiteral("HOW TO USE THIS UTILITY.txt"));
     QVERIFY(QFileInfo::exists(ui_->documents[1].toLocalFile()));
+    // Without a viewer on the desktop the program shows the page itself, at the topic.
+    ui_->opensDocuments = false;
+    window_->GetButton(MainWindow::Button::Help)->click();
+    auto* browser = window_->findChild<QTextBrowser*>();
+    QVERIFY(browser != nullptr && browser->isVisible());
+    QCOMPARE(browser->source().fragment(), QStringLiteral("context-4000"));
   }
 
   void deviceChangesReachTheQuickClonePageWhenTheAdvancedSheetExists() {

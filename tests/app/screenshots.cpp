@@ -14,6 +14,8 @@
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
+#include "app/boot_loader_mode_page.h"
+#include "app/help_files.h"
 #include "app/interface_selection_page.h"
 #include "app/main_window.h"
 #include "app/message_window.h"
@@ -68,6 +70,12 @@ bool DrawWindows(const QDir& folder) {
 
   window.ChangeBasicSettings();
   ok &= Save(&window, folder, "basic-sheet.png");
+  // A step under way over a sheet whose values the reader did not give.
+  window.SetRecordState(RecordState::NotRead);
+  window.ShowBusyStep(QStringLiteral("Reading settings from /dev/hidraw-sim0..."));
+  ok &= Save(&window, folder, "busy-not-read.png");
+  window.ShowBusyStep(QString());
+  window.RecordMatchesReader();
   // Every page of the basic sheet, as a reader on the keyboard-class USB line shows them.
   const char* const basicPages[] = {"basic-general.png", "basic-pre-postamble.png",
                                     "basic-rs232.png", "basic-track.png", "basic-keyboard.png"};
@@ -96,6 +104,7 @@ bool DrawWindows(const QDir& folder) {
   settings.formulas = {ByteString{0x21, 0x22, 0x00, 0x2A}, ByteString{0x41, 0x48},
                        ByteString{0x27, 0x01}, ByteString{0x20, 0x41, 0x00}};
   window.ChangeAdvancedSettings();
+  window.GetAdvancedSheet()->BootLoaderMode()->PasswordBox()->setText(QStringLiteral("secret"));
   const char* const advancedPages[] = {"advanced-output-format.png", "advanced-data-editing.png",
                                        "advanced-quick-clone.png", "advanced-manual-command.png",
                                        "advanced-boot-loader.png"};
@@ -122,6 +131,10 @@ bool DrawWindows(const QDir& folder) {
   ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.Settings(), "V1.90").c_str()));
   report.show();
   ok &= Save(&report, folder, "report-window.png");
+
+  QWidget* help = ShowDocumentWindow(HelpTopicUrl(HELP_CONTEXT_DATA_EDITING), &window);
+  ok &= Save(help, folder, "help-window.png");
+  help->close();
 
   ModelNumberDialog modelNumber;
   modelNumber.ModelNumberEdit()->setText(QStringLiteral("RM10-3350"));

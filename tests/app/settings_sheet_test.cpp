@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -24,6 +25,7 @@
 #include "core/config_file.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
+#include "flows/flow_waits.h"
 #include "support/settings_streams.h"
 
 using namespace tessaron;
@@ -59,11 +61,11 @@ class SettingsSheetTest : public WindowTestBase {
     StartWithReaders({'0'});
     SettingsSheet* basic = OpenSheet(false);
     window_->Settings().beepVolume = '1';
-    window_->Settings().formulas[0] = ByteString{0x01, 0x02};  // an advanced setting too
+    window_->Settings().formulas[0] = ByteString{0x21, 0x22};  // an advanced setting too
     basic->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK});
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, Byte('1'));
-    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).formulas[0], (ByteString{0x01, 0x02}));
+    QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).formulas[0], (ByteString{0x21, 0x22}));
     QVERIFY(ui_->waits.isEmpty());
 
     SettingsSheet* advanced = OpenSheet(true);
@@ -175,19 +177,25 @@ class SettingsSheetTest : public WindowTestBase {
     window_->Settings().SelectHidFormat('8');  // as the Output Format page does
 
     bool hiddenDuringWait = false;
+    QString busyDuringWait;
     InterfaceType interfaceDuringWait = INTERFACE_UNKNOWN;
     ui_->onWait = [&](int) {
-      hiddenDuringWait = sheet && sheet->isHidden();
+      hiddenDuringWait = !sheet || sheet->isHidden();
+      busyDuringWait = window_->BusyLine()->isVisibleTo(window_.get()) ? window_->BusyLine()->text() : "";
       interfaceDuringWait = window_->CurrentInterfaceType();
     };
     sheet->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK + SWITCHED});
-    QCOMPARE(ui_->waits, QList<int>{5000});
-    QVERIFY(hiddenDuringWait);
-    QCOMPARE(interfaceDuringWait, INTERFACE_USB_HID);  // not looked for before the wait
     QVERIFY(!window_->Settings().IsInterfaceSwitchPending());
 
+    // The main window waits, saying what for; the sheet is gone by then.
     Settle();
+    QCOMPARE(ui_->waits, QList<int>{5000});
+    QVERIFY(hiddenDuringWait);
+    QCOMPARE(busyDuringWait, QString::fromLatin1(WAITING_FOR_READER_TEXT));
+    QCOMPARE(interfaceDuringWait, INTERFACE_USB_HID);  // not looked for before the wait
+    QVERIFY(window_->BusyLine()->isHidden());
+    QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::SelectInterface));
     QVERIFY(sheet.isNull());
     QCOMPARE(usb_->Device(0).Reenumerations(), std::size_t{1});
     QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
@@ -217,8 +225,10 @@ class SettingsSheetTest : public WindowTestBase {
     advanced->SendButton()->click();
     QCOMPARE(ui_->messages.last(),
              QStringLiteral("Could not write configuration settings to Tessaron device!"));
-    QCOMPARE(ui_->waits, QList<int>{5000});
     Settle();
+    // Looked for after the wait, and again for a while.
+    QCOMPARE(ui_->waits.count(5000), 1);
+    QCOMPARE(ui_->waits.size(), 1 + REAPPEAR_RETRIES);
     QVERIFY(advanced.isNull());
     // The reader is not found again: the user chooses.
     QVERIFY(window_->GetInterfaceSelection() != nullptr);
@@ -360,10 +370,10 @@ class SettingsSheetTest : public WindowTestBase {
     ui_->onWait = [this](int ms) {
       if (ms == 700) usb_->SetPresent(0, false);
     };
+    // The outcome comes once the settings are read back: here the failure alone.
     sheet->DefaultAllButton()->click();
     QCOMPARE(ui_->messages.mid(1),
-             (QStringList{"Set default settings to Tessaron device successfully!",
-                          "Fail to open deivce to read setting again. Please try it again"}));
+             QStringList{"Fail to open deivce to read setting again. Please try it again"});
 
     // Silent before the read-back.
     usb_->SetPresent(0, true);
@@ -372,9 +382,7 @@ class SettingsSheetTest : public WindowTestBase {
       if (ms == 500) usb_->Reader(0).SetSilent(true);
     };
     sheet->DefaultAllButton()->click();
-    QCOMPARE(ui_->messages.mid(3),
-             (QStringList{"Set default settings to Tessaron device successfully!",
-                          "Fail to read the settings. Please try again."}));
+    QCOMPARE(ui_->messages.mid(2), QStringList{"Fail to read the settings. Please try again."});
 
     // Silent from the start: the command is not acknowledged.
     ui_->onWait = nullptr;

@@ -356,15 +356,21 @@ TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
   std::string tooLong = "\\x2";
   for (int i = 0; i < 512; ++i) tooLong += "\\x1";
   tooLong += "\\x3";
+  // Which escape is bad, and where.
+  auto Invalid = [](const std::string& where) {
+    return ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (" + where +
+                     " is no byte: write \\x and one or two hexadecimal digits, as in \\x2.) " +
+                     texts::COMMAND_TEXT_REFUSED) +
+           "\n";
+  };
   const struct {
     std::string text;
     std::string err;
   } wrong[] = {
       {" \t ", ErrorLine(texts::COMMAND_TEXT_EMPTY) + "\n"},
-      {"\\x2\\x\\x3", ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " " +
-                                   texts::COMMAND_TEXT_REFUSED) + "\n"},
-      {"\\x2\\x123\\x3", ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " " +
-                                      texts::COMMAND_TEXT_REFUSED) + "\n"},
+      {"\\x2\\x\\x3", Invalid("\"\\x\" at character 4")},
+      {"\\x2\\x123\\x3", Invalid("\"\\x123\" at character 4")},
+      {"\\xZZ", Invalid("\"\\xZZ\" at character 1")},
       {tooLong, ErrorLine(texts::COMMAND_TEXT_REFUSED) + "\n"},
       {"X2", ErrorLine(texts::COMMAND_NOT_FRAMED) + "\n"},
       {"\\x2\\x52\\x22", ErrorLine(texts::COMMAND_NOT_FRAMED) + "\n"},

@@ -47,10 +47,16 @@ TEST(ParseCommandTextTest, SkipsWhatComesBeforeTheFirstBackslash) {
   EXPECT_EQ(Parse("x41").bytes, ByteString{0x41});
 }
 
-TEST(ParseCommandTextTest, CharactersThatAreNoHexDigitCountAsZero) {
-  EXPECT_EQ(Parse("\\x2\\xZ3\\x3").bytes, (ByteString{0x02, 0x03, 0x03}));
-  EXPECT_EQ(Parse("\\x4G").bytes, ByteString{0x40});
-  EXPECT_EQ(Parse("\\x?").bytes, ByteString{0x00});
+TEST(ParseCommandTextTest, ABadEscapeIsRefusedWithItsPlaceInTheTextAsTyped) {
+  for (const auto& [text, problem] : {std::pair{"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "},
+                                      {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
+                                      {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "},
+                                      {"\\x2\\\\x3", "\"\\\" at character 4 "}}) {
+    ByteString frame;
+    std::string told;
+    EXPECT_EQ(PrepareManualCommand(text, &frame, &told), ManualCommandCheck::InvalidValue);
+    EXPECT_TRUE(frame.empty() && told.starts_with(problem)) << text << " -> " << told;
+  }
 }
 
 TEST(ParseCommandTextTest, RefusesMalformedItems) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/command_frame.h"
+#include "core/data_edit_rules.h"
 #include "core/settings_codec.h"
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
@@ -355,6 +356,55 @@ TEST_F(ReaderFlowsTest, TheConsoleWritesCommandAndReplyIntoItsTranscript) {
   console.Clear();
   EXPECT_EQ(console.Transcript(), "");
   EXPECT_EQ(console.Count(), 0);
+}
+
+// A reader that never answers, freezes (takes every frame, answers nothing) or refuses: the
+// failure is told with what happened, and once it is back its next reply is its own.
+TEST_F(ReaderFlowsTest, FaultsOfTheReaderAreToldAndLeaveNothingBehind) {
+  enum Fault { NONE, SILENT, FROZEN, REFUSES };
+  enum Work { READ, SEND, SEND_BROKEN_RULE, COMMAND };
+  using Line = sim::SimulatedLineKind;
+  const struct { Line line; Fault fault; Work work; const char* text; const char* cause; } cases[] = {
+      {Line::Rs232, SILENT, READ, texts::READ_FAILED, "did not answer"},
+      {Line::UsbHid, FROZEN, READ, texts::READ_FAILED, "did not answer"},
+      {Line::Rs232, SILENT, SEND, texts::WRITE_FAILED, "is not known"},
+      {Line::UsbHid, FROZEN, SEND, texts::WRITE_FAILED, "is not known"},
+      {Line::UsbHid, NONE, SEND_BROKEN_RULE, texts::WRITE_FAILED, "min 30 is above max 5"},
+      {Line::Rs232, REFUSES, COMMAND, texts::COMMAND_UNKNOWN, "refused"},
+      {Line::UsbHid, REFUSES, COMMAND, texts::COMMAND_UNKNOWN, "refused"},
+      {Line::UsbHid, FROZEN, COMMAND, texts::COMMAND_FAILED, "did not answer"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " / " + c.cause);
+    StartReader(c.line, "V1.90");
+    line_->Reader().SetSilent(c.fault == SILENT);
+    line_->Reader().SetRejectUnknown(c.fault == REFUSES);
+    if (c.fault == FROZEN) line_->SimulatedHid()->SetIdleOnly(true);
+    ReaderSettings settings;
+    settings.beepVolume = '1';
+    if (c.work == SEND_BROKEN_RULE) settings.lengthLimits[1] = LengthLimitRecord(2, 30, 5);
+    ManualCommandConsole console;
+    const ReaderSettings held;
+    if (c.work == READ) {
+      EXPECT_FALSE(ReadOrTell(*link_, settings, nullptr, flow_));
+    }
+    if (c.work == SEND || c.work == SEND_BROKEN_RULE) {
+      EXPECT_EQ(SendSettings(link_.get(), settings, SendSteps::NoteSwitchFirst, flow_, &held)
+                    .outcomeUnknown, c.work == SEND);
+    }
+    if (c.work == COMMAND) {
+      EXPECT_FALSE(console.Send("\\x2\\x52\\x7E\\x3", link_.get(), nullptr, flow_).succeeded);
+      EXPECT_EQ(console.Transcript().find("no reply") != std::string::npos, c.fault != REFUSES);
+    }
+    ASSERT_EQ(flow_.Texts(), Texts{c.text});
+    EXPECT_NE(flow_.messages[0].cause.find(c.cause), std::string::npos) << flow_.messages[0].cause;
+    // Back again: a frozen reader took the frame meanwhile; its late reply is not taken.
+    line_->Reader().SetSilent(false);
+    if (c.fault == FROZEN) line_->SimulatedHid()->SetIdleOnly(false);
+    ReaderSettings after;
+    EXPECT_TRUE(ReadOrTell(*link_, after, nullptr, flow_));
+    EXPECT_EQ(after.beepVolume, c.work == SEND && c.fault == FROZEN ? '1' : held.beepVolume);
+  }
 }
 
 TEST_F(ReaderFlowsTest, TheBootLoaderIsEnteredOnlyWithThePasswordAndAYes) {
