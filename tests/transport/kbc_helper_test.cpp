@@ -3,6 +3,7 @@
 // serves without any capability, also when root starts it.
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
@@ -58,37 +59,62 @@ int WaitUpTo(pid_t pid, Millis limit) {
   return status;
 }
 
-// The effective capabilities of a process, as /proc shows them; empty when it is gone.
-std::string EffectiveCapabilities(pid_t pid) {
+// A field of a process's status ("CapEff", "Uid"), as /proc shows it; empty when it is gone.
+std::string StatusField(pid_t pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("CapEff:", 0) == 0) return line.substr(line.find_first_not_of(" \t", 7));
+    if (line.rfind(field + ":", 0) == 0) {
+      const std::size_t value = line.find_first_not_of(" \t", field.size() + 1);
+      return line.substr(value, line.find_first_of(" \t", value) - value);
+    }
   }
   return std::string();
 }
 
 constexpr const char* NO_CAPABILITY = "0000000000000000";
 
-TEST(KbcHelperTest, InputItDoesNotTakeEndsItWithinASecond) {
-  KbcRequest seize;
-  seize.operation = KbcOperation::Seize;
-  const ByteString valid = EncodeKbcRequest(seize);
-  std::vector<ByteString> inputs = {
-      {0xFF, 0xFF, 0x01},                          // a length beyond the limit
-      ByteString(valid.begin(), valid.end() - 1),  // a frame cut short
-      {0x00, 0x00},                                // a frame of no length
+ByteString Request(KbcOperation operation, ByteString command = {}) {
+  KbcRequest request;
+  request.operation = operation;
+  request.capacity = 64;
+  request.command = std::move(command);
+  return EncodeKbcRequest(request);
+}
+
+// What the helper refuses ends it (status 2) once it has handed the keyboard back, and a
+// helper that holds the keyboard with no request for its idle limit ends by itself (5).
+TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
+  const ByteString seize = Request(KbcOperation::Seize);
+  const ByteString version = {0x02, 0x52, 0x22, 0x03, 0x71};
+  ByteString withWaits = seize;  // a seize as it once came, with the caller's waits
+  withWaits.insert(withWaits.end(), {20, 0, 1, 0, 3, 0, 0xD0, 0x07, 0xAC, 0x0D, 5, 0});
+  withWaits[0] = static_cast<Byte>(withWaits.size() - 2);
+  struct Case {
+    std::vector<ByteString> frames;
+    bool keepOpen;  // the input stays open: only the helper's own limit ends it
+    int status;
   };
-  inputs.push_back(valid);
-  inputs.back()[2] = 9;  // an unknown operation
-  inputs.push_back(valid);
-  inputs.back()[3] = inputs.back()[4] = 0xFF;  // a wait beyond the limit
+  std::vector<Case> cases = {
+      {{seize, Request(KbcOperation::Exchange, {0xF5})}, false, 2},  // a keyboard command
+      {{seize, Request(KbcOperation::Exchange, {0x02, 0xF5, 0x03, 0xF4})}, false, 2},
+      {{seize, Request(KbcOperation::Exchange)}, false, 2},          // nothing to send
+      {{Request(KbcOperation::Exchange, version)}, false, 2},        // not taken over
+      {{seize, Request(KbcOperation::Exchange, {0x02, 0x52, 0x22, 0x03, 0x70})}, false, 2},
+      {{withWaits}, false, 2},
+      {{seize, Request(KbcOperation::Exchange, version)}, false, 0},  // served; input ends
+      {{seize, Request(KbcOperation::Exchange, version)}, true, 5},   // then idle
+      {{{0xFF, 0xFF, 0x01}}, false, 2},                               // beyond the limit
+      {{ByteString(seize.begin(), seize.end() - 1)}, false, 2},       // cut short
+      {{{0x00, 0x00}}, false, 2},                                     // of no length
+      {{{0x01, 0x00, 0x09}}, false, 2},                               // unknown operation
+  };
   std::mt19937 random(21);
   for (std::size_t size = 1; size < 5000; size *= 3) {
     ByteString noise(size);
     for (Byte& value : noise) value = static_cast<Byte>(random());
-    inputs.push_back(noise);
+    cases.push_back({{noise}, false, 2});
   }
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
+  for (std::size_t i = 0; i < cases.size(); ++i) {
     int ends[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     posix_spawn_file_actions_t actions;
@@ -99,11 +125,15 @@ TEST(KbcHelperTest, InputItDoesNotTakeEndsItWithinASecond) {
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(WriteKbcFrame(ends[0], inputs[i]));
-    ::shutdown(ends[0], SHUT_WR);
-    const int status = WaitUpTo(pid, Millis(1000));
-    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) != 0)
-        << "input " << i << ", wait status " << status;
+    for (const ByteString& frame : cases[i].frames) EXPECT_TRUE(WriteKbcFrame(ends[0], frame));
+    if (!cases[i].keepOpen) ::shutdown(ends[0], SHUT_WR);
+    const Clock::time_point start = Clock::now();
+    const int status = WaitUpTo(pid, KBC_IDLE_LIMIT + Millis(1000));
+    const Millis took = std::chrono::duration_cast<Millis>(Clock::now() - start);
+    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == cases[i].status)
+        << "case " << i << ", wait status " << status;
+    EXPECT_EQ(took >= KBC_IDLE_LIMIT - Millis(100), cases[i].keepOpen)
+        << "case " << i << ", " << took.count() << " ms";
     ::close(ends[0]);
   }
 }
@@ -114,25 +144,30 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   PortError why;
   ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
   ASSERT_TRUE(local.Start(&why));
-  EXPECT_EQ(EffectiveCapabilities(helper.HelperPid()), NO_CAPABILITY);
+  const pid_t pid = helper.HelperPid();
+  EXPECT_EQ(StatusField(pid, "CapEff"), NO_CAPABILITY);
+  // Started by root, it serves as nobody.
+  if (::geteuid() == 0) {
+    EXPECT_EQ(StatusField(pid, "Uid"), std::to_string(::getpwnam("nobody")->pw_uid));
+  }
   // Its socket is all it keeps open: not even the standard error it was started with.
-  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(helper.HelperPid()) + "/fd");
+  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd");
   EXPECT_EQ(std::distance(begin(open), end(open)), 2);
 
-  const KeyboardTiming timing = testing::FastTiming().keyboard;
-  helper.SetSeized(true, timing);
+  // The helper runs with the line's own waits, whatever the caller's.
+  const KeyboardTiming timing = TransportTiming::Real().keyboard;
+  helper.SetSeized(true, testing::FastTiming().keyboard);
   local.SetSeized(true, timing);
   struct Case {
     ByteString command;
     std::uint32_t capacity;
   };
   const std::vector<Case> cases = {
-      {{0x02, 0x52, 0x22, 0x03, 0x71}, 128},   // version
-      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 1024},  // settings
-      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 7},     // settings, cut to the capacity
-      {{0x02, 0x53, 0x18, 0x03, 0x4A}, 64},    // defaults: a set-type acknowledgement
-      {{0x02, 0x52, 0x7E, 0x03, 0x2D}, 64},    // a command the reader does not know
-      {{}, 16},                                // nothing sent: the reader says nothing
+      {{0x02, 0x52, 0x22, 0x03, 0x71}, 128},        // version
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 1024},       // settings
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 7},          // settings, cut to the capacity
+      {{0x02, 0x53, 0x18, 0x03, 0x4A}, 64},         // defaults: a set-type acknowledgement
+      {{0x02, 0x53, 0x7E, 0x00, 0x03, 0x2C}, 64},   // a command the reader does not know
   };
   for (const Case& each : cases) {
     Byte throughHelper[1024] = {};
@@ -148,14 +183,22 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
     EXPECT_EQ(ByteString(throughHelper, throughHelper + a.received),
               ByteString(inProcess, inProcess + b.received));
   }
-  // A helper that ended fails the exchange, and the next start makes a new one.
-  ::kill(helper.HelperPid(), SIGKILL);
+  // What the helper would refuse is refused here, and the helper goes on.
   Byte reply[16];
-  EXPECT_EQ(helper.Transact(nullptr, 0, reply, sizeof reply, timing).failure.kind,
-            PortErrorKind::Other);
+  const Byte disable[] = {0xF5};
+  EXPECT_NE(helper.Transact(disable, 1, reply, sizeof reply, timing).failure.detail, "");
+  helper.SetSeized(false, timing);
+  EXPECT_NE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).failure.detail,
+            "");
+  EXPECT_EQ(helper.HelperPid(), pid);
+  // A helper that ended while it held the keyboard is started again for the next exchange.
+  helper.SetSeized(true, timing);
+  ::kill(pid, SIGKILL);
+  const Clock::time_point deadline = Clock::now() + Millis(1000);
+  while (helper.Alive() && Clock::now() < deadline) std::this_thread::sleep_for(Millis(2));
   EXPECT_FALSE(helper.Alive());
-  ASSERT_TRUE(helper.Start(&why));
   EXPECT_TRUE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
+  EXPECT_NE(helper.HelperPid(), pid);
   helper.Stop();
   EXPECT_EQ(helper.HelperPid(), 0);
 
@@ -219,7 +262,7 @@ TEST(KbcHelperTest, ServesWithoutAnyCapabilityWhenTheToolStartsIt) {
       for (pid_t child = 0; children >> child;) {
         std::ifstream name("/proc/" + std::to_string(child) + "/comm");
         std::string comm;
-        const std::string held = EffectiveCapabilities(child);
+        const std::string held = StatusField(child, "CapEff");
         if (std::getline(name, comm) && comm == "tessaron-kbc" && !held.empty()) capabilities = held;
       }
     }
