@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -259,6 +264,33 @@ TEST(UdevDeviceListingTest, UsbAndHidIdsParseStrictly) {
   EXPECT_FALSE(ParseHidIdProperty("0003::00000222"));
   EXPECT_FALSE(ParseHidIdProperty("0003:00000F3E:00000222:1"));
   EXPECT_FALSE(ParseHidIdProperty("zz:00000F3E:00000222"));
+}
+
+// The udev rules give the user at the seat the devices of the readers' own products, those of
+// the interface table, each on its subsystem, and no other device of the vendor.
+TEST(UdevRules, NameTheReadersProductsOfTheInterfaceTableAndNoOther) {
+  std::ifstream rules(TESSARON_UDEV_RULES);
+  ASSERT_TRUE(rules.is_open());
+  const std::regex rule(
+      R"re(SUBSYSTEM=="(\w+)", ATTRS\{idVendor\}=="(\w+)", ATTRS\{idProduct\}=="([\w|]+)")re");
+  std::map<std::string, std::set<unsigned long>> named;
+  for (std::string line; std::getline(rules, line);) {
+    if (line.empty() || line[0] == '#' || line.find("idVendor") == std::string::npos) continue;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(line, match, rule)) << "a rule without a product: " << line;
+    EXPECT_EQ(std::stoul(match[2], nullptr, 16), READER_VENDOR_ID);
+    std::istringstream products(match[3]);
+    for (std::string id; std::getline(products, id, '|');) {
+      named[match[1]].insert(std::stoul(id, nullptr, 16));
+    }
+  }
+  std::map<std::string, std::set<unsigned long>> table;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    for (const std::uint16_t id : row.productIds) {
+      if (row.usb && id != 0) table[row.hid ? "hidraw" : "tty"].insert(id);
+    }
+  }
+  EXPECT_EQ(named, table);
 }
 
 }  // namespace
