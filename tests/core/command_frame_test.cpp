@@ -89,56 +89,39 @@ TEST(BuildCommandFrame, MissingArgumentsFailWithoutWriting) {
   EXPECT_EQ(length, 0u);
 }
 
-// The frames the programs build are whole reader command frames; bytes for the keyboard
-// itself, a broken envelope or layout, and anything longer than a typed command are not.
+// The frames the programs build pass; keyboard bytes, a broken envelope or layout, and more
+// than the longest typed command do not.
 TEST(IsReaderCommandFrame, TakesTheFramesTheProgramsBuildAndNothingElse) {
-  const Byte ff = 0xFF;
-  std::vector<Byte> settings(1024);
-  std::uint32_t length = 1024;
+  std::vector<Byte> settings(SETTINGS_BUFFER_SIZE);
+  std::uint32_t length = SETTINGS_BUFFER_SIZE;
   ASSERT_TRUE(EncodeSettings(ReaderSettings(), settings.data(), &length));
   settings.resize(length);
-  const auto withLrc = [](std::vector<Byte> bytes) {
-    bytes.push_back(ComputeLrc(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
-    return bytes;
+  const auto frame = [](Byte letter, std::vector<Byte> body) {  // STX, letter, body, ETX, LRC
+    body.insert(body.begin(), {STX, letter});
+    body.push_back(ETX);
+    body.push_back(ComputeLrc(body.data(), static_cast<std::uint32_t>(body.size())));
+    return body;
   };
-  // A set frame of two records of n data bytes each: 4 + 2 * (n + 2) bytes.
-  const auto twoRecords = [&withLrc](Byte n) {
-    std::vector<Byte> bytes{STX, DIR_SET};
-    for (const Byte funcId : {0x40, 0x41}) {
-      bytes.insert(bytes.end(), {funcId, n});
-      bytes.insert(bytes.end(), n, 0x03);
-    }
-    bytes.push_back(ETX);
-    return withLrc(bytes);
+  const auto twoRecords = [](Byte n) {  // 2 * (n + 2) bytes
+    std::vector<Byte> body(2 * (n + 2), ETX);
+    body[0] = body[n + 2] = 0x40;
+    body[1] = body[n + 3] = n;
+    return body;
   };
+  const Byte ff = 0xFF;
   const std::vector<std::pair<std::vector<Byte>, bool>> cases = {
-      {Frame(CMD_READ_SETTINGS, 0, nullptr), true},
-      {Frame(CMD_GET_FIRMWARE_VERSION, 0, nullptr), true},
-      {Frame(CMD_SET_DEFAULTS, 0, nullptr), true},
-      {Frame(CMD_ENTER_BOOT_LOADER, 1, &ff), true},
-      {Frame(0x35, 0, nullptr), true},
-      {settings, true},
-      {withLrc({0x02, 0x53, 0x35, 0x01, 0x31, 0x36, 0x00, 0x03}), true},  // two records
-      {twoRecords(253), true},                            // LONGEST_COMMAND_FRAME bytes
-      {twoRecords(254), false},
-      {{}, false},
-      {{0xF5}, false},                                    // the keyboard's own command
-      {withLrc({0x02, 0xF5, 0x03}), false},
-      {{0x02, 0x52, 0x22, 0x03, 0x70}, false},            // wrong LRC
-      {withLrc({0x02, 0x52, 0x7E, 0x03}), false},         // a query the programs never send
-      {withLrc({0x02, 0x53, 0x1F, 0x03}), false},         // a query as a set
-      {withLrc({0x02, 0x52, 0x70, 0x01, 0xFF, 0x03}), false},
-      {withLrc({0x02, 0x50, 0x35, 0x01, 0x31, 0x03}), false},
-      {withLrc({0x02, 0x53, 0x35, 0x02, 0x31, 0x03}), false},  // a record past the ETX
-      {withLrc({0x02, 0x53, 0x35, 0x01, 0x31, 0x00, 0x03}), false},
-      {withLrc({0x02, 0x53, 0x03}), false},               // no record
-      {withLrc({0x02, 0x53, 0x35, 0x00, 0x03, 0x00}), false},  // bytes after the ETX
+      {Frame(CMD_READ_SETTINGS, 0, nullptr), true}, {Frame(CMD_SET_DEFAULTS, 0, nullptr), true},
+      {Frame(CMD_GET_FIRMWARE_VERSION, 0, nullptr), true}, {Frame(0x70, 1, &ff), true},
+      {settings, true}, {frame(DIR_SET, twoRecords(253)), true},  // 514 bytes
+      {frame(DIR_SET, twoRecords(254)), false}, {{}, false}, {{0xF5}, false},
+      {frame(0xF5, {}), false}, {{0x02, 0x52, 0x22, 0x03, 0x70}, false},  // a wrong LRC
+      {frame(DIR_READ, {0x7E}), false}, {frame(DIR_SET, {CMD_READ_SETTINGS}), false},
+      {frame(DIR_READ, {0x70, 0x01, 0xFF}), false}, {frame(DIR_SET_P, {0x35, 0x01, 0x31}), false},
+      {frame(DIR_SET, {0x35, 0x02, 0x31}), false}, {frame(DIR_SET, {}), false},
   };
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const std::vector<Byte>& bytes = cases[i].first;
-    EXPECT_EQ(IsReaderCommandFrame(bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-              cases[i].second)
-        << "case " << i;
+  for (const auto& [bytes, taken] : cases) {
+    EXPECT_EQ(IsReaderCommandFrame(bytes.data(), static_cast<std::uint32_t>(bytes.size())), taken)
+        << ::testing::PrintToString(bytes);
   }
 }
 
