@@ -165,7 +165,9 @@ bool HelperKeyboardController::StartLocked(PortError* why) {
 }
 
 void HelperKeyboardController::Abandon() {
-  // No lock: the exchange under way holds it. shutdown is safe on a descriptor in use.
+  // No lock: the exchange under way holds it. shutdown is safe on a descriptor in use. No
+  // exchange after this one starts a new helper.
+  seized_ = false;
   const int fd = socket_;
   if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
 }
@@ -174,7 +176,6 @@ void HelperKeyboardController::Stop() {
   Abandon();
   std::lock_guard<std::mutex> guard(lock_);
   Finish();
-  seized_ = false;
 }
 
 void HelperKeyboardController::Finish() {

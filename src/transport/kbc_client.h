@@ -43,7 +43,8 @@ class HelperKeyboardController final : public KeyboardController {
   KeyboardExchange Transact(const Byte* command, std::uint32_t commandLength, Byte* reply,
                             std::uint32_t capacity, const KeyboardTiming& timing) override;
   // Closes the socket: the exchange under way fails at once and the helper, seeing its
-  // input end, hands the keyboard back and ends.
+  // input end, hands the keyboard back and ends; no later exchange starts another helper
+  // before the keyboard is taken over again.
   void Abandon() override;
   void HandBack() override { Stop(); }
 
@@ -65,7 +66,9 @@ class HelperKeyboardController final : public KeyboardController {
   mutable std::mutex lock_;  // one request at a time on the socket
   std::atomic<int> socket_{-1};  // read without the lock by Abandon
   pid_t pid_ = 0;
-  bool seized_ = false;  // the keyboard was last asked to be taken over
+  // The keyboard was last asked to be taken over (and not abandoned since); cleared without
+  // the lock by Abandon.
+  std::atomic<bool> seized_{false};
   std::atomic<bool> gone_{false};  // read without the lock by Alive
   // Starts the helper and waits for its end: the kernel ends the helper when the thread that
   // started it ends, so that thread lives exactly as long as the helper.
