@@ -206,19 +206,20 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
   for (int i = 1; i < NSIG; ++i) {
     if (sigismember(&ends, i) == 1) sigdelset(&waiting, i);
   }
-  const auto idleSeconds = std::chrono::duration_cast<std::chrono::seconds>(KBC_IDLE_LIMIT);
-  const auto idleRest = std::chrono::nanoseconds(KBC_IDLE_LIMIT - idleSeconds);
-  const timespec idle{static_cast<time_t>(idleSeconds.count()),
-                      static_cast<long>(idleRest.count())};
+  using Clock = std::chrono::steady_clock;
+  // The keyboard is handed back this long after the last whole request; bytes of a request
+  // that does not come whole do not put it off.
+  Clock::time_point idleEnd = Clock::now() + KBC_IDLE_LIMIT;
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(idleEnd - Clock::now());
+    if (controller.Seized() && left.count() <= 0) return EXIT_IDLE;
+    const timespec idle{static_cast<time_t>(left.count() / 1000000000),
+                        static_cast<long>(left.count() % 1000000000)};
     // The signals are let in only here, atomically with the wait.
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = ::ppoll(&input, 1, controller.Seized() ? &idle : nullptr, &waiting);
-    if (ready < 0) {
-      if (ending.signal != 0) return EXIT_INPUT_ENDED;
-      continue;
-    }
-    if (ready == 0) return EXIT_IDLE;
+    if (ready < 0 && ending.signal != 0) return EXIT_INPUT_ENDED;
+    if (ready <= 0) continue;  // a signal that ends nothing, or the time is up
     ByteString body;
     switch (reader.Next(&body)) {
       case KbcFrameReader::Result::Pending:
@@ -233,6 +234,7 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
     KbcReply answer;
     if (!Answer(controller, body, &answer)) return EXIT_WRONG_REQUEST;
     if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(answer))) return EXIT_PEER_GONE;
+    idleEnd = Clock::now() + KBC_IDLE_LIMIT;
   }
 }
 
