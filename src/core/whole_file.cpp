@@ -56,11 +56,12 @@ struct Entry {
 };
 
 // Opens the folder of path. False, with errno set, when it cannot be opened, or when path
-// names no entry in it ("dir/", ".": EISDIR).
+// names no entry in it ("dir/", "."): EISDIR for a folder, else why it is none.
 bool OpenEntry(const fs::path& path, Entry* entry) {
   entry->name = path.filename().string();
   if (entry->name.empty() || entry->name == "." || entry->name == "..") {
-    errno = EISDIR;
+    struct stat info{};
+    if (::stat(path.c_str(), &info) == 0) errno = S_ISDIR(info.st_mode) ? EISDIR : ENOTDIR;
     return false;
   }
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
