@@ -29,10 +29,12 @@ QT_QPA_PLATFORM=offscreen tessaron-config --help >/dev/null
 
 step "keyboard-controller helper"
 # Root's, of the package's group, 0750: the members of the group may run it, no one else.
-stat -c '%U:%G %a' "$helper" | tee /dev/stderr | grep -qx "root:$group 750" ||
-  { echo "$helper is not root:$group 750" >&2; exit 1; }
-getcap "$helper" | tee /dev/stderr | grep -q "cap_sys_rawio[=+]ep" ||
-  { echo "$helper lacks cap_sys_rawio+ep" >&2; exit 1; }
+# (Shown through a variable: "tee /dev/stderr" would truncate a log that stderr goes to.)
+owner=$(stat -c '%U:%G %a' "$helper")
+right=$(getcap "$helper")
+echo "$owner; $right" >&2
+[ "$owner" = "root:$group 750" ] || { echo "$helper is not root:$group 750" >&2; exit 1; }
+grep -q "cap_sys_rawio[=+]ep" <<<"$right" || { echo "$helper lacks cap_sys_rawio+ep" >&2; exit 1; }
 if refusal=$("${as_root[@]}" runuser -u nobody -- \
   tessaron report --simulate=ps2 --reader ps2:0 2>&1); then
   echo "nobody, outside the group $group, used the keyboard line" >&2
