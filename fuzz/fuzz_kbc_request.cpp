@@ -1,7 +1,8 @@
 // Feeds the keyboard-controller helper's input through its request reader: frames are cut
 // from a socket as the helper reads them, then read as requests and as the helper's replies
 // (which the programs read the same way). Whatever a reader takes must be exactly what
-// the encoder makes of it again, and nothing beyond the limits may pass.
+// the encoder makes of it again, nothing beyond the limits may pass, and an exchange passes
+// only with a whole reader command frame.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -29,9 +30,11 @@ void CheckBody(const ByteString& body) {
   Require(!body.empty() && body.size() <= tessaron::KBC_MAX_REQUEST_BODY);
   tessaron::KbcRequest request;
   if (tessaron::ParseKbcRequest(body, &request)) {
-    Require(request.command.size() <= tessaron::KBC_MAX_COMMAND);
     Require(request.capacity <= tessaron::KBC_MAX_REPLY);
-    Require(request.timing.replyLimit.count() <= tessaron::KBC_MAX_WAIT_MS);
+    // An exchange the helper takes is one whole reader command frame, nothing else.
+    Require(request.operation != tessaron::KbcOperation::Exchange ||
+            tessaron::IsReaderCommandFrame(request.command.data(),
+                                           static_cast<std::uint32_t>(request.command.size())));
     Require(tessaron::EncodeKbcRequest(request) == Framed(body));
   }
   tessaron::KbcReply reply;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the packages in dist/ (made by scripts/package.sh) as a user meets them: installs
 # both with apt-get, which pulls in what they depend on; runs the programs and finds their
-# manual pages; checks the keyboard-controller helper and its right; then
-# purges both and checks that none of their files or folders is left behind.
+# manual pages; checks the keyboard-controller helper: its owner, group, mode and right, and
+# that an account outside its group (nobody) is refused with the group named; then purges
+# both and checks that none of their files or folders is left behind.
 # Meant for a fresh Debian 12 machine, for example:
 #   fresh-debian-check ./scripts/package.sh ./scripts/install-check.sh
 set -euo pipefail
@@ -11,6 +12,7 @@ as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 packages=(tessaron tessaron-config)
 helper=/usr/libexec/tessaron/tessaron-kbc
+group=tessaron
 
 step() { echo "== $*"; }
 
@@ -24,8 +26,24 @@ tessaron report --simulate
 # The simulated keyboard line goes through the installed helper.
 tessaron report --simulate=ps2 --reader ps2:0 >/dev/null
 QT_QPA_PLATFORM=offscreen tessaron-config --help >/dev/null
-getcap "$helper" | tee /dev/stderr | grep -q "cap_sys_rawio[=+]ep" ||
-  { echo "$helper lacks cap_sys_rawio+ep" >&2; exit 1; }
+
+step "keyboard-controller helper"
+# Root's, of the package's group, 0750: the members of the group may run it, no one else.
+# (Shown through a variable: "tee /dev/stderr" would truncate a log that stderr goes to.)
+owner=$(stat -c '%U:%G %a' "$helper")
+right=$(getcap "$helper")
+echo "$owner; $right" >&2
+[ "$owner" = "root:$group 750" ] || { echo "$helper is not root:$group 750" >&2; exit 1; }
+grep -q "cap_sys_rawio[=+]ep" <<<"$right" || { echo "$helper lacks cap_sys_rawio+ep" >&2; exit 1; }
+if refusal=$("${as_root[@]}" runuser -u nobody -- \
+  tessaron report --simulate=ps2 --reader ps2:0 2>&1); then
+  echo "nobody, outside the group $group, used the keyboard line" >&2
+  exit 1
+fi
+echo "$refusal" >&2
+grep -q "Please make sure current user account is Administrator." <<<"$refusal" &&
+  grep -q "group $group" <<<"$refusal" && grep -q "sudo usermod -aG $group" <<<"$refusal" ||
+  { echo "nobody's refusal does not name the group $group" >&2; exit 1; }
 
 step "purge"
 mapfile -t files < <(dpkg-query -L "${packages[@]}" | grep -vx '/\.')

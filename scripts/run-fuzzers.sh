@@ -130,9 +130,8 @@ printf "\\002\\377$acks\\001\\372" > "$(seeds fuzz_keyboard_reply)/set-acknowled
   > "$(seeds fuzz_serial_reply)/version-and-commands"
 
 # The keyboard-controller helper's input: a seize request, then an exchange of the settings
-# read (capacity 1024), each with the line's real waits; then a reply as the helper sends it.
-waits='\024\000\001\000\003\000\320\007\254\015\005\000'
-{ printf "\\015\\000\\001$waits"; printf "\\024\\000\\003$waits\\000\\004\\002\\122\\037\\003\\114"; } \
+# read (capacity 1024) and one of the boot-loader command; then a reply as the helper sends it.
+printf '\001\000\001\010\000\003\000\004\002\122\037\003\114\012\000\003\100\000\002\123\160\001\377\003\334' \
   > "$(seeds fuzz_kbc_request)/seize-and-read"
 printf '\015\000\001\000\000\000\007\000\002\037\002\252\273\003\015' \
   > "$(seeds fuzz_kbc_request)/reply"

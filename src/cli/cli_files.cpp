@@ -123,7 +123,11 @@ int WriteOutput(const std::string& path, const ByteString& bytes, CliContext& co
   int osError = 0;
   const ConfigFileStatus status = ReplaceFileContents(path, bytes.data(), bytes.size(), &osError);
   if (status == ConfigFileStatus::Ok) return CLI_EXIT_OK;
-  return Failure(context, "cannot write " + path + ": " + ConfigFileCause(status, osError));
+  // Another user's link or file in a shared folder is a path to choose again, not a failure.
+  const bool foreign =
+      status == ConfigFileStatus::ForeignLink || status == ConfigFileStatus::ForeignFile;
+  return Failure(context, "cannot write " + path + ": " + ConfigFileCause(status, osError),
+                 foreign ? CLI_EXIT_USAGE : CLI_EXIT_FAILURE);
 }
 
 int SaveRecord(const std::string& path, const ReaderSettings& settings, RecordFileKind kind,

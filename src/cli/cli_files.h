@@ -44,7 +44,8 @@ int LoadRecordOfKind(const std::string& path, RecordFileKind kind, const std::st
 // written whole anyway.
 bool PeekRecord(const std::string& path, RecordFileKind kind, ReaderSettings& settings);
 
-// Writes bytes as the whole of path, or to standard output for "-".
+// Writes bytes as the whole of path, or to standard output for "-"; CLI_EXIT_USAGE when the
+// path is another user's link or file in a shared folder (nothing is written).
 int WriteOutput(const std::string& path, const ByteString& bytes, CliContext& context);
 // Writes the record as a file of the kind.
 int SaveRecord(const std::string& path, const ReaderSettings& settings, RecordFileKind kind,

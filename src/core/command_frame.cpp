@@ -61,6 +61,25 @@ bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out
   return true;
 }
 
+bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length) {
+  if (bytes == nullptr || length < SHORT_FRAME_LENGTH || length > LONGEST_COMMAND_FRAME) {
+    return false;
+  }
+  const std::uint32_t etx = length - 2;
+  if (bytes[0] != STX || bytes[etx] != ETX || bytes[etx + 1] != ComputeLrc(bytes, etx + 1)) {
+    return false;
+  }
+  const Byte funcId = bytes[2];
+  if (length == SHORT_FRAME_LENGTH && IsShortFormCommand(funcId)) {
+    return bytes[1] == (funcId == CMD_SET_DEFAULTS ? DIR_SET : DIR_READ);
+  }
+  if (bytes[1] != DIR_SET) return false;
+  // FuncID and length byte, then the record's bytes.
+  std::uint32_t at = 2;
+  while (at < etx && etx - at >= 2) at += 2 + bytes[at + 1];
+  return at == etx;
+}
+
 double ParseVersionNumber(const std::string& text) {
   enum State { SEARCHING, INTEGER_DIGITS, AFTER_POINT, FRACTION_DIGITS };
 

@@ -53,6 +53,10 @@ constexpr Byte HID_IDLE_REPORT_MARKER = 0x15;
 // Firmware from which a "USB-HID-KB" reader accepts the USB HID format "8".
 constexpr double HID_KB_FORMAT_MIN_VERSION = 1.89;
 
+// The longest frame the programs send: a typed command of 513 bytes and its LRC (a
+// settings frame is at most 400 bytes).
+constexpr std::uint32_t LONGEST_COMMAND_FRAME = 514;
+
 // Fixed buffer sizes of the transactions.
 constexpr std::uint32_t COMMAND_BUFFER_SIZE = 16;
 constexpr std::uint32_t SETTINGS_BUFFER_SIZE = 1024;
@@ -67,6 +71,12 @@ Byte ComputeLrc(const Byte* bytes, std::uint32_t count);
 // short query form (data ignored); every other FuncID the long form with dataLength bytes.
 bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out,
                        std::uint32_t* length);
+
+// Whether bytes[0..length) are one whole command frame of a kind the programs send, with
+// ETX and the right LRC, of at most LONGEST_COMMAND_FRAME bytes: a short form (0x1F and 0x22
+// as queries, 0x18 as a set), or a set frame of records (FuncID, length, that many bytes)
+// that end exactly at the ETX, which covers the long form and the settings frame.
+bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length);
 
 // Decimal value of the first run digits-point-digits in text; 0 when there is none.
 double ParseVersionNumber(const std::string& text);

@@ -50,6 +50,12 @@ const char* ConfigFileStatusText(ConfigFileStatus status) {
       return "a settings file in JSON, not a configuration file";
     case ConfigFileStatus::NotAFile:
       return "not a file, device or pipe that can be written";
+    case ConfigFileStatus::ForeignLink:
+      return "refused: the link belongs to another user in a shared folder (sticky and "
+             "writable by everyone), so it is not followed";
+    case ConfigFileStatus::ForeignFile:
+      return "refused: the file belongs to another user in a shared folder (sticky and "
+             "writable by everyone), so root does not replace it";
   }
   return "unknown status";
 }

@@ -28,6 +28,11 @@ enum class ConfigFileStatus {
   WriteFailed,    // the file could not be written
   SettingsJson,   // a settings file in JSON, not a configuration file
   NotAFile,       // neither a file nor a device, pipe or socket that takes a stream
+  // In a sticky folder that everyone may write to (/tmp), an entry of another user than this
+  // one and the folder's owner, which is not written through: a link (never followed), or a
+  // regular file (never replaced by root).
+  ForeignLink,
+  ForeignFile,
 };
 
 // A short English phrase for a status, for command-line messages ("not found", ...).
@@ -51,7 +56,10 @@ bool LooksLikeSettingsJson(const ByteString& bytes);
 // whole; where the folder does not allow that, or the file's owner and group could not be
 // kept, or other hard links share the file, a file that may be written is written in place.
 // A symbolic link stays a link: the file it names is written. The file keeps its permission
-// bits. An existing file that this user may not write is not replaced.
+// bits. An existing file that this user may not write is not replaced. In a sticky folder
+// that everyone may write to, another user's link is not followed (ForeignLink) and root
+// does not replace another user's file (ForeignFile), as the kernel's own rules for such
+// folders have it; nothing is written then.
 // osError, when given, receives the errno of the failing call (0 on success and for a
 // failure without an operating-system cause).
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,

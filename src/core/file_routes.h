@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "core/byte_string.h"
@@ -26,6 +27,11 @@ class FileDescriptor {
   FileDescriptor& operator=(const FileDescriptor&) = delete;
 
   int Get() const { return fd_; }
+  // Closes the descriptor held and takes fd instead.
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
   bool Valid() const { return fd_ >= 0; }
   // Closes now; false when the close reports an error (a delayed write failure).
   bool Close() {
@@ -83,27 +89,42 @@ inline ConfigFileStatus WriteFailure(int* osError, int error) {
   return ConfigFileStatus::WriteFailed;
 }
 
-// A name beside the target, in the same folder, so that the final rename stays on one file
-// system and replaces the target in one step.
-inline std::string TemporaryPathFor(const std::string& path) {
-  static std::atomic<unsigned> sequence{0};
-  return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(sequence++);
+// The name of a new file beside name (a file name or a whole path), in the same folder, so
+// that the final rename stays on one file system and replaces the target in one step. Its
+// 64 random bits keep another user from guessing it and putting something in its place.
+inline std::string TemporaryNameFor(const std::string& name) {
+  std::uint64_t bits = 0;
+  try {
+    std::random_device random;
+    bits = (static_cast<std::uint64_t>(random()) << 32) ^ random();
+  } catch (...) {
+    // No source of randomness: the clock's finest digits, which are far harder to foresee
+    // than a sequence.
+    bits = static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  }
+  static constexpr char DIGITS[] = "0123456789abcdef";
+  std::string suffix(16, '0');
+  for (char& digit : suffix) {
+    digit = DIGITS[bits & 0xF];
+    bits >>= 4;
+  }
+  return name + ".tmp-" + suffix;
 }
 
-// Fills the new file beside target with bytes, makes them durable, closes it and puts it in
-// target's place; when any step fails the new file is removed and target stays as it was.
-// sync and moveOver are the system's calls: true on success, else false with errno set.
-template <typename Sync, typename MoveOver>
-ConfigFileStatus FinishReplacement(FileDescriptor& file, const std::string& temporaryPath,
-                                   const std::string& target, const Byte* bytes,
-                                   std::size_t count, int* osError, Sync sync,
-                                   MoveOver moveOver) {
+// Fills the new file with bytes, makes them durable, closes it and puts it in the target's
+// place; when any step fails the new file is removed and the target stays as it was. sync,
+// moveOver (the new file over the target) and remove (the new file) are the system's calls:
+// true on success, else false with errno set.
+template <typename Sync, typename MoveOver, typename Remove>
+ConfigFileStatus FinishReplacement(FileDescriptor& file, const Byte* bytes, std::size_t count,
+                                   int* osError, Sync sync, MoveOver moveOver, Remove remove) {
   int error = 0;
   if (!WriteAll(file.Get(), bytes, count) || !sync(file.Get())) error = errno;
   if (!file.Close() && error == 0) error = errno;
-  if (error == 0 && !moveOver(temporaryPath, target)) error = errno;
+  if (error == 0 && !moveOver()) error = errno;
   if (error != 0) {
-    ::unlink(temporaryPath.c_str());
+    remove();
     return WriteFailure(osError, error);
   }
   return ConfigFileStatus::Ok;

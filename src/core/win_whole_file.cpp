@@ -53,7 +53,7 @@ ConfigFileStatus SaveBeside(const std::string& target, const Byte* bytes, std::s
   std::string temporaryPath;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporaryPath = TemporaryPathFor(target);
+    temporaryPath = TemporaryNameFor(target);
     fd = ::_open(temporaryPath.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                  _S_IREAD | _S_IWRITE);
     if (fd < 0 && errno != EEXIST) return WriteFailure(osError, errno);
@@ -61,16 +61,16 @@ ConfigFileStatus SaveBeside(const std::string& target, const Byte* bytes, std::s
   FileDescriptor file(fd);
   if (!file.Valid()) return WriteFailure(osError, EEXIST);
   return FinishReplacement(
-      file, temporaryPath, target, bytes, count, osError,
-      [](int fd) { return ::_commit(fd) == 0; },
-      [](const std::string& from, const std::string& to) {
-        if (::MoveFileExA(from.c_str(), to.c_str(),
+      file, bytes, count, osError, [](int fd) { return ::_commit(fd) == 0; },
+      [&] {
+        if (::MoveFileExA(temporaryPath.c_str(), target.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
           return true;
         }
         errno = ErrnoOf(::GetLastError());
         return false;
-      });
+      },
+      [&] { return ::_unlink(temporaryPath.c_str()) == 0; });
 }
 
 }  // namespace

@@ -1,30 +1,45 @@
 // tessaron-kbc: the keyboard-controller helper, the one program that touches the keyboard
 // controller's I/O ports. The programs start it with a socket as its standard input and
 // output (kbc_client.cpp) and send it requests (kbc_protocol.h); it runs each exchange next
-// to the ports, with the line's byte-by-byte handshake, and answers.
+// to the ports, with the line's byte-by-byte handshake and the line's own waits, and answers.
+// The package lets only the members of its group run it.
 //
-// It holds CAP_SYS_RAWIO only for the ioperm call at its start; while it serves it holds no
-// capability at all (the port permission stays with the process). It reads no environment
-// variable, opens no file, keeps no descriptor but its socket, ends when the program that
-// started it ends, and hands the keyboard back on every way out: the end of its input, a
-// request it does not take, a failed reply, and any signal that can be caught.
+// It serves the reader's exchange and nothing else: it takes an exchange only while it holds
+// the keyboard and only of one whole reader command frame, and no exchange outlasts the
+// line's limit. Holding the keyboard with no request for KBC_IDLE_LIMIT, it hands it back
+// and ends.
+//
+// From its first line nobody may trace it or read its memory, and it leaves no core file. It
+// holds CAP_SYS_RAWIO only for the ioperm call at its start; while it serves it holds no
+// capability at all (the port permission stays with the process), and when root started it,
+// it serves as the user nobody. It reads no environment variable, opens no file (but the
+// user database, when root started it), keeps no descriptor but its socket, ends when the
+// program that started it ends, and hands the keyboard back on every way out: the end of its
+// input, a request it does not take, a failed reply, the idle limit and any signal that can
+// be caught.
 //
 //   tessaron-kbc               the real keyboard controller
 //   tessaron-kbc --simulated   the simulated controller with the simulated reader on its line
 //
 // Exit status: 0 when the input ended, 2 for a wrong request or argument, 3 when the port
-// permission was refused, 4 when the reply could not be written; a signal ends it by that
-// signal.
+// permission was refused, 4 when the reply could not be written or the program that started
+// it has ended, 5 when it held the keyboard too long without a request; a signal ends it by
+// that signal.
 
 #include <cap-ng.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <memory>
 
@@ -40,6 +55,10 @@ constexpr int EXIT_INPUT_ENDED = 0;
 constexpr int EXIT_WRONG_REQUEST = 2;
 constexpr int EXIT_REFUSED = 3;
 constexpr int EXIT_PEER_GONE = 4;
+constexpr int EXIT_IDLE = 5;
+
+// The waits of every exchange: the line's own, whoever asks.
+const KeyboardTiming LINE_TIMING{};
 
 // What the signal handlers see, one per process as they are.
 struct Ending {
@@ -68,7 +87,7 @@ void OnSignal(int signalNumber) { ending.signal = signalNumber; }
 
 void OnFault(int signalNumber) {
   PortIoController* controller = ending.realController;
-  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, KeyboardTiming{});
+  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, LINE_TIMING);
   ending.signal = signalNumber;
 }
 
@@ -94,14 +113,40 @@ void CatchSignals(sigset_t* ends) {
   ::sigprocmask(SIG_BLOCK, ends, nullptr);
 }
 
-// Keeps CAP_SYS_RAWIO alone, asks for the port permission, then drops every capability.
-// The reply says whether the permission was had.
-KbcReply TakePortPermission(PortIoController& controller, bool simulated) {
+// Ends the helper with SIGTERM when parent, the program that started it, ends; false when
+// parent has ended already (before the request could take effect). Asked again after every
+// change of user, which clears it.
+bool EndWithParent(pid_t parent) {
+  return ::prctl(PR_SET_PDEATHSIG, SIGTERM) == 0 && ::getppid() == parent;
+}
+
+// No one but root may trace the helper or read its memory, and a fault leaves no core file.
+// A change of user resets the first, so it is asked again then.
+void KeepPrivate() {
+  ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  const rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);
+}
+
+// Serves as the user nobody from now on, with no group of root's.
+bool BecomeNobody() {
+  const passwd* nobody = ::getpwnam("nobody");
+  if (nobody == nullptr || nobody->pw_uid == 0 || nobody->pw_gid == 0) return false;
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  return ::setgroups(0, nullptr) == 0 && ::setresgid(gid, gid, gid) == 0 &&
+         ::setresuid(uid, uid, uid) == 0;
+}
+
+// Keeps CAP_SYS_RAWIO alone (and, when root started it, the right to become nobody), asks for
+// the port permission, becomes nobody when root started it, then drops every capability.
+// The reply says whether the permission was had and the helper may serve.
+KbcReply TakePortPermission(PortIoController& controller, bool simulated, pid_t parent) {
+  const bool root = ::getuid() == 0 || ::geteuid() == 0;
   capng_clear(CAPNG_SELECT_BOTH);
-  if (!simulated) {
-    capng_update(CAPNG_ADD, static_cast<capng_type_t>(CAPNG_EFFECTIVE | CAPNG_PERMITTED),
-                 CAP_SYS_RAWIO);
-  }
+  const auto both = static_cast<capng_type_t>(CAPNG_EFFECTIVE | CAPNG_PERMITTED);
+  if (!simulated) capng_update(CAPNG_ADD, both, CAP_SYS_RAWIO);
+  if (root) capng_updatev(CAPNG_ADD, both, CAP_SETUID, CAP_SETGID, -1);
   // Fails when the helper was not given the capability; ioperm then says why.
   capng_apply(CAPNG_SELECT_CAPS);
   KbcReply hello;
@@ -109,28 +154,41 @@ KbcReply TakePortPermission(PortIoController& controller, bool simulated) {
   hello.ok = controller.Start(&why);
   hello.kind = why.kind;
   hello.osError = why.osError;
+  if (root && !BecomeNobody()) {
+    hello.ok = false;
+    hello.kind = PortErrorKind::Other;
+    hello.detail = "the keyboard-controller helper could not become the user nobody";
+  }
+  if (root) KeepPrivate();
   capng_clear(CAPNG_SELECT_BOTH);
   if (capng_apply(CAPNG_SELECT_CAPS) != 0 || ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
     hello.ok = false;
     hello.kind = PortErrorKind::Other;
     hello.detail = "the keyboard-controller helper could not drop its capabilities";
   }
+  if (root && !EndWithParent(parent)) {
+    hello.ok = false;
+    hello.kind = PortErrorKind::Other;
+    hello.detail = "the program that started the keyboard-controller helper has ended";
+  }
   return hello;
 }
 
-// Runs one request; false when it is none the helper takes.
+// Runs one request; false when it is none the helper takes: no request of the protocol, or
+// an exchange while the keyboard is not taken over.
 bool Answer(PortIoController& controller, const ByteString& body, KbcReply* answer) {
   KbcRequest request;
   if (!ParseKbcRequest(body, &request)) return false;
   if (request.operation != KbcOperation::Exchange) {
-    controller.SetSeized(request.operation == KbcOperation::Seize, request.timing);
+    controller.SetSeized(request.operation == KbcOperation::Seize, LINE_TIMING);
     answer->ok = true;
     return true;
   }
+  if (!controller.Seized()) return false;
   Byte reply[KBC_MAX_REPLY];
   const KeyboardExchange exchange =
       controller.Transact(request.command.data(), static_cast<std::uint32_t>(request.command.size()),
-                          reply, request.capacity, request.timing);
+                          reply, request.capacity, LINE_TIMING);
   answer->ok = exchange.ok;
   answer->kind = exchange.failure.kind;
   answer->osError = exchange.failure.osError;
@@ -139,8 +197,8 @@ bool Answer(PortIoController& controller, const ByteString& body, KbcReply* answ
   return true;
 }
 
-// Serves requests until the input ends, a request is wrong or a signal comes; the exit
-// status.
+// Serves requests until the input ends, a request is wrong, the keyboard is held too long
+// without a request or a signal comes; the exit status.
 int Serve(PortIoController& controller, const sigset_t& ends) {
   KbcFrameReader reader(STDIN_FILENO, KBC_MAX_REQUEST_BODY);
   sigset_t waiting;
@@ -148,13 +206,20 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
   for (int i = 1; i < NSIG; ++i) {
     if (sigismember(&ends, i) == 1) sigdelset(&waiting, i);
   }
+  using Clock = std::chrono::steady_clock;
+  // The keyboard is handed back this long after the last whole request; bytes of a request
+  // that does not come whole do not put it off.
+  Clock::time_point idleEnd = Clock::now() + KBC_IDLE_LIMIT;
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(idleEnd - Clock::now());
+    if (controller.Seized() && left.count() <= 0) return EXIT_IDLE;
+    const timespec idle{static_cast<time_t>(left.count() / 1000000000),
+                        static_cast<long>(left.count() % 1000000000)};
     // The signals are let in only here, atomically with the wait.
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::ppoll(&input, 1, nullptr, &waiting) < 0) {
-      if (ending.signal != 0) return EXIT_INPUT_ENDED;
-      continue;
-    }
+    const int ready = ::ppoll(&input, 1, controller.Seized() ? &idle : nullptr, &waiting);
+    if (ready < 0 && ending.signal != 0) return EXIT_INPUT_ENDED;
+    if (ready <= 0) continue;  // a signal that ends nothing, or the time is up
     ByteString body;
     switch (reader.Next(&body)) {
       case KbcFrameReader::Result::Pending:
@@ -169,6 +234,7 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
     KbcReply answer;
     if (!Answer(controller, body, &answer)) return EXIT_WRONG_REQUEST;
     if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(answer))) return EXIT_PEER_GONE;
+    idleEnd = Clock::now() + KBC_IDLE_LIMIT;
   }
 }
 
@@ -177,8 +243,10 @@ int Serve(PortIoController& controller, const sigset_t& ends) {
 
 int main(int argc, char** argv) {
   using namespace tessaron;
+  KeepPrivate();
   // Ends with the program that started it; the signal is caught and hands back.
-  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  const pid_t parent = ::getppid();
+  if (!EndWithParent(parent)) return EXIT_PEER_GONE;
   ::close_range(STDERR_FILENO, ~0U, 0);
   sigset_t ends;
   CatchSignals(&ends);
@@ -192,13 +260,13 @@ int main(int argc, char** argv) {
     io = std::make_shared<IopermPortIo>();
   }
   PortIoController controller(io);
-  const KbcReply hello = TakePortPermission(controller, simulated);
+  const KbcReply hello = TakePortPermission(controller, simulated, parent);
   if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(hello))) return EXIT_PEER_GONE;
   if (!hello.ok) return EXIT_REFUSED;
   if (!simulated) ending.realController = &controller;
 
   const int status = Serve(controller, ends);
-  if (controller.Seized()) controller.SetSeized(false, KeyboardTiming{});
+  if (controller.Seized()) controller.SetSeized(false, LINE_TIMING);
   controller.Stop();
   ending.realController = nullptr;
   if (const int signalNumber = ending.signal.load()) {

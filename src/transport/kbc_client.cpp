@@ -13,6 +13,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/command_frame.h"
 #include "transport/port_error_text.h"
 #include "transport/port_failure.h"
 
@@ -85,7 +86,8 @@ std::string FindKbcHelper() {
   if (length > 0) {
     std::string beside(self, static_cast<std::size_t>(length));
     beside = beside.substr(0, beside.rfind('/') + 1) + HELPER_NAME;
-    if (::access(beside.c_str(), X_OK) == 0) return beside;
+    // One there that this account may not run is refused as such, not passed over.
+    if (::access(beside.c_str(), F_OK) == 0) return beside;
   }
   return std::string(TESSARON_KBC_LIBEXEC_DIR) + "/" + HELPER_NAME;
 }
@@ -98,6 +100,10 @@ HelperKeyboardController::~HelperKeyboardController() { Stop(); }
 
 bool HelperKeyboardController::Start(PortError* why) {
   std::lock_guard<std::mutex> guard(lock_);
+  return StartLocked(why);
+}
+
+bool HelperKeyboardController::StartLocked(PortError* why) {
   if (socket_ >= 0 && !gone_) return true;
   Finish();
 
@@ -108,11 +114,13 @@ bool HelperKeyboardController::Start(PortError* why) {
   }
   std::promise<Spawned> started;
   std::future<Spawned> spawned = started.get_future();
+  gone_ = false;  // until the keeper sees the helper end
   try {
     keeper_ = std::thread([this, end = ends[1], &started] {
       const Spawned result = SpawnHelper(helperPath_, simulated_, end);
       started.set_value(result);
       if (result.error == 0) WaitForExit(result.pid);
+      gone_ = true;
     });
   } catch (const std::system_error& error) {
     ::close(ends[0]);
@@ -123,10 +131,12 @@ bool HelperKeyboardController::Start(PortError* why) {
   const Spawned result = spawned.get();
   ::close(ends[1]);
   socket_ = ends[0];
-  gone_ = false;
   if (result.error != 0) {
     Finish();
-    *why = HelperFailure(helperPath_, result.error, "could not be started");
+    // The helper is for the members of its group: anyone else may not run it.
+    *why = result.error == EACCES
+               ? PortFailure(PortErrorKind::NoPortAccess, helperPath_, result.error, KBC_GROUP_ONLY)
+               : HelperFailure(helperPath_, result.error, "could not be started");
     return false;
   }
   pid_ = result.pid;
@@ -155,7 +165,9 @@ bool HelperKeyboardController::Start(PortError* why) {
 }
 
 void HelperKeyboardController::Abandon() {
-  // No lock: the exchange under way holds it. shutdown is safe on a descriptor in use.
+  // No lock: the exchange under way holds it. shutdown is safe on a descriptor in use. No
+  // exchange after this one starts a new helper.
+  seized_ = false;
   const int fd = socket_;
   if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
 }
@@ -200,30 +212,45 @@ bool HelperKeyboardController::Ask(const KbcRequest& request, KbcReply* reply) {
   return false;
 }
 
-void HelperKeyboardController::SetSeized(bool seized, const KeyboardTiming& timing) {
-  std::lock_guard<std::mutex> guard(lock_);
+bool HelperKeyboardController::AskToSeize(bool seized) {
+  seized_ = seized;
   KbcRequest request;
   request.operation = seized ? KbcOperation::Seize : KbcOperation::Release;
-  request.timing = timing;
   KbcReply reply;
-  Ask(request, &reply);
+  return Ask(request, &reply);
+}
+
+void HelperKeyboardController::SetSeized(bool seized, const KeyboardTiming& /*timing*/) {
+  std::lock_guard<std::mutex> guard(lock_);
+  AskToSeize(seized);
 }
 
 KeyboardExchange HelperKeyboardController::Transact(const Byte* command,
                                                     std::uint32_t commandLength, Byte* reply,
                                                     std::uint32_t capacity,
-                                                    const KeyboardTiming& timing) {
+                                                    const KeyboardTiming& /*timing*/) {
   std::lock_guard<std::mutex> guard(lock_);
-  KbcRequest request;
-  request.timing = timing;
-  request.capacity = std::min(capacity, KBC_MAX_REPLY);
-  request.command.assign(command, command + std::min(commandLength, KBC_MAX_COMMAND));
-  KbcReply answer;
-  if (commandLength > KBC_MAX_COMMAND) {
-    return KeyboardExchange{false, 0,
-                            PortFailure(PortErrorKind::Other, std::string(), 0,
-                                        "the command is longer than the line takes")};
+  // What the helper refuses (and ends on) is refused here already, so that a wrong command
+  // typed by the user costs no helper.
+  if (!seized_ || command == nullptr || !IsReaderCommandFrame(command, commandLength)) {
+    return KeyboardExchange{
+        false, 0,
+        PortFailure(PortErrorKind::Other, std::string(), 0,
+                    seized_ ? "it takes only whole reader command frames"
+                            : "the keyboard is not taken over")};
   }
+  // A helper that held the keyboard too long without a request has handed it back and
+  // ended: a new one takes it over again.
+  PortError why;
+  if (gone_ && (!StartLocked(&why) || !AskToSeize(true))) {
+    return KeyboardExchange{false, 0, why.kind != PortErrorKind::None
+                                          ? why
+                                          : HelperFailure(helperPath_, 0, "has ended")};
+  }
+  KbcRequest request;
+  request.capacity = std::min(capacity, KBC_MAX_REPLY);
+  request.command.assign(command, command + commandLength);
+  KbcReply answer;
   if (!Ask(request, &answer)) {
     return KeyboardExchange{false, 0, HelperFailure(helperPath_, 0, "has ended")};
   }

@@ -4,21 +4,21 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
+
+#include "core/command_text.h"
+#include "core/settings_transactions.h"
 
 namespace tessaron {
 
+// Every frame the programs send fits the helper's limit.
+static_assert(MANUAL_COMMAND_FRAME_MAX <= KBC_MAX_COMMAND && MAX_SETTINGS_FRAME <= KBC_MAX_COMMAND);
+
 namespace {
 
-// The waits a request carries, in the order they are sent.
-constexpr std::array<Millis KeyboardTiming::*, 6> SENT_WAITS = {
-    &KeyboardTiming::byteWait,           &KeyboardTiming::ackedBytePause,
-    &KeyboardTiming::setAckPausePerByte, &KeyboardTiming::setAckWait,
-    &KeyboardTiming::replyLimit,         &KeyboardTiming::replyByteWait};
-
-constexpr std::size_t REQUEST_HEAD = 1 + SENT_WAITS.size() * 2;
 constexpr std::size_t REPLY_HEAD = 6;
+// Operation and reply capacity.
+constexpr std::size_t EXCHANGE_HEAD = 3;
 
 void PutWord(ByteString& out, std::uint32_t value) {
   out.push_back(static_cast<Byte>(value & 0xFF));
@@ -43,10 +43,6 @@ ByteString Framed(const ByteString& body) {
 ByteString EncodeKbcRequest(const KbcRequest& request) {
   ByteString body;
   body.push_back(static_cast<Byte>(request.operation));
-  for (const auto wait : SENT_WAITS) {
-    const auto ms = std::clamp<Millis::rep>((request.timing.*wait).count(), 0, KBC_MAX_WAIT_MS);
-    PutWord(body, static_cast<std::uint32_t>(ms));
-  }
   if (request.operation == KbcOperation::Exchange) {
     PutWord(body, std::min(request.capacity, KBC_MAX_REPLY));
     body.insert(body.end(), request.command.begin(),
@@ -58,24 +54,20 @@ ByteString EncodeKbcRequest(const KbcRequest& request) {
 }
 
 bool ParseKbcRequest(const ByteString& body, KbcRequest* request) {
-  if (body.size() < REQUEST_HEAD) return false;
-  const Byte operation = body[0];
+  if (body.empty()) return false;
   KbcRequest parsed;
-  parsed.operation = static_cast<KbcOperation>(operation);
-  for (std::size_t i = 0; i < SENT_WAITS.size(); ++i) {
-    const std::uint32_t ms = WordAt(body, 1 + 2 * i);
-    if (ms > KBC_MAX_WAIT_MS) return false;
-    parsed.timing.*SENT_WAITS[i] = Millis(ms);
-  }
+  parsed.operation = static_cast<KbcOperation>(body[0]);
   if (parsed.operation == KbcOperation::Seize || parsed.operation == KbcOperation::Release) {
-    if (body.size() != REQUEST_HEAD) return false;
+    if (body.size() != 1) return false;
   } else if (parsed.operation == KbcOperation::Exchange) {
-    if (body.size() < REQUEST_HEAD + 2 || body.size() > REQUEST_HEAD + 2 + KBC_MAX_COMMAND) {
+    if (body.size() < EXCHANGE_HEAD || body.size() > EXCHANGE_HEAD + KBC_MAX_COMMAND) return false;
+    parsed.capacity = WordAt(body, 1);
+    if (parsed.capacity > KBC_MAX_REPLY) return false;
+    parsed.command.assign(body.begin() + EXCHANGE_HEAD, body.end());
+    if (!IsReaderCommandFrame(parsed.command.data(),
+                              static_cast<std::uint32_t>(parsed.command.size()))) {
       return false;
     }
-    parsed.capacity = WordAt(body, REQUEST_HEAD);
-    if (parsed.capacity > KBC_MAX_REPLY) return false;
-    parsed.command.assign(body.begin() + REQUEST_HEAD + 2, body.end());
   } else {
     return false;
   }

@@ -1,11 +1,13 @@
 #pragma once
 // What the programs and the keyboard-controller helper tessaron-kbc say to each other over
 // their socket. Every message is one frame: its body length (two bytes, low byte first),
-// then the body. The helper takes only the three requests below, with waits, command and
-// reply within the keyboard line's limits; anything else ends it.
+// then the body. The helper takes only the three requests below, and an exchange only while
+// it holds the keyboard and only of one whole reader command frame (IsReaderCommandFrame);
+// anything else ends it. The waits of an exchange are the line's own constants inside the
+// helper: a request carries none.
 //
-//   request body: operation, the six waits of the line in ms (two bytes each), and for an
-//                 exchange the reply capacity (two bytes) and the command bytes
+//   request body: operation, and for an exchange the reply capacity (two bytes) and the
+//                 command frame
 //   reply body:   ok (0 or 1), error kind, errno (two bytes), reply length (two bytes),
 //                 the reply bytes, then the failure's detail text
 //
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "core/byte_string.h"
+#include "core/command_frame.h"
 #include "core/port_error.h"
 #include "transport/transport_timing.h"
 
@@ -24,19 +27,20 @@ namespace tessaron {
 
 enum class KbcOperation : Byte { Seize = 1, Release = 2, Exchange = 3 };
 
-// The line's limits: the longest command frame and reply the programs use, the longest wait
-// (the real waits are at most 3.5 s), and the longest failure detail.
-constexpr std::uint32_t KBC_MAX_COMMAND = 1024;
+// The line's limits: the longest command frame and reply the programs use, and the longest
+// failure detail.
+constexpr std::uint32_t KBC_MAX_COMMAND = LONGEST_COMMAND_FRAME;
 constexpr std::uint32_t KBC_MAX_REPLY = 1024;
-constexpr std::uint32_t KBC_MAX_WAIT_MS = 10000;
 constexpr std::size_t KBC_MAX_DETAIL = 255;
 // The longest body of either direction.
-constexpr std::size_t KBC_MAX_REQUEST_BODY = 1 + 6 * 2 + 2 + KBC_MAX_COMMAND;
+constexpr std::size_t KBC_MAX_REQUEST_BODY = 1 + 2 + KBC_MAX_COMMAND;
 constexpr std::size_t KBC_MAX_REPLY_BODY = 1 + 1 + 2 + 2 + KBC_MAX_REPLY + KBC_MAX_DETAIL;
+// A helper that holds the keyboard and gets no request for this long hands it back and ends,
+// so that a program that stops or hangs cannot leave the seat without its keyboard.
+constexpr Millis KBC_IDLE_LIMIT{3000};
 
 struct KbcRequest {
   KbcOperation operation = KbcOperation::Exchange;
-  KeyboardTiming timing;  // afterTransaction is the caller's own and is not sent
   std::uint32_t capacity = 0;
   ByteString command;
 };
@@ -49,13 +53,13 @@ struct KbcReply {
   std::string detail;
 };
 
-// The whole frame (length and body). Waits above KBC_MAX_WAIT_MS, a capacity above
-// KBC_MAX_REPLY and a detail above KBC_MAX_DETAIL are cut to the limit; the command must be
-// within KBC_MAX_COMMAND.
+// The whole frame (length and body). A capacity above KBC_MAX_REPLY and a detail above
+// KBC_MAX_DETAIL are cut to the limit; the command must be within KBC_MAX_COMMAND.
 ByteString EncodeKbcRequest(const KbcRequest& request);
 ByteString EncodeKbcReply(const KbcReply& reply);
 
-// Read a frame body; false for anything that is not exactly a message within the limits.
+// Read a frame body; false for anything that is not exactly a message within the limits
+// (for an exchange: a command that is no reader command frame).
 bool ParseKbcRequest(const ByteString& body, KbcRequest* request);
 bool ParseKbcReply(const ByteString& body, KbcReply* reply);
 

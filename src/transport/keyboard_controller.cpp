@@ -49,6 +49,12 @@ std::string ByteText(Byte value) {
   return text;
 }
 
+// wait, or less when the exchange must end at end.
+Millis Within(Millis wait, Clock::time_point end) {
+  const auto left = std::chrono::duration_cast<Millis>(end - Clock::now());
+  return std::clamp(left, Millis(0), wait);
+}
+
 KeyboardExchange Failed(std::uint32_t received, PortErrorKind kind,
                         std::string detail = std::string()) {
   return KeyboardExchange{false, received, PortFailure(kind, std::string(), 0, std::move(detail))};
@@ -137,8 +143,16 @@ KeyboardExchange PortIoController::Transact(const Byte* command, std::uint32_t c
     if (received < capacity) reply[received++] = value;
   };
 
+  // No exchange outlasts the limit, whatever the line does: a line that keeps asking for
+  // bytes again or answers slowly ends it sooner.
+  const Clock::time_point end = Clock::now() + timing.exchangeLimit;
   int resends = 0;
   for (std::uint32_t i = 0; i < commandLength;) {
+    if (Clock::now() >= end) {
+      return Failed(received, PortErrorKind::TransferFailed,
+                    "the command was not sent within " +
+                        std::to_string(timing.exchangeLimit.count()) + " ms");
+    }
     WaitInputEmpty(*io_, timing.byteWait);
     io_->WritePort(KBC_DATA_PORT, command[i]);
     if (!WaitOutputFull(timing.byteWait)) return Failed(received, PortErrorKind::NoReply);
@@ -161,9 +175,11 @@ KeyboardExchange PortIoController::Transact(const Byte* command, std::uint32_t c
   }
 
   if (commandLength >= 2 && IsKeyboardSetCommand(command[1])) {
-    Pause(timing.setAckPausePerByte * commandLength, stop_);
+    Pause(Within(timing.setAckPausePerByte * commandLength, end), stop_);
     Byte first = 0;
-    if (!ReadByte(timing.setAckWait, &first)) return Failed(received, PortErrorKind::NoReply);
+    if (!ReadByte(Within(timing.setAckWait, end), &first)) {
+      return Failed(received, PortErrorKind::NoReply);
+    }
     store(first);
     if (first == KEYBOARD_ACK) return KeyboardExchange{true, received, {}};
     // Another answer is the reader's own: the line worked.
@@ -173,7 +189,7 @@ KeyboardExchange PortIoController::Transact(const Byte* command, std::uint32_t c
 
   const bool versionReply = commandLength >= 3 && command[2] == CMD_GET_FIRMWARE_VERSION;
   KeyboardReplyRecogniser recogniser(versionReply);
-  const Clock::time_point deadline = Clock::now() + timing.replyLimit;
+  const Clock::time_point deadline = std::min(Clock::now() + timing.replyLimit, end);
   while (Clock::now() < deadline && !stop_.load()) {
     Byte value = 0;
     if (!ReadByte(timing.replyByteWait, &value)) continue;

@@ -4,6 +4,10 @@
 
 #include "transport/port_failure.h"
 
+#ifndef TESSARON_KBC_GROUP
+#define TESSARON_KBC_GROUP "tessaron"
+#endif
+
 namespace tessaron {
 
 PortError PortFailure(PortErrorKind kind, const std::string& device, int osError,
@@ -77,6 +81,15 @@ std::string NotAReader(const PortError& error, InterfaceType line) {
 
 // device is the helper's file, which needs the right.
 std::string NoPortAccess(const PortError& error) {
+  if (error.detail == KBC_GROUP_ONLY) {
+    const std::string group = TESSARON_KBC_GROUP;
+    const std::string reason = OsErrorText(error.osError);
+    const std::string what = error.device.empty() || reason.empty()
+                                 ? error.device + reason
+                                 : error.device + ": " + reason;
+    return "The PS/2 keyboard line is only for the members of the group " + group +
+           InBrackets(what) + ": sudo usermod -aG " + group + " $USER, then log in again.";
+  }
   const std::string head = "Access to the keyboard controller's ports was refused" +
                            InBrackets(Reason(error)) + ": ";
   if (error.detail == KERNEL_LOCKED_DOWN) {

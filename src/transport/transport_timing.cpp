@@ -15,7 +15,8 @@ TransportTiming TransportTiming::ScaledBy(double factor) const {
                        &scaled.hid.pollPause, &scaled.hid.fastPollPause, &scaled.keyboard.byteWait,
                        &scaled.keyboard.ackedBytePause, &scaled.keyboard.setAckPausePerByte,
                        &scaled.keyboard.setAckWait, &scaled.keyboard.replyLimit,
-                       &scaled.keyboard.replyByteWait, &scaled.keyboard.afterTransaction}) {
+                       &scaled.keyboard.replyByteWait, &scaled.keyboard.afterTransaction,
+                       &scaled.keyboard.exchangeLimit}) {
     *time = ScaleMillis(*time, factor);
   }
   return scaled;

@@ -29,6 +29,10 @@ struct KeyboardTiming {
   Millis replyLimit{3500};         // overall limit for receiving a framed reply
   Millis replyByteWait{5};         // wait for each byte of a framed reply
   Millis afterTransaction{100};    // pause after every transaction, outside the lock
+  // Upper bound of one whole exchange, its sending included: the longest frame's pause and
+  // waits (3 x 514 + 2000 + 3500 ms) and its sending, so that no exchange holds the line (and
+  // the helper's signals) for longer.
+  Millis exchangeLimit{8000};
 };
 
 struct TransportTiming {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/settings_codec.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -85,6 +87,42 @@ TEST(BuildCommandFrame, MissingArgumentsFailWithoutWriting) {
   length = 16;
   EXPECT_FALSE(BuildCommandFrame(0x70, 1, nullptr, buffer, &length));
   EXPECT_EQ(length, 0u);
+}
+
+// The frames the programs build pass; keyboard bytes, a broken envelope or layout, and more
+// than the longest typed command do not.
+TEST(IsReaderCommandFrame, TakesTheFramesTheProgramsBuildAndNothingElse) {
+  std::vector<Byte> settings(SETTINGS_BUFFER_SIZE);
+  std::uint32_t length = SETTINGS_BUFFER_SIZE;
+  ASSERT_TRUE(EncodeSettings(ReaderSettings(), settings.data(), &length));
+  settings.resize(length);
+  const auto frame = [](Byte letter, std::vector<Byte> body) {  // STX, letter, body, ETX, LRC
+    body.insert(body.begin(), {STX, letter});
+    body.push_back(ETX);
+    body.push_back(ComputeLrc(body.data(), static_cast<std::uint32_t>(body.size())));
+    return body;
+  };
+  const auto twoRecords = [](Byte n) {  // 2 * (n + 2) bytes
+    std::vector<Byte> body(2 * (n + 2), ETX);
+    body[0] = body[n + 2] = 0x40;
+    body[1] = body[n + 3] = n;
+    return body;
+  };
+  const Byte ff = 0xFF;
+  const std::vector<std::pair<std::vector<Byte>, bool>> cases = {
+      {Frame(CMD_READ_SETTINGS, 0, nullptr), true}, {Frame(CMD_SET_DEFAULTS, 0, nullptr), true},
+      {Frame(CMD_GET_FIRMWARE_VERSION, 0, nullptr), true}, {Frame(0x70, 1, &ff), true},
+      {settings, true}, {frame(DIR_SET, twoRecords(253)), true},  // 514 bytes
+      {frame(DIR_SET, twoRecords(254)), false}, {{}, false}, {{0xF5}, false},
+      {frame(0xF5, {}), false}, {{0x02, 0x52, 0x22, 0x03, 0x70}, false},  // a wrong LRC
+      {frame(DIR_READ, {0x7E}), false}, {frame(DIR_SET, {CMD_READ_SETTINGS}), false},
+      {frame(DIR_READ, {0x70, 0x01, 0xFF}), false}, {frame(DIR_SET_P, {0x35, 0x01, 0x31}), false},
+      {frame(DIR_SET, {0x35, 0x02, 0x31}), false}, {frame(DIR_SET, {}), false},
+  };
+  for (const auto& [bytes, taken] : cases) {
+    EXPECT_EQ(IsReaderCommandFrame(bytes.data(), static_cast<std::uint32_t>(bytes.size())), taken)
+        << ::testing::PrintToString(bytes);
+  }
 }
 
 TEST(ParseVersionNumber, TakesTheFirstCompleteDigitsPointDigitsRun) {

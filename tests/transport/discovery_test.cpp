@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -259,6 +265,32 @@ TEST(UdevDeviceListingTest, UsbAndHidIdsParseStrictly) {
   EXPECT_FALSE(ParseHidIdProperty("0003::00000222"));
   EXPECT_FALSE(ParseHidIdProperty("0003:00000F3E:00000222:1"));
   EXPECT_FALSE(ParseHidIdProperty("zz:00000F3E:00000222"));
+}
+
+// The udev rules give the user at the seat the readers' products of the interface table,
+// each on its subsystem, and no other device of the vendor.
+TEST(UdevRules, NameTheReadersProductsOfTheInterfaceTableAndNoOther) {
+  std::map<std::string, std::string> products;  // "hidraw": "0221|0222|0223"
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    std::string& ids = products[row.hid ? "hidraw" : "tty"];
+    for (const std::uint16_t id : row.productIds) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "|%04x", id);
+      if (id != 0) ids += ids.empty() ? hex + 1 : hex;
+    }
+  }
+  std::stringstream rules;
+  rules << std::ifstream(TESSARON_UDEV_RULES).rdbuf();
+  const std::string text = rules.str();
+  for (const auto& [subsystem, ids] : products) {
+    EXPECT_NE(text.find("SUBSYSTEM==\"" + subsystem + R"(", ATTRS{idVendor}=="0f3e", )" +
+                        R"(ATTRS{idProduct}==")" + ids + "\""),
+              std::string::npos)
+        << subsystem;
+  }
+  const std::regex vendor("idVendor");
+  EXPECT_EQ(std::distance(std::sregex_iterator(text.begin(), text.end(), vendor), {}),
+            static_cast<long>(products.size()));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // serves without any capability, also when root starts it.
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
@@ -58,52 +59,84 @@ int WaitUpTo(pid_t pid, Millis limit) {
   return status;
 }
 
-// The effective capabilities of a process, as /proc shows them; empty when it is gone.
-std::string EffectiveCapabilities(pid_t pid) {
+// A field of a process's status ("CapEff", "Uid"), as /proc shows it; empty when it is gone.
+std::string StatusField(pid_t pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("CapEff:", 0) == 0) return line.substr(line.find_first_not_of(" \t", 7));
+    if (line.rfind(field + ":", 0) == 0) {
+      const std::size_t value = line.find_first_not_of(" \t", field.size() + 1);
+      return line.substr(value, line.find_first_of(" \t", value) - value);
+    }
   }
   return std::string();
 }
 
 constexpr const char* NO_CAPABILITY = "0000000000000000";
 
-TEST(KbcHelperTest, InputItDoesNotTakeEndsItWithinASecond) {
-  KbcRequest seize;
-  seize.operation = KbcOperation::Seize;
-  const ByteString valid = EncodeKbcRequest(seize);
-  std::vector<ByteString> inputs = {
-      {0xFF, 0xFF, 0x01},                          // a length beyond the limit
-      ByteString(valid.begin(), valid.end() - 1),  // a frame cut short
-      {0x00, 0x00},                                // a frame of no length
+// Starts the helper on the simulated controller with end as its input and output.
+pid_t SpawnHelperOn(int end) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, end, STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, end, STDOUT_FILENO);
+  const pid_t pid = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+ByteString Request(KbcOperation operation, ByteString command = {}) {
+  return EncodeKbcRequest(KbcRequest{operation, 64, std::move(command)});
+}
+
+// What the helper refuses ends it (status 2) once it has handed the keyboard back, and a
+// helper that holds the keyboard with no request for its idle limit ends by itself (5).
+TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
+  const ByteString seize = Request(KbcOperation::Seize);
+  const auto exchange = [](ByteString command) {
+    return Request(KbcOperation::Exchange, std::move(command));
   };
-  inputs.push_back(valid);
-  inputs.back()[2] = 9;  // an unknown operation
-  inputs.push_back(valid);
-  inputs.back()[3] = inputs.back()[4] = 0xFF;  // a wait beyond the limit
+  const ByteString version = {0x02, 0x52, 0x22, 0x03, 0x71};
+  ByteString withWaits = seize;  // a seize as it once came, with the caller's waits
+  withWaits.insert(withWaits.end(), {20, 0, 1, 0, 3, 0, 0xD0, 0x07, 0xAC, 0x0D, 5, 0});
+  withWaits[0] = static_cast<Byte>(withWaits.size() - 2);
+  struct Case {
+    std::vector<ByteString> frames;
+    int status;
+    bool keepOpen = false;  // the input stays open: only the helper's own limit ends it
+  };
+  std::vector<Case> cases = {
+      {{seize, exchange({0xF5})}, 2},  // the keyboard's own command
+      {{seize, exchange({})}, 2},
+      {{exchange(version)}, 2},  // not taken over
+      {{seize, exchange({0x02, 0x52, 0x22, 0x03, 0x70})}, 2},  // a wrong LRC
+      {{withWaits}, 2},
+      {{seize, exchange(version)}, 0},  // served, then the input ends
+      {{seize, exchange(version)}, 5, true},
+      {{{0xFF, 0xFF, 0x01}}, 2},  // beyond the limit
+      {{ByteString(seize.begin(), seize.end() - 1)}, 2},
+      {{{0x00, 0x00}}, 2},
+      {{{0x01, 0x00, 0x09}}, 2},  // an unknown operation
+  };
   std::mt19937 random(21);
   for (std::size_t size = 1; size < 5000; size *= 3) {
     ByteString noise(size);
     for (Byte& value : noise) value = static_cast<Byte>(random());
-    inputs.push_back(noise);
+    cases.push_back({{noise}, 2});
   }
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
+  for (std::size_t i = 0; i < cases.size(); ++i) {
     int ends[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    const pid_t pid = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = SpawnHelperOn(ends[1]);
     ::close(ends[1]);
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(WriteKbcFrame(ends[0], inputs[i]));
-    ::shutdown(ends[0], SHUT_WR);
-    const int status = WaitUpTo(pid, Millis(1000));
-    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) != 0)
-        << "input " << i << ", wait status " << status;
+    for (const ByteString& frame : cases[i].frames) EXPECT_TRUE(WriteKbcFrame(ends[0], frame));
+    if (!cases[i].keepOpen) ::shutdown(ends[0], SHUT_WR);
+    const Clock::time_point start = Clock::now();
+    const int status = WaitUpTo(pid, KBC_IDLE_LIMIT + Millis(1000));
+    const bool idled = Clock::now() - start >= KBC_IDLE_LIMIT - Millis(100);
+    EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == cases[i].status &&
+                idled == cases[i].keepOpen)
+        << "case " << i << ", wait status " << status;
     ::close(ends[0]);
   }
 }
@@ -114,25 +147,28 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   PortError why;
   ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
   ASSERT_TRUE(local.Start(&why));
-  EXPECT_EQ(EffectiveCapabilities(helper.HelperPid()), NO_CAPABILITY);
+  const pid_t pid = helper.HelperPid();
+  EXPECT_EQ(StatusField(pid, "CapEff"), NO_CAPABILITY);
+  // Started by root, it serves as nobody.
+  EXPECT_TRUE(::geteuid() != 0 || StatusField(pid, "Uid") == std::to_string(::getpwnam("nobody")->pw_uid));
   // Its socket is all it keeps open: not even the standard error it was started with.
-  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(helper.HelperPid()) + "/fd");
+  const auto open = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd");
   EXPECT_EQ(std::distance(begin(open), end(open)), 2);
 
-  const KeyboardTiming timing = testing::FastTiming().keyboard;
-  helper.SetSeized(true, timing);
+  // The helper runs with the line's own waits, whatever the caller's.
+  const KeyboardTiming timing = TransportTiming::Real().keyboard;
+  helper.SetSeized(true, testing::FastTiming().keyboard);
   local.SetSeized(true, timing);
   struct Case {
     ByteString command;
     std::uint32_t capacity;
   };
   const std::vector<Case> cases = {
-      {{0x02, 0x52, 0x22, 0x03, 0x71}, 128},   // version
-      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 1024},  // settings
-      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 7},     // settings, cut to the capacity
-      {{0x02, 0x53, 0x18, 0x03, 0x4A}, 64},    // defaults: a set-type acknowledgement
-      {{0x02, 0x52, 0x7E, 0x03, 0x2D}, 64},    // a command the reader does not know
-      {{}, 16},                                // nothing sent: the reader says nothing
+      {{0x02, 0x52, 0x22, 0x03, 0x71}, 128},        // version
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 1024},       // settings
+      {{0x02, 0x52, 0x1F, 0x03, 0x4C}, 7},          // settings, cut to the capacity
+      {{0x02, 0x53, 0x18, 0x03, 0x4A}, 64},         // defaults: a set-type acknowledgement
+      {{0x02, 0x53, 0x7E, 0x00, 0x03, 0x2C}, 64},   // a command the reader does not know
   };
   for (const Case& each : cases) {
     Byte throughHelper[1024] = {};
@@ -148,14 +184,20 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
     EXPECT_EQ(ByteString(throughHelper, throughHelper + a.received),
               ByteString(inProcess, inProcess + b.received));
   }
-  // A helper that ended fails the exchange, and the next start makes a new one.
-  ::kill(helper.HelperPid(), SIGKILL);
+  // What the helper would refuse is refused here, and the helper goes on; one that ended
+  // while it held the keyboard is started again for the next exchange.
   Byte reply[16];
-  EXPECT_EQ(helper.Transact(nullptr, 0, reply, sizeof reply, timing).failure.kind,
-            PortErrorKind::Other);
-  EXPECT_FALSE(helper.Alive());
-  ASSERT_TRUE(helper.Start(&why));
+  const Byte disable[] = {0xF5};
+  EXPECT_FALSE(helper.Transact(disable, 1, reply, sizeof reply, timing).ok);
+  helper.SetSeized(false, timing);
+  EXPECT_FALSE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
+  EXPECT_EQ(helper.HelperPid(), pid);
+  helper.SetSeized(true, timing);
+  ::kill(pid, SIGKILL);
+  const Clock::time_point deadline = Clock::now() + Millis(1000);
+  while (helper.Alive() && Clock::now() < deadline) std::this_thread::sleep_for(Millis(2));
   EXPECT_TRUE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
+  EXPECT_NE(helper.HelperPid(), pid);
   helper.Stop();
   EXPECT_EQ(helper.HelperPid(), 0);
 
@@ -175,11 +217,7 @@ TEST(KbcHelperTest, EndsWithTheProcessThatStartedItEvenWhileItsInputStaysOpen) {
   ASSERT_EQ(::pipe2(told, O_CLOEXEC), 0);
   const pid_t parent = ::fork();
   if (parent == 0) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    const pid_t helper = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+    const pid_t helper = SpawnHelperOn(ends[1]);
     Byte hello[64];  // once it has said hello it has asked for its end with its parent's
     const bool ready = helper > 0 && ::read(ends[0], hello, sizeof hello) > 0;
     ::_exit(ready && ::write(told[1], &helper, sizeof helper) == sizeof helper ? 0 : 1);
@@ -219,7 +257,7 @@ TEST(KbcHelperTest, ServesWithoutAnyCapabilityWhenTheToolStartsIt) {
       for (pid_t child = 0; children >> child;) {
         std::ifstream name("/proc/" + std::to_string(child) + "/comm");
         std::string comm;
-        const std::string held = EffectiveCapabilities(child);
+        const std::string held = StatusField(child, "CapEff");
         if (std::getline(name, comm) && comm == "tessaron-kbc" && !held.empty()) capabilities = held;
       }
     }

@@ -18,6 +18,8 @@ description:
     something was written.
   - In check mode nothing is written and the task says what would change. In diff mode each
     change shows as C(name: old -> new); with I(all), each reader's line shows.
+  - A run that fails after it has written some readers (with I(all)) fails and is changed,
+    and I(written) names the readers written.
 options:
   path:
     description: A settings file in JSON on the managed machine.
@@ -25,7 +27,8 @@ options:
   settings:
     description:
       - Settings by name, each with its value as C(tessaron set NAME=VALUE) takes it;
-        C(tessaron settings) lists the names and values.
+        C(tessaron settings) lists the names and values. A name holds letters, digits and
+        C(-) only, and starts with a letter or digit.
       - C(true) and C(false) stand for C(on) and C(off), null for C(none); lists and mappings
         (length limits, match strings, added and custom fields) are given as they are.
     type: dict
@@ -75,6 +78,12 @@ changes:
   returned: always
   type: list
   elements: str
+written:
+  description: The readers written, as their lines name them (with all); also when the task
+    failed on another reader.
+  returned: always
+  type: list
+  elements: str
 stdout:
   description: What tessaron printed.
   returned: always
@@ -85,6 +94,11 @@ stdout:
 # ("usb-hid:0 /dev/hidraw3: changed").
 CHANGE = re.compile(r"^[a-z0-9-]+: .* -> ")
 READER = re.compile(r"^\S+ .*: (changed|unchanged|would change|failed)(: |$)")
+# A reader written with --all: its line up to ": changed".
+WRITTEN = re.compile(r"^(\S+ .*): changed$")
+# What a setting's name may hold (letters, digits and "-", a letter or digit first), so that
+# no name is taken for an option or a value.
+NAME = re.compile(r"^[A-Za-z0-9][A-Za-z0-9-]*$")
 
 
 def value_text(value):
@@ -119,15 +133,20 @@ def main():
         module.fail_json(msg="interface and jobs go with all")
     if params["settings"] is not None and not params["settings"]:
         module.fail_json(msg="settings names no setting")
+    wrong = sorted(str(name) for name in params["settings"] or {} if not NAME.match(str(name)))
+    if wrong:
+        module.fail_json(msg="not a setting name (letters, digits and '-', a letter or digit "
+                         "first): " + ", ".join(wrong))
 
     command = [module.get_bin_path(params["executable"], required=True)]
     if params["fast"]:
         command.append("--fast")
     if params["path"]:
-        command += ["import", params["path"]]
+        command.append("import")
+        operands = [params["path"]]
     else:
-        command += ["set"] + [name + "=" + value_text(value)
-                              for name, value in params["settings"].items()]
+        command.append("set")
+        operands = [name + "=" + value_text(value) for name, value in params["settings"].items()]
     if params["all"]:
         command.append("--all")
         if params["interface"]:
@@ -138,20 +157,27 @@ def main():
         command += ["--reader", params["reader"]]
     if module.check_mode:
         command.append("--check")
+    # After "--" an operand is never taken as an option, whatever it starts with.
+    command += ["--"] + operands
 
     rc, out, err = module.run_command(command)
     lines = out.splitlines()
     verdict = lines[-1] if lines else ""
-    expected = {0: "unchanged", 3: "would change"} if module.check_mode else {0: "changed"}
-    if not (expected.get(rc) == verdict or (rc == 0 and verdict == "unchanged")):
-        module.fail_json(msg=err.strip() or out.strip() or "tessaron ended with status %d" % rc,
-                         rc=rc, cmd=command, stdout=out, stderr=err)
-
     shown = READER if params["all"] else CHANGE
     changes = [line for line in lines[:-1] if shown.match(line)]
+    written = []
+    if not module.check_mode and params["all"]:
+        written = [match.group(1) for match in map(WRITTEN.match, lines[:-1]) if match]
+    expected = {0: "unchanged", 3: "would change"} if module.check_mode else {0: "changed"}
+    if not (expected.get(rc) == verdict or (rc == 0 and verdict == "unchanged")):
+        # What was written before the failure stays written: the task says so.
+        module.fail_json(msg=err.strip() or out.strip() or "tessaron ended with status %d" % rc,
+                         changed=bool(written), written=written, changes=changes, rc=rc,
+                         cmd=command, stdout=out, stderr=err)
+
     # No "rc": Ansible takes any status but 0 for a failure, and 3 says "would change".
-    result = dict(changed=verdict != "unchanged", changes=changes, cmd=command, stdout=out,
-                  stderr=err)
+    result = dict(changed=verdict != "unchanged", changes=changes, written=written, cmd=command,
+                  stdout=out, stderr=err)
     if module._diff:
         result["diff"] = dict(prepared="\n".join(changes))
     module.exit_json(**result)
