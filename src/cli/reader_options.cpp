@@ -24,7 +24,9 @@ std::string SimulateHelp() {
          "line: " +
          LineNamesText() + " (plain --simulate: " +
          sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE) +
-         "); LINE:COUNT adds several (usb-hid:3), and the option may be given more than once";
+         "); LINE:COUNT adds several (usb-hid:3; COUNT 1 to " + std::to_string(MAX_SIMULATED_READERS) +
+         "), and the option may be given more than once. The run then uses its simulated "
+         "readers only, none of the machine's";
 }
 
 std::string ConnectionError(const std::string& text) {

@@ -111,7 +111,7 @@ void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& set
 }
 
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow) {
+                        FlowContext& flow, bool clone) {
   const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
   // an older (or unreadable) firmware gets the data format.
@@ -135,8 +135,8 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
 
   switch (sent.result) {
     case WriteOk: {
-      std::string text = texts::WRITE_OK;
-      if (sent.interfaceSwitch) text += texts::INTERFACE_SWITCHED;
+      std::string text = clone ? texts::CLONE_OK : texts::WRITE_OK;
+      if (sent.interfaceSwitch) text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
       flow.TellDone(text);
       break;
     }
@@ -148,7 +148,7 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
       flow.TellFailed(texts::WRITE_TOO_LONG);
       break;
     case WriteFailed:
-      TellLinkFailure(link, texts::WRITE_FAILED, flow);
+      TellLinkFailure(link, clone ? texts::CLONE_FAILED : texts::WRITE_FAILED, flow);
       break;
   }
   return sent;

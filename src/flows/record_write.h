@@ -40,6 +40,8 @@ struct RecordWriteRequest {
   // For a file: it is written whole whatever it held, or made (import); what it held only
   // tells the changes.
   bool replacesFile = false;
+  // A clone: the write's outcome is told in the clone's own words.
+  bool clone = false;
 };
 
 struct RecordWriteOutcome {
