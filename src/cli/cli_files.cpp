@@ -22,9 +22,12 @@ const char* KindText(RecordFileKind kind) {
 const char* Suffix(RecordFileKind kind) { return kind == RecordFileKind::Json ? ".json" : ".cfs2"; }
 
 bool EndsWith(const std::string& path, std::string_view suffix) {
+  const auto same = [](char a, char b) {
+    return a == std::tolower(static_cast<unsigned char>(b));
+  };
   return path.size() >= suffix.size() &&
          std::equal(suffix.begin(), suffix.end(), path.end() - static_cast<long>(suffix.size()),
-                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+                    same);
 }
 
 // Whether the name says a kind, and which.

@@ -47,7 +47,8 @@ FileLock::Result FileLock::Lock(const std::string& path, const std::function<voi
     // What cannot be opened to be read cannot be read either, and the run says so then.
     if (fd < 0) return Result::NotLockable;
     int locked = 0;
-    while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {
+    while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 &&
+           (errno == EWOULDBLOCK || errno == EINTR)) {
       if (!told && waiting) waiting();
       told = true;
       if (StopRequested()) break;

@@ -382,8 +382,16 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   for (const auto& [name, bytes] : files) testing::WriteBytes(folder_.File(name), bytes);
   sim::SimulatedReaderConfig reader;
   reader.firmware = "V1\x1b[2J";
-  readers_.Start(SimulatedLineKind::UsbHid, reader);
+  sim::SimulatedLine& factory = readers_.Start(SimulatedLineKind::UsbHid, reader);
+  sim::SimulatedReaderConfig configured;
+  configured.firmware = "V1.90";
+  readers_.Start(SimulatedLineKind::UsbHid, configured, 1)
+      .Reader()
+      .SetSettingsStream(CheckedStreamOf(Configured()));  // usb-hid:1
   const auto at = [this](const char* name) { return folder_.File(name); };
+  // A reader that holds the factory settings gets no restore command.
+  EXPECT_EQ(RunTool({"defaults", "-r", "usb-hid:0"}).out, "unchanged\n");
+  EXPECT_EQ(factory.Reader().CommandCount(), 1u);
   testing::ExpectRuns({
       // Writers choose their kind and refuse a name that says the other one.
       {{"init", at("fresh.json")}, 2, "", "but init writes a configuration file (.cfs2)"},
@@ -412,8 +420,23 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"show", latinFile}, 0, "\nPreamble:\\xe9\n", ""},
       {{"get", "preamble", "-f", latinFile}, 0, "preamble = \\xe9\n", ""},
       {{"import", at("evil.json"), "-f", config}, 2, "", "unknown value \"\\x1b]0;TITLE\\x07\""},
-      {{"version"}, 0, "V1\\x1b[2J\n", ""},
+      {{"version", "-r", "usb-hid:0"}, 0, "V1\\x1b[2J\n", ""},
+      // The command line's own mistakes, and what a user expects to hear of them.
+      {{"--bogus"}, 2, "", "unknown option --bogus"},
+      {{"report", "-r", "usb-hid:0", "-r", "usb-hid:1"}, 2, "", "--reader is given 2 times"},
+      {{"report", "--simulate="}, 2, "", "--simulate=: no line named"},
+      {{"set", "beep-volume=low", "beep-volume=high", "-f", config}, 2, "",
+       "beep-volume is given twice"},
+      {{"save", at(""), "-r", "usb-hid:0"}, 1, "", "cannot write " + at("") + ": write failed"},
+      {{"report", "-r", at("")}, 1, "", "cannot open the reader: " + at("") + ": Is a directory"},
+      {{"clone", "--from", "usb-hid:1", "--to", "usb-hid:0"}, 0, "changed\n", texts::CLONE_OK},
+      // With simulated readers nothing of the machine is listed or opened.
+      {{"list", "--simulate=rs232"}, 0, "rs232:0\tRS232\t/dev/pts/", "These are simulated readers"},
+      {{"report", "-r", "/dev/null", "--simulate=rs232"}, 2, "", "/dev/null is no simulated reader"},
   });
+  EXPECT_EQ(testing::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
+  // The read of defaults, version, the clone's read, write and read back; save read nothing.
+  EXPECT_EQ(factory.Reader().CommandCount(), 5u);
 }
 
 }  // namespace
