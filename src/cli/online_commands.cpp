@@ -226,7 +226,11 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
 
   // Every target gets the source's record as a loaded file would give it, and is read back.
   const WriteRequest request{WholeRecord(*sourceSettings), check, false, true};
-  if (!toFile.empty()) return RunWrite(RecordPlace{{}, toFile, {}}, request, context);
+  if (!toFile.empty()) {
+    RecordPlace file;
+    file.file = toFile;
+    return RunWrite(file, request, context);
+  }
   if (toAll.all) return RunOnEveryReader(session, toAll, context, WriteWork(request), {source});
   int code = CLI_EXIT_FAILURE;
   std::unique_ptr<ReaderLink> target = session.Connect(to, &code);
