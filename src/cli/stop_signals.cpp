@@ -1,12 +1,12 @@
 #include "cli/stop_signals.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <string>
 
 #include "transport/serial_line.h"
+#include "transport/signal_hand_back.h"
 
 namespace tessaron {
 
@@ -31,16 +31,7 @@ StopState stopState;
   for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
     ::sigaction(STOP_SIGNALS[i], &stopState.before[i], nullptr);
   }
-  struct sigaction plain {};
-  plain.sa_handler = SIG_DFL;
-  sigemptyset(&plain.sa_mask);
-  ::sigaction(signalNumber, &plain, nullptr);
-  sigset_t only;
-  sigemptyset(&only);
-  sigaddset(&only, signalNumber);
-  ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-  ::raise(signalNumber);
-  ::_exit(128 + signalNumber);
+  EndProgramBySignal(signalNumber);
 }
 
 extern "C" void OnStopSignal(int signalNumber) {
