@@ -172,7 +172,8 @@ int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check
     PrintError(context.err, error + "; nothing was written");
     return CLI_EXIT_USAGE;
   }
-  return RunWrite(place, WriteRequest{WholeRecord(settings), check}, context);
+  // A file is given the whole record, whatever it held or when it is not there yet.
+  return RunWrite(place, WriteRequest{WholeRecord(settings), check, true}, context);
 }
 
 int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context) {
@@ -225,7 +226,7 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
   // Every target gets the source's record as a loaded file would give it, and is read back.
-  const WriteRequest request{WholeRecord(*sourceSettings), check, false, true};
+  const WriteRequest request{WholeRecord(*sourceSettings), check, true, true};
   if (!toFile.empty()) {
     RecordPlace file;
     file.file = toFile;

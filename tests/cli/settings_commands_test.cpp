@@ -419,6 +419,9 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"set", "baud-rate=0x36", "-f", config}, 0, "baud-rate: 0x39 (undefined) -> 19200\n", ""},
       {{"show", latinFile}, 0, "\nPreamble:\\xe9\n", ""},
       {{"get", "preamble", "-f", latinFile}, 0, "preamble = \\xe9\n", ""},
+      {{"defaults", "-f", latinFile}, 0, "preamble: \\xe9 -> \"\"\nchanged\n", ""},
+      {{"load", latinFile, "-f", at("loaded.json")}, 0, "changed\n", ""},
+      {{"dump", at("loaded.json")}, 2, "", "is a settings file in JSON"},
       {{"import", at("evil.json"), "-f", config}, 2, "", "unknown value \"\\x1b]0;TITLE\\x07\""},
       {{"version", "-r", "usb-hid:0"}, 0, "V1\\x1b[2J\n", ""},
       // The command line's own mistakes, and what a user expects to hear of them.
