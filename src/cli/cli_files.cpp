@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/cli_output.h"
+#include "cli/stop_signals.h"
 #include "core/config_file.h"
 #include "core/settings_json.h"
 
@@ -78,6 +79,8 @@ RecordFileKind KindOfContents(const ByteString& bytes, RecordFileKind otherwise)
 
 int ReadInput(const std::string& path, std::size_t maxSize, ByteString* bytes,
               CliContext& context) {
+  // Standard input or a pipe may keep the run waiting: a signal ends it then.
+  const InputWait waiting;
   ConfigFileStatus status = ConfigFileStatus::Ok;
   int osError = 0;
   if (path == STANDARD_STREAM) {

@@ -249,7 +249,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
   } else {
     context.err << "Boot loader password: ";
     context.err.flush();
-    const AnswerWait waiting;
+    const InputWait waiting;
     if (context.in == nullptr || !std::getline(*context.in, typed)) typed.clear();
   }
   if (!IsBootLoaderPassword(typed)) {

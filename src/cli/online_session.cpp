@@ -75,7 +75,7 @@ bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& 
   err << caption << ": " << question << " [y/N] ";
   err.flush();
   std::string answer;
-  const AnswerWait waiting;
+  const InputWait waiting;
   if (context_.in == nullptr || !std::getline(*context_.in, answer)) {
     err << '\n';
     return false;

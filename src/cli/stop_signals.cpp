@@ -19,7 +19,7 @@ constexpr int STOP_SIGNAL_COUNT = sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0])
 struct StopState {
   std::atomic<int> signal{0};
   std::atomic<bool> leftUndone{false};
-  std::atomic<int> answerWaits{0};
+  std::atomic<int> inputWaits{0};
   struct sigaction before[STOP_SIGNAL_COUNT] {};
 };
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
@@ -37,7 +37,7 @@ StopState stopState;
 extern "C" void OnStopSignal(int signalNumber) {
   int none = 0;
   const bool first = stopState.signal.compare_exchange_strong(none, signalNumber);
-  if (!first || stopState.answerWaits.load() > 0) EndAtOnce(signalNumber);
+  if (!first || stopState.inputWaits.load() > 0) EndAtOnce(signalNumber);
 }
 
 }  // namespace
@@ -63,9 +63,9 @@ StopSignals::~StopSignals() {
   }
 }
 
-AnswerWait::AnswerWait() { ++stopState.answerWaits; }
+InputWait::InputWait() { ++stopState.inputWaits; }
 
-AnswerWait::~AnswerWait() { --stopState.answerWaits; }
+InputWait::~InputWait() { --stopState.inputWaits; }
 
 int StopSignal() { return stopState.signal.load(); }
 

@@ -6,8 +6,8 @@
 // file), every port is given back as on any other way out, and the run ends with what it has
 // done; its exit status is 128 + the signal's number where work was left undone. The second
 // ends the program at once, after the serial lines are given back; so does the first while
-// the tool waits for an answer, when nothing is held. One per process, as the signal handlers
-// are. Each system has a file of its own that defines it.
+// the tool waits for input (an answer, standard input, a pipe), which may never come. One per
+// process, as the signal handlers are. Each system has a file of its own that defines it.
 
 #include <string>
 
@@ -23,14 +23,14 @@ class StopSignals {
   StopSignals& operator=(const StopSignals&) = delete;
 };
 
-// While one lives the tool waits for an answer on standard input: a signal ends the program
-// at once, as it does without the tool's handling.
-class AnswerWait {
+// While one lives the tool waits for input that may never come (an answer, standard input, a
+// pipe): a signal ends the program at once, as it does without the tool's handling.
+class InputWait {
  public:
-  AnswerWait();
-  ~AnswerWait();
-  AnswerWait(const AnswerWait&) = delete;
-  AnswerWait& operator=(const AnswerWait&) = delete;
+  InputWait();
+  ~InputWait();
+  InputWait(const InputWait&) = delete;
+  InputWait& operator=(const InputWait&) = delete;
 };
 
 // The number of the signal that asked the run to stop; 0 while none has.

@@ -17,7 +17,7 @@ namespace {
 
 std::atomic<int> stopSignal{0};
 std::atomic<bool> leftUndone{false};
-std::atomic<int> answerWaits{0};
+std::atomic<int> inputWaits{0};
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
   int signalNumber = 0;
@@ -29,7 +29,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   }
   int none = 0;
   const bool first = stopSignal.compare_exchange_strong(none, signalNumber);
-  return first && answerWaits.load() == 0 ? TRUE : FALSE;
+  return first && inputWaits.load() == 0 ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -42,9 +42,9 @@ StopSignals::StopSignals() {
 
 StopSignals::~StopSignals() { ::SetConsoleCtrlHandler(OnConsoleControl, FALSE); }
 
-AnswerWait::AnswerWait() { ++answerWaits; }
+InputWait::InputWait() { ++inputWaits; }
 
-AnswerWait::~AnswerWait() { --answerWaits; }
+InputWait::~InputWait() { --inputWaits; }
 
 int StopSignal() { return stopSignal.load(); }
 
