@@ -136,7 +136,9 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
   switch (sent.result) {
     case WriteOk: {
       std::string text = clone ? texts::CLONE_OK : texts::WRITE_OK;
-      if (sent.interfaceSwitch) text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
+      if (sent.interfaceSwitch) {
+        text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
+      }
       flow.TellDone(text);
       break;
     }

@@ -130,25 +130,33 @@ bool ReaderSession::ChooseUnnamed(bool simulatedToo, ReaderConnection* chosen,
 
 bool ReaderSession::CheckConnection(const ReaderConnection& connection,
                                     std::string* error) const {
-  if (!connection.path.empty() && !simulated_.empty()) {
-    std::string names;
-    for (const auto& line : simulated_) {
-      if (line->DeviceName() == connection.path) return true;
-      names += (names.empty() ? "" : ", ") + line->DeviceName();
-    }
-    if (error != nullptr) {
-      *error = connection.path + " is no simulated reader, and with simulated readers no other "
-               "is used (the simulated ones: " + names + ")";
-    }
-    return false;
+  if (simulated_.empty()) return CheckConnectionKind(*environment_.devices, connection, error);
+  // The sandbox: a device path, or the keyboard line, must be one of the simulated readers.
+  const bool keyboard = connection.type == INTERFACE_PS2_KEYBOARD;
+  if (connection.path.empty() && !keyboard) {
+    return CheckConnectionKind(*environment_.devices, connection, error);
   }
-  return CheckConnectionKind(*environment_.devices, connection, error);
+  std::string names;
+  for (const auto& line : simulated_) {
+    if (keyboard ? line->Interface() == INTERFACE_PS2_KEYBOARD
+                 : line->DeviceName() == connection.path) {
+      return true;
+    }
+    names += (names.empty() ? "" : ", ") + line->DeviceName();
+  }
+  if (error != nullptr) {
+    *error = (keyboard ? std::string("the PS/2 keyboard line") : connection.path) +
+             " is no simulated reader, and with simulated readers no other is used (the "
+             "simulated ones: " + names + ")";
+  }
+  return false;
 }
 
 std::unique_ptr<ReaderLink> ReaderSession::Link(const ReaderConnection& connection) const {
   // In the sandbox a device path reaches a simulated reader only.
-  if (!CheckConnection(connection, nullptr) && !connection.path.empty() && !simulated_.empty()) {
-    environment_.Tell(connection.path + " is no simulated reader");
+  std::string error;
+  if (!simulated_.empty() && !CheckConnection(connection, &error)) {
+    environment_.Tell(error);
     return nullptr;
   }
   return ReaderLink::Create(connection, environment_);

@@ -20,7 +20,8 @@ constexpr int MAX_SIMULATED_READERS = 16;
 
 // Reads --simulate requests, each LINE or LINE:COUNT (COUNT 1 to MAX_SIMULATED_READERS;
 // there is one keyboard controller, so ps2 at most once in all); an empty LINE before a
-// COUNT is the default line, an empty request names none. lines, when given, gets one line kind per reader. False with the reason in error.
+// COUNT is the default line, an empty request names none. lines, when given, gets one line
+// kind per reader. False with the reason in error.
 bool ParseSimulateRequests(const std::vector<std::string>& requests,
                            std::vector<sim::SimulatedLineKind>* lines, std::string* error);
 
