@@ -46,10 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   tessaron::ReaderSettings settings;
   const tessaron::ConfigFileStatus status = tessaron::LoadConfigFileStatus(settings, scratch.path);
-  // Sizes decide some outcomes on their own.
+  // Sizes decide some outcomes on their own. A file over the limit is too large, unless it
+  // begins as a settings file in JSON does (within the limit): that one is named as such.
   if (size == 0 && status != tessaron::ConfigFileStatus::Empty) std::abort();
-  if (size > tessaron::CONFIG_FILE_MAX_SIZE && status != tessaron::ConfigFileStatus::TooLarge) {
-    std::abort();
+  if (size > tessaron::CONFIG_FILE_MAX_SIZE) {
+    const tessaron::ByteString head(data, data + tessaron::CONFIG_FILE_MAX_SIZE);
+    const bool json = tessaron::LooksLikeSettingsJson(head);
+    if (status != (json ? tessaron::ConfigFileStatus::SettingsJson
+                        : tessaron::ConfigFileStatus::TooLarge)) {
+      std::abort();
+    }
   }
   return 0;
 }

@@ -38,6 +38,24 @@ run_cases() {
   run "$t" reprot
   run "$t" set beep-volum=low -f f.cfs2
   run "$t" report --reader usb-hid:5 --simulate
+  # File kinds, broken files, list values, shown bytes and the command line's own errors.
+  run "$t" init fresh.json
+  run "$t" export x.cfs2 -f f.cfs2
+  run cp f.json inside.cfs2
+  run "$t" set beep-volume=high -f inside.cfs2
+  run "$t" import f.cfs2 -f g.cfs2
+  run touch empty.cfs2
+  run "$t" show empty.cfs2
+  run "$t" get -f empty.cfs2
+  run "$t" set baud-rate=0x96 -f f.cfs2
+  run "$t" set beep-volume=low beep-volume=high -f f.cfs2
+  run "$t" defaults --simulate
+  run "$t" --bogus
+  run "$t" report -r usb-hid:0 -r usb-hid:1 --simulate
+  run "$t" report --simulate=
+  run "$t" report --reader /dev/null --simulate=rs232
+  run "$t" save . --simulate
+  run "$t" clone --from usb-hid:0 --to usb-hid:1 --simulate=usb-hid:2
 }
 
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT || exit 1

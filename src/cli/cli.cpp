@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -18,6 +20,7 @@
 #include "cli/online_commands.h"
 #include "cli/online_session.h"
 #include "cli/settings_commands.h"
+#include "cli/stop_signals.h"
 #include "core/setting_names.h"
 #include "core/settings_report.h"
 
@@ -55,8 +58,9 @@ constexpr const char* TOOL_NOTES =
     "Example:\n"
     "  tessaron report --simulate\n\n"
     "Exit status: 0 done; 1 failed (one line on standard error, \"tessaron: \" first, says "
-    "why); 2 wrong usage; 3 with --check when something would change; 130 when Ctrl-C ended a "
-    "run over many readers early. diff exits 1 when the records differ.";
+    "why); 2 wrong usage, or a file that is no settings file; 3 with --check when something "
+    "would change; 128 + the signal's number (130 for Ctrl-C, 143 for SIGTERM) when a signal "
+    "stopped the run with work undone. diff exits 1 when the records differ.";
 
 // A command line read far enough to know its command and to bring the options that stand
 // before the command behind it, where the command's own options are known.
@@ -122,8 +126,15 @@ std::string UnknownCommand(const CLI::App& app, const std::string& name) {
 }
 
 // "--simulate ps2": the line of --simulate goes behind "=", else it is taken for an argument
-// of the command.
+// of the command; and "--simulate=" alone.
 std::string SimulateWithBlank(const std::vector<std::string>& args) {
+  // "--simulate=" names no line (CLI11 would take the default line for it).
+  for (const std::string& arg : args) {
+    std::string error;
+    if (arg == "--simulate=" && !ParseSimulateRequests({""}, nullptr, &error)) {
+      return "--simulate=: " + error;
+    }
+  }
   for (std::size_t i = 0; i + 1 < args.size(); ++i) {
     std::string error;
     if (args[i] == "--simulate" && ParseSimulateRequests({args[i + 1]}, nullptr, &error)) {
@@ -136,6 +147,38 @@ std::string SimulateWithBlank(const std::vector<std::string>& args) {
 // The program, its version and the system it was built for.
 std::string VersionLine() {
   return std::string(SOFTWARE_NAME) + " " + SOFTWARE_VERSION + " (" + TESSARON_PLATFORM_TEXT + ")";
+}
+
+// The first of args that is written as an option but is none of the tool's or its commands'
+// ("--bogus"); empty when there is none.
+std::string UnknownOption(const CLI::App& app, const std::vector<std::string>& args) {
+  std::set<std::string> known;
+  auto add = [&known](const CLI::App& each) {
+    for (const CLI::Option* option : each.get_options()) {
+      for (const std::string& name : option->get_snames()) known.insert("-" + name);
+      for (const std::string& name : option->get_lnames()) known.insert("--" + name);
+    }
+  };
+  add(app);
+  for (const CLI::App* command : app.get_subcommands({})) add(*command);
+  for (const std::string& arg : args) {
+    if (arg.size() < 2 || arg[0] != '-') continue;
+    const std::string name = arg.substr(0, arg.find('='));
+    if (known.count(name) == 0) return name;
+  }
+  return std::string();
+}
+
+// CLI11's message, in the tool's words where it has its own.
+std::string ParseErrorText(const CLI::ParseError& error) {
+  const std::string text = error.what();
+  // "--reader: At Most 1 required but received 2": an option that takes one value, given twice.
+  const std::string atMost = ": At Most 1 required but received ";
+  if (const std::size_t at = text.find(atMost); at != std::string::npos) {
+    return text.substr(0, at) + " is given " + text.substr(at + atMost.size()) +
+           " times; give it once";
+  }
+  return text;
 }
 
 bool AsksForHelpOrVersion(const std::vector<std::string>& args) {
@@ -160,6 +203,10 @@ int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args
     return CLI_EXIT_OK;
   }
   if (line.command.empty() && !AsksForHelpOrVersion(line.leading)) {
+    if (const std::string unknown = UnknownOption(app, line.leading); !unknown.empty()) {
+      return Usage(context.err, "unknown option " + unknown +
+                                    "; \"tessaron help\" lists the commands and their options");
+    }
     return Usage(context.err, "a command is needed; \"tessaron help\" lists them");
   }
   if (!line.command.empty() && FindCommand(app, line.command) == nullptr) {
@@ -185,7 +232,7 @@ int Run(CLI::App& app, CliContext& context, const std::vector<std::string>& args
     return CLI_EXIT_OK;
   } catch (const CLI::ParseError& error) {
     const std::string topic = line.command.empty() ? "" : " " + line.command;
-    return Usage(context.err, std::string(error.what()) + " (\"tessaron help" + topic +
+    return Usage(context.err, ParseErrorText(error) + " (\"tessaron help" + topic +
                                   "\" shows the usage)");
   }
   return context.exitCode;
@@ -197,6 +244,9 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
   CliContext context{environment.out, environment.err, environment.in, environment.timingScale,
                      environment.readers};
   context.errIsTerminal = environment.errIsTerminal;
+  context.inClosed = environment.inClosed;
+  // From here on a stop signal lets the run end with what it has done and give its ports back.
+  const StopSignals stopSignals;
   int code = CLI_EXIT_FAILURE;
   try {
     CLI::App app{"Reads, shows and writes the settings of Tessaron card readers.", "tessaron"};
@@ -230,14 +280,35 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                                 (outError != 0 ? std::string(": ") + std::strerror(outError) : ""));
     return CLI_EXIT_FAILURE;
   }
+  // Work that a stop signal left undone: the status says which signal it was.
+  if (WorkLeftUndone() && code < CLI_EXIT_SIGNAL_BASE) return CLI_EXIT_SIGNAL_BASE + StopSignal();
   return code;
 }
 
-int RunCliOnStandardStreams(int argc, const char* const* argv) {
+ClosedStandardStreams OpenClosedStandardStreams() {
+  ClosedStandardStreams closed;
+#ifndef _WIN32
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor: this one, as those below it are open by now.
+    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+    if (fd == STDIN_FILENO) closed.in = true;
+    if (fd == STDOUT_FILENO) closed.out = true;
+  }
+#endif
+  return closed;
+}
+
+int RunCliOnStandardStreams(int argc, const char* const* argv, ClosedStandardStreams closed) {
   // Standard output through a buffer that notices a failed write (a full disk, a closed pipe).
-  DescriptorOutput output(STDOUT_FILENO);
+  DescriptorOutput output(STDOUT_FILENO, closed.out);
   std::ostream out(&output);
-  CliEnvironment environment{out, std::cerr, &std::cin};
+  CliEnvironment environment{out, std::cerr, closed.in ? nullptr : &std::cin};
+  environment.inClosed = closed.in;
   environment.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
   environment.finishOut = [&output] { return output.Finish(); };
   // The one place where the tool reaches the system's devices and the keyboard controller.

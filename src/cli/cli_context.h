@@ -18,7 +18,8 @@ constexpr int CLI_EXIT_OK = 0;
 constexpr int CLI_EXIT_FAILURE = 1;  // a file or reader could not be used
 constexpr int CLI_EXIT_USAGE = 2;    // wrong command line
 constexpr int CLI_EXIT_WOULD_CHANGE = 3;  // --check: a write would change something
-constexpr int CLI_EXIT_INTERRUPTED = 130;  // Ctrl-C ended a run over many readers early
+// A stop signal left work undone: 128 + the signal's number (130 for Ctrl-C, 143 for SIGTERM).
+constexpr int CLI_EXIT_SIGNAL_BASE = 128;
 
 // What every command writes to and where it leaves its exit status.
 struct CliContext {
@@ -33,6 +34,8 @@ struct CliContext {
   // --fast: exchanges end as soon as a whole reply has come.
   bool fastReplies = false;
   bool errIsTerminal = false;
+  // Standard input was closed when the program started.
+  bool inClosed = false;
   // --quiet: no progress and no notes, only results and failures.
   bool quiet = false;
 

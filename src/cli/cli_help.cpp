@@ -118,8 +118,16 @@ std::string WrapText(const std::string& text, const std::string& first, const st
 
 void UseHelpLayout(CLI::App& app) { app.formatter(std::make_shared<HelpLayout>()); }
 
+std::string ExitStatusOfWrites(const char* allFlag) {
+  return std::string("Exit status: 0 done, 1 failed (one line on standard error says why), 2 "
+                     "wrong usage or a file that is no settings file, 3 with --check when "
+                     "something would change, 128 + the signal's number (130 for Ctrl-C, 143 for "
+                     "SIGTERM) when a signal stopped the command with work undone") +
+         (allFlag != nullptr ? std::string(" (with ") + allFlag + ": readers not done)" : "") + ".";
+}
+
 void SetCommandNotes(CLI::App* command, const std::string& details,
-                     std::initializer_list<const char*> examples, const char* statuses) {
+                     std::initializer_list<const char*> examples, const std::string& statuses) {
   std::string footer = details.empty() ? std::string() : details + "\n\n";
   footer += examples.size() == 1 ? "Example:\n" : "Examples:\n";
   for (const char* example : examples) footer += std::string("  ") + example + "\n";

@@ -16,11 +16,12 @@ constexpr std::size_t HELP_WIDTH = 80;
 
 // The exit statuses as a command's help states them.
 inline constexpr const char* EXIT_STATUS_PLAIN =
-    "Exit status: 0 done, 1 failed (one line on standard error says why), 2 wrong usage.";
-inline constexpr const char* EXIT_STATUS_WRITES =
-    "Exit status: 0 done, 1 failed (one line on standard error says why), 2 wrong usage, 3 "
-    "with --check when something would change, 130 when Ctrl-C ended a run over many readers "
-    "(--all) early.";
+    "Exit status: 0 done, 1 failed (one line on standard error says why), 2 wrong usage or a "
+    "file that is no settings file, 128 + the signal's number (130 for Ctrl-C, 143 for SIGTERM) "
+    "when a signal stopped the command with work undone.";
+// The same for a command that writes settings; allFlag is its option for every reader found
+// (nullptr: none).
+std::string ExitStatusOfWrites(const char* allFlag);
 
 // Lays out the help of the app and of each of its commands.
 void UseHelpLayout(CLI::App& app);
@@ -29,7 +30,7 @@ void UseHelpLayout(CLI::App& app);
 // its exit statuses.
 void SetCommandNotes(CLI::App* command, const std::string& details,
                      std::initializer_list<const char*> examples,
-                     const char* statuses = EXIT_STATUS_PLAIN);
+                     const std::string& statuses = EXIT_STATUS_PLAIN);
 
 // The text in lines of at most width columns: the first line starts with first, every further
 // one with rest. A line of the text that starts with a blank stands as it is (an example).

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/shown_text.h"
+#include "flows/flow_texts.h"
+
 namespace tessaron {
 
 void PrintText(std::ostream& stream, const std::string& text) {
-  stream << text;
+  stream << ShownText(text, true);
   if (text.empty() || text.back() != '\n') stream << '\n';
   stream.flush();
 }
@@ -20,19 +23,43 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+namespace {
+
+// The window's words for a reader that does not open ("... or It is not Tessaron device"),
+// and the tool's, which leave what happened to the cause.
+struct OpenFailureWords {
+  const char* window;
+  const char* tool;
+};
+constexpr OpenFailureWords OPEN_FAILURES[] = {
+    {texts::DEVICE_OPEN_FAILED, "cannot open the reader"},
+    {texts::SOURCE_OPEN_FAILED, "cannot open the source reader"},
+    {texts::TARGET_OPEN_FAILED, "cannot open the target reader"},
+    {texts::DEFAULTS_OPEN_FAILED, "cannot open the reader"},
+    {texts::DEFAULTS_REOPEN_FAILED, "cannot open the reader again to read its settings back"},
+};
+
+}  // namespace
+
 std::string FailureText(const FlowMessage& message) {
+  for (const OpenFailureWords& words : OPEN_FAILURES) {
+    if (!message.cause.empty() && message.text == words.window) {
+      return std::string(words.tool) + ": " + OneLine(message.cause);
+    }
+  }
   std::string text = OneLine(message.text);
   if (!message.cause.empty()) text += " (" + OneLine(message.cause) + ")";
   return text;
 }
 
 void PrintError(std::ostream& err, const std::string& text) {
-  err << "tessaron: " << OneLine(text) << '\n';
+  err << "tessaron: " << ShownText(OneLine(text)) << '\n';
   err.flush();
 }
 
 bool DescriptorOutput::WriteBuffered() {
-  const char* at = pbase();
+  if (closed_ && pptr() > pbase() && error_ == 0) error_ = EBADF;
+  const char* at = error_ == 0 ? pbase() : pptr();
   while (at < pptr()) {
     const ssize_t written = ::write(fd_, at, static_cast<std::size_t>(pptr() - at));
     if (written < 0 && errno == EINTR) continue;

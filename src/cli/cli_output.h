@@ -12,7 +12,8 @@
 
 namespace tessaron {
 
-// Prints a text on a line of its own (a text may already end with its line break).
+// Prints a text on a line of its own (a text may already end with its line break). Here and
+// in PrintError, whatever came from outside is shown safely (core/shown_text.h).
 void PrintText(std::ostream& stream, const std::string& text);
 // A message that may span lines, as one line.
 std::string OneLine(std::string text);
@@ -25,7 +26,11 @@ void PrintError(std::ostream& err, const std::string& text);
 // that failed (standard output on a full disk or a closed pipe).
 class DescriptorOutput : public std::streambuf {
  public:
-  explicit DescriptorOutput(int fd) : fd_(fd) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+  // closed: the descriptor was closed when the program started (and now leads nowhere):
+  // the first byte written fails as a write to it would have.
+  explicit DescriptorOutput(int fd, bool closed = false) : fd_(fd), closed_(closed) {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+  }
   DescriptorOutput(const DescriptorOutput&) = delete;
   DescriptorOutput& operator=(const DescriptorOutput&) = delete;
 
@@ -41,6 +46,7 @@ class DescriptorOutput : public std::streambuf {
   bool WriteBuffered();
 
   int fd_;
+  bool closed_;
   int error_ = 0;
   std::array<char, 4096> buffer_{};
 };

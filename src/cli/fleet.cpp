@@ -8,9 +8,10 @@
 #include <thread>
 
 #include "cli/cli_output.h"
-#include "cli/interrupt_guard.h"
 #include "cli/online_session.h"
 #include "cli/reader_options.h"
+#include "cli/stop_signals.h"
+#include "core/shown_text.h"
 
 namespace tessaron {
 
@@ -24,9 +25,7 @@ class ReaderLineFlow : public FlowContext {
  public:
   explicit ReaderLineFlow(double timingScale) : scale_(timingScale) {}
 
-  void Wait(std::chrono::milliseconds length) override {
-    std::this_thread::sleep_for(ScaleMillis(length, scale_));
-  }
+  void Wait(std::chrono::milliseconds length) override { WaitUnlessStopped(length, scale_); }
   void Progress(const std::string&) override {}
   void Tell(const FlowMessage& message) override {
     if (!message.failure) return;
@@ -100,7 +99,8 @@ void AddFleetOptions(CLI::App* command, const char* allFlag, const char* allHelp
       ->needs(all);
   command
       ->add_option("-j,--jobs", options->jobs,
-                   std::string("With ") + allFlag + ": work on up to N readers at once (default 1)")
+                   std::string("With ") + allFlag + ": work on up to N readers at once (N 1 to " +
+                       std::to_string(MAX_JOBS) + "; default 1)")
       ->type_name("N")
       ->check(CLI::Range(1, MAX_JOBS))
       ->needs(all);
@@ -139,24 +139,28 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
     session.Environment().Tell(text, caption);
   };
 
-  const InterruptGuard interrupt;
   std::ostream& notes = context.Notes();
   const bool progress = context.errIsTerminal && !context.quiet;
   std::atomic<std::size_t> next{0};
   std::size_t done = 0;
   int counts[4] = {0, 0, 0, 0};
   auto runReaders = [&] {
-    for (std::size_t i = next++; i < readers.size() && !interrupt.Interrupted(); i = next++) {
+    for (std::size_t i = next++; i < readers.size() && !StopRequested(); i = next++) {
       ReaderLineFlow flow(context.timingScale);
       ReaderResult result = work(WorkConnection(readers[i]), readersOfWorkers, flow);
       if (result.detail.empty()) result.detail = flow.Failures();
       std::lock_guard<std::mutex> guard(outputLock);
-      ++counts[static_cast<int>(result.verdict)];
-      ++done;
+      // A reader whose work a stop signal cut short counts among those not done.
+      if (!result.stopped) {
+        ++counts[static_cast<int>(result.verdict)];
+        ++done;
+      }
       if (progress) notes << "\r\033[K";
-      context.out << ReaderConnectionText(ConnectionOf(readers[i])) << ' ' << readers[i].name
-                  << ": " << VerdictText(result.verdict)
-                  << (result.detail.empty() ? "" : ": " + result.detail) << '\n';
+      const std::string verdict = result.stopped ? "not done" : VerdictText(result.verdict);
+      context.out << ShownText(ReaderConnectionText(ConnectionOf(readers[i])) + ' ' +
+                               readers[i].name + ": " + verdict +
+                               (result.detail.empty() ? "" : ": " + result.detail))
+                  << '\n';
       context.out.flush();
       if (progress) {
         notes << "[" << done << "/" << readers.size() << " readers done]";
@@ -184,8 +188,10 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
               << " changed, " << unchanged << " unchanged, ";
   if (wouldChange > 0) context.out << wouldChange << " would change, ";
   context.out << failed << " failed";
-  if (interrupt.Interrupted()) {
-    context.out << ", " << readers.size() - done << " not done: interrupted";
+  const std::size_t notDone = readers.size() - done;
+  if (notDone > 0) {
+    NoteLeftUndone();
+    context.out << ", " << notDone << " not done: interrupted (" << StopText() << ")";
   }
   context.out << '\n'
               << VerdictText(changed > 0       ? ReaderVerdict::Changed
@@ -193,7 +199,7 @@ int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliCon
                                                : ReaderVerdict::Unchanged)
               << '\n';
   context.out.flush();
-  if (interrupt.Interrupted()) return CLI_EXIT_INTERRUPTED;
+  if (notDone > 0) return 128 + StopSignal();
   if (failed > 0) return CLI_EXIT_FAILURE;
   return wouldChange > 0 ? CLI_EXIT_WOULD_CHANGE : CLI_EXIT_OK;
 }

@@ -42,6 +42,8 @@ const char* VerdictText(ReaderVerdict verdict);
 struct ReaderResult {
   ReaderVerdict verdict = ReaderVerdict::Failed;
   std::string detail;  // shown behind the verdict, e.g. why it failed
+  // The run was asked to stop before the work on the reader was done (verdict Failed).
+  bool stopped = false;
 };
 
 // The work on one reader, reached through readers. Its flow keeps the reader's failures for
@@ -53,10 +55,12 @@ using ReaderWork = std::function<ReaderResult(const ReaderConnection& connection
 // Runs work on every reader found (but skip) in the session, whose simulated readers run
 // already and are taken whatever their line. Exit status: 1 when a reader failed or none was
 // found, else 3 when one would change (--check), else 0. The last line says "changed" when a
-// reader was written, "would change" when one would be, else "unchanged". Ctrl-C lets the
-// readers in progress finish their work (a write is never cut off) and starts no other; the
-// readers done keep their lines, the summary says the run was interrupted, and the exit status
-// is 130. A second Ctrl-C ends the program at once.
+// reader was written, "would change" when one would be, else "unchanged". A stop signal
+// (Ctrl-C, SIGTERM, SIGHUP) lets the exchange in progress with each reader end (a write is
+// never cut off) and starts nothing new: the readers done keep their lines, a reader whose
+// work was cut says so on its line, the summary counts the readers not done, and the exit
+// status is 128 + the signal's number when there are any. A second signal ends the program
+// at once.
 int RunOnEveryReader(OnlineSession& session, const FleetOptions& options, CliContext& context,
                      const ReaderWork& work, const std::vector<ReaderConnection>& skip = {});
 // The same in a session of its own, with the simulated readers of the options running.

@@ -28,6 +28,9 @@ CLI::Option* AddFileArgument(CLI::App* command, std::string* path, const char* d
 }  // namespace
 
 int RunInitCommand(const std::string& path, CliContext& context) {
+  if (const int refused = CheckOutputName(path, RecordFileKind::Config, "init", "export", context)) {
+    return refused;
+  }
   return SaveRecord(path, ReaderSettings(), RecordFileKind::Config, context);
 }
 
@@ -60,16 +63,17 @@ int RunDumpCommand(const std::string& path, CliContext& context) {
                             status == ConfigFileStatus::BadChecksum ||
                             status == ConfigFileStatus::CutOff;
   const std::string failure = "cannot load " + ShownName(path) + ": " + ConfigFileStatusText(status);
+  // Whatever the bytes are, they are no settings file: a wrong file, as for every command.
   if (status != ConfigFileStatus::Ok && !brokenStream) {
     PrintError(context.err, failure);
-    return CLI_EXIT_FAILURE;
+    return CLI_EXIT_USAGE;
   }
   context.out << DumpSettingsStream(bytes.data() + CONFIG_HEADER_SIZE,
                                     bytes.size() - CONFIG_HEADER_SIZE);
   context.out.flush();
   if (brokenStream) {
     PrintError(context.err, failure);
-    return CLI_EXIT_FAILURE;
+    return CLI_EXIT_USAGE;
   }
   return CLI_EXIT_OK;
 }

@@ -13,11 +13,13 @@
 #include "cli/online_session.h"
 #include "cli/reader_options.h"
 #include "cli/record_writes.h"
+#include "cli/stop_signals.h"
 #include "core/reader_settings.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"
 #include "core/settings_report.h"
+#include "core/shown_text.h"
 #include "flows/flow_texts.h"
 #include "flows/manual_command_console.h"
 #include "flows/reader_connection.h"
@@ -30,6 +32,10 @@ namespace tessaron {
 namespace {
 
 int ExitCode(bool ok) { return ok ? CLI_EXIT_OK : CLI_EXIT_FAILURE; }
+
+constexpr const char* TARGET_FILE_HELP =
+    "Write to this file instead of a reader, in the kind it holds (a configuration file or a "
+    "settings file in JSON; a new file in JSON when its name ends in .json)";
 
 // Gathers what the check of a command text tells: the window shows a wrong item as two
 // messages, the tool as one error line.
@@ -92,11 +98,15 @@ int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
           {"connection", connection}, {"interface", interface}, {"device", entries[i].name}};
       context.out << (i == 0 ? "\n  " : ",\n  ") << TextMembersJson(members);
     } else {
-      context.out << connection << '\t' << interface << '\t' << entries[i].name << '\n';
+      context.out << connection << '\t' << interface << '\t' << ShownText(entries[i].name) << '\n';
     }
   }
   if (json) context.out << (entries.empty() ? "]\n" : "\n]\n");
   context.out.flush();
+  if (!simulate.empty()) {
+    PrintText(context.Notes(), "These are simulated readers: with --simulate the machine's own "
+                               "readers are neither listed nor used.");
+  }
   if (entries.empty()) context.Notes() << "No " << InterfaceDisplayName(type) << " reader found.\n";
   return CLI_EXIT_OK;
 }
@@ -134,6 +144,10 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context) {
 }
 
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context) {
+  // A name that cannot be written is refused before the reader is read.
+  if (const int refused = CheckOutputName(path, RecordFileKind::Config, "save", "export", context)) {
+    return refused;
+  }
   return WithReader(options, context, [&](OnlineSession& session, ReaderLink& link) {
     ReaderSettings settings(link.Interface());
     if (!ReadOrTell(link, settings, nullptr, session.Flow())) return CLI_EXIT_FAILURE;
@@ -143,9 +157,11 @@ int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliCon
   });
 }
 
-int RunLoadCommand(const OnlineOptions& options, const std::string& path,
-                   const FleetOptions& fleet, bool check, CliContext& context) {
-  if (!OptionsUsable(options.reader, options.simulate, context.err)) return CLI_EXIT_USAGE;
+int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check,
+                   CliContext& context) {
+  if (!OptionsUsable(place.reader.reader, place.reader.simulate, context.err)) {
+    return CLI_EXIT_USAGE;
+  }
   // The file is checked before any reader is looked for.
   ReaderSettings settings;
   if (const int loaded = LoadRecordOfKind(path, RecordFileKind::Config,
@@ -157,13 +173,12 @@ int RunLoadCommand(const OnlineOptions& options, const std::string& path,
     PrintError(context.err, error + "; nothing was written");
     return CLI_EXIT_USAGE;
   }
-  return RunWrite(RecordPlace{options, std::string(), fleet},
-                  WriteRequest{WholeRecord(settings), check}, context);
+  // A file is given the whole record, whatever it held or when it is not there yet.
+  return RunWrite(place, WriteRequest{WholeRecord(settings), check, true}, context);
 }
 
-int RunDefaultsCommand(const OnlineOptions& options, bool check, CliContext& context) {
-  return RunWrite(RecordPlace{options, std::string(), FleetOptions{}}, WriteRequest{nullptr, check},
-                  context);
+int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context) {
+  return RunWrite(place, WriteRequest{nullptr, check}, context);
 }
 
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
@@ -183,13 +198,14 @@ int RunSendCommand(const OnlineOptions& options, const std::string& text, CliCon
 }
 
 int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
-                    const std::string& to, const FleetOptions& toAll, bool check,
-                    CliContext& context) {
+                    const std::string& to, const FleetOptions& toAll, const std::string& toFile,
+                    bool check, CliContext& context) {
   if (!OptionsUsable(from, simulate, context.err) || !OptionsUsable(to, {}, context.err)) {
     return CLI_EXIT_USAGE;
   }
-  if (from.empty() || (to.empty() != toAll.all)) {
-    PrintError(context.err, "clone needs --from and one of --to and --to-all");
+  const int targets = (to.empty() ? 0 : 1) + (toAll.all ? 1 : 0) + (toFile.empty() ? 0 : 1);
+  if (from.empty() || targets != 1) {
+    PrintError(context.err, "clone needs --from and one of --to, --to-all and --file");
     return CLI_EXIT_USAGE;
   }
   OnlineSession session(context);
@@ -211,7 +227,12 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
   // Every target gets the source's record as a loaded file would give it, and is read back.
-  const WriteRequest request{WholeRecord(*sourceSettings), check};
+  const WriteRequest request{WholeRecord(*sourceSettings), check, true, true};
+  if (!toFile.empty()) {
+    RecordPlace file;
+    file.file = toFile;
+    return RunWrite(file, request, context);
+  }
   if (toAll.all) return RunOnEveryReader(session, toAll, context, WriteWork(request), {source});
   int code = CLI_EXIT_FAILURE;
   std::unique_ptr<ReaderLink> target = session.Connect(to, &code);
@@ -229,6 +250,7 @@ int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::
   } else {
     context.err << "Boot loader password: ";
     context.err.flush();
+    const InputWait waiting;
     if (context.in == nullptr || !std::getline(*context.in, typed)) typed.clear();
   }
   if (!IsBootLoaderPassword(typed)) {
@@ -330,24 +352,19 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
       "load", "Write the settings of a configuration file to a reader");
   command->add_option("FILE", *path, "Configuration file to load; - for standard input")
       ->required();
-  auto options = AddOnlineOptions(command);
-  auto fleet = std::make_shared<FleetOptions>();
-  AddFleetOptions(command, "--all",
-                  "Write the file to every reader found and read each back; one line per "
-                  "reader, then a summary",
-                  fleet.get());
-  command->get_option("--all")->excludes(command->get_option("--reader"));
-  AddCheckFlag(command, check.get());
+  auto place = AddPlaceOptions(command, TARGET_FILE_HELP,
+                               "Write the file to every reader found and read each back; one "
+                               "line per reader, then a summary",
+                               check.get());
   SetCommandNotes(command,
                   "The reader is read, written in one frame only when it differs, and read "
                   "back; the changed settings are printed, the last line says changed or "
                   "unchanged. A keyboard-class USB reader gets the keyboard format (from "
                   "firmware 1.89 on).",
                   {"tessaron load reader.cfs2 -r usb-hid:0", "tessaron load tills.cfs2 --all --check"},
-                  EXIT_STATUS_WRITES);
-  command->callback([options, path, fleet, check, &context] {
-    fleet->simulate = options->simulate;
-    context.exitCode = RunLoadCommand(*options, *path, *fleet, *check, context);
+                  ExitStatusOfWrites("--all"));
+  command->callback([place, path, check, &context] {
+    context.exitCode = RunLoadCommand(place(), *path, *check, context);
   });
 }
 
@@ -355,16 +372,16 @@ void AddDefaultsCommand(CLI::App& app, CliContext& context) {
   auto check = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
       "defaults", "Restore the factory settings of a reader and read them back");
-  auto options = AddOnlineOptions(command);
-  AddCheckFlag(command, check.get());
+  auto place = AddPlaceOptions(command, TARGET_FILE_HELP, nullptr, check.get());
   SetCommandNotes(command,
-                  "The reader restores its own factory settings; the settings that changed are "
-                  "printed, the last line says changed or unchanged. With --check nothing is "
-                  "sent and the reader is compared with the factory settings this program knows.",
+                  "A reader that differs from the factory settings this program knows restores "
+                  "its own and is read back; the settings that changed are printed, the last "
+                  "line says changed or unchanged. With --check nothing is sent. A --file is "
+                  "given the factory settings.",
                   {"tessaron defaults -r rs232:0", "tessaron defaults --check"},
-                  EXIT_STATUS_WRITES);
-  command->callback([options, check, &context] {
-    context.exitCode = RunDefaultsCommand(*options, *check, context);
+                  ExitStatusOfWrites(nullptr));
+  command->callback([place, check, &context] {
+    context.exitCode = RunDefaultsCommand(place(), *check, context);
   });
 }
 
@@ -413,6 +430,7 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
     std::string to;
     std::vector<std::string> simulate;
     FleetOptions toAll;
+    std::string file;
     bool check = false;
   };
   auto options = std::make_shared<Options>();
@@ -431,6 +449,10 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
                   "then a summary",
                   &options->toAll);
   command->get_option("--to-all")->excludes(to);
+  command->add_option("-f,--file", options->file, TARGET_FILE_HELP)
+      ->type_name("FILE")
+      ->excludes(to)
+      ->excludes(command->get_option("--to-all"));
   AddSimulateOption(command, &options->simulate);
   AddCheckFlag(command, &options->check);
   SetCommandNotes(command,
@@ -438,11 +460,11 @@ void AddCloneCommand(CLI::App& app, CliContext& context) {
                   "back, its changed settings printed, the last line changed or unchanged.",
                   {"tessaron clone --from usb-hid:0 --to usb-hid:1",
                    "tessaron clone --from rs232:0 --to-all --jobs 4"},
-                  EXIT_STATUS_WRITES);
+                  ExitStatusOfWrites("--to-all"));
   command->callback([options, &context] {
     options->toAll.simulate = options->simulate;
     context.exitCode = RunCloneCommand(options->simulate, options->from, options->to,
-                                       options->toAll, options->check, context);
+                                       options->toAll, options->file, options->check, context);
   });
 }
 

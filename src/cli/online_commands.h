@@ -13,6 +13,7 @@
 #include "cli/cli_context.h"
 #include "cli/fleet.h"
 #include "cli/reader_options.h"
+#include "cli/record_writes.h"
 #include "core/interface_type.h"
 
 namespace tessaron {
@@ -39,19 +40,20 @@ int RunVersionCommand(const OnlineOptions& options, CliContext& context);
 // path "-": standard output.
 int RunSaveCommand(const OnlineOptions& options, const std::string& path, CliContext& context);
 // Load, defaults and clone write as every command that writes settings does
-// (record_writes.h). fleet.all: the file goes to every reader found instead of the one of
-// options; path "-": standard input.
-int RunLoadCommand(const OnlineOptions& options, const std::string& path,
-                   const FleetOptions& fleet, bool check, CliContext& context);
-int RunDefaultsCommand(const OnlineOptions& options, bool check, CliContext& context);
+// (record_writes.h), on the place's reader, file or (load) every reader found; path "-":
+// standard input.
+int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check,
+                   CliContext& context);
+int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context);
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context);
 // The boot loader: the password (asked for on in when not given), then the confirmation
 // (answered yes by --yes), then the command.
 int RunBootLoaderCommand(const OnlineOptions& options, const std::optional<std::string>& password,
                          bool yes, CliContext& context);
-// Exactly one of to and toAll.all: one target, or every reader found but the source.
+// Exactly one of to, toAll.all and toFile: one target, every reader found but the source, or
+// a file.
 int RunCloneCommand(const std::vector<std::string>& simulate, const std::string& from,
-                    const std::string& to, const FleetOptions& toAll, bool check,
-                    CliContext& context);
+                    const std::string& to, const FleetOptions& toAll, const std::string& toFile,
+                    bool check, CliContext& context);
 
 }  // namespace tessaron

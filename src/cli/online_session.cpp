@@ -2,10 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <thread>
 
 #include "cli/cli_output.h"
+#include "cli/held_port.h"
+#include "cli/stop_signals.h"
 #include "core/interface_type.h"
+#include "core/shown_text.h"
 
 namespace tessaron {
 
@@ -20,7 +24,8 @@ std::string ReportForTerminal(const std::string& report) {
 }
 
 void PrintReport(std::ostream& stream, const std::string& report, bool raw) {
-  stream << (raw ? report : ReportForTerminal(report));
+  // The report holds the reader's own bytes (its firmware text, the pre- and postamble).
+  stream << ShownText(raw ? report : ReportForTerminal(report), true);
   stream.flush();
 }
 
@@ -32,13 +37,23 @@ void AddRawReportFlag(CLI::App* command, bool* raw) {
 
 ConsoleFlowContext::ConsoleFlowContext(CliContext& context) : context_(context) {}
 
+void WaitUnlessStopped(std::chrono::milliseconds length, double timingScale) {
+  // Once the run is asked to stop, no wait holds it up: the next step is refused anyway.
+  constexpr std::chrono::milliseconds STEP{20};
+  const auto end = std::chrono::steady_clock::now() + ScaleMillis(length, timingScale);
+  while (!StopRequested()) {
+    const auto left = end - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero()) return;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, STEP));
+  }
+}
+
 void ConsoleFlowContext::Wait(std::chrono::milliseconds length) {
-  std::this_thread::sleep_for(ScaleMillis(length, context_.timingScale));
+  WaitUnlessStopped(length, context_.timingScale);
 }
 
 void ConsoleFlowContext::Progress(const std::string& step) {
-  context_.Notes() << step << " ...\n";
-  context_.Notes().flush();
+  PrintText(context_.Notes(), step + " ...");
 }
 
 void ConsoleFlowContext::Tell(const FlowMessage& message) {
@@ -51,11 +66,16 @@ void ConsoleFlowContext::Tell(const FlowMessage& message) {
 }
 
 bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& question) {
+  if (StopRequested()) {
+    NoteLeftUndone();
+    return false;
+  }
   if (answerYes_) return true;
   std::ostream& err = context_.err;
   err << caption << ": " << question << " [y/N] ";
   err.flush();
   std::string answer;
+  const InputWait waiting;
   if (context_.in == nullptr || !std::getline(*context_.in, answer)) {
     err << '\n';
     return false;
@@ -63,13 +83,18 @@ bool ConsoleFlowContext::Confirm(const std::string& caption, const std::string& 
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
 }
 
-void ConsoleFlowContext::Note(const std::string& line) { context_.Notes() << line << '\n'; }
+void ConsoleFlowContext::Note(const std::string& line) { PrintText(context_.Notes(), line); }
 
 namespace {
 
-// The readers of the context with the run's timing, their messages on its err.
+// The readers of the context with the run's timing, their messages on its err, and every
+// port held for the whole of a command.
 ReaderEnvironment RunEnvironment(CliContext& context) {
   ReaderEnvironment environment = context.readers;
+  const PortWrapper wrap = environment.wrap;
+  environment.wrap = [wrap](std::unique_ptr<ReaderPort> port) {
+    return HoldForCommand(wrap ? wrap(std::move(port)) : std::move(port));
+  };
   environment.timing = TransportTiming::Real().ScaledBy(context.timingScale);
   environment.timing.fastReplies = context.fastReplies;
   std::ostream* messages = &context.err;
@@ -97,8 +122,8 @@ bool OnlineSession::Simulate(const std::vector<std::string>& requests) {
       return false;
     }
     const sim::SimulatedLine& line = *readers_.Simulated().back();
-    context_.Notes() << "Simulated " << InterfaceDisplayName(line.Interface())
-                     << " reader: " << line.DeviceName() << '\n';
+    flow_.Note(std::string("Simulated ") + InterfaceDisplayName(line.Interface()) +
+               " reader: " + line.DeviceName());
   }
   return true;
 }
@@ -131,8 +156,8 @@ std::unique_ptr<ReaderLink> OnlineSession::Connect(const std::string& connection
       return fail(std::to_string(found.size()) + " USB readers found: " + readers +
                   "; name one with --reader CONNECTION");
     }
-    context_.Notes() << "Using the " << InterfaceDisplayName(connection.type) << " reader "
-                     << found.front().name << " (" << ReaderConnectionText(connection) << ")\n";
+    flow_.Note(std::string("Using the ") + InterfaceDisplayName(connection.type) + " reader " +
+               found.front().name + " (" + ReaderConnectionText(connection) + ")");
   } else {
     std::string error;
     if (!ParseReaderConnection(connectionText, &connection, &error) ||

@@ -32,6 +32,9 @@ void PrintReport(std::ostream& stream, const std::string& report, bool raw);
 // Adds --raw to a command that prints the report.
 void AddRawReportFlag(CLI::App* command, bool* raw);
 
+// Sleeps for length (scaled by timingScale), or until the run is asked to stop.
+void WaitUnlessStopped(std::chrono::milliseconds length, double timingScale);
+
 // The reader workflows on a terminal: progress and the outcomes of success as notes, each
 // failure as one error line, questions answered from standard input (or yes without
 // asking), waits slept.

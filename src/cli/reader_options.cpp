@@ -20,11 +20,12 @@ std::string ReaderHelp() {
 }
 
 std::string SimulateHelp() {
-  return "Add the built-in simulated reader to the readers found; --simulate=LINE picks its "
-         "line: " +
+  return "Work with the built-in simulated reader alone: none of the machine's readers is "
+         "listed or used. --simulate=LINE picks its line: " +
          LineNamesText() + " (plain --simulate: " +
          sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE) +
-         "); LINE:COUNT adds several (usb-hid:3), and the option may be given more than once";
+         "); LINE:COUNT adds several (usb-hid:3; COUNT 1 to " +
+         std::to_string(MAX_SIMULATED_READERS) + "), and the option may be given more than once";
 }
 
 std::string ConnectionError(const std::string& text) {

@@ -1,9 +1,16 @@
 #include "cli/record_writes.h"
 
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
+#include <memory>
 
 #include "cli/cli_files.h"
 #include "cli/cli_output.h"
+#include "cli/file_lock.h"
+#include "core/config_file.h"
+#include "core/settings_json.h"
+#include "cli/stop_signals.h"
 
 namespace tessaron {
 
@@ -34,29 +41,82 @@ int Finish(const RecordWriteOutcome& outcome, std::ostream& out) {
   return ExitCodeOf(outcome);
 }
 
-// The write on a file.
+// Reads what a file about to be rewritten holds: its bytes (none for a file that is not
+// there yet and is made whole) and its kind. CLI_EXIT_OK, or the exit status after one error
+// line.
+int ReadHeldFile(const std::string& path, bool replacesFile, ByteString* held, bool* heldRead,
+                 RecordFileKind* kind, CliContext& context) {
+  *heldRead = false;
+  *kind = KindOfName(path);
+  if (replacesFile) {
+    // What a file held tells the changes; one that cannot be read is written whole.
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored) ||
+        ReadWholeFile(path, SETTINGS_JSON_MAX_SIZE, held) != ConfigFileStatus::Ok) {
+      return CLI_EXIT_OK;
+    }
+  } else if (const int read = ReadInput(path, SETTINGS_JSON_MAX_SIZE, held, context)) {
+    return read;
+  }
+  *heldRead = true;
+  *kind = KindOfContents(*held, *kind);
+  return CheckHeldKind(path, *kind, context);
+}
+
+// Whether a regular file still holds what was read from it: a program that takes no lock may
+// have written it meanwhile.
+bool StillHolds(const std::string& path, const ByteString& held) {
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(path, ignored)) return true;
+  ByteString now;
+  return ReadWholeFile(path, SETTINGS_JSON_MAX_SIZE, &now) == ConfigFileStatus::Ok && now == held;
+}
+
+// The write on a file: read, change and written back under the file's lock, in the kind it
+// has.
 int WriteFile(const std::string& path, const WriteRequest& request, CliContext& context) {
   if (path == STANDARD_STREAM) {
     PrintError(context.err, "--file -: standard input cannot be written back; name a file");
     return CLI_EXIT_USAGE;
   }
-  const RecordFileKind kind = KindOfName(path);
+  // Two runs on one file take turns, from the read to the write.
+  FileLock lock;
+  const auto waiting = [&context, &path] {
+    PrintText(context.Notes(), "Waiting for another run that is changing " + path + " ...");
+  };
+  if (lock.Lock(path, waiting) == FileLock::Result::Stopped) {
+    NoteLeftUndone();
+    PrintError(context.err, "nothing was written to " + path + ": " + StopText());
+    return CLI_EXIT_FAILURE;
+  }
+  ByteString held;
+  bool heldRead = false;
+  RecordFileKind kind = RecordFileKind::Config;
+  if (const int read = ReadHeldFile(path, request.replacesFile, &held, &heldRead, &kind, context)) {
+    return read;
+  }
   ReaderSettings before;
-  bool made = false;
-  if (request.replacesFile) {
-    // What a regular file held tells the changes; anything else is written whole.
-    std::error_code ignored;
-    made = !std::filesystem::is_regular_file(path, ignored) ||
-           !PeekRecord(path, kind, before);
-  } else if (const int loaded = LoadRecordOfKind(
-                 path, kind, "a name ending in .json is a settings file in JSON, any other a "
-                             "configuration file",
-                 before, context)) {
-    return loaded;
+  bool made = !heldRead;
+  if (heldRead) {
+    ReaderSettings decoded;
+    if (!request.replacesFile) {
+      if (const int decodedCode = DecodeRecord(path, held, kind, decoded, context)) return decodedCode;
+      before = decoded;
+    } else {
+      // What an imported file replaces only tells the changes; anything else is written whole.
+      std::string ignored;
+      made = kind == RecordFileKind::Json
+                 ? !SettingsFromJson(std::string(held.begin(), held.end()), decoded, &ignored)
+                 : DecodeConfigFile(held, decoded) != ConfigFileStatus::Ok;
+      if (!made) before = decoded;
+    }
   }
   ReaderSettings after;
   std::string error;
-  if (!MakeRecordToWrite(before, nullptr, request, after, &error)) {
+  if (!request.change) {
+    // defaults: the factory settings.
+    after = ReaderSettings(before.interfaceType);
+  } else if (!MakeRecordToWrite(before, nullptr, request, after, &error)) {
     PrintError(context.err, error + "; nothing was written");
     return CLI_EXIT_USAGE;
   }
@@ -65,6 +125,11 @@ int WriteFile(const std::string& path, const WriteRequest& request, CliContext& 
     if (request.check) {
       outcome.verdict = ReaderVerdict::WouldChange;
     } else {
+      if (heldRead && !StillHolds(path, held)) {
+        PrintError(context.err, path + " was changed by another program while this run worked "
+                                       "on it; nothing was written: run the command again");
+        return CLI_EXIT_FAILURE;
+      }
       if (const int saved = SaveRecord(path, after, kind, context)) return saved;
       outcome.verdict = ReaderVerdict::Changed;
     }
@@ -97,7 +162,31 @@ ReaderWork WriteWork(const WriteRequest& request) {
     std::unique_ptr<ReaderLink> link = ReaderLink::Create(connection, readers);
     if (!link) return {ReaderVerdict::Failed, "no port can be made for this interface"};
     const RecordWriteOutcome outcome = WriteRecordToReader(*link, request, nullptr, flow);
-    return {outcome.verdict, outcome.detail};
+    const bool stopped = outcome.verdict == ReaderVerdict::Failed &&
+                         link->Port().LastError().kind == PortErrorKind::Stopped;
+    return {outcome.verdict, stopped ? StopText() : outcome.detail, stopped};
+  };
+}
+
+std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, const char* fileHelp,
+                                             const char* allHelp, bool* check) {
+  auto online = AddOnlineOptions(command);
+  auto file = std::make_shared<std::string>();
+  CLI::Option* fileOption = command->add_option("-f,--file", *file, fileHelp)
+                                ->type_name("FILE")
+                                ->excludes(command->get_option("--reader"))
+                                ->excludes(command->get_option("--simulate"));
+  auto fleet = std::make_shared<FleetOptions>();
+  if (allHelp != nullptr) {
+    AddFleetOptions(command, "--all", allHelp, fleet.get());
+    command->get_option("--all")->excludes(command->get_option("--reader"))->excludes(fileOption);
+  }
+  if (check != nullptr) AddCheckFlag(command, check);
+  return [online, file, fleet] {
+    RecordPlace place{*online, *file, *fleet};
+    // --simulate belongs to the readers --all works on.
+    place.fleet.simulate = online->simulate;
+    return place;
   };
 }
 

@@ -5,6 +5,7 @@
 // a last line that says "changed", "unchanged" or with --check "would change". Standard
 // output carries these results only; progress and notes go to standard error.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ struct RecordPlace {
 };
 
 using WriteRequest = RecordWriteRequest;
+
+// Adds --reader and --simulate, or --file (described by fileHelp), to a command; with
+// allHelp --all with its options, and with check --check. The place is made when the command
+// runs.
+std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, const char* fileHelp,
+                                             const char* allHelp = nullptr, bool* check = nullptr);
 
 // Runs the write on the place; the exit status.
 int RunWrite(const RecordPlace& place, const WriteRequest& request, CliContext& context);

@@ -20,9 +20,12 @@ namespace tessaron {
 namespace {
 
 constexpr const char* READER_OPERAND = "reader";
+constexpr const char* WRITE_ALL_HELP =
+    "Write to every reader found, one line per reader, then a summary";
 constexpr const char* FILE_HELP =
-    "Work on this file instead of a reader: a settings file in JSON when its name ends in "
-    ".json, else a configuration file (.cfs2)";
+    "Work on this file instead of a reader: a configuration file (.cfs2) or a settings file in "
+    "JSON, as its contents show; a file that is not there yet is made in JSON when its name "
+    "ends in .json, else as a configuration file";
 
 // Runs body(settings) on the record of the place: the file's, or the reader's as read now.
 template <typename Body>
@@ -55,9 +58,9 @@ struct Assignment {
 };
 
 bool Apply(const std::vector<Assignment>& assignments, ReaderSettings& settings,
-           std::string* error) {
+           std::string* error, bool carryUndefined = false) {
   for (const Assignment& assignment : assignments) {
-    if (!SetSettingText(*assignment.setting, assignment.value, settings, error)) {
+    if (!SetSettingText(*assignment.setting, assignment.value, settings, error, carryUndefined)) {
       *error = assignment.setting->name + ": " + *error;
       return false;
     }
@@ -66,7 +69,8 @@ bool Apply(const std::vector<Assignment>& assignments, ReaderSettings& settings,
 }
 
 // Splits NAME=VALUE texts and checks every name and value (on a record of factory settings:
-// no value depends on the others).
+// no value depends on the others; a byte no option defines is checked where it is applied,
+// against what the target holds).
 bool ParseAssignments(const std::vector<std::string>& texts, std::vector<Assignment>* assignments,
                       std::ostream& err) {
   for (const std::string& text : texts) {
@@ -77,11 +81,17 @@ bool ParseAssignments(const std::vector<std::string>& texts, std::vector<Assignm
     }
     const NamedSetting* setting = FindName(text.substr(0, equals), err);
     if (setting == nullptr) return false;
+    for (const Assignment& earlier : *assignments) {
+      if (earlier.setting != setting) continue;
+      PrintError(err, setting->name + " is given twice (" + setting->name + "=" + earlier.value +
+                          ", " + text + "); give each setting once");
+      return false;
+    }
     assignments->push_back({setting, text.substr(equals + 1)});
   }
   ReaderSettings scratch;
   std::string error;
-  if (Apply(*assignments, scratch, &error)) return true;
+  if (Apply(*assignments, scratch, &error, true)) return true;
   PrintError(err, error);
   return false;
 }
@@ -150,16 +160,23 @@ int RunSetCommand(const RecordPlace& place, const std::vector<std::string>& assi
 }
 
 int RunExportCommand(const RecordPlace& place, const std::string& target, CliContext& context) {
+  const std::string other =
+      place.file.empty() ? std::string("save") : "import SETTINGS.json --file " + target;
+  if (const int refused = CheckOutputName(target, RecordFileKind::Json, "export", other, context)) {
+    return refused;
+  }
   return WithRecord(place, context, [&](const ReaderSettings& settings) {
-    // A settings file in JSON unless the name asks for a configuration file.
-    return SaveRecord(target, settings, KindOfName(target, RecordFileKind::Json), context);
+    return SaveRecord(target, settings, RecordFileKind::Json, context);
   });
 }
 
 int RunImportCommand(const RecordPlace& place, const std::string& source, bool check,
                      CliContext& context) {
   ReaderSettings imported;
-  if (const int read = LoadRecord(source, imported, context)) return read;
+  if (const int read = LoadRecordOfKind(source, RecordFileKind::Json,
+                                        "\"tessaron load\" writes it", imported, context)) {
+    return read;
+  }
   // A record that no reader takes is refused before any reader is looked for.
   std::string error;
   if (!CheckSettingsFit(imported, MAX_SETTINGS_FRAME, &error)) {
@@ -219,36 +236,6 @@ int RunDiffCommand(const std::vector<std::string>& simulate, const std::string& 
 
 // --- registration ---
 
-namespace {
-
-// --reader and --simulate, or --file, and for the commands that write (set, import) --all
-// with its options and --check; the place is made when the command runs.
-std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, bool writes = false,
-                                             bool* check = nullptr) {
-  auto online = AddOnlineOptions(command);
-  auto file = std::make_shared<std::string>();
-  CLI::Option* fileOption = command->add_option("-f,--file", *file, FILE_HELP)
-                                ->type_name("FILE")
-                                ->excludes(command->get_option("--reader"))
-                                ->excludes(command->get_option("--simulate"));
-  auto fleet = std::make_shared<FleetOptions>();
-  if (writes) {
-    AddFleetOptions(command, "--all",
-                    "Write to every reader found, one line per reader, then a summary",
-                    fleet.get());
-    command->get_option("--all")->excludes(command->get_option("--reader"))->excludes(fileOption);
-    AddCheckFlag(command, check);
-  }
-  return [online, file, fleet] {
-    RecordPlace place{*online, *file, *fleet};
-    // --simulate belongs to the readers --all works on.
-    place.fleet.simulate = online->simulate;
-    return place;
-  };
-}
-
-}  // namespace
-
 void AddSettingsCommand(CLI::App& app, CliContext& context) {
   auto words = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand(
@@ -272,7 +259,7 @@ void AddGetCommand(CLI::App& app, CliContext& context) {
       "get", "Print settings of a reader or a file as \"name = value\" lines");
   command->add_option("NAME", options->names, "Settings to print (all without a name)");
   command->add_flag("--json", options->json, "Print them as one JSON object");
-  auto place = AddPlaceOptions(command);
+  auto place = AddPlaceOptions(command, FILE_HELP);
   SetCommandNotes(command, "A --file of - is read from standard input.",
                   {"tessaron get beep-volume preamble", "tessaron get --json -f reader.cfs2"});
   command->callback([options, place, &context] {
@@ -286,7 +273,7 @@ void AddSetCommand(CLI::App& app, CliContext& context) {
   CLI::App* command = app.add_subcommand(
       "set", "Change the named settings of a reader or a file, and nothing else");
   command->add_option("NAME=VALUE", *assignments, "Settings and their new values")->required();
-  auto place = AddPlaceOptions(command, true, check.get());
+  auto place = AddPlaceOptions(command, FILE_HELP, WRITE_ALL_HELP, check.get());
   SetCommandNotes(command,
                   "A reader is read, changed, written in one frame only when it differs, and "
                   "read back; then each change is printed as \"name: old -> new\" and the last "
@@ -294,7 +281,7 @@ void AddSetCommand(CLI::App& app, CliContext& context) {
                   "one byte per character (Latin-1); write any byte as \\xHH.",
                   {"tessaron set beep-volume=low", "tessaron set preamble='\\stx' -f reader.cfs2",
                    "tessaron set beep-volume=off --all --check"},
-                  EXIT_STATUS_WRITES);
+                  ExitStatusOfWrites("--all"));
   command->callback([assignments, check, place, &context] {
     context.exitCode = RunSetCommand(place(), *assignments, *check, context);
   });
@@ -308,7 +295,7 @@ void AddExportCommand(CLI::App& app, CliContext& context) {
       ->add_option("FILE.json", *file,
                    "Settings file to write (replaced if it exists); - for standard output")
       ->required();
-  auto place = AddPlaceOptions(command);
+  auto place = AddPlaceOptions(command, FILE_HELP);
   SetCommandNotes(command,
                   "A regular file is replaced whole through a new file and a rename; a device or "
                   "a pipe is written into as a stream.",
@@ -324,14 +311,14 @@ void AddImportCommand(CLI::App& app, CliContext& context) {
       "import", "Write every setting of a settings file in JSON to a reader or a file");
   command->add_option("FILE.json", *file, "Settings file to read; - for standard input")
       ->required();
-  auto place = AddPlaceOptions(command, true, check.get());
+  auto place = AddPlaceOptions(command, FILE_HELP, WRITE_ALL_HELP, check.get());
   SetCommandNotes(command,
                   "Written as by set: read, written in one frame only when it differs, read "
                   "back, each change printed, the last line changed or unchanged. A --file is "
                   "written whole.",
                   {"tessaron import reader.json -r usb-hid:1",
                    "tessaron import tills.json --all --jobs 4"},
-                  EXIT_STATUS_WRITES);
+                  ExitStatusOfWrites("--all"));
   command->callback([file, check, place, &context] {
     context.exitCode = RunImportCommand(place(), *file, *check, context);
   });

@@ -65,7 +65,10 @@ bool LooksLikeSettingsJson(const ByteString& bytes);
 ConfigFileStatus SaveConfigFileStatus(const ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
 // Loads a configuration file into the record. The record changes only when the status is Ok;
-// interfaceType and interfaceSwitchPending never change. osError as for the save.
+// interfaceType and interfaceSwitchPending never change. A file over CONFIG_FILE_MAX_SIZE is
+// TooLarge, unless its first CONFIG_FILE_MAX_SIZE bytes begin as a settings file in JSON does
+// (LooksLikeSettingsJson): that one is SettingsJson, so that the user hears which command takes
+// it. osError as for the save.
 ConfigFileStatus LoadConfigFileStatus(ReaderSettings& settings, const std::string& path,
                                       int* osError = nullptr);
 

@@ -16,6 +16,7 @@ enum class PortErrorKind {
   NoReply,           // the reader did not answer within the line's time limits
   TransferFailed,    // a write or read on the open device failed (osError says why)
   Other,             // any other operating-system error (osError says which)
+  Stopped,           // the run was asked to stop (a signal): nothing more was sent (detail)
 };
 
 struct PortError {

@@ -22,6 +22,8 @@ using R = ReaderSettings;
 constexpr const char* FORMULA_NAMES[CARD_KIND_COUNT] = {"formula-credit-card", "formula-dmv",
                                                         "formula-aamva", "formula-custom"};
 constexpr int SENTINEL_CELLS = SENTINEL_ROWS * SENTINEL_TRACKS;
+// Behind the raw byte of a list setting that none of its options defines.
+constexpr char UNDEFINED_MARK[] = " (undefined)";
 
 // Made once, in place: its settings point into its own sentinel controls.
 struct NameTable {
@@ -147,6 +149,10 @@ SettingJson ControlValue(const PageControl& control, const ReaderSettings& setti
     case ControlKind::BitCheck:
     case ControlKind::Flag:
       if (const ControlOption* option = OptionOf(control, settings)) return option->word;
+      // A byte no option defines (from a file or reader elsewhere) is carried as it is.
+      if (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag) {
+        return RawByteText(value) + UNDEFINED_MARK;
+      }
       break;
     case ControlKind::Number:
       if (value >= NumberMinimum(control) && value <= NumberMaximum(control)) return value;
@@ -159,9 +165,24 @@ SettingJson ControlValue(const PageControl& control, const ReaderSettings& setti
   return RawByteText(value);
 }
 
+// "0x96 (undefined)": the byte of a list setting that none of its options defines.
+bool ParseUndefined(const std::string& text, Byte* value) {
+  const std::size_t mark = std::char_traits<char>::length(UNDEFINED_MARK);
+  return text.size() > mark && text.ends_with(UNDEFINED_MARK) &&
+         ParseRawByte(std::string_view(text).substr(0, text.size() - mark), value);
+}
+
 std::string Lowered(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
+}
+
+// The position of the option that stores value; -1 when none does.
+int OptionOfValue(const PageControl& control, Byte value) {
+  for (std::size_t i = 0; i < control.options.size(); ++i) {
+    if (control.options[i].value == value) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // The word's position among the control's options; -1 when it is none of them.
@@ -204,7 +225,7 @@ std::string ControlValuesText(const PageControl& control) {
 }
 
 bool SetControlValue(const PageControl& control, const SettingJson& value, ReaderSettings& settings,
-                     ValueProblem* problem) {
+                     bool carryUndefined, ValueProblem* problem) {
   if (control.kind == ControlKind::Bytes) {
     ByteString bytes;
     if (!ReadByteString(value, 0, MAX_STRING_BYTES, &bytes, problem)) return false;
@@ -216,6 +237,9 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
   const std::string text = value.is_string() ? Lowered(value.get<std::string>()) : std::string();
   Byte raw = 0;
   const bool isRaw = ParseRawByte(text, &raw);
+  const bool list = control.kind == ControlKind::Choice || control.kind == ControlKind::Flag;
+  Byte undefined = 0;
+  const bool isUndefined = list && ParseUndefined(text, &undefined);
   if (control.kind == ControlKind::Character) {
     ByteString bytes;
     if (!ReadByteString(value, 1, 1, &bytes, problem)) return false;
@@ -232,9 +256,11 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
   } else if (!value.is_string()) {
     return Fail(problem,
                 "one of " + ControlValuesText(control) + " expected, not " + CompactJson(value));
-  } else if (isRaw && (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag)) {
-    stored = raw;
-  } else if (const int option = OptionOfWord(control, text); option >= 0) {
+  } else if (isUndefined && (carryUndefined || stored == undefined)) {
+    stored = undefined;  // carried unchanged: a file's, or the one the record holds already
+  } else if (const int option = isRaw && list ? OptionOfValue(control, raw)
+                                             : OptionOfWord(control, text);
+             option >= 0) {
     const Byte chosen = control.options[static_cast<std::size_t>(option)].value;
     if (control.kind == ControlKind::Choice || control.kind == ControlKind::Flag) {
       stored = chosen;  // the USB HID format too: the write that carries it tells the switch
@@ -242,6 +268,11 @@ bool SetControlValue(const PageControl& control, const SettingJson& value, Reade
       stored = chosen != 0 ? static_cast<Byte>(stored | control.mask)
                            : static_cast<Byte>(stored & ~control.mask);
     }
+  } else if (isRaw || isUndefined) {
+    const Byte byte = isRaw ? raw : undefined;
+    return Fail(problem, "no value of this setting is " + RawByteText(byte) +
+                             " (it is taken only where it is held already); expected " +
+                             ControlValuesText(control));
   } else {
     std::string hint;
     for (const std::string& word : NearMisses(value.get<std::string>(), ControlWords(control))) {
@@ -267,9 +298,9 @@ SettingJson NumberOrText(const std::string& text) {
 }
 
 bool SetValueOrTell(const NamedSetting& setting, const SettingJson& value,
-                    ReaderSettings& settings, std::string* error) {
+                    ReaderSettings& settings, bool carryUndefined, std::string* error) {
   ValueProblem problem;
-  if (SetSettingValue(setting, value, settings, &problem)) return true;
+  if (SetSettingValue(setting, value, settings, &problem, carryUndefined)) return true;
   *error = problem.path.empty() ? problem.message : problem.path + ": " + problem.message;
   return false;
 }
@@ -282,7 +313,7 @@ bool SetJsonText(const NamedSetting& setting, const std::string& text, ReaderSet
     *error = "not JSON (" + *error + "); expected " + SettingValuesText(setting);
     return false;
   }
-  return SetValueOrTell(setting, value, settings, error);
+  return SetValueOrTell(setting, value, settings, false, error);
 }
 
 }  // namespace
@@ -431,11 +462,11 @@ SettingJson SettingValue(const NamedSetting& setting, const ReaderSettings& sett
 }
 
 bool SetSettingValue(const NamedSetting& setting, const SettingJson& value,
-                     ReaderSettings& settings, ValueProblem* problem) {
+                     ReaderSettings& settings, ValueProblem* problem, bool carryUndefined) {
   const auto index = static_cast<std::size_t>(setting.index);
   switch (setting.kind) {
     case SettingKind::Control:
-      return SetControlValue(*setting.control, value, settings, problem);
+      return SetControlValue(*setting.control, value, settings, carryUndefined, problem);
     case SettingKind::ReservedBits: {
       Byte bits = 0;
       if (!value.is_string() || !ParseRawByte(value.get<std::string>(), &bits) ||
@@ -478,7 +509,7 @@ std::string SettingText(const NamedSetting& setting, const ReaderSettings& setti
 }
 
 bool SetSettingText(const NamedSetting& setting, const std::string& text, ReaderSettings& settings,
-                    std::string* error) {
+                    std::string* error, bool carryUndefined) {
   SettingJson value;
   switch (setting.kind) {
     case SettingKind::Control:
@@ -506,7 +537,7 @@ bool SetSettingText(const NamedSetting& setting, const std::string& text, Reader
     case SettingKind::CustomFields:
       return SetJsonText(setting, text, settings, error);
   }
-  return SetValueOrTell(setting, value, settings, error);
+  return SetValueOrTell(setting, value, settings, carryUndefined, error);
 }
 
 std::string SettingValuesText(const NamedSetting& setting) {

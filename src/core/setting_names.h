@@ -52,13 +52,16 @@ std::vector<std::string> NamesLike(std::string_view text);
 
 // The value as the command line prints it: a word ("high"), a number, a byte string in the
 // exact escape-name text, field names joined by blanks, "none", or JSON for the lists and
-// objects of the data-edit settings. A one-byte value that has no word (or lies outside the
-// number's range) is printed as its raw byte, "0x39", and read back as such.
+// objects of the data-edit settings. A number outside its range is printed as its raw byte,
+// "0x39", and read back as such; the byte of a list setting that none of its options defines
+// as "0x39 (undefined)".
 std::string SettingText(const NamedSetting& setting, const ReaderSettings& settings);
 // Sets the value from such a text. False, with a message that says what the setting takes,
-// for any text that is no value of it; settings is then unchanged.
+// for any text that is no value of it; settings is then unchanged. A list setting takes the
+// words of its options, or the raw byte of one of them ("0x36"); "0x39 (undefined)" only where
+// settings holds that byte already, or with carryUndefined.
 bool SetSettingText(const NamedSetting& setting, const std::string& text, ReaderSettings& settings,
-                    std::string* error);
+                    std::string* error, bool carryUndefined = false);
 // What the setting takes: its words, or its kind with its range or limits.
 std::string SettingValuesText(const NamedSetting& setting);
 // The words the setting takes, in that text's order; none for a setting that takes numbers,

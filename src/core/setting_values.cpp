@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -368,10 +369,28 @@ bool ParseRawByte(std::string_view text, Byte* value) {
   return true;
 }
 
+namespace {
+
+// A value as a message quotes it: a whole number too large for an integer (kept as a floating
+// point number) with all its digits, not in exponent form.
+std::string QuotedValue(const SettingJson& value) {
+  if (value.is_number_float()) {
+    const double number = value.get<double>();
+    if (std::isfinite(number) && std::floor(number) == number && std::fabs(number) < 1e21) {
+      char digits[32];
+      std::snprintf(digits, sizeof digits, "%.0f", number);
+      return digits;
+    }
+  }
+  return CompactJson(value);
+}
+
+}  // namespace
+
 bool ReadNumber(const SettingJson& value, int minimum, int maximum, int* number,
                 ValueProblem* problem) {
   const std::string expected = "a whole number from " + std::to_string(minimum) + " to " +
-                               std::to_string(maximum) + " expected, not " + CompactJson(value);
+                               std::to_string(maximum) + " expected, not " + QuotedValue(value);
   if (value.is_number_unsigned()) {
     const auto n = value.get<std::uint64_t>();
     if (n > static_cast<std::uint64_t>(maximum) || n < static_cast<std::uint64_t>(minimum)) {

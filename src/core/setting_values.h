@@ -22,10 +22,12 @@ struct ValueProblem {
 };
 
 // The value of a setting in a record, and setting it (false, with the problem and the record
-// unchanged, for a value the setting does not take).
+// unchanged, for a value the setting does not take). The byte of a list setting that none of
+// its options defines, "0x96 (undefined)", is taken where the record holds it already, and
+// with carryUndefined (a settings file from elsewhere, carried unchanged).
 SettingJson SettingValue(const NamedSetting& setting, const ReaderSettings& settings);
 bool SetSettingValue(const NamedSetting& setting, const SettingJson& value,
-                     ReaderSettings& settings, ValueProblem* problem);
+                     ReaderSettings& settings, ValueProblem* problem, bool carryUndefined = false);
 
 // A JSON value on one line, with a blank after every comma and colon.
 std::string CompactJson(const SettingJson& value);

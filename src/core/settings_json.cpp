@@ -106,7 +106,8 @@ bool SettingsFromJson(const std::string& text, ReaderSettings& settings, std::st
     const std::string path = settingsPath + "/" + setting.name;
     if (!values.contains(setting.name)) return Refuse(error, path, "missing");
     ValueProblem problem;
-    if (!SetSettingValue(setting, values[setting.name], read, &problem)) {
+    // A file from elsewhere may hold a byte no option defines: it is carried as it is.
+    if (!SetSettingValue(setting, values[setting.name], read, &problem, true)) {
       return Refuse(error, path + problem.path, problem.message);
     }
   }

@@ -123,7 +123,7 @@ void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& set
 }
 
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held) {
+                        FlowContext& flow, const ReaderSettings* held, bool clone) {
   // A record too long for one frame is told as such by the write itself.
   std::string broken;
   if (held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
@@ -157,8 +157,10 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
 
   switch (sent.result) {
     case WriteOk: {
-      std::string text = texts::WRITE_OK;
-      if (sent.interfaceSwitch) text += texts::INTERFACE_SWITCHED;
+      std::string text = clone ? texts::CLONE_OK : texts::WRITE_OK;
+      if (sent.interfaceSwitch) {
+        text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
+      }
       flow.TellDone(text);
       break;
     }
@@ -171,9 +173,10 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
       break;
     case WriteFailed:
       if (sent.outcomeUnknown) {
-        flow.TellFailed(texts::WRITE_FAILED, WRITE_OUTCOME_UNKNOWN_CAUSE);
+        flow.TellFailed(clone ? texts::CLONE_FAILED : texts::WRITE_FAILED,
+                        WRITE_OUTCOME_UNKNOWN_CAUSE);
       } else {
-        TellLinkFailure(link, texts::WRITE_FAILED, flow);
+        TellLinkFailure(link, clone ? texts::CLONE_FAILED : texts::WRITE_FAILED, flow);
       }
       break;
   }

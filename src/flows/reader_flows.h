@@ -88,13 +88,14 @@ void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& set
 
 // On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
 // be read, the record goes out with the USB HID data format. Then the whole record goes out
-// in one frame and the outcome is told. A reader that refuses the frame (unknown FuncIDs) is
-// a failure, not a success. link may be null (no reader): the write fails. With held (what
-// the reader was last seen to hold), a record that breaks a rule of the data-edit records
-// that held did not break already is refused before anything is sent, as the command line
-// refuses it.
+// in one frame and the outcome is told (with clone, in quick clone's words). A reader that
+// refuses the frame (unknown FuncIDs) is a failure, not a success. link may be null (no
+// reader): the write fails. With held (what the reader was last seen to hold), a record that
+// breaks a rule of the data-edit records that held did not break already is refused before
+// anything is sent, as the command line refuses it.
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held = nullptr);
+                        FlowContext& flow, const ReaderSettings* held = nullptr,
+                        bool clone = false);
 
 // After a write that switched the interface: the time the reader needs to re-appear.
 void WaitForSwitchedReader(FlowContext& flow);

@@ -10,6 +10,11 @@ bool ParseSimulateRequests(const std::vector<std::string>& requests,
                            std::vector<sim::SimulatedLineKind>* lines, std::string* error) {
   int keyboards = 0;
   for (const std::string& request : requests) {
+    if (request.empty()) {
+      *error = "no line named; expected " + LineNamesText() + " (--simulate alone: " +
+               sim::SimulatedLineName(sim::DEFAULT_SIMULATED_LINE) + ")";
+      return false;
+    }
     const std::size_t colon = request.find(':');
     const std::string name = request.substr(0, colon);
     sim::SimulatedLineKind kind = sim::DEFAULT_SIMULATED_LINE;
@@ -44,6 +49,18 @@ bool ParseSimulateRequests(const std::vector<std::string>& requests,
   return true;
 }
 
+namespace {
+
+// What a run with simulated readers sees of the machine: nothing, not even its keyboard line.
+class SandboxListing : public DeviceListing {
+ public:
+  std::vector<ListedDevice> SerialPorts() override { return {}; }
+  std::vector<ListedDevice> HidDevices() override { return {}; }
+  bool OffersKeyboardLine() override { return false; }
+};
+
+}  // namespace
+
 ReaderSession::ReaderSession(ReaderEnvironment environment)
     : environment_(std::move(environment)) {}
 
@@ -55,6 +72,13 @@ ReaderSession::~ReaderSession() {
 
 bool ReaderSession::Simulate(const std::vector<sim::SimulatedLineKind>& lines,
                              std::string* error) {
+  // A run with simulated readers is a sandbox: the machine's own ports, HID devices and
+  // keyboard controller are neither listed nor opened.
+  if (simulated_.empty()) {
+    environment_.devices = std::make_shared<SandboxListing>();
+    environment_.hidDevices = nullptr;
+    environment_.keyboardController = nullptr;
+  }
   int hidNumber = 0;
   for (const auto& line : simulated_) {
     if (IsHidInterface(line->Interface())) ++hidNumber;
@@ -106,10 +130,35 @@ bool ReaderSession::ChooseUnnamed(bool simulatedToo, ReaderConnection* chosen,
 
 bool ReaderSession::CheckConnection(const ReaderConnection& connection,
                                     std::string* error) const {
-  return CheckConnectionKind(*environment_.devices, connection, error);
+  if (simulated_.empty()) return CheckConnectionKind(*environment_.devices, connection, error);
+  // The sandbox: a device path, or the keyboard line, must be one of the simulated readers.
+  const bool keyboard = connection.type == INTERFACE_PS2_KEYBOARD;
+  if (connection.path.empty() && !keyboard) {
+    return CheckConnectionKind(*environment_.devices, connection, error);
+  }
+  std::string names;
+  for (const auto& line : simulated_) {
+    if (keyboard ? line->Interface() == INTERFACE_PS2_KEYBOARD
+                 : line->DeviceName() == connection.path) {
+      return true;
+    }
+    names += (names.empty() ? "" : ", ") + line->DeviceName();
+  }
+  if (error != nullptr) {
+    *error = (keyboard ? std::string("the PS/2 keyboard line") : connection.path) +
+             " is no simulated reader, and with simulated readers no other is used (the "
+             "simulated ones: " + names + ")";
+  }
+  return false;
 }
 
 std::unique_ptr<ReaderLink> ReaderSession::Link(const ReaderConnection& connection) const {
+  // In the sandbox a device path reaches a simulated reader only.
+  std::string error;
+  if (!simulated_.empty() && !CheckConnection(connection, &error)) {
+    environment_.Tell(error);
+    return nullptr;
+  }
   return ReaderLink::Create(connection, environment_);
 }
 

@@ -19,8 +19,9 @@ namespace tessaron {
 constexpr int MAX_SIMULATED_READERS = 16;
 
 // Reads --simulate requests, each LINE or LINE:COUNT (COUNT 1 to MAX_SIMULATED_READERS;
-// there is one keyboard controller, so ps2 at most once in all); an empty LINE is the default
-// line. lines, when given, gets one line kind per reader. False with the reason in error.
+// there is one keyboard controller, so ps2 at most once in all); an empty LINE before a
+// COUNT is the default line, an empty request names none. lines, when given, gets one line
+// kind per reader. False with the reason in error.
 bool ParseSimulateRequests(const std::vector<std::string>& requests,
                            std::vector<sim::SimulatedLineKind>* lines, std::string* error);
 
@@ -35,7 +36,9 @@ class ReaderSession {
   ReaderSession& operator=(const ReaderSession&) = delete;
 
   // Starts one simulated reader per line and adds it to the environment (several USB HID
-  // readers get the HID nodes /dev/hidraw-sim0, 1, ...). False with the reason in error when
+  // readers get the HID nodes /dev/hidraw-sim0, 1, ...). The first one makes the session a
+  // sandbox: from then on it lists, opens and counts its simulated readers only, none of the
+  // machine's ports, HID devices or keyboard controller. False with the reason in error when
   // one cannot be started; the ones started before stay. The keyboard line's model runs in the
   // helper process, as the real controller is reached.
   bool Simulate(const std::vector<sim::SimulatedLineKind>& lines, std::string* error);
@@ -52,9 +55,11 @@ class ReaderSession {
   // holds exactly one (they are all in *found, when given).
   bool ChooseUnnamed(bool simulatedToo, ReaderConnection* chosen,
                      std::vector<ReaderDeviceEntry>* found = nullptr) const;
-  // Whether a named connection may be used (see CheckConnectionKind).
+  // Whether a named connection may be used (see CheckConnectionKind); in the sandbox a device
+  // path must name a simulated reader.
   bool CheckConnection(const ReaderConnection& connection, std::string* error) const;
-  // The link to a reader; null, after "ERROR Interface Type!", when no port serves it.
+  // The link to a reader; null, after "ERROR Interface Type!", when no port serves it, and in
+  // the sandbox for a device path that names no simulated reader.
   std::unique_ptr<ReaderLink> Link(const ReaderConnection& connection) const;
 
  private:

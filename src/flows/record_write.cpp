@@ -60,6 +60,11 @@ RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& befor
     NothingToWrite(changes, true, &outcome);
     return outcome;
   }
+  // A reader that holds the factory settings already gets no command, as every write that
+  // would change nothing.
+  if (DiffSettings(before, ReaderSettings(link.Interface())).empty()) {
+    return {ReaderVerdict::Unchanged, false, "", {}};
+  }
   ReaderSettings after(link.Interface());
   if (!RestoreFactoryDefaults(&link, after, DefaultsSteps::ReadBackOnSameOpen, flow)) {
     return Failed();
@@ -119,7 +124,8 @@ RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteReques
               InterfaceOfHidFormat(after.hidFormat) + " device.");
   }
   const SendResult sent =
-      SendSettings(&link, after, SendSteps::PauseThenNoteSwitchOnOpen, flow);
+      SendSettings(&link, after, SendSteps::PauseThenNoteSwitchOnOpen, flow, nullptr,
+                   request.clone);
   if (sent.result != WriteOk) return Failed();
 
   // The reader re-appears on its other interface and is looked for afresh.
@@ -141,6 +147,10 @@ RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteReques
   }
   ReaderSettings held(readBack->Interface());
   if (!ReadOrTell(*readBack, held, nullptr, flow)) {
+    // The run was asked to stop after the write: the reader holds the changes unconfirmed.
+    if (readBack->Port().LastError().kind == PortErrorKind::Stopped) {
+      return Written(std::move(changes), "not read back: " + readBack->FailureCause());
+    }
     return Failed("written, but it could not be read back");
   }
   const std::vector<SettingDifference> different = DiffSettings(after, held);

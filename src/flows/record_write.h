@@ -37,9 +37,11 @@ struct RecordWriteRequest {
   // then compares with the factory settings the program knows.
   RecordChange change;
   bool check = false;
-  // For a file: it is written whole whatever it held, or made (import); what it held only
-  // tells the changes.
+  // For a file: it is written whole whatever it held, or made (import, load, clone); what
+  // it held only tells the changes.
   bool replacesFile = false;
+  // A clone: the write's outcome is told in the clone's own words.
+  bool clone = false;
 };
 
 struct RecordWriteOutcome {

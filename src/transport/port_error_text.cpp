@@ -141,6 +141,8 @@ std::string CauseOf(const PortError& error, InterfaceType line) {
       return NoReply(error, line);
     case PortErrorKind::TransferFailed:
       return TransferFailed(error, line);
+    case PortErrorKind::Stopped:
+      return error.detail + "; nothing more was sent to " + Where(error, line) + ".";
     case PortErrorKind::Other:
       break;
   }

@@ -50,4 +50,10 @@ bool IsSerialPortName(const std::string& text);
 // cannot be had.
 std::unique_ptr<SerialLine> OpenSerialLine(const std::string& path, PortError* failure);
 
+// For a signal handler that ends the program at once: gives every serial line this process
+// holds open back as its destruction would (the settings it had, exclusive use off), so that
+// the next program may open it. Async-signal-safe; the lines must not be used afterwards.
+// Nothing to do where the system gives a port back with the process (Windows).
+void ReleaseSerialLinesAtOnce() noexcept;
+
 }  // namespace tessaron

@@ -32,32 +32,17 @@ struct HandBack {
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 HandBack handBack;
 
-// Ends the program by the signal's default action.
-void DieBy(int signalNumber) {
-  struct sigaction defaultAction {};
-  defaultAction.sa_handler = SIG_DFL;
-  sigemptyset(&defaultAction.sa_mask);
-  ::sigaction(signalNumber, &defaultAction, nullptr);
-  sigset_t only;
-  sigemptyset(&only);
-  sigaddset(&only, signalNumber);
-  ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-  ::raise(signalNumber);
-  // The default action of these signals ends the program; should it not, end it anyway.
-  ::_exit(128 + signalNumber);
-}
-
 // Async-signal-safe: getpid, write, sigaction, pthread_sigmask, raise and lock-free atomics.
 void OnSignal(int signalNumber) {
   const int savedErrno = errno;
   // A child forked after the install has no waiting thread, and a second signal means the
   // user will not wait for the hand-back: both end at once.
   if (::getpid() != handBack.installedFor.load() || handBack.signalled.exchange(true)) {
-    DieBy(signalNumber);
+    EndProgramBySignal(signalNumber);
   }
   const unsigned char value = static_cast<unsigned char>(signalNumber);
   const ssize_t written = ::write(handBack.wakeWriteEnd.load(), &value, 1);
-  if (written != 1) DieBy(signalNumber);
+  if (written != 1) EndProgramBySignal(signalNumber);
   errno = savedErrno;
 }
 
@@ -70,10 +55,24 @@ void WaitAndHandBack(int readEnd) {
     return;
   }
   if (const HandBackFunction function = handBack.function.load()) function();
-  DieBy(value);
+  EndProgramBySignal(value);
 }
 
 }  // namespace
+
+void EndProgramBySignal(int signalNumber) {
+  struct sigaction defaultAction {};
+  defaultAction.sa_handler = SIG_DFL;
+  sigemptyset(&defaultAction.sa_mask);
+  ::sigaction(signalNumber, &defaultAction, nullptr);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signalNumber);
+  ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+  ::raise(signalNumber);
+  // The default action of these signals ends the program; should it not, end it anyway.
+  ::_exit(128 + signalNumber);
+}
 
 void InstallSignalHandBack(HandBackFunction function) {
   std::lock_guard<std::mutex> guard(handBack.installLock);

@@ -16,4 +16,8 @@ using HandBackFunction = void (*)();
 // A second signal while the hand-back runs ends the program at once.
 void InstallSignalHandBack(HandBackFunction handBack);
 
+// Ends the program by the signal's default action, so that the exit status says which signal
+// ended it (128 + its number should the action not end it). Async-signal-safe; POSIX systems.
+[[noreturn]] void EndProgramBySignal(int signalNumber);
+
 }  // namespace tessaron

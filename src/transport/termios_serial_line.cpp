@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <thread>
 
@@ -73,12 +75,44 @@ void ApplyLineSettings(struct termios& settings) {
   settings.c_cc[VTIME] = 0;
 }
 
+// The lines open in this process, for a signal handler that must give them back before it
+// ends the program: a slot is claimed by storing its descriptor, after its saved settings
+// are in place, and freed before the line is given back the ordinary way.
+struct OpenLineSlot {
+  std::atomic<int> fd{-1};
+  struct termios saved {};
+};
+static_assert(std::atomic<int>::is_always_lock_free);
+constexpr std::size_t OPEN_LINE_SLOTS = 64;
+std::array<OpenLineSlot, OPEN_LINE_SLOTS> openLines;
+std::atomic_flag claimingSlot = ATOMIC_FLAG_INIT;
+
+OpenLineSlot* ClaimSlot(int fd, const struct termios& saved) {
+  while (claimingSlot.test_and_set()) std::this_thread::yield();
+  OpenLineSlot* claimed = nullptr;
+  for (OpenLineSlot& slot : openLines) {
+    if (slot.fd.load() >= 0) continue;
+    slot.saved = saved;
+    slot.fd.store(fd);
+    claimed = &slot;
+    break;
+  }
+  claimingSlot.clear();
+  return claimed;  // null when every slot is taken: only the ordinary way gives it back
+}
+
+void GiveBack(int fd, const struct termios& saved) {
+  ::tcsetattr(fd, TCSANOW, &saved);
+  ::ioctl(fd, TIOCNXCL);
+}
+
 class TermiosSerialLine : public SerialLine {
  public:
-  TermiosSerialLine(int fd, const struct termios& saved) : fd_(fd), saved_(saved) {}
+  TermiosSerialLine(int fd, const struct termios& saved)
+      : fd_(fd), saved_(saved), slot_(ClaimSlot(fd, saved)) {}
   ~TermiosSerialLine() override {
-    ::tcsetattr(fd_, TCSANOW, &saved_);
-    ::ioctl(fd_, TIOCNXCL);
+    if (slot_ != nullptr) slot_->fd.store(-1);
+    GiveBack(fd_, saved_);
     ::close(fd_);  // releases the advisory lock too
   }
 
@@ -138,12 +172,22 @@ class TermiosSerialLine : public SerialLine {
 
   const int fd_;
   const struct termios saved_;
+  OpenLineSlot* const slot_;
   int lastError_ = 0;
 };
 
 }  // namespace
 
 bool IsSerialPortName(const std::string&) { return false; }
+
+void ReleaseSerialLinesAtOnce() noexcept {
+  for (OpenLineSlot& slot : openLines) {
+    const int fd = slot.fd.exchange(-1);
+    if (fd < 0) continue;
+    GiveBack(fd, slot.saved);
+    ::close(fd);
+  }
+}
 
 std::unique_ptr<SerialLine> OpenSerialLine(const std::string& path, PortError* failure) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -156,6 +156,9 @@ bool IsSerialPortName(const std::string& text) {
   return name.find_first_not_of("0123456789", 3) == std::string::npos;
 }
 
+// Windows gives a process's ports back when the process ends.
+void ReleaseSerialLinesAtOnce() noexcept {}
+
 std::unique_ptr<SerialLine> OpenSerialLine(const std::string& path, PortError* failure) {
   // No sharing: the port is this program's alone while it is open.
   const HANDLE handle = ::CreateFileA(DeviceName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,

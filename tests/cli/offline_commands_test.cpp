@@ -35,11 +35,11 @@ class OfflineCommandsTest : public ::testing::Test {
     return path;
   }
 
-  // Expects a load failure: status 1, no output, one error line naming the file and the
-  // reason.
+  // Expects a load failure: status 1 for a file the system does not give, 2 for one that is
+  // no settings file; no output, one error line naming the file and the reason.
   static void ExpectLoadFailure(const CliRun& run, const std::string& path,
                                 ConfigFileStatus status) {
-    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.code, status == ConfigFileStatus::NotFound ? 1 : 2);
     EXPECT_EQ(run.out, "");
     const auto lines = SplitLines(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
@@ -161,7 +161,7 @@ TEST_F(OfflineCommandsTest, DumpListsBrokenStreamsBehindAGoodHeaderAndStillFails
   // Expects the listing on standard output and the one-line reason on standard error.
   auto expectListedFailure = [](const CliRun& run, const std::string& path,
                                 ConfigFileStatus status) {
-    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.code, 2);
     EXPECT_FALSE(run.out.empty());
     const auto lines = SplitLines(run.err);
     ASSERT_EQ(lines.size(), 1u) << run.err;
@@ -231,7 +231,7 @@ TEST_F(OfflineCommandsTest, DumpWalksTheRawBytesOfLoadableOddFiles) {
   const std::string cut = folder.File("cut.cfs2");
   WriteBytes(cut, ByteString(bytes.begin(), bytes.end() - 2));
   CliRun run = RunTool({"dump", cut});
-  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.code, 2);
   EXPECT_EQ(SplitLines(run.out).back(), "(no ETX)");
   EXPECT_NE(run.err.find(ConfigFileStatusText(ConfigFileStatus::CutOff)), std::string::npos)
       << run.err;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,7 +71,7 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
     CliRun run = RunTool(args);
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out,
-              "beep-volume = low\nbaud-rate = 0x39\npreamble = \\stxA\nformula-aamva = 10 0a\n"
+              "beep-volume = low\nbaud-rate = 0x39 (undefined)\npreamble = \\stxA\nformula-aamva = 10 0a\n"
               "length-limit-track2 = {\"min\": 5, \"max\": 20}\npostamble =\n");
     args = {"get", "--json", "beep-volume", "added-fields"};
     args.insert(args.end(), place.begin(), place.end());
@@ -120,6 +121,7 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
   expected.formulas[2].clear();
   EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(expected));
   EXPECT_EQ(line.Reader().CommandCount(), 3u);  // read, one frame, read back
+  EXPECT_EQ(line.SimulatedHid()->OpenCalls(), 1u);  // on one open, that nobody can take between
 }
 
 TEST_F(SettingsCommandsTest, SetAndImportWriteOnlyWhatDiffersAndCheckWritesNothing) {
@@ -133,7 +135,7 @@ TEST_F(SettingsCommandsTest, SetAndImportWriteOnlyWhatDiffersAndCheckWritesNothi
     std::string lastLine;
   } runs[] = {
       {{"import", json}, 0, "unchanged"},
-      {{"set", "beep-volume=low", "baud-rate=0x39"}, 0, "unchanged"},
+      {{"set", "beep-volume=low", "baud-rate=0x39 (undefined)"}, 0, "unchanged"},
       {{"set", "beep-volume=high", "--check"}, 3, "would change"},
       {{"import", json, "--check"}, 0, "unchanged"},
   };
@@ -254,7 +256,7 @@ TEST_F(SettingsCommandsTest, DiffPrintsEachDifferingSettingAndExitsLikeDiff) {
   }
   EXPECT_TRUE(
       Contains(RunTool({"diff", configured, factory}).out,
-               "beep-volume: low -> high\npreamble: \\stxA -> \"\"\nbaud-rate: 0x39 -> 9600\n"));
+               "beep-volume: low -> high\npreamble: \\stxA -> \"\"\nbaud-rate: 0x39 (undefined) -> 9600\n"));
 }
 
 TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
@@ -358,6 +360,86 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
             "preamble = \\sysrq\n");  // 0xC4 has that name
   EXPECT_EQ(line.Reader().CommandCount(), 1u);  // the read before the long frame was refused
   EXPECT_EQ(line.Reader().SettingsStream(), CheckedStreamOf(Configured()));
+}
+
+// One rule for the kind of a file, the exit status of a file that is no settings file, and
+// text from outside shown safely.
+TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
+  const std::string config = File(Configured(), "configured.cfs2");
+  ReaderSettings latin;
+  latin.preamble = {0xE9};
+  const std::string latinFile = File(latin, "latin.cfs2");
+  const std::string json = folder_.File("configured.json");
+  ASSERT_EQ(RunTool({"export", json, "-f", config}).code, 0);
+  const ByteString jsonBytes = ReadBytes(json);
+  std::string evil(jsonBytes.begin(), jsonBytes.end());
+  evil.replace(evil.find("\"low\""), 5, "\"\\u001b]0;TITLE\\u0007\"");
+  const ByteString configBytes = ReadBytes(config);
+  const std::map<std::string, ByteString> files = {
+      {"json-inside.cfs2", jsonBytes}, {"empty.cfs2", {}}, {"one.cfs2", {'K'}},
+      {"cut.cfs2", ByteString(configBytes.begin(), configBytes.end() - 3)}, {"empty.json", {}},
+      {"malformed.json", {'{', '"'}}, {"evil.json", ByteString(evil.begin(), evil.end())}};
+  for (const auto& [name, bytes] : files) testing::WriteBytes(folder_.File(name), bytes);
+  sim::SimulatedReaderConfig reader;
+  reader.firmware = "V1\x1b[2J";
+  sim::SimulatedLine& factory = readers_.Start(SimulatedLineKind::UsbHid, reader);
+  sim::SimulatedReaderConfig configured;
+  configured.firmware = "V1.90";
+  readers_.Start(SimulatedLineKind::UsbHid, configured, 1)
+      .Reader()
+      .SetSettingsStream(CheckedStreamOf(Configured()));  // usb-hid:1
+  const auto at = [this](const char* name) { return folder_.File(name); };
+  // A reader that holds the factory settings gets no restore command.
+  EXPECT_EQ(RunTool({"defaults", "-r", "usb-hid:0"}).out, "unchanged\n");
+  EXPECT_EQ(factory.Reader().CommandCount(), 1u);
+  testing::ExpectRuns({
+      // Writers choose their kind and refuse a name that says the other one.
+      {{"init", at("fresh.json")}, 2, "", "but init writes a configuration file (.cfs2)"},
+      {{"save", at("x.json")}, 2, "", "but save writes a configuration file (.cfs2)"},
+      {{"export", at("x.cfs2"), "-f", config}, 2, "", "but export writes a settings file in JSON"},
+      {{"set", "beep-volume=low", "-f", at("json-inside.cfs2")}, 2, "",
+       "holds a settings file in JSON under the name of a configuration file"},
+      {{"import", config, "-f", at("new.cfs2")}, 2, "", "is a configuration file (.cfs2), not a "
+                                                         "settings file in JSON"},
+      // ... and keep the kind a file has, or its name asks for.
+      {{"set", "beep-volume=high", "-f", json}, 0, "changed\n", ""},
+      {{"import", json, "-f", at("new.json")}, 0, "changed\n", ""},
+      {{"dump", json}, 2, "", "is a settings file in JSON"},
+      {{"dump", at("new.json")}, 2, "", "is a settings file in JSON"},
+      // No settings file is 2, a file the system does not give is 1.
+      {{"show", at("empty.cfs2")}, 2, "", "empty"},
+      {{"show", at("one.cfs2")}, 2, "", "not a configuration file"},
+      {{"show", at("cut.cfs2")}, 2, "", "damaged"},
+      {{"get", "-f", at("empty.json")}, 2, "", "empty"},
+      {{"get", "-f", at("malformed.json")}, 2, "", "not JSON"},
+      {{"show", at("missing.cfs2")}, 1, "", "not found"},
+      {{"get", "-f", at("")}, 1, "", "Is a directory"},
+      // A list setting takes what its options define; bytes from outside are shown as \xHH.
+      {{"set", "baud-rate=0x96", "-f", config}, 2, "", "no value of this setting is 0x96"},
+      {{"set", "baud-rate=0x36", "-f", config}, 0, "baud-rate: 0x39 (undefined) -> 19200\n", ""},
+      {{"show", latinFile}, 0, "\nPreamble:\\xe9\n", ""},
+      {{"get", "preamble", "-f", latinFile}, 0, "preamble = \\xe9\n", ""},
+      {{"defaults", "-f", latinFile}, 0, "preamble: \\xe9 -> \"\"\nchanged\n", ""},
+      {{"load", latinFile, "-f", at("loaded.json")}, 0, "changed\n", ""},
+      {{"dump", at("loaded.json")}, 2, "", "is a settings file in JSON"},
+      {{"import", at("evil.json"), "-f", config}, 2, "", "unknown value \"\\x1b]0;TITLE\\x07\""},
+      {{"version", "-r", "usb-hid:0"}, 0, "V1\\x1b[2J\n", ""},
+      // The command line's own mistakes, and what a user expects to hear of them.
+      {{"--bogus"}, 2, "", "unknown option --bogus"},
+      {{"report", "-r", "usb-hid:0", "-r", "usb-hid:1"}, 2, "", "--reader is given 2 times"},
+      {{"report", "--simulate="}, 2, "", "--simulate=: no line named"},
+      {{"set", "beep-volume=low", "beep-volume=high", "-f", config}, 2, "",
+       "beep-volume is given twice"},
+      {{"save", at(""), "-r", "usb-hid:0"}, 1, "", "cannot write " + at("") + ": write failed"},
+      {{"report", "-r", at("")}, 1, "", "cannot open the reader: " + at("") + ": Is a directory"},
+      {{"clone", "--from", "usb-hid:1", "--to", "usb-hid:0"}, 0, "changed\n", texts::CLONE_OK},
+      // With simulated readers nothing of the machine is listed or opened.
+      {{"list", "--simulate=rs232"}, 0, "rs232:0\tRS232\t/dev/pts/", "These are simulated readers"},
+      {{"report", "-r", "/dev/null", "--simulate=rs232"}, 2, "", "/dev/null is no simulated reader"},
+  });
+  EXPECT_EQ(testing::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
+  // The read of defaults, version, the clone's read, write and read back; save read nothing.
+  EXPECT_EQ(factory.Reader().CommandCount(), 5u);
 }
 
 }  // namespace

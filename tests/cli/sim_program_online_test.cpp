@@ -71,9 +71,11 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(testing::ReadBytes(out), testing::ReadBytes(in));
 
-  // The simulated USB-HID reader of the tool takes a copy, and gives it back; from here on
-  // each exchange ends as soon as the whole reply has come (--fast).
-  run = RunTool({"--fast", "clone", "--from", path, "--to", "usb-hid:0", "--simulate"});
+  // A simulated USB-HID reader beside it takes a copy, and gives it back; from here on each
+  // exchange ends as soon as the whole reply has come (--fast).
+  testing::SimulatedReaders beside;
+  beside.Start(sim::SimulatedLineKind::UsbHid);
+  run = RunTool({"--fast", "clone", "--from", path, "--to", "usb-hid:0"});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_TRUE(run.out.ends_with("\nchanged\n")) << run.out;
 
@@ -87,7 +89,7 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   EXPECT_EQ(restored.baudRate, ReaderSettings().baudRate);
   EXPECT_TRUE(restored.postamble.empty());
 
-  run = RunTool({"--fast", "clone", "--from", "usb-hid:0", "--to", path, "--simulate"});
+  run = RunTool({"--fast", "clone", "--from", "usb-hid:0", "--to", path});
   ASSERT_EQ(run.code, 0) << run.err;
   run = RunTool({"--fast", "send", "\\x2\\x52\\x22\\x3", "--reader", path});
   ASSERT_EQ(run.code, 0) << run.err;
@@ -121,6 +123,8 @@ TEST_F(SimProgramTest, ASilentReaderFailsEveryCommand) {
   const std::string& path = sim.Path();
   const std::string file = folder_.File("defaults.cfs2");
   ASSERT_TRUE(SaveConfigFile(ReaderSettings(), file));
+  testing::SimulatedReaders beside;
+  beside.Start(sim::SimulatedLineKind::UsbHid);
 
   const struct {
     std::vector<std::string> args;
@@ -132,7 +136,7 @@ TEST_F(SimProgramTest, ASilentReaderFailsEveryCommand) {
       {{"load", file, "-r", path}, "tessaron: " + std::string(texts::READ_FAILED)},
       {{"defaults", "-r", path}, "tessaron: " + std::string(texts::READ_FAILED)},
       {{"send", "\\x2\\x52\\x22\\x3", "-r", path}, "tessaron: " + std::string(texts::COMMAND_FAILED)},
-      {{"clone", "--from", path, "--to", "usb-hid:0", "--simulate"}, "tessaron: " + std::string(texts::READ_FAILED)},
+      {{"clone", "--from", path, "--to", "usb-hid:0"}, "tessaron: " + std::string(texts::READ_FAILED)},
   };
   for (const auto& command : commands) {
     SCOPED_TRACE(command.args[0]);

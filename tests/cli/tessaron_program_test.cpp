@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +17,7 @@
 #include "core/reader_settings.h"
 #include "cli/online_session.h"
 #include "core/settings_report.h"
+#include "support/sim_process.h"
 
 namespace tessaron {
 namespace {
@@ -65,6 +71,77 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
     EXPECT_EQ(full.status, 1) << command;
     EXPECT_EQ(full.out, "tessaron: cannot write standard output: No space left on device\n");
   }
+}
+
+std::string Tool() { return "'" + (testing::ProgramFolder() / "tessaron").string() + "'"; }
+
+// Two runs that change one file at the same moment take turns: both changes are kept.
+TEST(TessaronProgramTest, TwoRunsOnOneFileKeepBothChanges) {
+  testing::ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  const std::string file = "'" + folder.File("shared.cfs2") + "'";
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_EQ(RunProgram(Tool() + " init " + file).status, 0);
+    const std::string quiet = " -f " + file + " >/dev/null 2>&1 & ";
+    const ProgramRun both = RunProgram(Tool() + " set beep-volume=low" + quiet + "a=$!; " + Tool() +
+                                       " set preamble=A" + quiet + "b=$!; wait $a; x=$?; wait $b; "
+                                       "echo $x $?; " + Tool() + " get beep-volume preamble -f " +
+                                       file);
+    EXPECT_EQ(both.out, "0 0\nbeep-volume = low\npreamble = A\n") << "round " << round;
+  }
+}
+
+// SIGTERM (what timeout and systemd send) in the middle of a set on a serial reader: the run
+// says so and ends with 143, and the port is free for the next run. Root may open a port in
+// exclusive use, so the runs are those of an ordinary user.
+TEST(TessaronProgramTest, SigtermDuringSetLeavesTheSerialPortUsable) {
+  testing::SimProcess sim;
+  ASSERT_FALSE(sim.Path().empty());
+  std::string tool = Tool();
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chmod(sim.Path().c_str(), 0666), 0);
+    tool = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + tool;
+  }
+  // At the real timing the first read alone takes 2.5 s.
+  const ProgramRun stopped = RunProgram("(" + tool + " set beep-volume=low -r " + sim.Path() +
+                                        " & p=$!; sleep 1; kill -TERM $p; wait $p; echo $?) 2>&1");
+  EXPECT_TRUE(stopped.out.ends_with("stopped by SIGTERM; nothing more was sent to " + sim.Path() +
+                                    ".)\n143\n"))
+      << stopped.out;
+  const ProgramRun next = RunProgram(tool + " --fast version -r " + sim.Path() + " 2>/dev/null");
+  EXPECT_EQ(next.status, 0);
+  EXPECT_EQ(next.out, "V1.90\n");
+}
+
+// Closed standard descriptors: nothing the tool opens takes their place. With standard error
+// closed the reader receives the command frame alone, no progress line; a closed standard
+// output fails only a command that prints, a closed standard input is said to be closed.
+TEST(TessaronProgramTest, ClosedStandardDescriptorsStayOutOfTheWay) {
+  const int reader = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(::grantpt(reader) | ::unlockpt(reader), 0);
+  const std::string line = ::ptsname(reader);
+  // Nothing answers: the tool sends its query and gives up.
+  EXPECT_EQ(RunProgram(Tool() + " --fast version -r " + line + " 2>&-").status, 1);
+  std::string received;
+  char buffer[256];
+  for (pollfd ready{reader, POLLIN, 0}; ::poll(&ready, 1, 200) > 0;) {
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    if (got <= 0) break;
+    received.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(reader);
+  EXPECT_EQ(received, std::string("\x02\x52\x22\x03\x71", 5));
+
+  testing::ScratchFolder folder;
+  const std::string file = "'" + folder.File("f.cfs2") + "'";
+  EXPECT_EQ(RunProgram(Tool() + " init " + file + " >&-").status, 0);
+  const ProgramRun printing = RunProgram(Tool() + " get beep-volume -f " + file + " 2>&1 >&-");
+  EXPECT_EQ(printing.status, 1);
+  EXPECT_EQ(printing.out, "tessaron: cannot write standard output: Bad file descriptor\n");
+  const ProgramRun input = RunProgram(Tool() + " show - 2>&1 <&-");
+  EXPECT_EQ(input.status, 1);
+  EXPECT_EQ(input.out, "tessaron: cannot load standard input: it is closed (Bad file descriptor)\n");
 }
 
 }  // namespace

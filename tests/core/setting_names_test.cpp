@@ -55,8 +55,8 @@ TEST(SettingNamesTest, EveryMemberIsReachedByExactlyOneName) {
     const std::string text = SettingText(setting, everything);
     ReaderSettings one;
     std::string error;
-    ASSERT_TRUE(SetSettingText(setting, text, one, &error)) << setting.name << ": " << error;
-    ASSERT_TRUE(SetSettingText(setting, text, all, &error)) << setting.name << ": " << error;
+    ASSERT_TRUE(SetSettingText(setting, text, one, &error, true)) << setting.name << ": " << error;
+    ASSERT_TRUE(SetSettingText(setting, text, all, &error, true)) << setting.name << ": " << error;
     for (const auto& [funcId, bytes] : RecordsOf(StreamOf(one))) {
       EXPECT_EQ(bytes != factoryRecords.at(funcId), funcId == setting.funcId) << setting.name;
     }

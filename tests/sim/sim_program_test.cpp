@@ -82,6 +82,10 @@ TEST(SimProgram, AFileThatDoesNotLoadEndsTheProgramWithOneLine) {
     EXPECT_EQ(sim.OutLine(), "");
   }
   std::remove(json.c_str());
+  // A wrong command line is exit status 2, as for the tool.
+  SimProcess wrong({"--settings"});
+  EXPECT_EQ(wrong.WaitExit(5s), 2);
+  EXPECT_EQ(wrong.ErrLine().rfind("tessaron-sim: ", 0), 0u);
 }
 
 TEST(SimProgram, SilentReaderSaysNothing) {

@@ -59,7 +59,16 @@ int main(int argc, char** argv) {
   app.add_flag("--reject-unknown", config.rejectUnknown,
                "Answer 0x16 to commands and FuncIDs the reader does not know");
   app.add_flag("--silent", config.silent, "Never answer anything");
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    // A wrong command line is exit status 2, as for the tool.
+    std::fprintf(stderr, "tessaron-sim: %s (\"tessaron-sim --help\" shows the usage)\n",
+                 error.what());
+    return 2;
+  }
 
   tessaron::sim::SimulatedReader reader(config);
   if (!settingsPath.empty()) {
