@@ -1,18 +1,11 @@
 #include "app/help_files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include "app/ui_services.h"
 
 namespace tessaron {
-
-QStringList DocumentFolders() {
-  const QString programFolder = QCoreApplication::applicationDirPath();
-  return {programFolder,
-          QDir::cleanPath(programFolder + QStringLiteral("/../share/tessaron-config"))};
-}
 
 QString FindProgramDocument(const QString& name, const QStringList& folders) {
   for (const QString& folder : folders) {
