@@ -35,22 +35,26 @@ fi
 
 say "no Windows Qt in $cache: building Qt $version for $toolchain (15 to 35 minutes on 2 cores)"
 start=$(date +%s)
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaron-qt.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-rm -rf "$cache"
-mkdir -p "$cache"
+# The work folder is kept until the install is complete, so that a build that was cut off goes
+# on where it stopped.
+work="$cache.work"
+mkdir -p "$work" "$cache"
 
-# apt with state, cache and sources of its own: only the deb-src entry below is read.
-apt="$work/apt"
-mkdir -p "$apt/parts" "$apt/state/lists/partial" "$apt/cache/archives/partial"
-echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-  >"$apt/sources.list"
-apt_private=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
-  -o "Dir::State=$apt/state" -o "Dir::State::status=/var/lib/dpkg/status" -o "Dir::Cache=$apt/cache"
-  -o "APT::Sandbox::User=root")
-say "fetching the qt6-base $version source (apt-get source, sources in $apt)"
-apt-get "${apt_private[@]}" -q update >&2
-(cd "$work" && apt-get "${apt_private[@]}" -q source "qt6-base=$version" >&2)
+if [ ! -f "$work/.fetched" ]; then
+  rm -rf "$work"/*
+  # apt with state, cache and sources of its own: only the deb-src entry below is read.
+  apt="$work/apt"
+  mkdir -p "$apt/parts" "$apt/state/lists/partial" "$apt/cache/archives/partial"
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
+    >"$apt/sources.list"
+  apt_private=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
+    -o "Dir::State=$apt/state" -o "Dir::State::status=/var/lib/dpkg/status" -o "Dir::Cache=$apt/cache"
+    -o "APT::Sandbox::User=root")
+  say "fetching the qt6-base $version source (apt-get source, sources in $apt)"
+  apt-get "${apt_private[@]}" -q update >&2
+  (cd "$work" && apt-get "${apt_private[@]}" -q source "qt6-base=$version" >&2)
+  touch "$work/.fetched"
+fi
 source_dir=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
 [ -n "$source_dir" ] || { say "apt-get source unpacked nothing in $work"; exit 1; }
 
@@ -80,15 +84,19 @@ options=(-prefix "$cache" -xplatform win32-g++ -static -release -optimize-size
   -no-feature-xml
   -no-feature-tabletevent -no-feature-direct2d -no-feature-androiddeployqt
   -no-feature-directwrite3)
-say "configuring in $work/build: ${options[*]}"
-mkdir -p "$work/build"
-(cd "$work/build" && "$source_dir/configure" "${options[@]}" -- -G Ninja \
-  "-DCMAKE_TOOLCHAIN_FILE=$cache/mingw-w64-x86_64.cmake" \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >"$work/configure.log" 2>&1) || {
-  tail -40 "$work/configure.log" >&2
-  say "configure failed (the log above)"
-  exit 1
-}
+if [ ! -f "$work/.configured" ]; then
+  say "configuring in $work/build: ${options[*]}"
+  rm -rf "$work/build"
+  mkdir -p "$work/build"
+  (cd "$work/build" && "$source_dir/configure" "${options[@]}" -- -G Ninja \
+    "-DCMAKE_TOOLCHAIN_FILE=$cache/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >"$work/configure.log" 2>&1) || {
+    tail -40 "$work/configure.log" >&2
+    say "configure failed (the log above)"
+    exit 1
+  }
+  touch "$work/.configured"
+fi
 say "building (cmake --build, $(nproc) jobs)"
 cmake --build "$work/build" -j "$(nproc)" >"$work/build.log" 2>&1 || {
   tail -40 "$work/build.log" >&2
@@ -101,5 +109,6 @@ cmake --install "$work/build" >"$work/install.log" 2>&1 || {
   exit 1
 }
 touch "$cache/.complete"
-say "Qt for Windows built and installed in $(( $(date +%s) - start )) s: $cache ($(du -sh "$cache" | cut -f1))"
+say "Qt for Windows built and installed in $(( $(date +%s) - start )) s: $cache ($(du -sh "$cache" | cut -f1); the build folder had $(du -sh "$work" | cut -f1))"
+rm -rf "$work"
 echo "$cache"
