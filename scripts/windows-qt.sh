@@ -55,11 +55,12 @@ if [ ! -f "$work/.fetched" ]; then
   (cd "$work" && apt-get "${apt_private[@]}" -q source "qt6-base=$version" >&2)
   touch "$work/.fetched"
 fi
-source_dir=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
+source_dir=$(find "$work/" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
 [ -n "$source_dir" ] || { say "apt-get source unpacked nothing in $work"; exit 1; }
 
 # The toolchain stays beside the installed Qt: its CMake files load it from there.
-cat >"$cache/mingw-w64-x86_64.cmake" <<'EOF'
+# Written only when it changed: a newer file would make the build configure itself again.
+cat >"$cache/toolchain.new" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -71,6 +72,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
+if cmp -s "$cache/toolchain.new" "$cache/mingw-w64-x86_64.cmake"; then
+  rm "$cache/toolchain.new"
+else
+  mv "$cache/toolchain.new" "$cache/mingw-w64-x86_64.cmake"
+fi
 
 # Static, release, small; bundled third-party libraries; no module or feature the window
 # program does not use. Debian's source lacks the tablet (wintab) sources; its cross patch
@@ -97,8 +103,9 @@ if [ ! -f "$work/.configured" ]; then
   }
   touch "$work/.configured"
 fi
-say "building (cmake --build, $(nproc) jobs)"
-cmake --build "$work/build" -j "$(nproc)" >"$work/build.log" 2>&1 || {
+jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+say "building (cmake --build, $jobs jobs; the log is $work/build.log)"
+cmake --build "$work/build" -j "$jobs" >>"$work/build.log" 2>&1 || {
   tail -40 "$work/build.log" >&2
   say "the Qt build failed (the log above)"
   exit 1
