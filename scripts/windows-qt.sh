@@ -22,8 +22,6 @@ say() { echo "windows-qt.sh: $*" >&2; }
 
 # The host Qt's tools must be of the very version built here.
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
-upstream=${version%%+*}
-upstream=${upstream%%-*}
 compiler=x86_64-w64-mingw32-g++-posix
 toolchain="mingw-w64-x86_64-gcc-$($compiler -dumpversion)"
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/tessaron/qt-$version-$toolchain"
@@ -33,7 +31,7 @@ if [ -f "$cache/.complete" ]; then
   exit 0
 fi
 
-say "no Windows Qt in $cache: building Qt $version for $toolchain (15 to 35 minutes on 2 cores)"
+say "no Windows Qt in $cache: building Qt $version for $toolchain (about 1050 steps: a quarter of an hour on a quiet 2-core machine, much longer on a busy one)"
 start=$(date +%s)
 # The work folder is kept until the install is complete, so that a build that was cut off goes
 # on where it stopped.
