@@ -6,10 +6,13 @@
 // Windows' headers first: these need its types.
 #include <dbt.h>
 #include <ntdef.h>
-// ntdef.h before the HID headers, which need its types.
+// ntdef.h before the HID headers, which need its types; they declare C functions without
+// saying so.
+extern "C" {
 #include <hidusage.h>
 #include <hidpi.h>
 #include <hidsdi.h>
+}
 
 #include <QMetaObject>
 #include <QObject>
