@@ -154,12 +154,17 @@ bool DrawReaderWindows(const std::string& connectionText, const QDir& folder) {
   ReaderSession session(ReaderEnvironment::System());
   MainWindow window(session, ui);
   window.show();
+  // The lines this system offers (on Windows the PS/2 line greyed out).
+  window.SelectReaderInterface();
+  bool ok = Save(&window, folder, "interface-selection.png");
+  window.GetInterfaceSelection()->CancelButton()->click();
+  QCoreApplication::sendPostedEvents();
   if (!window.ConnectTo(connection)) {
     std::fprintf(stderr, "tessaron-screenshots: no reader at %s: %s\n", connectionText.c_str(),
                  ui.causes.join(QLatin1Char(' ')).toLocal8Bit().constData());
     return false;
   }
-  bool ok = Save(&window, folder, "main-window.png");
+  ok &= Save(&window, folder, "main-window.png");
   bool reported = false;
   WhenModalShown([&](QWidget* report) {
     reported = true;

@@ -3,8 +3,8 @@
 # the pseudo-terminal of a simulated reader (tessaron-sim):
 #   - tessaron-config.exe --reader COM5 opens its main window on Wine's own windows, reads
 #     the reader and keeps running until it is ended; the screen is taken as a picture;
-#   - the Windows build of the screenshot program draws the main window connected to the
-#     reader, the report of a read and both sheets after it.
+#   - the Windows build of the screenshot program draws the interface selection page, the
+#     main window connected to the reader, the report of a read and both sheets after it.
 # Every picture must show something (more than a few colours); they are kept in OUTPUT_DIR.
 # Wine's prefix (WINEPREFIX) is the caller's.
 #   tests/windows/window_end_to_end.sh TESSARON_CONFIG_EXE SCREENSHOTS_EXE LINUX_BIN_DIR OUTPUT_DIR
@@ -53,7 +53,7 @@ status=0
 wine "$screenshots" --reader COM5 "$(winepath -w "$output")" >shots.out 2>&1 || status=$?
 cat shots.out
 check "the screenshot program reads the reader and draws its windows" test "$status" = 0
-for picture in main-window report-after-read basic-sheet advanced-sheet; do
+for picture in interface-selection main-window report-after-read basic-sheet advanced-sheet; do
   check "$picture.png is not blank" not_blank "$output/$picture.png"
 done
 
