@@ -36,3 +36,15 @@ tessaron_windows_test_program(flows_tests
 tessaron_windows_test_program(windows_transport_tests
   SOURCES transport/com_port_entry_test.cpp windows/device_names_test.cpp
   LIBRARIES tessaron_flows tessaron_sim tessaron_transport)
+
+# The window program's tests, where the build has the window program (a Qt for Windows was
+# given), and the Windows watch of device arrival and removal.
+if(TARGET tessaron_app)
+  add_subdirectory(app)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(device_monitor_test windows/device_monitor_test.cpp)
+  set_target_properties(device_monitor_test PROPERTIES AUTOMOC ON)
+  target_link_libraries(device_monitor_test PRIVATE tessaron_app Qt6::Test)
+  add_test(NAME device_monitor_test COMMAND device_monitor_test)
+  set_tests_properties(device_monitor_test PROPERTIES TIMEOUT 120)
+endif()

@@ -1,6 +1,5 @@
 #include "app/help_files.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -12,12 +11,6 @@
 #include "app/ui_services.h"
 
 namespace tessaron {
-
-QStringList DocumentFolders() {
-  const QString programFolder = QCoreApplication::applicationDirPath();
-  return {programFolder,
-          QDir::cleanPath(programFolder + QStringLiteral("/../share/tessaron-config"))};
-}
 
 QString FindProgramDocument(const QString& name, const QStringList& folders) {
   for (const QString& folder : folders) {

@@ -24,8 +24,10 @@ constexpr int HELP_CONTEXT_OUTPUT_FORMAT = 0x4005;
 constexpr int HELP_CONTEXT_DATA_EDITING = 0x4006;
 constexpr int HELP_CONTEXT_KEYBOARD_SETTINGS = 0x4007;
 
-// The folders searched, in order: the program's own folder, then the share folder of the
-// installation the program belongs to (../share/tessaron-config beside its bin folder).
+// The folders searched, in order: the program's own folder, then on Linux the share folder
+// of the installation the program belongs to (../share/tessaron-config beside its bin
+// folder); on Windows the files are installed beside the program only. One file per system:
+// document_folders.cpp, win_document_folders.cpp.
 QStringList DocumentFolders();
 // Full path of the first existing file of that name in the folders; empty when none has it.
 QString FindProgramDocument(const QString& name, const QStringList& folders = DocumentFolders());

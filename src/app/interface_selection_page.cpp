@@ -19,6 +19,7 @@
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "controls/keyboard_access.h"
+#include "flows/flow_texts.h"
 
 namespace tessaron {
 
@@ -116,6 +117,14 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
     groupButtons_[static_cast<std::size_t>(group)] = button;
     button->setAccessibleDescription(SpokenCaption(QString::fromLatin1(QUESTION_LINE)));
   }
+  // Where the system offers no keyboard line (Windows), its choice stays on the page greyed
+  // out, and says why in the command line's words.
+  if (!devices.OffersKeyboardLine()) {
+    const QString why = QString::fromLatin1(texts::KEYBOARD_LINE_NOT_OFFERED);
+    groupButtons_[GROUP_PS2]->setEnabled(false);
+    groupButtons_[GROUP_PS2]->setToolTip(why);
+    groupButtons_[GROUP_PS2]->setAccessibleDescription(why);
+  }
   TabToCheckedButton(buttonGroup_);
   // The radio buttons are made last but read first.
   PlaceLastInTabOrder(this, {groupButtons_[GROUP_PS2], groupButtons_[GROUP_RS232],
@@ -161,7 +170,7 @@ QRadioButton* InterfaceSelectionPage::GroupButton(int group) const {
 
 void InterfaceSelectionPage::SelectGroup(int group) {
   QRadioButton* button = GroupButton(group);
-  if (button == nullptr) return;
+  if (button == nullptr || !button->isEnabled()) return;
   button->setChecked(true);
   GroupClicked(group);
 }
@@ -274,7 +283,11 @@ void InterfaceSelectionPage::mousePressEvent(QMouseEvent* event) {
     const QPointF offset = event->position() - PictureCentre(group);
     const qreal radius = PictureRadius();
     if (offset.x() * offset.x() + offset.y() * offset.y() <= radius * radius) {
-      SelectGroup(group);
+      if (GroupButton(group)->isEnabled()) {
+        SelectGroup(group);
+      } else {
+        ShowMessage(GroupButton(group)->toolTip(), this);
+      }
       return;
     }
   }
@@ -321,8 +334,11 @@ void InterfaceSelectionPage::paintEvent(QPaintEvent* event) {
     painter.setPen(QPen(Qt::black, 1));
     painter.drawEllipse(centre, radius - 2, radius - 2);
     const QPixmap picture = GroupPicture(group, units_.Scale());
+    // A line the system does not offer is drawn greyed out, as its radio button is.
+    painter.setOpacity(GroupButton(group)->isEnabled() ? 1.0 : 0.3);
     painter.drawPixmap(
         QPointF(centre.x() - picture.width() / 2.0, centre.y() - picture.height() / 2.0), picture);
+    painter.setOpacity(1.0);
   }
 }
 

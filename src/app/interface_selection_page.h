@@ -52,6 +52,8 @@ class InterfaceSelectionPage : public BaseDialog {
 
   // Chooses a group as a click on its radio button does.
   void SelectGroup(int group);
+  // Centre of the picture circle above a group's radio button (a click there chooses it).
+  QPointF PictureCentre(int group) const;
   // "CONTINUE" and "CANCEL".
   void Continue();
   void Cancel();
@@ -65,8 +67,6 @@ class InterfaceSelectionPage : public BaseDialog {
   void GroupClicked(int group);
   // Tells the main window that the page is done and ends it with the result.
   void Finish(int result);
-  // Centre and radius of the picture circle above a group's radio button.
-  QPointF PictureCentre(int group) const;
   qreal PictureRadius() const;
 
   MainWindow& mainWindow_;

@@ -32,6 +32,13 @@ inline constexpr const char* DEFAULTS_REOPEN_FAILED =
     "Fail to open deivce to read setting again. Please try it again";
 inline constexpr const char* DEFAULTS_READ_BACK_FAILED = "Fail to read the settings. Please try again.";
 
+// Where the listing does not offer the keyboard line (Windows, where only a kernel driver may
+// reach the keyboard controller): the command line's refusal, and the window's greyed-out
+// choice.
+inline constexpr const char* KEYBOARD_LINE_NOT_OFFERED =
+    "The PS/2 keyboard line is not offered on this system: only a kernel driver may reach its "
+    "keyboard controller. Connect the reader by USB or RS232.";
+
 // Reading a reader.
 inline constexpr const char* READ_FAILED = "Could not read configuration settings from Tessaron device!";
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 
+#include "flows/flow_texts.h"
 #include "transport/keyboard_port.h"
 #include "transport/port_error_text.h"
 #include "transport/port_failure.h"
@@ -15,12 +16,6 @@ namespace tessaron {
 namespace {
 
 constexpr const char* CONNECTION_FORMS = "a device path, NAME:PATH or NAME:INDEX";
-
-// Where the listing does not offer the keyboard line (Windows, where only a kernel driver may
-// reach the keyboard controller).
-constexpr const char* KEYBOARD_LINE_NOT_OFFERED =
-    "The PS/2 keyboard line is not offered on this system: only a kernel driver may reach its "
-    "keyboard controller. Connect the reader by USB or RS232.";
 
 // The interface a line name stands for; "unknown" names no line.
 bool LineInterface(const std::string& name, InterfaceType* type) {
@@ -118,7 +113,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
                          std::string* error) {
   if (connection.type == INTERFACE_PS2_KEYBOARD && !devices.OffersKeyboardLine()) {
-    if (error != nullptr) *error = KEYBOARD_LINE_NOT_OFFERED;
+    if (error != nullptr) *error = texts::KEYBOARD_LINE_NOT_OFFERED;
     return false;
   }
   if (!connection.path.empty() || connection.index < 0) return true;

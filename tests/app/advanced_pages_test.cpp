@@ -88,7 +88,7 @@ class AdvancedPagesTest : public WindowTestBase {
 
   void onRs232TheDataFormatChoosesItsOptions() {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
-    QVERIFY(line.Start());
+    START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
     QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
     window_->ChangeAdvancedSettings();
@@ -334,7 +334,7 @@ class AdvancedPagesTest : public WindowTestBase {
   // keyboard reader, which alone gets the keyboard format.
   void aCloneCarriesTheWholeRecordAcrossLines() {
     sim::SimulatedLine serial(sim::SimulatedLineKind::Rs232);
-    QVERIFY(serial.Start());
+    START_SIMULATED_SERIAL_LINE(serial);
     ListedDevice port;
     port.node = serial.DeviceName();
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '8'},

@@ -340,7 +340,7 @@ class BasicPagesTest : public WindowTestBase {
   // command-line tool: the file holds exactly the record the pages made.
   void theSheetSendsWhatItsPagesShow() {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
-    QVERIFY(line.Start());
+    START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
     QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
     window_->ChangeBasicSettings();

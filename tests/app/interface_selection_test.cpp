@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/model_number_dialog.h"
 #include "app_test_support.h"
+#include "flows/flow_texts.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -82,6 +83,26 @@ class InterfaceSelectionTest : public WindowTestBase {
     page->GroupButton(InterfaceSelectionPage::GROUP_PS2)->click();
     QCOMPARE(Items(page), QStringList{"PS/2 Keyboard port"});
     QVERIFY(ui_->messages.isEmpty());
+  }
+
+  void keyboardLineTheSystemLacksIsGreyedOutWithTheReason() {
+    auto listing = std::make_shared<tessaron::testing::TestListing>();
+    listing->keyboardLine = false;
+    ReaderEnvironment readers = TestReaders();
+    readers.devices = listing;
+    session_ = std::make_unique<ReaderSession>(readers);
+    window_ = std::make_unique<MainWindow>(*session_, *ui_);
+    window_->show();
+    window_->SelectReaderInterface();
+    InterfaceSelectionPage* page = window_->GetInterfaceSelection();
+    QRadioButton* ps2 = page->GroupButton(InterfaceSelectionPage::GROUP_PS2);
+    QVERIFY(!ps2->isEnabled());
+    QCOMPARE(ps2->toolTip(), QString::fromLatin1(texts::KEYBOARD_LINE_NOT_OFFERED));
+    // Neither its button nor its picture chooses it; the picture says why.
+    page->SelectGroup(InterfaceSelectionPage::GROUP_PS2);
+    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureCentre(0).toPoint());
+    QCOMPARE(page->SelectedGroup(), -1);
+    QCOMPARE(ui_->messages, QStringList{QString::fromLatin1(texts::KEYBOARD_LINE_NOT_OFFERED)});
   }
 
   void continueWithoutADeviceExplainsAndStays() {

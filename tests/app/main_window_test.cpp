@@ -248,7 +248,7 @@ class MainWindowTest : public WindowTestBase {
   void aReaderNamedByPathConnectsAtStartUp() {
     StartWindow();
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
-    QVERIFY(line.Start());
+    START_SIMULATED_SERIAL_LINE(line);
     // Until the start-up read has ended, input is held off as during every exchange: a click
     // meanwhile does nothing (nor opens a sheet that the read's end would close).
     window_->ConnectAtStartUp(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()});

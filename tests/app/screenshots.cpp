@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <string>
 
 #include "app/advanced_sheet.h"
 #include "app/basic_sheet.h"
@@ -28,6 +29,7 @@
 #include "dataedit/added_field_editor.h"
 #include "dataedit/custom_field_editor.h"
 #include "dataedit/formula_editor.h"
+#include "flows/reader_connection.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -152,19 +154,71 @@ bool DrawWindows(const QDir& folder) {
   return ok;
 }
 
+// The windows of a run on the system's own reader: the main window connected to it, the
+// report of a "CHECK CURRENT READER SETTINGS", and both sheets after that read.
+bool DrawReaderWindows(const std::string& connectionText, const QDir& folder) {
+  ReaderConnection connection;
+  std::string error;
+  if (!ParseReaderConnection(connectionText, &connection, &error)) {
+    std::fprintf(stderr, "tessaron-screenshots: --reader: %s\n", error.c_str());
+    return false;
+  }
+  RecordingUiServices ui;
+  ReaderSession session(ReaderEnvironment::System());
+  MainWindow window(session, ui);
+  window.show();
+  // The lines this system offers (on Windows the PS/2 line greyed out).
+  window.SelectReaderInterface();
+  bool ok = Save(&window, folder, "interface-selection.png");
+  window.GetInterfaceSelection()->CancelButton()->click();
+  QCoreApplication::sendPostedEvents();
+  if (!window.ConnectTo(connection)) {
+    std::fprintf(stderr, "tessaron-screenshots: no reader at %s: %s\n", connectionText.c_str(),
+                 ui.causes.join(QLatin1Char(' ')).toLocal8Bit().constData());
+    return false;
+  }
+  ok &= Save(&window, folder, "main-window.png");
+  bool reported = false;
+  WhenModalShown([&](QWidget* report) {
+    reported = true;
+    ok &= Save(report, folder, "report-after-read.png");
+    report->close();
+  }, 120000);  // the read of a serial line with its real timing takes seconds
+  window.CheckCurrentSettings();
+  StopModalWatchers();
+  window.ChangeBasicSettings();
+  ok &= window.GetBasicSheet() != nullptr && Save(&window, folder, "basic-sheet.png");
+  window.ChangeAdvancedSettings();
+  ok &= window.GetAdvancedSheet() != nullptr && Save(&window, folder, "advanced-sheet.png");
+  if (!reported || !ui.messages.isEmpty()) {
+    std::fprintf(stderr, "tessaron-screenshots: the read showed no report%s%s\n",
+                 ui.messages.isEmpty() ? "" : ": ",
+                 ui.messages.join(QLatin1Char(' ')).toLocal8Bit().constData());
+    return false;
+  }
+  return ok;
+}
+
 }  // namespace
 
 // tessaron-screenshots OUTPUT_FOLDER [POINT_SIZE ...]: with point sizes, each size draws
 // into OUTPUT_FOLDER/<size>pt; without, the desktop font draws into OUTPUT_FOLDER.
+// tessaron-screenshots --reader CONNECTION OUTPUT_FOLDER: the windows of a run on that reader.
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  QTemporaryDir profile;
+  UseProfileFolder(profile);
+  if (argc == 4 && std::string(argv[1]) == "--reader") {
+    const QDir output(QString::fromLocal8Bit(argv[3]));
+    return output.mkpath(QStringLiteral(".")) && DrawReaderWindows(argv[2], output) ? 0 : 1;
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: tessaron-screenshots OUTPUT_FOLDER [POINT_SIZE ...]\n");
+    std::fprintf(stderr,
+                 "usage: tessaron-screenshots OUTPUT_FOLDER [POINT_SIZE ...]\n"
+                 "       tessaron-screenshots --reader CONNECTION OUTPUT_FOLDER\n");
     return 2;
   }
   const QDir output(QString::fromLocal8Bit(argv[1]));
-  QTemporaryDir profile;
-  UseProfileFolder(profile);
 
   QStringList folders;
   QList<int> sizes;

@@ -58,6 +58,7 @@ class TestListing : public DeviceListing {
       : serial(std::move(serialPorts)), hid(std::move(hidDevices)) {}
 
   std::vector<ListedDevice> SerialPorts() override { return serial; }
+  bool OffersKeyboardLine() override { return keyboardLine; }
   std::vector<ListedDevice> HidDevices() override {
     std::vector<ListedDevice> listed = hid;
     for (const auto& device : simulated) {
@@ -71,6 +72,7 @@ class TestListing : public DeviceListing {
   std::vector<ListedDevice> hid;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> simulated;
   std::set<const sim::SimulatedHidDevice*> unplugged;  // of simulated: not listed for now
+  bool keyboardLine = true;  // false: a system without the PS/2 line, as Windows
 };
 
 // Readers on the devices of a listing with the given timing; no HID device opens, and there

@@ -9,39 +9,19 @@ exe=$(realpath "$1")
 bin=$(realpath "$2")
 port=COM5
 work=$(mktemp -d)
-sims=()
+source "$(dirname "$0")/wine_support.sh"
 cleanup() {
-  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1 || true
+  wine_com_cleanup
   rm -rf "$work"
 }
 trap cleanup EXIT
 cd "$work"
 
-# Starts a simulated reader in this shell, so that cleanup knows it (a command substitution
-# would start it in a subshell and leave it running after the test).
-start_sim() {
-  "$bin/tessaron-sim" >"sim-$1.out" 2>&1 &
-  sims+=($!)
-}
-# Prints the terminal's path of a simulated reader once it has said it.
-sim_path() {
-  for _ in $(seq 100); do
-    if [ -s "sim-$1.out" ]; then head -n 1 "sim-$1.out"; return; fi
-    sleep 0.1
-  done
-  echo "serial_end_to_end: tessaron-sim did not start" >&2
-  exit 1
-}
-start_sim linux
-start_sim windows
+start_sim "$bin" linux
+start_sim "$bin" windows
 linux_pts=$(sim_path linux)
 windows_pts=$(sim_path windows)
-
-# Wine makes its COM ports from this key when it starts.
-wineserver -k 2>/dev/null || true
-wine reg add 'HKLM\Software\Wine\Ports' /v "$port" /t REG_SZ /d "$windows_pts" /f >/dev/null
-wineserver -k 2>/dev/null || true
+map_com_port "$port" "$windows_pts"
 
 # Files both tools take: settings that differ from the reader's factory settings.
 "$bin/tessaron" init changed.cfs2
@@ -50,8 +30,6 @@ wineserver -k 2>/dev/null || true
 "$bin/tessaron" set --file other.cfs2 preamble='\stxA' >/dev/null
 "$bin/tessaron" export --file other.cfs2 other.json
 
-failures=0
-passed=0
 # Runs the same command with both tools and compares exit status, output and the file named
 # by OUTPUT_FILE (when set).
 both() {
