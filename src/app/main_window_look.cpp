@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 
 #include "app/pictures.h"
 #include "app/settings_sheet.h"
@@ -101,6 +102,23 @@ QFont WelcomeFont(const DialogUnits& units) {
   return font;
 }
 
+// The welcome text's band: from this share of the window's height down to its bottom, from
+// the child-window area's left edge to WELCOME_RIGHT_MARGIN short of the right edge.
+constexpr double WELCOME_TOP = 0.83;
+constexpr int WELCOME_RIGHT_MARGIN = 20;
+constexpr int WELCOME_FLAGS = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
+
+// The height the window needs for the welcome text to fit its band whole at this font (the
+// fonts of some systems wrap it into more lines than others).
+int HeightForWelcome(const DialogUnits& units, int bandWidth) {
+  const QFontMetrics metrics(WelcomeFont(units));
+  const int textHeight =
+      metrics.boundingRect(QRect(0, 0, bandWidth, 1 << 20), WELCOME_FLAGS,
+                           QString::fromLatin1(WELCOME_TEXT))
+          .height();
+  return static_cast<int>(std::ceil((textHeight + metrics.descent()) / (1.0 - WELCOME_TOP)));
+}
+
 // The widest line of a button's caption in the buttons' bold face.
 int CaptionWidth(const QFont& font, const char* caption) {
   QFont bold = font;
@@ -135,7 +153,9 @@ void MainWindow::BuildButtonColumn() {
   // The child-window area keeps its units, or is as wide as a sheet needs at this font.
   const int childWidth = std::max(units_.X(WINDOW_UNITS_WIDTH) - units_.X(CHILD_UNITS_X),
                                   SettingsSheet::NeededWidth(font()));
-  setFixedSize(childLeft_ + childWidth, units_.Y(WINDOW_UNITS_HEIGHT + BOTTOM_MARGIN_UNITS));
+  const int height = std::max(units_.Y(WINDOW_UNITS_HEIGHT + BOTTOM_MARGIN_UNITS),
+                              HeightForWelcome(units_, childWidth - WELCOME_RIGHT_MARGIN));
+  setFixedSize(childLeft_ + childWidth, height);
 }
 
 QRect MainWindow::ChildArea() const {
@@ -225,9 +245,9 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   // The welcome text under the picture, from the child-window area's left edge.
   painter.setFont(WelcomeFont(units_));
   painter.setPen(QColor(20, 60, 40));
-  const QRect welcome(QPoint(ChildArea().left(), static_cast<int>(0.83 * h)), QPoint(w - 20, h));
-  painter.drawText(welcome, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-                   QString::fromLatin1(WELCOME_TEXT));
+  const QRect welcome(QPoint(ChildArea().left(), static_cast<int>(WELCOME_TOP * h)),
+                      QPoint(w - WELCOME_RIGHT_MARGIN, h));
+  painter.drawText(welcome, WELCOME_FLAGS, QString::fromLatin1(WELCOME_TEXT));
 
   // The thin border of the captionless window, so that it stands apart from a white window
   // behind it.
