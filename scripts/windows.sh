@@ -3,7 +3,7 @@
 # under Wine:
 #   - installs what it needs from Debian (the MinGW-w64 cross compiler, Wine, wixl, Xvfb,
 #     ImageMagick, GoogleTest's sources, the header-only CLI11 and nlohmann-json, and for the
-#     Linux tool libudev);
+#     Linux tool and its keyboard helper libudev and libcap-ng);
 #   - builds a static Qt for Windows once per machine from Debian's qt6-base source
 #     (scripts/windows-qt.sh; kept in ~/.cache/tessaron, outside the clone);
 #   - cross-builds core, flows, sim (its in-process lines), cli and the window program into
@@ -23,7 +23,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-packages.sh build-essential cmake ninja-build pkg-config \
-  g++-mingw-w64-x86-64-posix wine64 wine googletest libcli11-dev nlohmann-json3-dev libudev-dev \
+  g++-mingw-w64-x86-64-posix wine64 wine googletest libcli11-dev nlohmann-json3-dev libudev-dev libcap-ng-dev \
   wixl msitools xvfb xauth x11-utils imagemagick
 
 launcher=()
