@@ -21,7 +21,7 @@ using namespace tessaron::test;
 
 namespace {
 
-QString BinDir() { return QString::fromLocal8Bit(tessaron::testing::ProgramFolder().c_str()); }
+QString BinDir() { return QString::fromLocal8Bit(tessaron::test_support::ProgramFolder().c_str()); }
 
 }  // namespace
 

@@ -69,7 +69,7 @@ bool RecordingUiServices::OpenDocument(const QUrl& url) {
 
 SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
                                          std::vector<ListedDevice> serialPorts)
-    : listing_(std::make_shared<testing::TestListing>(std::move(serialPorts))) {
+    : listing_(std::make_shared<test_support::TestListing>(std::move(serialPorts))) {
   for (std::size_t index = 0; index < formats.size(); ++index) {
     sim::SimulatedReaderConfig config;
     config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
@@ -182,7 +182,7 @@ void StopModalWatchers() {
 ByteString DefaultStreamWithHidFormat(Byte format) {
   ReaderSettings settings;
   settings.hidFormat = format;
-  return testing::StreamOf(settings);
+  return test_support::StreamOf(settings);
 }
 
 void Settle() {

@@ -81,7 +81,7 @@ class RecordingUiServices : public DesktopUiServices {
 };
 
 // The windows run on the transports' scaled-down timing, as the transport tests do.
-using testing::FastTiming;
+using test_support::FastTiming;
 
 // Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
 // (plus the serial ports given), served through the HID device factory.
@@ -104,7 +104,7 @@ class SimulatedUsbReaders {
  private:
   std::vector<std::unique_ptr<sim::SimulatedReader>> readers_;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices_;
-  std::shared_ptr<testing::TestListing> listing_;
+  std::shared_ptr<test_support::TestListing> listing_;
 };
 
 // The keyboard line: a simulated controller with a reader, or a controller whose port

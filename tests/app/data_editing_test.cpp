@@ -28,7 +28,7 @@ using namespace tessaron::test;
 
 namespace {
 
-using tessaron::testing::StreamOf;
+using tessaron::test_support::StreamOf;
 
 // Picks a line as a double-click does: with Enter, or Space on odd rows.
 void DoubleClick(QListWidget* list, int row) {

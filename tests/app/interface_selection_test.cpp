@@ -23,8 +23,8 @@ Q_DECLARE_METATYPE(tessaron::ModelNumberCheck)
 
 namespace {
 
-using tessaron::testing::MotherboardPort;
-using tessaron::testing::UsbPort;
+using tessaron::test_support::MotherboardPort;
+using tessaron::test_support::UsbPort;
 
 // A serial port that is listed but cannot be opened: the device does not answer.
 const char* const DEAD_PORT = "/dev/tessaron-test-no-such-tty";

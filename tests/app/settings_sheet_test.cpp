@@ -33,8 +33,8 @@ using namespace tessaron::test;
 
 namespace {
 
-using tessaron::testing::SettingsIn;
-using tessaron::testing::StreamOf;
+using tessaron::test_support::SettingsIn;
+using tessaron::test_support::StreamOf;
 
 const QString WRITE_OK = QStringLiteral(
     "The configuration settings have been written to Tessaron device successfully!\n");

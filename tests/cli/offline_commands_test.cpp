@@ -16,12 +16,12 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::ReadBytes;
-using testing::RunTool;
-using testing::ScratchFolder;
-using testing::SplitLines;
-using testing::WriteBytes;
+using test_support::CliRun;
+using test_support::ReadBytes;
+using test_support::RunTool;
+using test_support::ScratchFolder;
+using test_support::SplitLines;
+using test_support::WriteBytes;
 
 class OfflineCommandsTest : public ::testing::Test {
  protected:
@@ -282,7 +282,7 @@ TEST_F(OfflineCommandsTest, StreamsAndStandardStreamsTakeTheFileWhole) {
 
   const std::string copy = folder.File("copy.cfs2");
   const char* otherKind = "is a settings file in JSON, not a configuration file (.cfs2)";
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       {{"init", "-"}, 0, cfs2, ""},
       {{"show", "-"}, 0, "Beep Volume: HIGH", "", cfs2},
       {{"dump", "-"}, 0, "terminalType", "", cfs2},

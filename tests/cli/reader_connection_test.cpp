@@ -11,9 +11,9 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::Contains;
-using testing::RunTool;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::RunTool;
 
 TEST(ReaderConnectionTest, ReadsEveryForm) {
   const struct {

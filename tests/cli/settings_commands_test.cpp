@@ -21,11 +21,11 @@ namespace tessaron {
 namespace {
 
 using sim::SimulatedLineKind;
-using testing::CheckedStreamOf;
-using testing::CliRun;
-using testing::Contains;
-using testing::ReadBytes;
-using testing::RunTool;
+using test_support::CheckedStreamOf;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::ReadBytes;
+using test_support::RunTool;
 
 // A record with a changed value in settings of most kinds.
 ReaderSettings Configured() {
@@ -56,9 +56,9 @@ class SettingsCommandsTest : public ::testing::Test {
     return line;
   }
 
-  testing::FastToolTiming fastTiming_;
-  testing::ScratchFolder folder_;
-  testing::SimulatedReaders readers_;
+  test_support::FastToolTiming fastTiming_;
+  test_support::ScratchFolder folder_;
+  test_support::SimulatedReaders readers_;
 };
 
 TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
@@ -78,16 +78,16 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
     run = RunTool(args);
     EXPECT_EQ(run.out, "{\n  \"beep-volume\": \"low\",\n  \"added-fields\": [\"ID\"]\n}\n");
   }
-  EXPECT_EQ(testing::SplitLines(RunTool({"get", "-f", file}).out).size(), NamedSettings().size());
+  EXPECT_EQ(test_support::SplitLines(RunTool({"get", "-f", file}).out).size(), NamedSettings().size());
   const std::string listing = RunTool({"settings"}).out;
-  EXPECT_EQ(testing::SplitLines(listing).size(), NamedSettings().size());
+  EXPECT_EQ(test_support::SplitLines(listing).size(), NamedSettings().size());
   EXPECT_TRUE(Contains(listing, "\nbaud-rate  ")) << listing;
   EXPECT_TRUE(Contains(listing, "  2400, 4800, 9600, 19200, 38400 (factory: 9600)\n")) << listing;
 }
 
 // The words that completion offers are values set takes, and read back the same.
 TEST_F(SettingsCommandsTest, SettingsWordsAreTheValuesEachSettingTakes) {
-  const std::vector<std::string> lines = testing::SplitLines(RunTool({"settings", "--words"}).out);
+  const std::vector<std::string> lines = test_support::SplitLines(RunTool({"settings", "--words"}).out);
   ASSERT_EQ(lines.size(), NamedSettings().size());
   std::size_t worded = 0;
   for (const std::string& line : lines) {
@@ -165,7 +165,7 @@ TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
       {"clone", "--from", "usb-hid:0", "--to-all"},
   };
   for (const std::vector<std::string>& args : commands) {
-    testing::SimulatedReaders readers;
+    test_support::SimulatedReaders readers;
     sim::SimulatedReaderConfig config;
     readers.Start(SimulatedLineKind::UsbHid, config, 0)
         .Reader()
@@ -181,7 +181,7 @@ TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
     const bool clone = args[0] == "clone";
     EXPECT_EQ(run.code, 1) << run.err;
     EXPECT_EQ(plain.Reader().SettingsStream(), CheckedStreamOf(wanted)) << args[0];
-    const std::vector<std::string> lines = testing::SplitLines(run.out);
+    const std::vector<std::string> lines = test_support::SplitLines(run.out);
     const std::vector<std::string> expected{
         "/dev/hidraw-sim0: unchanged", "/dev/hidraw-sim1: changed", "/dev/hidraw-sim2: failed: ",
         "/dev/hidraw-sim3: failed: the read-back differs in beep-volume"};
@@ -252,7 +252,7 @@ TEST_F(SettingsCommandsTest, DiffPrintsEachDifferingSettingAndExitsLikeDiff) {
   for (const auto& diff : diffs) {
     const CliRun run = RunTool({"diff", diff.first, diff.second});
     EXPECT_EQ(run.code, diff.code) << diff.first << " " << diff.second << "\n" << run.err;
-    EXPECT_EQ(testing::SplitLines(run.out).size(), diff.lines) << run.out;
+    EXPECT_EQ(test_support::SplitLines(run.out).size(), diff.lines) << run.out;
   }
   EXPECT_TRUE(
       Contains(RunTool({"diff", configured, factory}).out,
@@ -345,7 +345,7 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
   for (const auto& refusal : refusals) {
     std::vector<std::string> args = refusal.args;
     if (!refusal.json.empty()) {
-      testing::WriteBytes(bad, ByteString(refusal.json.begin(), refusal.json.end()));
+      test_support::WriteBytes(bad, ByteString(refusal.json.begin(), refusal.json.end()));
       args[1] = bad;
     }
     const CliRun run = RunTool(args);
@@ -379,7 +379,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {"json-inside.cfs2", jsonBytes}, {"empty.cfs2", {}}, {"one.cfs2", {'K'}},
       {"cut.cfs2", ByteString(configBytes.begin(), configBytes.end() - 3)}, {"empty.json", {}},
       {"malformed.json", {'{', '"'}}, {"evil.json", ByteString(evil.begin(), evil.end())}};
-  for (const auto& [name, bytes] : files) testing::WriteBytes(folder_.File(name), bytes);
+  for (const auto& [name, bytes] : files) test_support::WriteBytes(folder_.File(name), bytes);
   sim::SimulatedReaderConfig reader;
   reader.firmware = "V1\x1b[2J";
   sim::SimulatedLine& factory = readers_.Start(SimulatedLineKind::UsbHid, reader);
@@ -392,7 +392,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   // A reader that holds the factory settings gets no restore command.
   EXPECT_EQ(RunTool({"defaults", "-r", "usb-hid:0"}).out, "unchanged\n");
   EXPECT_EQ(factory.Reader().CommandCount(), 1u);
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       // Writers choose their kind and refuse a name that says the other one.
       {{"init", at("fresh.json")}, 2, "", "but init writes a configuration file (.cfs2)"},
       {{"save", at("x.json")}, 2, "", "but save writes a configuration file (.cfs2)"},
@@ -437,7 +437,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"list", "--simulate=rs232"}, 0, "rs232:0\tRS232\t/dev/pts/", "These are simulated readers"},
       {{"report", "-r", "/dev/null", "--simulate=rs232"}, 2, "", "/dev/null is no simulated reader"},
   });
-  EXPECT_EQ(testing::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
+  EXPECT_EQ(test_support::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
   // The read of defaults, version, the clone's read, write and read back; save read nothing.
   EXPECT_EQ(factory.Reader().CommandCount(), 5u);
 }

@@ -54,7 +54,7 @@ class ConfigFileTest : public ::testing::Test {
   static ByteString DefaultFile() {
     ByteString file(HEADER.begin(), HEADER.end());
     ByteString stream;
-    EXPECT_TRUE(testing::EncodeStream(ReaderSettings(), &stream));
+    EXPECT_TRUE(test_support::EncodeStream(ReaderSettings(), &stream));
     file.insert(file.end(), stream.begin(), stream.end());
     return file;
   }

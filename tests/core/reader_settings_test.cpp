@@ -10,13 +10,13 @@ namespace {
 // A record in its default state: every setting but the report's end sentinel travels in the
 // stream, which is then the reader's factory stream.
 void ExpectDefaults(const ReaderSettings& s) {
-  EXPECT_EQ(testing::StreamOf(s), testing::DEFAULT_STREAM);
+  EXPECT_EQ(test_support::StreamOf(s), test_support::DEFAULT_STREAM);
   EXPECT_EQ(s.endSentinel, '?');
 }
 
 // Moves every setting away from its default.
 void Scramble(ReaderSettings& s) {
-  for (const testing::MemberChange& member : testing::EveryMemberChange()) member.change(s);
+  for (const test_support::MemberChange& member : test_support::EveryMemberChange()) member.change(s);
   s.endSentinel ^= 0xA6;
 }
 

@@ -17,7 +17,7 @@
 namespace tessaron {
 namespace {
 
-using testing::CheckedStreamOf;
+using test_support::CheckedStreamOf;
 
 // Records every frame it is given and answers with scripted replies; the result follows
 // the serial rule (first byte 0x06).

@@ -58,11 +58,11 @@ class ReaderFlowsTest : public ::testing::Test {
 
   ReaderSettings Stored() {
     ReaderSettings stored;
-    EXPECT_TRUE(testing::DecodeStream(line_->Reader().SettingsStream(), &stored));
+    EXPECT_TRUE(test_support::DecodeStream(line_->Reader().SettingsStream(), &stored));
     return stored;
   }
 
-  testing::FlowRecorder flow_;
+  test_support::FlowRecorder flow_;
   std::unique_ptr<sim::SimulatedLine> line_;
   ReaderConnection connection_;
   std::unique_ptr<ReaderLink> link_;
@@ -134,7 +134,7 @@ TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow)
   std::unique_ptr<ReaderLink> link =
       ReaderLink::Create(ReaderConnection{INTERFACE_PS2_KEYBOARD, 0, std::string()}, readers);
   ASSERT_NE(link, nullptr);
-  testing::FlowRecorder flow;
+  test_support::FlowRecorder flow;
   // Each workflow that opens the reader: the message of the line alone, never its own text.
   ReaderSettings settings;
   EXPECT_EQ(ReadSettingsAndVersion(*link, settings, true, nullptr, flow), ReadOutcome::OpenFailed);
@@ -239,7 +239,7 @@ TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
     changed.beepVolume = '0';
     changed.hidFormat = '8';
     ByteString stream;
-    ASSERT_TRUE(testing::EncodeStream(changed, &stream));
+    ASSERT_TRUE(test_support::EncodeStream(changed, &stream));
     ASSERT_TRUE(line_->Reader().SetSettingsStream(stream));
 
     ReaderSettings settings = changed;

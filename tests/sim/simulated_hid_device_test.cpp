@@ -60,10 +60,10 @@ ByteString Padded(ByteString bytes, std::size_t chunk) {
 // The reader's settings stream with another USB HID format.
 ByteString StreamWithHidFormat(const SimulatedReader& reader, Byte format) {
   ReaderSettings settings;
-  EXPECT_TRUE(tessaron::testing::DecodeStream(reader.SettingsStream(), &settings));
+  EXPECT_TRUE(tessaron::test_support::DecodeStream(reader.SettingsStream(), &settings));
   settings.hidFormat = format;
   ByteString stream;
-  EXPECT_TRUE(tessaron::testing::EncodeStream(settings, &stream));
+  EXPECT_TRUE(tessaron::test_support::EncodeStream(settings, &stream));
   return stream;
 }
 

@@ -23,7 +23,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 std::vector<ReaderDeviceEntry> Readers(const ReaderEnvironment& readers, InterfaceType type) {
   std::vector<ReaderDeviceEntry> list;
@@ -33,7 +33,7 @@ std::vector<ReaderDeviceEntry> Readers(const ReaderEnvironment& readers, Interfa
 
 // Readers on fast timing over a listing (none: no device of the machine).
 ReaderEnvironment Base(std::shared_ptr<DeviceListing> listing = nullptr) {
-  return testing::ReadersOn(listing ? std::move(listing) : std::make_shared<testing::TestListing>());
+  return test_support::ReadersOn(listing ? std::move(listing) : std::make_shared<test_support::TestListing>());
 }
 
 // The entry whose name is the line's device, or nullptr.
@@ -161,10 +161,10 @@ INSTANTIATE_TEST_SUITE_P(HostPacedLines, SimulatedLineRecoveryTest,
 
 class SimulatedLineListingTest : public ::testing::Test {
  protected:
-  std::shared_ptr<testing::TestListing> base_ = std::make_shared<testing::TestListing>(
-      std::vector<ListedDevice>{testing::MotherboardPort("/dev/ttyS0"),
-                                testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
-      std::vector<ListedDevice>{testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
+  std::shared_ptr<test_support::TestListing> base_ = std::make_shared<test_support::TestListing>(
+      std::vector<ListedDevice>{test_support::MotherboardPort("/dev/ttyS0"),
+                                test_support::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
+      std::vector<ListedDevice>{test_support::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
 };
 
 TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {

@@ -13,15 +13,15 @@
 namespace tessaron::sim {
 namespace {
 
-using tessaron::testing::CheckedStreamOf;
-using tessaron::testing::DecodeStream;
+using tessaron::test_support::CheckedStreamOf;
+using tessaron::test_support::DecodeStream;
 
 const ByteString READ_ALL{0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString VERSION{0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString DEFAULTS{0x02, 0x53, 0x18, 0x03, 0x4A};
 const ByteString BOOT_LOADER{0x02, 0x53, 0x70, 0x01, 0xFF, 0x03, 0xDC};
 
-using tessaron::testing::WithLrc;
+using tessaron::test_support::WithLrc;
 
 std::size_t FrameLength(const ByteString& bytes) {
   // An exact-size heap copy, so that a read past the count shows up under AddressSanitizer.

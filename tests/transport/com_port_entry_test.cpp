@@ -28,7 +28,7 @@ TEST(ComPortEntryTest, RegistryValuesGiveTheReadersOfEachSerialLine) {
       {"COM12", "\\??\\USB#VID_0403&PID_6001#A50285BI#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"},
       {"COM4", "\\??\\USB#VID_0F3E&PID_0222#1#{...}"},  // the reader's vendor, another product
   };
-  auto listing = std::make_shared<testing::TestListing>();
+  auto listing = std::make_shared<test_support::TestListing>();
   for (const RegistryPort& port : registry) {
     listing->serial.push_back(ListedComPort(port.portName, port.symbolicName));
   }

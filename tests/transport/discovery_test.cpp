@@ -20,10 +20,10 @@
 namespace tessaron {
 namespace {
 
-using testing::HidEntry;
-using testing::MotherboardPort;
-using testing::TestListing;
-using testing::UsbPort;
+using test_support::HidEntry;
+using test_support::MotherboardPort;
+using test_support::TestListing;
+using test_support::UsbPort;
 
 class DiscoveryTest : public ::testing::Test {
  protected:

@@ -33,7 +33,7 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString READ_ALL_QUERY = {0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 sim::SimulatedReaderConfig HidReaderConfig() {
   sim::SimulatedReaderConfig config;
@@ -73,7 +73,7 @@ TransactResult Send(HidPort& port, const ByteString& command, std::uint32_t capa
 
 class HidPortTest : public ::testing::Test {
  protected:
-  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<testing::TestListing>()) {}
+  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<test_support::TestListing>()) {}
 
   // The simulated devices of the listing, by their paths.
   HidDeviceFactory Devices() {
@@ -92,7 +92,7 @@ class HidPortTest : public ::testing::Test {
   }
 
   sim::SimulatedReader reader;
-  std::shared_ptr<testing::TestListing> listing;
+  std::shared_ptr<test_support::TestListing> listing;
 };
 
 class HidPortReportLengthTest : public HidPortTest,
@@ -344,7 +344,7 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
 }
 
 TEST_F(HidPortTest, OpenByDeviceIndex) {
-  const ListedDevice foreign = testing::HidEntry("/dev/hidraw-mouse", 0x046D, 0xC077);
+  const ListedDevice foreign = test_support::HidEntry("/dev/hidraw-mouse", 0x046D, 0xC077);
   listing->hid.push_back(foreign);
   auto dataReader = AddDevice();  // index 1
   SimulatedHidOptions keyboard;

@@ -34,7 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string ProgramPath(const char* name) { return (testing::ProgramFolder() / name).string(); }
+std::string ProgramPath(const char* name) { return (test_support::ProgramFolder() / name).string(); }
 
 pid_t Spawn(std::vector<std::string> args, posix_spawn_file_actions_t* actions) {
   std::vector<char*> argv;
@@ -157,7 +157,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
 
   // The helper runs with the line's own waits, whatever the caller's.
   const KeyboardTiming timing = TransportTiming::Real().keyboard;
-  helper.SetSeized(true, testing::FastTiming().keyboard);
+  helper.SetSeized(true, test_support::FastTiming().keyboard);
   local.SetSeized(true, timing);
   struct Case {
     ByteString command;

@@ -41,7 +41,7 @@ ByteString WithLrc(ByteString bytes) {
 // A framed reply: STX, one field 1F 02 AA BB, ETX, LRC.
 const ByteString FIELD_REPLY = WithLrc({0x02, 0x1F, 0x02, 0xAA, 0xBB, 0x03});
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 // Long limits, for tests that show that an exchange ends well before them.
 TransportTiming PatientTiming() {
@@ -466,7 +466,7 @@ TEST_F(KeyboardPortTest, ReadWriteDefaultsAndVersionThroughTheReader) {
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
   EXPECT_EQ(settings.interfaceType, INTERFACE_PS2_KEYBOARD);
   ByteString encoded;
-  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  ASSERT_TRUE(test_support::EncodeStream(settings, &encoded));
   EXPECT_EQ(encoded, controller->Reader().SettingsStream());
 
   settings.beepVolume = '0';

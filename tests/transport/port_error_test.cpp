@@ -33,7 +33,7 @@ namespace tessaron {
 namespace {
 
 using sim::SimulatedKeyboardController;
-using testing::FastTiming;
+using test_support::FastTiming;
 using Kind = PortErrorKind;
 
 // Restore factory settings: a set command that every line acknowledges.
@@ -61,18 +61,18 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
     sim::SimulatedReaderConfig config;
     config.interfaceType = GetParam().type;
     reader_ = std::make_shared<sim::SimulatedReader>(config);
-    ReaderEnvironment readers = testing::ReadersOn(std::make_shared<testing::TestListing>());
+    ReaderEnvironment readers = test_support::ReadersOn(std::make_shared<test_support::TestListing>());
     switch (GetParam().type) {
       case INTERFACE_RS232:
         server_ = std::make_unique<sim::PtyServer>(*reader_);
         ASSERT_TRUE(server_->Start());
-        readers.devices = std::make_shared<testing::TestListing>(
-            std::vector<ListedDevice>{testing::MotherboardPort(server_->Path())});
+        readers.devices = std::make_shared<test_support::TestListing>(
+            std::vector<ListedDevice>{test_support::MotherboardPort(server_->Path())});
         break;
       case INTERFACE_USB_HID:
         hid_ = std::make_shared<sim::SimulatedHidDevice>(*reader_);
         readers.hidDevices = hid_->Factory();
-        readers.devices = std::make_shared<testing::TestListing>(
+        readers.devices = std::make_shared<test_support::TestListing>(
             std::vector<ListedDevice>{}, std::vector<ListedDevice>{hid_->Listing()});
         break;
       default:

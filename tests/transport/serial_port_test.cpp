@@ -36,7 +36,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 ByteString Frame(Byte funcId, const ByteString& data = {}) {
   Byte buffer[COMMAND_BUFFER_SIZE + 255] = {};
@@ -97,14 +97,14 @@ TEST_F(SerialLine, ReadsWritesAndRestoresTheReadersSettings) {
   ASSERT_TRUE(ReadFromReader(settings, &port));
   EXPECT_EQ(settings.interfaceType, INTERFACE_USB_RS232);
   ByteString encoded;
-  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  ASSERT_TRUE(test_support::EncodeStream(settings, &encoded));
   EXPECT_EQ(encoded, reader_->SettingsStream());
 
   settings.beepVolume = '0';
   settings.preamble = {0x1B, 'X'};
   settings.formulas[0] = {0x22, 0x41};
   ASSERT_EQ(WriteToReader(settings, &port), WriteOk);
-  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  ASSERT_TRUE(test_support::EncodeStream(settings, &encoded));
   EXPECT_EQ(reader_->SettingsStream(), encoded);
 
   ReaderSettings readBack;
@@ -154,8 +154,8 @@ TEST_F(SerialLine, SendsAManualFrameAndReportsRejection) {
 TEST_F(SerialLine, VersionIsAskedOnceReopeningByTheStoredIndex) {
   Serve();
   SerialPort port(INTERFACE_RS232, FastTiming(),
-                  std::make_shared<testing::TestListing>(std::vector<ListedDevice>{
-                      testing::MotherboardPort("/dev/null"), testing::MotherboardPort(path_)}));
+                  std::make_shared<test_support::TestListing>(std::vector<ListedDevice>{
+                      test_support::MotherboardPort("/dev/null"), test_support::MotherboardPort(path_)}));
 
   EXPECT_FALSE(port.Open(2));  // past the last present port
   EXPECT_FALSE(port.IsOpen());
