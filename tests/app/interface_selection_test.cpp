@@ -86,7 +86,7 @@ class InterfaceSelectionTest : public WindowTestBase {
   }
 
   void keyboardLineTheSystemLacksIsGreyedOutWithTheReason() {
-    auto listing = std::make_shared<tessaron::testing::TestListing>();
+    auto listing = std::make_shared<tessaron::test_support::TestListing>();
     listing->keyboardLine = false;
     ReaderEnvironment readers = TestReaders();
     readers.devices = listing;
