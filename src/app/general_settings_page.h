@@ -14,7 +14,7 @@ class GeneralSettingsPage : public BasicSettingsPage {
   Q_OBJECT
 
  public:
-  explicit GeneralSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
+  GeneralSettingsPage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~GeneralSettingsPage() override;
 
   void Refresh() override;

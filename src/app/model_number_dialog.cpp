@@ -67,8 +67,9 @@ ModelNumberCheck CheckModelNumber(const QString& text, InterfaceType* chosen) {
   return ModelNumberCheck::Unknown;
 }
 
-ModelNumberDialog::ModelNumberDialog(QWidget* parent)
+ModelNumberDialog::ModelNumberDialog(UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
+      ui_(ui),
       chosenInterface_(INTERFACE_UNKNOWN),
       edit_(new QLineEdit(this)),
       continueButton_(new QPushButton(QStringLiteral("Continue"), this)),
@@ -113,10 +114,10 @@ void ModelNumberDialog::Continue() {
   InterfaceType chosen = INTERFACE_UNKNOWN;
   switch (CheckModelNumber(edit_->text(), &chosen)) {
     case ModelNumberCheck::Empty:
-      ShowMessage(QString::fromLatin1(MODEL_NUMBER_EMPTY_TEXT), this);
+      ui_.ShowMessage(this, QString::fromLatin1(MODEL_NUMBER_EMPTY_TEXT), QString(), 0);
       return;
     case ModelNumberCheck::Unknown:
-      ShowMessage(QString::fromLatin1(MODEL_NUMBER_UNKNOWN_TEXT), this);
+      ui_.ShowMessage(this, QString::fromLatin1(MODEL_NUMBER_UNKNOWN_TEXT), QString(), 0);
       return;
     case ModelNumberCheck::Accepted:
       chosenInterface_ = chosen;

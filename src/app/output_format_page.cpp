@@ -10,9 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/help_files.h"
-#include "app/main_window.h"
-#include "app/wait_cursor.h"
-#include "app/window_flow_context.h"
+#include "app/reader_state.h"
 #include "core/command_frame.h"
 #include "flows/reader_flows.h"
 
@@ -26,18 +24,19 @@ constexpr int KEYBOARD_BUTTON = 2;
 
 }  // namespace
 
-OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
-      settings_(mainWindow.Settings()),
-      bindings_(new PageBindings(this, settings_)),
+OutputFormatPage::OutputFormatPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
+      settings_(state.Settings()),
+      bindings_(new PageBindings(this, OutputFormatTable(), settings_, ui, [this] { Refresh(); })),
       uicBox_(nullptr),
       magTekBox_(new QGroupBox(QStringLiteral("MagTek Options"), this)),
       defaultPageButton_(MakeDefaultPageButton()),
       helpButton_(MakeHelpButton(HELP_CONTEXT_OUTPUT_FORMAT)) {
   setObjectName(QStringLiteral("outputFormatPage"));
-  QGroupBox* dataFormat = bindings_->AddChoice(Control("Data Format"));
-  QGroupBox* hidFormat = bindings_->AddChoice(Control("USB HID Format"));
-  uicBox_ = bindings_->AddChoice(Control("UIC LRC Option"));
+  QGroupBox* dataFormat = bindings_->AddChoice(Setting("data-format"));
+  QGroupBox* hidFormat = bindings_->AddChoice(Setting("hid-format"));
+  uicBox_ = bindings_->AddChoice(Setting("uic-lrc"));
   auto* magTekLayout = new QGridLayout(magTekBox_);
   int row = 0;
   for (const PageControl& control : Table().controls) {
@@ -50,7 +49,7 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
     pair->setParent(magTekBox_);
     magTekLayout->addWidget(pair, row++, 0);
   }
-  connect(bindings_->ButtonsOf(Control("Data Format"))[0]->group(), &QButtonGroup::idClicked,
+  connect(bindings_->ButtonsOf(Setting("data-format"))[0]->group(), &QButtonGroup::idClicked,
           this, &OutputFormatPage::DataFormatClicked);
   for (const PageControl& control : Table().controls) {
     if (control.kind != ControlKind::BitChoice) continue;
@@ -69,29 +68,10 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
   content->addLayout(left, 1);
   content->addWidget(magTekBox_, 1, Qt::AlignTop);
   LayOutPage(content, defaultPageButton_, helpButton_);
-
-  // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
-  ReaderPort* port = mainWindow_.Port();
-  if (port != nullptr && IsHidInterface(port->GetInterfaceType())) {
-    WaitCursor waitCursor;
-    WindowFlowContext flow(this);
-    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow_.Link(), flow);
-  }
   Refresh();
 }
 
 OutputFormatPage::~OutputFormatPage() = default;
-
-const PageControl& OutputFormatPage::Control(const char* caption) const {
-  const PageControl* control = FindControl(Table(), caption);
-  Q_ASSERT(control != nullptr);
-  return *control;
-}
-
-InterfaceType OutputFormatPage::Line() const {
-  const ReaderPort* port = mainWindow_.Port();
-  return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
-}
 
 void OutputFormatPage::Refresh() {
   optionsShadow_ = settings_.formatOptions;
@@ -99,10 +79,10 @@ void OutputFormatPage::Refresh() {
   shownDataFormat_ = settings_.dataFormat;
 
   // The USB HID formats by the reader's line and firmware.
-  const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Control("USB HID Format"));
-  QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
-  const InterfaceType line = Line();
-  const bool newFirmware = TakesEveryHidFormat(firmwareVersionNumber_);
+  const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Setting("hid-format"));
+  QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Setting("hid-format"))[0]);
+  const InterfaceType line = state_.Line();
+  const bool newFirmware = TakesEveryHidFormat(state_.FirmwareNumber());
   if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
     hidBox->setEnabled(false);
     for (QAbstractButton* button : hid) button->setEnabled(false);
@@ -119,7 +99,7 @@ void OutputFormatPage::Refresh() {
   EnableOptionsOf(settings_.dataFormat);
   // The emulated formats belong to the serial line.
   if (settings_.interfaceType != INTERFACE_RS232) {
-    const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Control("Data Format"));
+    const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Setting("data-format"));
     formats[1]->setEnabled(false);
     formats[2]->setEnabled(false);
     uicBox_->setEnabled(false);
@@ -145,8 +125,7 @@ void OutputFormatPage::DefaultPage() {
   // A USB HID format that changes back to the factory value switches the interface of a USB
   // HID reader as a click on it would: the next write handles the switch. Any other reader
   // has no other interface to go to, whatever format its record held.
-  const InterfaceType line = Line();
-  if (settings_.hidFormat != hidFormatBefore && IsHidInterface(line)) {
+  if (settings_.hidFormat != hidFormatBefore && IsHidInterface(state_.Line())) {
     settings_.interfaceSwitchPending = true;
   }
   optionsShadow_ = settings_.formatOptions;

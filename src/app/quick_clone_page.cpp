@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/main_window.h"
-#include "app/private_messages.h"
+#include "app/reader_state.h"
+#include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
@@ -37,8 +37,9 @@ constexpr const char* SAME_READER_TEXT =
 
 }  // namespace
 
-QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
+QuickClonePage::QuickClonePage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
       sourceType_(new QComboBox(this)),
       sourceInterface_(new QComboBox(this)),
       sourceConnection_(new QComboBox(this)),
@@ -49,10 +50,11 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
   for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(*mainWindow_.Readers().devices, type,
+    EnumerateReaders(*state_.Readers().devices, type,
                      deviceLists_[static_cast<std::size_t>(type)]);
   }
-  if (const ReaderLink* link = mainWindow_.Link()) inUse_ = link->Connection();
+  if (const ReaderLink* link = state_.Link()) inUse_ = link->Connection();
+  connect(&state_, &ReaderState::devicesChanged, this, &QuickClonePage::DevicesChanged);
 
   for (QComboBox* typeBox : {sourceType_, targetType_}) {
     typeBox->addItem(QStringLiteral("MagStripe"));
@@ -169,11 +171,11 @@ void QuickClonePage::SourcePicked() {
 
 void QuickClonePage::ReadFromSource() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
+  WindowFlowContext flow(this, ui_, &state_);
   ReaderConnection source;
   const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
   const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
-                                                    mainWindow_.Readers(), sourceLink_,
+                                                    state_.Readers(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
   if (outcome == SourceReadOutcome::NotRead) return;
@@ -183,7 +185,7 @@ void QuickClonePage::ReadFromSource() {
 
 void QuickClonePage::CloneToTarget() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
+  WindowFlowContext flow(this, ui_, &state_);
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
   // A reader cloned onto itself would be "cloned successfully" with nothing done.
@@ -193,25 +195,15 @@ void QuickClonePage::CloneToTarget() {
     return;
   }
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
-                          mainWindow_.Readers(), targetLink_, flow);
+                          state_.Readers(), targetLink_, flow);
 }
 
-bool QuickClonePage::event(QEvent* event) {
-  if (event->type() == MSG_DEVICES_CHANGED) {
-    DevicesChanged(static_cast<DevicesChangedEvent*>(event)->TimeMs());
-    return true;
-  }
-  return AdvancedSettingsPage::event(event);
-}
-
-void QuickClonePage::DevicesChanged(qint64 timeMs) {
-  // One change is taken once in the program, whichever page is there at the time.
-  if (!mainWindow_.TakeDeviceChange(timeMs)) return;
+void QuickClonePage::DevicesChanged() {
   // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
   // even when another reader took the place of one.
   for (InterfaceType type : UsbSearchOrder()) {
     std::vector<ReaderDeviceEntry> fresh;
-    EnumerateReaders(*mainWindow_.Readers().devices, type, fresh);
+    EnumerateReaders(*state_.Readers().devices, type, fresh);
     std::lock_guard<std::mutex> guard(listLock_);
     std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
     if (fresh.size() == stored.size()) continue;

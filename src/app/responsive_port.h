@@ -7,12 +7,17 @@
 #include <string>
 
 #include "core/reader_port.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron {
 
+class BusyWindows;
+class UiServices;
+
 class ResponsivePort : public ReaderPort {
  public:
-  explicit ResponsivePort(std::unique_ptr<ReaderPort> inner);
+  // User input is held off through holds while a call runs.
+  ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& holds);
   ~ResponsivePort() override;
 
   bool GetFirmwareVersion(std::string& out) override;
@@ -33,9 +38,12 @@ class ResponsivePort : public ReaderPort {
   auto Run(Call call);
 
   std::unique_ptr<ReaderPort> inner_;
+  BusyWindows& holds_;
 };
 
-// Wraps a port made for the windows.
-std::unique_ptr<ReaderPort> MakeResponsive(std::unique_ptr<ReaderPort> port);
+// The readers as the windows reach them: every port made is a ResponsivePort, and what a
+// port has to say (the keyboard line's refusal) is shown through ui over the active window,
+// from whichever thread it comes. ui outlives every port made.
+ReaderEnvironment ReadersForWindows(ReaderEnvironment readers, UiServices& ui);
 
 }  // namespace tessaron

@@ -5,11 +5,13 @@
 #include <QVBoxLayout>
 
 #include "app/help_files.h"
+#include "app/reader_state.h"
 #include "controls/keyboard_access.h"
 
 namespace tessaron {
 
-SettingsPage::SettingsPage(QWidget* parent, Kind kind) : BaseDialog(parent, kind) {}
+SettingsPage::SettingsPage(UiServices& ui, QWidget* parent, Kind kind)
+    : BaseDialog(parent, kind), ui_(ui) {}
 
 SettingsPage::~SettingsPage() = default;
 
@@ -26,7 +28,8 @@ QPushButton* SettingsPage::MakeHelpButton(int helpContext) {
   auto* button = new QPushButton(QStringLiteral("Help"), this);
   button->setObjectName(QStringLiteral("helpButton"));
   button->setAutoDefault(false);
-  connect(button, &QPushButton::clicked, this, [this, helpContext] { OpenHelpTopic(helpContext, this); });
+  connect(button, &QPushButton::clicked, this,
+          [this, helpContext] { OpenHelpTopic(helpContext, ui_, this); });
   return button;
 }
 
@@ -42,12 +45,12 @@ void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushB
   PlaceLastInTabOrder(this, {defaultPage, help});
 }
 
-BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,
+BasicSettingsPage::BasicSettingsPage(ReaderState& state, UiServices& ui, const PageTable& table,
                                      int helpContext, QWidget* parent)
-    : SettingsPage(parent),
-      settings_(settings),
-      table_(table),
-      bindings_(new PageBindings(this, settings)),
+    : SettingsPage(ui, parent),
+      state_(state),
+      settings_(state.Settings()),
+      bindings_(new PageBindings(this, table, settings_, ui, [this] { Refresh(); })),
       defaultPageButton_(MakeDefaultPageButton()),
       helpButton_(MakeHelpButton(helpContext)) {
   connect(defaultPageButton_, &QPushButton::clicked, this, &BasicSettingsPage::DefaultPage);
@@ -58,14 +61,8 @@ BasicSettingsPage::~BasicSettingsPage() = default;
 void BasicSettingsPage::Refresh() { bindings_->Refresh(); }
 
 void BasicSettingsPage::DefaultPage() {
-  ResetPageDefaults(table_.page, settings_);
+  ResetPageDefaults(Table().page, settings_);
   Refresh();
-}
-
-const PageControl& BasicSettingsPage::Control(const char* caption) const {
-  const PageControl* control = FindControl(table_, caption);
-  Q_ASSERT(control != nullptr);
-  return *control;
 }
 
 void BasicSettingsPage::FinishLayout(QLayout* content) {
@@ -75,10 +72,5 @@ void BasicSettingsPage::FinishLayout(QLayout* content) {
 void BasicSettingsPage::DisableEverything() {
   for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(false);
 }
-
-AdvancedSettingsPage::AdvancedSettingsPage(MainWindow& mainWindow, QWidget* parent)
-    : SettingsPage(parent), mainWindow_(mainWindow) {}
-
-AdvancedSettingsPage::~AdvancedSettingsPage() = default;
 
 }  // namespace tessaron

@@ -2,8 +2,6 @@
 
 #include <QPalette>
 
-#include "controls/keyboard_access.h"
-
 namespace tessaron {
 
 BaseDialog::BaseDialog(QWidget* parent, Kind kind, Qt::WindowFlags flags)
@@ -11,7 +9,6 @@ BaseDialog::BaseDialog(QWidget* parent, Kind kind, Qt::WindowFlags flags)
   // QDialog always makes a window of its own; a child window lives inside its parent.
   if (kind == Kind::ChildWindow) setWindowFlags(Qt::Widget);
   SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
-  PressButtonsOnEnter();
 }
 
 BaseDialog::~BaseDialog() = default;

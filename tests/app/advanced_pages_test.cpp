@@ -19,7 +19,6 @@
 #include "app/main_window.h"
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
-#include "app/private_messages.h"
 #include "app/quick_clone_page.h"
 #include "app_test_support.h"
 #include "core/command_frame.h"
@@ -93,7 +92,7 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), (QList<bool>{false, false, false}));
     const QList<QAbstractButton*> formats =
@@ -131,7 +130,7 @@ class AdvancedPagesTest : public WindowTestBase {
     StartWindow();
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     const QList<QAbstractButton*> hid =
         page->Bindings().ButtonsOf(*FindControl(page->Table(), "USB HID Format"));
     QVERIFY(hid[0]->isChecked());
@@ -155,8 +154,8 @@ class AdvancedPagesTest : public WindowTestBase {
     Settle();
     QCOMPARE(ui_->waits.last(), 5000);
     QVERIFY(sheet.isNull());
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
-    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID_KB);
+    QVERIFY(window_->State().Link() != nullptr);
   }
 
   // --- Manual Command ---
@@ -179,7 +178,7 @@ class AdvancedPagesTest : public WindowTestBase {
     page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x30\\x3"));
     QTest::keyClick(page->CommandBox(), Qt::Key_Return);  // one Enter, one command
     QCOMPARE(ui_->waits, QList<int>{700});
-    QCOMPARE(window_->Settings().beepVolume, Byte('0'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('0'));
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
     QVERIFY(general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"))[0]->isChecked());
     QVERIFY(page->TranscriptBox()->toPlainText().contains(QStringLiteral("\n\n2) Send Command:  ")));
@@ -306,11 +305,10 @@ class AdvancedPagesTest : public WindowTestBase {
     page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
     page->ReadButton()->click();
 
-    static qint64 clock = 1000000;  // the notices' own clock, past any earlier test's
+    qint64 clock = 1000000;  // the notices' own clock
     const auto notice = [&](qint64 afterMs) {
       clock += afterMs;
-      DevicesChangedEvent event(clock);
-      QCoreApplication::sendEvent(page, &event);
+      window_->State().TellDevicesChangedAt(clock);
     };
     usb_->SetPresent(1, false);
     notice(1000);

@@ -16,6 +16,8 @@
 
 #include "app/main_window.h"
 #include "app/notice_window.h"
+#include "app/profile.h"
+#include "app/responsive_port.h"
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
 #include "support/settings_streams.h"
@@ -41,9 +43,9 @@ QMessageBox::StandardButton RecordingUiServices::ShowMessageBox(
   return boxAnswers.isEmpty() ? defaultButton : boxAnswers.takeFirst();
 }
 
-NoticeWindow* RecordingUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {
+NoticeWindow* RecordingUiServices::ShowNotice(QWidget* parent, const QString& text) {
   notices << text;
-  return DesktopUiServices::ShowNotice(closeReceiver, text);
+  return DesktopUiServices::ShowNotice(parent, text);
 }
 
 bool RecordingUiServices::ChooseConfigFile(QWidget*, QString* path, bool open,
@@ -196,6 +198,7 @@ void Settle() {
 void WindowTestBase::UseOwnProfile() {
   QVERIFY(profileDir_.isValid());
   UseProfileFolder(profileDir_);
+  enterKeys_ = std::make_unique<EnterPressesButtons>();
 }
 
 void WindowTestBase::PrepareCase() {
@@ -208,6 +211,7 @@ void WindowTestBase::PrepareCase() {
 void WindowTestBase::EndCase() {
   StopModalWatchers();
   window_.reset();
+  pageState_.reset();
   Settle();
   session_.reset();
   uiHost_.reset();
@@ -221,14 +225,18 @@ ReaderEnvironment WindowTestBase::TestReaders(const TransportTiming& timing) con
   readers.timing = timing;
   if (usb_) usb_->AddTo(readers);
   if (keyboard_) keyboard_->AddTo(readers);
-  return readers;
+  return ReadersForWindows(std::move(readers), *ui_);
+}
+
+ReaderState& WindowTestBase::PageState(InterfaceType line) {
+  if (!session_) session_ = std::make_unique<ReaderSession>(TestReaders());
+  if (!pageState_) pageState_ = std::make_unique<ReaderState>(*session_);
+  pageState_->Settings() = ReaderSettings(line);
+  return *pageState_;
 }
 
 QWidget* WindowTestBase::UiHost() {
-  if (!uiHost_) {
-    uiHost_ = std::make_unique<QWidget>();
-    CarryUiServices(uiHost_.get(), ui_.get());
-  }
+  if (!uiHost_) uiHost_ = std::make_unique<QWidget>();
   return uiHost_.get();
 }
 

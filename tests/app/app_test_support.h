@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/reader_state.h"
 #include "app/ui_services.h"
+#include "controls/keyboard_access.h"
 #include "flows/reader_session.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
@@ -55,7 +57,7 @@ class RecordingUiServices : public DesktopUiServices {
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) override;
-  NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
+  NoticeWindow* ShowNotice(QWidget* parent, const QString& text) override;
   bool ChooseConfigFile(QWidget* parent, QString* path, bool open,
                         const QString& startFolder) override;
   void Wait(int milliseconds) override;
@@ -160,20 +162,25 @@ class WindowTestBase : public QObject {
   void UseOwnProfile();  // from initTestCase
   void PrepareCase();    // from init
   void EndCase();        // from cleanup
-  // The test's devices (usb_, keyboard_) with the timing.
+  // The test's devices (usb_, keyboard_) with the timing, as the windows reach them through
+  // the recording services.
   ReaderEnvironment TestReaders(const TransportTiming& timing = FastTiming()) const;
   // A new session on TestReaders, and the main window on it with the recording services.
   void StartWindow(const TransportTiming& timing = FastTiming());
-  // A hidden window that carries the recording services, as a parent for dialogs made
-  // without the main window.
+  // A reader state without a main window, its record made for a reader read over line, for
+  // pages made on their own.
+  ReaderState& PageState(InterfaceType line = INTERFACE_UNKNOWN);
+  // A hidden window, as a parent for dialogs made without the main window.
   QWidget* UiHost();
 
+  std::unique_ptr<EnterPressesButtons> enterKeys_;
   QTemporaryDir profileDir_;
   std::unique_ptr<RecordingUiServices> ui_;
   std::unique_ptr<SimulatedKeyboardLine> keyboard_;
   std::unique_ptr<SimulatedUsbReaders> usb_;
   std::unique_ptr<ReaderSession> session_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<ReaderState> pageState_;
   std::unique_ptr<QWidget> uiHost_;
 };
 

@@ -37,18 +37,18 @@ using namespace tessaron::test;
 namespace {
 
 // Every basic page, standalone on a record read over a line that leaves it usable.
-std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderSettings& settings) {
+std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderState& state, UiServices& ui) {
   switch (index) {
     case 0:
-      return std::make_unique<GeneralSettingsPage>(settings);
+      return std::make_unique<GeneralSettingsPage>(state, ui);
     case 1:
-      return std::make_unique<PrePostamblePage>(settings);
+      return std::make_unique<PrePostamblePage>(state, ui);
     case 2:
-      return std::make_unique<Rs232ParametersPage>(settings);
+      return std::make_unique<Rs232ParametersPage>(state, ui);
     case 3:
-      return std::make_unique<TrackSettingsPage>(settings);
+      return std::make_unique<TrackSettingsPage>(state, ui);
     default:
-      return std::make_unique<KeyboardSettingsPage>(settings);
+      return std::make_unique<KeyboardSettingsPage>(state, ui);
   }
 }
 
@@ -78,15 +78,16 @@ class BasicPagesTest : public WindowTestBase {
   // the record holds shows in the control.
   void everyControlWritesAndShowsItsSetting_data() {
     QTest::addColumn<int>("page");
-    for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+    for (int page = 0; page < BasicSheet::PAGE_COUNT; ++page) {
       QTest::addRow("%s", BasicSheet::TAB_CAPTIONS[static_cast<std::size_t>(page)]) << page;
     }
   }
 
   void everyControlWritesAndShowsItsSetting() {
     QFETCH(int, page);
-    ReaderSettings settings(UsableLine(page));
-    std::unique_ptr<BasicSettingsPage> view = MakePage(page, settings);
+    ReaderState& state = PageState(UsableLine(page));
+    ReaderSettings& settings = state.Settings();
+    std::unique_ptr<BasicSettingsPage> view = MakePage(page, state, *ui_);
     PageBindings& bindings = view->Bindings();
     for (const PageControl& control : view->Table().controls) {
       const QByteArray name = control.caption;
@@ -167,9 +168,8 @@ class BasicPagesTest : public WindowTestBase {
     QFETCH(bool, keyboardGroups);
     QFETCH(bool, rs232Page);
     QFETCH(bool, keyboardPage);
-    ReaderSettings settings(line);
-    GeneralSettingsPage general(settings);
-    CarryUiServices(&general, ui_.get());
+    ReaderState& state = PageState(line);
+    GeneralSettingsPage general(state, *ui_);
     const PageTable& table = general.Table();
     for (const PageControl& control : table.controls) {
       const bool keyboardOnly = QByteArray(control.caption) == "Terminal Type" ||
@@ -178,12 +178,9 @@ class BasicPagesTest : public WindowTestBase {
         QCOMPARE(widget->isEnabled(), keyboardOnly ? keyboardGroups : true);
       }
     }
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
-    KeyboardSettingsPage keyboard(settings);
-    CarryUiServices(&keyboard, ui_.get());
-    TrackSettingsPage track(settings);
-    CarryUiServices(&track, ui_.get());
+    Rs232ParametersPage rs232(state, *ui_);
+    KeyboardSettingsPage keyboard(state, *ui_);
+    TrackSettingsPage track(state, *ui_);
     for (auto [page, enabled] : {std::pair<BasicSettingsPage*, bool>{&rs232, rs232Page},
                                  {&keyboard, keyboardPage}, {&track, true}}) {
       QCOMPARE(page->DefaultPageButton()->isEnabled(), enabled);
@@ -197,9 +194,9 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void valuesWithoutAButtonAndTheSharedFlagsByte() {
-    ReaderSettings settings(INTERFACE_PS2_KEYBOARD);
-    GeneralSettingsPage general(settings);
-    CarryUiServices(&general, ui_.get());
+    ReaderState& state = PageState(INTERFACE_PS2_KEYBOARD);
+    ReaderSettings& settings = state.Settings();
+    GeneralSettingsPage general(state, *ui_);
     const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
     for (Byte odd : {Byte('1'), Byte('2'), Byte('3')}) {
       settings.terminalType = odd;
@@ -208,9 +205,7 @@ class BasicPagesTest : public WindowTestBase {
       QCOMPARE(settings.terminalType, odd);  // shown, not changed
     }
 
-    KeyboardSettingsPage keyboard(settings);
-
-    CarryUiServices(&keyboard, ui_.get());
+    KeyboardSettingsPage keyboard(state, *ui_);
     const PageControl& language = *FindControl(keyboard.Table(), "Language Option");
     keyboard.Bindings().ButtonsOf(language).last()->click();
     QCOMPARE(settings.languageOption, Byte(':'));
@@ -223,10 +218,8 @@ class BasicPagesTest : public WindowTestBase {
     // "Default Page" of the RS232 and Track pages also resets the function keys and the
     // track bits that share the flags byte.
     settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
-    TrackSettingsPage track(settings);
-    CarryUiServices(&track, ui_.get());
+    Rs232ParametersPage rs232(state, *ui_);
+    TrackSettingsPage track(state, *ui_);
     for (BasicSettingsPage* page : std::initializer_list<BasicSettingsPage*>{&rs232, &track}) {
       settings.sendOutFormat = 0x3E;  // Alt keys, no sentinels, account number, error indication
       page->DefaultPageButton()->click();
@@ -239,9 +232,9 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void numbersAreCheckedAsTheyAreTyped() {
-    ReaderSettings settings(INTERFACE_RS232);
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
+    ReaderState& state = PageState(INTERFACE_RS232);
+    ReaderSettings& settings = state.Settings();
+    Rs232ParametersPage rs232(state, *ui_);
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
     auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
     // Typed key by key, a refused number gives back the one from before the typing, not the
@@ -259,8 +252,7 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(xoff->text(), QStringLiteral("0"));
 
     settings.interfaceType = INTERFACE_USB_HID_KB;
-    KeyboardSettingsPage keyboard(settings);
-    CarryUiServices(&keyboard, ui_.get());
+    KeyboardSettingsPage keyboard(state, *ui_);
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
     interval->setText(QStringLiteral("0"));
     QCOMPARE(settings.hidKbPollingInterval, Byte(1));
@@ -270,9 +262,9 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void theSentinelGridTakesOneCharacterPerCell() {
-    ReaderSettings settings;
-    PrePostamblePage page(settings);
-    CarryUiServices(&page, ui_.get());
+    ReaderState& state = PageState();
+    ReaderSettings& settings = state.Settings();
+    PrePostamblePage page(state, *ui_);
     page.resize(700, 500);
     page.show();
     EditableGrid* grid = page.SentinelGrid();
@@ -327,12 +319,12 @@ class BasicPagesTest : public WindowTestBase {
     const QList<QAbstractButton*> beep =
         general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"));
     beep[1]->click();
-    QCOMPARE(window_->Settings().beepVolume, Byte('1'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('1'));
     WhenModalShown([](QWidget* modal) {
       if (auto* report = qobject_cast<QDialog*>(modal)) report->accept();
     });
     window_->CheckCurrentSettings();
-    QCOMPARE(window_->Settings().beepVolume, Byte('2'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('2'));
     QVERIFY(beep[2]->isChecked());
   }
 
@@ -346,7 +338,7 @@ class BasicPagesTest : public WindowTestBase {
     window_->ChangeBasicSettings();
     BasicSheet* sheet = window_->GetBasicSheet();
     QVERIFY(sheet != nullptr);
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     ReaderSettings expected = settings;
 
     auto page = [&](int index) { return static_cast<BasicSettingsPage*>(sheet->Page(index)); };
