@@ -7,14 +7,19 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/help_files.h"
 #include "app/message_window.h"
 #include "app/utility_app.h"
 #include "app_test_support.h"
 #include "support/program_folder.h"
+#include "support/sim_process.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -186,6 +191,44 @@ class AppPiecesTest : public QObject {
       QCOMPARE(program.exitCode(), 0);
       QVERIFY(!program.readAllStandardOutput().isEmpty());
     }
+  }
+
+  // SIGTERM while the program reads a reader on a serial line (its pseudo-terminal held in
+  // exclusive use): the run ends as EXIT ends it, the profile written and the port given
+  // back, so that the next program can use it, also as an account that exclusive use refuses.
+  void aStopSignalEndsTheRunAsExitDoes() {
+    test_support::SimProcess sim;
+    QVERIFY(!sim.Path().empty());
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    program.setProcessEnvironment(environment);
+    program.start(BinDir() + QStringLiteral("/tessaron-config"),
+                  {QStringLiteral("--reader"), QString::fromStdString(sim.Path())});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(1500);  // the start-up read of the real serial timing takes 2.5 s
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);  // ended by the signal, after the run
+    QSettings profile(home.filePath(QStringLiteral("Kaldor/Tessaron Configuration Utility.conf")),
+                      QSettings::IniFormat);
+    QCOMPARE(profile.value(QStringLiteral("Settings/InterfaceType")).toInt(), 1);
+
+    QStringList nextRun{BinDir() + QStringLiteral("/tessaron"), QStringLiteral("--fast"),
+                        QStringLiteral("version"), QStringLiteral("-r"),
+                        QString::fromStdString(sim.Path())};
+    if (::geteuid() == 0) {
+      QCOMPARE(::chmod(sim.Path().c_str(), 0666), 0);
+      nextRun = QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                            QStringLiteral("--clear-groups")} + nextRun;
+      nextRun.prepend(QStringLiteral("setpriv"));
+    }
+    program.start(nextRun.takeFirst(), nextRun);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("V1.90\n"));
   }
 };
 
