@@ -9,8 +9,6 @@
 
 namespace tessaron {
 
-class MainWindow;
-
 class BasicSheet : public SettingsSheet {
   Q_OBJECT
 
@@ -28,9 +26,6 @@ class BasicSheet : public SettingsSheet {
   }
 
   BasicSheet(ReaderState& state, UiServices& ui, QWidget* parent);
-  // The same on the main window's state and services (defined beside the main window), for
-  // the start-up benchmark until it builds the sheet as above.
-  BasicSheet(MainWindow& window, QWidget* parent);
   ~BasicSheet() override;
 
   // All five pages reload.

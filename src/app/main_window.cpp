@@ -30,6 +30,20 @@
 
 namespace tessaron {
 
+namespace {
+
+// Hides a child window and forgets it; it is deleted once the event loop is back, so that a
+// window that asked to go may still finish what it was doing.
+template <typename Window>
+void Dismiss(Window*& window) {
+  if (window == nullptr) return;
+  window->hide();
+  window->deleteLater();
+  window = nullptr;
+}
+
+}  // namespace
+
 MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint),
       ui_(ui),
@@ -123,9 +137,6 @@ void MainWindow::RememberFastReplies(bool fast) {
   profile.setValue(QString::fromLatin1(PROFILE_FAST_REPLIES), fast);
   profile.endGroup();
 }
-
-BasicSheet::BasicSheet(MainWindow& window, QWidget* parent)
-    : BasicSheet(window.State(), window.Ui(), parent) {}
 
 QPushButton* MainWindow::GetButton(Button button) const {
   return buttons_[static_cast<int>(button)];
@@ -236,30 +247,18 @@ void MainWindow::CloseNotice() {
 }
 
 void MainWindow::CloseInterfaceSelection() {
-  if (interfaceSelection_ != nullptr) {
-    interfaceSelection_->hide();
-    interfaceSelection_->deleteLater();
-    interfaceSelection_ = nullptr;
-  }
+  Dismiss(interfaceSelection_);
   CloseNotice();
 }
 
 void MainWindow::CloseBasicSheet() {
-  if (basicSheet_ != nullptr) {
-    basicSheet_->hide();
-    basicSheet_->deleteLater();
-    basicSheet_ = nullptr;
-  }
+  Dismiss(basicSheet_);
   FocusFirstButton();
   CloseNotice();
 }
 
 void MainWindow::CloseAdvancedSheet() {
-  if (advancedSheet_ != nullptr) {
-    advancedSheet_->hide();
-    advancedSheet_->deleteLater();
-    advancedSheet_ = nullptr;
-  }
+  Dismiss(advancedSheet_);
   FocusFirstButton();
   CloseNotice();
 }
