@@ -82,7 +82,8 @@ MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  interfaceType_ = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
+  interfaceType_ = static_cast<InterfaceType>(
+      profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt());
   deviceIndex_ = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
   session_.Environment().timing.fastReplies =
       profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
@@ -110,7 +111,7 @@ MainWindow::~MainWindow() {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), interfaceType_);
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), InterfaceNumber(interfaceType_));
   profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), deviceIndex_);
   profile.endGroup();
   profile.sync();
@@ -169,7 +170,7 @@ bool MainWindow::Connect(bool readSettings) {
     // Forgotten, also for the next run: it then starts with USB auto-detection.
     deviceIndex_ = -1;
     devicePath_.clear();
-    interfaceType_ = INTERFACE_UNKNOWN;
+    interfaceType_ = InterfaceType::Unknown;
     link_.reset();
     return false;
   }
@@ -211,7 +212,7 @@ bool MainWindow::EnsureConnection() {
   if (link_) return true;
   connectFailure_.clear();
   const bool named = deviceIndex_ != -1 || !devicePath_.empty();
-  if (interfaceType_ != INTERFACE_UNKNOWN && named) {
+  if (interfaceType_ != InterfaceType::Unknown && named) {
     if (Connect(true)) return true;
     // The reader is there but did not give its settings: no other reader is taken for it.
     if (link_) return false;
@@ -353,7 +354,7 @@ void MainWindow::ShowSheet(bool advanced) {
     WaitCursor waitCursor;
     bool connected = EnsureConnection();
     if (connected) {
-      if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
+      if (settings_.interfaceType == InterfaceType::Ps2Keyboard) {
         WindowFlowContext(this).Wait(KEYBOARD_SHEET_WAIT);
       }
       // The settings are read again on purpose: the sheet shows what the reader holds now.

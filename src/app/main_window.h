@@ -233,7 +233,7 @@ class MainWindow : public BaseDialog {
   RecordState recordState_ = RecordState::NotRead;
   ReaderSettings readerRecord_;
   QLabel* busyLine_ = nullptr;
-  InterfaceType interfaceType_ = INTERFACE_UNKNOWN;
+  InterfaceType interfaceType_ = InterfaceType::Unknown;
   DeviceIndex deviceIndex_ = -1;
   std::string devicePath_;
   std::unique_ptr<ReaderLink> link_;

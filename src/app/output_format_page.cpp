@@ -90,7 +90,7 @@ const PageControl& OutputFormatPage::Control(const char* caption) const {
 
 InterfaceType OutputFormatPage::Line() const {
   const ReaderPort* port = mainWindow_.Port();
-  return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
+  return port != nullptr ? port->GetInterfaceType() : InterfaceType::Unknown;
 }
 
 void OutputFormatPage::Refresh() {
@@ -103,22 +103,22 @@ void OutputFormatPage::Refresh() {
   QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
   const InterfaceType line = Line();
   const bool newFirmware = TakesEveryHidFormat(firmwareVersionNumber_);
-  if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
+  if (line == InterfaceType::Rs232 || line == InterfaceType::Ps2Keyboard || line == InterfaceType::UsbRs232) {
     hidBox->setEnabled(false);
     for (QAbstractButton* button : hid) button->setEnabled(false);
   } else if (IsHidInterface(line) && newFirmware) {
     hid[KALDOR_DATA_BUTTON]->setEnabled(true);
     hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
-  } else if (line == INTERFACE_USB_HID) {
+  } else if (line == InterfaceType::UsbHid) {
     hid[KEYBOARD_BUTTON]->setEnabled(false);
-  } else if (line == INTERFACE_USB_HID_KB) {
+  } else if (line == InterfaceType::UsbHidKb) {
     hid[KALDOR_DATA_BUTTON]->setEnabled(false);
     hid[MAGTEK_DATA_BUTTON]->setEnabled(false);
   }
 
   EnableOptionsOf(settings_.dataFormat);
   // The emulated formats belong to the serial line.
-  if (settings_.interfaceType != INTERFACE_RS232) {
+  if (settings_.interfaceType != InterfaceType::Rs232) {
     const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Control("Data Format"));
     formats[1]->setEnabled(false);
     formats[2]->setEnabled(false);

@@ -26,20 +26,16 @@ auto ResponsivePort::Run(Call call) {
   }
 }
 
-bool ResponsivePort::GetFirmwareVersion(std::string& out) {
-  return Run([&] { return inner_->GetFirmwareVersion(out); });
-}
-
-bool ResponsivePort::Open(DeviceIndex index) {
+bool ResponsivePort::OpenDevice(DeviceIndex index) {
   return Run([&] { return inner_->Open(index); });
 }
 
-bool ResponsivePort::OpenPath(const std::string& path) {
+bool ResponsivePort::OpenDeviceAt(const std::string& path) {
   return Run([&] { return inner_->OpenPath(path); });
 }
 
-bool ResponsivePort::Close() {
-  return Run([&] { return inner_->Close(); });
+void ResponsivePort::CloseDevice() {
+  Run([&] { inner_->Close(); });
 }
 
 void ResponsivePort::ReleaseDevice() {
@@ -50,14 +46,13 @@ void ResponsivePort::SeizeDevice() {
   Run([&] { inner_->SeizeDevice(); });
 }
 
-bool ResponsivePort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                              std::uint32_t* replyLength) {
-  return Run([&] { return inner_->Transact(command, commandLength, reply, replyLength); });
+ResponsivePort::Exchanged ResponsivePort::Exchange(std::span<const Byte> command,
+                                                   std::span<Byte> reply) {
+  const PortReply answer = Run([&] { return inner_->Transact(command, reply); });
+  return Exchanged{answer.bytes.size(), answer.ok, answer.failure};
 }
 
 InterfaceType ResponsivePort::GetInterfaceType() const { return inner_->GetInterfaceType(); }
-
-bool ResponsivePort::IsReady() const { return inner_->IsReady(); }
 
 std::string ResponsivePort::GetPortName(std::string& out) const {
   return inner_->GetPortName(out);

@@ -159,7 +159,7 @@ int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
     // Nothing slow happens before the window is first on the screen.
     new FirstPaintWatcher(&window, [&monitor] { monitor.Start(); });
     window.show();
-    if (options.reader.type != INTERFACE_UNKNOWN) window.ConnectAtStartUp(options.reader);
+    if (options.reader.type != InterfaceType::Unknown) window.ConnectAtStartUp(options.reader);
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
   return exitCode;

@@ -122,7 +122,7 @@ void UseProfileFolder(const QTemporaryDir& dir);
 void ClearProfile();
 void WriteProfile(InterfaceType type, DeviceIndex index);
 // (InterfaceType, DeviceIndex) as stored; (-100, -100) for values that are missing.
-std::pair<int, int> ReadProfile();
+std::pair<InterfaceType, int> ReadProfile();
 
 // Runs action on the first modal window that shows up within the time limit
 // (checked every few milliseconds from the event loop).

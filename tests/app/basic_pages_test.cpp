@@ -54,7 +54,7 @@ std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderSettings& settings)
 
 // The line over which a page is wholly usable.
 InterfaceType UsableLine(int index) {
-  return index == 2 ? INTERFACE_RS232 : index == 4 ? INTERFACE_USB_HID_KB : INTERFACE_PS2_KEYBOARD;
+  return index == 2 ? InterfaceType::Rs232 : index == 4 ? InterfaceType::UsbHidKb : InterfaceType::Ps2Keyboard;
 }
 
 // The row of a named byte in the choosers.
@@ -155,11 +155,11 @@ class BasicPagesTest : public WindowTestBase {
     QTest::addColumn<bool>("keyboardGroups");  // terminal type and delay on General Settings
     QTest::addColumn<bool>("rs232Page");
     QTest::addColumn<bool>("keyboardPage");
-    QTest::newRow("USB-HID") << int(INTERFACE_USB_HID) << false << false << false;
-    QTest::newRow("no line") << int(INTERFACE_UNKNOWN) << true << true << false;
-    QTest::newRow("RS232") << int(INTERFACE_RS232) << false << true << false;
-    QTest::newRow("PS/2") << int(INTERFACE_PS2_KEYBOARD) << true << false << true;
-    QTest::newRow("USB-HID-KB") << int(INTERFACE_USB_HID_KB) << false << false << true;
+    QTest::newRow("USB-HID") << int(InterfaceType::UsbHid) << false << false << false;
+    QTest::newRow("no line") << int(InterfaceType::Unknown) << true << true << false;
+    QTest::newRow("RS232") << int(InterfaceType::Rs232) << false << true << false;
+    QTest::newRow("PS/2") << int(InterfaceType::Ps2Keyboard) << true << false << true;
+    QTest::newRow("USB-HID-KB") << int(InterfaceType::UsbHidKb) << false << false << true;
   }
 
   void interfaceRulesGreyOutWhatTheLineCannotUse() {
@@ -167,7 +167,7 @@ class BasicPagesTest : public WindowTestBase {
     QFETCH(bool, keyboardGroups);
     QFETCH(bool, rs232Page);
     QFETCH(bool, keyboardPage);
-    ReaderSettings settings(line);
+    ReaderSettings settings(InterfaceOfNumber(line));
     GeneralSettingsPage general(settings);
     CarryUiServices(&general, ui_.get());
     const PageTable& table = general.Table();
@@ -197,7 +197,7 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void valuesWithoutAButtonAndTheSharedFlagsByte() {
-    ReaderSettings settings(INTERFACE_PS2_KEYBOARD);
+    ReaderSettings settings(InterfaceType::Ps2Keyboard);
     GeneralSettingsPage general(settings);
     CarryUiServices(&general, ui_.get());
     const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
@@ -222,7 +222,7 @@ class BasicPagesTest : public WindowTestBase {
 
     // "Default Page" of the RS232 and Track pages also resets the function keys and the
     // track bits that share the flags byte.
-    settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
+    settings.interfaceType = InterfaceType::Unknown;  // the RS232 page usable too
     Rs232ParametersPage rs232(settings);
     CarryUiServices(&rs232, ui_.get());
     TrackSettingsPage track(settings);
@@ -239,7 +239,7 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void numbersAreCheckedAsTheyAreTyped() {
-    ReaderSettings settings(INTERFACE_RS232);
+    ReaderSettings settings(InterfaceType::Rs232);
     Rs232ParametersPage rs232(settings);
     CarryUiServices(&rs232, ui_.get());
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
@@ -258,7 +258,7 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(settings.xoffChar, Byte(0));
     QCOMPARE(xoff->text(), QStringLiteral("0"));
 
-    settings.interfaceType = INTERFACE_USB_HID_KB;
+    settings.interfaceType = InterfaceType::UsbHidKb;
     KeyboardSettingsPage keyboard(settings);
     CarryUiServices(&keyboard, ui_.get());
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
@@ -342,7 +342,7 @@ class BasicPagesTest : public WindowTestBase {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
     QVERIFY(line.Start());
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()}));
     window_->ChangeBasicSettings();
     BasicSheet* sheet = window_->GetBasicSheet();
     QVERIFY(sheet != nullptr);
