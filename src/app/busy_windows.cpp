@@ -103,16 +103,16 @@ void BusyWindows::End() {
 
 bool BusyWindows::Active() const { return FilterOf(filter_).Active(); }
 
-InputHold::InputHold(BusyWindows& holds) : holds_(&holds) { holds_->Begin(); }
+InputHold::InputHold(BusyWindows& busy) : busy_(&busy) { busy_->Begin(); }
 
-InputHold::~InputHold() { holds_->End(); }
+InputHold::~InputHold() { busy_->End(); }
 
-void RunWhileWindowsPaint(BusyWindows& holds, const std::function<void()>& work) {
+void RunWhileWindowsPaint(BusyWindows& busy, const std::function<void()>& work) {
   if (!OnWindowThread()) {
     work();
     return;
   }
-  InputHold hold(holds);
+  InputHold hold(busy);
   QEventLoop loop;
   std::atomic<bool> done{false};
   std::thread worker([&] {

@@ -46,19 +46,19 @@ class BusyWindows {
 // User input held for the life of the guard.
 class InputHold {
  public:
-  explicit InputHold(BusyWindows& holds);
+  explicit InputHold(BusyWindows& busy);
   ~InputHold();
   InputHold(const InputHold&) = delete;
   InputHold& operator=(const InputHold&) = delete;
 
  private:
-  BusyWindows* holds_;
+  BusyWindows* busy_;
 };
 
 // Runs work on another thread and returns once it is done; the calling (window) thread
 // handles paint events, timers and posted events meanwhile, under a hold. Called off the
 // window thread, or without an application object, it simply runs work.
-void RunWhileWindowsPaint(BusyWindows& holds, const std::function<void()>& work);
+void RunWhileWindowsPaint(BusyWindows& busy, const std::function<void()>& work);
 
 // Returns after milliseconds (at once when the program is to stop); the windows keep painting
 // meanwhile, under a hold.

@@ -29,7 +29,7 @@ void GeneralSettingsPage::Refresh() {
   BasicSettingsPage::Refresh();
   // Greyed out, never enabled again here: a reconnect makes the page afresh.
   const InterfaceType line = settings_.interfaceType;
-  if (line != INTERFACE_PS2_KEYBOARD && line != INTERFACE_UNKNOWN) {
+  if (line != InterfaceType::Ps2Keyboard && line != InterfaceType::Unknown) {
     for (QWidget* widget : Bindings().WidgetsOf(Setting("terminal-type"))) widget->setEnabled(false);
     for (QWidget* widget : Bindings().WidgetsOf(Setting("inter-char-delay"))) {
       widget->setEnabled(false);

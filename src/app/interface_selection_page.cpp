@@ -101,8 +101,8 @@ InterfaceSelectionPage::InterfaceSelectionPage(ReaderState& state, UiServices& u
   // The device lists are taken once; devices plugged in later appear when the page is
   // opened again.
   DeviceListing& devices = *state_.Readers().devices;
-  EnumerateReaders(devices, INTERFACE_PS2_KEYBOARD, groups_[GROUP_PS2]);
-  EnumerateReaders(devices, INTERFACE_RS232, groups_[GROUP_RS232]);
+  EnumerateReaders(devices, InterfaceType::Ps2Keyboard, groups_[GROUP_PS2]);
+  EnumerateReaders(devices, InterfaceType::Rs232, groups_[GROUP_RS232]);
   groups_[GROUP_USB] = FindUsbReaders(devices);
 
   const char* const names[GROUP_COUNT] = {"ps2Button", "rs232Button", "usbButton"};

@@ -31,8 +31,8 @@ KeyboardSettingsPage::KeyboardSettingsPage(ReaderState& state, UiServices& ui, Q
   Refresh();
 
   // Applied once, when the page is made.
-  if (settings_.interfaceType != INTERFACE_PS2_KEYBOARD &&
-      settings_.interfaceType != INTERFACE_USB_HID_KB) {
+  if (settings_.interfaceType != InterfaceType::Ps2Keyboard &&
+      settings_.interfaceType != InterfaceType::UsbHidKb) {
     DisableEverything();
   }
 }

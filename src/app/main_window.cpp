@@ -95,7 +95,9 @@ MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   ReaderConnection remembered;
-  remembered.type = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
+  // A number outside the table is kept: the first connection says that no port serves it.
+  remembered.type = static_cast<InterfaceType>(
+      profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt());
   remembered.index = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
   state_.SetConnection(remembered);
   const bool fast = profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
@@ -124,7 +126,8 @@ MainWindow::~MainWindow() {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), state_.Connection().type);
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE),
+                   InterfaceNumber(state_.Connection().type));
   profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), state_.Connection().index);
   profile.endGroup();
   profile.sync();
@@ -181,7 +184,7 @@ bool MainWindow::EnsureConnection() {
   if (state_.Link() != nullptr) return true;
   state_.ForgetConnectFailure();
   const ReaderConnection& named = state_.Connection();
-  if (named.type != INTERFACE_UNKNOWN && (named.index != -1 || !named.path.empty())) {
+  if (named.type != InterfaceType::Unknown && (named.index != -1 || !named.path.empty())) {
     if (Connect(true)) return true;
     // The reader is there but did not give its settings: no other reader is taken for it.
     if (state_.Link() != nullptr) return false;
@@ -301,7 +304,7 @@ void MainWindow::ShowSheet(bool advanced) {
   if (state_.Link() == nullptr) {
     bool connected = EnsureConnection();
     if (connected) {
-      if (state_.Settings().interfaceType == INTERFACE_PS2_KEYBOARD) {
+      if (state_.Settings().interfaceType == InterfaceType::Ps2Keyboard) {
         WindowFlowContext(this, ui_, &state_).Wait(KEYBOARD_SHEET_WAIT);
       }
       // The settings are read again on purpose: the sheet shows what the reader holds now.

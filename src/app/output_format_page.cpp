@@ -83,22 +83,22 @@ void OutputFormatPage::Refresh() {
   QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Setting("hid-format"))[0]);
   const InterfaceType line = state_.Line();
   const bool newFirmware = TakesEveryHidFormat(state_.FirmwareNumber());
-  if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
+  if (line == InterfaceType::Rs232 || line == InterfaceType::Ps2Keyboard || line == InterfaceType::UsbRs232) {
     hidBox->setEnabled(false);
     for (QAbstractButton* button : hid) button->setEnabled(false);
   } else if (IsHidInterface(line) && newFirmware) {
     hid[KALDOR_DATA_BUTTON]->setEnabled(true);
     hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
-  } else if (line == INTERFACE_USB_HID) {
+  } else if (line == InterfaceType::UsbHid) {
     hid[KEYBOARD_BUTTON]->setEnabled(false);
-  } else if (line == INTERFACE_USB_HID_KB) {
+  } else if (line == InterfaceType::UsbHidKb) {
     hid[KALDOR_DATA_BUTTON]->setEnabled(false);
     hid[MAGTEK_DATA_BUTTON]->setEnabled(false);
   }
 
   EnableOptionsOf(settings_.dataFormat);
   // The emulated formats belong to the serial line.
-  if (settings_.interfaceType != INTERFACE_RS232) {
+  if (settings_.interfaceType != InterfaceType::Rs232) {
     const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Setting("data-format"));
     formats[1]->setEnabled(false);
     formats[2]->setEnabled(false);

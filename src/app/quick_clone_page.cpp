@@ -19,15 +19,17 @@ namespace tessaron {
 
 namespace {
 
-// The interface drop-downs list the five interfaces; item index + 1 is the type.
+// The interface drop-downs list the five lines; each item holds its line's number.
 void FillInterfaces(QComboBox* box) {
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    box->addItem(QString::fromLatin1(InterfaceDisplayName(type)));
+  for (InterfaceType line : LINES) {
+    box->addItem(QString::fromLatin1(InterfaceDisplayName(line)), InterfaceNumber(line));
   }
   box->setCurrentIndex(0);
 }
 
-InterfaceType TypeOf(const QComboBox* interfaceBox) { return interfaceBox->currentIndex() + 1; }
+InterfaceType TypeOf(const QComboBox* interfaceBox) {
+  return InterfaceOfNumber(interfaceBox->currentData().toInt());
+}
 
 // The item that stands for the main window's reader named by a path.
 constexpr int IN_USE_ITEM = -1;
@@ -49,9 +51,9 @@ QuickClonePage::QuickClonePage(ReaderState& state, UiServices& ui, QWidget* pare
       readButton_(new QPushButton(QStringLiteral("Read From MSR"), this)),
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(*state_.Readers().devices, type,
-                     deviceLists_[static_cast<std::size_t>(type)]);
+  for (InterfaceType line : LINES) {
+    EnumerateReaders(*state_.Readers().devices, line,
+                     deviceLists_[static_cast<std::size_t>(line)]);
   }
   if (const ReaderLink* link = state_.Link()) inUse_ = link->Connection();
   connect(&state_, &ReaderState::devicesChanged, this, &QuickClonePage::DevicesChanged);
@@ -62,9 +64,10 @@ QuickClonePage::QuickClonePage(ReaderState& state, UiServices& ui, QWidget* pare
   }
   FillInterfaces(sourceInterface_);
   FillInterfaces(targetInterface_);
-  if (inUse_.type >= INTERFACE_RS232 && inUse_.type < INTERFACE_TYPE_COUNT) {
-    sourceInterface_->setCurrentIndex(inUse_.type - 1);
-    targetInterface_->setCurrentIndex(inUse_.type - 1);
+  const int inUseItem = sourceInterface_->findData(InterfaceNumber(inUse_.type));
+  if (inUseItem >= 0) {
+    sourceInterface_->setCurrentIndex(inUseItem);
+    targetInterface_->setCurrentIndex(inUseItem);
   }
   FillConnections(sourceInterface_, sourceConnection_);
   FillConnections(targetInterface_, targetConnection_);
@@ -113,8 +116,9 @@ QuickClonePage::~QuickClonePage() = default;
 
 const std::vector<ReaderDeviceEntry>& QuickClonePage::DeviceList(InterfaceType type) const {
   static const std::vector<ReaderDeviceEntry> none;
-  if (type < INTERFACE_RS232 || type >= INTERFACE_TYPE_COUNT) return none;
-  return deviceLists_[static_cast<std::size_t>(type)];
+  const InterfaceType line = InterfaceOfNumber(InterfaceNumber(type));
+  if (line == InterfaceType::Unknown) return none;
+  return deviceLists_[static_cast<std::size_t>(line)];
 }
 
 void QuickClonePage::FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox) {

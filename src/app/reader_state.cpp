@@ -32,7 +32,7 @@ void ReaderState::SetConnection(const ReaderConnection& connection) {
 }
 
 InterfaceType ReaderState::Line() const {
-  return link_ ? link_->Interface() : INTERFACE_UNKNOWN;
+  return link_ ? link_->Interface() : InterfaceType::Unknown;
 }
 
 bool ReaderState::Connect(bool readSettings, FlowContext& flow) {

@@ -8,8 +8,8 @@
 
 namespace tessaron {
 
-ResponsivePort::ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& holds)
-    : inner_(std::move(inner)), holds_(holds) {}
+ResponsivePort::ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& busy)
+    : inner_(std::move(inner)), busy_(busy) {}
 
 // The wrapped port closes its device when it goes; that is quick, and a destructor is no
 // place for a local event loop.
@@ -19,30 +19,26 @@ template <typename Call>
 auto ResponsivePort::Run(Call call) {
   using Result = std::invoke_result_t<Call>;
   if constexpr (std::is_void_v<Result>) {
-    RunWhileWindowsPaint(holds_, call);
+    RunWhileWindowsPaint(busy_, call);
     SetError(inner_->LastError());
   } else {
     Result result{};
-    RunWhileWindowsPaint(holds_, [&] { result = call(); });
+    RunWhileWindowsPaint(busy_, [&] { result = call(); });
     SetError(inner_->LastError());
     return result;
   }
 }
 
-bool ResponsivePort::GetFirmwareVersion(std::string& out) {
-  return Run([&] { return inner_->GetFirmwareVersion(out); });
-}
-
-bool ResponsivePort::Open(DeviceIndex index) {
+bool ResponsivePort::OpenDevice(DeviceIndex index) {
   return Run([&] { return inner_->Open(index); });
 }
 
-bool ResponsivePort::OpenPath(const std::string& path) {
+bool ResponsivePort::OpenDeviceAt(const std::string& path) {
   return Run([&] { return inner_->OpenPath(path); });
 }
 
-bool ResponsivePort::Close() {
-  return Run([&] { return inner_->Close(); });
+void ResponsivePort::CloseDevice() {
+  Run([&] { inner_->Close(); });
 }
 
 void ResponsivePort::ReleaseDevice() {
@@ -53,14 +49,13 @@ void ResponsivePort::SeizeDevice() {
   Run([&] { inner_->SeizeDevice(); });
 }
 
-bool ResponsivePort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                              std::uint32_t* replyLength) {
-  return Run([&] { return inner_->Transact(command, commandLength, reply, replyLength); });
+ResponsivePort::Exchanged ResponsivePort::Exchange(std::span<const Byte> command,
+                                                   std::span<Byte> reply) {
+  const PortReply answer = Run([&] { return inner_->Transact(command, reply); });
+  return Exchanged{answer.bytes.size(), answer.ok, answer.failure};
 }
 
 InterfaceType ResponsivePort::GetInterfaceType() const { return inner_->GetInterfaceType(); }
-
-bool ResponsivePort::IsReady() const { return inner_->IsReady(); }
 
 std::string ResponsivePort::GetPortName(std::string& out) const {
   return inner_->GetPortName(out);

@@ -16,21 +16,20 @@ class UiServices;
 
 class ResponsivePort : public ReaderPort {
  public:
-  // User input is held off through holds while a call runs.
-  ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& holds);
+  // User input is held off through busy while a call runs.
+  ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& busy);
   ~ResponsivePort() override;
 
-  bool GetFirmwareVersion(std::string& out) override;
-  bool Open(DeviceIndex index) override;
-  bool OpenPath(const std::string& path) override;
-  bool Close() override;
   void ReleaseDevice() override;
   void SeizeDevice() override;
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
   InterfaceType GetInterfaceType() const override;
-  bool IsReady() const override;
   std::string GetPortName(std::string& out) const override;
+
+ protected:
+  bool OpenDevice(DeviceIndex index) override;
+  bool OpenDeviceAt(const std::string& path) override;
+  void CloseDevice() override;
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
 
  private:
   // Runs one call of the wrapped port off the window thread and takes over its error.
@@ -38,7 +37,7 @@ class ResponsivePort : public ReaderPort {
   auto Run(Call call);
 
   std::unique_ptr<ReaderPort> inner_;
-  BusyWindows& holds_;
+  BusyWindows& busy_;
 };
 
 // The readers as the windows reach them: every port made is a ResponsivePort, and what a

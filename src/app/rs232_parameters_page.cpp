@@ -35,7 +35,7 @@ Rs232ParametersPage::Rs232ParametersPage(ReaderState& state, UiServices& ui, QWi
   Refresh();
 
   // Applied once, when the page is made.
-  if (settings_.interfaceType != INTERFACE_RS232 && settings_.interfaceType != INTERFACE_UNKNOWN) {
+  if (settings_.interfaceType != InterfaceType::Rs232 && settings_.interfaceType != InterfaceType::Unknown) {
     DisableEverything();
   }
 }

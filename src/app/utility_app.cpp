@@ -194,7 +194,7 @@ int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
     // Nothing slow happens before the window is first on the screen.
     new FirstPaintWatcher(&window, [&monitor] { monitor.Start(); });
     window.show();
-    if (options.reader.type != INTERFACE_UNKNOWN) window.ConnectAtStartUp(options.reader);
+    if (options.reader.type != InterfaceType::Unknown) window.ConnectAtStartUp(options.reader);
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
   // A run that a signal ended ends by that signal, now that every port has been given back.

@@ -76,14 +76,8 @@ int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
   OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
 
-  std::vector<InterfaceType> types;
-  if (type == INTERFACE_UNKNOWN) {
-    for (InterfaceType each = INTERFACE_RS232; each < INTERFACE_TYPE_COUNT; ++each) {
-      types.push_back(each);
-    }
-  } else {
-    types.push_back(type);
-  }
+  std::vector<InterfaceType> types(LINES.begin(), LINES.end());
+  if (type != InterfaceType::Unknown) types = {type};
   std::vector<ReaderDeviceEntry> entries;
   for (InterfaceType each : types) {
     EnumerateReaders(*session.Environment().devices, each, entries);
@@ -296,7 +290,7 @@ void AddListCommand(CLI::App& app, CliContext& context) {
                   "interface and its device, separated by tabs.",
                   {"tessaron list", "tessaron list --interface usb-hid --json"});
   command->callback([options, &context] {
-    InterfaceType type = INTERFACE_UNKNOWN;
+    InterfaceType type = InterfaceType::Unknown;
     if (!options->interfaceName.empty()) ParseLineName(options->interfaceName, &type);
     context.exitCode = RunListCommand(options->simulate, type, options->json, context);
   });

@@ -1,5 +1,6 @@
 #include "core/command_frame.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 
@@ -78,6 +79,16 @@ bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length) {
   std::uint32_t at = 2;
   while (at < etx && etx - at >= 2) at += 2 + bytes[at + 1];
   return at == etx;
+}
+
+std::string FirmwareVersionText(std::span<const Byte> reply) {
+  std::string text;
+  if (reply.size() <= 4) return text;
+  const auto stx = std::find(reply.begin(), reply.end(), STX);
+  if (stx == reply.end()) return text;
+  const auto limit = reply.end() - 2;
+  for (auto at = stx + 1; at < limit && *at != ETX; ++at) text.push_back(static_cast<char>(*at));
+  return text;
 }
 
 double ParseVersionNumber(const std::string& text) {

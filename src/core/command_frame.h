@@ -2,6 +2,7 @@
 // Command frames: STX, direction letter, FuncID, [length, data,] ETX, LRC.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/byte_string.h"
@@ -77,6 +78,11 @@ bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out
 // as queries, 0x18 as a set), or a set frame of records (FuncID, length, that many bytes)
 // that end exactly at the ETX, which covers the long form and the settings frame.
 bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length);
+
+// The version text of a reply to CMD_GET_FIRMWARE_VERSION: after its first STX, up to the
+// ETX; the last two bytes of a reply (ETX and LRC) never belong to it, even when the ETX is
+// missing. Empty for a reply of 4 bytes or less, or one without STX.
+std::string FirmwareVersionText(std::span<const Byte> reply);
 
 // Decimal value of the first run digits-point-digits in text; 0 when there is none.
 double ParseVersionNumber(const std::string& text);

@@ -5,8 +5,7 @@
 namespace tessaron {
 
 const InterfaceRow& InterfaceRowOf(InterfaceType type) {
-  if (type < 0 || type >= INTERFACE_TYPE_COUNT) return INTERFACE_ROWS[0];
-  return INTERFACE_ROWS[static_cast<std::size_t>(type)];
+  return INTERFACE_ROWS[static_cast<std::size_t>(InterfaceNumber(InterfaceOfNumber(InterfaceNumber(type))))];
 }
 
 const char* InterfaceDisplayName(InterfaceType type) { return InterfaceRowOf(type).displayName; }
@@ -16,7 +15,7 @@ const char* InterfaceLineName(InterfaceType type) { return InterfaceRowOf(type).
 std::vector<std::string> LineNames(bool withUnknown) {
   std::vector<std::string> names;
   for (const InterfaceRow& row : INTERFACE_ROWS) {
-    if (withUnknown || row.type != INTERFACE_UNKNOWN) names.emplace_back(row.lineName);
+    if (withUnknown || row.type != InterfaceType::Unknown) names.emplace_back(row.lineName);
   }
   return names;
 }
@@ -79,7 +78,7 @@ InterfaceType HidInterfaceOfProduct(std::uint16_t productId) {
   for (const InterfaceRow& row : INTERFACE_ROWS) {
     if (row.hid && PresentsInterface(row.type, productId)) return row.type;
   }
-  return INTERFACE_UNKNOWN;
+  return InterfaceType::Unknown;
 }
 
 std::uint16_t ProductIdOf(InterfaceType type) { return InterfaceRowOf(type).productIds[0]; }

@@ -12,15 +12,29 @@
 
 namespace tessaron {
 
-using InterfaceType = std::int32_t;
-
-constexpr InterfaceType INTERFACE_UNKNOWN = 0;
-constexpr InterfaceType INTERFACE_RS232 = 1;
-constexpr InterfaceType INTERFACE_PS2_KEYBOARD = 2;
-constexpr InterfaceType INTERFACE_USB_HID_KB = 3;
-constexpr InterfaceType INTERFACE_USB_RS232 = 4;
-constexpr InterfaceType INTERFACE_USB_HID = 5;
+// How a reader is reached; the number is the one the profile stores.
+enum class InterfaceType : std::int32_t {
+  Unknown = 0,  // no line known
+  Rs232 = 1,
+  Ps2Keyboard = 2,
+  UsbHidKb = 3,
+  UsbRs232 = 4,
+  UsbHid = 5,
+};
 constexpr int INTERFACE_TYPE_COUNT = 6;
+
+// The five lines, in InterfaceType order: for (InterfaceType line : LINES) ...
+inline constexpr std::array<InterfaceType, INTERFACE_TYPE_COUNT - 1> LINES{
+    InterfaceType::Rs232, InterfaceType::Ps2Keyboard, InterfaceType::UsbHidKb,
+    InterfaceType::UsbRs232, InterfaceType::UsbHid};
+
+// The number of an interface, and the interface of a number (Unknown for any number that
+// names none).
+constexpr std::int32_t InterfaceNumber(InterfaceType type) { return static_cast<std::int32_t>(type); }
+constexpr InterfaceType InterfaceOfNumber(std::int32_t number) {
+  return number > 0 && number < INTERFACE_TYPE_COUNT ? static_cast<InterfaceType>(number)
+                                                     : InterfaceType::Unknown;
+}
 
 // Position of a reader among the present devices of its class; -1 means none.
 using DeviceIndex = std::int32_t;
@@ -54,16 +68,16 @@ struct InterfaceRow {
 
 // One row a value, in InterfaceType order; row 0 is "Unknown", which names no line.
 inline constexpr std::array<InterfaceRow, INTERFACE_TYPE_COUNT> INTERFACE_ROWS{{
-    {INTERFACE_UNKNOWN, "Unknown", "unknown", false, false, false, {0, 0}, 0, 0},
-    {INTERFACE_RS232, "RS232", "rs232", false, false, true, {0, 0}, 0, 1},
-    {INTERFACE_PS2_KEYBOARD, "PS/2 Keyboard", "ps2", false, false, false, {0, 0}, 0, 5},
-    {INTERFACE_USB_HID_KB, "USB-HID-KB", "usb-hid-kb", true, true, false, {USB_HID_KB_PRODUCT_ID, 0}, 1, 4},
-    {INTERFACE_USB_RS232, "USB-RS232", "usb-rs232", true, false, true, {USB_RS232_PRODUCT_ID, 0}, 2, 2},
-    {INTERFACE_USB_HID, "USB-HID", "usb-hid", true, true, false, {USB_HID_PRODUCT_ID, USB_HID_PRODUCT_ID_ALT}, 3, 3},
+    {InterfaceType::Unknown, "Unknown", "unknown", false, false, false, {0, 0}, 0, 0},
+    {InterfaceType::Rs232, "RS232", "rs232", false, false, true, {0, 0}, 0, 1},
+    {InterfaceType::Ps2Keyboard, "PS/2 Keyboard", "ps2", false, false, false, {0, 0}, 0, 5},
+    {InterfaceType::UsbHidKb, "USB-HID-KB", "usb-hid-kb", true, true, false, {USB_HID_KB_PRODUCT_ID, 0}, 1, 4},
+    {InterfaceType::UsbRs232, "USB-RS232", "usb-rs232", true, false, true, {USB_RS232_PRODUCT_ID, 0}, 2, 2},
+    {InterfaceType::UsbHid, "USB-HID", "usb-hid", true, true, false, {USB_HID_PRODUCT_ID, USB_HID_PRODUCT_ID_ALT}, 3, 3},
 }};
 
-// The row of a value; "Unknown"'s for any value outside 0 to 5, so that no caller reads
-// outside the table.
+// The row of an interface; "Unknown"'s for a value outside the table, so that no caller
+// reads outside it.
 const InterfaceRow& InterfaceRowOf(InterfaceType type);
 
 // "Unknown", "RS232", "PS/2 Keyboard", "USB-HID-KB", "USB-RS232", "USB-HID" for 0 to 5.
@@ -85,7 +99,7 @@ bool IsSerialInterface(InterfaceType type);
 // The USB interfaces in the order the search for the one USB reader looks at them:
 // USB-HID-KB, USB-RS232, USB-HID.
 std::vector<InterfaceType> UsbSearchOrder();
-// The HID interface that a reader of this product id presents; INTERFACE_UNKNOWN for another.
+// The HID interface that a reader of this product id presents; Unknown for another.
 InterfaceType HidInterfaceOfProduct(std::uint16_t productId);
 // Whether the product id is one under which the reader presents this interface.
 bool PresentsInterface(InterfaceType type, std::uint16_t productId);

@@ -45,8 +45,8 @@ std::int32_t HidFormatIndex(Byte value) {
 std::string BuildSettingsReport(const ReaderSettings& settings,
                                 const std::string& firmwareVersion) {
   const InterfaceType type = settings.interfaceType;
-  const bool rs232 = type == INTERFACE_RS232;  // "USB-RS232" does not count
-  const bool keyboard = type == INTERFACE_PS2_KEYBOARD;
+  const bool rs232 = type == InterfaceType::Rs232;  // "USB-RS232" does not count
+  const bool keyboard = type == InterfaceType::Ps2Keyboard;
   const bool hid = IsHidInterface(type);
 
   std::string text;

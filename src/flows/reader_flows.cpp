@@ -77,7 +77,7 @@ ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, b
   }
   if (firmware != nullptr) {
     // The keyboard line needs a rest between the long settings reply and the next query.
-    if (settings.interfaceType == INTERFACE_PS2_KEYBOARD) flow.Wait(KEYBOARD_VERSION_WAIT);
+    if (settings.interfaceType == InterfaceType::Ps2Keyboard) flow.Wait(KEYBOARD_VERSION_WAIT);
     flow.Progress("Reading the firmware version from " + link.Name());
     link.Port().GetFirmwareVersion(*firmware);
   }
@@ -113,11 +113,11 @@ bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmwar
 bool TakesEveryHidFormat(double firmware) { return firmware >= HID_KB_FORMAT_MIN_VERSION; }
 
 bool TakesKeyboardFormat(InterfaceType type, double firmware) {
-  return type == INTERFACE_USB_HID_KB && TakesEveryHidFormat(firmware);
+  return type == InterfaceType::UsbHidKb && TakesEveryHidFormat(firmware);
 }
 
 void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings) {
-  if (type == INTERFACE_USB_HID_KB && !TakesKeyboardFormat(type, firmware)) {
+  if (type == InterfaceType::UsbHidKb && !TakesKeyboardFormat(type, firmware)) {
     settings.hidFormat = HID_FORMAT_KALDOR_DATA;
   }
 }
@@ -136,7 +136,7 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
   const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
   // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
   // an older (or unreadable) firmware gets the data format.
-  if (link != nullptr && link->Interface() == INTERFACE_USB_HID_KB) {
+  if (link != nullptr && link->Interface() == InterfaceType::UsbHidKb) {
     const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
     if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
     KeepFirmwareFormat(link->Interface(), firmware, settings);
@@ -212,7 +212,7 @@ bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowCon
 void AskKeyboardFormatOfKeyboardReader(ReaderLink* link, ReaderSettings& settings) {
   if (link == nullptr) return;
   const OpenReader reader(link);
-  if (reader.IsOpen() && link->Interface() == INTERFACE_USB_HID_KB) {
+  if (reader.IsOpen() && link->Interface() == InterfaceType::UsbHidKb) {
     settings.hidFormat = HID_FORMAT_KALDOR_KEYBOARD;
   }
 }
@@ -347,7 +347,7 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
   // is this one write's business: the copy written gets it, the source record stays as it
   // was read, so that later clones from it to other readers carry the source's own format.
   ReaderSettings written(*source);
-  if (targetLink->Interface() == INTERFACE_USB_HID_KB &&
+  if (targetLink->Interface() == InterfaceType::UsbHidKb &&
       TakesKeyboardFormat(targetLink->Interface(),
                           FirmwareNumber(*targetLink, VersionPause::After, flow))) {
     written.SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
@@ -397,9 +397,7 @@ BootLoaderOutcome EnterBootLoader(ReaderLink* link, FlowContext& flow) {
   if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return BootLoaderOutcome::OpenFailed;
   flow.Progress("Switching " + link->Name() + " into its boot loader");
   Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
-  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
-  const bool acknowledged = link->Port().Transact(frame, static_cast<std::int32_t>(frameLength),
-                                                  reply, &replyLength);
+  const bool acknowledged = link->Port().Transact(std::span(frame, frameLength), reply).ok;
   const std::string cause = acknowledged ? std::string() : link->FailureCause();
   reader.Close();
   if (!acknowledged) {

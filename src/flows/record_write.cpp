@@ -20,8 +20,8 @@ std::string NamesOf(const std::vector<SettingDifference>& differences) {
 
 // The interface a USB reader presents with that USB HID format.
 const char* InterfaceOfHidFormat(Byte format) {
-  return InterfaceDisplayName(format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB
-                                                                   : INTERFACE_USB_HID);
+  return InterfaceDisplayName(format == HID_FORMAT_KALDOR_KEYBOARD ? InterfaceType::UsbHidKb
+                                                                   : InterfaceType::UsbHid);
 }
 
 RecordWriteOutcome Refused(const std::string& reason, FlowContext& flow) {
@@ -78,7 +78,7 @@ RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& befor
 // number with it, for the format it takes.
 bool ReadBefore(ReaderLink& link, FlowContext& flow, ReaderSettings& before, double* firmware) {
   std::string version;
-  const bool keyboard = link.Interface() == INTERFACE_USB_HID_KB;
+  const bool keyboard = link.Interface() == InterfaceType::UsbHidKb;
   if (!ReadOrTell(link, before, keyboard ? &version : nullptr, flow)) return false;
   *firmware = keyboard ? ParseVersionNumber(version) : 0.0;
   return true;

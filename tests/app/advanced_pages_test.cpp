@@ -89,7 +89,7 @@ class AdvancedPagesTest : public WindowTestBase {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
     START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()}));
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
     ReaderSettings& settings = window_->State().Settings();
@@ -154,7 +154,7 @@ class AdvancedPagesTest : public WindowTestBase {
     Settle();
     QCOMPARE(ui_->waits.last(), 5000);
     QVERIFY(sheet.isNull());
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHidKb);
     QVERIFY(window_->State().Link() != nullptr);
   }
 
@@ -249,22 +249,22 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0'});
     StartWindow();
     // With two USB readers the main window's own reader is named.
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     // Both sides start on the reader in use, the target on another reader where there is one.
     QCOMPARE(page->SourceConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim0"));
     QCOMPARE(page->TargetConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim1"));
     // No RS232 port: the RS232 lists are empty, and so are the connection boxes.
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
     QCOMPARE(page->SourceConnectionBox()->count(), 0);
     page->CloneButton()->click();
     page->ReadButton()->click();
     QCOMPARE(ui_->messages, (QStringList{"Please Read From MSR First!",
                                          "Please select a source MSR device!"}));
 
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
     QCOMPARE(ui_->messages.last(),
              QStringLiteral("Read configuration settings from Source MSR device successfully!"));
@@ -275,7 +275,7 @@ class AdvancedPagesTest : public WindowTestBase {
     // Another source the user picks must be read before it is cloned.
     QTest::keyClick(page->SourceConnectionBox(), Qt::Key_Down);
     QVERIFY(!page->SourceRead());
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Please Read From MSR First!"));
 
@@ -296,13 +296,13 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0', '0'});
     usb_->SetPresent(2, false);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     QCOMPARE(page->TargetConnectionBox()->count(), 2);
     // A read survives every refill of the source list: only the user's pick forgets it.
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
 
     qint64 clock = 1000000;  // the notices' own clock
@@ -346,15 +346,15 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(EncodeSettings(source, buffer, &length));
     QVERIFY(usb_->Reader(0).SetSettingsStream(ByteString(buffer, buffer + length)));
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
-    QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID_KB - 1);
+    QCOMPARE(page->SourceSettings()->interfaceType, InterfaceType::UsbHid);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHidKb) - 1);
     page->CloneButton()->click();
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
     QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));

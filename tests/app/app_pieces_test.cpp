@@ -108,9 +108,9 @@ class AppPiecesTest : public QObject {
       DeviceIndex index;
       const char* path;
     } readers[] = {
-        {{"--reader", "/dev/pts/7"}, INTERFACE_RS232, -1, "/dev/pts/7"},
-        {{"-r", "usb-hid:2"}, INTERFACE_USB_HID, 2, ""},
-        {{"--reader=ps2:0", "--simulate"}, INTERFACE_PS2_KEYBOARD, 0, ""},
+        {{"--reader", "/dev/pts/7"}, InterfaceType::Rs232, -1, "/dev/pts/7"},
+        {{"-r", "usb-hid:2"}, InterfaceType::UsbHid, 2, ""},
+        {{"--reader=ps2:0", "--simulate"}, InterfaceType::Ps2Keyboard, 0, ""},
     };
     for (const auto& reader : readers) {
       options = StartupOptions();

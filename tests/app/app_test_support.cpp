@@ -74,7 +74,7 @@ SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
     : listing_(std::make_shared<test_support::TestListing>(std::move(serialPorts))) {
   for (std::size_t index = 0; index < formats.size(); ++index) {
     sim::SimulatedReaderConfig config;
-    config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+    config.interfaceType = formats[index] == '8' ? InterfaceType::UsbHidKb : InterfaceType::UsbHid;
     auto reader = std::make_unique<sim::SimulatedReader>(config);
     reader->SetSettingsStream(DefaultStreamWithHidFormat(formats[index]));
     sim::SimulatedHidOptions options;
@@ -136,19 +136,19 @@ void WriteProfile(InterfaceType type, DeviceIndex index) {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), type);
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), InterfaceNumber(type));
   profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), index);
   profile.endGroup();
   profile.sync();
 }
 
-std::pair<int, int> ReadProfile() {
+std::pair<InterfaceType, int> ReadProfile() {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   const int type = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), -100).toInt();
   const int index = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -100).toInt();
-  return {type, index};
+  return {static_cast<InterfaceType>(type), index};
 }
 
 namespace {

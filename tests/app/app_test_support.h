@@ -132,7 +132,7 @@ void UseProfileFolder(const QTemporaryDir& dir);
 void ClearProfile();
 void WriteProfile(InterfaceType type, DeviceIndex index);
 // (InterfaceType, DeviceIndex) as stored; (-100, -100) for values that are missing.
-std::pair<int, int> ReadProfile();
+std::pair<InterfaceType, int> ReadProfile();
 
 // Runs action on the first modal window that shows up within the time limit
 // (checked every few milliseconds from the event loop).
@@ -169,7 +169,7 @@ class WindowTestBase : public QObject {
   void StartWindow(const TransportTiming& timing = FastTiming());
   // A reader state without a main window, its record made for a reader read over line, for
   // pages made on their own.
-  ReaderState& PageState(InterfaceType line = INTERFACE_UNKNOWN);
+  ReaderState& PageState(InterfaceType line = InterfaceType::Unknown);
   // A hidden window, as a parent for dialogs made without the main window.
   QWidget* UiHost();
 

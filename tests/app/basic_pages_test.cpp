@@ -54,7 +54,7 @@ std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderState& state, UiSer
 
 // The line over which a page is wholly usable.
 InterfaceType UsableLine(int index) {
-  return index == 2 ? INTERFACE_RS232 : index == 4 ? INTERFACE_USB_HID_KB : INTERFACE_PS2_KEYBOARD;
+  return index == 2 ? InterfaceType::Rs232 : index == 4 ? InterfaceType::UsbHidKb : InterfaceType::Ps2Keyboard;
 }
 
 // The row of a named byte in the choosers.
@@ -156,11 +156,11 @@ class BasicPagesTest : public WindowTestBase {
     QTest::addColumn<bool>("keyboardGroups");  // terminal type and delay on General Settings
     QTest::addColumn<bool>("rs232Page");
     QTest::addColumn<bool>("keyboardPage");
-    QTest::newRow("USB-HID") << int(INTERFACE_USB_HID) << false << false << false;
-    QTest::newRow("no line") << int(INTERFACE_UNKNOWN) << true << true << false;
-    QTest::newRow("RS232") << int(INTERFACE_RS232) << false << true << false;
-    QTest::newRow("PS/2") << int(INTERFACE_PS2_KEYBOARD) << true << false << true;
-    QTest::newRow("USB-HID-KB") << int(INTERFACE_USB_HID_KB) << false << false << true;
+    QTest::newRow("USB-HID") << int(InterfaceType::UsbHid) << false << false << false;
+    QTest::newRow("no line") << int(InterfaceType::Unknown) << true << true << false;
+    QTest::newRow("RS232") << int(InterfaceType::Rs232) << false << true << false;
+    QTest::newRow("PS/2") << int(InterfaceType::Ps2Keyboard) << true << false << true;
+    QTest::newRow("USB-HID-KB") << int(InterfaceType::UsbHidKb) << false << false << true;
   }
 
   void interfaceRulesGreyOutWhatTheLineCannotUse() {
@@ -168,7 +168,7 @@ class BasicPagesTest : public WindowTestBase {
     QFETCH(bool, keyboardGroups);
     QFETCH(bool, rs232Page);
     QFETCH(bool, keyboardPage);
-    ReaderState& state = PageState(line);
+    ReaderState& state = PageState(InterfaceOfNumber(line));
     GeneralSettingsPage general(state, *ui_);
     const PageTable& table = general.Table();
     for (const PageControl& control : table.controls) {
@@ -194,7 +194,7 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void valuesWithoutAButtonAndTheSharedFlagsByte() {
-    ReaderState& state = PageState(INTERFACE_PS2_KEYBOARD);
+    ReaderState& state = PageState(InterfaceType::Ps2Keyboard);
     ReaderSettings& settings = state.Settings();
     GeneralSettingsPage general(state, *ui_);
     const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
@@ -217,7 +217,7 @@ class BasicPagesTest : public WindowTestBase {
 
     // "Default Page" of the RS232 and Track pages also resets the function keys and the
     // track bits that share the flags byte.
-    settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
+    settings.interfaceType = InterfaceType::Unknown;  // the RS232 page usable too
     Rs232ParametersPage rs232(state, *ui_);
     TrackSettingsPage track(state, *ui_);
     for (BasicSettingsPage* page : std::initializer_list<BasicSettingsPage*>{&rs232, &track}) {
@@ -232,7 +232,7 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void numbersAreCheckedAsTheyAreTyped() {
-    ReaderState& state = PageState(INTERFACE_RS232);
+    ReaderState& state = PageState(InterfaceType::Rs232);
     ReaderSettings& settings = state.Settings();
     Rs232ParametersPage rs232(state, *ui_);
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
@@ -251,7 +251,7 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(settings.xoffChar, Byte(0));
     QCOMPARE(xoff->text(), QStringLiteral("0"));
 
-    settings.interfaceType = INTERFACE_USB_HID_KB;
+    settings.interfaceType = InterfaceType::UsbHidKb;
     KeyboardSettingsPage keyboard(state, *ui_);
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
     interval->setText(QStringLiteral("0"));
@@ -334,7 +334,7 @@ class BasicPagesTest : public WindowTestBase {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
     START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()}));
     window_->ChangeBasicSettings();
     BasicSheet* sheet = window_->GetBasicSheet();
     QVERIFY(sheet != nullptr);

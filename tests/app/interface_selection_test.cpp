@@ -71,10 +71,10 @@ class InterfaceSelectionTest : public WindowTestBase {
     QCOMPARE(page->DeviceBox()->currentIndex(), 0);
     const std::vector<ReaderDeviceEntry>& usb =
         page->GroupEntries(InterfaceSelectionPage::GROUP_USB);
-    QCOMPARE(usb[0].interfaceType, INTERFACE_USB_HID_KB);
-    QCOMPARE(usb[1].interfaceType, INTERFACE_USB_RS232);
+    QCOMPARE(usb[0].interfaceType, InterfaceType::UsbHidKb);
+    QCOMPARE(usb[1].interfaceType, InterfaceType::UsbRs232);
     QCOMPARE(usb[1].deviceIndex, 1);
-    QCOMPARE(usb[2].interfaceType, INTERFACE_USB_HID);
+    QCOMPARE(usb[2].interfaceType, InterfaceType::UsbHid);
     QCOMPARE(usb[2].deviceIndex, 1);
 
     // The PC's own port, and the port of a USB serial adapter.
@@ -129,7 +129,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
     page->DeviceBox()->setCurrentIndex(1);
     page->ContinueButton()->click();
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
     QCOMPARE(window_->State().Connection().index, 1);
     QVERIFY(window_->State().Link() != nullptr);
     QCOMPARE(usb_->Reader(1).CommandCount(), std::size_t{1});
@@ -170,7 +170,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
     AnswerModelNumber(QStringLiteral("RM20-3350"));  // the eighth character 5 is USB-HID
     page->ContinueButton()->click();
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
     QCOMPARE(window_->State().Connection().index, 0);
     Settle();
     QVERIFY(page.isNull());
@@ -187,7 +187,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     AnswerModelNumber(QString(), true);
     page->ContinueButton()->click();
     QVERIFY(ui_->messages.isEmpty());
-    QCOMPARE(window_->State().Connection().type, INTERFACE_UNKNOWN);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Unknown);
     QCOMPARE(window_->State().Connection().index, -1);
 
     // An interface without devices, and a known model naming no interface: silent.
@@ -210,7 +210,7 @@ class InterfaceSelectionTest : public WindowTestBase {
   void cancelClosesThePageAndKeepsThePair() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     StartWindow();
-    window_->State().SetConnection(ReaderConnection{INTERFACE_RS232, 4, {}});
+    window_->State().SetConnection(ReaderConnection{InterfaceType::Rs232, 4, {}});
     window_->SelectReaderInterface();
     QPointer<InterfaceSelectionPage> page = window_->GetInterfaceSelection();
     page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
@@ -218,7 +218,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     Settle();
     QVERIFY(page.isNull());
     QVERIFY(window_->GetInterfaceSelection() == nullptr);
-    QCOMPARE(window_->State().Connection().type, INTERFACE_RS232);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Rs232);
     QCOMPARE(window_->State().Connection().index, 4);
 
     // Opened again, it is a new page that lists afresh.
@@ -251,9 +251,9 @@ class InterfaceSelectionTest : public WindowTestBase {
     QFETCH(QString, text);
     QFETCH(ModelNumberCheck, check);
     QFETCH(int, interface);
-    InterfaceType chosen = -7;
+    InterfaceType chosen = static_cast<InterfaceType>(-7);
     QCOMPARE(CheckModelNumber(text, &chosen), check);
-    if (check == ModelNumberCheck::Accepted) QCOMPARE(chosen, interface);
+    if (check == ModelNumberCheck::Accepted) QCOMPARE(InterfaceNumber(chosen), interface);
   }
 
   void modelNumberDialogExplainsAndStaysUntilTheNumberIsKnown() {
@@ -270,7 +270,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     dialog.ContinueButton()->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.ChosenInterface(), INTERFACE_USB_HID_KB);
+    QCOMPARE(dialog.ChosenInterface(), InterfaceType::UsbHidKb);
   }
 
  private:

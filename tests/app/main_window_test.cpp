@@ -40,21 +40,21 @@ class MainWindowTest : public WindowTestBase {
   void firstRunWithOneUsbReaderConnectsByItselfAndIsRemembered() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     StartWindow();
-    QCOMPARE(window_->State().Connection().type, INTERFACE_UNKNOWN);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Unknown);
     QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{0});  // nothing at start-up
 
     window_->GetButton(MainWindow::Button::ChangeBasic)->click();
     QVERIFY(window_->GetBasicSheet() != nullptr);
     QVERIFY(window_->GetBasicSheet()->isVisible());
     QCOMPARE(window_->GetBasicSheet()->geometry(), window_->ChildArea());
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
     QCOMPARE(window_->State().Connection().index, 0);
     // Found by auto-detection (one read), then read again for the sheet.
     QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{2});
     QVERIFY(ui_->messages.isEmpty());
 
     window_.reset();
-    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_USB_HID, 0));
+    QCOMPARE(ReadProfile(), std::make_pair(InterfaceType::UsbHid, 0));
   }
 
   void twoUsbReadersLeaveTheChoiceToTheUser() {
@@ -79,21 +79,21 @@ class MainWindowTest : public WindowTestBase {
   }
 
   void rememberedReaderThatIsGoneFallsBackToAutoDetection() {
-    WriteProfile(INTERFACE_USB_HID, 3);
+    WriteProfile(InterfaceType::UsbHid, 3);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'8'});
     StartWindow();
     QCOMPARE(window_->State().Connection().index, 3);
 
     window_->ChangeAdvancedSettings();
     QVERIFY(window_->GetAdvancedSheet() != nullptr);
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHidKb);
     QCOMPARE(window_->State().Connection().index, 0);
     window_.reset();
-    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_USB_HID_KB, 0));
+    QCOMPARE(ReadProfile(), std::make_pair(InterfaceType::UsbHidKb, 0));
   }
 
   void rememberedReaderGoneWithNothingAttachedIsForgotten() {
-    WriteProfile(INTERFACE_USB_HID, 0);
+    WriteProfile(InterfaceType::UsbHid, 0);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
     StartWindow();
     // Told; the sheet opens, saying that its values are not the reader's.
@@ -101,17 +101,17 @@ class MainWindowTest : public WindowTestBase {
     QCOMPARE(ui_->messages, QStringList{OPEN_DEVICE_FAILED_TEXT});
     QVERIFY(window_->GetBasicSheet()->RecordNote()->isVisibleTo(window_.get()));
     window_.reset();
-    QCOMPARE(ReadProfile(), std::make_pair(INTERFACE_UNKNOWN, -1));
+    QCOMPARE(ReadProfile(), std::make_pair(InterfaceType::Unknown, -1));
   }
 
   void rememberedInterfaceOutsideTheTableIsForgottenWithoutACrash() {
-    WriteProfile(9, 0);
+    WriteProfile(static_cast<InterfaceType>(9), 0);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     StartWindow();
     window_->ChangeBasicSettings();
     QCOMPARE(ui_->messages, QStringList{QStringLiteral("ERROR Interface Type!")});
     QVERIFY(window_->GetBasicSheet() != nullptr);
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
   }
 
   void selectionPageBlocksTheCheckAndChangeButtons() {
@@ -232,18 +232,18 @@ class MainWindowTest : public WindowTestBase {
     START_SIMULATED_SERIAL_LINE(line);
     // Until the start-up read has ended, input is held off as during every exchange: a click
     // meanwhile does nothing (nor opens a sheet that the read's end would close).
-    window_->ConnectAtStartUp(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()});
+    window_->ConnectAtStartUp(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()});
     QSignalSpy exitAsked(window_.get(), &MainWindow::exitRequested);
     QTest::mouseClick(window_->GetButton(MainWindow::Button::Exit), Qt::LeftButton);
     QTRY_VERIFY(window_->State().Link() != nullptr);
     QCOMPARE(exitAsked.count(), 0);
-    QCOMPARE(window_->State().Settings().interfaceType, INTERFACE_RS232);
+    QCOMPARE(window_->State().Settings().interfaceType, InterfaceType::Rs232);
     QVERIFY(ui_->messages.isEmpty());
 
-    QVERIFY(!window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, "/dev/no-such-reader"}));
+    QVERIFY(!window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, "/dev/no-such-reader"}));
     QCOMPARE(ui_->messages, QStringList{"Could not open Tessaron device, please check it!"});
     QVERIFY2(ui_->causes[0].contains(QStringLiteral("not present")), qPrintable(ui_->causes[0]));
-    QCOMPARE(window_->State().Connection().type, INTERFACE_UNKNOWN);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Unknown);
   }
 
   void aSuccessfulConnectDestroysBothSheets() {
@@ -338,12 +338,12 @@ class MainWindowTest : public WindowTestBase {
   void aPs2ReaderGetsItsWaitsAfterReading() {
     keyboard_ = std::make_unique<SimulatedKeyboardLine>(true);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{});
-    WriteProfile(INTERFACE_PS2_KEYBOARD, 0);
+    WriteProfile(InterfaceType::Ps2Keyboard, 0);
     StartWindow();
 
     window_->ChangeBasicSettings();
     QVERIFY(window_->GetBasicSheet() != nullptr);
-    QCOMPARE(window_->State().Settings().interfaceType, INTERFACE_PS2_KEYBOARD);
+    QCOMPARE(window_->State().Settings().interfaceType, InterfaceType::Ps2Keyboard);
     QCOMPARE(ui_->waits, QList<int>{700});
 
     window_->GetBasicSheet()->CloseButton()->click();

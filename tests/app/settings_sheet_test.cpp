@@ -178,7 +178,7 @@ class SettingsSheetTest : public WindowTestBase {
 
     bool hiddenDuringWait = false;
     QString busyDuringWait;
-    InterfaceType interfaceDuringWait = INTERFACE_UNKNOWN;
+    InterfaceType interfaceDuringWait = InterfaceType::Unknown;
     ui_->onWait = [&](int) {
       hiddenDuringWait = !sheet || sheet->isHidden();
       busyDuringWait = window_->BusyLine()->isVisibleTo(window_.get()) ? window_->BusyLine()->text() : "";
@@ -193,17 +193,17 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(ui_->waits, QList<int>{5000});
     QVERIFY(hiddenDuringWait);
     QCOMPARE(busyDuringWait, QString::fromLatin1(WAITING_FOR_READER_TEXT));
-    QCOMPARE(interfaceDuringWait, INTERFACE_USB_HID);  // not looked for before the wait
+    QCOMPARE(interfaceDuringWait, InterfaceType::UsbHid);  // not looked for before the wait
     QVERIFY(window_->BusyLine()->isHidden());
     QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::SelectInterface));
     QVERIFY(sheet.isNull());
     QCOMPARE(usb_->Device(0).Reenumerations(), std::size_t{1});
-    QCOMPARE(window_->State().Connection().type, INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHidKb);
     QCOMPARE(window_->State().Connection().index, 0);
     QVERIFY(window_->State().Link() != nullptr);
-    QCOMPARE(window_->State().Line(), INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->State().Line(), InterfaceType::UsbHidKb);
     QCOMPARE(window_->State().FirmwareVersion(), std::string("V1.90"));
-    QCOMPARE(window_->State().Settings().interfaceType, INTERFACE_USB_HID_KB);
+    QCOMPARE(window_->State().Settings().interfaceType, InterfaceType::UsbHidKb);
     QCOMPARE(window_->State().Settings().hidFormat, Byte('8'));
     QCOMPARE(ui_->messages.size(), 1);
   }

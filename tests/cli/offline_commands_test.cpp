@@ -86,7 +86,7 @@ TEST_F(OfflineCommandsTest, InitIntoAMissingFolderFails) {
 
 TEST_F(OfflineCommandsTest, ShowPrintsTheReportWithLineFeedsOrRawByteForByte) {
   const std::string path = DefaultsFile();
-  const std::string report = BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90");
+  const std::string report = BuildSettingsReport(ReaderSettings(InterfaceType::UsbHid), "V1.90");
   const CliRun run = RunTool({"show", path, "--interface", "usb-hid", "--firmware", "V1.90"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.err, "");
@@ -102,17 +102,18 @@ TEST_F(OfflineCommandsTest, ShowDefaultsToUnknownInterfaceAndEmptyFirmware) {
   const CliRun run = RunTool({"show", DefaultsFile()});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_UNKNOWN), "")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::Unknown), "")));
 }
 
 TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
   const std::string path = DefaultsFile();
   const char* names[] = {"unknown", "rs232", "ps2", "usb-hid-kb", "usb-rs232", "usb-hid"};
-  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
-    const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[type])});
-    EXPECT_EQ(run.code, 0) << names[type];
-    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(ReaderSettings(type), "")))
-        << names[type];
+  for (int number = 0; number < INTERFACE_TYPE_COUNT; ++number) {
+    const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[number])});
+    EXPECT_EQ(run.code, 0) << names[number];
+    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(
+                           ReaderSettings(InterfaceOfNumber(number)), "")))
+        << names[number];
   }
   EXPECT_EQ(LineNames(true).size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
 }
@@ -122,7 +123,7 @@ TEST_F(OfflineCommandsTest, ShowReportsWhatTheFileHolds) {
   settings.baudRate = '7';
   settings.preamble = {0x02, 0x41};
   settings.formulas[0] = {0x2A, 0x2B};
-  settings.interfaceType = INTERFACE_USB_HID;  // not stored in the file
+  settings.interfaceType = InterfaceType::UsbHid;  // not stored in the file
   const std::string path = folder.File("changed.cfs2");
   ASSERT_TRUE(SaveConfigFile(settings, path));
 

@@ -93,11 +93,11 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
     std::vector<std::string> reader;
     InterfaceType type;
   } lines[] = {
-      {"--simulate=rs232", {"--reader", "rs232:0"}, INTERFACE_RS232},
-      {"--simulate=usb-rs232", {}, INTERFACE_USB_RS232},
-      {"--simulate", {}, INTERFACE_USB_HID},
-      {"--simulate=usb-hid-kb", {"-r", "usb-hid-kb:0"}, INTERFACE_USB_HID_KB},
-      {"--simulate=ps2", {"--reader", "ps2:0"}, INTERFACE_PS2_KEYBOARD},
+      {"--simulate=rs232", {"--reader", "rs232:0"}, InterfaceType::Rs232},
+      {"--simulate=usb-rs232", {}, InterfaceType::UsbRs232},
+      {"--simulate", {}, InterfaceType::UsbHid},
+      {"--simulate=usb-hid-kb", {"-r", "usb-hid-kb:0"}, InterfaceType::UsbHidKb},
+      {"--simulate=ps2", {"--reader", "ps2:0"}, InterfaceType::Ps2Keyboard},
   };
   for (const auto& line : lines) {
     SCOPED_TRACE(line.simulate);
@@ -108,7 +108,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
     ReaderSettings expected(line.type);
     // The keyboard-class demo reader starts in the keyboard format.
-    if (line.type == INTERFACE_USB_HID_KB) expected.hidFormat = '8';
+    if (line.type == InterfaceType::UsbHidKb) expected.hidFormat = '8';
     EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V1.90")));
     EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
@@ -133,7 +133,7 @@ TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
   const CliRun run = RunTool({"report"});
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings expected = ChangedSettings();
-  expected.interfaceType = INTERFACE_USB_HID;
+  expected.interfaceType = InterfaceType::UsbHid;
   EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V3.07")));
   EXPECT_EQ(RunTool({"report", "--raw"}).out, BuildSettingsReport(expected, "V3.07"));
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID reader /dev/hidraw-sim0 (usb-hid:0)"));

@@ -50,7 +50,7 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   run = RunTool({"report", "--reader", "rs232:" + path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.95")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::Rs232), "V1.95")));
 
   // Write a changed record, then read it back through a file.
   ReaderSettings changed;

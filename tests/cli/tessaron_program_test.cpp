@@ -56,7 +56,7 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
                                      "' --interface usb-hid --firmware V1.90");
   EXPECT_EQ(show.status, 0);
   EXPECT_EQ(show.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::UsbHid), "V1.90")));
 
   const ProgramRun missing =
       RunProgram("'" + program + "' show '" + folder.File("none.cfs2") + "' 2>/dev/null");

@@ -22,23 +22,23 @@ void Scramble(ReaderSettings& s) {
 
 TEST(ReaderSettings, NewRecordHoldsTheDefaults) {
   const ReaderSettings plain;
-  EXPECT_EQ(plain.interfaceType, INTERFACE_UNKNOWN);
+  EXPECT_EQ(plain.interfaceType, InterfaceType::Unknown);
   EXPECT_FALSE(plain.interfaceSwitchPending);
   ExpectDefaults(plain);
 
-  const ReaderSettings forClone(INTERFACE_USB_HID_KB);
-  EXPECT_EQ(forClone.interfaceType, INTERFACE_USB_HID_KB);
+  const ReaderSettings forClone(InterfaceType::UsbHidKb);
+  EXPECT_EQ(forClone.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_FALSE(forClone.IsInterfaceSwitchPending());
   ExpectDefaults(forClone);
 }
 
 TEST(ReaderSettings, ResetToDefaultsRestoresAllButInterfaceState) {
-  ReaderSettings s(INTERFACE_USB_HID_KB);
+  ReaderSettings s(InterfaceType::UsbHidKb);
   Scramble(s);
   s.interfaceSwitchPending = true;
   s.ResetToDefaults();
   ExpectDefaults(s);
-  EXPECT_EQ(s.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(s.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_TRUE(s.interfaceSwitchPending);
 }
 
@@ -96,7 +96,7 @@ TEST(ReaderSettings, SendOutFormatIsSharedBetweenPages) {
 }
 
 TEST(ReaderSettings, SelectHidFormatRaisesTheSwitch) {
-  ReaderSettings s(INTERFACE_USB_HID);
+  ReaderSettings s(InterfaceType::UsbHid);
   s.SelectHidFormat('8');
   EXPECT_EQ(s.hidFormat, '8');
   EXPECT_TRUE(s.IsInterfaceSwitchPending());

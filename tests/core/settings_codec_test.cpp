@@ -227,7 +227,7 @@ TEST(SettingsDecode, RoundTripGivesBackTheRecord) {
   const ByteString stream = Encode(original);
   ASSERT_FALSE(stream.empty());
 
-  ReaderSettings decoded(INTERFACE_USB_HID_KB);
+  ReaderSettings decoded(InterfaceType::UsbHidKb);
   decoded.interfaceSwitchPending = true;
   decoded.baudRate = '7';
   ASSERT_TRUE(Decode(stream, decoded));
@@ -244,7 +244,7 @@ TEST(SettingsDecode, RoundTripGivesBackTheRecord) {
   EXPECT_EQ(decoded.lengthLimits, original.lengthLimits);
   EXPECT_EQ(decoded.matchStrings, original.matchStrings);
   EXPECT_EQ(decoded.formulas, original.formulas);
-  EXPECT_EQ(decoded.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(decoded.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_TRUE(decoded.interfaceSwitchPending);
 }
 

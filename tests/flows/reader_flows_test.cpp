@@ -101,7 +101,7 @@ TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) 
 
 TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
   StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
-  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  ReaderConnection missing{InterfaceType::UsbHid, 4, std::string()};
   std::unique_ptr<ReaderLink> nowhere = ReaderLink::Create(missing, Readers());
   ReaderSettings settings;
   const ReadOutcome outcome = ReadSettingsAndVersion(*nowhere, settings, true, nullptr, flow_);
@@ -132,7 +132,7 @@ TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow)
     told.emplace_back(text, caption);
   };
   std::unique_ptr<ReaderLink> link =
-      ReaderLink::Create(ReaderConnection{INTERFACE_PS2_KEYBOARD, 0, std::string()}, readers);
+      ReaderLink::Create(ReaderConnection{InterfaceType::Ps2Keyboard, 0, std::string()}, readers);
   ASSERT_NE(link, nullptr);
   test_support::FlowRecorder flow;
   // Each workflow that opens the reader: the message of the line alone, never its own text.
@@ -284,7 +284,7 @@ TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
   ReaderSettings source;
   std::unique_ptr<ReaderLink> target;
   std::unique_ptr<ReaderSettings> read;
-  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  ReaderConnection missing{InterfaceType::UsbHid, 4, std::string()};
   EXPECT_EQ(CloneToTarget(&source, false, &connection_, Readers(), target, flow_), WriteFailed);
   EXPECT_EQ(CloneToTarget(&source, true, nullptr, Readers(), target, flow_), WriteFailed);
   EXPECT_EQ(CloneToTarget(&source, true, &missing, Readers(), target, flow_), WriteFailed);
@@ -298,7 +298,7 @@ TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
   flow_.Clear();
   EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_), SourceReadOutcome::Read);
   ASSERT_NE(read, nullptr);
-  EXPECT_EQ(read->interfaceType, INTERFACE_USB_HID);
+  EXPECT_EQ(read->interfaceType, InterfaceType::UsbHid);
   line_->Reader().SetSilent(true);
   EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_),
             SourceReadOutcome::ReadFailed);

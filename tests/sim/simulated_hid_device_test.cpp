@@ -21,7 +21,7 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 
 SimulatedReaderConfig HidConfig() {
   SimulatedReaderConfig config;
-  config.interfaceType = INTERFACE_USB_HID;
+  config.interfaceType = InterfaceType::UsbHid;
   return config;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sim/simulated_hid_device.h"
+#include "support/readable_names.h"
 #include "transport/discovery.h"
 #include "transport/reader_environment.h"
 #include "transport/transport_timing.h"

@@ -34,8 +34,8 @@ TEST(ComPortEntryTest, RegistryValuesGiveTheReadersOfEachSerialLine) {
   }
 
   const std::vector<std::pair<InterfaceType, std::vector<std::pair<std::string, DeviceIndex>>>>
-      wanted = {{INTERFACE_RS232, {{"COM1", 0}, {"COM12", 4}, {"COM4", 5}}},
-                {INTERFACE_USB_RS232, {{"COM7", 1}}}};
+      wanted = {{InterfaceType::Rs232, {{"COM1", 0}, {"COM12", 4}, {"COM4", 5}}},
+                {InterfaceType::UsbRs232, {{"COM7", 1}}}};
   for (const auto& [type, readers] : wanted) {
     std::vector<ReaderDeviceEntry> found;
     EnumerateReaders(*listing, type, found);

@@ -145,7 +145,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   HelperKeyboardController helper(true, ProgramPath("tessaron-kbc"));
   PortIoController local(std::make_shared<sim::SimulatedKeyboardController>());
   PortError why;
-  ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
+  ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, InterfaceType::Ps2Keyboard);
   ASSERT_TRUE(local.Start(&why));
   const pid_t pid = helper.HelperPid();
   EXPECT_EQ(StatusField(pid, "CapEff"), NO_CAPABILITY);
@@ -204,7 +204,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   // A helper that is not there is named.
   HelperKeyboardController missing(true, "/nonexistent/tessaron-kbc");
   EXPECT_FALSE(missing.Start(&why));
-  EXPECT_NE(PortErrorCause(why, INTERFACE_PS2_KEYBOARD).find("/nonexistent/tessaron-kbc"),
+  EXPECT_NE(PortErrorCause(why, InterfaceType::Ps2Keyboard).find("/nonexistent/tessaron-kbc"),
             std::string::npos);
 }
 
