@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "core/command_frame.h"
+#include "core/firmware.h"
 
 namespace tessaron {
 
