@@ -14,6 +14,7 @@
 #include "cli/reader_options.h"
 #include "cli/record_writes.h"
 #include "cli/stop_signals.h"
+#include "core/firmware.h"
 #include "core/reader_settings.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
@@ -55,8 +56,8 @@ class TextCheckOutcome : public FlowContext {
 };
 
 // The change that writes a whole record, in the keyboard format on a keyboard-class USB
-// reader (as "Load from File" does; the firmware rule of the write takes it back on firmware
-// older than 1.89).
+// reader (as "Load from File" does; the firmware rule of the write takes it back on a
+// firmware that does not take it).
 RecordChange WholeRecord(const ReaderSettings& record) {
   return [record](ReaderLink* link, ReaderSettings& after, std::string*) {
     const InterfaceType type = after.interfaceType;
@@ -351,10 +352,11 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
                                "line per reader, then a summary",
                                check.get());
   SetCommandNotes(command,
-                  "The reader is read, written in one frame only when it differs, and read "
-                  "back; the changed settings are printed, the last line says changed or "
-                  "unchanged. A keyboard-class USB reader gets the keyboard format (from "
-                  "firmware 1.89 on).",
+                  std::string("The reader is read, written in one frame only when it "
+                              "differs, and read back; the changed settings are printed, the "
+                              "last line says changed or unchanged. A keyboard-class USB reader "
+                              "gets the keyboard format (from firmware ") +
+                      VersionNumberText(HID_KB_FORMAT_MIN_VERSION) + " on).",
                   {"tessaron load reader.cfs2 -r usb-hid:0", "tessaron load tills.cfs2 --all --check"},
                   ExitStatusOfWrites("--all"));
   command->callback([place, path, check, &context] {

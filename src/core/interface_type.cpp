@@ -38,16 +38,23 @@ std::vector<InterfaceType> TypesInOrder(int InterfaceRow::*place, Keep keep) {
 
 }  // namespace
 
-std::string LineNamesText(bool serialOrHid) {
+std::string LineNamesText(LineSet lines, const char* lastJoin) {
   const std::vector<InterfaceType> listed = TypesInOrder(
-      &InterfaceRow::listPlace,
-      [serialOrHid](const InterfaceRow& row) { return !serialOrHid || row.serial || row.hid; });
+      &InterfaceRow::listPlace, [lines](const InterfaceRow& row) { return lines.Has(row.type); });
   std::string text;
   for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (i > 0) text += i + 1 == listed.size() ? " or " : ", ";
+    if (i > 0) text += i + 1 == listed.size() ? lastJoin : ", ";
     text += InterfaceLineName(listed[i]);
   }
   return text;
+}
+
+std::string LineNamesText(bool serialOrHid) {
+  LineSet lines;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (!serialOrHid || row.serial || row.hid) lines = lines | LineSet{row.type};
+  }
+  return LineNamesText(lines, " or ");
 }
 
 bool ParseLineName(std::string_view name, InterfaceType* type) {

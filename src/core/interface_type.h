@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,36 @@ constexpr InterfaceType InterfaceOfNumber(std::int32_t number) {
   return number > 0 && number < INTERFACE_TYPE_COUNT ? static_cast<InterfaceType>(number)
                                                      : InterfaceType::Unknown;
 }
+
+// A set of interfaces: the lines something applies to, with Unknown among them when it is to
+// count too while no line is known.
+class LineSet {
+ public:
+  constexpr LineSet() = default;
+  constexpr LineSet(std::initializer_list<InterfaceType> types) {
+    for (InterfaceType type : types) bits_ |= Bit(type);
+  }
+  // Every line, and Unknown.
+  static constexpr LineSet Any() {
+    LineSet all;
+    all.bits_ = (1u << INTERFACE_TYPE_COUNT) - 1;
+    return all;
+  }
+  constexpr bool Has(InterfaceType type) const { return (bits_ & Bit(type)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr LineSet operator|(LineSet other) const {
+    LineSet both;
+    both.bits_ = bits_ | other.bits_;
+    return both;
+  }
+  constexpr bool operator==(const LineSet&) const = default;
+
+ private:
+  static constexpr std::uint8_t Bit(InterfaceType type) {
+    return static_cast<std::uint8_t>(1u << InterfaceNumber(InterfaceOfNumber(InterfaceNumber(type))));
+  }
+  std::uint8_t bits_ = 0;
+};
 
 // Position of a reader among the present devices of its class; -1 means none.
 using DeviceIndex = std::int32_t;
@@ -90,6 +121,9 @@ std::vector<std::string> LineNames(bool withUnknown = false);
 // "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; with serialOrHid only those of the lines
 // that have a device path ("rs232, usb-rs232, usb-hid or usb-hid-kb").
 std::string LineNamesText(bool serialOrHid = false);
+// The names of the lines of a set in that order (Unknown left out), the last joined by
+// lastJoin: "rs232", "usb-hid and usb-hid-kb".
+std::string LineNamesText(LineSet lines, const char* lastJoin);
 // The interface of a line name, exactly as written ("unknown" included); false for any other
 // text, with type untouched.
 bool ParseLineName(std::string_view name, InterfaceType* type);

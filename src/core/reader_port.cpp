@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/command_frame.h"
+#include "core/firmware.h"
 
 namespace tessaron {
 

@@ -126,6 +126,11 @@ struct ControlOption {
   const char* word;
   // The report's word where it is not the caption.
   const char* reportWord = nullptr;
+  // The lines on which the option may be chosen on any firmware; none: those of its setting.
+  LineSet lines = {};
+  // The lines on which it may be chosen too from firmware number fromFirmware on.
+  LineSet laterLines = {};
+  double fromFirmware = 0;
 };
 
 struct PageControl {
@@ -153,6 +158,10 @@ struct PageControl {
   bool switchesInterface = false;
   // The setting's stable name: lower case, words joined by dashes ("beep-volume").
   const char* name = nullptr;
+  // The lines on which the setting applies: the pages offer it there, the report shows it
+  // for a reader of such a line, the command line sets and gets it there only. Unknown among
+  // them: the pages offer it too while no line is known.
+  LineSet lines = LineSet::Any();
 };
 
 // The controls of one page.
@@ -179,6 +188,15 @@ const PageControl* FindControl(const PageTable& table, const char* caption);
 // The control of any table over a one-byte record's member (and its bit, for the bit
 // controls); nullptr when none shows it.
 const PageControl* ControlOf(Byte ReaderSettings::*member, Byte mask = 0);
+
+// Whether the setting applies on the line (Unknown: while no line is known).
+bool AppliesOn(const PageControl& control, InterfaceType line);
+// Whether the option may be chosen on the line, for a reader of that firmware number (0: not
+// known, which no firmware rule takes).
+bool OptionAppliesOn(const PageControl& control, const ControlOption& option, InterfaceType line,
+                     double firmware);
+// The lines on which the option may be chosen on some firmware.
+LineSet OptionLines(const PageControl& control, const ControlOption& option);
 
 // The setting's record, and the byte or byte string it fills.
 const SettingsRecordInfo& RecordOf(const PageControl& control);

@@ -110,20 +110,9 @@ bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmwar
 
 // ---- "Send to MSR" ----
 
-bool TakesEveryHidFormat(double firmware) { return firmware >= HID_KB_FORMAT_MIN_VERSION; }
-
-bool TakesKeyboardFormat(InterfaceType type, double firmware) {
-  return type == InterfaceType::UsbHidKb && TakesEveryHidFormat(firmware);
-}
-
-void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings) {
-  if (type == InterfaceType::UsbHidKb && !TakesKeyboardFormat(type, firmware)) {
-    settings.hidFormat = HID_FORMAT_KALDOR_DATA;
-  }
-}
-
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held, bool clone) {
+                        FlowContext& flow, const ReaderSettings* held, bool clone,
+                        std::optional<double> firmware) {
   // A record too long for one frame is told as such by the write itself.
   std::string broken;
   if (held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
@@ -134,12 +123,14 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
     return refused;
   }
   const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
-  // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
-  // an older (or unreadable) firmware gets the data format.
-  if (link != nullptr && link->Interface() == InterfaceType::UsbHidKb) {
-    const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
-    if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
-    KeepFirmwareFormat(link->Interface(), firmware, settings);
+  if (link != nullptr && WriteNeedsFirmware(link->Interface())) {
+    if (firmware) {
+      flow.Wait(VERSION_QUERY_WAIT);
+    } else {
+      firmware = FirmwareNumber(*link, VersionPause::Before, flow);
+      if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
+    }
+    settings.hidFormat = HidFormatToWrite(link->Interface(), *firmware, settings.hidFormat);
   }
 
   SendResult sent;
@@ -343,14 +334,15 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
     flow.TellFailed(texts::NO_MEMORY);
     return WriteFailed;
   }
-  // A keyboard-class target on firmware 1.89 or later is set to the keyboard HID format. That
-  // is this one write's business: the copy written gets it, the source record stays as it
+  // A keyboard-class target may get another USB HID format by its firmware. That is this
+  // one write's business: the copy written gets it, the source record stays as it
   // was read, so that later clones from it to other readers carry the source's own format.
   ReaderSettings written(*source);
-  if (targetLink->Interface() == InterfaceType::UsbHidKb &&
-      TakesKeyboardFormat(targetLink->Interface(),
-                          FirmwareNumber(*targetLink, VersionPause::After, flow))) {
-    written.SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
+  if (WriteNeedsFirmware(targetLink->Interface())) {
+    const Byte format =
+        HidFormatToClone(targetLink->Interface(),
+                         FirmwareNumber(*targetLink, VersionPause::After, flow), source->hidFormat);
+    if (format != source->hidFormat) written.SelectHidFormat(format);
   }
   OpenReader reader(targetLink.get());
   if (!reader.OrTell(texts::TARGET_OPEN_FAILED, flow)) return WriteFailed;

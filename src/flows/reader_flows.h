@@ -7,8 +7,10 @@
 // the outcome through its FlowContext, with the cause of a failure on a line of its own.
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "core/firmware.h"
 #include "core/reader_settings.h"
 #include "core/settings_transactions.h"
 #include "flows/flow_context.h"
@@ -50,8 +52,8 @@ enum class ReadOutcome { Ok, OpenFailed, ReadFailed };
 ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, bool readSettings,
                                    std::string* firmware, FlowContext& flow);
 
-// The number of the reader's firmware version (1.89 for "V1.89"), read on an open-close of
-// its own; 0 when the reader does not open or gives no version. link may be null.
+// The reader's firmware number (1.89 for "V1.89"), read on an open-close of its own; 0 when
+// the reader does not open or gives no version. link may be null.
 double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow);
 
 // Why a read failed on an open reader: the port's cause, else that the reply was missing or
@@ -77,25 +79,17 @@ struct SendResult {
   bool refused = false;
 };
 
-// The firmware rule of the USB HID readers: from firmware 1.89 on a reader takes every USB
-// HID format on either HID interface (before, a "USB-HID-KB" reader keeps the data format).
-bool TakesEveryHidFormat(double firmware);
-// A "USB-HID-KB" reader on a firmware that takes the keyboard HID format.
-bool TakesKeyboardFormat(InterfaceType type, double firmware);
-// On a "USB-HID-KB" reader whose firmware number is below 1.89 (or unknown: 0) the record
-// goes out with the USB HID data format.
-void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings);
-
-// On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
-// be read, the record goes out with the USB HID data format. Then the whole record goes out
-// in one frame and the outcome is told (with clone, in quick clone's words). A reader that
-// refuses the frame (unknown FuncIDs) is a failure, not a success. link may be null (no
-// reader): the write fails. With held (what the reader was last seen to hold), a record that
-// breaks a rule of the data-edit records that held did not break already is refused before
-// anything is sent, as the command line refuses it.
+// Where the reader's firmware decides the USB HID format (firmware.h), its version is read
+// first, once for the write (firmware: the number the caller read already; the wait after
+// the query still comes), and the format the firmware takes goes out. Then the whole record
+// goes out in one frame and the outcome is told (with clone, in quick clone's words). A
+// reader that refuses the frame (unknown FuncIDs) is a failure, not a success. link may be
+// null (no reader): the write fails. With held (what the reader was last seen to hold), a
+// record that breaks a rule of the data-edit records that held did not break already is
+// refused before anything is sent, as the command line refuses it.
 SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
                         FlowContext& flow, const ReaderSettings* held = nullptr,
-                        bool clone = false);
+                        bool clone = false, std::optional<double> firmware = std::nullopt);
 
 // After a write that switched the interface: the time the reader needs to re-appear.
 void WaitForSwitchedReader(FlowContext& flow);
@@ -145,8 +139,8 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source,
                                   FlowContext& flow);
 
 // "Clone To MSR": the source record (read before, else the user is asked to read first)
-// written to the target (target null: nothing is selected), with the keyboard format chosen
-// for a "USB-HID-KB" target whose firmware is 1.89 or later. The source record itself never
+// written to the target (target null: nothing is selected), in the USB HID format the
+// firmware rule gives a clone target (firmware.h). The source record itself never
 // changes. Returns the write result (WriteFailed when it stopped before writing). targetLink
 // is replaced.
 WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,

@@ -257,12 +257,5 @@ TEST(SettingsReportTextTest, FormulasInTheirKindsNotation) {
                           "Data Edit-AAMVA:100b", "Data Edit-Customized:2i3c"}));
 }
 
-TEST(HidFormatIndexTest, OnlyTheThreeFormatsHavePositions) {
-  for (int value = 0; value < 256; ++value) {
-    const std::int32_t expected = value == '0' ? 0 : value == '1' ? 1 : value == '8' ? 2 : -1;
-    EXPECT_EQ(HidFormatIndex(static_cast<Byte>(value)), expected) << value;
-  }
-}
-
 }  // namespace
 }  // namespace tessaron
