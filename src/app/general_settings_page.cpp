@@ -14,10 +14,8 @@ GeneralSettingsPage::GeneralSettingsPage(ReaderState& state, UiServices& ui, QWi
   grid->addWidget(Bindings().AddChoice(Setting("beep-volume")), 0, 0);
   grid->addWidget(Bindings().AddChoice(Setting("msr-reading")), 1, 0);
   grid->addWidget(Bindings().AddChoice(Setting("decoding-method")), 2, 0);
-  terminalType_ = Bindings().AddChoice(Setting("terminal-type"));
-  delay_ = Bindings().AddChoice(Setting("inter-char-delay"), 2);
-  grid->addWidget(terminalType_, 0, 1);
-  grid->addWidget(delay_, 1, 1, 2, 1, Qt::AlignTop);
+  grid->addWidget(Bindings().AddChoice(Setting("terminal-type")), 0, 1);
+  grid->addWidget(Bindings().AddChoice(Setting("inter-char-delay"), 2), 1, 1, 2, 1, Qt::AlignTop);
   grid->setRowStretch(3, 1);
   FinishLayout(grid);
   Refresh();
@@ -27,14 +25,8 @@ GeneralSettingsPage::~GeneralSettingsPage() = default;
 
 void GeneralSettingsPage::Refresh() {
   BasicSettingsPage::Refresh();
-  // Greyed out, never enabled again here: a reconnect makes the page afresh.
-  const InterfaceType line = settings_.interfaceType;
-  if (line != InterfaceType::Ps2Keyboard && line != InterfaceType::Unknown) {
-    for (QWidget* widget : Bindings().WidgetsOf(Setting("terminal-type"))) widget->setEnabled(false);
-    for (QWidget* widget : Bindings().WidgetsOf(Setting("inter-char-delay"))) {
-      widget->setEnabled(false);
-    }
-  }
+  // A file loaded may hold another line: this page looks at the line again at every Refresh.
+  GreyOutByLine();
 }
 
 }  // namespace tessaron

@@ -29,12 +29,6 @@ KeyboardSettingsPage::KeyboardSettingsPage(ReaderState& state, UiServices& ui, Q
   grid->setColumnStretch(1, 1);
   FinishLayout(grid);
   Refresh();
-
-  // Applied once, when the page is made.
-  if (settings_.interfaceType != InterfaceType::Ps2Keyboard &&
-      settings_.interfaceType != InterfaceType::UsbHidKb) {
-    DisableEverything();
-  }
 }
 
 KeyboardSettingsPage::~KeyboardSettingsPage() = default;

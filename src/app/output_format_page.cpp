@@ -16,14 +16,6 @@
 
 namespace tessaron {
 
-namespace {
-
-constexpr int KALDOR_DATA_BUTTON = 0;
-constexpr int MAGTEK_DATA_BUTTON = 1;
-constexpr int KEYBOARD_BUTTON = 2;
-
-}  // namespace
-
 OutputFormatPage::OutputFormatPage(ReaderState& state, UiServices& ui, QWidget* parent)
     : SettingsPage(ui, parent),
       state_(state),
@@ -78,38 +70,39 @@ void OutputFormatPage::Refresh() {
   bindings_->Refresh();
   shownDataFormat_ = settings_.dataFormat;
 
-  // The USB HID formats by the reader's line and firmware.
-  const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Setting("hid-format"));
-  QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Setting("hid-format"))[0]);
-  const InterfaceType line = state_.Line();
-  const bool newFirmware = TakesEveryHidFormat(state_.FirmwareNumber());
-  if (line == InterfaceType::Rs232 || line == InterfaceType::Ps2Keyboard || line == InterfaceType::UsbRs232) {
-    hidBox->setEnabled(false);
-    for (QAbstractButton* button : hid) button->setEnabled(false);
-  } else if (IsHidInterface(line) && newFirmware) {
-    hid[KALDOR_DATA_BUTTON]->setEnabled(true);
-    hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
-  } else if (line == InterfaceType::UsbHid) {
-    hid[KEYBOARD_BUTTON]->setEnabled(false);
-  } else if (line == InterfaceType::UsbHidKb) {
-    hid[KALDOR_DATA_BUTTON]->setEnabled(false);
-    hid[MAGTEK_DATA_BUTTON]->setEnabled(false);
+  // The USB HID formats by the line of the reader's port and its firmware.
+  const PageControl& hidFormat = Setting("hid-format");
+  const InterfaceType port = state_.Line();
+  if (!AppliesOn(hidFormat, port)) {
+    for (QWidget* widget : bindings_->WidgetsOf(hidFormat)) widget->setEnabled(false);
+  } else {
+    const QList<QAbstractButton*> buttons = bindings_->ButtonsOf(hidFormat);
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+      buttons[i]->setEnabled(OptionAppliesOn(hidFormat, hidFormat.options[static_cast<std::size_t>(i)],
+                                             port, state_.FirmwareNumber()));
+    }
   }
 
-  EnableOptionsOf(settings_.dataFormat);
-  // The emulated formats belong to the serial line.
-  if (settings_.interfaceType != InterfaceType::Rs232) {
-    const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Setting("data-format"));
-    formats[1]->setEnabled(false);
-    formats[2]->setEnabled(false);
-    uicBox_->setEnabled(false);
-    magTekBox_->setEnabled(false);
+  // The emulated formats by the line the record was read over.
+  const PageControl& dataFormat = Setting("data-format");
+  const QList<QAbstractButton*> formats = bindings_->ButtonsOf(dataFormat);
+  for (qsizetype i = 0; i < formats.size(); ++i) {
+    const ControlOption& option = dataFormat.options[static_cast<std::size_t>(i)];
+    if (!OptionAppliesOn(dataFormat, option, settings_.interfaceType, 0)) {
+      formats[i]->setEnabled(false);
+    }
   }
+  EnableOptionsOf(settings_.dataFormat);
 }
 
 void OutputFormatPage::EnableOptionsOf(Byte dataFormat) {
-  uicBox_->setEnabled(dataFormat == DATA_FORMAT_UIC);
-  magTekBox_->setEnabled(dataFormat == DATA_FORMAT_MAGTEK);
+  // A box of options is usable while its format is chosen and its settings apply on the
+  // record's line.
+  const auto usable = [this, dataFormat](const char* setting, Byte format) {
+    return dataFormat == format && AppliesOn(Setting(setting), settings_.interfaceType);
+  };
+  uicBox_->setEnabled(usable("uic-lrc", DATA_FORMAT_UIC));
+  magTekBox_->setEnabled(usable("magtek-buffer", DATA_FORMAT_MAGTEK));
 }
 
 void OutputFormatPage::DataFormatClicked(int) {
@@ -125,7 +118,7 @@ void OutputFormatPage::DefaultPage() {
   // A USB HID format that changes back to the factory value switches the interface of a USB
   // HID reader as a click on it would: the next write handles the switch. Any other reader
   // has no other interface to go to, whatever format its record held.
-  if (settings_.hidFormat != hidFormatBefore && IsHidInterface(state_.Line())) {
+  if (SwitchesInterface(state_.Line(), hidFormatBefore, settings_.hidFormat)) {
     settings_.interfaceSwitchPending = true;
   }
   optionsShadow_ = settings_.formatOptions;

@@ -33,11 +33,6 @@ Rs232ParametersPage::Rs232ParametersPage(ReaderState& state, UiServices& ui, QWi
   grid->setRowStretch(3, 1);
   FinishLayout(grid);
   Refresh();
-
-  // Applied once, when the page is made.
-  if (settings_.interfaceType != InterfaceType::Rs232 && settings_.interfaceType != InterfaceType::Unknown) {
-    DisableEverything();
-  }
 }
 
 Rs232ParametersPage::~Rs232ParametersPage() = default;

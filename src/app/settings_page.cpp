@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/help_files.h"
 #include "app/reader_state.h"
@@ -67,10 +68,20 @@ void BasicSettingsPage::DefaultPage() {
 
 void BasicSettingsPage::FinishLayout(QLayout* content) {
   LayOutPage(content, defaultPageButton_, helpButton_);
+  GreyOutByLine();
 }
 
-void BasicSettingsPage::DisableEverything() {
-  for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(false);
+void BasicSettingsPage::GreyOutByLine() {
+  const InterfaceType line = settings_.interfaceType;
+  const auto applies = [line](const PageControl& control) { return AppliesOn(control, line); };
+  if (std::ranges::none_of(Table().controls, applies)) {
+    for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(false);
+    return;
+  }
+  for (const PageControl& control : Table().controls) {
+    if (applies(control)) continue;
+    for (QWidget* widget : bindings_->WidgetsOf(control)) widget->setEnabled(false);
+  }
 }
 
 }  // namespace tessaron

@@ -62,10 +62,13 @@ class BasicSettingsPage : public SettingsPage {
  protected:
   // The control of the page's setting of this name (see PageBindings::Setting).
   const PageControl& Setting(const char* name) const { return bindings_->Setting(name); }
-  // The row of "Default Page" and "Help" at the bottom of the page, under content.
+  // The row of "Default Page" and "Help" at the bottom of the page, under content; then the
+  // page greys out what does not apply on the record's line (GreyOutByLine).
   void FinishLayout(QLayout* content);
-  // Greys out every control of the page, its two buttons included.
-  void DisableEverything();
+  // Greys out what the table says does not apply on the line the record was last read over:
+  // the whole page, its two buttons included, when none of its settings applies there, else
+  // each control that does not. Nothing is enabled again: a reconnect makes the pages afresh.
+  void GreyOutByLine();
 
   ReaderState& state_;
   ReaderSettings& settings_;

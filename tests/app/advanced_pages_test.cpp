@@ -22,6 +22,7 @@
 #include "app/quick_clone_page.h"
 #include "app_test_support.h"
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/data_edit_model.h"
 #include "core/settings_codec.h"
 #include "flows/flow_texts.h"
@@ -61,10 +62,14 @@ class AdvancedPagesTest : public WindowTestBase {
     QTest::addColumn<char>("format");  // of the simulated USB reader: '0' USB-HID, '8' KB
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<QList<bool>>("enabled");
-    QTest::newRow("USB-HID 1.88") << '0' << "V1.88" << QList<bool>{true, true, false};
-    QTest::newRow("USB-HID 1.89") << '0' << "V1.89" << QList<bool>{true, true, true};
-    QTest::newRow("USB-HID-KB 1.88") << '8' << "V1.88" << QList<bool>{false, false, true};
-    QTest::newRow("USB-HID-KB 1.89") << '8' << "V1.89" << QList<bool>{true, true, true};
+    const double every = HID_KB_FORMAT_MIN_VERSION;
+    QTest::newRow("USB-HID, older firmware")
+        << '0' << FirmwareText(every, true) << QList<bool>{true, true, false};
+    QTest::newRow("USB-HID, every format") << '0' << FirmwareText(every) << QList<bool>{true, true, true};
+    QTest::newRow("USB-HID-KB, older firmware")
+        << '8' << FirmwareText(every, true) << QList<bool>{false, false, true};
+    QTest::newRow("USB-HID-KB, every format")
+        << '8' << FirmwareText(every) << QList<bool>{true, true, true};
   }
 
   void theUsbHidFormatsFollowLineAndFirmware() {
@@ -76,10 +81,10 @@ class AdvancedPagesTest : public WindowTestBase {
     StartWindow();
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    const PageControl& hid = page->Bindings().Setting("hid-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), enabled);
     // Over USB the emulated serial formats and their options are out of reach.
-    const PageControl& data = *FindControl(page->Table(), "Data Format");
+    const PageControl& data = page->Bindings().Setting("data-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(data)), (QList<bool>{true, false, false}));
     QVERIFY(!page->UicBox()->isEnabled());
     QVERIFY(!page->MagTekBox()->isEnabled());
@@ -93,10 +98,10 @@ class AdvancedPagesTest : public WindowTestBase {
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
     ReaderSettings& settings = window_->State().Settings();
-    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    const PageControl& hid = page->Bindings().Setting("hid-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), (QList<bool>{false, false, false}));
     const QList<QAbstractButton*> formats =
-        page->Bindings().ButtonsOf(*FindControl(page->Table(), "Data Format"));
+        page->Bindings().ButtonsOf(page->Bindings().Setting("data-format"));
     struct Step {
       int button;
       bool uic;
@@ -108,7 +113,7 @@ class AdvancedPagesTest : public WindowTestBase {
       QCOMPARE(page->MagTekBox()->isEnabled(), step.magTek);
     }
     formats[2]->click();
-    const PageControl& buffered = *FindControl(page->Table(), "Buffered mode");
+    const PageControl& buffered = page->Bindings().Setting("magtek-buffer");
     page->Bindings().ButtonsOf(buffered)[1]->click();
     QCOMPARE(settings.formatOptions, Byte(0x59 | 0x02));
 
@@ -132,7 +137,7 @@ class AdvancedPagesTest : public WindowTestBase {
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
     ReaderSettings& settings = window_->State().Settings();
     const QList<QAbstractButton*> hid =
-        page->Bindings().ButtonsOf(*FindControl(page->Table(), "USB HID Format"));
+        page->Bindings().ButtonsOf(page->Bindings().Setting("hid-format"));
     QVERIFY(hid[0]->isChecked());
     hid[0]->click();  // the format already chosen
     QVERIFY(settings.IsInterfaceSwitchPending());
@@ -180,7 +185,7 @@ class AdvancedPagesTest : public WindowTestBase {
     QCOMPARE(ui_->waits, QList<int>{700});
     QCOMPARE(window_->State().Settings().beepVolume, Byte('0'));
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
-    QVERIFY(general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"))[0]->isChecked());
+    QVERIFY(general->Bindings().ButtonsOf(general->Bindings().Setting("beep-volume"))[0]->isChecked());
     QVERIFY(page->TranscriptBox()->toPlainText().contains(QStringLiteral("\n\n2) Send Command:  ")));
 
     // A command the reader does not know: the warning closes itself after a second.

@@ -19,6 +19,7 @@
 #include "app/profile.h"
 #include "app/responsive_port.h"
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/reader_settings.h"
 #include "support/settings_streams.h"
 #include "transport/keyboard_port.h"
@@ -312,6 +313,11 @@ QStringList CaptionsCutOff(QWidget* window) {
     }
   }
   return cut;
+}
+
+QString FirmwareText(double number, bool below) {
+  return QStringLiteral("V") +
+         QString::fromStdString(VersionNumberText(below ? number - 0.01 : number));
 }
 
 }  // namespace tessaron::test

@@ -187,4 +187,8 @@ class WindowTestBase : public QObject {
 // A settings stream holding the factory defaults with another USB HID format.
 ByteString DefaultStreamWithHidFormat(Byte format);
 
+// The version text of a reader of that firmware number ("V1.89"); below: of the last number
+// before it.
+QString FirmwareText(double number, bool below = false);
+
 }  // namespace tessaron::test

@@ -197,7 +197,7 @@ class BasicPagesTest : public WindowTestBase {
     ReaderState& state = PageState(InterfaceType::Ps2Keyboard);
     ReaderSettings& settings = state.Settings();
     GeneralSettingsPage general(state, *ui_);
-    const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
+    const PageControl& terminal = general.Bindings().Setting("terminal-type");
     for (Byte odd : {Byte('1'), Byte('2'), Byte('3')}) {
       settings.terminalType = odd;
       general.Refresh();
@@ -206,7 +206,7 @@ class BasicPagesTest : public WindowTestBase {
     }
 
     KeyboardSettingsPage keyboard(state, *ui_);
-    const PageControl& language = *FindControl(keyboard.Table(), "Language Option");
+    const PageControl& language = keyboard.Bindings().Setting("language");
     keyboard.Bindings().ButtonsOf(language).last()->click();
     QCOMPARE(settings.languageOption, Byte(':'));
     settings.languageOption = '0';
@@ -225,7 +225,7 @@ class BasicPagesTest : public WindowTestBase {
       page->DefaultPageButton()->click();
       QCOMPARE(settings.sendOutFormat, Byte(0x31));
       keyboard.Refresh();
-      QVERIFY(keyboard.Bindings().ButtonsOf(*FindControl(keyboard.Table(), "Function Key Output"))[0]
+      QVERIFY(keyboard.Bindings().ButtonsOf(keyboard.Bindings().Setting("function-key-output"))[0]
                   ->isChecked());
     }
     QCOMPARE(track.focusWidget(), track.DefaultPageButton());
@@ -235,8 +235,8 @@ class BasicPagesTest : public WindowTestBase {
     ReaderState& state = PageState(InterfaceType::Rs232);
     ReaderSettings& settings = state.Settings();
     Rs232ParametersPage rs232(state, *ui_);
-    auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
-    auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
+    auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xon-char")));
+    auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xoff-char")));
     // Typed key by key, a refused number gives back the one from before the typing, not the
     // part of it that was taken on the way ("25" of "256").
     const Byte before = settings.xonChar;
@@ -301,7 +301,7 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(settings.track2StartSentinel7Bit, Byte('%'));
 
     // A full preamble takes no sixteenth byte from its chooser.
-    const PageControl& preamble = *FindControl(page.Table(), "Preamble");
+    const PageControl& preamble = page.Bindings().Setting("preamble");
     auto* field = qobject_cast<EscapeNameEdit*>(page.Bindings().FieldOf(preamble));
     field->SetBytes(ByteString(15, 'p'));
     qobject_cast<QComboBox*>(page.Bindings().WidgetsOf(preamble)[1])->activated(ChooserRow(0x0D));
@@ -317,7 +317,7 @@ class BasicPagesTest : public WindowTestBase {
     window_->ChangeBasicSettings();
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
     const QList<QAbstractButton*> beep =
-        general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"));
+        general->Bindings().ButtonsOf(general->Bindings().Setting("beep-volume"));
     beep[1]->click();
     QCOMPARE(window_->State().Settings().beepVolume, Byte('1'));
     WhenModalShown([](QWidget* modal) {
@@ -344,9 +344,9 @@ class BasicPagesTest : public WindowTestBase {
     auto page = [&](int index) { return static_cast<BasicSettingsPage*>(sheet->Page(index)); };
     // Track page: a terminator chosen, a sentinel box cleared and set again by the RS232 page.
     sheet->Tabs()->setCurrentIndex(3);
-    QTest::keyClick(page(3)->Bindings().WidgetsOf(*FindControl(page(3)->Table(), "Terminator:"))[1], Qt::Key_Down);
+    QTest::keyClick(page(3)->Bindings().WidgetsOf(page(3)->Bindings().Setting("terminator"))[1], Qt::Key_Down);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("\\cr\r"));
-    QTest::keyClick(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Start/End Sentinel")), Qt::Key_Space);
+    QTest::keyClick(page(3)->Bindings().FieldOf(page(3)->Bindings().Setting("send-sentinels")), Qt::Key_Space);
     sheet->Tabs()->setCurrentIndex(2);
     QTest::mouseClick(page(2)->DefaultPageButton(), Qt::LeftButton);
     sheet->Tabs()->setCurrentIndex(3);  // seen again, it shows the record: a refresh changes nothing
@@ -355,19 +355,19 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(page(3)->grab().toImage(), seen);
     for (QComboBox* chooser : page(3)->findChildren<QComboBox*>()) QCOMPARE(chooser->currentIndex(), -1);
 
-    auto choose = [&](int index, const char* caption, int option) {
-      page(index)->Bindings().ButtonsOf(*FindControl(page(index)->Table(), caption))[option]->click();
+    auto choose = [&](int index, const char* name, int option) {
+      page(index)->Bindings().ButtonsOf(page(index)->Bindings().Setting(name))[option]->click();
     };
-    choose(0, "Beep", 1);
+    choose(0, "beep-volume", 1);
     expected.beepVolume = '1';
-    choose(2, "Baud Rate(bps)", 4);
+    choose(2, "baud-rate", 4);
     expected.baudRate = '7';
-    choose(3, "Track Select", 9);
+    choose(3, "track-select", 9);
     expected.trackSelect = '9';
-    qobject_cast<QCheckBox*>(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Error Indication")))->click();
+    qobject_cast<QCheckBox*>(page(3)->Bindings().FieldOf(page(3)->Bindings().Setting("send-error-indication")))->click();
     expected.sendOutFormat |= 0x04;
     auto* postamble = qobject_cast<EscapeNameEdit*>(
-        page(1)->Bindings().FieldOf(*FindControl(page(1)->Table(), "Postamble")));
+        page(1)->Bindings().FieldOf(page(1)->Bindings().Setting("postamble")));
     postamble->setFocus();
     QTest::keyClicks(postamble, QStringLiteral("END"));
     expected.postamble = {'E', 'N', 'D'};

@@ -22,6 +22,7 @@
 #include "app_test_support.h"
 #include "controls/editable_grid.h"
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/config_file.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
@@ -126,20 +127,21 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, ReaderSettings().beepVolume);
   }
 
-  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189_data() {
+  void keyboardReadersGetTheKeyboardFormatOnlyFromItsFirmware_data() {
     QTest::addColumn<bool>("advanced");
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<char>("written");
     QTest::addColumn<QList<int>>("waits");
-    QTest::newRow("basic 1.88") << false << "V1.88" << '0' << QList<int>{500, 500};
-    QTest::newRow("basic 1.89") << false << "V1.89" << '8' << QList<int>{500, 500};
-    QTest::newRow("advanced 1.88") << true << "V1.88" << '0' << QList<int>{500};
-    QTest::newRow("advanced 1.89") << true << "V1.89" << '8' << QList<int>{500};
+    const double every = HID_KB_FORMAT_MIN_VERSION;
+    QTest::newRow("basic, older firmware") << false << FirmwareText(every, true) << '0' << QList<int>{500, 500};
+    QTest::newRow("basic, every format") << false << FirmwareText(every) << '8' << QList<int>{500, 500};
+    QTest::newRow("advanced, older firmware") << true << FirmwareText(every, true) << '0' << QList<int>{500};
+    QTest::newRow("advanced, every format") << true << FirmwareText(every) << '8' << QList<int>{500};
     QTest::newRow("advanced 2.01") << true << "V2.01" << '8' << QList<int>{500};
     QTest::newRow("no version number") << true << "V-beta" << '0' << QList<int>{500};
   }
 
-  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189() {
+  void keyboardReadersGetTheKeyboardFormatOnlyFromItsFirmware() {
     QFETCH(bool, advanced);
     QFETCH(QString, firmware);
     QFETCH(char, written);
@@ -433,7 +435,7 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(window_->State().Settings().track1StartSentinel6Bit, Byte('!'));
     QTest::keyClick(grid, Qt::Key_F2);
     QTest::keyClick(Focus(), Qt::Key_Tab);
-    QCOMPARE(Focus(), page->Bindings().FieldOf(*FindControl(page->Table(), "Track 1 Prefix")));
+    QCOMPARE(Focus(), page->Bindings().FieldOf(page->Bindings().Setting("track1-prefix")));
     QTest::keyClick(Focus(), Qt::Key_Backtab);
     QTest::keyClick(Focus(), Qt::Key_Backtab);
     QCOMPARE(Focus(), sheet->Tabs()->tabBar());
