@@ -418,11 +418,20 @@ void MainWindow::ReopenReader() {
   ShowBusyStep(QString::fromLatin1(WAITING_FOR_READER_TEXT));
   state_.DropLink();
   WaitForSwitchedReader(flow);
-  bool found = EnsureConnection();
+  const auto lookAgain = [this] {
+    // Where the reader was named another kind of device may be now (the reader itself, on
+    // its other USB interface): the name is then dropped without a word, and the reader
+    // looked for as the one that needs no name.
+    if (!state_.Session().CheckConnection(state_.Connection(), nullptr)) {
+      state_.SetConnection(ReaderConnection());
+    }
+    return EnsureConnection();
+  };
+  bool found = lookAgain();
   for (int attempt = 0; !found && attempt < REAPPEAR_RETRIES; ++attempt) {
     state_.DropLink();
     flow.Wait(REAPPEAR_RETRY_WAIT);
-    found = EnsureConnection();
+    found = lookAgain();
   }
   ShowBusyStep(QString());
   FocusFirstButton();

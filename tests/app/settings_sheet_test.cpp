@@ -22,11 +22,12 @@
 #include "app_test_support.h"
 #include "controls/editable_grid.h"
 #include "core/command_frame.h"
-#include "core/firmware.h"
 #include "core/config_file.h"
+#include "core/firmware.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
 #include "flows/flow_waits.h"
+#include "sim/simulated_line.h"
 #include "support/settings_streams.h"
 
 using namespace tessaron;
@@ -208,6 +209,24 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(window_->State().Settings().interfaceType, InterfaceType::UsbHidKb);
     QCOMPARE(window_->State().Settings().hidFormat, Byte('8'));
     QCOMPARE(ui_->messages.size(), 1);
+  }
+
+  // A reader simulated for the run (--simulate), where a named position is checked before
+  // it is opened: the reader that switched is found on its new line without a word about
+  // the name it left.
+  void aSimulatedReaderIsFoundAgainWithoutAWordAboutItsOldName() {
+    window_.reset();
+    session_ = std::make_unique<ReaderSession>(TestReaders());
+    std::string error;
+    QVERIFY(session_->Simulate({sim::SimulatedLineKind::UsbHid}, &error));
+    window_ = std::make_unique<MainWindow>(*session_, *ui_);
+    SettingsSheet* sheet = OpenSheet(true);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
+    window_->State().Settings().SelectHidFormat('8');
+    sheet->SendButton()->click();
+    Settle();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK + SWITCHED});
+    QCOMPARE(window_->State().Line(), InterfaceType::UsbHidKb);
   }
 
   void aSwitchNotedBeforeAFailedOpenStillClosesTheAdvancedSheet() {
