@@ -20,6 +20,8 @@
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
+#include "flows/flow_waits.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -193,10 +195,13 @@ void SettingsSheet::CloseSheet() {
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this);
-  const SendResult sent = SendSettings(Link(), *settings_,
-                                       IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
-                                                 : SendSteps::NoteSwitchFirst,
-                                       flow, &mainWindow_.ReaderRecord());
+  // The basic sheet pauses once more after the firmware query and counts a switch once the
+  // reader is open; the advanced sheet counts it from the start.
+  SendPlan plan;
+  plan.pauseAfterVersion = IsBasic() ? VERSION_QUERY_WAIT : FlowMillis{0};
+  plan.switchCountsOnceOpen = IsBasic();
+  plan.held = &mainWindow_.ReaderRecord();
+  const SendResult sent = SendSettings(Link(), *settings_, plan, flow);
   if (sent.result == WriteOk) {
     mainWindow_.RecordMatchesReader();
   } else if (sent.outcomeUnknown) {
@@ -216,7 +221,10 @@ void SettingsSheet::SaveToFile() {
   if (!ChooseConfigFile(path, false, this)) return;
   WindowFlowContext flow(this);
   SaveSettingsFile(*settings_, QFile::encodeName(path).toStdString(),
-                   IsBasic() ? SaveWording::ToFile : SaveWording::File, flow);
+                   IsBasic() ? SaveWords{.done = texts::SAVE_OK, .failed = texts::SAVE_FAILED}
+                             : SaveWords{.done = texts::SAVE_OK_ADVANCED,
+                                         .failed = texts::SAVE_FAILED_ADVANCED},
+                   flow);
 }
 
 void SettingsSheet::LoadFromFile() {
@@ -237,9 +245,20 @@ void SettingsSheet::DefaultAll() {
     Refresh();
     RefreshOtherSheet();
   });
-  RestoreFactoryDefaults(Link(), *settings_,
-                         IsBasic() ? DefaultsSteps::TwoOpens : DefaultsSteps::ReadBackOnSameOpen,
-                         flow);
+  // The basic sheet: the command on one open, the read on another, each with its message;
+  // the advanced sheet reads back on the command's open.
+  DefaultsPlan plan;
+  if (IsBasic()) {
+    plan = DefaultsPlan{.beforeCommand = DEFAULTS_COMMAND_WAIT,
+                        .readOnOwnOpen = true,
+                        .beforeRead = DEFAULTS_REOPEN_WAIT,
+                        .openFailed = texts::DEFAULTS_OPEN_FAILED,
+                        .reopenFailed = texts::DEFAULTS_REOPEN_FAILED,
+                        .readFailed = texts::DEFAULTS_READ_BACK_FAILED};
+  } else {
+    plan.beforeRead = DEFAULTS_READ_BACK_WAIT;
+  }
+  RestoreFactoryDefaults(Link(), *settings_, plan, flow);
 }
 
 }  // namespace tessaron
