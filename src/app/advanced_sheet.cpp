@@ -10,6 +10,7 @@
 #include "app/output_format_page.h"
 #include "app/quick_clone_page.h"
 #include "app/reader_state.h"
+#include "flows/flow_waits.h"
 
 namespace tessaron {
 
@@ -34,6 +35,16 @@ AdvancedSheet::~AdvancedSheet() = default;
 void AdvancedSheet::Refresh() {
   outputFormat_->Refresh();
   dataEditing_->Refresh();
+}
+
+SendPlan AdvancedSheet::SendPlanOfSheet() const { return SendPlan{}; }
+
+DefaultsPlan AdvancedSheet::DefaultsPlanOfSheet() const {
+  return DefaultsPlan{.beforeRead = DEFAULTS_READ_BACK_WAIT};
+}
+
+SaveWords AdvancedSheet::SaveWordsOfSheet() const {
+  return SaveWords{.done = texts::SAVE_OK_ADVANCED, .failed = texts::SAVE_FAILED_ADVANCED};
 }
 
 void AdvancedSheet::OnTabChanged(int index) {

@@ -53,9 +53,9 @@ class AdvancedSheet : public SettingsSheet {
   // No second pause after the version query; a pending interface switch counts from the
   // start. "Default All" reads the settings back on the same open reader; a save is told
   // "Save configuration file successfully."
-  SendSteps SendStepsOfSheet() const override { return SendSteps::NoteSwitchFirst; }
-  DefaultsSteps DefaultsStepsOfSheet() const override { return DefaultsSteps::ReadBackOnSameOpen; }
-  SaveWording SaveWordingOfSheet() const override { return SaveWording::File; }
+  SendPlan SendPlanOfSheet() const override;
+  DefaultsPlan DefaultsPlanOfSheet() const override;
+  SaveWords SaveWordsOfSheet() const override;
 
  private:
   OutputFormatPage* outputFormat_;

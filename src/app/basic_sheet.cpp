@@ -8,6 +8,7 @@
 #include "app/pre_postamble_page.h"
 #include "app/rs232_parameters_page.h"
 #include "app/track_settings_page.h"
+#include "flows/flow_waits.h"
 
 namespace tessaron {
 
@@ -30,6 +31,23 @@ BasicSheet::~BasicSheet() = default;
 
 void BasicSheet::Refresh() {
   for (int index = 0; index < PageCount(); ++index) Page(index)->Refresh();
+}
+
+SendPlan BasicSheet::SendPlanOfSheet() const {
+  return SendPlan{.pauseAfterVersion = VERSION_QUERY_WAIT, .switchCountsOnceOpen = true};
+}
+
+DefaultsPlan BasicSheet::DefaultsPlanOfSheet() const {
+  return DefaultsPlan{.beforeCommand = DEFAULTS_COMMAND_WAIT,
+                      .readOnOwnOpen = true,
+                      .beforeRead = DEFAULTS_REOPEN_WAIT,
+                      .openFailed = texts::DEFAULTS_OPEN_FAILED,
+                      .reopenFailed = texts::DEFAULTS_REOPEN_FAILED,
+                      .readFailed = texts::DEFAULTS_READ_BACK_FAILED};
+}
+
+SaveWords BasicSheet::SaveWordsOfSheet() const {
+  return SaveWords{.done = texts::SAVE_OK, .failed = texts::SAVE_FAILED};
 }
 
 }  // namespace tessaron

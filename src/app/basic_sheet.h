@@ -34,10 +34,11 @@ class BasicSheet : public SettingsSheet {
  protected:
   // A second pause after the version query of a keyboard-class reader; a pending interface
   // switch counts once the reader is open. "Default All" runs the command on one open and
-  // the read on another; a save is told "Save configuration to file successfully."
-  SendSteps SendStepsOfSheet() const override { return SendSteps::PauseThenNoteSwitchOnOpen; }
-  DefaultsSteps DefaultsStepsOfSheet() const override { return DefaultsSteps::TwoOpens; }
-  SaveWording SaveWordingOfSheet() const override { return SaveWording::ToFile; }
+  // the read on another, each with its own failure; a save is told "Save configuration to
+  // file successfully."
+  SendPlan SendPlanOfSheet() const override;
+  DefaultsPlan DefaultsPlanOfSheet() const override;
+  SaveWords SaveWordsOfSheet() const override;
 };
 
 }  // namespace tessaron

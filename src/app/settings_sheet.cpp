@@ -16,6 +16,7 @@
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -166,8 +167,9 @@ void SettingsSheet::CloseSheet() {
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
   WindowFlowContext flow(this, ui_, &state_);
-  const SendResult sent = SendSettings(state_.Link(), settings_, SendStepsOfSheet(), flow,
-                                       &state_.ReaderRecord());
+  SendPlan plan = SendPlanOfSheet();
+  plan.held = &state_.ReaderRecord();
+  const SendResult sent = SendSettings(state_.Link(), settings_, plan, flow);
   if (sent.result == WriteOk) {
     state_.RecordMatchesReader();
   } else if (sent.outcomeUnknown) {
@@ -185,7 +187,7 @@ void SettingsSheet::SaveToFile() {
   QString path;
   if (!ChooseConfigFile(ui_, this, path, false)) return;
   WindowFlowContext flow(this, ui_, &state_);
-  SaveSettingsFile(settings_, QFile::encodeName(path).toStdString(), SaveWordingOfSheet(), flow);
+  SaveSettingsFile(settings_, QFile::encodeName(path).toStdString(), SaveWordsOfSheet(), flow);
 }
 
 void SettingsSheet::LoadFromFile() {
@@ -201,7 +203,7 @@ void SettingsSheet::DefaultAll() {
     state_.RecordMatchesReader();
     state_.TellRecordReplaced();
   });
-  RestoreFactoryDefaults(state_.Link(), settings_, DefaultsStepsOfSheet(), flow);
+  RestoreFactoryDefaults(state_.Link(), settings_, DefaultsPlanOfSheet(), flow);
 }
 
 }  // namespace tessaron

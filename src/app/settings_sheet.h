@@ -72,10 +72,11 @@ class SettingsSheet : public BaseDialog {
   // Called after the tab selection changed to index.
   virtual void OnTabChanged(int index);
 
-  // What the sheets' flows do differently.
-  virtual SendSteps SendStepsOfSheet() const = 0;
-  virtual DefaultsSteps DefaultsStepsOfSheet() const = 0;
-  virtual SaveWording SaveWordingOfSheet() const = 0;
+  // The steps and words the sheet hands its flows: "Send to MSR" (what the reader held is
+  // added by the sheet), "Default All" and "Save to File".
+  virtual SendPlan SendPlanOfSheet() const = 0;
+  virtual DefaultsPlan DefaultsPlanOfSheet() const = 0;
+  virtual SaveWords SaveWordsOfSheet() const = 0;
 
   ReaderState& state_;
   UiServices& ui_;

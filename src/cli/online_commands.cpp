@@ -169,11 +169,11 @@ int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check
     return CLI_EXIT_USAGE;
   }
   // A file is given the whole record, whatever it held or when it is not there yet.
-  return RunWrite(place, WriteRequest{WholeRecord(settings), check, true}, context);
+  return RunWrite(place, WriteRequest{.change = WholeRecord(settings), .check = check, .replacesFile = true}, context);
 }
 
 int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context) {
-  return RunWrite(place, WriteRequest{nullptr, check}, context);
+  return RunWrite(place, WriteRequest{.change = nullptr, .check = check}, context);
 }
 
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
@@ -222,7 +222,10 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
   // Every target gets the source's record as a loaded file would give it, and is read back.
-  const WriteRequest request{WholeRecord(*sourceSettings), check, true, true};
+  const WriteRequest request{.change = WholeRecord(*sourceSettings),
+                             .check = check,
+                             .replacesFile = true,
+                             .words = {texts::CLONE_OK, texts::CLONE_FAILED, "\n"}};
   if (!toFile.empty()) {
     RecordPlace file;
     file.file = toFile;

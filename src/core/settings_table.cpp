@@ -572,10 +572,11 @@ void SelectOption(const PageControl& control, int option, ReaderSettings& settin
   }
   Byte& value = ControlByte(control, settings);
   const Byte chosen = control.options[static_cast<std::size_t>(option)].value;
-  if (control.kind == ControlKind::Choice && control.switchesInterface) {
-    // Every choice raises the switch, the one already chosen too.
-    settings.SelectHidFormat(chosen);
-  } else if (control.kind == ControlKind::Choice) {
+  if (control.kind == ControlKind::Choice) {
+    // A reader switches its interface once a choice that changes its format is written.
+    if (control.switchesInterface && SwitchesInterface(settings.interfaceType, value, chosen)) {
+      settings.interfaceSwitchPending = true;
+    }
     value = chosen;
   } else if (control.kind == ControlKind::BitChoice) {
     value = chosen == 0 ? static_cast<Byte>(value & ~control.mask)

@@ -154,7 +154,8 @@ struct PageControl {
   // The box several controls share on the page ("MagTek Options"); nullptr for none.
   const char* group = nullptr;
   // Choice: a new option makes the reader change its USB interface once written (the USB
-  // HID format): choosing one raises the record's interface switch.
+  // HID format): choosing one that switches the interface of the record's line (firmware.h)
+  // raises the record's interface switch.
   bool switchesInterface = false;
   // The setting's stable name: lower case, words joined by dashes ("beep-volume").
   const char* name = nullptr;
@@ -212,7 +213,8 @@ const char* ReportWord(const PageControl& control, const ReaderSettings& setting
 
 // Choice and BitChoice: the option the stored value selects, or -1 for none.
 int SelectedOption(const PageControl& control, const ReaderSettings& settings);
-// Choice and BitChoice: stores the option (an index outside the options changes nothing).
+// Choice and BitChoice: stores the option (an index outside the options changes nothing),
+// raising the interface switch where the choice switches it.
 void SelectOption(const PageControl& control, int option, ReaderSettings& settings);
 // BitCheck and Flag: whether the box shows checked, and setting it.
 bool IsChecked(const PageControl& control, const ReaderSettings& settings);

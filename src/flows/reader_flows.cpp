@@ -57,6 +57,11 @@ double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
   return ParseVersionNumber(version);
 }
 
+// The caller's wait, where it asked for one.
+void WaitIfAny(std::chrono::milliseconds length, FlowContext& flow) {
+  if (length.count() > 0) flow.Wait(length);
+}
+
 }  // namespace
 
 // ---- reading ----
@@ -110,36 +115,31 @@ bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmwar
 
 // ---- "Send to MSR" ----
 
-SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held, bool clone,
-                        std::optional<double> firmware) {
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, const SendPlan& plan,
+                        FlowContext& flow) {
   // A record too long for one frame is told as such by the write itself.
   std::string broken;
-  if (held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
-      !CheckRulesKept(*held, settings, &broken)) {
-    flow.TellFailed(texts::WRITE_FAILED, broken + "; nothing was written. Correct it, then send again.");
+  if (plan.held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
+      !CheckRulesKept(*plan.held, settings, &broken)) {
+    flow.TellFailed(plan.words.failed, broken + "; nothing was written. Correct it, then send again.");
     SendResult refused;
     refused.refused = true;
     return refused;
   }
-  const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
   if (link != nullptr && WriteNeedsFirmware(link->Interface())) {
-    if (firmware) {
-      flow.Wait(VERSION_QUERY_WAIT);
-    } else {
-      firmware = FirmwareNumber(*link, VersionPause::Before, flow);
-      if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
-    }
-    settings.hidFormat = HidFormatToWrite(link->Interface(), *firmware, settings.hidFormat);
+    const double firmware =
+        plan.firmware ? *plan.firmware : FirmwareNumber(*link, VersionPause::Before, flow);
+    WaitIfAny(plan.pauseAfterVersion, flow);
+    settings.hidFormat = HidFormatToWrite(link->Interface(), firmware, settings.hidFormat);
   }
 
   SendResult sent;
   // A pending switch is noted before the reader is opened, or once it is open (and taken as
   // not pending when the reader does not open).
-  sent.interfaceSwitch = !noteSwitchOnOpen && settings.IsInterfaceSwitchPending();
+  sent.interfaceSwitch = !plan.switchCountsOnceOpen && settings.IsInterfaceSwitchPending();
   OpenReader reader(link);
   if (reader.IsOpen()) {
-    if (noteSwitchOnOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
+    if (plan.switchCountsOnceOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
     flow.Progress("Writing settings to " + link->Name());
     sent.result = WriteToReader(settings, &link->Port());
     sent.outcomeUnknown = sent.result == WriteFailed && SentWithoutAnswer(*link);
@@ -148,10 +148,8 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
 
   switch (sent.result) {
     case WriteOk: {
-      std::string text = clone ? texts::CLONE_OK : texts::WRITE_OK;
-      if (sent.interfaceSwitch) {
-        text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
-      }
+      std::string text = plan.words.done;
+      if (sent.interfaceSwitch) text += std::string(plan.words.switchJoin) + texts::INTERFACE_SWITCHED;
       flow.TellDone(text);
       break;
     }
@@ -164,10 +162,9 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
       break;
     case WriteFailed:
       if (sent.outcomeUnknown) {
-        flow.TellFailed(clone ? texts::CLONE_FAILED : texts::WRITE_FAILED,
-                        WRITE_OUTCOME_UNKNOWN_CAUSE);
+        flow.TellFailed(plan.words.failed, WRITE_OUTCOME_UNKNOWN_CAUSE);
       } else {
-        TellLinkFailure(link, clone ? texts::CLONE_FAILED : texts::WRITE_FAILED, flow);
+        TellLinkFailure(link, plan.words.failed, flow);
       }
       break;
   }
@@ -179,16 +176,14 @@ void WaitForSwitchedReader(FlowContext& flow) { flow.Wait(INTERFACE_SWITCH_WAIT)
 // ---- configuration files ----
 
 bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path,
-                      SaveWording wording, FlowContext& flow) {
-  const bool toFile = wording == SaveWording::ToFile;
+                      const SaveWords& words, FlowContext& flow) {
   int osError = 0;
   const ConfigFileStatus status = SaveConfigFileStatus(settings, path, &osError);
   if (status == ConfigFileStatus::Ok) {
-    flow.TellDone(toFile ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
+    flow.TellDone(words.done);
     return true;
   }
-  flow.TellFailed(toFile ? texts::SAVE_FAILED : texts::SAVE_FAILED_ADVANCED,
-                  "Cannot write " + path + ": " + ConfigFileCause(status, osError));
+  flow.TellFailed(words.failed, "Cannot write " + path + ": " + ConfigFileCause(status, osError));
   return false;
 }
 
@@ -219,56 +214,33 @@ bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::str
 
 // ---- "Default All" ----
 
-namespace {
-
-// The advanced sheet (and the command-line tool): the command, and once it is acknowledged
-// the settings read back on the same open reader.
-bool RestoreDefaultsReadingBack(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
-  bool read = false;
-  OpenReader reader(link);
-  if (reader.IsOpen()) {
-    flow.Progress("Restoring the factory settings of " + link->Name());
-    if (RestoreFactorySettings(&link->Port())) {
-      flow.Wait(DEFAULTS_READ_BACK_WAIT);
-      flow.Progress("Reading settings from " + link->Name());
-      read = ReadFromReader(settings, &link->Port());
-    }
-  }
-  reader.Close();
-  if (!read) {
-    TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
-    return false;
-  }
-  flow.SettingsChanged();
-  flow.TellDone(texts::DEFAULTS_OK);
-  return true;
-}
-
-// The basic sheet: the command on one open-close, the read on another, each step with its
-// own message.
-bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, const DefaultsPlan& plan,
+                            FlowContext& flow) {
   OpenReader forCommand(link);
-  if (!forCommand.OrTell(texts::DEFAULTS_OPEN_FAILED, flow)) return false;
-  flow.Wait(DEFAULTS_COMMAND_WAIT);
+  if (!forCommand.OrTell(plan.openFailed, flow)) return false;
+  WaitIfAny(plan.beforeCommand, flow);
   flow.Progress("Restoring the factory settings of " + link->Name());
-  const bool acknowledged = RestoreFactorySettings(&link->Port());
-  forCommand.Close();
-  if (!acknowledged) {
+  if (!RestoreFactorySettings(&link->Port())) {
+    forCommand.Close();
     TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
     return false;
   }
-
-  // The outcome is told once the settings have been read back, so that the pages show the
-  // factory settings when the user reads it.
-  OpenReader forRead(link);
-  if (!forRead.OrTell(texts::DEFAULTS_REOPEN_FAILED, flow)) return false;
-  flow.Wait(DEFAULTS_REOPEN_WAIT);
+  std::optional<OpenReader> forRead;
+  if (plan.readOnOwnOpen) {
+    forCommand.Close();
+    forRead.emplace(link);
+    if (!forRead->OrTell(plan.reopenFailed, flow)) return false;
+  }
+  WaitIfAny(plan.beforeRead, flow);
+  // The outcome is told once the settings have been read back, so that whatever shows the
+  // record shows the factory settings when the user reads it.
   flow.Progress("Reading settings from " + link->Name());
   const bool read = ReadFromReader(settings, &link->Port());
   const std::string cause = read ? std::string() : ReadFailureCause(*link);
-  forRead.Close();
+  forCommand.Close();
+  if (forRead) forRead->Close();
   if (!read) {
-    flow.TellFailed(texts::DEFAULTS_READ_BACK_FAILED,
+    flow.TellFailed(plan.readFailed,
                     "The reader took the factory settings, but they could not be read back. " +
                         cause);
     return false;
@@ -276,14 +248,6 @@ bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowC
   flow.SettingsChanged();
   flow.TellDone(texts::DEFAULTS_OK);
   return true;
-}
-
-}  // namespace
-
-bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, DefaultsSteps steps,
-                            FlowContext& flow) {
-  return steps == DefaultsSteps::TwoOpens ? RestoreDefaultsInTwoSteps(link, settings, flow)
-                                          : RestoreDefaultsReadingBack(link, settings, flow);
 }
 
 // ---- quick clone ----

@@ -4,6 +4,7 @@
 
 #include "core/firmware.h"
 #include "core/settings_transactions.h"
+#include "flows/flow_waits.h"
 #include "flows/reader_flows.h"
 
 namespace tessaron {
@@ -68,7 +69,10 @@ RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& befor
     return {ReaderVerdict::Unchanged, false, "", {}};
   }
   ReaderSettings after(link.Interface());
-  if (!RestoreFactoryDefaults(&link, after, DefaultsSteps::ReadBackOnSameOpen, flow)) {
+  // The command and, once acknowledged, the settings read back on the same open reader.
+  DefaultsPlan plan;
+  plan.beforeRead = DEFAULTS_READ_BACK_WAIT;
+  if (!RestoreFactoryDefaults(&link, after, plan, flow)) {
     return Failed();
   }
   std::vector<SettingDifference> changes = DiffSettings(before, after);
@@ -124,8 +128,12 @@ RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteReques
     flow.Note(std::string("The USB HID format changes: the reader will re-appear as a ") +
               InterfaceOfHidFormat(after.hidFormat) + " device.");
   }
-  const SendResult sent = SendSettings(&link, after, SendSteps::PauseThenNoteSwitchOnOpen, flow,
-                                       nullptr, request.clone, firmware);
+  SendPlan plan;
+  plan.pauseAfterVersion = VERSION_QUERY_WAIT;
+  plan.switchCountsOnceOpen = true;
+  plan.words = request.words;
+  plan.firmware = firmware;
+  const SendResult sent = SendSettings(&link, after, plan, flow);
   if (sent.result != WriteOk) return Failed();
 
   // The reader re-appears on its other interface and is looked for afresh.

@@ -129,7 +129,7 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(!page->UicBox()->isEnabled() && !page->MagTekBox()->isEnabled());
   }
 
-  void everyUsbHidFormatClickRaisesTheSwitch() {
+  void aUsbHidFormatClickThatChangesTheFormatRaisesTheSwitch() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     usb_->Reader(0).SetFirmware("V1.90");
     StartWindow();
@@ -140,6 +140,8 @@ class AdvancedPagesTest : public WindowTestBase {
         page->Bindings().ButtonsOf(page->Bindings().Setting("hid-format"));
     QVERIFY(hid[0]->isChecked());
     hid[0]->click();  // the format already chosen
+    QVERIFY(!settings.IsInterfaceSwitchPending());
+    hid[2]->click();
     QVERIFY(settings.IsInterfaceSwitchPending());
 
     // A record with a format no button stands for shows none chosen.
