@@ -10,6 +10,7 @@
 #include "cli/cli_files.h"
 #include "cli/cli_help.h"
 #include "cli/cli_output.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"
