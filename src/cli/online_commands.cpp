@@ -16,6 +16,7 @@
 #include "cli/stop_signals.h"
 #include "core/firmware.h"
 #include "core/reader_settings.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"

@@ -2,6 +2,7 @@
 
 #include "core/command_frame.h"
 #include "core/config_file.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"

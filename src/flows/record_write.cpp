@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/firmware.h"
+#include "core/setting_checks.h"
 #include "core/settings_transactions.h"
 #include "flows/flow_waits.h"
 #include "flows/reader_flows.h"

@@ -50,8 +50,9 @@ class SettingsCommandsTest : public ::testing::Test {
     return path;
   }
 
-  sim::SimulatedLine& Reader(const ReaderSettings& settings) {
-    sim::SimulatedLine& line = readers_.Start(SimulatedLineKind::UsbHid);
+  sim::SimulatedLine& Reader(const ReaderSettings& settings,
+                             SimulatedLineKind kind = SimulatedLineKind::UsbHid) {
+    sim::SimulatedLine& line = readers_.Start(kind);
     EXPECT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(settings)));
     return line;
   }
@@ -63,8 +64,9 @@ class SettingsCommandsTest : public ::testing::Test {
 
 TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
   const std::string file = File(Configured(), "configured.cfs2");
-  Reader(Configured());
-  for (const std::vector<std::string>& place : {std::vector<std::string>{"--file", file}, {}}) {
+  Reader(Configured(), SimulatedLineKind::Rs232);  // where baud-rate applies
+  for (const std::vector<std::string>& place :
+       {std::vector<std::string>{"--file", file}, {"--reader", "rs232:0"}}) {
     std::vector<std::string> args{"get",           "beep-volume",         "baud-rate", "preamble",
                                   "formula-aamva", "length-limit-track2", "postamble"};
     args.insert(args.end(), place.begin(), place.end());
@@ -83,6 +85,32 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
   EXPECT_EQ(test_support::SplitLines(listing).size(), NamedSettings().size());
   EXPECT_TRUE(Contains(listing, "\nbaud-rate  ")) << listing;
   EXPECT_TRUE(Contains(listing, "  2400, 4800, 9600, 19200, 38400 (factory: 9600)\n")) << listing;
+}
+
+// A reader refuses what its line does not have, as the pages grey it out; a file holds all.
+TEST_F(SettingsCommandsTest, ASettingOfAnotherLineIsRefusedOnAReader) {
+  sim::SimulatedLine& line = Reader(Configured());
+  const ByteString held = line.Reader().SettingsStream();
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } runs[] = {
+      {{"set", "beep-volume=high", "terminal-type=notebook", "baud-rate=2400"},
+       "tessaron: terminal-type applies on ps2 only; this reader is on usb-hid; nothing was "
+       "written\n"},
+      {{"get", "beep-volume", "language"},
+       "tessaron: language applies on usb-hid-kb and ps2 only; this reader is on usb-hid\n"},
+  };
+  for (const auto& each : runs) {
+    const CliRun run = RunTool(each.args);
+    EXPECT_EQ(run.code, 2) << run.err;
+    EXPECT_TRUE(run.err.ends_with(each.error)) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(line.Reader().SettingsStream(), held);
+  EXPECT_FALSE(Contains(RunTool({"get"}).out, "baud-rate"));
+  const std::string file = File(Configured(), "configured.cfs2");
+  EXPECT_EQ(RunTool({"set", "terminal-type=notebook", "-f", file}).code, 0);
 }
 
 // The words that completion offers are values set takes, and read back the same.
@@ -125,19 +153,19 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
 }
 
 TEST_F(SettingsCommandsTest, SetAndImportWriteOnlyWhatDiffersAndCheckWritesNothing) {
-  sim::SimulatedLine& line = Reader(Configured());
+  sim::SimulatedLine& line = Reader(Configured(), SimulatedLineKind::Rs232);
   const std::string json = folder_.File("configured.json");
-  ASSERT_EQ(RunTool({"export", json}).code, 0);
+  ASSERT_EQ(RunTool({"export", json, "-r", "rs232:0"}).code, 0);
   const ByteString held = line.Reader().SettingsStream();
   const struct {
     std::vector<std::string> args;
     int code;
     std::string lastLine;
   } runs[] = {
-      {{"import", json}, 0, "unchanged"},
-      {{"set", "beep-volume=low", "baud-rate=0x39 (undefined)"}, 0, "unchanged"},
-      {{"set", "beep-volume=high", "--check"}, 3, "would change"},
-      {{"import", json, "--check"}, 0, "unchanged"},
+      {{"import", json, "-r", "rs232:0"}, 0, "unchanged"},
+      {{"set", "beep-volume=low", "baud-rate=0x39 (undefined)", "-r", "rs232:0"}, 0, "unchanged"},
+      {{"set", "beep-volume=high", "--check", "-r", "rs232:0"}, 3, "would change"},
+      {{"import", json, "--check", "-r", "rs232:0"}, 0, "unchanged"},
   };
   for (const auto& each : runs) {
     const std::size_t commands = line.Reader().CommandCount();
