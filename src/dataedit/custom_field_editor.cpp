@@ -172,8 +172,15 @@ void CustomFieldEditor::ChooseRule(CustomFieldRule rule) {
 }
 
 void CustomFieldEditor::Add() {
-  if (working_.size() >= static_cast<std::size_t>(MAX_CUSTOM_FIELDS)) {
-    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, MAX_CUSTOM_FIELDS)));
+  // The rules of the record are asked of the list with one more field, before the field's
+  // edits are read: the place of a field not built yet counts.
+  DataEditSettings candidate = settings_;
+  candidate.customFields = working_;
+  candidate.customFields.emplace_back();
+  for (const DataEditProblem& problem : DataEditProblems(candidate)) {
+    if (problem.rule != DataEditRule::CustomFieldCount) continue;
+    refusals_.Refuse(this, QMessageBox::NoIcon,
+                     QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, problem.allowed)));
     return;
   }
   const RuleInputs& inputs = Inputs(chosen_);
