@@ -1,6 +1,9 @@
 #include "controls/base_dialog.h"
 
 #include <QPalette>
+#include <QPushButton>
+
+#include "controls/dialog_units.h"
 
 namespace tessaron {
 
@@ -19,6 +22,15 @@ void BaseDialog::SetBackgroundColor(const QColor& color) {
   colours.setColor(QPalette::Window, color);
   setPalette(colours);
   setAutoFillBackground(true);
+}
+
+QPushButton* BaseDialog::MakeOkButton() {
+  auto* button = new QPushButton(QStringLiteral("OK"), this);
+  button->setObjectName(QStringLiteral("okButton"));
+  button->setDefault(true);
+  button->setMinimumWidth(DialogUnits().Pixels(90));
+  connect(button, &QPushButton::clicked, this, &QDialog::accept);
+  return button;
 }
 
 void BaseDialog::reject() {
