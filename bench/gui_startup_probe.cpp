@@ -54,7 +54,7 @@ class FirstShownProbe : public QObject {
     QElapsedTimer clock;
     clock.start();
     {
-      tessaron::BasicSheet sheet(window, &window);
+      tessaron::BasicSheet sheet(window.State(), window.Ui(), &window);
       sheet.Refresh();
       sheet.setGeometry(window.ChildArea());
       sheet.show();

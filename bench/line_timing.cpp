@@ -157,20 +157,19 @@ std::string QueuedText(const Measurement& m) {
 Measurement Measure(ReaderPort& port, const Exchange& exchange) {
   Measurement m;
   std::vector<Byte> reply(exchange.replyCapacity, 0);
-  std::uint32_t replyLength = exchange.replyCapacity;
   m.sent = static_cast<std::uint32_t>(exchange.command.size());
   const std::int64_t queuedBefore = QueuedNanos();
   const double cpuBefore = ThreadCpuSeconds();
   const Clock::time_point start = Clock::now();
-  m.ok = port.Transact(exchange.command.data(), static_cast<std::int32_t>(exchange.command.size()),
-                       reply.data(), &replyLength);
+  const PortReply answer = port.Transact(exchange.command, reply);
+  m.ok = answer.ok;
   m.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   m.cpuMs = (ThreadCpuSeconds() - cpuBefore) * 1000.0;
   const std::int64_t queuedAfter = QueuedNanos();
   if (queuedBefore >= 0 && queuedAfter >= queuedBefore) {
     m.queuedMs = static_cast<double>(queuedAfter - queuedBefore) / 1e6;
   }
-  m.received = replyLength;
+  m.received = static_cast<std::uint32_t>(answer.bytes.size());
   return m;
 }
 
@@ -258,7 +257,7 @@ bool RunSerial(Tally& tally) {
   line.Server()->SetOptions(paced);
 
   std::printf("\nSerial line \"%s\" on the pseudo-terminal %s\n",
-              InterfaceDisplayName(INTERFACE_RS232), line.DeviceName().c_str());
+              InterfaceDisplayName(InterfaceType::Rs232), line.DeviceName().c_str());
   std::printf("  floor = %.0f ms pause + %.0f ms closing silence + (sent + received) bytes x %.3f ms"
               " (9600 baud, 10 bits a byte)\n",
               Ms(timing.replyPause), Ms(timing.perByteWait),
@@ -288,7 +287,7 @@ bool RunSerial(Tally& tally) {
   port->Close();
 
   // Fast mode on the same line: each exchange ends once its whole reply is in.
-  port = CreateReaderPort(INTERFACE_RS232, LineEnvironment(line, true));
+  port = CreateReaderPort(InterfaceType::Rs232, LineEnvironment(line, true));
   if (!port->OpenPath(line.DeviceName())) return false;
   std::printf("\n  Fast mode (--fast): target = 1.5 x the bytes' time on the wire + %.0f ms\n",
               FAST_SERIAL_MARGIN_MS);
@@ -317,7 +316,7 @@ bool RunHid(Tally& tally) {
 
   const double lastPollMs = HID_READS_PER_POLL * Ms(timing.pollPause);
   std::printf("\nUSB HID line \"%s\" on the simulated device %s (%u-byte feature reports)\n",
-              InterfaceDisplayName(INTERFACE_USB_HID), line.DeviceName().c_str(), reportLength);
+              InterfaceDisplayName(InterfaceType::UsbHid), line.DeviceName().c_str(), reportLength);
   std::printf("  floor = %.0f ms pause + k data reads without pause + last polling step of %d"
               " reads x %.0f ms = %.0f ms (+ the reports sent, taken at once here)\n",
               Ms(timing.replyPause), HID_READS_PER_POLL, Ms(timing.pollPause),
@@ -353,7 +352,7 @@ bool RunHid(Tally& tally) {
   port->Close();
 
   // Fast mode on the same device.
-  port = CreateReaderPort(INTERFACE_USB_HID, LineEnvironment(line, true));
+  port = CreateReaderPort(InterfaceType::UsbHid, LineEnvironment(line, true));
   if (!port->OpenPath(line.DeviceName())) return false;
   std::printf("\n  Fast mode (--fast): target = under %.0f ms\n", FAST_HID_TARGET_MS);
   PrintFastHeader();
@@ -461,7 +460,7 @@ bool RunKeyboard(Tally& tally) {
     if (port) {
       ran = true;
       std::printf("\nPS/2 keyboard line \"%s\" on the keyboard-controller model\n",
-                  InterfaceDisplayName(INTERFACE_PS2_KEYBOARD));
+                  InterfaceDisplayName(InterfaceType::Ps2Keyboard));
       std::printf("  floor = %.0f ms busy wait per acknowledged byte + %.0f ms per command byte"
                   " before a set-type acknowledgement + %.0f ms after the transaction\n",
                   Ms(timing.ackedBytePause), Ms(timing.setAckPausePerByte),
@@ -536,7 +535,7 @@ bool RunKeyboardThroughHelper(Tally& tally) {
   std::unique_ptr<ReaderPort> port = OpenThroughDiscovery(line);
   if (!port) return false;
   std::printf("\nPS/2 keyboard line \"%s\" through the helper tessaron-kbc --simulated\n",
-              InterfaceDisplayName(INTERFACE_PS2_KEYBOARD));
+              InterfaceDisplayName(InterfaceType::Ps2Keyboard));
   std::printf("  %-9s %-6s %5s %5s %9s %9s %7s %9s  %-9s\n", "exchange", "result", "sent", "recv",
               "wall ms", "floor ms", "dev", "queued ms", "wall+-10%");
   for (const Exchange& exchange : Exchanges()) {

@@ -84,7 +84,7 @@ class ScriptedHidDevice : public tessaron::HidDevice {
  private:
   static bool Idle(Byte* report, std::size_t length) {
     for (std::size_t i = 1; i < length; ++i) report[i] = 0;
-    report[1] = tessaron::HID_IDLE_MARKER;
+    report[1] = tessaron::HID_IDLE_REPORT_MARKER;
     return true;
   }
 };
@@ -107,15 +107,14 @@ void ManualCommand(tessaron::HidPort& port, std::uint32_t capacity, bool setComm
   const Byte defaults[] = {0x02, 0x53, 0x18, 0x03, 0x4A};
   const Byte query[] = {0x02, 0x52, 0x22, 0x03, 0x71};
   const Byte* command = setCommand ? defaults : query;
-  auto reply = std::make_unique<Byte[]>(capacity == 0 ? 1 : capacity);
-  std::uint32_t replyLength = capacity;
-  const bool ok = port.Transact(command, 5, capacity == 0 ? nullptr : reply.get(), &replyLength);
-  const std::uint32_t chunk = port.FeatureReportLength() - 1;
-  Require(replyLength <= capacity);
-  Require(replyLength % chunk == 0);
-  if (ok) {
-    Require(replyLength >= chunk);
-    if (setCommand) Require(reply[0] == tessaron::REPLY_ACK);
+  std::vector<Byte> reply(capacity);
+  const tessaron::PortReply answer = port.Transact(std::span(command, 5), reply);
+  const std::size_t chunk = port.FeatureReportLength() - 1;
+  Require(answer.bytes.data() == reply.data() && answer.bytes.size() <= capacity);
+  Require(answer.bytes.size() % chunk == 0);
+  if (answer.ok) {
+    Require(answer.bytes.size() >= chunk);
+    if (setCommand) Require(answer.bytes[0] == tessaron::REPLY_ACK);
   }
 }
 
@@ -143,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool keyboardReader = (flags & FLAG_KEYBOARD_READER) != 0;
   script.productId = keyboardReader ? tessaron::USB_HID_KB_PRODUCT_ID : tessaron::USB_HID_PRODUCT_ID;
   const tessaron::InterfaceType type =
-      keyboardReader ? tessaron::INTERFACE_USB_HID_KB : tessaron::INTERFACE_USB_HID;
+      keyboardReader ? tessaron::InterfaceType::UsbHidKb : tessaron::InterfaceType::UsbHid;
 
   {
     tessaron::HidPort port(type, NoWaits(), nullptr, ScriptedDevices());

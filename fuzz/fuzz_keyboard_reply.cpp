@@ -11,7 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/command_frame.h"
 #include "core/reader_settings.h"
@@ -97,13 +99,14 @@ constexpr Byte READ_SETTINGS = 6;
 constexpr Byte CHOICES = 8;
 
 void RawTransact(tessaron::KeyboardPort& port, const Command& command, std::uint32_t capacity) {
-  auto reply = std::make_unique<Byte[]>(capacity == 0 ? 1 : capacity);
-  std::uint32_t replyLength = capacity;
-  const bool ok =
-      port.Transact(command.bytes, command.length, capacity == 0 ? nullptr : reply.get(), &replyLength);
-  Require(replyLength <= capacity);
+  std::vector<Byte> buffer(capacity);
+  const tessaron::PortReply answer =
+      port.Transact(std::span(command.bytes, command.length), buffer);
+  const std::span<const Byte> reply = answer.bytes;
+  const std::size_t replyLength = reply.size();
+  Require(reply.data() == buffer.data() && replyLength <= capacity);
   const bool setType = command.length >= 2 && tessaron::IsKeyboardSetCommand(command.bytes[1]);
-  if (!ok || replyLength == capacity) return;
+  if (!answer.ok || replyLength == capacity) return;
   if (setType && reply[0] == tessaron::KEYBOARD_ACK) {
     Require(replyLength == 1);
     return;
@@ -113,7 +116,7 @@ void RawTransact(tessaron::KeyboardPort& port, const Command& command, std::uint
   Require(!setType || reply[0] == tessaron::REPLY_UNKNOWN);
   tessaron::KeyboardReplyRecogniser recogniser(command.length >= 3 &&
                                                command.bytes[2] == tessaron::CMD_GET_FIRMWARE_VERSION);
-  for (std::uint32_t i = first; i < replyLength; ++i) {
+  for (std::size_t i = first; i < replyLength; ++i) {
     Require(recogniser.Feed(reply[i]) == (i + 1 == replyLength));
   }
 }
@@ -146,10 +149,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     tessaron::KeyboardPort port(NoWaits(), Handshake());
     if (choice < READ_SETTINGS) {
+      // Only an open port exchanges; opening takes the keyboard over, which reads the data
+      // port empty (script bytes the line never sees).
+      Require(port.Open(0));
       RawTransact(port, COMMANDS[choice], capacity);
     } else if (choice == READ_SETTINGS) {
-      // Only an opened port is ready; opening takes the keyboard over, which reads the data
-      // port empty (script bytes the line never sees).
       Require(port.Open(0));
       tessaron::ReaderSettings settings;
       tessaron::ReadFromReader(settings, &port);

@@ -44,37 +44,21 @@ class ReplayPort : public tessaron::ReaderPort {
   ReplayPort(const Byte* reply, std::size_t size, bool acknowledged, bool overstated)
       : reply_(reply), size_(size), acknowledged_(acknowledged), overstated_(overstated) {}
 
-  bool GetFirmwareVersion(std::string& out) override {
-    if (TakeCachedVersion(out)) return true;
-    Byte reply[tessaron::VERSION_REPLY_BUFFER_SIZE] = {};
-    std::uint32_t replyLength = 0;
-    bool acknowledged = false;
-    SendVersionQuery(reply, &replyLength, &acknowledged);
-    Require(replyLength <= tessaron::VERSION_REPLY_BUFFER_SIZE);
-    if (!acknowledged) return false;
-    return StoreVersionFromReply(reply, replyLength, out);
-  }
-  // The version text of any reply of any length, as a port takes it out of its buffer.
-  bool VersionOf(const Byte* reply, std::uint32_t length, std::string& out) {
-    return StoreVersionFromReply(reply, length, out);
-  }
-  bool Open(tessaron::DeviceIndex) override { return true; }
-  bool OpenPath(const std::string&) override { return true; }
-  bool Close() override { return true; }
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override {
-    Require(commandLength >= 5 && command[0] == tessaron::STX);
-    const std::uint32_t capacity = *replyLength;
-    const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(size_, capacity));
-    for (std::uint32_t i = 0; i < count; ++i) reply[i] = reply_[i];
-    // A port that breaks its word claims bytes it never stored; its callers trust no more
-    // than they offered.
-    *replyLength = overstated_ ? capacity + 1 + count : count;
-    return acknowledged_;
-  }
-  tessaron::InterfaceType GetInterfaceType() const override { return tessaron::INTERFACE_RS232; }
-  bool IsReady() const override { return true; }
+  tessaron::InterfaceType GetInterfaceType() const override { return tessaron::InterfaceType::Rs232; }
   std::string GetPortName(std::string& out) const override { return out = "replay"; }
+
+ protected:
+  bool OpenDevice(tessaron::DeviceIndex) override { return true; }
+  bool OpenDeviceAt(const std::string&) override { return true; }
+  void CloseDevice() override {}
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override {
+    Require(command.size() >= 5 && command[0] == tessaron::STX);
+    const std::size_t count = std::min(size_, reply.size());
+    for (std::size_t i = 0; i < count; ++i) reply[i] = reply_[i];
+    // A port that breaks its word claims bytes it never stored; its callers get no more
+    // than they offered.
+    return Exchanged{overstated_ ? reply.size() + 1 + count : count, acknowledged_, {}};
+  }
 
  private:
   const Byte* reply_;
@@ -85,6 +69,7 @@ class ReplayPort : public tessaron::ReaderPort {
 
 void Transactions(const Byte* reply, std::size_t size, Byte flags) {
   ReplayPort port(reply, size, (flags & FLAG_ACKNOWLEDGED) != 0, (flags & FLAG_OVERSTATED) != 0);
+  Require(port.Open(0));
   tessaron::ReaderSettings settings;
   tessaron::ReadFromReader(settings, &port);
   tessaron::WriteToReader(settings, &port);
@@ -92,9 +77,7 @@ void Transactions(const Byte* reply, std::size_t size, Byte flags) {
   std::string version;
   Require(port.GetFirmwareVersion(version) == !version.empty());
   Require(version.size() < tessaron::VERSION_REPLY_BUFFER_SIZE);
-  std::string any;
-  ReplayPort other(nullptr, 0, false, false);
-  Require(other.VersionOf(reply, static_cast<std::uint32_t>(size), any) == !any.empty());
+  const std::string any = tessaron::FirmwareVersionText(std::span(reply, size));
   Require(any.size() < size || any.empty());
 }
 

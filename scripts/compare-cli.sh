@@ -12,8 +12,8 @@ run_cases() {
   local t=$1/tessaron n=0
   run() { n=$((n + 1)); { "$@"; echo "exit $?"; } >"$n.txt" 2>&1; echo "$*" >"$n.cmd"; }
   run "$t" --help
-  for command in init show dump settings get set export import diff list report version \
-                 save load defaults send clone bootloader; do
+  # Every command the program lists in its help.
+  for command in $("$t" --help | awk '/^Commands:/ { on = 1; next } on && /^  [a-z]/ { print $1 }'); do
     run "$t" "$command" --help
   done
   run "$t" settings
@@ -30,6 +30,8 @@ run_cases() {
     run "$t" version --simulate="$line"
     run "$t" list --simulate="$line"
     run "$t" set beep-volume=off --simulate="$line"
+    run "$t" get --simulate="$line"
+    run "$t" set terminal-type=notebook baud-rate=2400 --simulate="$line"
     run "$t" send '\x2\x52\x22\x3' --simulate="$line"
     run "$t" save "s-$line.cfs2" --simulate="$line"
     run "$t" dump "s-$line.cfs2"

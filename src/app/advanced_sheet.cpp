@@ -6,20 +6,21 @@
 
 #include "app/boot_loader_mode_page.h"
 #include "app/data_editing_page.h"
-#include "app/main_window.h"
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
 #include "app/quick_clone_page.h"
+#include "app/reader_state.h"
+#include "flows/flow_waits.h"
 
 namespace tessaron {
 
-AdvancedSheet::AdvancedSheet(MainWindow& mainWindow, QWidget* parent)
-    : SettingsSheet(mainWindow, Variant::Advanced, parent),
-      outputFormat_(new OutputFormatPage(mainWindow)),
-      dataEditing_(new DataEditingPage(mainWindow.Settings(), true)),
-      quickClone_(new QuickClonePage(mainWindow)),
-      manualCommand_(new ManualCommandPage(mainWindow)),
-      bootLoaderMode_(new BootLoaderModePage(mainWindow)) {
+AdvancedSheet::AdvancedSheet(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsSheet(state, ui, QStringLiteral("Change Advanced Settings:"), parent),
+      outputFormat_(new OutputFormatPage(state, ui)),
+      dataEditing_(new DataEditingPage(state.Settings(), ui, true)),
+      quickClone_(new QuickClonePage(state, ui)),
+      manualCommand_(new ManualCommandPage(state, ui)),
+      bootLoaderMode_(new BootLoaderModePage(state, ui)) {
   setObjectName(QStringLiteral("advancedSheet"));
   AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), outputFormat_);
   AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), dataEditing_);
@@ -27,7 +28,6 @@ AdvancedSheet::AdvancedSheet(MainWindow& mainWindow, QWidget* parent)
   AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), manualCommand_);
   AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), bootLoaderMode_);
   Tabs()->setCurrentIndex(OUTPUT_FORMAT_TAB);
-  TakeFromMainWindow();
 }
 
 AdvancedSheet::~AdvancedSheet() = default;
@@ -35,6 +35,16 @@ AdvancedSheet::~AdvancedSheet() = default;
 void AdvancedSheet::Refresh() {
   outputFormat_->Refresh();
   dataEditing_->Refresh();
+}
+
+SendPlan AdvancedSheet::SendPlanOfSheet() const { return SendPlan{}; }
+
+DefaultsPlan AdvancedSheet::DefaultsPlanOfSheet() const {
+  return DefaultsPlan{.beforeRead = DEFAULTS_READ_BACK_WAIT};
+}
+
+SaveWords AdvancedSheet::SaveWordsOfSheet() const {
+  return SaveWords{.done = texts::SAVE_OK_ADVANCED, .failed = texts::SAVE_FAILED_ADVANCED};
 }
 
 void AdvancedSheet::OnTabChanged(int index) {

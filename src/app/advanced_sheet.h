@@ -21,16 +21,22 @@ class AdvancedSheet : public SettingsSheet {
 
  public:
   // The tab captions, in tab order.
-  static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
+  static constexpr std::array TAB_CAPTIONS = {
       PageCaption(RecordPage::OutputFormat), PageCaption(RecordPage::DataEditing), "Quick Clone",
       "Manual Command", "Set Boot Loader Mode"};
+  static constexpr int PAGE_COUNT = static_cast<int>(TAB_CAPTIONS.size());
   static constexpr int OUTPUT_FORMAT_TAB = 0;
   static constexpr int DATA_EDITING_TAB = 1;
   static constexpr int QUICK_CLONE_TAB = 2;
   static constexpr int MANUAL_COMMAND_TAB = 3;
   static constexpr int BOOT_LOADER_TAB = 4;
 
-  AdvancedSheet(MainWindow& mainWindow, QWidget* parent);
+  // The least width the sheet needs at this font, without building one.
+  static int NeededWidth(const QFont& font) {
+    return SettingsSheet::NeededWidth(font, TAB_CAPTIONS);
+  }
+
+  AdvancedSheet(ReaderState& state, UiServices& ui, QWidget* parent);
   ~AdvancedSheet() override;
 
   // The Output Format and Data Editing pages reload; the other three hold no settings.
@@ -44,6 +50,12 @@ class AdvancedSheet : public SettingsSheet {
 
  protected:
   void OnTabChanged(int index) override;
+  // No second pause after the version query; a pending interface switch counts from the
+  // start. "Default All" reads the settings back on the same open reader; a save is told
+  // "Save configuration file successfully."
+  SendPlan SendPlanOfSheet() const override;
+  DefaultsPlan DefaultsPlanOfSheet() const override;
+  SaveWords SaveWordsOfSheet() const override;
 
  private:
   OutputFormatPage* outputFormat_;

@@ -5,33 +5,49 @@
 
 #include "app/general_settings_page.h"
 #include "app/keyboard_settings_page.h"
-#include "app/main_window.h"
 #include "app/pre_postamble_page.h"
 #include "app/rs232_parameters_page.h"
 #include "app/track_settings_page.h"
+#include "flows/flow_waits.h"
 
 namespace tessaron {
 
-BasicSheet::BasicSheet(MainWindow& mainWindow, QWidget* parent)
-    : SettingsSheet(mainWindow, Variant::Basic, parent) {
+BasicSheet::BasicSheet(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsSheet(state, ui, QStringLiteral("Change Basic Settings:"), parent) {
   setObjectName(QStringLiteral("basicSheet"));
   SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
-  // The record is taken before the pages are made: each page is handed it at creation.
-  TakeFromMainWindow();
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[0]), new GeneralSettingsPage(*settings_));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[1]), new PrePostamblePage(*settings_));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[2]), new Rs232ParametersPage(*settings_));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[3]), new TrackSettingsPage(*settings_));
-  AddPage(QString::fromLatin1(TAB_CAPTIONS[4]), new KeyboardSettingsPage(*settings_));
+  SettingsPage* const pages[] = {
+      new GeneralSettingsPage(state, ui), new PrePostamblePage(state, ui),
+      new Rs232ParametersPage(state, ui), new TrackSettingsPage(state, ui),
+      new KeyboardSettingsPage(state, ui)};
+  static_assert(std::size(pages) == TAB_CAPTIONS.size());
+  for (std::size_t index = 0; index < TAB_CAPTIONS.size(); ++index) {
+    AddPage(QString::fromLatin1(TAB_CAPTIONS[index]), pages[index]);
+  }
   Tabs()->setCurrentIndex(0);
 }
 
 BasicSheet::~BasicSheet() = default;
 
 void BasicSheet::Refresh() {
-  for (int index = 0; index < PAGE_COUNT; ++index) {
-    if (SettingsPage* page = Page(index)) page->Refresh();
-  }
+  for (int index = 0; index < PageCount(); ++index) Page(index)->Refresh();
+}
+
+SendPlan BasicSheet::SendPlanOfSheet() const {
+  return SendPlan{.pauseAfterVersion = VERSION_QUERY_WAIT, .switchCountsOnceOpen = true};
+}
+
+DefaultsPlan BasicSheet::DefaultsPlanOfSheet() const {
+  return DefaultsPlan{.beforeCommand = DEFAULTS_COMMAND_WAIT,
+                      .readOnOwnOpen = true,
+                      .beforeRead = DEFAULTS_REOPEN_WAIT,
+                      .openFailed = texts::DEFAULTS_OPEN_FAILED,
+                      .reopenFailed = texts::DEFAULTS_REOPEN_FAILED,
+                      .readFailed = texts::DEFAULTS_READ_BACK_FAILED};
+}
+
+SaveWords BasicSheet::SaveWordsOfSheet() const {
+  return SaveWords{.done = texts::SAVE_OK, .failed = texts::SAVE_FAILED};
 }
 
 }  // namespace tessaron

@@ -9,26 +9,36 @@
 
 namespace tessaron {
 
-class GeneralSettingsPage;
-class PrePostamblePage;
-class Rs232ParametersPage;
-class TrackSettingsPage;
-class KeyboardSettingsPage;
-
 class BasicSheet : public SettingsSheet {
   Q_OBJECT
 
  public:
   // The tab captions, in tab order.
-  static constexpr std::array<const char*, PAGE_COUNT> TAB_CAPTIONS = {
+  static constexpr std::array TAB_CAPTIONS = {
       PageCaption(RecordPage::GeneralSettings), PageCaption(RecordPage::PrePostamble),
       PageCaption(RecordPage::Rs232Parameters), PageCaption(RecordPage::TrackSettings),
       PageCaption(RecordPage::KeyboardSettings)};
-  BasicSheet(MainWindow& mainWindow, QWidget* parent);
+  static constexpr int PAGE_COUNT = static_cast<int>(TAB_CAPTIONS.size());
+
+  // The least width the sheet needs at this font, without building one.
+  static int NeededWidth(const QFont& font) {
+    return SettingsSheet::NeededWidth(font, TAB_CAPTIONS);
+  }
+
+  BasicSheet(ReaderState& state, UiServices& ui, QWidget* parent);
   ~BasicSheet() override;
 
   // All five pages reload.
   void Refresh() override;
+
+ protected:
+  // A second pause after the version query of a keyboard-class reader; a pending interface
+  // switch counts once the reader is open. "Default All" runs the command on one open and
+  // the read on another, each with its own failure; a save is told "Save configuration to
+  // file successfully."
+  SendPlan SendPlanOfSheet() const override;
+  DefaultsPlan DefaultsPlanOfSheet() const override;
+  SaveWords SaveWordsOfSheet() const override;
 };
 
 }  // namespace tessaron

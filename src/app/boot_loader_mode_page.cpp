@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/main_window.h"
+#include "app/reader_state.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
@@ -15,8 +15,9 @@
 
 namespace tessaron {
 
-BootLoaderModePage::BootLoaderModePage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
+BootLoaderModePage::BootLoaderModePage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
       password_(new QLineEdit(this)),
       setButton_(new QPushButton(QStringLiteral("Set Boot Loader Mode"), this)) {
   setObjectName(QStringLiteral("bootLoaderModePage"));
@@ -52,15 +53,15 @@ BootLoaderModePage::~BootLoaderModePage() = default;
 
 void BootLoaderModePage::SetBootLoaderMode() {
   if (!IsBootLoaderPassword(password_->text().toStdString())) {
-    ShowMessageBox(this, QMessageBox::Warning, QString(),
-                        QString::fromLatin1(texts::BOOT_LOADER_PASSWORD_WRONG), QMessageBox::Ok,
-                        QMessageBox::Ok);
+    ui_.ShowMessageBox(this, QMessageBox::Warning, QString(),
+                       QString::fromLatin1(texts::BOOT_LOADER_PASSWORD_WRONG), QMessageBox::Ok,
+                       QMessageBox::Ok);
     return;
   }
   password_->clear();
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
-  EnterBootLoader(mainWindow_.Link(), flow);
+  WindowFlowContext flow(this, ui_, &state_);
+  EnterBootLoader(state_.Link(), flow);
 }
 
 }  // namespace tessaron

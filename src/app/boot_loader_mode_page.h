@@ -9,11 +9,11 @@ class QPushButton;
 
 namespace tessaron {
 
-class BootLoaderModePage : public AdvancedSettingsPage {
+class BootLoaderModePage : public SettingsPage {
   Q_OBJECT
 
  public:
-  explicit BootLoaderModePage(MainWindow& mainWindow, QWidget* parent = nullptr);
+  BootLoaderModePage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~BootLoaderModePage() override;
 
   void SetBootLoaderMode();
@@ -22,6 +22,7 @@ class BootLoaderModePage : public AdvancedSettingsPage {
   QPushButton* SetButton() const { return setButton_; }
 
  private:
+  ReaderState& state_;
   QLineEdit* password_;
   QPushButton* setButton_;
 };

@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <atomic>
 #include <thread>
+#include <utility>
 
 namespace tessaron {
 
@@ -43,14 +44,10 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
-// The one filter of all holds; it lets through only input to a modal window that opened
-// after the outermost hold began.
+// The filter of the holds; it lets through only input to a modal window that opened after
+// the outermost hold began.
 class InputFilter : public QObject {
  public:
-  static constexpr const char* NAME = "tessaronInputHold";
-
-  explicit InputFilter(QObject* parent) : QObject(parent) { setObjectName(QString::fromLatin1(NAME)); }
-
   void Begin() {
     if (depth_++ == 0) {
       modalAtStart_ = QApplication::activeModalWidget();
@@ -60,6 +57,7 @@ class InputFilter : public QObject {
   void End() {
     if (--depth_ == 0) QCoreApplication::instance()->removeEventFilter(this);
   }
+  bool Active() const { return depth_ > 0; }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (!IsUserInput(event->type())) return false;
@@ -77,31 +75,44 @@ class InputFilter : public QObject {
   QPointer<QWidget> modalAtStart_;
 };
 
-// The filter of the application: made with the first hold, a child of the application object
-// so that it lives and goes with it.
-InputFilter& Filter() {
-  QCoreApplication* application = QCoreApplication::instance();
-  QObject* found = application->findChild<QObject*>(QString::fromLatin1(InputFilter::NAME),
-                                                    Qt::FindDirectChildrenOnly);
-  return found != nullptr ? *static_cast<InputFilter*>(found) : *new InputFilter(application);
+InputFilter& FilterOf(const std::unique_ptr<QObject>& filter) {
+  return *static_cast<InputFilter*>(filter.get());
 }
+
+// The local loops of the work: paint events, timers and posted events, but no socket
+// notifier (see busy_windows.h).
+constexpr QEventLoop::ProcessEventsFlags WORK_LOOP_EVENTS = QEventLoop::ExcludeSocketNotifiers;
 
 }  // namespace
 
-InputHold::InputHold() {
-  if (OnWindowThread()) Filter().Begin();
+BusyWindows::BusyWindows() : filter_(std::make_unique<InputFilter>()) {}
+
+BusyWindows::~BusyWindows() {
+  if (Active() && QCoreApplication::instance() != nullptr) {
+    QCoreApplication::instance()->removeEventFilter(filter_.get());
+  }
 }
 
-InputHold::~InputHold() {
-  if (OnWindowThread()) Filter().End();
+void BusyWindows::Begin() {
+  if (OnWindowThread()) FilterOf(filter_).Begin();
 }
 
-void RunWhileWindowsPaint(const std::function<void()>& work) {
+void BusyWindows::End() {
+  if (OnWindowThread()) FilterOf(filter_).End();
+}
+
+bool BusyWindows::Active() const { return FilterOf(filter_).Active(); }
+
+InputHold::InputHold(BusyWindows& busy) : busy_(&busy) { busy_->Begin(); }
+
+InputHold::~InputHold() { busy_->End(); }
+
+void RunWhileWindowsPaint(BusyWindows& busy, const std::function<void()>& work) {
   if (!OnWindowThread()) {
     work();
     return;
   }
-  InputHold hold;
+  InputHold hold(busy);
   QEventLoop loop;
   std::atomic<bool> done{false};
   std::thread worker([&] {
@@ -109,20 +120,27 @@ void RunWhileWindowsPaint(const std::function<void()>& work) {
     done = true;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
-  if (!done) loop.exec();
+  if (!done) loop.exec(WORK_LOOP_EVENTS);
   worker.join();
 }
 
-void WaitWhileWindowsPaint(int milliseconds) {
-  if (milliseconds <= 0) return;
+void BusyWindows::Stop() {
+  stopping_ = true;
+  if (waitLoop_ != nullptr) static_cast<QEventLoop*>(waitLoop_)->quit();
+}
+
+void WaitWhileWindowsPaint(BusyWindows& busy, int milliseconds) {
+  if (milliseconds <= 0 || busy.Stopping()) return;
   if (!OnWindowThread()) {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
     return;
   }
-  InputHold hold;
+  InputHold hold(busy);
   QEventLoop loop;
+  QObject* const outer = std::exchange(busy.waitLoop_, &loop);
   QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
+  loop.exec(WORK_LOOP_EVENTS);
+  busy.waitLoop_ = outer;
 }
 
 void RunOnWindowThread(const std::function<void()>& action) {

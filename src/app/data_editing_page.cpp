@@ -14,8 +14,10 @@
 #include "app/help_files.h"
 #include "controls/keyboard_access.h"
 #include "core/data_edit_model.h"
+#include "app/ui_services.h"
 #include "dataedit/added_field_editor.h"
 #include "dataedit/field_lists.h"
+#include "dataedit/formula_editor_of_kind.h"
 
 namespace tessaron {
 
@@ -48,8 +50,9 @@ QGroupBox* RadioBox(QWidget* page, const char* caption, const QList<QString>& op
 
 }  // namespace
 
-DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidget* parent)
-    : SettingsPage(parent, embedded ? Kind::ChildWindow : Kind::Window),
+DataEditingPage::DataEditingPage(ReaderSettings& settings, UiServices& ui, bool embedded,
+                                 QWidget* parent)
+    : SettingsPage(ui, parent, embedded ? Kind::ChildWindow : Kind::Window),
       settings_(settings),
       embedded_(embedded),
       formulas_(new QListWidget(this)) {
@@ -103,10 +106,10 @@ DataEditingPage::DataEditingPage(ReaderSettings& settings, bool embedded, QWidge
   });
   connect(format_, &QButtonGroup::idClicked, this, &DataEditingPage::ApplyTrackRule);
   connect(Button("Help"), &QPushButton::clicked, this,
-          [this] { OpenHelpTopic(HELP_CONTEXT_DATA_EDITING, this); });
+          [this] { OpenHelpTopic(HELP_CONTEXT_DATA_EDITING, ui_, this); });
   connect(Button("New Field"), &QPushButton::clicked, this, [this] {
     // The formula list shows no added field: nothing to fill again.
-    AddedFieldEditor editor(this, settings_, nullptr);
+    AddedFieldEditor editor(this, ui_, settings_, nullptr);
     editor.exec();
   });
   connect(Button("Add Formula"), &QPushButton::clicked, this,
@@ -213,7 +216,8 @@ TrackStates DataEditingPage::CheckedTracks() const {
 }
 
 void DataEditingPage::EditFormula(int kind) {
-  std::unique_ptr<FormulaEditor> editor = MakeFormulaEditor(kind, this, settings_, CheckedTracks());
+  std::unique_ptr<FormulaEditor> editor =
+      MakeFormulaEditor(kind, this, ui_, settings_, CheckedTracks());
   if (editor != nullptr && editor->exec() == QDialog::Accepted) FillFormulaList();
 }
 

@@ -22,8 +22,10 @@ class DataEditingPage : public SettingsPage {
 
  public:
   // embedded: the page lives in a sheet (Enter and Escape do nothing, no "OK"); otherwise it
-  // is a window of its own that "OK", Enter and Escape close.
-  DataEditingPage(ReaderSettings& settings, bool embedded, QWidget* parent = nullptr);
+  // is a window of its own that "OK", Enter and Escape close. The editors it opens refuse
+  // through ui.
+  DataEditingPage(ReaderSettings& settings, UiServices& ui, bool embedded,
+                  QWidget* parent = nullptr);
   ~DataEditingPage() override;
 
   // Loads the page from the record: mode and output method from it, Credit Card with Track1

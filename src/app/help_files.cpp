@@ -36,8 +36,8 @@ QUrl HelpTopicUrl(int contextId, const QStringList& folders) {
 namespace {
 
 // The desktop's viewer, else the program's own window.
-bool Show(const QUrl& url, QWidget* near) {
-  if (!OpenDocument(url, near)) ShowDocumentWindow(url, near);
+bool Show(const QUrl& url, UiServices& ui, QWidget* near) {
+  if (!ui.OpenDocument(url)) ShowDocumentWindow(url, near);
   return true;
 }
 
@@ -79,16 +79,16 @@ QWidget* ShowDocumentWindow(const QUrl& url, QWidget* near) {
   return window;
 }
 
-bool OpenHelpTopic(int contextId, QWidget* near) {
+bool OpenHelpTopic(int contextId, UiServices& ui, QWidget* near) {
   const QUrl url = HelpTopicUrl(contextId);
   if (url.isEmpty()) return false;
-  return Show(url, near);
+  return Show(url, ui, near);
 }
 
-bool OpenHowToUse(QWidget* near) {
+bool OpenHowToUse(UiServices& ui, QWidget* near) {
   const QString path = FindProgramDocument(QString::fromLatin1(HOW_TO_USE_FILE_NAME));
   if (path.isEmpty()) return false;
-  return Show(QUrl::fromLocalFile(path), near);
+  return Show(QUrl::fromLocalFile(path), ui, near);
 }
 
 }  // namespace tessaron

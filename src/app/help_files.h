@@ -11,6 +11,8 @@ class QWidget;
 
 namespace tessaron {
 
+class UiServices;
+
 inline constexpr const char* HELP_FILE_NAME = "TessaronCfgUtil.html";
 inline constexpr const char* HOW_TO_USE_FILE_NAME = "HOW TO USE THIS UTILITY.txt";
 
@@ -36,11 +38,11 @@ QString HelpAnchor(int contextId);
 // The help page at the topic of the context; empty when there is no help page.
 QUrl HelpTopicUrl(int contextId, const QStringList& folders = DocumentFolders());
 
-// Hand the topic or the how-to-use text to the desktop, through the services of the window
-// near, else show it in the program's own document window; false (and nothing shown) when
-// the file is missing.
-bool OpenHelpTopic(int contextId, QWidget* near);
-bool OpenHowToUse(QWidget* near);
+// Hand the topic or the how-to-use text to the desktop through ui, else (no viewer) show it in
+// the program's own document window beside near; false (and nothing shown) when the file is
+// missing.
+bool OpenHelpTopic(int contextId, UiServices& ui, QWidget* near);
+bool OpenHowToUse(UiServices& ui, QWidget* near);
 
 // The program's own document window: the file of url (HTML or plain text) at the url's
 // anchor, beside near. One window per file; showing it again brings it forward at the new

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
@@ -12,12 +11,12 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "app/main_window.h"
 #include "app/model_number_dialog.h"
 #include "app/pictures.h"
-#include "app/private_messages.h"
+#include "app/reader_state.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
+#include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
 #include "flows/flow_texts.h"
 
@@ -78,9 +77,10 @@ QPixmap GroupPicture(int group, double scale) {
 
 }  // namespace
 
-InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* parent)
+InterfaceSelectionPage::InterfaceSelectionPage(ReaderState& state, UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::ChildWindow),
-      mainWindow_(mainWindow),
+      state_(state),
+      ui_(ui),
       buttonGroup_(new QButtonGroup(this)),
       deviceBox_(new QComboBox(this)),
       fastBox_(new QCheckBox(QStringLiteral("Fast exchanges: end each one as soon as the whole reply has come"),
@@ -100,9 +100,9 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
 
   // The device lists are taken once; devices plugged in later appear when the page is
   // opened again.
-  DeviceListing& devices = *mainWindow.Readers().devices;
-  EnumerateReaders(devices, INTERFACE_PS2_KEYBOARD, groups_[GROUP_PS2]);
-  EnumerateReaders(devices, INTERFACE_RS232, groups_[GROUP_RS232]);
+  DeviceListing& devices = *state_.Readers().devices;
+  EnumerateReaders(devices, InterfaceType::Ps2Keyboard, groups_[GROUP_PS2]);
+  EnumerateReaders(devices, InterfaceType::Rs232, groups_[GROUP_RS232]);
   groups_[GROUP_USB] = FindUsbReaders(devices);
 
   const char* const names[GROUP_COUNT] = {"ps2Button", "rs232Button", "usbButton"};
@@ -147,8 +147,8 @@ InterfaceSelectionPage::InterfaceSelectionPage(MainWindow& mainWindow, QWidget* 
   fastBox_->setToolTip(QStringLiteral(
       "Serial and USB HID readers: the fixed pause and the closing silence stay the limits, "
       "so a slow reader still works, only no faster."));
-  fastBox_->setChecked(mainWindow_.FastReplies());
-  connect(fastBox_, &QCheckBox::toggled, &mainWindow_, &MainWindow::SetFastReplies);
+  fastBox_->setChecked(state_.FastReplies());
+  connect(fastBox_, &QCheckBox::toggled, &state_, &ReaderState::SetFastReplies);
   connect(continueButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Continue);
   connect(cancelButton_, &QPushButton::clicked, this, &InterfaceSelectionPage::Cancel);
 }
@@ -189,52 +189,45 @@ void InterfaceSelectionPage::GroupClicked(int group) {
 void InterfaceSelectionPage::Continue() {
   const int group = SelectedGroup();
   if (deviceBox_->currentIndex() < 0) {
-    ShowMessage(
-        QString::fromLatin1(group == GROUP_USB ? NO_USB_READER_TEXT : SELECT_INTERFACE_TEXT), this);
+    ui_.ShowMessage(
+        this, QString::fromLatin1(group == GROUP_USB ? NO_USB_READER_TEXT : SELECT_INTERFACE_TEXT),
+        QString(), 0);
     return;
   }
   const std::vector<ReaderDeviceEntry>& entries = GroupEntries(group);
   const int position = deviceBox_->currentData().toInt();
   if (position < 0 || static_cast<std::size_t>(position) >= entries.size()) return;
-  const ReaderDeviceEntry entry = entries[static_cast<std::size_t>(position)];
-
-  mainWindow_.SetInterfaceType(entry.interfaceType);
-  mainWindow_.SetDeviceIndex(entry.deviceIndex);
-  bool connected = false;
-  {
-    WaitCursor waitCursor;
-    connected = mainWindow_.Connect(true);
-  }
-  if (connected) {
+  if (ConnectTo(entries[static_cast<std::size_t>(position)])) {
     Finish(QDialog::Accepted);
     return;
   }
 
   // The device did not answer as a reader: the model number names the interface.
-  ModelNumberDialog modelNumber(this);
+  ModelNumberDialog modelNumber(ui_, this);
   if (modelNumber.exec() != QDialog::Accepted) return;
   std::vector<ReaderDeviceEntry> found;
-  EnumerateReaders(*mainWindow_.Readers().devices, modelNumber.ChosenInterface(), found);
+  EnumerateReaders(*state_.Readers().devices, modelNumber.ChosenInterface(), found);
   if (found.empty()) return;
-  mainWindow_.SetInterfaceType(found.front().interfaceType);
-  mainWindow_.SetDeviceIndex(found.front().deviceIndex);
-  {
-    WaitCursor waitCursor;
-    connected = mainWindow_.Connect(true);
-  }
-  if (connected) {
+  if (ConnectTo(found.front())) {
     Finish(QDialog::Accepted);
   } else {
-    ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
-                QString::fromLocal8Bit(mainWindow_.ConnectFailureCause().c_str()));
+    ui_.ShowMessage(this, QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT),
+                    QString::fromLocal8Bit(state_.ConnectFailureCause().c_str()), 0);
   }
+}
+
+bool InterfaceSelectionPage::ConnectTo(const ReaderDeviceEntry& entry) {
+  state_.SetConnection(ReaderConnection{entry.interfaceType, entry.deviceIndex, std::string()});
+  WaitCursor waitCursor;
+  WindowFlowContext flow(this, ui_, &state_);
+  return state_.Connect(true, flow);
 }
 
 void InterfaceSelectionPage::Cancel() { Finish(QDialog::Rejected); }
 
 void InterfaceSelectionPage::Finish(int result) {
-  QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_CLOSE_INTERFACE_SELECTION));
   done(result);
+  emit pageDone();
 }
 
 QPointF InterfaceSelectionPage::PictureCentre(int group) const {
@@ -286,7 +279,7 @@ void InterfaceSelectionPage::mousePressEvent(QMouseEvent* event) {
       if (GroupButton(group)->isEnabled()) {
         SelectGroup(group);
       } else {
-        ShowMessage(GroupButton(group)->toolTip(), this);
+        ui_.ShowMessage(this, GroupButton(group)->toolTip(), QString(), 0);
       }
       return;
     }

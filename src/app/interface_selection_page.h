@@ -1,7 +1,7 @@
 #pragma once
 // The page on which the user says how the reader is connected: PS/2 keyboard, RS232 or
 // USB, then one of the devices that discovery found for that group. "CONTINUE" connects
-// the main window to it; when the device does not answer, the model number decides.
+// the reader state to it; when the device does not answer, the model number decides.
 
 #include <array>
 #include <vector>
@@ -19,13 +19,12 @@ class QRadioButton;
 
 namespace tessaron {
 
-class MainWindow;
+class ReaderState;
+class UiServices;
 
 inline constexpr const char* NO_USB_READER_TEXT =
     "No Reader with USB interface has been found, Please Select Right Interface!";
 inline constexpr const char* SELECT_INTERFACE_TEXT = "Please select an interface!";
-inline constexpr const char* OPEN_DEVICE_FAILED_TEXT =
-    "Could not open Tessaron device, please check it!";
 
 class InterfaceSelectionPage : public BaseDialog {
   Q_OBJECT
@@ -37,7 +36,7 @@ class InterfaceSelectionPage : public BaseDialog {
   static constexpr int GROUP_COUNT = 3;
 
   // Lists the readers of the three groups once, now.
-  InterfaceSelectionPage(MainWindow& mainWindow, QWidget* parent);
+  InterfaceSelectionPage(ReaderState& state, UiServices& ui, QWidget* parent);
   ~InterfaceSelectionPage() override;
 
   // -1 while no group is chosen.
@@ -45,7 +44,7 @@ class InterfaceSelectionPage : public BaseDialog {
   const std::vector<ReaderDeviceEntry>& GroupEntries(int group) const;
   QRadioButton* GroupButton(int group) const;
   QComboBox* DeviceBox() const { return deviceBox_; }
-  // Fast exchanges (the main window's setting, kept in the profile).
+  // Fast exchanges (the reader state's setting, kept in the profile).
   QCheckBox* FastBox() const { return fastBox_; }
   QPushButton* ContinueButton() const { return continueButton_; }
   QPushButton* CancelButton() const { return cancelButton_; }
@@ -58,6 +57,10 @@ class InterfaceSelectionPage : public BaseDialog {
   void Continue();
   void Cancel();
 
+ signals:
+  // "CONTINUE" connected, or "CANCEL": the page is done, to be closed.
+  void pageDone();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -65,11 +68,14 @@ class InterfaceSelectionPage : public BaseDialog {
 
  private:
   void GroupClicked(int group);
-  // Tells the main window that the page is done and ends it with the result.
+  // Says that the page is done and ends it with the result.
   void Finish(int result);
+  // Connects to the reader of the entry.
+  bool ConnectTo(const ReaderDeviceEntry& entry);
   qreal PictureRadius() const;
 
-  MainWindow& mainWindow_;
+  ReaderState& state_;
+  UiServices& ui_;
   DialogUnits units_;
   std::array<std::vector<ReaderDeviceEntry>, GROUP_COUNT> groups_;
   std::array<QRadioButton*, GROUP_COUNT> groupButtons_;

@@ -9,16 +9,16 @@
 
 namespace tessaron {
 
-KeyboardSettingsPage::KeyboardSettingsPage(ReaderSettings& settings, QWidget* parent)
-    : BasicSettingsPage(settings, KeyboardSettingsTable(), HELP_CONTEXT_KEYBOARD_SETTINGS, parent) {
+KeyboardSettingsPage::KeyboardSettingsPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : BasicSettingsPage(state, ui, KeyboardSettingsTable(), HELP_CONTEXT_KEYBOARD_SETTINGS, parent) {
   setObjectName(QStringLiteral("keyboardSettingsPage"));
   auto* grid = new QGridLayout;
-  grid->addWidget(Bindings().AddChoice(Control("Language Option"), 2), 0, 0, 2, 1);
-  grid->addWidget(Bindings().AddChoice(Control("Function Key Output")), 0, 1, Qt::AlignTop);
+  grid->addWidget(Bindings().AddChoice(Setting("language"), 2), 0, 0, 2, 1);
+  grid->addWidget(Bindings().AddChoice(Setting("function-key-output")), 0, 1, Qt::AlignTop);
 
-  const char* const polling = "USB HID KB Polling Interval (Input value is from 1 to 255)";
-  QLineEdit* interval = Bindings().AddNumber(Control(polling));
-  QLabel* label = Bindings().Label(Control(polling));
+  const PageControl& polling = Setting("hid-kb-polling-interval");
+  QLineEdit* interval = Bindings().AddNumber(polling);
+  QLabel* label = Bindings().Label(polling);
   label->setWordWrap(true);
   auto* pollingLayout = new QGridLayout;
   pollingLayout->addWidget(label, 0, 0);
@@ -29,12 +29,6 @@ KeyboardSettingsPage::KeyboardSettingsPage(ReaderSettings& settings, QWidget* pa
   grid->setColumnStretch(1, 1);
   FinishLayout(grid);
   Refresh();
-
-  // Applied once, when the page is made.
-  if (settings_.interfaceType != INTERFACE_PS2_KEYBOARD &&
-      settings_.interfaceType != INTERFACE_USB_HID_KB) {
-    DisableEverything();
-  }
 }
 
 KeyboardSettingsPage::~KeyboardSettingsPage() = default;

@@ -12,7 +12,7 @@ class KeyboardSettingsPage : public BasicSettingsPage {
   Q_OBJECT
 
  public:
-  explicit KeyboardSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
+  KeyboardSettingsPage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~KeyboardSettingsPage() override;
 };
 

@@ -1,8 +1,7 @@
 #include "app/main_window.h"
 
-#include <QApplication>
+#include <QSignalBlocker>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,31 +18,36 @@
 #include "app/interface_selection_page.h"
 #include "app/notice_window.h"
 #include "app/pictures.h"
-#include "app/private_messages.h"
-#include "app/quick_clone_page.h"
+#include "app/profile.h"
 #include "app/report_window.h"
-#include "app/responsive_port.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "core/settings_report.h"
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
+#include "flows/reader_session.h"
 
 namespace tessaron {
 
+namespace {
+
+// Hides a child window and forgets it; it is deleted once the event loop is back, so that a
+// window that asked to go may still finish what it was doing.
+template <typename Window>
+void Dismiss(Window*& window) {
+  if (window == nullptr) return;
+  window->hide();
+  window->deleteLater();
+  window = nullptr;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Window | Qt::FramelessWindowHint),
-      session_(session),
       ui_(ui),
-      lastDeviceChange_(-QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) {
-  CarryUiServices(this, &ui_);
-  session_.Environment().wrap = MakeResponsive;
-  session_.Environment().messages = [this](const std::string& text, const std::string& caption) {
-    TellSessionMessage(text, caption);
-  };
-  deviceClock_.start();
+      state_(session) {
   setObjectName(QStringLiteral("mainWindow"));
   // Enter and Escape do nothing here.
   SetCancelIgnored(true);
@@ -77,16 +81,31 @@ MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
   busyLine_->setFont(busyFont);
   busyLine_->hide();
 
+  // No page may show values of an earlier reader.
+  connect(&state_, &ReaderState::readerReplaced, this, [this] {
+    CloseAdvancedSheet();
+    CloseBasicSheet();
+  });
+  connect(&state_, &ReaderState::workStepChanged, this, &MainWindow::ShowBusyStep);
+  connect(&state_, &ReaderState::fastRepliesChanged, this, &MainWindow::RememberFastReplies);
+
   // Only the remembered pair and the fast-exchange setting are read at start; no reader is
   // contacted.
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  interfaceType_ = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt();
-  deviceIndex_ = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
-  session_.Environment().timing.fastReplies =
-      profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
+  ReaderConnection remembered;
+  // A number outside the table is kept: the first connection says that no port serves it.
+  remembered.type = static_cast<InterfaceType>(
+      profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), 0).toInt());
+  remembered.index = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -1).toInt();
+  state_.SetConnection(remembered);
+  const bool fast = profile.value(QString::fromLatin1(PROFILE_FAST_REPLIES), false).toBool();
   profile.endGroup();
+  {
+    const QSignalBlocker quiet(&state_);
+    state_.SetFastReplies(fast);
+  }
 
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -94,7 +113,7 @@ MainWindow::MainWindow(ReaderSession& session, UiServices& ui, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  // The child windows go first: their pages refer to the record and the port.
+  // The child windows go first: their pages refer to the reader state.
   CloseNotice();
   delete advancedSheet_;
   advancedSheet_ = nullptr;
@@ -102,22 +121,19 @@ MainWindow::~MainWindow() {
   basicSheet_ = nullptr;
   delete interfaceSelection_;
   interfaceSelection_ = nullptr;
-  link_.reset();
-  // The session outlives the window: it no longer shows anything through it.
-  session_.Environment().messages = nullptr;
-  session_.Environment().wrap = nullptr;
+  state_.DropLink();
 
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), interfaceType_);
-  profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), deviceIndex_);
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE),
+                   InterfaceNumber(state_.Connection().type));
+  profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), state_.Connection().index);
   profile.endGroup();
   profile.sync();
 }
 
-void MainWindow::SetFastReplies(bool fast) {
-  session_.Environment().timing.fastReplies = fast;
+void MainWindow::RememberFastReplies(bool fast) {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
@@ -131,56 +147,13 @@ QPushButton* MainWindow::GetButton(Button button) const {
 
 // ---- connection ----
 
-void MainWindow::SetConnection(const ReaderConnection& connection) {
-  interfaceType_ = connection.type;
-  deviceIndex_ = connection.path.empty() ? connection.index : -1;
-  devicePath_ = connection.path;
-}
-
-ReaderConnection MainWindow::CurrentConnection() const {
-  return ReaderConnection{interfaceType_, deviceIndex_, devicePath_};
-}
-
 bool MainWindow::Connect(bool readSettings) {
-  link_.reset();
-  link_ = session_.Link(CurrentConnection());
-  WindowFlowContext flow(this);
-  const ReadOutcome outcome =
-      link_ ? ReadSettingsAndVersion(*link_, settings_, readSettings, nullptr, flow)
-            : ReadOutcome::OpenFailed;
-  connectFailureCause_.clear();
-  connectFailure_.clear();
-  connectFailureDetail_.clear();
-  if (link_ && outcome != ReadOutcome::Ok && !link_->FailureTold()) {
-    connectFailureCause_ = link_->FailureCause();
-    const bool opened = outcome == ReadOutcome::ReadFailed;
-    connectFailure_ = QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT);
-    connectFailureDetail_ = QString::fromLocal8Bit(
-        (opened ? ReadFailureCause(*link_) : connectFailureCause_).c_str());
-  }
-  if (readSettings) {
-    if (outcome == ReadOutcome::Ok) {
-      RecordMatchesReader();
-    } else {
-      SetRecordState(RecordState::NotRead);
-    }
-  }
-  if (outcome == ReadOutcome::OpenFailed) {
-    // Forgotten, also for the next run: it then starts with USB auto-detection.
-    deviceIndex_ = -1;
-    devicePath_.clear();
-    interfaceType_ = INTERFACE_UNKNOWN;
-    link_.reset();
-    return false;
-  }
-  // No page may show values of an earlier reader.
-  CloseAdvancedSheet();
-  CloseBasicSheet();
-  return readSettings && outcome == ReadOutcome::Ok;
+  WindowFlowContext flow(this, ui_, &state_);
+  return state_.Connect(readSettings, flow);
 }
 
 bool MainWindow::ConnectTo(const ReaderConnection& connection) {
-  SetConnection(connection);
+  state_.SetConnection(connection);
   bool connected = false;
   {
     WaitCursor waitCursor;
@@ -189,9 +162,9 @@ bool MainWindow::ConnectTo(const ReaderConnection& connection) {
   if (!connected) {
     // A reader that opened but gave no settings says so; one that did not open, or whose
     // failure was told already, gets the open failure.
-    if (connectFailure_.isEmpty()) {
-      ShowMessage(QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT), this, 0,
-                  QString::fromLocal8Bit(connectFailureCause_.c_str()));
+    if (state_.ConnectFailure().isEmpty()) {
+      ui_.ShowMessage(this, QString::fromLatin1(OPEN_DEVICE_FAILED_TEXT),
+                      QString::fromLocal8Bit(state_.ConnectFailureCause().c_str()), 0);
     } else {
       TellConnectFailure();
     }
@@ -200,7 +173,7 @@ bool MainWindow::ConnectTo(const ReaderConnection& connection) {
 }
 
 void MainWindow::ConnectAtStartUp(const ReaderConnection& connection) {
-  auto hold = std::make_shared<InputHold>();
+  auto hold = std::make_shared<InputHold>(ui_.Busy());
   QTimer::singleShot(0, this, [this, connection, hold]() mutable {
     ConnectTo(connection);
     hold.reset();
@@ -208,48 +181,40 @@ void MainWindow::ConnectAtStartUp(const ReaderConnection& connection) {
 }
 
 bool MainWindow::EnsureConnection() {
-  if (link_) return true;
-  connectFailure_.clear();
-  const bool named = deviceIndex_ != -1 || !devicePath_.empty();
-  if (interfaceType_ != INTERFACE_UNKNOWN && named) {
+  if (state_.Link() != nullptr) return true;
+  state_.ForgetConnectFailure();
+  const ReaderConnection& named = state_.Connection();
+  if (named.type != InterfaceType::Unknown && (named.index != -1 || !named.path.empty())) {
     if (Connect(true)) return true;
     // The reader is there but did not give its settings: no other reader is taken for it.
-    if (link_) return false;
+    if (state_.Link() != nullptr) return false;
   }
 
   // Only a single USB reader is chosen without asking (a simulated reader on another line
   // is chosen on the interface selection page, as a real one is).
   ReaderConnection chosen;
-  if (!session_.ChooseUnnamed(false, &chosen)) return false;
-  SetConnection(chosen);
+  if (!state_.Session().ChooseUnnamed(false, &chosen)) return false;
+  state_.SetConnection(chosen);
   return Connect(true);
 }
 
 void MainWindow::TellConnectFailure() {
-  if (connectFailure_.isEmpty()) return;
+  if (state_.ConnectFailure().isEmpty()) return;
   ShowBusyStep(QString());
-  ShowMessage(connectFailure_, this, 0, connectFailureDetail_);
-  connectFailure_.clear();
+  ui_.ShowMessage(this, state_.ConnectFailure(), state_.ConnectFailureDetail(), 0);
+  state_.ForgetConnectFailure();
 }
 
 void MainWindow::TellReadFailure(ReadOutcome outcome) {
-  if (outcome == ReadOutcome::Ok || !link_ || link_->FailureTold()) return;
+  const ReaderLink* link = state_.Link();
+  if (outcome == ReadOutcome::Ok || link == nullptr || link->FailureTold()) return;
   ShowBusyStep(QString());
   const bool opened = outcome == ReadOutcome::ReadFailed;
-  ShowMessage(QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT), this, 0,
-              QString::fromLocal8Bit(
-                  (opened ? ReadFailureCause(*link_) : link_->FailureCause()).c_str()));
-}
-
-void MainWindow::SetRecordState(RecordState state) {
-  recordState_ = state;
-  if (basicSheet_ != nullptr) basicSheet_->ShowRecordState();
-  if (advancedSheet_ != nullptr) advancedSheet_->ShowRecordState();
-}
-
-void MainWindow::RecordMatchesReader() {
-  readerRecord_ = settings_;
-  SetRecordState(RecordState::FromReader);
+  ui_.ShowMessage(this,
+                  QString::fromLatin1(opened ? texts::READ_FAILED : OPEN_DEVICE_FAILED_TEXT),
+                  QString::fromLocal8Bit(
+                      (opened ? ReadFailureCause(*link) : link->FailureCause()).c_str()),
+                  0);
 }
 
 void MainWindow::ShowBusyStep(const QString& step) {
@@ -268,16 +233,12 @@ void MainWindow::ShowBusyStep(const QString& step) {
   busyLine_->repaint();
 }
 
-void MainWindow::ReplacePort() {
-  link_.reset();
-  link_ = session_.Link(CurrentConnection());
-}
-
 // ---- child windows ----
 
 void MainWindow::ShowNotice(const QString& text) {
   CloseNotice();
-  notice_ = tessaron::ShowNotice(this, text);
+  notice_ = ui_.ShowNotice(this, text);
+  if (notice_) connect(notice_, &NoticeWindow::closeRequested, this, &MainWindow::CloseNotice);
 }
 
 void MainWindow::CloseNotice() {
@@ -289,30 +250,18 @@ void MainWindow::CloseNotice() {
 }
 
 void MainWindow::CloseInterfaceSelection() {
-  if (interfaceSelection_ != nullptr) {
-    interfaceSelection_->hide();
-    interfaceSelection_->deleteLater();
-    interfaceSelection_ = nullptr;
-  }
+  Dismiss(interfaceSelection_);
   CloseNotice();
 }
 
 void MainWindow::CloseBasicSheet() {
-  if (basicSheet_ != nullptr) {
-    basicSheet_->hide();
-    basicSheet_->deleteLater();
-    basicSheet_ = nullptr;
-  }
+  Dismiss(basicSheet_);
   FocusFirstButton();
   CloseNotice();
 }
 
 void MainWindow::CloseAdvancedSheet() {
-  if (advancedSheet_ != nullptr) {
-    advancedSheet_->hide();
-    advancedSheet_->deleteLater();
-    advancedSheet_ = nullptr;
-  }
+  Dismiss(advancedSheet_);
   FocusFirstButton();
   CloseNotice();
 }
@@ -333,7 +282,9 @@ void MainWindow::SelectReaderInterface() {
     return;
   }
   if (interfaceSelection_ == nullptr) {
-    interfaceSelection_ = new InterfaceSelectionPage(*this, this);
+    interfaceSelection_ = new InterfaceSelectionPage(state_, ui_, this);
+    connect(interfaceSelection_, &InterfaceSelectionPage::pageDone, this,
+            &MainWindow::CloseInterfaceSelection);
   }
   PlaceChild(interfaceSelection_);
   interfaceSelection_->show();
@@ -349,42 +300,58 @@ void MainWindow::ShowSheet(bool advanced) {
     ShowNotice(QString::fromLatin1(advanced ? BLOCKED_ADVANCED_TEXT : BLOCKED_BASIC_TEXT));
     return;
   }
-  if (!link_) {
-    WaitCursor waitCursor;
+  WaitCursor waitCursor;
+  if (state_.Link() == nullptr) {
     bool connected = EnsureConnection();
     if (connected) {
-      if (settings_.interfaceType == INTERFACE_PS2_KEYBOARD) {
-        WindowFlowContext(this).Wait(KEYBOARD_SHEET_WAIT);
+      if (state_.Settings().interfaceType == InterfaceType::Ps2Keyboard) {
+        WindowFlowContext(this, ui_, &state_).Wait(KEYBOARD_SHEET_WAIT);
       }
       // The settings are read again on purpose: the sheet shows what the reader holds now.
       connected = Connect(true);
     }
     if (!connected) {
       // No reader to try: the user chooses one first.
-      if (connectFailure_.isEmpty()) return;
+      if (state_.ConnectFailure().isEmpty()) return;
       // A reader that failed is told; the sheet opens all the same (its values can be
       // edited, saved and loaded without a reader) and says that they are not the reader's.
       TellConnectFailure();
     }
   }
+  if (advanced) {
+    // The USB HID formats the reader takes depend on its firmware: it is asked before the
+    // sheet shows them, once per reader.
+    WindowFlowContext flow(this, ui_, &state_);
+    state_.ReadFirmwareOnce(flow);
+  }
 
   SettingsSheet* sheet = nullptr;
   SettingsSheet* other = nullptr;
   if (advanced) {
-    if (advancedSheet_ == nullptr) advancedSheet_ = new AdvancedSheet(*this, this);
+    if (advancedSheet_ == nullptr) TakeSheet(advancedSheet_ = new AdvancedSheet(state_, ui_, this));
     sheet = advancedSheet_;
     other = basicSheet_;
   } else {
-    if (basicSheet_ == nullptr) basicSheet_ = new BasicSheet(*this, this);
+    if (basicSheet_ == nullptr) TakeSheet(basicSheet_ = new BasicSheet(state_, ui_, this));
     sheet = basicSheet_;
     other = advancedSheet_;
   }
   if (other != nullptr) other->hide();
-  sheet->TakeFromMainWindow();
+  sheet->ShowRecordState();
   sheet->Refresh();
   PlaceChild(sheet);
   sheet->show();
   sheet->raise();
+}
+
+void MainWindow::TakeSheet(SettingsSheet* sheet) {
+  connect(sheet, &SettingsSheet::closeRequested, this, [this, sheet] {
+    if (sheet == basicSheet_) CloseBasicSheet();
+    if (sheet == advancedSheet_) CloseAdvancedSheet();
+  });
+  // The reader is looked for once the work that switched it has ended.
+  connect(sheet, &SettingsSheet::readerSwitched, this, &MainWindow::ReopenReader,
+          Qt::QueuedConnection);
 }
 
 // ---- reader operations ----
@@ -397,41 +364,42 @@ void MainWindow::CheckCurrentSettings() {
       return;
     }
     bool settingsRead = false;
-    if (!link_) {
+    if (state_.Link() == nullptr) {
       if (!EnsureConnection()) {
         // A reader that was tried and failed is told; the user may then choose another.
-        const bool opened = link_ != nullptr;
+        const bool opened = state_.Link() != nullptr;
         TellConnectFailure();
         if (!opened) SelectReaderInterface();
         return;
       }
       // The settings have just been read; a fresh port asks the reader for its version.
       settingsRead = true;
-      ReplacePort();
-      if (!link_) return;
+      state_.RenewLink();
+      if (state_.Link() == nullptr) return;
     }
     // A reader that cannot be opened or read says so, with the cause.
-    WindowFlowContext flow(this);
+    WindowFlowContext flow(this, ui_, &state_);
     std::string firmware;
     const ReadOutcome read =
-        ReadSettingsAndVersion(*link_, settings_, !settingsRead, &firmware, flow);
+        ReadSettingsAndVersion(*state_.Link(), state_.Settings(), !settingsRead, &firmware, flow);
     if (read != ReadOutcome::Ok) {
-      if (read == ReadOutcome::ReadFailed) SetRecordState(RecordState::NotRead);
+      if (read == ReadOutcome::ReadFailed) state_.SetRecordState(RecordState::NotRead);
       TellReadFailure(read);
       return;
     }
-    if (!settingsRead) RecordMatchesReader();
-    firmwareVersion_ = firmware.empty() ? std::string(VERSION_NOT_READ_TEXT) : firmware;
+    if (!settingsRead) state_.RecordMatchesReader();
+    state_.TakeFirmwareVersion(firmware);
   }
   // The record now holds what the reader holds: a sheet that shows it shows that too, so that
   // what is shown is what "Send to MSR" would write.
-  if (basicSheet_ != nullptr) basicSheet_->Refresh();
-  if (advancedSheet_ != nullptr) advancedSheet_->Refresh();
+  state_.TellRecordReplaced();
   ShowSettingsReport();
 }
 
 void MainWindow::ShowSettingsReport() {
-  const std::string report = BuildSettingsReport(settings_, firmwareVersion_);
+  const std::string& firmware = state_.FirmwareVersion();
+  const std::string report = BuildSettingsReport(
+      state_.Settings(), firmware.empty() ? std::string(VERSION_NOT_READ_TEXT) : firmware);
   ReportWindow window(QString::fromLatin1(report.data(), static_cast<qsizetype>(report.size())),
                       this);
   window.exec();
@@ -446,63 +414,49 @@ void MainWindow::ReopenReader() {
   // The reader is looked for afresh once it has had time to re-appear (it may have come back
   // on another interface), and again for a while when it has not. Meanwhile the window says
   // what it waits for, and user input is held off.
-  WindowFlowContext flow(this);
+  WindowFlowContext flow(this, ui_, &state_);
   ShowBusyStep(QString::fromLatin1(WAITING_FOR_READER_TEXT));
-  link_.reset();
+  state_.DropLink();
   WaitForSwitchedReader(flow);
-  bool found = EnsureConnection();
+  const auto lookAgain = [this] {
+    // Where the reader was named another kind of device may be now (the reader itself, on
+    // its other USB interface): the name is then dropped without a word, and the reader
+    // looked for as the one that needs no name.
+    if (!state_.Session().CheckConnection(state_.Connection(), nullptr)) {
+      state_.SetConnection(ReaderConnection());
+    }
+    return EnsureConnection();
+  };
+  bool found = lookAgain();
   for (int attempt = 0; !found && attempt < REAPPEAR_RETRIES; ++attempt) {
-    link_.reset();
+    state_.DropLink();
     flow.Wait(REAPPEAR_RETRY_WAIT);
-    found = EnsureConnection();
+    found = lookAgain();
   }
   ShowBusyStep(QString());
   FocusFirstButton();
   if (!found) {
     TellConnectFailure();
-    link_.reset();
+    state_.DropLink();
     SelectReaderInterface();
     return;
   }
-  ReplacePort();
-  if (!link_) return;
+  state_.RenewLink();
+  if (state_.Link() == nullptr) return;
   std::string firmware;
-  if (ReadSettingsAndVersion(*link_, settings_, false, &firmware, flow) == ReadOutcome::Ok) {
-    firmwareVersion_ = firmware;
+  if (ReadSettingsAndVersion(*state_.Link(), state_.Settings(), false, &firmware, flow) ==
+      ReadOutcome::Ok) {
+    state_.TakeFirmwareVersion(firmware);
   }
 }
 
-void MainWindow::NotifyDevicesChanged() {
-  if (advancedSheet_ == nullptr || advancedSheet_->QuickClone() == nullptr) return;
-  QCoreApplication::postEvent(advancedSheet_->QuickClone(),
-                              new DevicesChangedEvent(deviceClock_.elapsed()));
-}
-
-void MainWindow::TellSessionMessage(const std::string& text, const std::string& caption) {
-  // A port may say something while its exchange runs off the window thread.
-  RunOnWindowThread([&] {
-    QWidget* over = QApplication::activeWindow();
-    const QString message = QString::fromLocal8Bit(text.c_str());
-    if (caption.empty()) {
-      ui_.ShowMessage(over, message, QString(), 0);
-    } else {
-      ui_.ShowMessageBox(over, QMessageBox::Warning, QString::fromLocal8Bit(caption.c_str()),
-                         message, QMessageBox::Ok, QMessageBox::Ok);
-    }
-  });
-}
-
-bool MainWindow::TakeDeviceChange(qint64 timeMs) {
-  if (timeMs - lastDeviceChange_ < QuickClonePage::DEVICE_CHANGE_DEBOUNCE_MS) return false;
-  lastDeviceChange_ = timeMs;
-  return true;
-}
+void MainWindow::NotifyDevicesChanged() { state_.TellDevicesChanged(); }
 
 // ---- documents and exit ----
 
-void MainWindow::ShowHowToUse() { OpenHowToUse(this); }
+void MainWindow::ShowHowToUse() { OpenHowToUse(ui_, this); }
 
-void MainWindow::ShowHelp() { OpenHelpTopic(HELP_CONTEXT_MAIN, this); }
+void MainWindow::ShowHelp() { OpenHelpTopic(HELP_CONTEXT_MAIN, ui_, this); }
 
 void MainWindow::Exit() {
   CloseNotice();
@@ -510,28 +464,6 @@ void MainWindow::Exit() {
 }
 
 // ---- events ----
-
-bool MainWindow::event(QEvent* event) {
-  switch (static_cast<int>(event->type())) {
-    case MSG_CLOSE_INTERFACE_SELECTION:
-      CloseInterfaceSelection();
-      return true;
-    case MSG_CLOSE_BASIC_SHEET:
-      CloseBasicSheet();
-      return true;
-    case MSG_CLOSE_ADVANCED_SHEET:
-      CloseAdvancedSheet();
-      return true;
-    case MSG_CLOSE_NOTICE:
-      CloseNotice();
-      return true;
-    case MSG_REOPEN_READER:
-      ReopenReader();
-      return true;
-    default:
-      return BaseDialog::event(event);
-  }
-}
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {

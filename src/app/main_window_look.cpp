@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/advanced_sheet.h"
+#include "app/basic_sheet.h"
 #include "app/pictures.h"
-#include "app/settings_sheet.h"
 
 // The look of the main window: its button column, where the child windows go, how it is
 // painted and dragged.
@@ -152,7 +153,8 @@ void MainWindow::BuildButtonColumn() {
   childLeft_ = units_.X(BUTTON_UNITS_X) + buttonWidth + units_.X(BUTTON_TO_CHILD_UNITS);
   // The child-window area keeps its units, or is as wide as a sheet needs at this font.
   const int childWidth = std::max(units_.X(WINDOW_UNITS_WIDTH) - units_.X(CHILD_UNITS_X),
-                                  SettingsSheet::NeededWidth(font()));
+                                  std::max(BasicSheet::NeededWidth(font()),
+                                           AdvancedSheet::NeededWidth(font())));
   const int height = std::max(units_.Y(WINDOW_UNITS_HEIGHT + BOTTOM_MARGIN_UNITS),
                               HeightForWelcome(units_, childWidth - WELCOME_RIGHT_MARGIN));
   setFixedSize(childLeft_ + childWidth, height);

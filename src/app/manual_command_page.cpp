@@ -9,9 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "app/advanced_sheet.h"
-#include "app/basic_sheet.h"
-#include "app/main_window.h"
+#include "app/reader_state.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
@@ -24,9 +22,10 @@ const QColor TRANSCRIPT_COLOR(241, 241, 241);
 
 }  // namespace
 
-ManualCommandPage::ManualCommandPage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
-      link_(mainWindow.Link()),
+ManualCommandPage::ManualCommandPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
+      link_(state.Link()),
       commandBox_(new QLineEdit(this)),
       transcriptBox_(new QPlainTextEdit(this)),
       sendButton_(new QPushButton(QStringLiteral("Send Command"), this)),
@@ -78,13 +77,12 @@ ManualCommandPage::~ManualCommandPage() = default;
 
 void ManualCommandPage::SendCommand() {
   WaitCursor waitCursor;
-  // After a set command the settings are read back; both sheets then show them.
-  WindowFlowContext flow(this, [this] {
-    mainWindow_.RecordMatchesReader();
-    if (AdvancedSheet* advanced = mainWindow_.GetAdvancedSheet()) advanced->Refresh();
-    if (BasicSheet* basic = mainWindow_.GetBasicSheet()) basic->Refresh();
+  // After a set command the settings are read back; every page then shows them.
+  WindowFlowContext flow(this, ui_, &state_, [this] {
+    state_.RecordMatchesReader();
+    state_.TellRecordReplaced();
   });
-  console_.Send(commandBox_->text().toStdString(), link_, &mainWindow_.Settings(), flow);
+  console_.Send(commandBox_->text().toStdString(), link_, &state_.Settings(), flow);
   ShowTranscript();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "Manual Command" of the advanced sheet: a command typed as "\x2\x52\x22\x3" goes to the
 // reader with its LRC, and command and reply are written into a transcript. After an
-// acknowledged set command the settings are read back and both sheets show them.
+// acknowledged set command the settings are read back into the reader state's record, and
+// every page shows them.
 
 #include "app/settings_page.h"
 #include "flows/manual_command_console.h"
@@ -14,11 +15,11 @@ namespace tessaron {
 
 class ReaderLink;
 
-class ManualCommandPage : public AdvancedSettingsPage {
+class ManualCommandPage : public SettingsPage {
   Q_OBJECT
 
  public:
-  explicit ManualCommandPage(MainWindow& mainWindow, QWidget* parent = nullptr);
+  ManualCommandPage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~ManualCommandPage() override;
 
   void SendCommand();
@@ -33,7 +34,8 @@ class ManualCommandPage : public AdvancedSettingsPage {
  private:
   void ShowTranscript();
 
-  // The main window's reader when the page was made (none: "Send Command" is greyed out).
+  ReaderState& state_;
+  // The reader in use when the page was made (none: "Send Command" is greyed out).
   ReaderLink* link_;
   ManualCommandConsole console_;
   QLineEdit* commandBox_;

@@ -24,7 +24,7 @@ int MessageWindow::TextDropFor(const QString& text) {
 MessageWindow::MessageWindow(const QString& text, QWidget* parent, int lifetimeMs)
     : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
       textLabel_(new QLabel(text, this)),
-      okButton_(new QPushButton(QStringLiteral("OK"), this)),
+      okButton_(MakeOkButton()),
       textDrop_(TextDropFor(text)) {
   setObjectName(QStringLiteral("messageWindow"));
   setModal(true);
@@ -35,10 +35,6 @@ MessageWindow::MessageWindow(const QString& text, QWidget* parent, int lifetimeM
   textLabel_->setWordWrap(true);
   textLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-  okButton_->setObjectName(QStringLiteral("okButton"));
-  okButton_->setDefault(true);
-  okButton_->setMinimumWidth(90);
-  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
   const DialogUnits units;
   auto* layout = new QVBoxLayout(this);

@@ -30,17 +30,17 @@ const char* const MODEL_PREFIXES[] = {"RM40-33", "RM30-33", "RM20-33", "RM10-33"
 InterfaceType InterfaceOfModelCharacter(QChar character) {
   switch (character.unicode()) {
     case '2':
-      return INTERFACE_RS232;
+      return InterfaceType::Rs232;
     case '3':
-      return INTERFACE_PS2_KEYBOARD;
+      return InterfaceType::Ps2Keyboard;
     case '4':
-      return INTERFACE_USB_HID_KB;
+      return InterfaceType::UsbHidKb;
     case '5':
-      return INTERFACE_USB_HID;
+      return InterfaceType::UsbHid;
     case '6':
-      return INTERFACE_USB_RS232;
+      return InterfaceType::UsbRs232;
     default:
-      return INTERFACE_UNKNOWN;
+      return InterfaceType::Unknown;
   }
 }
 
@@ -67,9 +67,10 @@ ModelNumberCheck CheckModelNumber(const QString& text, InterfaceType* chosen) {
   return ModelNumberCheck::Unknown;
 }
 
-ModelNumberDialog::ModelNumberDialog(QWidget* parent)
+ModelNumberDialog::ModelNumberDialog(UiServices& ui, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
-      chosenInterface_(INTERFACE_UNKNOWN),
+      ui_(ui),
+      chosenInterface_(InterfaceType::Unknown),
       edit_(new QLineEdit(this)),
       continueButton_(new QPushButton(QStringLiteral("Continue"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)) {
@@ -110,13 +111,13 @@ ModelNumberDialog::ModelNumberDialog(QWidget* parent)
 ModelNumberDialog::~ModelNumberDialog() = default;
 
 void ModelNumberDialog::Continue() {
-  InterfaceType chosen = INTERFACE_UNKNOWN;
+  InterfaceType chosen = InterfaceType::Unknown;
   switch (CheckModelNumber(edit_->text(), &chosen)) {
     case ModelNumberCheck::Empty:
-      ShowMessage(QString::fromLatin1(MODEL_NUMBER_EMPTY_TEXT), this);
+      ui_.ShowMessage(this, QString::fromLatin1(MODEL_NUMBER_EMPTY_TEXT), QString(), 0);
       return;
     case ModelNumberCheck::Unknown:
-      ShowMessage(QString::fromLatin1(MODEL_NUMBER_UNKNOWN_TEXT), this);
+      ui_.ShowMessage(this, QString::fromLatin1(MODEL_NUMBER_UNKNOWN_TEXT), QString(), 0);
       return;
     case ModelNumberCheck::Accepted:
       chosenInterface_ = chosen;

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace tessaron {
 
+class UiServices;
+
 inline constexpr const char* MODEL_NUMBER_PROMPT =
     "The utility can't identify the correct interface for your reader. Please reconfirm that "
     "the connector and com port are correct, or enter reader model number below";
@@ -34,7 +36,8 @@ class ModelNumberDialog : public BaseDialog {
   Q_OBJECT
 
  public:
-  explicit ModelNumberDialog(QWidget* parent = nullptr);
+  // Its messages go through ui.
+  explicit ModelNumberDialog(UiServices& ui, QWidget* parent = nullptr);
   ~ModelNumberDialog() override;
 
   InterfaceType ChosenInterface() const { return chosenInterface_; }
@@ -53,6 +56,7 @@ class ModelNumberDialog : public BaseDialog {
   QRect PromptRect() const;
   QFont PromptFont() const;
 
+  UiServices& ui_;
   DialogUnits units_;
   InterfaceType chosenInterface_;
   QLineEdit* edit_;

@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/private_messages.h"
 #include "controls/dialog_units.h"
 #include "controls/keyboard_access.h"
 
@@ -20,10 +19,8 @@ constexpr int NOTICE_UNITS_WIDTH = 239;
 constexpr int NOTICE_UNITS_HEIGHT = 47;
 }  // namespace
 
-NoticeWindow::NoticeWindow(const QString& text, QWidget* closeReceiver, int lifetimeMs)
-    : BaseDialog(closeReceiver, Kind::Window, Qt::Tool | Qt::FramelessWindowHint),
-      text_(text),
-      closeReceiver_(closeReceiver) {
+NoticeWindow::NoticeWindow(const QString& text, QWidget* parent, int lifetimeMs)
+    : BaseDialog(parent, Kind::Window, Qt::Tool | Qt::FramelessWindowHint), text_(text) {
   setObjectName(QStringLiteral("noticeWindow"));
   // The painted text is what a screen reader announces when the notice appears.
   MarkAsAlert(this, text);
@@ -48,7 +45,7 @@ NoticeWindow::~NoticeWindow() = default;
 bool NoticeWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && isVisible() && timer_.isActive()) {
     timer_.stop();
-    PostClose();
+    emit closeRequested();
   }
   return BaseDialog::eventFilter(watched, event);
 }
@@ -86,7 +83,7 @@ void NoticeWindow::paintEvent(QPaintEvent*) {
 void NoticeWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     timer_.stop();
-    PostClose();
+    emit closeRequested();
   }
   event->accept();
 }
@@ -98,12 +95,8 @@ void NoticeWindow::keyPressEvent(QKeyEvent* event) {
 
 void NoticeWindow::OnTimer() {
   timer_.stop();
-  PostClose();
   hide();
-}
-
-void NoticeWindow::PostClose() {
-  if (closeReceiver_) QCoreApplication::postEvent(closeReceiver_, new QEvent(MSG_CLOSE_NOTICE));
+  emit closeRequested();
 }
 
 }  // namespace tessaron

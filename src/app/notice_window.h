@@ -1,10 +1,9 @@
 #pragma once
 // A short, non-modal notice about which window may be open: light yellow, the text centred,
-// gone after 5 seconds, on a click or on a key. It tells the main window when it is done
-// (MSG_CLOSE_NOTICE); the main window then destroys it.
+// gone after 5 seconds, on a click or on a key. It says when it is done (closeRequested);
+// whoever showed it then destroys it.
 
 #include <QColor>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -19,15 +18,18 @@ class NoticeWindow : public BaseDialog {
   Q_OBJECT
 
  public:
-  // closeReceiver (normally the main window) is the parent and gets MSG_CLOSE_NOTICE.
-  // lifetimeMs: how long it stays unless clicked or a key is pressed.
-  NoticeWindow(const QString& text, QWidget* closeReceiver,
-               int lifetimeMs = NOTICE_LIFETIME_MS);
+  // Shown over parent (normally the main window). lifetimeMs: how long it stays unless
+  // clicked or a key is pressed.
+  NoticeWindow(const QString& text, QWidget* parent, int lifetimeMs = NOTICE_LIFETIME_MS);
   ~NoticeWindow() override;
 
   const QString& Text() const { return text_; }
   bool IsTimerRunning() const { return timer_.isActive(); }
   int LifetimeMs() const { return timer_.interval(); }
+
+ signals:
+  // The notice is done: its time is up, or it was clicked, or a key was pressed.
+  void closeRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -39,10 +41,8 @@ class NoticeWindow : public BaseDialog {
 
  private:
   void OnTimer();
-  void PostClose();
 
   QString text_;
-  QPointer<QWidget> closeReceiver_;
   QTimer timer_;
 };
 

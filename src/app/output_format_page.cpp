@@ -10,34 +10,25 @@
 #include <QVBoxLayout>
 
 #include "app/help_files.h"
-#include "app/main_window.h"
-#include "app/wait_cursor.h"
-#include "app/window_flow_context.h"
+#include "app/reader_state.h"
 #include "core/command_frame.h"
 #include "flows/reader_flows.h"
 
 namespace tessaron {
 
-namespace {
-
-constexpr int KALDOR_DATA_BUTTON = 0;
-constexpr int MAGTEK_DATA_BUTTON = 1;
-constexpr int KEYBOARD_BUTTON = 2;
-
-}  // namespace
-
-OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
-      settings_(mainWindow.Settings()),
-      bindings_(new PageBindings(this, settings_)),
+OutputFormatPage::OutputFormatPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
+      settings_(state.Settings()),
+      bindings_(new PageBindings(this, OutputFormatTable(), settings_, ui, [this] { Refresh(); })),
       uicBox_(nullptr),
       magTekBox_(new QGroupBox(QStringLiteral("MagTek Options"), this)),
       defaultPageButton_(MakeDefaultPageButton()),
       helpButton_(MakeHelpButton(HELP_CONTEXT_OUTPUT_FORMAT)) {
   setObjectName(QStringLiteral("outputFormatPage"));
-  QGroupBox* dataFormat = bindings_->AddChoice(Control("Data Format"));
-  QGroupBox* hidFormat = bindings_->AddChoice(Control("USB HID Format"));
-  uicBox_ = bindings_->AddChoice(Control("UIC LRC Option"));
+  QGroupBox* dataFormat = bindings_->AddChoice(Setting("data-format"));
+  QGroupBox* hidFormat = bindings_->AddChoice(Setting("hid-format"));
+  uicBox_ = bindings_->AddChoice(Setting("uic-lrc"));
   auto* magTekLayout = new QGridLayout(magTekBox_);
   int row = 0;
   for (const PageControl& control : Table().controls) {
@@ -50,7 +41,7 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
     pair->setParent(magTekBox_);
     magTekLayout->addWidget(pair, row++, 0);
   }
-  connect(bindings_->ButtonsOf(Control("Data Format"))[0]->group(), &QButtonGroup::idClicked,
+  connect(bindings_->ButtonsOf(Setting("data-format"))[0]->group(), &QButtonGroup::idClicked,
           this, &OutputFormatPage::DataFormatClicked);
   for (const PageControl& control : Table().controls) {
     if (control.kind != ControlKind::BitChoice) continue;
@@ -69,67 +60,49 @@ OutputFormatPage::OutputFormatPage(MainWindow& mainWindow, QWidget* parent)
   content->addLayout(left, 1);
   content->addWidget(magTekBox_, 1, Qt::AlignTop);
   LayOutPage(content, defaultPageButton_, helpButton_);
-
-  // The firmware decides which USB HID formats the reader takes: read once, on HID lines.
-  ReaderPort* port = mainWindow_.Port();
-  if (port != nullptr && IsHidInterface(port->GetInterfaceType())) {
-    WaitCursor waitCursor;
-    WindowFlowContext flow(this);
-    firmwareVersionNumber_ = ReadFirmwareNumber(mainWindow_.Link(), flow);
-  }
   Refresh();
 }
 
 OutputFormatPage::~OutputFormatPage() = default;
-
-const PageControl& OutputFormatPage::Control(const char* caption) const {
-  const PageControl* control = FindControl(Table(), caption);
-  Q_ASSERT(control != nullptr);
-  return *control;
-}
-
-InterfaceType OutputFormatPage::Line() const {
-  const ReaderPort* port = mainWindow_.Port();
-  return port != nullptr ? port->GetInterfaceType() : INTERFACE_UNKNOWN;
-}
 
 void OutputFormatPage::Refresh() {
   optionsShadow_ = settings_.formatOptions;
   bindings_->Refresh();
   shownDataFormat_ = settings_.dataFormat;
 
-  // The USB HID formats by the reader's line and firmware.
-  const QList<QAbstractButton*> hid = bindings_->ButtonsOf(Control("USB HID Format"));
-  QGroupBox* hidBox = qobject_cast<QGroupBox*>(bindings_->WidgetsOf(Control("USB HID Format"))[0]);
-  const InterfaceType line = Line();
-  const bool newFirmware = TakesEveryHidFormat(firmwareVersionNumber_);
-  if (line == INTERFACE_RS232 || line == INTERFACE_PS2_KEYBOARD || line == INTERFACE_USB_RS232) {
-    hidBox->setEnabled(false);
-    for (QAbstractButton* button : hid) button->setEnabled(false);
-  } else if (IsHidInterface(line) && newFirmware) {
-    hid[KALDOR_DATA_BUTTON]->setEnabled(true);
-    hid[MAGTEK_DATA_BUTTON]->setEnabled(true);
-  } else if (line == INTERFACE_USB_HID) {
-    hid[KEYBOARD_BUTTON]->setEnabled(false);
-  } else if (line == INTERFACE_USB_HID_KB) {
-    hid[KALDOR_DATA_BUTTON]->setEnabled(false);
-    hid[MAGTEK_DATA_BUTTON]->setEnabled(false);
+  // The USB HID formats by the line of the reader's port and its firmware.
+  const PageControl& hidFormat = Setting("hid-format");
+  const InterfaceType port = state_.Line();
+  if (!AppliesOn(hidFormat, port)) {
+    for (QWidget* widget : bindings_->WidgetsOf(hidFormat)) widget->setEnabled(false);
+  } else {
+    const QList<QAbstractButton*> buttons = bindings_->ButtonsOf(hidFormat);
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+      buttons[i]->setEnabled(OptionAppliesOn(hidFormat, hidFormat.options[static_cast<std::size_t>(i)],
+                                             port, state_.FirmwareNumber()));
+    }
   }
 
-  EnableOptionsOf(settings_.dataFormat);
-  // The emulated formats belong to the serial line.
-  if (settings_.interfaceType != INTERFACE_RS232) {
-    const QList<QAbstractButton*> formats = bindings_->ButtonsOf(Control("Data Format"));
-    formats[1]->setEnabled(false);
-    formats[2]->setEnabled(false);
-    uicBox_->setEnabled(false);
-    magTekBox_->setEnabled(false);
+  // The emulated formats by the line the record was read over.
+  const PageControl& dataFormat = Setting("data-format");
+  const QList<QAbstractButton*> formats = bindings_->ButtonsOf(dataFormat);
+  for (qsizetype i = 0; i < formats.size(); ++i) {
+    const ControlOption& option = dataFormat.options[static_cast<std::size_t>(i)];
+    if (!OptionAppliesOn(dataFormat, option, settings_.interfaceType, 0)) {
+      formats[i]->setEnabled(false);
+    }
   }
+  EnableOptionsOf(settings_.dataFormat);
 }
 
 void OutputFormatPage::EnableOptionsOf(Byte dataFormat) {
-  uicBox_->setEnabled(dataFormat == DATA_FORMAT_UIC);
-  magTekBox_->setEnabled(dataFormat == DATA_FORMAT_MAGTEK);
+  // A box of options is usable while its format is chosen and its settings apply on the
+  // record's line.
+  const auto usable = [this, dataFormat](const char* setting, Byte format) {
+    return dataFormat == format && AppliesOn(Setting(setting), settings_.interfaceType);
+  };
+  uicBox_->setEnabled(usable("uic-lrc", DATA_FORMAT_UIC));
+  magTekBox_->setEnabled(usable("magtek-buffer", DATA_FORMAT_MAGTEK));
 }
 
 void OutputFormatPage::DataFormatClicked(int) {
@@ -145,8 +118,7 @@ void OutputFormatPage::DefaultPage() {
   // A USB HID format that changes back to the factory value switches the interface of a USB
   // HID reader as a click on it would: the next write handles the switch. Any other reader
   // has no other interface to go to, whatever format its record held.
-  const InterfaceType line = Line();
-  if (settings_.hidFormat != hidFormatBefore && IsHidInterface(line)) {
+  if (SwitchesInterface(state_.Line(), hidFormatBefore, settings_.hidFormat)) {
     settings_.interfaceSwitchPending = true;
   }
   optionsShadow_ = settings_.formatOptions;

@@ -9,8 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QtGlobal>
+#include <string_view>
 
-#include "app/settings_page.h"
 #include "app/ui_services.h"
 #include "controls/digits_edit.h"
 #include "controls/escape_name_edit.h"
@@ -25,12 +26,26 @@ QString Caption(const char* text) { return QString::fromLatin1(text); }
 
 }  // namespace
 
-PageBindings::PageBindings(SettingsPage* page, ReaderSettings& settings)
-    : QObject(page), page_(page), settings_(settings) {
+PageBindings::PageBindings(QWidget* page, const PageTable& table, ReaderSettings& settings,
+                           UiServices& ui, std::function<void()> refresh)
+    : QObject(page),
+      page_(page),
+      table_(table),
+      settings_(settings),
+      ui_(ui),
+      refresh_(std::move(refresh)) {
   page->installEventFilter(this);
 }
 
 PageBindings::~PageBindings() = default;
+
+const PageControl& PageBindings::Setting(const char* name) const {
+  for (const PageControl& control : table_.controls) {
+    if (control.name != nullptr && std::string_view(control.name) == name) return control;
+  }
+  qFatal("The page \"%s\" shows a setting that its table does not have: \"%s\"",
+         PageCaption(table_.page), name);
+}
 
 PageBindings::Binding& PageBindings::Add(const PageControl& control) {
   bindings_.push_back(Binding{&control, {}, nullptr, nullptr, {}});
@@ -120,10 +135,10 @@ void PageBindings::NumberEdited(const PageControl& changed) {
     const bool inRange =
         control.maximum == 0 || (number >= control.minimum && number <= control.maximum);
     if (!ok || !inRange) {
-      ShowMessageBox(page_, QMessageBox::Warning, QString(),
-                          ok ? RangePrompt(control.minimum, control.maximum)
-                             : Caption(NUMBER_PROMPT_TEXT),
-                          QMessageBox::Ok, QMessageBox::Ok);
+      ui_.ShowMessageBox(page_, QMessageBox::Warning, QString(),
+                         ok ? RangePrompt(control.minimum, control.maximum)
+                            : Caption(NUMBER_PROMPT_TEXT),
+                         QMessageBox::Ok, QMessageBox::Ok);
       // The number from before the typing goes back into the record and the field.
       const auto start = editStart_.find(&control);
       if (start != editStart_.end()) SetNumber(control, start->second, settings_);
@@ -146,7 +161,7 @@ void PageBindings::Load(const Binding& binding) {
 }
 
 EscapeNameEdit* PageBindings::AddBytes(const PageControl& control, QComboBox** chooserOut) {
-  auto* field = new EscapeNameEdit(page_);
+  auto* field = new EscapeNameEdit(ui_, page_);
   field->SetLimit(static_cast<int>(control.limit));
   if (control.limit == 1) {
     // One byte shows as at most one name ("\num_enter").
@@ -200,7 +215,7 @@ bool PageBindings::eventFilter(QObject* watched, QEvent* event) {
   // changed the record meanwhile (another page's "Default Page", a file, the reader), the
   // page shows the record as it is now. A window merely restored shows what it showed.
   if (watched == page_ && event->type() == QEvent::Show && !event->spontaneous()) {
-    page_->Refresh();
+    if (refresh_) refresh_();
   }
   return QObject::eventFilter(watched, event);
 }

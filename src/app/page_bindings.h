@@ -1,7 +1,9 @@
 #pragma once
 // The controls of a settings page, made from its table (core/settings_table.h) and bound to
 // the settings record: each control writes its setting into the record as soon as it
-// changes, and Refresh loads every control from the record again. The record is the one
+// changes, and Refresh loads every control from the record again. A page names the settings
+// it shows by their names in the table; a name the table does not have ends the program at
+// once, in every build, so that the first run of the page finds it. The record is the one
 // truth: the page refreshes whenever it is shown, so that what another page, a file or the
 // reader changed while it was hidden shows at once. The page itself only lays the controls
 // out and adds its own rules (which controls are enabled).
@@ -28,15 +30,22 @@ class QWidget;
 namespace tessaron {
 
 class EscapeNameEdit;
-class SettingsPage;
+class UiServices;
 
 class PageBindings : public QObject {
   Q_OBJECT
 
  public:
-  // The bindings of page's controls; page->Refresh() runs each time the page is shown.
-  PageBindings(SettingsPage* page, ReaderSettings& settings);
+  // The bindings of the controls of page, made from table over settings; refusals go to ui,
+  // and refresh runs each time the page is shown.
+  PageBindings(QWidget* page, const PageTable& table, ReaderSettings& settings, UiServices& ui,
+               std::function<void()> refresh);
   ~PageBindings() override;
+
+  const PageTable& Table() const { return table_; }
+  // The control of the table's setting of this name; ends the program at once, saying so,
+  // when the table has none.
+  const PageControl& Setting(const char* name) const;
 
   // A Choice or BitChoice control: a group box of radio buttons, in columns.
   QGroupBox* AddChoice(const PageControl& control, int columns = 1);
@@ -82,8 +91,11 @@ class PageBindings : public QObject {
   // Loads one control from the record.
   void Load(const Binding& binding);
 
-  SettingsPage* page_;
+  QWidget* page_;
+  const PageTable& table_;
   ReaderSettings& settings_;
+  UiServices& ui_;
+  std::function<void()> refresh_;
   std::vector<Binding> bindings_;
   // Each number field's number when it was last loaded or left: what a refusal restores.
   std::map<const PageControl*, long> editStart_;

@@ -24,8 +24,8 @@ QString SentinelText(Byte value) { return QString(QChar(value)); }
 
 }  // namespace
 
-PrePostamblePage::PrePostamblePage(ReaderSettings& settings, QWidget* parent)
-    : BasicSettingsPage(settings, PrePostambleTable(), HELP_CONTEXT_PRE_POSTAMBLE, parent),
+PrePostamblePage::PrePostamblePage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : BasicSettingsPage(state, ui, PrePostambleTable(), HELP_CONTEXT_PRE_POSTAMBLE, parent),
       grid_(new EditableGrid(this)) {
   setObjectName(QStringLiteral("prePostamblePage"));
   auto* sentinels = new QGroupBox(QStringLiteral("Track Start/End Sentinels:"), this);
@@ -120,7 +120,7 @@ void PrePostamblePage::CellEdited(int row, int column, const QString& text) {
     sentinel = static_cast<Byte>(text.at(0).unicode());
     return;
   }
-  ShowMessage(QString::fromLatin1(ONE_CHARACTER_TEXT), this);
+  ui_.ShowMessage(this, QString::fromLatin1(ONE_CHARACTER_TEXT), QString(), 0);
   // The cell shows the character that is still stored, not the text that was refused.
   grid_->SetCellText(row, column, SentinelText(sentinel));
 }

@@ -17,7 +17,7 @@ class PrePostamblePage : public BasicSettingsPage {
   Q_OBJECT
 
  public:
-  explicit PrePostamblePage(ReaderSettings& settings, QWidget* parent = nullptr);
+  PrePostamblePage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~PrePostamblePage() override;
 
   void Refresh() override;

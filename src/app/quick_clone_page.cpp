@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/main_window.h"
-#include "app/private_messages.h"
+#include "app/reader_state.h"
+#include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
@@ -19,15 +19,17 @@ namespace tessaron {
 
 namespace {
 
-// The interface drop-downs list the five interfaces; item index + 1 is the type.
+// The interface drop-downs list the five lines; each item holds its line's number.
 void FillInterfaces(QComboBox* box) {
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    box->addItem(QString::fromLatin1(InterfaceDisplayName(type)));
+  for (InterfaceType line : LINES) {
+    box->addItem(QString::fromLatin1(InterfaceDisplayName(line)), InterfaceNumber(line));
   }
   box->setCurrentIndex(0);
 }
 
-InterfaceType TypeOf(const QComboBox* interfaceBox) { return interfaceBox->currentIndex() + 1; }
+InterfaceType TypeOf(const QComboBox* interfaceBox) {
+  return InterfaceOfNumber(interfaceBox->currentData().toInt());
+}
 
 // The item that stands for the main window's reader named by a path.
 constexpr int IN_USE_ITEM = -1;
@@ -37,8 +39,9 @@ constexpr const char* SAME_READER_TEXT =
 
 }  // namespace
 
-QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
-    : AdvancedSettingsPage(mainWindow, parent),
+QuickClonePage::QuickClonePage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : SettingsPage(ui, parent),
+      state_(state),
       sourceType_(new QComboBox(this)),
       sourceInterface_(new QComboBox(this)),
       sourceConnection_(new QComboBox(this)),
@@ -48,11 +51,12 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
       readButton_(new QPushButton(QStringLiteral("Read From MSR"), this)),
       cloneButton_(new QPushButton(QStringLiteral("Clone To MSR"), this)) {
   setObjectName(QStringLiteral("quickClonePage"));
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(*mainWindow_.Readers().devices, type,
-                     deviceLists_[static_cast<std::size_t>(type)]);
+  for (InterfaceType line : LINES) {
+    EnumerateReaders(*state_.Readers().devices, line,
+                     deviceLists_[static_cast<std::size_t>(line)]);
   }
-  if (const ReaderLink* link = mainWindow_.Link()) inUse_ = link->Connection();
+  if (const ReaderLink* link = state_.Link()) inUse_ = link->Connection();
+  connect(&state_, &ReaderState::devicesChanged, this, &QuickClonePage::DevicesChanged);
 
   for (QComboBox* typeBox : {sourceType_, targetType_}) {
     typeBox->addItem(QStringLiteral("MagStripe"));
@@ -60,9 +64,10 @@ QuickClonePage::QuickClonePage(MainWindow& mainWindow, QWidget* parent)
   }
   FillInterfaces(sourceInterface_);
   FillInterfaces(targetInterface_);
-  if (inUse_.type >= INTERFACE_RS232 && inUse_.type < INTERFACE_TYPE_COUNT) {
-    sourceInterface_->setCurrentIndex(inUse_.type - 1);
-    targetInterface_->setCurrentIndex(inUse_.type - 1);
+  const int inUseItem = sourceInterface_->findData(InterfaceNumber(inUse_.type));
+  if (inUseItem >= 0) {
+    sourceInterface_->setCurrentIndex(inUseItem);
+    targetInterface_->setCurrentIndex(inUseItem);
   }
   FillConnections(sourceInterface_, sourceConnection_);
   FillConnections(targetInterface_, targetConnection_);
@@ -111,8 +116,9 @@ QuickClonePage::~QuickClonePage() = default;
 
 const std::vector<ReaderDeviceEntry>& QuickClonePage::DeviceList(InterfaceType type) const {
   static const std::vector<ReaderDeviceEntry> none;
-  if (type < INTERFACE_RS232 || type >= INTERFACE_TYPE_COUNT) return none;
-  return deviceLists_[static_cast<std::size_t>(type)];
+  const InterfaceType line = InterfaceOfNumber(InterfaceNumber(type));
+  if (line == InterfaceType::Unknown) return none;
+  return deviceLists_[static_cast<std::size_t>(line)];
 }
 
 void QuickClonePage::FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox) {
@@ -169,11 +175,11 @@ void QuickClonePage::SourcePicked() {
 
 void QuickClonePage::ReadFromSource() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
+  WindowFlowContext flow(this, ui_, &state_);
   ReaderConnection source;
   const bool selected = SelectedConnection(sourceInterface_, sourceConnection_, &source);
   const SourceReadOutcome outcome = ReadCloneSource(selected ? &source : nullptr,
-                                                    mainWindow_.Readers(), sourceLink_,
+                                                    state_.Readers(), sourceLink_,
                                                     sourceSettings_, flow);
   // A read that was not even tried leaves what was read before.
   if (outcome == SourceReadOutcome::NotRead) return;
@@ -183,7 +189,7 @@ void QuickClonePage::ReadFromSource() {
 
 void QuickClonePage::CloneToTarget() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
+  WindowFlowContext flow(this, ui_, &state_);
   ReaderConnection target;
   const bool selected = SelectedConnection(targetInterface_, targetConnection_, &target);
   // A reader cloned onto itself would be "cloned successfully" with nothing done.
@@ -193,25 +199,15 @@ void QuickClonePage::CloneToTarget() {
     return;
   }
   tessaron::CloneToTarget(sourceSettings_.get(), sourceRead_, selected ? &target : nullptr,
-                          mainWindow_.Readers(), targetLink_, flow);
+                          state_.Readers(), targetLink_, flow);
 }
 
-bool QuickClonePage::event(QEvent* event) {
-  if (event->type() == MSG_DEVICES_CHANGED) {
-    DevicesChanged(static_cast<DevicesChangedEvent*>(event)->TimeMs());
-    return true;
-  }
-  return AdvancedSettingsPage::event(event);
-}
-
-void QuickClonePage::DevicesChanged(qint64 timeMs) {
-  // One change is taken once in the program, whichever page is there at the time.
-  if (!mainWindow_.TakeDeviceChange(timeMs)) return;
+void QuickClonePage::DevicesChanged() {
   // Only the USB lists: a reader comes and goes there. A list of the same length is kept,
   // even when another reader took the place of one.
   for (InterfaceType type : UsbSearchOrder()) {
     std::vector<ReaderDeviceEntry> fresh;
-    EnumerateReaders(*mainWindow_.Readers().devices, type, fresh);
+    EnumerateReaders(*state_.Readers().devices, type, fresh);
     std::lock_guard<std::mutex> guard(listLock_);
     std::vector<ReaderDeviceEntry>& stored = deviceLists_[static_cast<std::size_t>(type)];
     if (fresh.size() == stored.size()) continue;

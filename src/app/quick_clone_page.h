@@ -1,12 +1,11 @@
 #pragma once
 // "Quick Clone" of the advanced sheet: reads the settings of one reader (the source) and
 // writes them to another (the target), each chosen by interface and connection, with ports
-// and a record of its own; the main window's reader and record are never touched. The
+// and a record of its own; the reader and record of the reader state are never touched. The
 // device lists are taken when the page is made; the USB lists are taken again when the
-// system's devices change (MSG_DEVICES_CHANGED). The reader the main window uses comes
-// first in its interface's list, also when it was named by a path that discovery does not
-// list, and both sides start on its interface. A clone onto the reader it was read from is
-// refused.
+// reader state says that the system's devices changed. The reader in use comes first in its
+// interface's list, also when it was named by a path that discovery does not list, and both
+// sides start on its interface. A clone onto the reader it was read from is refused.
 
 #include <array>
 #include <memory>
@@ -22,14 +21,11 @@ class QPushButton;
 
 namespace tessaron {
 
-class QuickClonePage : public AdvancedSettingsPage {
+class QuickClonePage : public SettingsPage {
   Q_OBJECT
 
  public:
-  // Notices that come less than this long after the last one are taken as the same change.
-  static constexpr qint64 DEVICE_CHANGE_DEBOUNCE_MS = 500;
-
-  explicit QuickClonePage(MainWindow& mainWindow, QWidget* parent = nullptr);
+  QuickClonePage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~QuickClonePage() override;
 
   void ReadFromSource();
@@ -47,21 +43,19 @@ class QuickClonePage : public AdvancedSettingsPage {
   const ReaderSettings* SourceSettings() const { return sourceSettings_.get(); }
   const std::vector<ReaderDeviceEntry>& DeviceList(InterfaceType type) const;
 
- protected:
-  bool event(QEvent* event) override;
-
  private:
   // Fills a connection box from the list of the interface its interface box shows.
   void FillConnections(QComboBox* interfaceBox, QComboBox* connectionBox);
   // The connection of the entry a connection box has selected; false when none is.
   bool SelectedConnection(QComboBox* interfaceBox, QComboBox* connectionBox,
                           ReaderConnection* connection) const;
-  void DevicesChanged(qint64 timeMs);
+  void DevicesChanged();
   // The user chose a source interface or connection: unless it is the reader read from, the
   // read is forgotten.
   void SourcePicked();
 
-  // The main window's reader when the page was made (type 0: none).
+  ReaderState& state_;
+  // The reader in use when the page was made (type 0: none).
   ReaderConnection inUse_;
   // One list per interface type 1 to 5 (index 0 unused).
   std::array<std::vector<ReaderDeviceEntry>, INTERFACE_TYPE_COUNT> deviceLists_;

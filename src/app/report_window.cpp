@@ -23,7 +23,7 @@ constexpr int REPORT_UNITS_HEIGHT = 300;
 ReportWindow::ReportWindow(const QString& report, QWidget* parent)
     : BaseDialog(parent, Kind::Window, Qt::Dialog | Qt::FramelessWindowHint),
       textField_(new QPlainTextEdit(this)),
-      okButton_(new QPushButton(QStringLiteral("OK"), this)) {
+      okButton_(MakeOkButton()) {
   setObjectName(QStringLiteral("reportWindow"));
   setModal(true);
   setWindowTitle(QString());
@@ -44,10 +44,6 @@ ReportWindow::ReportWindow(const QString& report, QWidget* parent)
   // A tab lines the indented words up under the heading words.
   textField_->setTabStopDistance(textField_->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
 
-  okButton_->setObjectName(QStringLiteral("okButton"));
-  okButton_->setDefault(true);
-  okButton_->setMinimumWidth(90);
-  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
 
   const DialogUnits units;
   auto* layout = new QVBoxLayout(this);

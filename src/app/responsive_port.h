@@ -7,25 +7,29 @@
 #include <string>
 
 #include "core/reader_port.h"
+#include "transport/reader_environment.h"
 
 namespace tessaron {
 
+class BusyWindows;
+class UiServices;
+
 class ResponsivePort : public ReaderPort {
  public:
-  explicit ResponsivePort(std::unique_ptr<ReaderPort> inner);
+  // User input is held off through busy while a call runs.
+  ResponsivePort(std::unique_ptr<ReaderPort> inner, BusyWindows& busy);
   ~ResponsivePort() override;
 
-  bool GetFirmwareVersion(std::string& out) override;
-  bool Open(DeviceIndex index) override;
-  bool OpenPath(const std::string& path) override;
-  bool Close() override;
   void ReleaseDevice() override;
   void SeizeDevice() override;
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
   InterfaceType GetInterfaceType() const override;
-  bool IsReady() const override;
   std::string GetPortName(std::string& out) const override;
+
+ protected:
+  bool OpenDevice(DeviceIndex index) override;
+  bool OpenDeviceAt(const std::string& path) override;
+  void CloseDevice() override;
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
 
  private:
   // Runs one call of the wrapped port off the window thread and takes over its error.
@@ -33,9 +37,12 @@ class ResponsivePort : public ReaderPort {
   auto Run(Call call);
 
   std::unique_ptr<ReaderPort> inner_;
+  BusyWindows& busy_;
 };
 
-// Wraps a port made for the windows.
-std::unique_ptr<ReaderPort> MakeResponsive(std::unique_ptr<ReaderPort> port);
+// The readers as the windows reach them: every port made is a ResponsivePort, and what a
+// port has to say (the keyboard line's refusal) is shown through ui over the active window,
+// from whichever thread it comes. ui outlives every port made.
+ReaderEnvironment ReadersForWindows(ReaderEnvironment readers, UiServices& ui);
 
 }  // namespace tessaron

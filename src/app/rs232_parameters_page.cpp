@@ -9,21 +9,21 @@
 
 namespace tessaron {
 
-Rs232ParametersPage::Rs232ParametersPage(ReaderSettings& settings, QWidget* parent)
-    : BasicSettingsPage(settings, Rs232ParametersTable(), HELP_CONTEXT_RS232_PARAMETERS, parent) {
+Rs232ParametersPage::Rs232ParametersPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : BasicSettingsPage(state, ui, Rs232ParametersTable(), HELP_CONTEXT_RS232_PARAMETERS, parent) {
   setObjectName(QStringLiteral("rs232ParametersPage"));
   auto* grid = new QGridLayout;
-  grid->addWidget(Bindings().AddChoice(Control("Baud Rate(bps)")), 0, 0, 2, 1);
-  grid->addWidget(Bindings().AddChoice(Control("Parity")), 0, 1, 2, 1);
-  grid->addWidget(Bindings().AddChoice(Control("Data Bits")), 0, 2);
-  grid->addWidget(Bindings().AddChoice(Control("Handshaking")), 1, 2);
-  grid->addWidget(Bindings().AddChoice(Control("Stop Bits")), 2, 2);
+  grid->addWidget(Bindings().AddChoice(Setting("baud-rate")), 0, 0, 2, 1);
+  grid->addWidget(Bindings().AddChoice(Setting("parity")), 0, 1, 2, 1);
+  grid->addWidget(Bindings().AddChoice(Setting("data-bits")), 0, 2);
+  grid->addWidget(Bindings().AddChoice(Setting("handshake")), 1, 2);
+  grid->addWidget(Bindings().AddChoice(Setting("stop-bits")), 2, 2);
 
   auto* characters = new QGridLayout;
   int row = 0;
-  for (const char* caption : {"X-On(Decimal):", "X-Off(Decimal):"}) {
-    QLineEdit* field = Bindings().AddNumber(Control(caption));
-    characters->addWidget(Bindings().Label(Control(caption)), row, 0);
+  for (const char* name : {"xon-char", "xoff-char"}) {
+    QLineEdit* field = Bindings().AddNumber(Setting(name));
+    characters->addWidget(Bindings().Label(Setting(name)), row, 0);
     characters->addWidget(field, row, 1);
     ++row;
   }
@@ -33,11 +33,6 @@ Rs232ParametersPage::Rs232ParametersPage(ReaderSettings& settings, QWidget* pare
   grid->setRowStretch(3, 1);
   FinishLayout(grid);
   Refresh();
-
-  // Applied once, when the page is made.
-  if (settings_.interfaceType != INTERFACE_RS232 && settings_.interfaceType != INTERFACE_UNKNOWN) {
-    DisableEverything();
-  }
 }
 
 Rs232ParametersPage::~Rs232ParametersPage() = default;

@@ -11,7 +11,7 @@ class Rs232ParametersPage : public BasicSettingsPage {
   Q_OBJECT
 
  public:
-  explicit Rs232ParametersPage(ReaderSettings& settings, QWidget* parent = nullptr);
+  Rs232ParametersPage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~Rs232ParametersPage() override;
 };
 

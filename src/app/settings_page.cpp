@@ -3,13 +3,16 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/help_files.h"
+#include "app/reader_state.h"
 #include "controls/keyboard_access.h"
 
 namespace tessaron {
 
-SettingsPage::SettingsPage(QWidget* parent, Kind kind) : BaseDialog(parent, kind) {}
+SettingsPage::SettingsPage(UiServices& ui, QWidget* parent, Kind kind)
+    : BaseDialog(parent, kind), ui_(ui) {}
 
 SettingsPage::~SettingsPage() = default;
 
@@ -26,7 +29,8 @@ QPushButton* SettingsPage::MakeHelpButton(int helpContext) {
   auto* button = new QPushButton(QStringLiteral("Help"), this);
   button->setObjectName(QStringLiteral("helpButton"));
   button->setAutoDefault(false);
-  connect(button, &QPushButton::clicked, this, [this, helpContext] { OpenHelpTopic(helpContext, this); });
+  connect(button, &QPushButton::clicked, this,
+          [this, helpContext] { OpenHelpTopic(helpContext, ui_, this); });
   return button;
 }
 
@@ -42,12 +46,12 @@ void SettingsPage::LayOutPage(QLayout* content, QPushButton* defaultPage, QPushB
   PlaceLastInTabOrder(this, {defaultPage, help});
 }
 
-BasicSettingsPage::BasicSettingsPage(ReaderSettings& settings, const PageTable& table,
+BasicSettingsPage::BasicSettingsPage(ReaderState& state, UiServices& ui, const PageTable& table,
                                      int helpContext, QWidget* parent)
-    : SettingsPage(parent),
-      settings_(settings),
-      table_(table),
-      bindings_(new PageBindings(this, settings)),
+    : SettingsPage(ui, parent),
+      state_(state),
+      settings_(state.Settings()),
+      bindings_(new PageBindings(this, table, settings_, ui, [this] { Refresh(); })),
       defaultPageButton_(MakeDefaultPageButton()),
       helpButton_(MakeHelpButton(helpContext)) {
   connect(defaultPageButton_, &QPushButton::clicked, this, &BasicSettingsPage::DefaultPage);
@@ -58,27 +62,26 @@ BasicSettingsPage::~BasicSettingsPage() = default;
 void BasicSettingsPage::Refresh() { bindings_->Refresh(); }
 
 void BasicSettingsPage::DefaultPage() {
-  ResetPageDefaults(table_.page, settings_);
+  ResetPageDefaults(Table().page, settings_);
   Refresh();
-}
-
-const PageControl& BasicSettingsPage::Control(const char* caption) const {
-  const PageControl* control = FindControl(table_, caption);
-  Q_ASSERT(control != nullptr);
-  return *control;
 }
 
 void BasicSettingsPage::FinishLayout(QLayout* content) {
   LayOutPage(content, defaultPageButton_, helpButton_);
+  GreyOutByLine();
 }
 
-void BasicSettingsPage::DisableEverything() {
-  for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(false);
+void BasicSettingsPage::GreyOutByLine() {
+  const InterfaceType line = settings_.interfaceType;
+  const auto applies = [line](const PageControl& control) { return AppliesOn(control, line); };
+  if (std::ranges::none_of(Table().controls, applies)) {
+    for (QWidget* child : findChildren<QWidget*>()) child->setEnabled(false);
+    return;
+  }
+  for (const PageControl& control : Table().controls) {
+    if (applies(control)) continue;
+    for (QWidget* widget : bindings_->WidgetsOf(control)) widget->setEnabled(false);
+  }
 }
-
-AdvancedSettingsPage::AdvancedSettingsPage(MainWindow& mainWindow, QWidget* parent)
-    : SettingsPage(parent), mainWindow_(mainWindow) {}
-
-AdvancedSettingsPage::~AdvancedSettingsPage() = default;
 
 }  // namespace tessaron

@@ -1,24 +1,26 @@
 #pragma once
-// The pages of the two settings sheets. Every page is a child window of its sheet that
-// reloads its controls from the shared settings record on Refresh.
+// The pages of the two settings sheets. Every page is a child window of its sheet; it is
+// handed the user-interface services where it is made, and what it shows of the reader (the
+// reader state, or the record alone), and reloads its controls from the record on Refresh.
 
 #include "app/page_bindings.h"
 #include "controls/base_dialog.h"
-#include "core/settings_table.h"
 #include "core/reader_settings.h"
+#include "core/settings_table.h"
 
 class QLayout;
 class QPushButton;
 
 namespace tessaron {
 
-class MainWindow;
+class ReaderState;
+class UiServices;
 
 class SettingsPage : public BaseDialog {
   Q_OBJECT
 
  public:
-  explicit SettingsPage(QWidget* parent = nullptr, Kind kind = Kind::ChildWindow);
+  explicit SettingsPage(UiServices& ui, QWidget* parent = nullptr, Kind kind = Kind::ChildWindow);
   ~SettingsPage() override;
 
   // Loads every control from the record. Pages without settings do nothing.
@@ -31,23 +33,25 @@ class SettingsPage : public BaseDialog {
   QPushButton* MakeHelpButton(int helpContext);
   // Lays the page out: content, and under it the row of defaultPage and help at the right.
   void LayOutPage(QLayout* content, QPushButton* defaultPage, QPushButton* help);
+
+  UiServices& ui_;
 };
 
-// A page of the basic sheet: the sheet hands it the main window's record at creation. Its
-// controls come from its table; "Default Page" resets the table's settings and "Help"
+// A page of the basic sheet: it shows the reader state's record; its controls come from its
+// table, bound by the settings' names; "Default Page" resets the table's settings and "Help"
 // opens the page's help topic.
 class BasicSettingsPage : public SettingsPage {
   Q_OBJECT
 
  public:
-  BasicSettingsPage(ReaderSettings& settings, const PageTable& table, int helpContext,
+  BasicSettingsPage(ReaderState& state, UiServices& ui, const PageTable& table, int helpContext,
                     QWidget* parent = nullptr);
   ~BasicSettingsPage() override;
 
   // Loads every control from the record.
   void Refresh() override;
 
-  const PageTable& Table() const { return table_; }
+  const PageTable& Table() const { return bindings_->Table(); }
   PageBindings& Bindings() const { return *bindings_; }
   QPushButton* DefaultPageButton() const { return defaultPageButton_; }
   QPushButton* HelpButton() const { return helpButton_; }
@@ -56,33 +60,23 @@ class BasicSettingsPage : public SettingsPage {
   virtual void DefaultPage();
 
  protected:
-  // The control of the page's table with this caption (which the table must have).
-  const PageControl& Control(const char* caption) const;
-  // The row of "Default Page" and "Help" at the bottom of the page, under content.
+  // The control of the page's setting of this name (see PageBindings::Setting).
+  const PageControl& Setting(const char* name) const { return bindings_->Setting(name); }
+  // The row of "Default Page" and "Help" at the bottom of the page, under content; then the
+  // page greys out what does not apply on the record's line (GreyOutByLine).
   void FinishLayout(QLayout* content);
-  // Greys out every control of the page, its two buttons included.
-  void DisableEverything();
+  // Greys out what the table says does not apply on the line the record was last read over:
+  // the whole page, its two buttons included, when none of its settings applies there, else
+  // each control that does not. Nothing is enabled again: a reconnect makes the pages afresh.
+  void GreyOutByLine();
 
+  ReaderState& state_;
   ReaderSettings& settings_;
 
  private:
-  const PageTable& table_;
   PageBindings* bindings_;
   QPushButton* defaultPageButton_;
   QPushButton* helpButton_;
-};
-
-// A page of the advanced sheet: it takes the record, the port and the device index from
-// the main window itself.
-class AdvancedSettingsPage : public SettingsPage {
-  Q_OBJECT
-
- public:
-  AdvancedSettingsPage(MainWindow& mainWindow, QWidget* parent = nullptr);
-  ~AdvancedSettingsPage() override;
-
- protected:
-  MainWindow& mainWindow_;
 };
 
 }  // namespace tessaron

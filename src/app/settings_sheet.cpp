@@ -1,6 +1,5 @@
 #include "app/settings_sheet.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,15 +10,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/advanced_sheet.h"
-#include "app/basic_sheet.h"
-#include "app/main_window.h"
-#include "app/private_messages.h"
+#include "app/reader_state.h"
 #include "app/settings_page.h"
 #include "app/ui_services.h"
 #include "app/wait_cursor.h"
 #include "app/window_flow_context.h"
 #include "controls/keyboard_access.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -46,15 +43,13 @@ QPushButton* MakeButton(const char* caption, const char* name, QWidget* parent) 
 
 }  // namespace
 
-SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* parent)
+SettingsSheet::SettingsSheet(ReaderState& state, UiServices& ui, const QString& heading,
+                             QWidget* parent)
     : BaseDialog(parent, Kind::ChildWindow),
-      mainWindow_(mainWindow),
-      settings_(&mainWindow.Settings()),
-      variant_(variant),
-      heading_(
-          new QLabel(QString::fromLatin1(variant == Variant::Basic ? "Change Basic Settings:"
-                                                                   : "Change Advanced Settings:"),
-                     this)),
+      state_(state),
+      ui_(ui),
+      settings_(state.Settings()),
+      heading_(new QLabel(heading, this)),
       recordNote_(new QLabel(this)),
       tabs_(new QTabWidget(this)),
       sendButton_(MakeButton(BUTTON_CAPTIONS[0], "sendButton", this)),
@@ -105,26 +100,26 @@ SettingsSheet::SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* p
   connect(defaultAllButton_, &QPushButton::clicked, this, &SettingsSheet::DefaultAll);
   connect(closeButton_, &QPushButton::clicked, this, &SettingsSheet::CloseSheet);
   connect(tabs_, &QTabWidget::currentChanged, this, &SettingsSheet::TabChanged);
+  // Whatever filled the record anew, every page of every sheet shows it.
+  connect(&state_, &ReaderState::recordReplaced, this, [this] { Refresh(); });
+  connect(&state_, &ReaderState::recordStateChanged, this, &SettingsSheet::ShowRecordState);
+  ShowRecordState();
 }
 
 SettingsSheet::~SettingsSheet() = default;
 
-int SettingsSheet::NeededWidth(const QFont& font) {
+int SettingsSheet::NeededWidth(const QFont& font, std::span<const char* const> tabCaptions) {
   const QFontMetrics metrics(font);
-  int widest = 0;
-  for (const auto& captions : {BasicSheet::TAB_CAPTIONS, AdvancedSheet::TAB_CAPTIONS}) {
-    int tabs = 0;
-    for (const char* caption : captions) {
-      tabs += metrics.horizontalAdvance(QString::fromLatin1(caption)) + 2 * TAB_PADDING_X +
-              2 * TAB_BORDER + TAB_SPACING;
-    }
-    widest = std::max(widest, tabs);
+  int tabs = 0;
+  for (const char* caption : tabCaptions) {
+    tabs += metrics.horizontalAdvance(QString::fromLatin1(caption)) + 2 * TAB_PADDING_X +
+            2 * TAB_BORDER + TAB_SPACING;
   }
   int buttons = BUTTON_SPACING * (static_cast<int>(std::size(BUTTON_CAPTIONS)) - 1);
   for (const char* caption : BUTTON_CAPTIONS) {
     buttons += metrics.horizontalAdvance(QString::fromLatin1(caption)) + BUTTON_PADDING_X;
   }
-  return std::max(widest, buttons) + 2 * SHEET_MARGIN + 2;
+  return std::max(tabs, buttons) + 2 * SHEET_MARGIN + 2;
 }
 
 void SettingsSheet::AddPage(const QString& caption, SettingsPage* page) {
@@ -141,13 +136,8 @@ SettingsPage* SettingsSheet::Page(int index) const {
 
 SettingsPage* SettingsSheet::CurrentPage() const { return Page(tabs_->currentIndex()); }
 
-void SettingsSheet::TakeFromMainWindow() {
-  settings_ = &mainWindow_.Settings();
-  ShowRecordState();
-}
-
 void SettingsSheet::ShowRecordState() {
-  switch (mainWindow_.GetRecordState()) {
+  switch (state_.GetRecordState()) {
     case RecordState::FromReader:
       recordNote_->hide();
       return;
@@ -165,81 +155,55 @@ void SettingsSheet::ShowRecordState() {
   recordNote_->show();
 }
 
-ReaderLink* SettingsSheet::Link() const { return mainWindow_.Link(); }
-
 void SettingsSheet::TabChanged(int index) { OnTabChanged(index); }
 
 void SettingsSheet::OnTabChanged(int) {}
 
-void SettingsSheet::RefreshOtherSheet() {
-  SettingsSheet* other = nullptr;
-  if (variant_ == Variant::Basic) {
-    other = mainWindow_.GetAdvancedSheet();
-  } else {
-    other = mainWindow_.GetBasicSheet();
-  }
-  if (other != nullptr) other->Refresh();
-}
-
-QEvent::Type SettingsSheet::CloseMessage() const {
-  return variant_ == Variant::Basic ? MSG_CLOSE_BASIC_SHEET : MSG_CLOSE_ADVANCED_SHEET;
-}
-
 void SettingsSheet::CloseSheet() {
-  QCoreApplication::postEvent(&mainWindow_, new QEvent(CloseMessage()));
   hide();
+  emit closeRequested();
 }
 
 void SettingsSheet::SendToReader() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this);
-  const SendResult sent = SendSettings(Link(), *settings_,
-                                       IsBasic() ? SendSteps::PauseThenNoteSwitchOnOpen
-                                                 : SendSteps::NoteSwitchFirst,
-                                       flow, &mainWindow_.ReaderRecord());
+  WindowFlowContext flow(this, ui_, &state_);
+  SendPlan plan = SendPlanOfSheet();
+  plan.held = &state_.ReaderRecord();
+  const SendResult sent = SendSettings(state_.Link(), settings_, plan, flow);
   if (sent.result == WriteOk) {
-    mainWindow_.RecordMatchesReader();
+    state_.RecordMatchesReader();
   } else if (sent.outcomeUnknown) {
-    mainWindow_.SetRecordState(RecordState::WriteUnconfirmed);
+    state_.SetRecordState(RecordState::WriteUnconfirmed);
   }
   if (sent.interfaceSwitch) {
-    // The reader re-appears on its new interface: the sheet goes at once, and the main
-    // window waits for the reader and looks for it again. The sheet is deleted while that
-    // runs, so nothing of it may be left to run afterwards.
+    // The reader re-appears on its new interface: the sheet goes at once, and the reader is
+    // waited for and looked for again once this work has ended.
     CloseSheet();
-    QCoreApplication::postEvent(&mainWindow_, new QEvent(MSG_REOPEN_READER));
+    emit readerSwitched();
   }
 }
 
 void SettingsSheet::SaveToFile() {
   QString path;
-  if (!ChooseConfigFile(path, false, this)) return;
-  WindowFlowContext flow(this);
-  SaveSettingsFile(*settings_, QFile::encodeName(path).toStdString(),
-                   IsBasic() ? SaveWording::ToFile : SaveWording::File, flow);
+  if (!ChooseConfigFile(ui_, this, path, false)) return;
+  WindowFlowContext flow(this, ui_, &state_);
+  SaveSettingsFile(settings_, QFile::encodeName(path).toStdString(), SaveWordsOfSheet(), flow);
 }
 
 void SettingsSheet::LoadFromFile() {
   QString path;
-  if (!ChooseConfigFile(path, true, this)) return;
-  // The advanced sheet shows the loaded record on the basic sheet's pages too.
-  WindowFlowContext flow(this, [this] {
-    Refresh();
-    if (variant_ == Variant::Advanced) RefreshOtherSheet();
-  });
-  LoadSettingsFlow(Link(), *settings_, QFile::encodeName(path).toStdString(), flow);
+  if (!ChooseConfigFile(ui_, this, path, true)) return;
+  WindowFlowContext flow(this, ui_, &state_, [this] { state_.TellRecordReplaced(); });
+  LoadSettingsFlow(state_.Link(), settings_, QFile::encodeName(path).toStdString(), flow);
 }
 
 void SettingsSheet::DefaultAll() {
   WaitCursor waitCursor;
-  WindowFlowContext flow(this, [this] {
-    mainWindow_.RecordMatchesReader();
-    Refresh();
-    RefreshOtherSheet();
+  WindowFlowContext flow(this, ui_, &state_, [this] {
+    state_.RecordMatchesReader();
+    state_.TellRecordReplaced();
   });
-  RestoreFactoryDefaults(Link(), *settings_,
-                         IsBasic() ? DefaultsSteps::TwoOpens : DefaultsSteps::ReadBackOnSameOpen,
-                         flow);
+  RestoreFactoryDefaults(state_.Link(), settings_, DefaultsPlanOfSheet(), flow);
 }
 
 }  // namespace tessaron

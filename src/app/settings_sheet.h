@@ -1,11 +1,13 @@
 #pragma once
-// What the basic and the advanced settings sheet share: a heading, five tabbed pages and a
-// row of buttons that act on the whole settings record - write it to the reader, save it
-// to a configuration file, load it from one, reset the reader to its factory settings, and
-// close the sheet. A sheet never owns the record or the port; both belong to the main window.
+// What the basic and the advanced settings sheet share: a heading, tabbed pages and a row
+// of buttons that act on the whole settings record - write it to the reader, save it to a
+// configuration file, load it from one, reset the reader to its factory settings, and close
+// the sheet. A sheet never owns the record or the reader; both are the reader state's, which
+// tells the sheet when the record was filled anew or became more or less the reader's own.
+// Each sheet says what its flows do differently.
 
-#include <QEvent>
 #include <QString>
+#include <span>
 #include <vector>
 
 #include "controls/base_dialog.h"
@@ -18,23 +20,16 @@ class QTabWidget;
 
 namespace tessaron {
 
-class MainWindow;
+class ReaderState;
 class SettingsPage;
+class UiServices;
 
 class SettingsSheet : public BaseDialog {
   Q_OBJECT
 
  public:
-  static constexpr int PAGE_COUNT = 5;
-
-  // The least width a sheet needs at this font for its tab captions and its buttons to be
-  // whole, without building one.
-  static int NeededWidth(const QFont& font);
-
   ~SettingsSheet() override;
 
-  // Takes the settings record from the main window again.
-  void TakeFromMainWindow();
   // Shows, under the heading, whether the values are the reader's (a line only when not).
   void ShowRecordState();
   QLabel* RecordNote() const { return recordNote_; }
@@ -42,6 +37,7 @@ class SettingsSheet : public BaseDialog {
   virtual void Refresh() = 0;
 
   QTabWidget* Tabs() const { return tabs_; }
+  int PageCount() const { return static_cast<int>(pages_.size()); }
   SettingsPage* Page(int index) const;
   SettingsPage* CurrentPage() const;
   QPushButton* SendButton() const { return sendButton_; }
@@ -55,34 +51,40 @@ class SettingsSheet : public BaseDialog {
   void SaveToFile();
   void LoadFromFile();
   void DefaultAll();
-  // Asks the main window to destroy the sheet and hides it meanwhile.
+  // Asks for the sheet to go (closeRequested) and hides it meanwhile.
   void CloseSheet();
 
- protected:
-  enum class Variant { Basic, Advanced };
+ signals:
+  // "Close", or a write that switched the reader's interface: the sheet is to go.
+  void closeRequested();
+  // A write switched the reader's interface: it comes back on another one, to be looked for.
+  void readerSwitched();
 
-  SettingsSheet(MainWindow& mainWindow, Variant variant, QWidget* parent);
+ protected:
+  SettingsSheet(ReaderState& state, UiServices& ui, const QString& heading, QWidget* parent);
+
+  // The least width a sheet with these tab captions needs at this font for its captions and
+  // its buttons to be whole, without building one.
+  static int NeededWidth(const QFont& font, std::span<const char* const> tabCaptions);
 
   // Adds the next tab with its page; the sheet owns the page.
   void AddPage(const QString& caption, SettingsPage* page);
   // Called after the tab selection changed to index.
   virtual void OnTabChanged(int index);
 
-  // The main window's current reader, or none. Asked each time, so that a sheet kept hidden
-  // across a change of the main window's reader never uses a port that is gone.
-  ReaderLink* Link() const;
-  // Refreshes the pages of the other sheet, when it exists.
-  void RefreshOtherSheet();
+  // The steps and words the sheet hands its flows: "Send to MSR" (what the reader held is
+  // added by the sheet), "Default All" and "Save to File".
+  virtual SendPlan SendPlanOfSheet() const = 0;
+  virtual DefaultsPlan DefaultsPlanOfSheet() const = 0;
+  virtual SaveWords SaveWordsOfSheet() const = 0;
 
-  MainWindow& mainWindow_;
-  ReaderSettings* settings_;
+  ReaderState& state_;
+  UiServices& ui_;
+  ReaderSettings& settings_;
 
  private:
-  bool IsBasic() const { return variant_ == Variant::Basic; }
-  QEvent::Type CloseMessage() const;
   void TabChanged(int index);
 
-  Variant variant_;
   QLabel* heading_;
   QLabel* recordNote_;
   QTabWidget* tabs_;

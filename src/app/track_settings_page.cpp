@@ -13,16 +13,16 @@
 
 namespace tessaron {
 
-TrackSettingsPage::TrackSettingsPage(ReaderSettings& settings, QWidget* parent)
-    : BasicSettingsPage(settings, TrackSettingsTable(), HELP_CONTEXT_TRACK_SETTINGS, parent) {
+TrackSettingsPage::TrackSettingsPage(ReaderState& state, UiServices& ui, QWidget* parent)
+    : BasicSettingsPage(state, ui, TrackSettingsTable(), HELP_CONTEXT_TRACK_SETTINGS, parent) {
   setObjectName(QStringLiteral("trackSettingsPage"));
   auto* grid = new QGridLayout;
-  grid->addWidget(Bindings().AddChoice(Control("Track Select"), 2), 0, 0);
+  grid->addWidget(Bindings().AddChoice(Setting("track-select"), 2), 0, 0);
 
   auto* options = new QVBoxLayout;
-  for (const char* caption : {"Send Start/End Sentinel", "For Track 2 Only Send Account Number",
-                              "Send Error Indication", "Send LRC in Card Data"}) {
-    options->addWidget(Bindings().AddCheck(Control(caption)));
+  for (const char* name : {"send-sentinels", "track2-account-number-only",
+                           "send-error-indication", "send-lrc"}) {
+    options->addWidget(Bindings().AddCheck(Setting(name)));
   }
   options->addStretch(1);
   grid->addLayout(options, 0, 1);
@@ -30,10 +30,10 @@ TrackSettingsPage::TrackSettingsPage(ReaderSettings& settings, QWidget* parent)
   auto* characters = new QGridLayout;
   characters->addWidget(new QLabel(QStringLiteral("Non-Printable Char:"), this), 0, 2);
   int row = 1;
-  for (const char* caption : {"Track Separator:", "Terminator:"}) {
+  for (const char* name : {"track-separator", "terminator"}) {
     QComboBox* chooser = nullptr;
-    EscapeNameEdit* field = Bindings().AddBytes(Control(caption), &chooser);
-    characters->addWidget(Bindings().Label(Control(caption)), row, 0);
+    EscapeNameEdit* field = Bindings().AddBytes(Setting(name), &chooser);
+    characters->addWidget(Bindings().Label(Setting(name)), row, 0);
     characters->addWidget(field, row, 1);
     characters->addWidget(chooser, row, 2);
     ++row;

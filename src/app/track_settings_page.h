@@ -11,7 +11,7 @@ class TrackSettingsPage : public BasicSettingsPage {
   Q_OBJECT
 
  public:
-  explicit TrackSettingsPage(ReaderSettings& settings, QWidget* parent = nullptr);
+  TrackSettingsPage(ReaderState& state, UiServices& ui, QWidget* parent = nullptr);
   ~TrackSettingsPage() override;
 
   // Resets the page's settings; the focus goes to "Default Page".

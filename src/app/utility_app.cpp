@@ -1,7 +1,9 @@
 #include "app/utility_app.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEvent>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -11,7 +13,11 @@
 
 #include "app/device_monitor.h"
 #include "app/main_window.h"
+#include "app/profile.h"
+#include "app/responsive_port.h"
+#include "app/stop_signal_watch.h"
 #include "app/ui_services.h"
+#include "controls/keyboard_access.h"
 #include "core/settings_report.h"
 #include "flows/reader_session.h"
 
@@ -39,6 +45,27 @@ class FirstPaintWatcher : public QObject {
  private:
   std::function<void()> action_;
 };
+
+// How often a stop asked for by a signal looks again whether the run is at rest.
+constexpr int STOP_RETRY_MS = 50;
+
+// Ends the run as "EXIT" does once it is at rest: the reader work under way ends first (its
+// waits are cut short), and a window that a step waits on is closed, as is any other modal
+// window, since the user is not there to answer it.
+void StopWhenAtRest(MainWindow& window, BusyWindows& busy) {
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->done(QDialog::Rejected);
+    } else {
+      modal->close();
+    }
+  }
+  if (busy.Active() || QThread::currentThread()->loopLevel() > 1) {
+    QTimer::singleShot(STOP_RETRY_MS, &window, [&window, &busy] { StopWhenAtRest(window, busy); });
+    return;
+  }
+  window.Exit();
+}
 
 // The line names, the default one marked.
 QString LineNamesWithDefault() {
@@ -139,29 +166,39 @@ int RunUtilityApp(int argc, char** argv, ReaderEnvironment readers) {
     return 0;
   }
 
-  // Ends the run by handing the keyboard back, then stops the simulated reader.
-  ReaderSession session(std::move(readers));
-  std::string simulateError;
-  if (options.simulate && !session.Simulate({options.simulatedLine}, &simulateError)) {
-    std::fprintf(stderr, "tessaron-config: %s\n", simulateError.c_str());
-    return 1;
-  }
-
+  // A signal from now on ends the run as "EXIT" does.
+  StopSignalWatch stopSignals;
+  EnterPressesButtons enterKeys;
+  // The services outlive the session, whose ports and messages use them.
+  DesktopUiServices ui;
   int exitCode = 0;
   {
-    DesktopUiServices ui;
+    // Ends the run by handing the keyboard back, then stops the simulated reader.
+    ReaderSession session(ReadersForWindows(std::move(readers), ui));
+    std::string simulateError;
+    if (options.simulate && !session.Simulate({options.simulatedLine}, &simulateError)) {
+      std::fprintf(stderr, "tessaron-config: %s\n", simulateError.c_str());
+      return 1;
+    }
+
     MainWindow window(session, ui);
     QObject::connect(&window, &MainWindow::exitRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    QObject::connect(&stopSignals, &StopSignalWatch::stopRequested, &window, [&window, &ui] {
+      ui.Busy().Stop();
+      StopWhenAtRest(window, ui.Busy());
+    });
     DeviceMonitor monitor;
     QObject::connect(&monitor, &DeviceMonitor::devicesChanged, &window,
                      &MainWindow::NotifyDevicesChanged);
     // Nothing slow happens before the window is first on the screen.
     new FirstPaintWatcher(&window, [&monitor] { monitor.Start(); });
     window.show();
-    if (options.reader.type != INTERFACE_UNKNOWN) window.ConnectAtStartUp(options.reader);
+    if (options.reader.type != InterfaceType::Unknown) window.ConnectAtStartUp(options.reader);
     exitCode = application.exec();
   }  // the main window remembers the interface and device index as it goes
+  // A run that a signal ended ends by that signal, now that every port has been given back.
+  if (const int signalNumber = stopSignals.Signal()) StopSignalWatch::EndBySignal(signalNumber);
   return exitCode;
 }
 

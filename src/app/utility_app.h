@@ -17,7 +17,7 @@ struct StartupOptions {
   bool simulate = false;
   sim::SimulatedLineKind simulatedLine = sim::DEFAULT_SIMULATED_LINE;
   // --reader CONNECTION: the reader to connect to at start-up, as a choice on the interface
-  // selection page would (type INTERFACE_UNKNOWN: none given).
+  // selection page would (type InterfaceType::Unknown: none given).
   ReaderConnection reader;
 };
 

@@ -21,6 +21,7 @@
 #include "cli/online_session.h"
 #include "cli/settings_commands.h"
 #include "cli/stop_signals.h"
+#include "core/near_misses.h"
 #include "core/setting_names.h"
 #include "core/settings_report.h"
 

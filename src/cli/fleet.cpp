@@ -53,7 +53,7 @@ bool NamesReader(const ReaderConnection& connection, const ReaderDeviceEntry& en
 // and a reader is not mistaken for another when devices come and go meanwhile.
 ReaderConnection WorkConnection(const ReaderDeviceEntry& entry) {
   ReaderConnection connection = ConnectionOf(entry);
-  if (entry.interfaceType != INTERFACE_PS2_KEYBOARD && entry.name.starts_with('/')) {
+  if (entry.interfaceType != InterfaceType::Ps2Keyboard && entry.name.starts_with('/')) {
     connection.path = entry.name;
   }
   return connection;
@@ -63,10 +63,10 @@ ReaderConnection WorkConnection(const ReaderDeviceEntry& entry) {
 // named, and the simulated readers of the session whatever their line.
 std::vector<ReaderDeviceEntry> ReadersFound(const OnlineSession& session,
                                             const std::string& interfaceName) {
-  InterfaceType only = INTERFACE_UNKNOWN;
+  InterfaceType only = InterfaceType::Unknown;
   if (!interfaceName.empty()) ParseLineName(interfaceName, &only);
   std::vector<ReaderDeviceEntry> found;
-  if (only != INTERFACE_UNKNOWN) {
+  if (only != InterfaceType::Unknown) {
     EnumerateReaders(*session.Environment().devices, only, found);
     return found;
   }

@@ -18,21 +18,18 @@ class HeldPort : public ReaderPort {
   // Closes the port the command held.
   ~HeldPort() override;
 
-  // The version query on the held port, without the close that a port does after it on its
-  // own.
-  bool GetFirmwareVersion(std::string& out) override;
-  // Opens the device unless it is open already.
-  bool Open(DeviceIndex index) override;
-  bool OpenPath(const std::string& path) override;
-  // Keeps the device open: the port's destruction closes it.
-  bool Close() override;
   void ReleaseDevice() override { inner_->ReleaseDevice(); }
   void SeizeDevice() override { inner_->SeizeDevice(); }
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
   InterfaceType GetInterfaceType() const override { return inner_->GetInterfaceType(); }
-  bool IsReady() const override { return inner_->IsReady(); }
   std::string GetPortName(std::string& out) const override { return inner_->GetPortName(out); }
+
+ protected:
+  // Opens the device unless the command holds it already.
+  bool OpenDevice(DeviceIndex index) override;
+  bool OpenDeviceAt(const std::string& path) override;
+  // Keeps the device: the port's destruction closes it.
+  void CloseDevice() override {}
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
 
  private:
   // False, with the port's error saying so, once the run was asked to stop.
@@ -41,7 +38,7 @@ class HeldPort : public ReaderPort {
   bool Opened(Call open);
 
   std::unique_ptr<ReaderPort> inner_;
-  bool open_ = false;
+  bool held_ = false;
 };
 
 // Wraps every port the tool makes.

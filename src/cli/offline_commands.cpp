@@ -113,7 +113,7 @@ void AddShowCommand(CLI::App& app, CliContext& context) {
   AddRawReportFlag(command, &options->raw);
   SetCommandNotes(command, "", {"tessaron show reader.cfs2 --interface usb-hid"});
   command->callback([options, &context] {
-    InterfaceType type = INTERFACE_UNKNOWN;
+    InterfaceType type = InterfaceType::Unknown;
     ParseLineName(options->interfaceName, &type);
     context.exitCode =
         RunShowCommand(options->path, type, options->firmware, options->raw, context);

@@ -14,7 +14,9 @@
 #include "cli/reader_options.h"
 #include "cli/record_writes.h"
 #include "cli/stop_signals.h"
+#include "core/firmware.h"
 #include "core/reader_settings.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"
@@ -55,8 +57,8 @@ class TextCheckOutcome : public FlowContext {
 };
 
 // The change that writes a whole record, in the keyboard format on a keyboard-class USB
-// reader (as "Load from File" does; the firmware rule of the write takes it back on firmware
-// older than 1.89).
+// reader (as "Load from File" does; the firmware rule of the write takes it back on a
+// firmware that does not take it).
 RecordChange WholeRecord(const ReaderSettings& record) {
   return [record](ReaderLink* link, ReaderSettings& after, std::string*) {
     const InterfaceType type = after.interfaceType;
@@ -76,14 +78,8 @@ int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type,
   OnlineSession session(context);
   if (!simulate.empty() && !session.Simulate(simulate)) return CLI_EXIT_FAILURE;
 
-  std::vector<InterfaceType> types;
-  if (type == INTERFACE_UNKNOWN) {
-    for (InterfaceType each = INTERFACE_RS232; each < INTERFACE_TYPE_COUNT; ++each) {
-      types.push_back(each);
-    }
-  } else {
-    types.push_back(type);
-  }
+  std::vector<InterfaceType> types(LINES.begin(), LINES.end());
+  if (type != InterfaceType::Unknown) types = {type};
   std::vector<ReaderDeviceEntry> entries;
   for (InterfaceType each : types) {
     EnumerateReaders(*session.Environment().devices, each, entries);
@@ -174,11 +170,11 @@ int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check
     return CLI_EXIT_USAGE;
   }
   // A file is given the whole record, whatever it held or when it is not there yet.
-  return RunWrite(place, WriteRequest{WholeRecord(settings), check, true}, context);
+  return RunWrite(place, WriteRequest{.change = WholeRecord(settings), .check = check, .replacesFile = true}, context);
 }
 
 int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context) {
-  return RunWrite(place, WriteRequest{nullptr, check}, context);
+  return RunWrite(place, WriteRequest{.change = nullptr, .check = check}, context);
 }
 
 int RunSendCommand(const OnlineOptions& options, const std::string& text, CliContext& context) {
@@ -227,7 +223,10 @@ int RunCloneCommand(const std::vector<std::string>& simulate, const std::string&
   if (read != SourceReadOutcome::Read) return CLI_EXIT_FAILURE;
 
   // Every target gets the source's record as a loaded file would give it, and is read back.
-  const WriteRequest request{WholeRecord(*sourceSettings), check, true, true};
+  const WriteRequest request{.change = WholeRecord(*sourceSettings),
+                             .check = check,
+                             .replacesFile = true,
+                             .words = {texts::CLONE_OK, texts::CLONE_FAILED, "\n"}};
   if (!toFile.empty()) {
     RecordPlace file;
     file.file = toFile;
@@ -296,7 +295,7 @@ void AddListCommand(CLI::App& app, CliContext& context) {
                   "interface and its device, separated by tabs.",
                   {"tessaron list", "tessaron list --interface usb-hid --json"});
   command->callback([options, &context] {
-    InterfaceType type = INTERFACE_UNKNOWN;
+    InterfaceType type = InterfaceType::Unknown;
     if (!options->interfaceName.empty()) ParseLineName(options->interfaceName, &type);
     context.exitCode = RunListCommand(options->simulate, type, options->json, context);
   });
@@ -357,10 +356,11 @@ void AddLoadCommand(CLI::App& app, CliContext& context) {
                                "line per reader, then a summary",
                                check.get());
   SetCommandNotes(command,
-                  "The reader is read, written in one frame only when it differs, and read "
-                  "back; the changed settings are printed, the last line says changed or "
-                  "unchanged. A keyboard-class USB reader gets the keyboard format (from "
-                  "firmware 1.89 on).",
+                  std::string("The reader is read, written in one frame only when it "
+                              "differs, and read back; the changed settings are printed, the "
+                              "last line says changed or unchanged. A keyboard-class USB reader "
+                              "gets the keyboard format (from firmware ") +
+                      VersionNumberText(HID_KB_FORMAT_MIN_VERSION) + " on).",
                   {"tessaron load reader.cfs2 -r usb-hid:0", "tessaron load tills.cfs2 --all --check"},
                   ExitStatusOfWrites("--all"));
   command->callback([place, path, check, &context] {

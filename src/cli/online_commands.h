@@ -30,7 +30,7 @@ void AddBootLoaderCommand(CLI::App& app, CliContext& context);
 
 // The work of each command, apart from its command line; each returns the exit status.
 // Results go to out; progress and the outcome texts of success are notes on err, each
-// failure one line there. type INTERFACE_UNKNOWN lists all five interfaces; json: one JSON
+// failure one line there. type InterfaceType::Unknown lists all five interfaces; json: one JSON
 // list instead of lines.
 int RunListCommand(const std::vector<std::string>& simulate, InterfaceType type, bool json,
                    CliContext& context);

@@ -10,6 +10,8 @@
 #include "cli/cli_files.h"
 #include "cli/cli_help.h"
 #include "cli/cli_output.h"
+#include "core/interface_type.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "core/settings_json.h"
 #include "core/settings_transactions.h"
@@ -96,6 +98,16 @@ bool ParseAssignments(const std::vector<std::string>& texts, std::vector<Assignm
   return false;
 }
 
+// Whether the setting applies on the reader's line, as the pages show it there; the data-edit
+// settings and the bits no control switches apply on every line. False with a message that
+// names the lines it applies on.
+bool AppliesOnLine(const NamedSetting& setting, InterfaceType line, std::string* error) {
+  if (setting.control == nullptr || AppliesOn(*setting.control, line)) return true;
+  *error = setting.name + " applies on " + LineNamesText(setting.control->lines, " and ") +
+           " only; this reader is on " + InterfaceLineName(line);
+  return false;
+}
+
 bool IsReaderOperand(const std::string& operand) {
   return operand == READER_OPERAND || operand.starts_with(std::string(READER_OPERAND) + ":");
 }
@@ -132,10 +144,26 @@ int RunGetCommand(const RecordPlace& place, const std::vector<std::string>& name
     if (setting == nullptr) return CLI_EXIT_USAGE;
     chosen.push_back(setting);
   }
-  if (chosen.empty()) {
+  const bool all = chosen.empty();
+  if (all) {
     for (const NamedSetting& setting : NamedSettings()) chosen.push_back(&setting);
   }
   return WithRecord(place, context, [&](const ReaderSettings& settings) {
+    // On a reader, what does not apply on its line is left out of the whole record, and a
+    // setting asked for by name is refused; a file keeps every setting.
+    if (place.file.empty()) {
+      std::string error;
+      std::vector<const NamedSetting*> applying;
+      for (const NamedSetting* setting : chosen) {
+        if (AppliesOnLine(*setting, settings.interfaceType, &error)) {
+          applying.push_back(setting);
+        } else if (!all) {
+          PrintError(context.err, error);
+          return CLI_EXIT_USAGE;
+        }
+      }
+      chosen = std::move(applying);
+    }
     if (json) {
       context.out << SettingsObjectJson(settings, chosen);
     } else {
@@ -153,7 +181,13 @@ int RunSetCommand(const RecordPlace& place, const std::vector<std::string>& assi
                   bool check, CliContext& context) {
   std::vector<Assignment> parsed;
   if (!ParseAssignments(assignments, &parsed, context.err)) return CLI_EXIT_USAGE;
-  const RecordChange change = [parsed](ReaderLink*, ReaderSettings& after, std::string* error) {
+  // A reader takes only the settings that apply on its line; a file takes every one.
+  const RecordChange change = [parsed](ReaderLink* link, ReaderSettings& after, std::string* error) {
+    for (const Assignment& assignment : parsed) {
+      if (link != nullptr && !AppliesOnLine(*assignment.setting, link->Interface(), error)) {
+        return false;
+      }
+    }
     return Apply(parsed, after, error);
   };
   return RunWrite(place, WriteRequest{change, check}, context);

@@ -1,8 +1,9 @@
 #include "controls/base_dialog.h"
 
 #include <QPalette>
+#include <QPushButton>
 
-#include "controls/keyboard_access.h"
+#include "controls/dialog_units.h"
 
 namespace tessaron {
 
@@ -11,7 +12,6 @@ BaseDialog::BaseDialog(QWidget* parent, Kind kind, Qt::WindowFlags flags)
   // QDialog always makes a window of its own; a child window lives inside its parent.
   if (kind == Kind::ChildWindow) setWindowFlags(Qt::Widget);
   SetBackgroundColor(DEFAULT_BACKGROUND_COLOR);
-  PressButtonsOnEnter();
 }
 
 BaseDialog::~BaseDialog() = default;
@@ -22,6 +22,15 @@ void BaseDialog::SetBackgroundColor(const QColor& color) {
   colours.setColor(QPalette::Window, color);
   setPalette(colours);
   setAutoFillBackground(true);
+}
+
+QPushButton* BaseDialog::MakeOkButton() {
+  auto* button = new QPushButton(QStringLiteral("OK"), this);
+  button->setObjectName(QStringLiteral("okButton"));
+  button->setDefault(true);
+  button->setMinimumWidth(DialogUnits().Pixels(90));
+  connect(button, &QPushButton::clicked, this, &QDialog::accept);
+  return button;
 }
 
 void BaseDialog::reject() {

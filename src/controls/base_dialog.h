@@ -9,6 +9,8 @@
 #include <QColor>
 #include <QDialog>
 
+class QPushButton;
+
 namespace tessaron {
 
 // RGB(204, 230, 214), the background of the sheets, pages and most windows.
@@ -39,6 +41,9 @@ class BaseDialog : public QDialog {
   // A window whose cancel command does nothing (Escape leaves it open).
   void SetCancelIgnored(bool ignored) { cancelIgnored_ = ignored; }
   bool IsCancelIgnored() const { return cancelIgnored_; }
+  // The "OK" button that closes a message or a report: the default button, at least as wide
+  // as the look's usual button, accepting the window when clicked.
+  QPushButton* MakeOkButton();
 
  private:
   QColor background_;

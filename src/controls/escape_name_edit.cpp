@@ -78,7 +78,8 @@ void InsertFromChooser(QComboBox* chooser, EscapeNameEdit* field) {
   });
 }
 
-EscapeNameEdit::EscapeNameEdit(QWidget* parent) : QLineEdit(parent) {
+EscapeNameEdit::EscapeNameEdit(RefusalSink& refusals, QWidget* parent)
+    : QLineEdit(parent), refusals_(refusals) {
   setContextMenuPolicy(Qt::PreventContextMenu);
   // The edit never edits its own text: no undo, no drag and drop of text.
   setDragEnabled(false);
@@ -191,7 +192,9 @@ void EscapeNameEdit::TypeByte(Byte value) {
   emit bytesEdited();
 }
 
-void EscapeNameEdit::RefuseByLimit() { ShowRefusal(this, QString::fromLatin1(LIMIT_TEXT)); }
+void EscapeNameEdit::RefuseByLimit() {
+  refusals_.Refuse(this, QMessageBox::Warning, QString::fromLatin1(LIMIT_TEXT));
+}
 
 void EscapeNameEdit::keyPressEvent(QKeyEvent* event) {
   const int size = static_cast<int>(bytes_.size());

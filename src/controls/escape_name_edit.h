@@ -13,6 +13,8 @@ class QComboBox;
 
 namespace tessaron {
 
+class RefusalSink;
+
 // Fills a chooser ("Non-Printable Char") with the names of the non-printable bytes, each
 // item carrying its code; none is selected.
 void FillNamedByteChooser(QComboBox* chooser);
@@ -28,7 +30,8 @@ class EscapeNameEdit : public QLineEdit {
  public:
   inline static constexpr const char* LIMIT_TEXT = "Exceed the maximum range.";
 
-  explicit EscapeNameEdit(QWidget* parent = nullptr);
+  // refusals: where the edit's refusals go (the sink of its window).
+  explicit EscapeNameEdit(RefusalSink& refusals, QWidget* parent = nullptr);
   ~EscapeNameEdit() override;
 
   // The most bytes the edit takes.
@@ -81,6 +84,7 @@ class EscapeNameEdit : public QLineEdit {
   void ShowSelection();
   void RefuseByLimit();
 
+  RefusalSink& refusals_;
   ByteString bytes_;
   int limit_ = 32767;
   int caret_ = 0;

@@ -160,11 +160,14 @@ void PlaceLastInTabOrder(QWidget* container, const QList<QWidget*>& widgets) {
   }
 }
 
-void PressButtonsOnEnter() {
-  static QObject* installed = nullptr;
-  if (installed != nullptr || QCoreApplication::instance() == nullptr) return;
-  installed = new EnterPressesButton(QCoreApplication::instance());
-  QCoreApplication::instance()->installEventFilter(installed);
+EnterPressesButtons::EnterPressesButtons() : filter_(std::make_unique<EnterPressesButton>()) {
+  QCoreApplication::instance()->installEventFilter(filter_.get());
+}
+
+EnterPressesButtons::~EnterPressesButtons() {
+  if (QCoreApplication* application = QCoreApplication::instance()) {
+    application->removeEventFilter(filter_.get());
+  }
 }
 
 void ActivateByKeys(QAbstractItemView* view) { new KeyActivation(view); }

@@ -6,10 +6,12 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 class QAbstractItemView;
 class QButtonGroup;
 class QLabel;
+class QObject;
 class QPlainTextEdit;
 class QWidget;
 
@@ -32,9 +34,19 @@ void NameControl(QWidget* control, const QString& caption, const QString& contex
 // control inside container, wherever they were made.
 void PlaceLastInTabOrder(QWidget* container, const QList<QWidget*>& widgets);
 
-// From now on, Enter on a push button presses it, as Space does, in every window of the
-// program (the toolkit leaves that to the buttons that are their window's default).
-void PressButtonsOnEnter();
+// While one lives, Enter on a push button presses it, as Space does, in every window of the
+// program (the toolkit leaves that to the buttons that are their window's default). The
+// program makes one for its run, once the application object is there; one at a time.
+class EnterPressesButtons {
+ public:
+  EnterPressesButtons();
+  ~EnterPressesButtons();
+  EnterPressesButtons(const EnterPressesButtons&) = delete;
+  EnterPressesButtons& operator=(const EnterPressesButtons&) = delete;
+
+ private:
+  std::unique_ptr<QObject> filter_;
+};
 
 // Enter and Space on the current line of view act as a double-click on it.
 void ActivateByKeys(QAbstractItemView* view);

@@ -1,6 +1,5 @@
 #include "core/command_frame.h"
 
-#include <charconv>
 #include <cstddef>
 
 namespace tessaron {
@@ -9,8 +8,6 @@ namespace {
 
 // Room every frame needs beyond its data: STX, letter, FuncID, length, ETX, LRC.
 constexpr std::uint32_t FRAME_OVERHEAD = 6;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -78,53 +75,6 @@ bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length) {
   std::uint32_t at = 2;
   while (at < etx && etx - at >= 2) at += 2 + bytes[at + 1];
   return at == etx;
-}
-
-double ParseVersionNumber(const std::string& text) {
-  enum State { SEARCHING, INTEGER_DIGITS, AFTER_POINT, FRACTION_DIGITS };
-
-  State state = SEARCHING;
-  std::size_t start = 0;
-  std::size_t end = text.size();
-  bool complete = false;
-
-  for (std::size_t i = 0; i < text.size() && !complete; ++i) {
-    const char c = text[i];
-    switch (state) {
-      case SEARCHING:
-        if (IsDigit(c)) {
-          start = i;
-          state = INTEGER_DIGITS;
-        }
-        break;
-      case INTEGER_DIGITS:
-        if (c == '.') {
-          state = AFTER_POINT;
-        } else if (!IsDigit(c)) {
-          state = SEARCHING;
-        }
-        break;
-      case AFTER_POINT:
-        state = IsDigit(c) ? FRACTION_DIGITS : SEARCHING;
-        break;
-      case FRACTION_DIGITS:
-        if (!IsDigit(c)) {
-          end = i;
-          complete = true;
-        }
-        break;
-    }
-  }
-  // The end of the text also ends a run of fraction digits.
-  if (!complete && state != FRACTION_DIGITS) return 0.0;
-
-  // from_chars reads '.' whatever the process locale is.
-  double value = 0.0;
-  const char* first = text.data() + start;
-  const char* last = text.data() + end;
-  const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
-  if (result.ec != std::errc() || result.ptr != last) return 0.0;
-  return value;
 }
 
 }  // namespace tessaron

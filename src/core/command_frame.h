@@ -50,9 +50,6 @@ constexpr Byte REPLY_UNKNOWN = 0x16;
 // byte is 0).
 constexpr Byte HID_IDLE_REPORT_MARKER = 0x15;
 
-// Firmware from which a "USB-HID-KB" reader accepts the USB HID format "8".
-constexpr double HID_KB_FORMAT_MIN_VERSION = 1.89;
-
 // The longest frame the programs send: a typed command of 513 bytes and its LRC (a
 // settings frame is at most 400 bytes).
 constexpr std::uint32_t LONGEST_COMMAND_FRAME = 514;
@@ -77,8 +74,5 @@ bool BuildCommandFrame(Byte funcId, Byte dataLength, const Byte* data, Byte* out
 // as queries, 0x18 as a set), or a set frame of records (FuncID, length, that many bytes)
 // that end exactly at the ETX, which covers the long form and the settings frame.
 bool IsReaderCommandFrame(const Byte* bytes, std::uint32_t length);
-
-// Decimal value of the first run digits-point-digits in text; 0 when there is none.
-double ParseVersionNumber(const std::string& text);
 
 }  // namespace tessaron

@@ -1,5 +1,6 @@
 #include "core/data_edit_rules.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <utility>
@@ -8,12 +9,6 @@
 namespace tessaron {
 
 namespace {
-
-std::size_t StoredItems(const DataEditSettings& settings) {
-  std::size_t total = 0;
-  for (const ByteString& formula : settings.formulas) total += formula.size();
-  return total;
-}
 
 bool RefersFrom(const ByteString& formula, bool addedFields, int index) {
   for (Byte entry : formula) {
@@ -45,14 +40,82 @@ std::string LimitText(const char* text, int limit) {
   return result;
 }
 
-AppendCheck CheckAppend(const DataEditSettings& settings, int kind, const ByteString& working) {
-  const std::size_t stored = StoredItems(settings);
-  std::size_t withWorking = working.size();
-  if (kind >= 0 && kind < CARD_KIND_COUNT) {
-    withWorking += stored - settings.formulas[static_cast<std::size_t>(kind)].size();
+std::vector<DataEditProblem> DataEditProblems(const DataEditSettings& settings) {
+  std::vector<DataEditProblem> problems;
+  const ByteStringList& custom = settings.customFields;
+  const int customCount = static_cast<int>(custom.size());
+  if (customCount > MAX_CUSTOM_FIELDS) {
+    problems.push_back({DataEditRule::CustomFieldCount, 0, 0, customCount, MAX_CUSTOM_FIELDS});
   }
-  if (stored >= MAX_SEND_ITEMS || withWorking >= MAX_SEND_ITEMS) return AppendCheck::SendCommandFull;
-  if (working.size() >= MAX_FORMULA_ITEMS) return AppendCheck::FormulaFull;
+  for (int k = 0; k < customCount; ++k) {
+    const ByteString& field = custom[static_cast<std::size_t>(k)];
+    if (field.size() < 2 || FieldIndex(field[1]) == k) continue;
+    problems.push_back({DataEditRule::CustomFieldLetter, CARD_KIND_CUSTOM, k, field[1], k});
+  }
+  const int addedCount = static_cast<int>(settings.addedFields.size());
+  int entries = 0;
+  for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
+    const ByteString& formula = settings.formulas[static_cast<std::size_t>(kind)];
+    const int length = static_cast<int>(formula.size());
+    entries += length;
+    if (length > MAX_FORMULA_ITEMS) {
+      problems.push_back({DataEditRule::FormulaLength, kind, 0, length, MAX_FORMULA_ITEMS});
+    }
+    for (int i = 0; i < length; ++i) {
+      const Byte ref = formula[static_cast<std::size_t>(i)];
+      const int track = FieldTrack(ref);
+      const int index = FieldIndex(ref);
+      if (track == 0) {
+        if (index >= addedCount) {
+          problems.push_back({DataEditRule::AddedFieldMissing, kind, i, ref, addedCount});
+        }
+      } else if (kind == CARD_KIND_CUSTOM) {
+        const bool named = std::any_of(custom.begin(), custom.end(), [ref](const ByteString& f) {
+          return f.size() >= 2 && f[1] == ref;
+        });
+        if (!named) problems.push_back({DataEditRule::CustomFieldMissing, kind, i, ref, 0});
+      } else if (track > TRACK_COUNT ||
+                 static_cast<std::size_t>(index) >= FieldCatalogue(kind, track).size()) {
+        problems.push_back({DataEditRule::CatalogueFieldMissing, kind, i, ref, 0});
+      }
+    }
+  }
+  if (entries > MAX_SEND_ITEMS) {
+    problems.push_back({DataEditRule::SendCommandLength, 0, 0, entries, MAX_SEND_ITEMS});
+  }
+  for (int track = 0; track < TRACK_COUNT; ++track) {
+    const ByteString& slot = settings.lengthLimits[static_cast<std::size_t>(track)];
+    if (slot.size() == 4 && slot[0] == TAG_LENGTH_LIMIT && slot[2] > slot[3]) {
+      problems.push_back({DataEditRule::LengthLimitOrder, track, 0, slot[2], slot[3]});
+    }
+  }
+  return problems;
+}
+
+namespace {
+
+// Whether the record with one more entry at the end of the kind's formula breaks the rule.
+bool OneMoreBreaks(DataEditSettings settings, int kind, ByteString formula, DataEditRule rule) {
+  formula.push_back(FieldRef(0, 0));
+  settings.formulas[static_cast<std::size_t>(kind)] = std::move(formula);
+  const std::vector<DataEditProblem> problems = DataEditProblems(settings);
+  return std::any_of(problems.begin(), problems.end(), [&](const DataEditProblem& problem) {
+    return problem.rule == rule && (rule != DataEditRule::FormulaLength || problem.where == kind);
+  });
+}
+
+}  // namespace
+
+AppendCheck CheckAppend(const DataEditSettings& settings, int kind, const ByteString& working) {
+  if (kind < 0 || kind >= CARD_KIND_COUNT) return AppendCheck::FormulaFull;
+  const ByteString& stored = settings.formulas[static_cast<std::size_t>(kind)];
+  if (OneMoreBreaks(settings, kind, stored, DataEditRule::SendCommandLength) ||
+      OneMoreBreaks(settings, kind, working, DataEditRule::SendCommandLength)) {
+    return AppendCheck::SendCommandFull;
+  }
+  if (OneMoreBreaks(settings, kind, working, DataEditRule::FormulaLength)) {
+    return AppendCheck::FormulaFull;
+  }
   return AppendCheck::Ok;
 }
 

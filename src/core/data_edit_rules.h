@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/byte_string.h"
 #include "core/data_edit_model.h"
@@ -51,15 +52,49 @@ inline constexpr const char* CUSTOM_FIELD_USED_TEXT =
 
 std::string LimitText(const char* text, int limit);
 
+// ---- the rules of the data-edit records ----
+
+// A rule of the data-edit records; the editors keep every one as the user edits, the command
+// line refuses to write a record that breaks one it did not break before.
+enum class DataEditRule {
+  CustomFieldCount,       // more than MAX_CUSTOM_FIELDS custom fields
+  CustomFieldLetter,      // the custom field at place k does not have the letter index k
+  FormulaLength,          // a formula holds more than MAX_FORMULA_ITEMS entries
+  SendCommandLength,      // the four formulas hold more than MAX_SEND_ITEMS entries together
+  AddedFieldMissing,      // a formula names an added field past the last one
+  CustomFieldMissing,     // the Custom formula names a field that no custom field is
+  CatalogueFieldMissing,  // a formula names no field of its card kind's catalogue
+  LengthLimitOrder,       // a length limit's min is above its max
+};
+
+// One rule broken, as a value that each front end words in its own way.
+struct DataEditProblem {
+  DataEditRule rule = DataEditRule::FormulaLength;
+  // The card kind of the formula, or the track (0 to 2) of the length limit.
+  int where = 0;
+  // The entry of the formula, or the place of the custom field.
+  int position = 0;
+  // What is there (entries, fields, the field that a formula entry or custom field names,
+  // a limit's min) and what the rule allows (the limit, the max).
+  int found = 0;
+  int allowed = 0;
+  bool operator==(const DataEditProblem&) const = default;
+};
+
+// Every rule the record breaks, in the order of the settings: the custom fields, the
+// formulas (each entry, then each formula's length), the four together, the length limits.
+std::vector<DataEditProblem> DataEditProblems(const DataEditSettings& settings);
+
 enum class AppendCheck {
   Ok,
   SendCommandFull,  // the four formulas together reached MAX_SEND_ITEMS
   FormulaFull,      // the working formula reached MAX_FORMULA_ITEMS
 };
 
-// Whether one more entry may go into the working formula of a card kind. The four stored
-// formulas count as they are (the stored copy of the kind included, even when the working
-// copy was cleared), and again with the working formula in place of the stored one.
+// Whether one more entry may go into the working formula of a card kind, by the length rules
+// of DataEditProblems. The four stored formulas count as they are (the stored copy of the
+// kind included, even when the working copy was cleared), and again with the working
+// formula in place of the stored one.
 AppendCheck CheckAppend(const DataEditSettings& settings, int kind, const ByteString& working);
 // The text of a refusal of CheckAppend, with its number; empty for Ok.
 std::string AppendRefusalText(AppendCheck check);

@@ -5,8 +5,7 @@
 namespace tessaron {
 
 const InterfaceRow& InterfaceRowOf(InterfaceType type) {
-  if (type < 0 || type >= INTERFACE_TYPE_COUNT) return INTERFACE_ROWS[0];
-  return INTERFACE_ROWS[static_cast<std::size_t>(type)];
+  return INTERFACE_ROWS[static_cast<std::size_t>(InterfaceNumber(InterfaceOfNumber(InterfaceNumber(type))))];
 }
 
 const char* InterfaceDisplayName(InterfaceType type) { return InterfaceRowOf(type).displayName; }
@@ -16,7 +15,7 @@ const char* InterfaceLineName(InterfaceType type) { return InterfaceRowOf(type).
 std::vector<std::string> LineNames(bool withUnknown) {
   std::vector<std::string> names;
   for (const InterfaceRow& row : INTERFACE_ROWS) {
-    if (withUnknown || row.type != INTERFACE_UNKNOWN) names.emplace_back(row.lineName);
+    if (withUnknown || row.type != InterfaceType::Unknown) names.emplace_back(row.lineName);
   }
   return names;
 }
@@ -39,16 +38,23 @@ std::vector<InterfaceType> TypesInOrder(int InterfaceRow::*place, Keep keep) {
 
 }  // namespace
 
-std::string LineNamesText(bool serialOrHid) {
+std::string LineNamesText(LineSet lines, const char* lastJoin) {
   const std::vector<InterfaceType> listed = TypesInOrder(
-      &InterfaceRow::listPlace,
-      [serialOrHid](const InterfaceRow& row) { return !serialOrHid || row.serial || row.hid; });
+      &InterfaceRow::listPlace, [lines](const InterfaceRow& row) { return lines.Has(row.type); });
   std::string text;
   for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (i > 0) text += i + 1 == listed.size() ? " or " : ", ";
+    if (i > 0) text += i + 1 == listed.size() ? lastJoin : ", ";
     text += InterfaceLineName(listed[i]);
   }
   return text;
+}
+
+std::string LineNamesText(bool serialOrHid) {
+  LineSet lines;
+  for (const InterfaceRow& row : INTERFACE_ROWS) {
+    if (!serialOrHid || row.serial || row.hid) lines = lines | LineSet{row.type};
+  }
+  return LineNamesText(lines, " or ");
 }
 
 bool ParseLineName(std::string_view name, InterfaceType* type) {
@@ -79,7 +85,7 @@ InterfaceType HidInterfaceOfProduct(std::uint16_t productId) {
   for (const InterfaceRow& row : INTERFACE_ROWS) {
     if (row.hid && PresentsInterface(row.type, productId)) return row.type;
   }
-  return INTERFACE_UNKNOWN;
+  return InterfaceType::Unknown;
 }
 
 std::uint16_t ProductIdOf(InterfaceType type) { return InterfaceRowOf(type).productIds[0]; }

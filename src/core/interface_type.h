@@ -6,21 +6,66 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tessaron {
 
-using InterfaceType = std::int32_t;
-
-constexpr InterfaceType INTERFACE_UNKNOWN = 0;
-constexpr InterfaceType INTERFACE_RS232 = 1;
-constexpr InterfaceType INTERFACE_PS2_KEYBOARD = 2;
-constexpr InterfaceType INTERFACE_USB_HID_KB = 3;
-constexpr InterfaceType INTERFACE_USB_RS232 = 4;
-constexpr InterfaceType INTERFACE_USB_HID = 5;
+// How a reader is reached; the number is the one the profile stores.
+enum class InterfaceType : std::int32_t {
+  Unknown = 0,  // no line known
+  Rs232 = 1,
+  Ps2Keyboard = 2,
+  UsbHidKb = 3,
+  UsbRs232 = 4,
+  UsbHid = 5,
+};
 constexpr int INTERFACE_TYPE_COUNT = 6;
+
+// The five lines, in InterfaceType order: for (InterfaceType line : LINES) ...
+inline constexpr std::array<InterfaceType, INTERFACE_TYPE_COUNT - 1> LINES{
+    InterfaceType::Rs232, InterfaceType::Ps2Keyboard, InterfaceType::UsbHidKb,
+    InterfaceType::UsbRs232, InterfaceType::UsbHid};
+
+// The number of an interface, and the interface of a number (Unknown for any number that
+// names none).
+constexpr std::int32_t InterfaceNumber(InterfaceType type) { return static_cast<std::int32_t>(type); }
+constexpr InterfaceType InterfaceOfNumber(std::int32_t number) {
+  return number > 0 && number < INTERFACE_TYPE_COUNT ? static_cast<InterfaceType>(number)
+                                                     : InterfaceType::Unknown;
+}
+
+// A set of interfaces: the lines something applies to, with Unknown among them when it is to
+// count too while no line is known.
+class LineSet {
+ public:
+  constexpr LineSet() = default;
+  constexpr LineSet(std::initializer_list<InterfaceType> types) {
+    for (InterfaceType type : types) bits_ |= Bit(type);
+  }
+  // Every line, and Unknown.
+  static constexpr LineSet Any() {
+    LineSet all;
+    all.bits_ = (1u << INTERFACE_TYPE_COUNT) - 1;
+    return all;
+  }
+  constexpr bool Has(InterfaceType type) const { return (bits_ & Bit(type)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr LineSet operator|(LineSet other) const {
+    LineSet both;
+    both.bits_ = bits_ | other.bits_;
+    return both;
+  }
+  constexpr bool operator==(const LineSet&) const = default;
+
+ private:
+  static constexpr std::uint8_t Bit(InterfaceType type) {
+    return static_cast<std::uint8_t>(1u << InterfaceNumber(InterfaceOfNumber(InterfaceNumber(type))));
+  }
+  std::uint8_t bits_ = 0;
+};
 
 // Position of a reader among the present devices of its class; -1 means none.
 using DeviceIndex = std::int32_t;
@@ -54,16 +99,16 @@ struct InterfaceRow {
 
 // One row a value, in InterfaceType order; row 0 is "Unknown", which names no line.
 inline constexpr std::array<InterfaceRow, INTERFACE_TYPE_COUNT> INTERFACE_ROWS{{
-    {INTERFACE_UNKNOWN, "Unknown", "unknown", false, false, false, {0, 0}, 0, 0},
-    {INTERFACE_RS232, "RS232", "rs232", false, false, true, {0, 0}, 0, 1},
-    {INTERFACE_PS2_KEYBOARD, "PS/2 Keyboard", "ps2", false, false, false, {0, 0}, 0, 5},
-    {INTERFACE_USB_HID_KB, "USB-HID-KB", "usb-hid-kb", true, true, false, {USB_HID_KB_PRODUCT_ID, 0}, 1, 4},
-    {INTERFACE_USB_RS232, "USB-RS232", "usb-rs232", true, false, true, {USB_RS232_PRODUCT_ID, 0}, 2, 2},
-    {INTERFACE_USB_HID, "USB-HID", "usb-hid", true, true, false, {USB_HID_PRODUCT_ID, USB_HID_PRODUCT_ID_ALT}, 3, 3},
+    {InterfaceType::Unknown, "Unknown", "unknown", false, false, false, {0, 0}, 0, 0},
+    {InterfaceType::Rs232, "RS232", "rs232", false, false, true, {0, 0}, 0, 1},
+    {InterfaceType::Ps2Keyboard, "PS/2 Keyboard", "ps2", false, false, false, {0, 0}, 0, 5},
+    {InterfaceType::UsbHidKb, "USB-HID-KB", "usb-hid-kb", true, true, false, {USB_HID_KB_PRODUCT_ID, 0}, 1, 4},
+    {InterfaceType::UsbRs232, "USB-RS232", "usb-rs232", true, false, true, {USB_RS232_PRODUCT_ID, 0}, 2, 2},
+    {InterfaceType::UsbHid, "USB-HID", "usb-hid", true, true, false, {USB_HID_PRODUCT_ID, USB_HID_PRODUCT_ID_ALT}, 3, 3},
 }};
 
-// The row of a value; "Unknown"'s for any value outside 0 to 5, so that no caller reads
-// outside the table.
+// The row of an interface; "Unknown"'s for a value outside the table, so that no caller
+// reads outside it.
 const InterfaceRow& InterfaceRowOf(InterfaceType type);
 
 // "Unknown", "RS232", "PS/2 Keyboard", "USB-HID-KB", "USB-RS232", "USB-HID" for 0 to 5.
@@ -76,6 +121,9 @@ std::vector<std::string> LineNames(bool withUnknown = false);
 // "rs232, usb-rs232, usb-hid, usb-hid-kb or ps2"; with serialOrHid only those of the lines
 // that have a device path ("rs232, usb-rs232, usb-hid or usb-hid-kb").
 std::string LineNamesText(bool serialOrHid = false);
+// The names of the lines of a set in that order (Unknown left out), the last joined by
+// lastJoin: "rs232", "usb-hid and usb-hid-kb".
+std::string LineNamesText(LineSet lines, const char* lastJoin);
 // The interface of a line name, exactly as written ("unknown" included); false for any other
 // text, with type untouched.
 bool ParseLineName(std::string_view name, InterfaceType* type);
@@ -85,7 +133,7 @@ bool IsSerialInterface(InterfaceType type);
 // The USB interfaces in the order the search for the one USB reader looks at them:
 // USB-HID-KB, USB-RS232, USB-HID.
 std::vector<InterfaceType> UsbSearchOrder();
-// The HID interface that a reader of this product id presents; INTERFACE_UNKNOWN for another.
+// The HID interface that a reader of this product id presents; Unknown for another.
 InterfaceType HidInterfaceOfProduct(std::uint16_t productId);
 // Whether the product id is one under which the reader presents this interface.
 bool PresentsInterface(InterfaceType type, std::uint16_t productId);

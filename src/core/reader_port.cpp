@@ -1,52 +1,72 @@
 #include "core/reader_port.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "core/command_frame.h"
+#include "core/firmware.h"
 
 namespace tessaron {
 
-bool ReaderPort::TakeCachedVersion(std::string& out) const {
-  out.clear();
-  if (versionCache.empty()) return false;
-  out = versionCache;
-  return true;
+bool ReaderPort::Open(DeviceIndex index) {
+  Close();
+  ClearError();
+  lastIndex_ = index;
+  lastPath_.clear();
+  open_ = OpenDevice(index);
+  return open_;
 }
 
-void ReaderPort::SendVersionQuery(Byte* reply, std::uint32_t* replyLength, bool* transactOk) {
-  if (transactOk != nullptr) *transactOk = false;
-  if (replyLength != nullptr) *replyLength = 0;
-  if (reply == nullptr || replyLength == nullptr || transactOk == nullptr) return;
-
-  Byte command[COMMAND_BUFFER_SIZE] = {};
-  std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
-  if (!BuildCommandFrame(CMD_GET_FIRMWARE_VERSION, 0, nullptr, command, &commandLength)) return;
-
-  std::memset(reply, 0, VERSION_REPLY_BUFFER_SIZE);
-  *replyLength = VERSION_REPLY_BUFFER_SIZE;
-  *transactOk = Transact(command, static_cast<std::int32_t>(commandLength), reply, replyLength);
-  // A port must never report more than the capacity it was given; trust no more than that.
-  if (*replyLength > VERSION_REPLY_BUFFER_SIZE) *replyLength = VERSION_REPLY_BUFFER_SIZE;
+bool ReaderPort::OpenPath(const std::string& path) {
+  Close();
+  ClearError();
+  lastPath_ = path;
+  open_ = OpenDeviceAt(path);
+  return open_;
 }
 
-bool ReaderPort::StoreVersionFromReply(const Byte* reply, std::uint32_t replyLength,
-                                       std::string& out) {
-  // The version text sits between the first STX and the ETX; the last two bytes of a reply
-  // (ETX and LRC) never belong to it, even when the ETX is missing.
-  if (reply != nullptr && replyLength > 4) {
-    std::uint32_t start = 0;
-    while (start < replyLength && reply[start] != STX) ++start;
-    if (start < replyLength) {
-      const std::uint32_t limit = replyLength - 2;
-      std::string text;
-      for (std::uint32_t i = start + 1; i < limit && reply[i] != ETX; ++i) {
-        text.push_back(static_cast<char>(reply[i]));
+void ReaderPort::Close() {
+  if (!open_) return;
+  open_ = false;
+  CloseDevice();
+}
+
+bool ReaderPort::Reopen() {
+  return lastPath_.empty() ? Open(lastIndex_) : OpenPath(lastPath_);
+}
+
+PortReply ReaderPort::Transact(std::span<const Byte> command, std::span<Byte> reply) {
+  ClearError();
+  Exchanged exchanged;
+  if (open_) {
+    exchanged = Exchange(command, reply);
+  } else {
+    std::string name;
+    exchanged.failure.kind = PortErrorKind::Other;
+    exchanged.failure.device = GetPortName(name);
+    exchanged.failure.detail = "the port is not open";
+  }
+  SetError(exchanged.failure);
+  // A port never hands out more than the buffer it was given.
+  return PortReply{reply.first(std::min(exchanged.received, reply.size())), exchanged.ok,
+                   std::move(exchanged.failure)};
+}
+
+bool ReaderPort::GetFirmwareVersion(std::string& out) {
+  if (versionCache_.empty()) {
+    const bool wasOpen = open_;
+    if (wasOpen || Reopen()) {
+      Byte command[COMMAND_BUFFER_SIZE] = {};
+      std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
+      Byte reply[VERSION_REPLY_BUFFER_SIZE] = {};
+      if (BuildCommandFrame(CMD_GET_FIRMWARE_VERSION, 0, nullptr, command, &commandLength)) {
+        const PortReply answer = Transact(std::span(command, commandLength), reply);
+        if (answer.ok) versionCache_ = FirmwareVersionText(answer.bytes);
       }
-      if (!text.empty()) versionCache = text;
+      if (!wasOpen) Close();
     }
   }
-  out = versionCache;
-  return !versionCache.empty();
+  out = versionCache_;
+  return !out.empty();
 }
 
 }  // namespace tessaron

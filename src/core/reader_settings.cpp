@@ -20,7 +20,7 @@ void DataEditSettings::ResetDataEdit() {
   for (auto& formula : formulas) formula.clear();
 }
 
-ReaderSettings::ReaderSettings() : ReaderSettings(INTERFACE_UNKNOWN) {}
+ReaderSettings::ReaderSettings() : ReaderSettings(InterfaceType::Unknown) {}
 
 ReaderSettings::ReaderSettings(InterfaceType type)
     : interfaceType(type), interfaceSwitchPending(false) {

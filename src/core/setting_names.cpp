@@ -8,6 +8,7 @@
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
 #include "core/escape_names.h"
+#include "core/near_misses.h"
 #include "core/setting_values.h"
 #include "core/settings_codec.h"
 #include "core/settings_table.h"
@@ -320,116 +321,11 @@ bool SetJsonText(const NamedSetting& setting, const std::string& text, ReaderSet
 
 std::span<const NamedSetting> NamedSettings() { return Table().settings; }
 
-namespace {
-
-// The bytes a setting of variable length takes in the record; 0 for a one-byte setting.
-std::size_t RoomOf(const NamedSetting& setting, const ReaderSettings& settings) {
-  const auto index = static_cast<std::size_t>(setting.index);
-  const auto total = [](const ByteStringList& list) {
-    std::size_t sum = 0;
-    for (const ByteString& each : list) sum += each.size();
-    return sum;
-  };
-  switch (setting.kind) {
-    case SettingKind::Control:
-      return setting.control->kind == ControlKind::Bytes
-                 ? ControlString(*setting.control, settings).size()
-                 : 0;
-    case SettingKind::ReservedBits:
-      return 0;
-    case SettingKind::Formula:
-      return settings.formulas[index].size();
-    case SettingKind::AddedFields:
-      return total(settings.addedFields);
-    case SettingKind::LengthLimit:
-      return settings.lengthLimits[index].size();
-    case SettingKind::MatchString:
-      return settings.matchStrings[index].size();
-    case SettingKind::CustomFields:
-      return total(settings.customFields);
-  }
-  return 0;
-}
-
-// The settings that take the most room, largest first: "preamble (254 bytes), postamble (254
-// bytes)".
-std::string LargestSettings(const ReaderSettings& settings) {
-  constexpr std::size_t NAMED = 3;
-  std::vector<std::pair<std::size_t, const NamedSetting*>> sizes;
-  for (const NamedSetting& setting : NamedSettings()) {
-    if (const std::size_t room = RoomOf(setting, settings); room > 0) sizes.push_back({room, &setting});
-  }
-  std::stable_sort(sizes.begin(), sizes.end(),
-                   [](const auto& a, const auto& b) { return a.first > b.first; });
-  std::string text;
-  for (std::size_t i = 0; i < sizes.size() && i < NAMED; ++i) {
-    text += (i == 0 ? "" : ", ") + sizes[i].second->name + " (" + std::to_string(sizes[i].first) +
-            " bytes)";
-  }
-  return text;
-}
-
-}  // namespace
-
 const NamedSetting* FindNamedSetting(std::string_view name) {
   for (const NamedSetting& setting : NamedSettings()) {
     if (setting.name == name) return &setting;
   }
   return nullptr;
-}
-
-namespace {
-
-// Lower case, with "_" and blanks as "-": the forms of one name that differ only in these.
-std::string Folded(std::string_view text) {
-  std::string folded;
-  for (char c : text) {
-    folded += (c == '_' || c == ' ') ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return folded;
-}
-
-// Letters to change, leave out, add or swap (two neighbours) to make one text the other.
-std::size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-      }
-    }
-  }
-  return d[a.size()][b.size()];
-}
-
-}  // namespace
-
-std::vector<std::string> NearMisses(std::string_view text, std::span<const std::string> words) {
-  constexpr std::size_t MAX_CONTAINING = 8;
-  const std::string folded = Folded(text);
-  if (folded.empty()) return {};
-  // Short words take one slip, longer ones two, long names three.
-  const std::size_t allowed = folded.size() <= 4 ? 1 : folded.size() <= 10 ? 2 : 3;
-  std::size_t best = allowed + 1;
-  std::vector<std::string> near;
-  for (const std::string& word : words) {
-    const std::size_t distance = EditDistance(folded, Folded(word));
-    if (distance < best) {
-      best = distance;
-      near.clear();
-    }
-    if (distance == best) near.push_back(word);
-  }
-  if (!near.empty() || folded.size() < 3) return near;
-  for (const std::string& word : words) {
-    if (Folded(word).find(folded) != std::string::npos) near.push_back(word);
-  }
-  if (near.size() > MAX_CONTAINING) near.clear();
-  return near;
 }
 
 std::vector<std::string> NamesLike(std::string_view text) {
@@ -574,117 +470,6 @@ std::vector<SettingDifference> DiffSettings(const ReaderSettings& first,
     if (a != b) differences.push_back({&setting, std::move(a), std::move(b)});
   }
   return differences;
-}
-
-bool CheckSettingsFit(const ReaderSettings& settings, std::uint64_t frameLimit,
-                      std::string* error) {
-  for (const SettingsRecordInfo& record : SettingsRecords()) {
-    const std::uint64_t length = EncodedRecordLength(record, settings);
-    std::string names;
-    for (const NamedSetting& setting : NamedSettings()) {
-      if (setting.funcId == record.funcId) names += (names.empty() ? "" : ", ") + setting.name;
-    }
-    if (record.kind == RecordKind::String && length - STRING_RECORD_OVERHEAD > MAX_STRING_BYTES) {
-      *error = names + " holds " + std::to_string(length - STRING_RECORD_OVERHEAD) +
-               " bytes; at most " +
-               std::to_string(MAX_STRING_BYTES) + " fit";
-      return false;
-    }
-    if (IsBlock(record.kind) && length - RECORD_HEAD > MAX_BLOCK_CONTENT) {
-      *error = names + " take " + std::to_string(length - RECORD_HEAD) + " bytes together; at most " +
-               std::to_string(MAX_BLOCK_CONTENT) + " fit";
-      return false;
-    }
-  }
-  const std::uint64_t frame = SettingsFrameLength(settings);
-  if (frame > frameLimit) {
-    *error = "the settings take " + std::to_string(frame) + " bytes in one frame; at most " +
-             std::to_string(frameLimit) + " fit (the most room goes to " + LargestSettings(settings) +
-             ")";
-    return false;
-  }
-  return true;
-}
-
-std::vector<SettingProblem> SettingRuleProblems(const ReaderSettings& settings) {
-  std::vector<SettingProblem> problems;
-  const auto tell = [&problems](const char* name, std::string message) {
-    problems.push_back({FindNamedSetting(name), std::move(message)});
-  };
-  const ByteStringList& custom = settings.customFields;
-  if (custom.size() > static_cast<std::size_t>(MAX_CUSTOM_FIELDS)) {
-    tell("custom-fields", "at most " + std::to_string(MAX_CUSTOM_FIELDS) + " custom fields, not " +
-                              std::to_string(custom.size()));
-  }
-  for (std::size_t k = 0; k < custom.size(); ++k) {
-    if (custom[k].size() < 2 || FieldIndex(custom[k][1]) == static_cast<int>(k)) continue;
-    const char letter = static_cast<char>('a' + k);
-    tell("custom-fields", "/" + std::to_string(k) + "/field: " +
-                              FieldRefText(custom[k][1], CARD_KIND_CUSTOM) +
-                              " where custom field " + std::to_string(k + 1) +
-                              " takes the letter " + letter + " (1" + letter + ", 2" + letter +
-                              " or 3" + letter + "): each field has the letter of its place");
-  }
-  std::size_t entries = 0;
-  for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
-    const ByteString& formula = settings.formulas[static_cast<std::size_t>(kind)];
-    const char* name = FORMULA_NAMES[kind];
-    entries += formula.size();
-    if (formula.size() > static_cast<std::size_t>(MAX_FORMULA_ITEMS)) {
-      tell(name, "at most " + std::to_string(MAX_FORMULA_ITEMS) + " entries, not " +
-                     std::to_string(formula.size()));
-    }
-    for (std::size_t i = 0; i < formula.size(); ++i) {
-      const Byte ref = formula[i];
-      const int track = FieldTrack(ref);
-      const auto index = static_cast<std::size_t>(FieldIndex(ref));
-      bool exists = false;
-      std::string what = "field of the " + std::string(CardKindReportName(kind)) + " catalogue";
-      if (track == 0) {
-        exists = index < settings.addedFields.size();
-        what = "added field (there are " + std::to_string(settings.addedFields.size()) + ")";
-      } else if (kind == CARD_KIND_CUSTOM) {
-        exists = std::any_of(custom.begin(), custom.end(), [ref](const ByteString& field) {
-          return field.size() >= 2 && field[1] == ref;
-        });
-        what = "custom field";
-      } else if (track <= TRACK_COUNT) {
-        exists = index < FieldCatalogue(kind, track).size();
-      }
-      if (!exists) {
-        tell(name, "/" + std::to_string(i) + ": " + FieldRefText(ref, kind) + " names no " + what);
-      }
-    }
-  }
-  if (entries > static_cast<std::size_t>(MAX_SEND_ITEMS)) {
-    tell(FORMULA_NAMES[0], "the four formulas hold " + std::to_string(entries) +
-                               " entries together; at most " + std::to_string(MAX_SEND_ITEMS));
-  }
-  for (int track = 0; track < TRACK_COUNT; ++track) {
-    const ByteString& slot = settings.lengthLimits[static_cast<std::size_t>(track)];
-    if (slot.size() == 4 && slot[0] == TAG_LENGTH_LIMIT && slot[2] > slot[3]) {
-      tell(("length-limit-track" + std::to_string(track + 1)).c_str(),
-           "min " + std::to_string(slot[2]) + " is above max " + std::to_string(slot[3]));
-    }
-  }
-  return problems;
-}
-
-bool CheckWritable(const ReaderSettings& before, const ReaderSettings& after,
-                   std::uint64_t frameLimit, std::string* error) {
-  return CheckSettingsFit(after, frameLimit, error) && CheckRulesKept(before, after, error);
-}
-
-bool CheckRulesKept(const ReaderSettings& before, const ReaderSettings& after,
-                    std::string* error) {
-  const std::vector<SettingProblem> held = SettingRuleProblems(before);
-  for (const SettingProblem& problem : SettingRuleProblems(after)) {
-    if (std::find(held.begin(), held.end(), problem) != held.end()) continue;
-    *error = problem.setting->name + (problem.message.starts_with("/") ? "" : ": ") +
-             problem.message;
-    return false;
-  }
-  return true;
 }
 
 }  // namespace tessaron

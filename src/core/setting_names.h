@@ -43,10 +43,6 @@ struct NamedSetting {
 std::span<const NamedSetting> NamedSettings();
 // The setting of that name; nullptr for any other text.
 const NamedSetting* FindNamedSetting(std::string_view name);
-// The words a mistyped text most likely meant, for the message about a name or word that is
-// not one: letter case, "_" for "-", one or two letters wrong, left out, added or swapped,
-// or else the words that contain it; empty when none is near.
-std::vector<std::string> NearMisses(std::string_view text, std::span<const std::string> words);
 // The setting names near text.
 std::vector<std::string> NamesLike(std::string_view text);
 
@@ -77,34 +73,5 @@ struct SettingDifference {
 // The named settings whose values differ, in table order.
 std::vector<SettingDifference> DiffSettings(const ReaderSettings& first,
                                             const ReaderSettings& second);
-
-// Whether the record goes into one settings stream of at most frameLimit bytes, with every
-// string and block within what its length byte can tell. False, with a message naming the
-// settings that take too much, when it does not.
-bool CheckSettingsFit(const ReaderSettings& settings, std::uint64_t frameLimit, std::string* error);
-
-// A setting whose value breaks a rule of the data-edit records, and how.
-struct SettingProblem {
-  const NamedSetting* setting;
-  std::string message;
-  bool operator==(const SettingProblem&) const = default;
-};
-// The rules the window's editors keep: the k-th custom field (from 0) has the letter index k
-// and there are at most 12; a formula refers to an added field that exists, in the Custom
-// formula to a custom field by exactly its byte, else to an entry of its kind's catalogue;
-// a formula holds at most 150 entries, the four together 160; a length limit's min is at
-// most its max.
-std::vector<SettingProblem> SettingRuleProblems(const ReaderSettings& settings);
-
-// Whether after may be written where before is held, to a reader or a file alike: the record
-// fits one frame of frameLimit bytes, and no setting breaks a rule that it did not break in
-// before already (so a record that a reader or file holds passes through as it is). False,
-// with a message that names the setting, when it may not.
-bool CheckWritable(const ReaderSettings& before, const ReaderSettings& after,
-                   std::uint64_t frameLimit, std::string* error);
-// The rules part of CheckWritable alone: no setting of after breaks a rule that it did not
-// break in before already (the frame's length is the writer's own check).
-bool CheckRulesKept(const ReaderSettings& before, const ReaderSettings& after,
-                    std::string* error);
 
 }  // namespace tessaron

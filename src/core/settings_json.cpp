@@ -1,6 +1,7 @@
 #include "core/settings_json.h"
 
 #include "core/command_frame.h"
+#include "core/setting_checks.h"
 #include "core/setting_values.h"
 
 namespace tessaron {

@@ -34,21 +34,16 @@ const char* Word(const ReaderSettings& settings, Byte ReaderSettings::*member, B
 
 }  // namespace
 
-std::int32_t HidFormatIndex(Byte value) {
-  const auto options = ControlOf(&R::hidFormat)->options;
-  for (std::size_t i = 0; i < options.size(); ++i) {
-    if (options[i].value == value) return static_cast<std::int32_t>(i);
-  }
-  return -1;
-}
-
 std::string BuildSettingsReport(const ReaderSettings& settings,
                                 const std::string& firmwareVersion) {
-  const InterfaceType type = settings.interfaceType;
-  const bool rs232 = type == INTERFACE_RS232;  // "USB-RS232" does not count
-  const bool keyboard = type == INTERFACE_PS2_KEYBOARD;
-  const bool hid = IsHidInterface(type);
-
+  // A setting is shown where it applies to the record's line; a record of no known line
+  // (or of a number that names none) shows what applies on every line.
+  const InterfaceType type = InterfaceOfNumber(InterfaceNumber(settings.interfaceType));
+  const auto applies = [type](Byte ReaderSettings::*member, Byte mask = 0) {
+    const PageControl& control = *ControlOf(member, mask);
+    return control.lines == LineSet::Any() ||
+           (type != InterfaceType::Unknown && AppliesOn(control, type));
+  };
   std::string text;
   text += "=============Check Current Tessaron Settings===============\r\n";
   text += "Software version: ";
@@ -57,39 +52,42 @@ std::string BuildSettingsReport(const ReaderSettings& settings,
   text += SOFTWARE_VERSION;
   text += LINE_END;
 
-  if (keyboard) AppendLine(text, "Terminal Type", Word(settings, &R::terminalType));
-  AppendLine(text, "Beep Volume", Word(settings, &R::beepVolume));
-  if (keyboard) {
-    AppendLine(text, "Inter Character Delay", Word(settings, &R::interCharDelay));
-  }
-  if (rs232) {
-    AppendLine(text, "HandShake", Word(settings, &R::handshake));
-    AppendLine(text, "Stop Bit", Word(settings, &R::stopBits));
-    AppendLine(text, "Baud Rate", Word(settings, &R::baudRate));
-    AppendLine(text, "Data Bit", Word(settings, &R::dataBits));
-    AppendLine(text, "Parity", Word(settings, &R::parity));
-    AppendLine(text, "XOn Character", CharToText(settings.xonChar));
-    AppendLine(text, "XOff Character", CharToText(settings.xoffChar));
-  }
-  AppendLine(text, "Track Select", Word(settings, &R::trackSelect));
-  AppendLine(text, "Track Separator", CharToText(settings.trackSeparator));
-  AppendLine(text, "Data Format", Word(settings, &R::dataFormat));
-  if (hid) AppendLine(text, "USB HID Format", Word(settings, &R::hidFormat));
-  if (rs232) {
-    AppendLine(text, "UIC LRC Option", Word(settings, &R::formatOptions, 0x01));
+  // "Name: word" of a setting, and "Name: character" of a one-byte one.
+  const auto word = [&](const char* name, Byte ReaderSettings::*member, Byte mask = 0) {
+    if (applies(member, mask)) AppendLine(text, name, Word(settings, member, mask));
+  };
+  const auto character = [&](const char* name, Byte ReaderSettings::*member) {
+    if (applies(member)) AppendLine(text, name, CharToText(settings.*member));
+  };
+  word("Terminal Type", &R::terminalType);
+  word("Beep Volume", &R::beepVolume);
+  word("Inter Character Delay", &R::interCharDelay);
+  word("HandShake", &R::handshake);
+  word("Stop Bit", &R::stopBits);
+  word("Baud Rate", &R::baudRate);
+  word("Data Bit", &R::dataBits);
+  word("Parity", &R::parity);
+  character("XOn Character", &R::xonChar);
+  character("XOff Character", &R::xoffChar);
+  word("Track Select", &R::trackSelect);
+  character("Track Separator", &R::trackSeparator);
+  word("Data Format", &R::dataFormat);
+  word("USB HID Format", &R::hidFormat);
+  word("UIC LRC Option", &R::formatOptions, 0x01);
+  if (applies(&R::formatOptions, 0x02)) {
     text += "MagTek Options: \r\n";
     for (int bit = 1; bit <= 6; ++bit) {
       AppendIndented(text, Word(settings, &R::formatOptions, static_cast<Byte>(1 << bit)));
     }
   }
-  AppendLine(text, "Terminator", CharToText(settings.terminator));
+  character("Terminator", &R::terminator);
   text += "Send Out Format: \r\n";
   for (int bit = 0; bit <= 2; ++bit) {
     AppendIndented(text, Word(settings, &R::sendOutFormat, static_cast<Byte>(1 << bit)));
   }
   AppendIndented(text, Word(settings, &R::lrcOption));
-  AppendLine(text, "Enable/Disable MSR", Word(settings, &R::msrReading));
-  AppendLine(text, "Format & Direction", Word(settings, &R::decodingMethod));
+  word("Enable/Disable MSR", &R::msrReading);
+  word("Format & Direction", &R::decodingMethod);
 
   // The start sentinels track by track, 7, 6 and 5 bits (track 2 has no 6-bit one).
   for (int track = 0; track < SENTINEL_TRACKS; ++track) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "core/firmware.h"
+
 namespace tessaron {
 
 namespace {
@@ -134,6 +136,16 @@ static_assert(MembersMatchKinds(), "a record's member does not match its kind");
 
 // ---- the controls, page by page ----
 
+// The lines of a setting. The keyboard settings of the General Settings page and the serial
+// line's parameters are offered while no line is known too, the keyboard page's are not.
+constexpr LineSet PS2_LINE = {InterfaceType::Unknown, InterfaceType::Ps2Keyboard};
+constexpr LineSet RS232_LINE = {InterfaceType::Unknown, InterfaceType::Rs232};
+constexpr LineSet KEYBOARD_READERS = {InterfaceType::Ps2Keyboard, InterfaceType::UsbHidKb};
+constexpr LineSet HID_LINES = {InterfaceType::Unknown, InterfaceType::UsbHidKb,
+                               InterfaceType::UsbHid};
+// The emulated serial formats belong to a reader read over RS232.
+constexpr LineSet EMULATED_FORMAT_LINE = {InterfaceType::Rs232};
+
 // Check boxes name their states "on" and "off".
 constexpr const char* ON = "on";
 constexpr const char* OFF = "off";
@@ -170,11 +182,11 @@ const PageControl GENERAL_CONTROLS[] = {
      .options = MSR_READING, .name = "msr-reading"},
     // A terminal type no button stands for shows "IBM PC/AT"; the report has no word for it.
     {.kind = ControlKind::Choice, .caption = "Terminal Type", .funcId = 0x10,
-     .options = TERMINAL_TYPE, .fallbackOption = 0, .name = "terminal-type"},
+     .options = TERMINAL_TYPE, .fallbackOption = 0, .name = "terminal-type", .lines = PS2_LINE},
     {.kind = ControlKind::Choice, .caption = "Decoding Method", .funcId = 0x1D,
      .options = DECODING, .name = "decoding-method"},
     {.kind = ControlKind::Choice, .caption = "Inter-Character Delay", .funcId = 0x12,
-     .options = DELAY, .name = "inter-char-delay"},
+     .options = DELAY, .name = "inter-char-delay", .lines = PS2_LINE},
 };
 
 // --- RS232 Parameters ---
@@ -196,20 +208,20 @@ constexpr ControlOption STOP_BITS[] = {{"1 Bit", '0', "1-bit"}, {"2 Bits", '1', 
 
 const PageControl RS232_CONTROLS[] = {
     {.kind = ControlKind::Choice, .caption = "Baud Rate(bps)", .funcId = 0x41,
-     .options = BAUD_RATE, .name = "baud-rate"},
+     .options = BAUD_RATE, .name = "baud-rate", .lines = RS232_LINE},
     {.kind = ControlKind::Choice, .caption = "Parity", .funcId = 0x43, .options = PARITY,
-     .name = "parity"},
+     .name = "parity", .lines = RS232_LINE},
     {.kind = ControlKind::Choice, .caption = "Data Bits", .funcId = 0x42, .options = DATA_BITS,
-     .name = "data-bits"},
+     .name = "data-bits", .lines = RS232_LINE},
     {.kind = ControlKind::Choice, .caption = "Handshaking", .funcId = 0x44,
-     .options = HANDSHAKE, .name = "handshake"},
+     .options = HANDSHAKE, .name = "handshake", .lines = RS232_LINE},
     {.kind = ControlKind::Choice, .caption = "Stop Bits", .funcId = 0x45, .options = STOP_BITS,
-     .name = "stop-bits"},
+     .name = "stop-bits", .lines = RS232_LINE},
     {.kind = ControlKind::Number, .caption = "X-On(Decimal):", .funcId = 0x47, .minimum = 0,
-     .maximum = 255, .name = "xon-char"},
+     .maximum = 255, .name = "xon-char", .lines = RS232_LINE},
     // X-Off takes any number and keeps its low 8 bits.
     {.kind = ControlKind::Number, .caption = "X-Off(Decimal):", .funcId = 0x48,
-     .name = "xoff-char"},
+     .name = "xoff-char", .lines = RS232_LINE},
 };
 
 // --- Track Settings ---
@@ -270,16 +282,18 @@ constexpr ControlOption FUNCTION_KEYS[] = {{"Ctrl Key Output", 0, "ctrl"},
 
 const PageControl KEYBOARD_CONTROLS[] = {
     {.kind = ControlKind::Choice, .caption = "Language Option", .funcId = 0x24,
-     .options = LANGUAGE, .name = "language"},
+     .options = LANGUAGE, .name = "language", .lines = KEYBOARD_READERS},
     {.kind = ControlKind::BitChoice, .caption = "Function Key Output", .funcId = 0x19,
-     .options = FUNCTION_KEYS, .mask = 0x08, .name = "function-key-output"},
+     .options = FUNCTION_KEYS, .mask = 0x08, .name = "function-key-output",
+     .lines = KEYBOARD_READERS},
     {.kind = ControlKind::Number,
      .caption = "USB HID KB Polling Interval (Input value is from 1 to 255)",
      .funcId = 0x14,
      .minimum = 1,
      .maximum = 255,
      .limit = 3,
-     .name = "hid-kb-polling-interval"},
+     .name = "hid-kb-polling-interval",
+     .lines = KEYBOARD_READERS},
 };
 
 // --- Pre/Postamble ---
@@ -305,16 +319,24 @@ const PageControl PRE_POSTAMBLE_CONTROLS[] = {
 
 // --- Output Format ---
 
-constexpr ControlOption DATA_FORMAT[] = {{"Kaldor Format", DATA_FORMAT_KALDOR, "kaldor"},
-                                         {"UIC RS232 Format", DATA_FORMAT_UIC, "uic-rs232"},
-                                         {"MagTek RS232 Format", DATA_FORMAT_MAGTEK, "magtek-rs232"}};
-// The keyboard format's caption ends with a blank.
+constexpr ControlOption DATA_FORMAT[] = {
+    {"Kaldor Format", DATA_FORMAT_KALDOR, "kaldor"},
+    {"UIC RS232 Format", DATA_FORMAT_UIC, "uic-rs232", nullptr, EMULATED_FORMAT_LINE},
+    {"MagTek RS232 Format", DATA_FORMAT_MAGTEK, "magtek-rs232", nullptr, EMULATED_FORMAT_LINE}};
+// A USB HID reader keeps the kind of format its interface stands for (data or keyboard) until
+// a firmware takes every format on either interface. The keyboard format's caption ends with
+// a blank.
+constexpr LineSet DATA_FORMAT_READERS = {InterfaceType::Unknown, InterfaceType::UsbHid};
+constexpr LineSet KEYBOARD_FORMAT_READERS = {InterfaceType::Unknown, InterfaceType::UsbHidKb};
 constexpr ControlOption HID_FORMAT[] = {
-    {"Kaldor USB HID Data Format", HID_FORMAT_KALDOR_DATA, "kaldor-data"},
+    {"Kaldor USB HID Data Format", HID_FORMAT_KALDOR_DATA, "kaldor-data", nullptr,
+     DATA_FORMAT_READERS, {InterfaceType::UsbHidKb}, HID_KB_FORMAT_MIN_VERSION},
     {"MagTek USB HID Data Format", HID_FORMAT_MAGTEK_DATA, "magtek-data",
-     "Mag-Tek USB HID Data Format"},
+     "Mag-Tek USB HID Data Format", DATA_FORMAT_READERS, {InterfaceType::UsbHidKb},
+     HID_KB_FORMAT_MIN_VERSION},
     {"Kaldor USB HID Keyboard ", HID_FORMAT_KALDOR_KEYBOARD, "kaldor-keyboard",
-     "Kaldor USB HID KB Data Format"}};
+     "Kaldor USB HID KB Data Format", KEYBOARD_FORMAT_READERS, {InterfaceType::UsbHid},
+     HID_KB_FORMAT_MIN_VERSION}};
 // Each option of formatOptions is a pair: the bit clear, the bit set. The doubled blanks
 // are part of the captions.
 constexpr ControlOption UIC_LRC[] = {{"Send  LRC", 0, "send"},
@@ -334,22 +356,28 @@ const PageControl OUTPUT_FORMAT_CONTROLS[] = {
     {.kind = ControlKind::Choice, .caption = "Data Format", .funcId = 0x15,
      .options = DATA_FORMAT, .name = "data-format"},
     {.kind = ControlKind::Choice, .caption = "USB HID Format", .funcId = FUNC_HID_FORMAT,
-     .options = HID_FORMAT, .switchesInterface = true, .name = "hid-format"},
+     .options = HID_FORMAT, .switchesInterface = true, .name = "hid-format", .lines = HID_LINES},
     {.kind = ControlKind::BitChoice, .caption = "UIC LRC Option", .funcId = 0x16,
-     .options = UIC_LRC, .mask = 0x01, .name = "uic-lrc"},
+     .options = UIC_LRC, .mask = 0x01, .name = "uic-lrc", .lines = EMULATED_FORMAT_LINE},
     // The six MagTek pairs share one box; each is named by its "set" caption.
     {.kind = ControlKind::BitChoice, .caption = "Buffered mode", .funcId = 0x16,
-     .options = MAGTEK_BUFFER, .mask = 0x02, .group = MAGTEK_GROUP, .name = "magtek-buffer"},
+     .options = MAGTEK_BUFFER, .mask = 0x02, .group = MAGTEK_GROUP, .name = "magtek-buffer",
+     .lines = EMULATED_FORMAT_LINE},
     {.kind = ControlKind::BitChoice, .caption = "+/- command", .funcId = 0x16,
-     .options = MAGTEK_COMMAND, .mask = 0x04, .group = MAGTEK_GROUP, .name = "magtek-command"},
+     .options = MAGTEK_COMMAND, .mask = 0x04, .group = MAGTEK_GROUP, .name = "magtek-command",
+     .lines = EMULATED_FORMAT_LINE},
     {.kind = ControlKind::BitChoice, .caption = "Not send STX", .funcId = 0x16,
-     .options = MAGTEK_STX, .mask = 0x08, .group = MAGTEK_GROUP, .name = "magtek-stx"},
+     .options = MAGTEK_STX, .mask = 0x08, .group = MAGTEK_GROUP, .name = "magtek-stx",
+     .lines = EMULATED_FORMAT_LINE},
     {.kind = ControlKind::BitChoice, .caption = "Not send ESC", .funcId = 0x16,
-     .options = MAGTEK_ESC, .mask = 0x10, .group = MAGTEK_GROUP, .name = "magtek-esc"},
+     .options = MAGTEK_ESC, .mask = 0x10, .group = MAGTEK_GROUP, .name = "magtek-esc",
+     .lines = EMULATED_FORMAT_LINE},
     {.kind = ControlKind::BitChoice, .caption = "Not send CR", .funcId = 0x16,
-     .options = MAGTEK_CR, .mask = 0x20, .group = MAGTEK_GROUP, .name = "magtek-cr"},
+     .options = MAGTEK_CR, .mask = 0x20, .group = MAGTEK_GROUP, .name = "magtek-cr",
+     .lines = EMULATED_FORMAT_LINE},
     {.kind = ControlKind::BitChoice, .caption = "Not send ETX", .funcId = 0x16,
-     .options = MAGTEK_ETX, .mask = 0x40, .group = MAGTEK_GROUP, .name = "magtek-etx"},
+     .options = MAGTEK_ETX, .mask = 0x40, .group = MAGTEK_GROUP, .name = "magtek-etx",
+     .lines = EMULATED_FORMAT_LINE},
 };
 
 // --- Data Editing: its page shows the mode as two radio groups of its own ---
@@ -478,6 +506,19 @@ const PageControl* ControlOf(Byte ReaderSettings::*member, Byte mask) {
   return nullptr;
 }
 
+bool AppliesOn(const PageControl& control, InterfaceType line) { return control.lines.Has(line); }
+
+bool OptionAppliesOn(const PageControl& control, const ControlOption& option, InterfaceType line,
+                     double firmware) {
+  const LineSet lines = option.lines.Empty() ? control.lines : option.lines;
+  return AppliesOn(control, line) &&
+         (lines.Has(line) || (option.laterLines.Has(line) && firmware >= option.fromFirmware));
+}
+
+LineSet OptionLines(const PageControl& control, const ControlOption& option) {
+  return (option.lines.Empty() ? control.lines : option.lines) | option.laterLines;
+}
+
 const SettingsRecordInfo& RecordOf(const PageControl& control) {
   return *FindSettingsRecord(control.funcId);
 }
@@ -531,10 +572,11 @@ void SelectOption(const PageControl& control, int option, ReaderSettings& settin
   }
   Byte& value = ControlByte(control, settings);
   const Byte chosen = control.options[static_cast<std::size_t>(option)].value;
-  if (control.kind == ControlKind::Choice && control.switchesInterface) {
-    // Every choice raises the switch, the one already chosen too.
-    settings.SelectHidFormat(chosen);
-  } else if (control.kind == ControlKind::Choice) {
+  if (control.kind == ControlKind::Choice) {
+    // A reader switches its interface once a choice that changes its format is written.
+    if (control.switchesInterface && SwitchesInterface(settings.interfaceType, value, chosen)) {
+      settings.interfaceSwitchPending = true;
+    }
     value = chosen;
   } else if (control.kind == ControlKind::BitChoice) {
     value = chosen == 0 ? static_cast<Byte>(value & ~control.mask)

@@ -126,6 +126,11 @@ struct ControlOption {
   const char* word;
   // The report's word where it is not the caption.
   const char* reportWord = nullptr;
+  // The lines on which the option may be chosen on any firmware; none: those of its setting.
+  LineSet lines = {};
+  // The lines on which it may be chosen too from firmware number fromFirmware on.
+  LineSet laterLines = {};
+  double fromFirmware = 0;
 };
 
 struct PageControl {
@@ -149,10 +154,15 @@ struct PageControl {
   // The box several controls share on the page ("MagTek Options"); nullptr for none.
   const char* group = nullptr;
   // Choice: a new option makes the reader change its USB interface once written (the USB
-  // HID format): choosing one raises the record's interface switch.
+  // HID format): choosing one that switches the interface of the record's line (firmware.h)
+  // raises the record's interface switch.
   bool switchesInterface = false;
   // The setting's stable name: lower case, words joined by dashes ("beep-volume").
   const char* name = nullptr;
+  // The lines on which the setting applies: the pages offer it there, the report shows it
+  // for a reader of such a line, the command line sets and gets it there only. Unknown among
+  // them: the pages offer it too while no line is known.
+  LineSet lines = LineSet::Any();
 };
 
 // The controls of one page.
@@ -180,6 +190,15 @@ const PageControl* FindControl(const PageTable& table, const char* caption);
 // controls); nullptr when none shows it.
 const PageControl* ControlOf(Byte ReaderSettings::*member, Byte mask = 0);
 
+// Whether the setting applies on the line (Unknown: while no line is known).
+bool AppliesOn(const PageControl& control, InterfaceType line);
+// Whether the option may be chosen on the line, for a reader of that firmware number (0: not
+// known, which no firmware rule takes).
+bool OptionAppliesOn(const PageControl& control, const ControlOption& option, InterfaceType line,
+                     double firmware);
+// The lines on which the option may be chosen on some firmware.
+LineSet OptionLines(const PageControl& control, const ControlOption& option);
+
 // The setting's record, and the byte or byte string it fills.
 const SettingsRecordInfo& RecordOf(const PageControl& control);
 Byte& ControlByte(const PageControl& control, ReaderSettings& settings);
@@ -194,7 +213,8 @@ const char* ReportWord(const PageControl& control, const ReaderSettings& setting
 
 // Choice and BitChoice: the option the stored value selects, or -1 for none.
 int SelectedOption(const PageControl& control, const ReaderSettings& settings);
-// Choice and BitChoice: stores the option (an index outside the options changes nothing).
+// Choice and BitChoice: stores the option (an index outside the options changes nothing),
+// raising the interface switch where the choice switches it.
 void SelectOption(const PageControl& control, int option, ReaderSettings& settings);
 // BitCheck and Flag: whether the box shows checked, and setting it.
 bool IsChecked(const PageControl& control, const ReaderSettings& settings);

@@ -27,7 +27,7 @@ std::uint64_t LongestSettingsBlock(const ReaderSettings& settings) {
 }
 
 bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
-  if (port == nullptr || !port->IsReady()) return false;
+  if (port == nullptr || !port->IsOpen()) return false;
 
   Byte command[COMMAND_BUFFER_SIZE] = {};
   Byte reply[SETTINGS_BUFFER_SIZE] = {};
@@ -38,21 +38,21 @@ bool ReadFromReader(ReaderSettings& settings, ReaderPort* port) {
   std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
   if (!BuildCommandFrame(CMD_READ_SETTINGS, 0, nullptr, command, &commandLength)) return false;
 
-  std::uint32_t replyLength = SETTINGS_BUFFER_SIZE;
-  if (!port->Transact(command, static_cast<std::int32_t>(commandLength), reply, &replyLength)) {
-    return false;
-  }
-  replyLength = std::min(replyLength, SETTINGS_BUFFER_SIZE);
+  const PortReply answer = port->Transact(std::span(command, commandLength), reply);
+  if (!answer.ok) return false;
   // Decoded into a copy, so that a reply that fails to decode (cut off, wrong check byte)
   // leaves no half-filled record behind for a later write or save to pass on.
   ReaderSettings decoded(settings);
-  if (!DecodeSettings(reply, replyLength, &decoded)) return false;
+  if (!DecodeSettings(answer.bytes.data(), static_cast<std::uint32_t>(answer.bytes.size()),
+                      &decoded)) {
+    return false;
+  }
   settings = std::move(decoded);
   return true;
 }
 
 WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {
-  if (port == nullptr || !port->IsReady()) return WriteFailed;
+  if (port == nullptr || !port->IsOpen()) return WriteFailed;
 
   // A block whose content does not fit its length byte would reach the reader with a
   // wrapped length and be read as garbage, even when the whole frame stays under the
@@ -73,28 +73,25 @@ WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {
   }
   if (frameLength > MAX_SETTINGS_FRAME) return WriteTooLong;
 
-  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
-  const bool acknowledged =
-      port->Transact(frame, static_cast<std::int32_t>(frameLength), reply, &replyLength);
+  const PortReply answer = port->Transact(std::span(frame, frameLength), reply);
 
   // The reader has seen the frame (or had the chance to): a pending interface switch is
   // either done now or abandoned.
   settings.interfaceSwitchPending = false;
 
-  if (acknowledged) return WriteOk;
-  if (replyLength > 0 && reply[0] == REPLY_UNKNOWN) return WriteRejected;
+  if (answer.ok) return WriteOk;
+  if (!answer.bytes.empty() && answer.bytes[0] == REPLY_UNKNOWN) return WriteRejected;
   return WriteFailed;
 }
 
 bool RestoreFactorySettings(ReaderPort* port) {
-  if (port == nullptr || !port->IsReady()) return false;
+  if (port == nullptr || !port->IsOpen()) return false;
 
   Byte command[COMMAND_BUFFER_SIZE] = {};
   Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
   std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
   if (!BuildCommandFrame(CMD_SET_DEFAULTS, 0, nullptr, command, &commandLength)) return false;
-  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
-  return port->Transact(command, static_cast<std::int32_t>(commandLength), reply, &replyLength);
+  return port->Transact(std::span(command, commandLength), reply).ok;
 }
 
 }  // namespace tessaron

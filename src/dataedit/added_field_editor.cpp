@@ -17,14 +17,15 @@
 
 namespace tessaron {
 
-AddedFieldEditor::AddedFieldEditor(QWidget* parent, ReaderSettings& settings,
-                                   const ByteString* callingFormula)
+AddedFieldEditor::AddedFieldEditor(QWidget* parent, RefusalSink& refusals,
+                                   ReaderSettings& settings, const ByteString* callingFormula)
     : BaseDialog(parent),
+      refusals_(refusals),
       settings_(settings),
       callingFormula_(callingFormula != nullptr ? std::optional<ByteString>(*callingFormula)
                                                 : std::nullopt),
       working_(settings.addedFields),
-      edit_(new EscapeNameEdit(this)),
+      edit_(new EscapeNameEdit(refusals, this)),
       chooser_(new QComboBox(this)),
       list_(new QListWidget(this)) {
   setWindowTitle(QStringLiteral("New Field"));
@@ -77,12 +78,11 @@ AddedFieldEditor::~AddedFieldEditor() = default;
 
 void AddedFieldEditor::Add() {
   if (working_.size() >= static_cast<std::size_t>(MAX_ADDED_FIELDS)) {
-    ShowRefusal(this, QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, MAX_ADDED_FIELDS)),
-                QMessageBox::NoIcon);
+    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, MAX_ADDED_FIELDS)));
     return;
   }
   if (edit_->Bytes().empty()) {
-    ShowRefusal(this, QString::fromLatin1(EMPTY_ADDED_FIELD_TEXT), QMessageBox::NoIcon);
+    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromLatin1(EMPTY_ADDED_FIELD_TEXT));
     return;
   }
   working_.push_back(edit_->Bytes());
@@ -94,7 +94,7 @@ void AddedFieldEditor::Delete() {
   const int row = SelectedRow(list_);
   if (row < 0 || row >= static_cast<int>(working_.size())) return;
   if (AddedFieldInUse(settings_, callingFormula_ ? &*callingFormula_ : nullptr, row)) {
-    ShowRefusal(this, QString::fromLatin1(ADDED_FIELD_USED_TEXT), QMessageBox::NoIcon);
+    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromLatin1(ADDED_FIELD_USED_TEXT));
     return;
   }
   working_.erase(working_.begin() + row);

@@ -17,14 +17,16 @@ class QPushButton;
 namespace tessaron {
 
 class EscapeNameEdit;
+class RefusalSink;
 
 class AddedFieldEditor : public BaseDialog {
   Q_OBJECT
 
  public:
   // callingFormula: the working formula of the formula editor that opened this one, or
-  // nullptr when the data editing page did (a copy is kept).
-  AddedFieldEditor(QWidget* parent, ReaderSettings& settings, const ByteString* callingFormula);
+  // nullptr when the data editing page did (a copy is kept). Refusals go to refusals.
+  AddedFieldEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                   const ByteString* callingFormula);
   ~AddedFieldEditor() override;
 
   const ByteStringList& WorkingList() const { return working_; }
@@ -45,6 +47,7 @@ class AddedFieldEditor : public BaseDialog {
  private:
   void FillList();
 
+  RefusalSink& refusals_;
   ReaderSettings& settings_;
   const std::optional<ByteString> callingFormula_;
   ByteStringList working_;

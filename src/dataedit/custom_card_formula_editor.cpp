@@ -21,8 +21,9 @@
 
 namespace tessaron {
 
-CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, ReaderSettings& settings)
-    : FormulaEditor(parent, settings, CARD_KIND_CUSTOM, QStringLiteral("Clear Sequence"),
+CustomCardFormulaEditor::CustomCardFormulaEditor(QWidget* parent, RefusalSink& refusals,
+                                                 ReaderSettings& settings)
+    : FormulaEditor(parent, refusals, settings, CARD_KIND_CUSTOM, QStringLiteral("Clear Sequence"),
                     QStringLiteral("New Added Fields=>>")),
       limitGroup_(false, settings.lengthLimits),
       matchGroup_(true, settings.matchStrings),
@@ -157,18 +158,18 @@ void CustomCardFormulaEditor::ShowSlot(SlotGroup& group) {
 bool CustomCardFormulaEditor::MakeSlot(const SlotGroup& group, int track, ByteString* slot) {
   const std::optional<Byte> first = RecordNumber(group.controls.first->text().toStdString());
   if (!first) {
-    ShowRefusal(this, RangePrompt(0, MAX_RECORD_NUMBER));
+    refusals_.Refuse(this, QMessageBox::Warning, RangePrompt(0, MAX_RECORD_NUMBER));
     return false;
   }
   if (group.matchString) {
-    const std::optional<ByteString> text = FieldStringBytes(this, group.controls.second->text());
+    const std::optional<ByteString> text = FieldStringBytes(this, refusals_, group.controls.second->text());
     if (!text) return false;
     *slot = MatchStringRecord(track, *first, *text);
     return true;
   }
   const std::optional<Byte> second = RecordNumber(group.controls.second->text().toStdString());
   if (!second) {
-    ShowRefusal(this, RangePrompt(0, MAX_RECORD_NUMBER));
+    refusals_.Refuse(this, QMessageBox::Warning, RangePrompt(0, MAX_RECORD_NUMBER));
     return false;
   }
   *slot = LengthLimitRecord(track, *first, *second);
@@ -207,7 +208,7 @@ void CustomCardFormulaEditor::ClearAllSlots(SlotGroup& group) {
 }
 
 void CustomCardFormulaEditor::NewCustomField() {
-  CustomFieldEditor editor(this, settings, working_);
+  CustomFieldEditor editor(this, refusals_, settings, working_);
   if (editor.exec() == QDialog::Accepted) FillCustomFieldList();
 }
 

@@ -16,7 +16,7 @@ class CustomCardFormulaEditor : public FormulaEditor {
   Q_OBJECT
 
  public:
-  CustomCardFormulaEditor(QWidget* parent, ReaderSettings& settings);
+  CustomCardFormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings);
   ~CustomCardFormulaEditor() override;
 
   // The working slots as OK stores them.

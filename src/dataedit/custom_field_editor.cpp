@@ -29,9 +29,10 @@ std::string Latin1Of(const QLineEdit* edit) {
 
 }  // namespace
 
-CustomFieldEditor::CustomFieldEditor(QWidget* parent, ReaderSettings& settings,
-                                     const ByteString& callingFormula)
+CustomFieldEditor::CustomFieldEditor(QWidget* parent, RefusalSink& refusals,
+                                     ReaderSettings& settings, const ByteString& callingFormula)
     : BaseDialog(parent),
+      refusals_(refusals),
       settings_(settings),
       callingFormula_(callingFormula),
       working_(settings.customFields),
@@ -171,10 +172,15 @@ void CustomFieldEditor::ChooseRule(CustomFieldRule rule) {
 }
 
 void CustomFieldEditor::Add() {
-  if (working_.size() >= static_cast<std::size_t>(MAX_CUSTOM_FIELDS)) {
-    ShowRefusal(this,
-                QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, MAX_CUSTOM_FIELDS)),
-                QMessageBox::NoIcon);
+  // The rules of the record are asked of the list with one more field, before the field's
+  // edits are read: the place of a field not built yet counts.
+  DataEditSettings candidate = settings_;
+  candidate.customFields = working_;
+  candidate.customFields.emplace_back();
+  for (const DataEditProblem& problem : DataEditProblems(candidate)) {
+    if (problem.rule != DataEditRule::CustomFieldCount) continue;
+    refusals_.Refuse(this, QMessageBox::NoIcon,
+                     QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, problem.allowed)));
     return;
   }
   const RuleInputs& inputs = Inputs(chosen_);
@@ -190,13 +196,13 @@ void CustomFieldEditor::Add() {
   ByteString record;
   switch (BuildCustomField(input, static_cast<int>(working_.size()), &record)) {
     case CustomFieldCheck::EmptyInput:
-      ShowRefusal(this, QString::fromLatin1(EMPTY_CUSTOM_INPUT_TEXT), QMessageBox::NoIcon);
+      refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromLatin1(EMPTY_CUSTOM_INPUT_TEXT));
       return;
     case CustomFieldCheck::NumberTooLarge:
-      ShowRefusal(this, RangePrompt(0, MAX_RECORD_NUMBER));
+      refusals_.Refuse(this, QMessageBox::Warning, RangePrompt(0, MAX_RECORD_NUMBER));
       return;
     case CustomFieldCheck::StringTooLong:
-      ShowRefusal(this, QString::fromStdString(
+      refusals_.Refuse(this, QMessageBox::Warning, QString::fromStdString(
                             LimitText(FIELD_STRING_LIMIT_TEXT, MAX_FIELD_STRING_BYTES)));
       return;
     case CustomFieldCheck::Ok:
@@ -212,7 +218,7 @@ void CustomFieldEditor::Delete() {
   const ByteString& field = working_[static_cast<std::size_t>(row)];
   const int letter = field.size() > 1 ? FieldIndex(field[1]) : row;
   if (CustomFieldInUse(settings_, callingFormula_, letter)) {
-    ShowRefusal(this, QString::fromLatin1(CUSTOM_FIELD_USED_TEXT), QMessageBox::NoIcon);
+    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromLatin1(CUSTOM_FIELD_USED_TEXT));
     return;
   }
   working_.erase(working_.begin() + row);

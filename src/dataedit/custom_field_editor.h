@@ -21,13 +21,16 @@ class QListWidget;
 
 namespace tessaron {
 
+class RefusalSink;
+
 class CustomFieldEditor : public BaseDialog {
   Q_OBJECT
 
  public:
   // callingFormula: the working formula of the Custom formula editor (it cannot change
-  // while this editor runs; a copy is kept).
-  CustomFieldEditor(QWidget* parent, ReaderSettings& settings, const ByteString& callingFormula);
+  // while this editor runs; a copy is kept). Refusals go to refusals.
+  CustomFieldEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                    const ByteString& callingFormula);
   ~CustomFieldEditor() override;
 
   const ByteStringList& WorkingList() const { return working_; }
@@ -68,6 +71,7 @@ class CustomFieldEditor : public BaseDialog {
   void EnableRule(CustomFieldRule rule, bool enabled);
   void FillList();
 
+  RefusalSink& refusals_;
   ReaderSettings& settings_;
   const ByteString callingFormula_;
   ByteStringList working_;

@@ -57,9 +57,10 @@ QLineEdit* MakeFieldStringEdit(QWidget* parent) {
   return edit;
 }
 
-std::optional<ByteString> FieldStringBytes(QWidget* owner, const QString& text) {
+std::optional<ByteString> FieldStringBytes(QWidget* owner, RefusalSink& refusals,
+                                           const QString& text) {
   if (text.size() > MAX_FIELD_STRING_BYTES) {
-    ShowRefusal(owner, QString::fromStdString(
+    refusals.Refuse(owner, QMessageBox::Warning, QString::fromStdString(
                            LimitText(FIELD_STRING_LIMIT_TEXT, MAX_FIELD_STRING_BYTES)));
     return std::nullopt;
   }

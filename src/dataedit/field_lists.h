@@ -13,6 +13,8 @@ class QWidget;
 
 namespace tessaron {
 
+class RefusalSink;
+
 // The item data role of a list line: the added field's position, or the custom field's own
 // entry (track bits and letter).
 constexpr int FIELD_ITEM_ROLE = Qt::UserRole;
@@ -35,8 +37,9 @@ void FitListHeight(QListWidget* list, int lines);
 // A text field for the string of a match string or custom field: every character is one
 // byte, so only characters that have one are taken.
 QLineEdit* MakeFieldStringEdit(QWidget* parent);
-// The bytes of such a string; nullopt (after saying so to the user) when it is longer than
+// The bytes of such a string; nullopt (after refusing it over owner) when it is longer than
 // a record can carry.
-std::optional<ByteString> FieldStringBytes(QWidget* owner, const QString& text);
+std::optional<ByteString> FieldStringBytes(QWidget* owner, RefusalSink& refusals,
+                                           const QString& text);
 
 }  // namespace tessaron

@@ -16,7 +16,6 @@
 #include "core/data_edit_model.h"
 #include "core/data_edit_rules.h"
 #include "dataedit/added_field_editor.h"
-#include "dataedit/custom_card_formula_editor.h"
 #include "dataedit/field_lists.h"
 
 namespace tessaron {
@@ -38,9 +37,11 @@ constexpr const char* TRACK_FIELD_HINT = "(each field including TrackNo. and Fie
 
 }  // namespace
 
-FormulaEditor::FormulaEditor(QWidget* parent, ReaderSettings& settings, int kind,
-                             const QString& clearCaption, const QString& newAddedCaption)
+FormulaEditor::FormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                             int kind, const QString& clearCaption,
+                             const QString& newAddedCaption)
     : BaseDialog(parent),
+      refusals_(refusals),
       settings(settings),
       working_(settings.formulas.at(static_cast<std::size_t>(kind))),
       kind_(kind),
@@ -82,7 +83,7 @@ QListWidget* FormulaEditor::TrackList(int track) const {
 void FormulaEditor::AppendEntry(int track, int index) {
   const AppendCheck check = CheckAppend(settings, kind_, working_);
   if (check != AppendCheck::Ok) {
-    ShowRefusal(this, Latin1(AppendRefusalText(check)), QMessageBox::NoIcon);
+    refusals_.Refuse(this, QMessageBox::NoIcon, Latin1(AppendRefusalText(check)));
     return;
   }
   working_.push_back(FieldRef(track, index));
@@ -95,7 +96,7 @@ void FormulaEditor::ClearSequence() {
 }
 
 void FormulaEditor::NewAddedFields() {
-  AddedFieldEditor editor(this, settings, &working_);
+  AddedFieldEditor editor(this, refusals_, settings, &working_);
   if (editor.exec() == QDialog::Accepted) FillAddedFieldList();
 }
 
@@ -175,9 +176,9 @@ QLayout* FormulaEditor::OkCancelRow() {
   return row;
 }
 
-CreditCardFormulaEditor::CreditCardFormulaEditor(QWidget* parent, ReaderSettings& settings,
-                                                 TrackStates tracks)
-    : FormulaEditor(parent, settings, CARD_KIND_CREDIT_CARD, QStringLiteral("Clear Seq."),
+CreditCardFormulaEditor::CreditCardFormulaEditor(QWidget* parent, RefusalSink& refusals,
+                                                 ReaderSettings& settings, TrackStates tracks)
+    : FormulaEditor(parent, refusals, settings, CARD_KIND_CREDIT_CARD, QStringLiteral("Clear Seq."),
                     QStringLiteral("New Added Fields")) {
   auto* lists = new QHBoxLayout;
   lists->addWidget(MakeTrackGroup(1, tracks[0]));
@@ -231,8 +232,9 @@ void LayOutThreeTracks(QWidget* editor, const QString& heading, const QString& a
 
 }  // namespace
 
-DmvFormulaEditor::DmvFormulaEditor(QWidget* parent, ReaderSettings& settings, TrackStates tracks)
-    : FormulaEditor(parent, settings, CARD_KIND_DMV, QStringLiteral("Clear Seq."),
+DmvFormulaEditor::DmvFormulaEditor(QWidget* parent, RefusalSink& refusals,
+                                   ReaderSettings& settings, TrackStates tracks)
+    : FormulaEditor(parent, refusals, settings, CARD_KIND_DMV, QStringLiteral("Clear Seq."),
                     QStringLiteral("New Added Fields")) {
   LayOutThreeTracks(this, QStringLiteral("DMV Fields for Track1, Track2 and Track3:"),
                     QStringLiteral("Added Fields:\n\n(as track0)"),
@@ -242,9 +244,9 @@ DmvFormulaEditor::DmvFormulaEditor(QWidget* parent, ReaderSettings& settings, Tr
   FinishTabOrder({TrackList(1), TrackList(2), TrackList(3), AddedFieldList(), NewAddedFieldsButton()});
 }
 
-AamvaFormulaEditor::AamvaFormulaEditor(QWidget* parent, ReaderSettings& settings,
-                                       TrackStates tracks)
-    : FormulaEditor(parent, settings, CARD_KIND_AAMVA, QStringLiteral("Clear Seq."),
+AamvaFormulaEditor::AamvaFormulaEditor(QWidget* parent, RefusalSink& refusals,
+                                       ReaderSettings& settings, TrackStates tracks)
+    : FormulaEditor(parent, refusals, settings, CARD_KIND_AAMVA, QStringLiteral("Clear Seq."),
                     QStringLiteral("New Added Fields")) {
   LayOutThreeTracks(this, QStringLiteral("AAMVA Fields for Track1, Track2 and Track3:"),
                     QStringLiteral("Added Fields:\n(as track0)"),
@@ -252,22 +254,6 @@ AamvaFormulaEditor::AamvaFormulaEditor(QWidget* parent, ReaderSettings& settings
                      MakeTrackGroup(3, tracks[2])},
                     AddedFieldList(), NewAddedFieldsButton(), SequenceRow(), OkCancelRow());
   FinishTabOrder({TrackList(1), TrackList(2), TrackList(3), AddedFieldList(), NewAddedFieldsButton()});
-}
-
-std::unique_ptr<FormulaEditor> MakeFormulaEditor(int kind, QWidget* parent,
-                                                 ReaderSettings& settings, TrackStates tracks) {
-  switch (kind) {
-    case CARD_KIND_CREDIT_CARD:
-      return std::make_unique<CreditCardFormulaEditor>(parent, settings, tracks);
-    case CARD_KIND_DMV:
-      return std::make_unique<DmvFormulaEditor>(parent, settings, tracks);
-    case CARD_KIND_AAMVA:
-      return std::make_unique<AamvaFormulaEditor>(parent, settings, tracks);
-    case CARD_KIND_CUSTOM:
-      return std::make_unique<CustomCardFormulaEditor>(parent, settings);
-    default:
-      return nullptr;
-  }
 }
 
 }  // namespace tessaron

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <array>
-#include <memory>
 
 #include "controls/base_dialog.h"
 #include "core/byte_string.h"
@@ -20,6 +19,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaron {
+
+class RefusalSink;
 
 // Which of the three track lists the editor enables ("Track1" to "Track3" of the page).
 using TrackStates = std::array<bool, TRACK_COUNT>;
@@ -57,7 +58,8 @@ class FormulaEditor : public BaseDialog {
   void accept() override;
 
  protected:
-  FormulaEditor(QWidget* parent, ReaderSettings& settings, int kind,
+  // Refusals of the editor and of the editors it opens go to refusals.
+  FormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings, int kind,
                 const QString& clearCaption, const QString& newAddedCaption);
 
   // What OK stores; the Custom editor stores its limits and match strings too.
@@ -78,6 +80,7 @@ class FormulaEditor : public BaseDialog {
   void FinishTabOrder(const QList<QWidget*>& top);
   void FillAddedFieldList();
 
+  RefusalSink& refusals_;
   ReaderSettings& settings;
   ByteString working_;
 
@@ -98,23 +101,22 @@ class FormulaEditor : public BaseDialog {
 class CreditCardFormulaEditor : public FormulaEditor {
   Q_OBJECT
  public:
-  CreditCardFormulaEditor(QWidget* parent, ReaderSettings& settings, TrackStates tracks);
+  CreditCardFormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                          TrackStates tracks);
 };
 
 class DmvFormulaEditor : public FormulaEditor {
   Q_OBJECT
  public:
-  DmvFormulaEditor(QWidget* parent, ReaderSettings& settings, TrackStates tracks);
+  DmvFormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                   TrackStates tracks);
 };
 
 class AamvaFormulaEditor : public FormulaEditor {
   Q_OBJECT
  public:
-  AamvaFormulaEditor(QWidget* parent, ReaderSettings& settings, TrackStates tracks);
+  AamvaFormulaEditor(QWidget* parent, RefusalSink& refusals, ReaderSettings& settings,
+                     TrackStates tracks);
 };
-
-// The editor of the card kind (CardKind 0 to 3): Credit Card, DMV, AAMVA or Custom.
-std::unique_ptr<FormulaEditor> MakeFormulaEditor(int kind, QWidget* parent,
-                                                 ReaderSettings& settings, TrackStates tracks);
 
 }  // namespace tessaron

@@ -92,22 +92,18 @@ ManualCommandConsole::Result ManualCommandConsole::Send(const std::string& text,
   result.sent = true;
   flow.Progress("Sending the command to " + link->Name());
   std::array<Byte, MANUAL_COMMAND_REPLY_BUFFER_SIZE> reply{};
-  std::uint32_t received = static_cast<std::uint32_t>(reply.size());
-  result.succeeded = link->Port().Transact(result.frame.data(),
-                                           static_cast<std::int32_t>(result.frame.size()),
-                                           reply.data(), &received);
-  if (received > reply.size()) received = static_cast<std::uint32_t>(reply.size());
+  const PortReply answer = link->Port().Transact(result.frame, reply);
+  result.succeeded = answer.ok;
+  result.reply.assign(answer.bytes.begin(), answer.bytes.end());
   // A line that hands out an empty report where nothing came has no reply to show.
-  if (link->Port().LastError().kind == PortErrorKind::NoReply) {
-    received = 0;
+  if (answer.failure.kind == PortErrorKind::NoReply) {
+    result.reply.clear();
     result.succeeded = false;
   }
-  result.reply.assign(reply.begin(), reply.begin() + received);
 
   if (!result.reply.empty()) {
-    std::string answer = "Return From MSR (" + std::to_string(received) + "Bytes):  ";
-    for (Byte value : result.reply) answer += "0x" + Hex(value, true) + " ";
-    transcript_ += answer;
+    transcript_ += "Return From MSR (" + std::to_string(result.reply.size()) + "Bytes):  ";
+    for (Byte value : result.reply) transcript_ += "0x" + Hex(value, true) + " ";
   } else {
     transcript_ += "Return From MSR:  no reply";
   }

@@ -19,8 +19,8 @@ constexpr const char* CONNECTION_FORMS = "a device path, NAME:PATH or NAME:INDEX
 
 // The interface a line name stands for; "unknown" names no line.
 bool LineInterface(const std::string& name, InterfaceType* type) {
-  InterfaceType found = INTERFACE_UNKNOWN;
-  if (!ParseLineName(name, &found) || found == INTERFACE_UNKNOWN) return false;
+  InterfaceType found = InterfaceType::Unknown;
+  if (!ParseLineName(name, &found) || found == InterfaceType::Unknown) return false;
   *type = found;
   return true;
 }
@@ -52,12 +52,12 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 
   ReaderConnection parsed;
   const std::size_t colon = text.find(':');
-  InterfaceType named = INTERFACE_UNKNOWN;
+  InterfaceType named = InterfaceType::Unknown;
   const bool hasName = colon != std::string::npos && LineInterface(text.substr(0, colon), &named);
 
   // The keyboard line has one device: its name alone names it.
-  InterfaceType bare = INTERFACE_UNKNOWN;
-  if (colon == std::string::npos && LineInterface(text, &bare) && bare == INTERFACE_PS2_KEYBOARD) {
+  InterfaceType bare = InterfaceType::Unknown;
+  if (colon == std::string::npos && LineInterface(text, &bare) && bare == InterfaceType::Ps2Keyboard) {
     parsed.type = bare;
     parsed.index = 0;
     if (connection != nullptr) *connection = parsed;
@@ -66,7 +66,7 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
   if (!hasName) {
     // A bare device node is a plain serial port. Paths may hold colons (by-path names).
     if (LooksLikePath(text)) {
-      parsed.type = INTERFACE_RS232;
+      parsed.type = InterfaceType::Rs232;
       parsed.path = text;
       if (connection != nullptr) *connection = parsed;
       return true;
@@ -93,12 +93,12 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
         value > std::numeric_limits<DeviceIndex>::max()) {
       return fail("device index " + rest + " in " + Quoted(text) + " is out of range");
     }
-    if (named == INTERFACE_PS2_KEYBOARD && value != 0) {
+    if (named == InterfaceType::Ps2Keyboard && value != 0) {
       return fail("the PS/2 keyboard line has one device only; use ps2:0");
     }
     parsed.index = static_cast<DeviceIndex>(value);
   } else if (IsDevicePath(rest)) {
-    if (named == INTERFACE_PS2_KEYBOARD) {
+    if (named == InterfaceType::Ps2Keyboard) {
       return fail("the PS/2 keyboard line has no device path; use ps2:0");
     }
     parsed.path = rest;
@@ -112,12 +112,12 @@ bool ParseReaderConnection(const std::string& text, ReaderConnection* connection
 
 bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connection,
                          std::string* error) {
-  if (connection.type == INTERFACE_PS2_KEYBOARD && !devices.OffersKeyboardLine()) {
+  if (connection.type == InterfaceType::Ps2Keyboard && !devices.OffersKeyboardLine()) {
     if (error != nullptr) *error = texts::KEYBOARD_LINE_NOT_OFFERED;
     return false;
   }
   if (!connection.path.empty() || connection.index < 0) return true;
-  InterfaceType found = INTERFACE_UNKNOWN;
+  InterfaceType found = InterfaceType::Unknown;
   std::string name;
   const bool present =
       (IsSerialInterface(connection.type) &&
@@ -127,9 +127,9 @@ bool CheckConnectionKind(DeviceListing& devices, const ReaderConnection& connect
 
   const std::string wanted = InterfaceDisplayName(connection.type);
   std::string there = "a HID device that is no reader";
-  if (found != INTERFACE_UNKNOWN) {
-    there = std::string(found == INTERFACE_RS232 ? "an " : "a ") + InterfaceDisplayName(found) +
-            (found == INTERFACE_RS232 ? " port" : " reader") + (name.empty() ? "" : " (" + name + ")");
+  if (found != InterfaceType::Unknown) {
+    there = std::string(found == InterfaceType::Rs232 ? "an " : "a ") + InterfaceDisplayName(found) +
+            (found == InterfaceType::Rs232 ? " port" : " reader") + (name.empty() ? "" : " (" + name + ")");
   }
   std::vector<ReaderDeviceEntry> readers;
   EnumerateReaders(devices, connection.type, readers);
@@ -193,7 +193,7 @@ bool ReaderLink::Open() {
   // The keyboard line that cannot have its port access says so in a message of its own,
   // whoever opened it; the outcome texts of the work are then left out.
   const PortError& error = port_->LastError();
-  if (Interface() == INTERFACE_PS2_KEYBOARD && error.kind == PortErrorKind::NoPortAccess) {
+  if (Interface() == InterfaceType::Ps2Keyboard && error.kind == PortErrorKind::NoPortAccess) {
     if (messages_) {
       messages_(std::string(KEYBOARD_ACCESS_FAILED_TEXT) + "\n" + FailureCause(),
                 KEYBOARD_ACCESS_FAILED_CAPTION);

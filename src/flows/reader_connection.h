@@ -23,7 +23,7 @@
 namespace tessaron {
 
 struct ReaderConnection {
-  InterfaceType type = INTERFACE_UNKNOWN;
+  InterfaceType type = InterfaceType::Unknown;
   DeviceIndex index = -1;  // used when path is empty
   std::string path;        // device node; empty when the reader is named by index
 };

@@ -2,6 +2,7 @@
 
 #include "core/command_frame.h"
 #include "core/config_file.h"
+#include "core/setting_checks.h"
 #include "core/setting_names.h"
 #include "flows/flow_texts.h"
 #include "flows/flow_waits.h"
@@ -57,6 +58,11 @@ double FirmwareNumber(ReaderLink& link, VersionPause pause, FlowContext& flow) {
   return ParseVersionNumber(version);
 }
 
+// The caller's wait, where it asked for one.
+void WaitIfAny(std::chrono::milliseconds length, FlowContext& flow) {
+  if (length.count() > 0) flow.Wait(length);
+}
+
 }  // namespace
 
 // ---- reading ----
@@ -77,7 +83,7 @@ ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, b
   }
   if (firmware != nullptr) {
     // The keyboard line needs a rest between the long settings reply and the next query.
-    if (settings.interfaceType == INTERFACE_PS2_KEYBOARD) flow.Wait(KEYBOARD_VERSION_WAIT);
+    if (settings.interfaceType == InterfaceType::Ps2Keyboard) flow.Wait(KEYBOARD_VERSION_WAIT);
     flow.Progress("Reading the firmware version from " + link.Name());
     link.Port().GetFirmwareVersion(*firmware);
   }
@@ -110,45 +116,31 @@ bool ReadOrTell(ReaderLink& link, ReaderSettings& settings, std::string* firmwar
 
 // ---- "Send to MSR" ----
 
-bool TakesEveryHidFormat(double firmware) { return firmware >= HID_KB_FORMAT_MIN_VERSION; }
-
-bool TakesKeyboardFormat(InterfaceType type, double firmware) {
-  return type == INTERFACE_USB_HID_KB && TakesEveryHidFormat(firmware);
-}
-
-void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings) {
-  if (type == INTERFACE_USB_HID_KB && !TakesKeyboardFormat(type, firmware)) {
-    settings.hidFormat = HID_FORMAT_KALDOR_DATA;
-  }
-}
-
-SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held, bool clone) {
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, const SendPlan& plan,
+                        FlowContext& flow) {
   // A record too long for one frame is told as such by the write itself.
   std::string broken;
-  if (held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
-      !CheckRulesKept(*held, settings, &broken)) {
-    flow.TellFailed(texts::WRITE_FAILED, broken + "; nothing was written. Correct it, then send again.");
+  if (plan.held != nullptr && CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &broken) &&
+      !CheckRulesKept(*plan.held, settings, &broken)) {
+    flow.TellFailed(plan.words.failed, broken + "; nothing was written. Correct it, then send again.");
     SendResult refused;
     refused.refused = true;
     return refused;
   }
-  const bool noteSwitchOnOpen = steps == SendSteps::PauseThenNoteSwitchOnOpen;
-  // A keyboard-class USB reader takes the keyboard HID format only from firmware 1.89 on;
-  // an older (or unreadable) firmware gets the data format.
-  if (link != nullptr && link->Interface() == INTERFACE_USB_HID_KB) {
-    const double firmware = FirmwareNumber(*link, VersionPause::Before, flow);
-    if (noteSwitchOnOpen) flow.Wait(VERSION_QUERY_WAIT);
-    KeepFirmwareFormat(link->Interface(), firmware, settings);
+  if (link != nullptr && WriteNeedsFirmware(link->Interface())) {
+    const double firmware =
+        plan.firmware ? *plan.firmware : FirmwareNumber(*link, VersionPause::Before, flow);
+    WaitIfAny(plan.pauseAfterVersion, flow);
+    settings.hidFormat = HidFormatToWrite(link->Interface(), firmware, settings.hidFormat);
   }
 
   SendResult sent;
   // A pending switch is noted before the reader is opened, or once it is open (and taken as
   // not pending when the reader does not open).
-  sent.interfaceSwitch = !noteSwitchOnOpen && settings.IsInterfaceSwitchPending();
+  sent.interfaceSwitch = !plan.switchCountsOnceOpen && settings.IsInterfaceSwitchPending();
   OpenReader reader(link);
   if (reader.IsOpen()) {
-    if (noteSwitchOnOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
+    if (plan.switchCountsOnceOpen) sent.interfaceSwitch = settings.IsInterfaceSwitchPending();
     flow.Progress("Writing settings to " + link->Name());
     sent.result = WriteToReader(settings, &link->Port());
     sent.outcomeUnknown = sent.result == WriteFailed && SentWithoutAnswer(*link);
@@ -157,10 +149,8 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
 
   switch (sent.result) {
     case WriteOk: {
-      std::string text = clone ? texts::CLONE_OK : texts::WRITE_OK;
-      if (sent.interfaceSwitch) {
-        text += (clone ? "\n" : "") + std::string(texts::INTERFACE_SWITCHED);
-      }
+      std::string text = plan.words.done;
+      if (sent.interfaceSwitch) text += std::string(plan.words.switchJoin) + texts::INTERFACE_SWITCHED;
       flow.TellDone(text);
       break;
     }
@@ -173,10 +163,9 @@ SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps st
       break;
     case WriteFailed:
       if (sent.outcomeUnknown) {
-        flow.TellFailed(clone ? texts::CLONE_FAILED : texts::WRITE_FAILED,
-                        WRITE_OUTCOME_UNKNOWN_CAUSE);
+        flow.TellFailed(plan.words.failed, WRITE_OUTCOME_UNKNOWN_CAUSE);
       } else {
-        TellLinkFailure(link, clone ? texts::CLONE_FAILED : texts::WRITE_FAILED, flow);
+        TellLinkFailure(link, plan.words.failed, flow);
       }
       break;
   }
@@ -188,16 +177,14 @@ void WaitForSwitchedReader(FlowContext& flow) { flow.Wait(INTERFACE_SWITCH_WAIT)
 // ---- configuration files ----
 
 bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path,
-                      SaveWording wording, FlowContext& flow) {
-  const bool toFile = wording == SaveWording::ToFile;
+                      const SaveWords& words, FlowContext& flow) {
   int osError = 0;
   const ConfigFileStatus status = SaveConfigFileStatus(settings, path, &osError);
   if (status == ConfigFileStatus::Ok) {
-    flow.TellDone(toFile ? texts::SAVE_OK : texts::SAVE_OK_ADVANCED);
+    flow.TellDone(words.done);
     return true;
   }
-  flow.TellFailed(toFile ? texts::SAVE_FAILED : texts::SAVE_FAILED_ADVANCED,
-                  "Cannot write " + path + ": " + ConfigFileCause(status, osError));
+  flow.TellFailed(words.failed, "Cannot write " + path + ": " + ConfigFileCause(status, osError));
   return false;
 }
 
@@ -212,7 +199,7 @@ bool LoadSettingsFile(ReaderSettings& settings, const std::string& path, FlowCon
 void AskKeyboardFormatOfKeyboardReader(ReaderLink* link, ReaderSettings& settings) {
   if (link == nullptr) return;
   const OpenReader reader(link);
-  if (reader.IsOpen() && link->Interface() == INTERFACE_USB_HID_KB) {
+  if (reader.IsOpen() && link->Interface() == InterfaceType::UsbHidKb) {
     settings.hidFormat = HID_FORMAT_KALDOR_KEYBOARD;
   }
 }
@@ -228,56 +215,33 @@ bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::str
 
 // ---- "Default All" ----
 
-namespace {
-
-// The advanced sheet (and the command-line tool): the command, and once it is acknowledged
-// the settings read back on the same open reader.
-bool RestoreDefaultsReadingBack(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
-  bool read = false;
-  OpenReader reader(link);
-  if (reader.IsOpen()) {
-    flow.Progress("Restoring the factory settings of " + link->Name());
-    if (RestoreFactorySettings(&link->Port())) {
-      flow.Wait(DEFAULTS_READ_BACK_WAIT);
-      flow.Progress("Reading settings from " + link->Name());
-      read = ReadFromReader(settings, &link->Port());
-    }
-  }
-  reader.Close();
-  if (!read) {
-    TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
-    return false;
-  }
-  flow.SettingsChanged();
-  flow.TellDone(texts::DEFAULTS_OK);
-  return true;
-}
-
-// The basic sheet: the command on one open-close, the read on another, each step with its
-// own message.
-bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowContext& flow) {
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, const DefaultsPlan& plan,
+                            FlowContext& flow) {
   OpenReader forCommand(link);
-  if (!forCommand.OrTell(texts::DEFAULTS_OPEN_FAILED, flow)) return false;
-  flow.Wait(DEFAULTS_COMMAND_WAIT);
+  if (!forCommand.OrTell(plan.openFailed, flow)) return false;
+  WaitIfAny(plan.beforeCommand, flow);
   flow.Progress("Restoring the factory settings of " + link->Name());
-  const bool acknowledged = RestoreFactorySettings(&link->Port());
-  forCommand.Close();
-  if (!acknowledged) {
+  if (!RestoreFactorySettings(&link->Port())) {
+    forCommand.Close();
     TellLinkFailure(link, texts::DEFAULTS_FAILED, flow);
     return false;
   }
-
-  // The outcome is told once the settings have been read back, so that the pages show the
-  // factory settings when the user reads it.
-  OpenReader forRead(link);
-  if (!forRead.OrTell(texts::DEFAULTS_REOPEN_FAILED, flow)) return false;
-  flow.Wait(DEFAULTS_REOPEN_WAIT);
+  std::optional<OpenReader> forRead;
+  if (plan.readOnOwnOpen) {
+    forCommand.Close();
+    forRead.emplace(link);
+    if (!forRead->OrTell(plan.reopenFailed, flow)) return false;
+  }
+  WaitIfAny(plan.beforeRead, flow);
+  // The outcome is told once the settings have been read back, so that whatever shows the
+  // record shows the factory settings when the user reads it.
   flow.Progress("Reading settings from " + link->Name());
   const bool read = ReadFromReader(settings, &link->Port());
   const std::string cause = read ? std::string() : ReadFailureCause(*link);
-  forRead.Close();
+  forCommand.Close();
+  if (forRead) forRead->Close();
   if (!read) {
-    flow.TellFailed(texts::DEFAULTS_READ_BACK_FAILED,
+    flow.TellFailed(plan.readFailed,
                     "The reader took the factory settings, but they could not be read back. " +
                         cause);
     return false;
@@ -285,14 +249,6 @@ bool RestoreDefaultsInTwoSteps(ReaderLink* link, ReaderSettings& settings, FlowC
   flow.SettingsChanged();
   flow.TellDone(texts::DEFAULTS_OK);
   return true;
-}
-
-}  // namespace
-
-bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, DefaultsSteps steps,
-                            FlowContext& flow) {
-  return steps == DefaultsSteps::TwoOpens ? RestoreDefaultsInTwoSteps(link, settings, flow)
-                                          : RestoreDefaultsReadingBack(link, settings, flow);
 }
 
 // ---- quick clone ----
@@ -343,14 +299,15 @@ WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,
     flow.TellFailed(texts::NO_MEMORY);
     return WriteFailed;
   }
-  // A keyboard-class target on firmware 1.89 or later is set to the keyboard HID format. That
-  // is this one write's business: the copy written gets it, the source record stays as it
+  // A keyboard-class target may get another USB HID format by its firmware. That is this
+  // one write's business: the copy written gets it, the source record stays as it
   // was read, so that later clones from it to other readers carry the source's own format.
   ReaderSettings written(*source);
-  if (targetLink->Interface() == INTERFACE_USB_HID_KB &&
-      TakesKeyboardFormat(targetLink->Interface(),
-                          FirmwareNumber(*targetLink, VersionPause::After, flow))) {
-    written.SelectHidFormat(HID_FORMAT_KALDOR_KEYBOARD);
+  if (WriteNeedsFirmware(targetLink->Interface())) {
+    const Byte format =
+        HidFormatToClone(targetLink->Interface(),
+                         FirmwareNumber(*targetLink, VersionPause::After, flow), source->hidFormat);
+    if (format != source->hidFormat) written.SelectHidFormat(format);
   }
   OpenReader reader(targetLink.get());
   if (!reader.OrTell(texts::TARGET_OPEN_FAILED, flow)) return WriteFailed;
@@ -397,9 +354,7 @@ BootLoaderOutcome EnterBootLoader(ReaderLink* link, FlowContext& flow) {
   if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return BootLoaderOutcome::OpenFailed;
   flow.Progress("Switching " + link->Name() + " into its boot loader");
   Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
-  std::uint32_t replyLength = WRITE_REPLY_BUFFER_SIZE;
-  const bool acknowledged = link->Port().Transact(frame, static_cast<std::int32_t>(frameLength),
-                                                  reply, &replyLength);
+  const bool acknowledged = link->Port().Transact(std::span(frame, frameLength), reply).ok;
   const std::string cause = acknowledged ? std::string() : link->FailureCause();
   reader.Close();
   if (!acknowledged) {

@@ -6,36 +6,67 @@
 // runs its exchanges and closes it again; it waits, reports its steps and tells the user
 // the outcome through its FlowContext, with the cause of a failure on a line of its own.
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "core/firmware.h"
 #include "core/reader_settings.h"
 #include "core/settings_transactions.h"
 #include "flows/flow_context.h"
+#include "flows/flow_texts.h"
 #include "flows/reader_connection.h"
 
 namespace tessaron {
 
-// Where a flow can go two ways, the caller picks the steps by name: the basic settings sheet
-// and the command line send with SendSteps::PauseThenNoteSwitchOnOpen; the advanced sheet
-// with NoteSwitchFirst. "Default All" of the basic sheet takes DefaultsSteps::TwoOpens, that
-// of the advanced sheet and the command line ReadBackOnSameOpen.
-enum class SendSteps {
-  // A second pause after the version query of a keyboard-class reader; a pending interface
-  // switch counts only once the reader is open.
-  PauseThenNoteSwitchOnOpen,
-  // No second pause; a pending interface switch counts from the start.
-  NoteSwitchFirst,
+// A flow that goes differently for different callers takes its steps and words from the
+// caller, which fills them in: the sheets, the command line and quick clone each carry their own.
+
+// The outcome texts of a write; switchJoin goes between done and INTERFACE_SWITCHED.
+struct WriteWords {
+  const char* done = texts::WRITE_OK;
+  const char* failed = texts::WRITE_FAILED;
+  const char* switchJoin = "";
 };
-enum class DefaultsSteps {
-  // The command on one open-close with its own message, the read on another.
-  TwoOpens,
-  // The command and, once acknowledged, the settings read back on the same open reader.
-  ReadBackOnSameOpen,
+
+// "Send to MSR".
+struct SendPlan {
+  // A pause after the firmware query of a keyboard-class reader (or after the number the
+  // caller read itself) before the record goes out; zero for none.
+  std::chrono::milliseconds pauseAfterVersion{0};
+  // A pending interface switch counts once the reader is open (a reader that does not open
+  // switches nothing); otherwise it counts from the start.
+  bool switchCountsOnceOpen = false;
+  WriteWords words{};
+  // What the reader was last seen to hold: a record that breaks a rule of the data-edit
+  // records that held did not break already is refused before anything is sent.
+  const ReaderSettings* held = nullptr;
+  // The firmware number the caller read already, once for the operation.
+  std::optional<double> firmware{};
 };
-// The words of the save outcomes: "Save configuration to file successfully." or "Save
-// configuration file successfully." (and their failures).
-enum class SaveWording { ToFile, File };
+
+// "Default All": the factory-settings command, then the settings read back.
+struct DefaultsPlan {
+  // The wait on the open reader before the command; zero for none.
+  std::chrono::milliseconds beforeCommand{0};
+  // The settings are read on an open of their own; otherwise on the command's open once
+  // it is acknowledged.
+  bool readOnOwnOpen = false;
+  // The wait before the settings are read.
+  std::chrono::milliseconds beforeRead{0};
+  // Told where the reader does not open for the command, does not open again for the
+  // read, or the read after the acknowledged command fails.
+  const char* openFailed = texts::DEFAULTS_FAILED;
+  const char* reopenFailed = texts::DEFAULTS_FAILED;
+  const char* readFailed = texts::DEFAULTS_FAILED;
+};
+
+// The outcome texts of a save ("Save configuration to file successfully." and its failure).
+struct SaveWords {
+  const char* done = texts::SAVE_OK;
+  const char* failed = texts::SAVE_FAILED;
+};
 
 // ---- reading ----
 
@@ -50,8 +81,8 @@ enum class ReadOutcome { Ok, OpenFailed, ReadFailed };
 ReadOutcome ReadSettingsAndVersion(ReaderLink& link, ReaderSettings& settings, bool readSettings,
                                    std::string* firmware, FlowContext& flow);
 
-// The number of the reader's firmware version (1.89 for "V1.89"), read on an open-close of
-// its own; 0 when the reader does not open or gives no version. link may be null.
+// The reader's firmware number (1.89 for "V1.89"), read on an open-close of its own; 0 when
+// the reader does not open or gives no version. link may be null.
 double ReadFirmwareNumber(ReaderLink* link, FlowContext& flow);
 
 // Why a read failed on an open reader: the port's cause, else that the reply was missing or
@@ -77,25 +108,13 @@ struct SendResult {
   bool refused = false;
 };
 
-// The firmware rule of the USB HID readers: from firmware 1.89 on a reader takes every USB
-// HID format on either HID interface (before, a "USB-HID-KB" reader keeps the data format).
-bool TakesEveryHidFormat(double firmware);
-// A "USB-HID-KB" reader on a firmware that takes the keyboard HID format.
-bool TakesKeyboardFormat(InterfaceType type, double firmware);
-// On a "USB-HID-KB" reader whose firmware number is below 1.89 (or unknown: 0) the record
-// goes out with the USB HID data format.
-void KeepFirmwareFormat(InterfaceType type, double firmware, ReaderSettings& settings);
-
-// On a "USB-HID-KB" reader the firmware version is read first; below 1.89, or when it cannot
-// be read, the record goes out with the USB HID data format. Then the whole record goes out
-// in one frame and the outcome is told (with clone, in quick clone's words). A reader that
-// refuses the frame (unknown FuncIDs) is a failure, not a success. link may be null (no
-// reader): the write fails. With held (what the reader was last seen to hold), a record that
-// breaks a rule of the data-edit records that held did not break already is refused before
-// anything is sent, as the command line refuses it.
-SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, SendSteps steps,
-                        FlowContext& flow, const ReaderSettings* held = nullptr,
-                        bool clone = false);
+// Where the reader's firmware decides the USB HID format (firmware.h), its version is read
+// first (after its wait), once for the write (unless the plan brings the number), and the
+// format the firmware takes goes out. Then the whole record goes out in one frame and the
+// outcome is told in the plan's words. A reader that refuses the frame (unknown FuncIDs) is
+// a failure, not a success. link may be null (no reader): the write fails.
+SendResult SendSettings(ReaderLink* link, ReaderSettings& settings, const SendPlan& plan,
+                        FlowContext& flow);
 
 // After a write that switched the interface: the time the reader needs to re-appear.
 void WaitForSwitchedReader(FlowContext& flow);
@@ -104,7 +123,7 @@ void WaitForSwitchedReader(FlowContext& flow);
 
 // Saves the record and tells the outcome in the words asked for.
 bool SaveSettingsFile(const ReaderSettings& settings, const std::string& path,
-                      SaveWording wording, FlowContext& flow);
+                      const SaveWords& words, FlowContext& flow);
 
 // Loads a file into the record; tells only a failure (with its cause). The record is left
 // as it was when the file is refused.
@@ -122,9 +141,9 @@ bool LoadSettingsFlow(ReaderLink* link, ReaderSettings& settings, const std::str
 // ---- "Default All" ----
 
 // The factory-settings command and the settings read back into the record, with the
-// sheet's steps, waits and texts. True when the settings were read back (the record then
+// plan's steps, waits and texts. True when the settings were read back (the record then
 // holds them and has been shown anew).
-bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, DefaultsSteps steps,
+bool RestoreFactoryDefaults(ReaderLink* link, ReaderSettings& settings, const DefaultsPlan& plan,
                             FlowContext& flow);
 
 // ---- quick clone ----
@@ -145,8 +164,8 @@ SourceReadOutcome ReadCloneSource(const ReaderConnection* source,
                                   FlowContext& flow);
 
 // "Clone To MSR": the source record (read before, else the user is asked to read first)
-// written to the target (target null: nothing is selected), with the keyboard format chosen
-// for a "USB-HID-KB" target whose firmware is 1.89 or later. The source record itself never
+// written to the target (target null: nothing is selected), in the USB HID format the
+// firmware rule gives a clone target (firmware.h). The source record itself never
 // changes. Returns the write result (WriteFailed when it stopped before writing). targetLink
 // is replaced.
 WriteResult CloneToTarget(const ReaderSettings* source, bool sourceRead,

@@ -106,9 +106,7 @@ std::vector<ReaderDeviceEntry> ReaderSession::UnnamedReaders(bool simulatedToo) 
   std::vector<ReaderDeviceEntry> readers = FindUsbReaders(*environment_.devices);
   if (!simulatedToo || simulated_.empty()) return readers;
   std::vector<ReaderDeviceEntry> present;
-  for (InterfaceType type = INTERFACE_RS232; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(*environment_.devices, type, present);
-  }
+  for (InterfaceType line : LINES) EnumerateReaders(*environment_.devices, line, present);
   for (const auto& line : simulated_) {
     for (const ReaderDeviceEntry& entry : present) {
       const bool listed = std::any_of(readers.begin(), readers.end(),
@@ -132,13 +130,13 @@ bool ReaderSession::CheckConnection(const ReaderConnection& connection,
                                     std::string* error) const {
   if (simulated_.empty()) return CheckConnectionKind(*environment_.devices, connection, error);
   // The sandbox: a device path, or the keyboard line, must be one of the simulated readers.
-  const bool keyboard = connection.type == INTERFACE_PS2_KEYBOARD;
+  const bool keyboard = connection.type == InterfaceType::Ps2Keyboard;
   if (connection.path.empty() && !keyboard) {
     return CheckConnectionKind(*environment_.devices, connection, error);
   }
   std::string names;
   for (const auto& line : simulated_) {
-    if (keyboard ? line->Interface() == INTERFACE_PS2_KEYBOARD
+    if (keyboard ? line->Interface() == InterfaceType::Ps2Keyboard
                  : line->DeviceName() == connection.path) {
       return true;
     }

@@ -1,7 +1,11 @@
 #include "flows/record_write.h"
 
-#include "core/command_frame.h"
+#include <optional>
+
+#include "core/firmware.h"
+#include "core/setting_checks.h"
 #include "core/settings_transactions.h"
+#include "flows/flow_waits.h"
 #include "flows/reader_flows.h"
 
 namespace tessaron {
@@ -20,8 +24,8 @@ std::string NamesOf(const std::vector<SettingDifference>& differences) {
 
 // The interface a USB reader presents with that USB HID format.
 const char* InterfaceOfHidFormat(Byte format) {
-  return InterfaceDisplayName(format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB
-                                                                   : INTERFACE_USB_HID);
+  return InterfaceDisplayName(format == HID_FORMAT_KALDOR_KEYBOARD ? InterfaceType::UsbHidKb
+                                                                   : InterfaceType::UsbHid);
 }
 
 RecordWriteOutcome Refused(const std::string& reason, FlowContext& flow) {
@@ -66,7 +70,10 @@ RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& befor
     return {ReaderVerdict::Unchanged, false, "", {}};
   }
   ReaderSettings after(link.Interface());
-  if (!RestoreFactoryDefaults(&link, after, DefaultsSteps::ReadBackOnSameOpen, flow)) {
+  // The command and, once acknowledged, the settings read back on the same open reader.
+  DefaultsPlan plan;
+  plan.beforeRead = DEFAULTS_READ_BACK_WAIT;
+  if (!RestoreFactoryDefaults(&link, after, plan, flow)) {
     return Failed();
   }
   std::vector<SettingDifference> changes = DiffSettings(before, after);
@@ -74,13 +81,14 @@ RecordWriteOutcome RestoreDefaults(ReaderLink& link, const ReaderSettings& befor
   return Written(std::move(changes));
 }
 
-// Reads the record a reader holds before a write; a keyboard-class USB reader's firmware
-// number with it, for the format it takes.
-bool ReadBefore(ReaderLink& link, FlowContext& flow, ReaderSettings& before, double* firmware) {
+// Reads the record a reader holds before a write, and with it the firmware number where the
+// write depends on it (once for the whole write).
+bool ReadBefore(ReaderLink& link, FlowContext& flow, ReaderSettings& before,
+                std::optional<double>* firmware) {
   std::string version;
-  const bool keyboard = link.Interface() == INTERFACE_USB_HID_KB;
-  if (!ReadOrTell(link, before, keyboard ? &version : nullptr, flow)) return false;
-  *firmware = keyboard ? ParseVersionNumber(version) : 0.0;
+  const bool needed = WriteNeedsFirmware(link.Interface());
+  if (!ReadOrTell(link, before, needed ? &version : nullptr, flow)) return false;
+  if (needed) *firmware = ParseVersionNumber(version);
   return true;
 }
 
@@ -97,7 +105,7 @@ bool MakeRecordToWrite(const ReaderSettings& before, ReaderLink* link,
 RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteRequest& request,
                                        const FindReaderAgain& findAgain, FlowContext& flow) {
   ReaderSettings before(link.Interface());
-  double firmware = 0;
+  std::optional<double> firmware;
   if (!ReadBefore(link, flow, before, &firmware)) return Failed();
   if (!request.change) return RestoreDefaults(link, before, request.check, flow);
 
@@ -105,10 +113,9 @@ RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteReques
   std::string error;
   if (!request.change(&link, after, &error)) return Refused(error, flow);
   const Byte requested = after.hidFormat;
-  KeepFirmwareFormat(link.Interface(), firmware, after);
+  if (firmware) after.hidFormat = HidFormatToWrite(link.Interface(), *firmware, requested);
   if (after.hidFormat != requested) {
-    flow.Note("The reader's firmware takes the USB HID keyboard format from version 1.89 on; "
-              "it is written as " +
+    flow.Note(HidFormatFirmwareNote() + "; it is written as " +
               SettingText(*FindNamedSetting("hid-format"), after) + ".");
   }
   if (!CheckWritable(before, after, MAX_SETTINGS_FRAME, &error)) return Refused(error, flow);
@@ -116,22 +123,24 @@ RecordWriteOutcome WriteRecordToReader(ReaderLink& link, const RecordWriteReques
   RecordWriteOutcome outcome;
   if (NothingToWrite(changes, request.check, &outcome)) return outcome;
 
-  // Only a USB HID reader changes its interface with the USB HID format.
-  const bool hidLine = IsHidInterface(link.Interface());
-  if (hidLine && after.hidFormat != before.hidFormat) {
+  const bool switches = SwitchesInterface(link.Interface(), before.hidFormat, after.hidFormat);
+  if (switches) {
     after.SelectHidFormat(after.hidFormat);
     flow.Note(std::string("The USB HID format changes: the reader will re-appear as a ") +
               InterfaceOfHidFormat(after.hidFormat) + " device.");
   }
-  const SendResult sent =
-      SendSettings(&link, after, SendSteps::PauseThenNoteSwitchOnOpen, flow, nullptr,
-                   request.clone);
+  SendPlan plan;
+  plan.pauseAfterVersion = VERSION_QUERY_WAIT;
+  plan.switchCountsOnceOpen = true;
+  plan.words = request.words;
+  plan.firmware = firmware;
+  const SendResult sent = SendSettings(&link, after, plan, flow);
   if (sent.result != WriteOk) return Failed();
 
   // The reader re-appears on its other interface and is looked for afresh.
   std::unique_ptr<ReaderLink> switched;
   ReaderLink* readBack = &link;
-  if (sent.interfaceSwitch || (hidLine && after.hidFormat != before.hidFormat)) {
+  if (sent.interfaceSwitch || switches) {
     const std::string reappears = std::string("the reader re-appears as a ") +
                                   InterfaceOfHidFormat(after.hidFormat) +
                                   " device and was not read back";

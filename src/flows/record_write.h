@@ -20,6 +20,7 @@
 #include "core/setting_names.h"
 #include "flows/flow_context.h"
 #include "flows/reader_connection.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -40,8 +41,8 @@ struct RecordWriteRequest {
   // For a file: it is written whole whatever it held, or made (import, load, clone); what
   // it held only tells the changes.
   bool replacesFile = false;
-  // A clone: the write's outcome is told in the clone's own words.
-  bool clone = false;
+  // The words the write's outcome is told in (a clone has its own).
+  WriteWords words{};
 };
 
 struct RecordWriteOutcome {

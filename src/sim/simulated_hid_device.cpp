@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t UNLIMITED = std::numeric_limits<std::size_t>::max();
 
 std::uint16_t ProductForFormat(Byte hidFormat) {
-  return ProductIdOf(hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID);
+  return ProductIdOf(hidFormat == HID_FORMAT_KALDOR_KEYBOARD ? InterfaceType::UsbHidKb : InterfaceType::UsbHid);
 }
 
 }  // namespace

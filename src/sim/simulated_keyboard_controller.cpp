@@ -16,7 +16,7 @@ constexpr std::size_t MAX_PENDING_FRAME = 4096;
 
 std::shared_ptr<SimulatedReader> KeyboardLineReader() {
   SimulatedReaderConfig config;
-  config.interfaceType = INTERFACE_PS2_KEYBOARD;
+  config.interfaceType = InterfaceType::Ps2Keyboard;
   return std::make_shared<SimulatedReader>(config);
 }
 

@@ -61,13 +61,13 @@ const char* SimulatedLineName(SimulatedLineKind kind) {
 
 InterfaceType SimulatedLineInterface(SimulatedLineKind kind) {
   switch (kind) {
-    case SimulatedLineKind::Rs232: return INTERFACE_RS232;
-    case SimulatedLineKind::UsbRs232: return INTERFACE_USB_RS232;
-    case SimulatedLineKind::UsbHid: return INTERFACE_USB_HID;
-    case SimulatedLineKind::UsbHidKb: return INTERFACE_USB_HID_KB;
-    case SimulatedLineKind::Ps2: return INTERFACE_PS2_KEYBOARD;
+    case SimulatedLineKind::Rs232: return InterfaceType::Rs232;
+    case SimulatedLineKind::UsbRs232: return InterfaceType::UsbRs232;
+    case SimulatedLineKind::UsbHid: return InterfaceType::UsbHid;
+    case SimulatedLineKind::UsbHidKb: return InterfaceType::UsbHidKb;
+    case SimulatedLineKind::Ps2: return InterfaceType::Ps2Keyboard;
   }
-  return INTERFACE_UNKNOWN;
+  return InterfaceType::Unknown;
 }
 
 // The listing of an environment with the line added: the one before it, plus the simulated
@@ -160,7 +160,7 @@ ReaderEnvironment SimulatedLine::AddTo(ReaderEnvironment base) const {
     if (kind_ == SimulatedLineKind::UsbRs232) {
       port.hasUsbAncestor = true;
       port.vendorId = READER_VENDOR_ID;
-      port.productId = ProductIdOf(INTERFACE_USB_RS232);
+      port.productId = ProductIdOf(InterfaceType::UsbRs232);
       port.idsKnown = true;
     }
     base.devices = std::make_shared<Listing>(base.devices, port, nullptr, reader_);

@@ -259,7 +259,7 @@ void SimulatedReader::FollowHidFormat(Byte oldFormat) {
   const Byte format = HidFormatOf(stream_);
   if (format == oldFormat) return;
   if (IsHidInterface(config_.interfaceType)) {
-    config_.interfaceType = format == HID_FORMAT_KALDOR_KEYBOARD ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+    config_.interfaceType = format == HID_FORMAT_KALDOR_KEYBOARD ? InterfaceType::UsbHidKb : InterfaceType::UsbHid;
   }
 }
 

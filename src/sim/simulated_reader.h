@@ -31,7 +31,7 @@ struct SimulatedReaderConfig {
   // settings frame holding one of them is refused.
   std::vector<Byte> unknownFuncIds{};
   bool silent = false;         // never answer anything
-  InterfaceType interfaceType = INTERFACE_RS232;  // the line the reader is attached to
+  InterfaceType interfaceType = InterfaceType::Rs232;  // the line the reader is attached to
 };
 
 class SimulatedReader {

@@ -10,17 +10,17 @@ namespace {
 // is offered as "RS232": a port of the PC, and also a port of any other USB device, since
 // most PCs reach an RS232 reader through a USB serial adapter.
 InterfaceType SerialKind(const ListedDevice& port) {
-  if (port.node.empty()) return INTERFACE_UNKNOWN;  // nothing the serial port could open
+  if (port.node.empty()) return InterfaceType::Unknown;  // nothing the serial port could open
   if (port.hasUsbAncestor && port.idsKnown && port.vendorId == READER_VENDOR_ID &&
-      PresentsInterface(INTERFACE_USB_RS232, port.productId)) {
-    return INTERFACE_USB_RS232;
+      PresentsInterface(InterfaceType::UsbRs232, port.productId)) {
+    return InterfaceType::UsbRs232;
   }
-  return INTERFACE_RS232;
+  return InterfaceType::Rs232;
 }
 
 InterfaceType HidKind(const ListedDevice& device) {
   if (device.node.empty() || !device.idsKnown || device.vendorId != READER_VENDOR_ID) {
-    return INTERFACE_UNKNOWN;
+    return InterfaceType::Unknown;
   }
   return HidInterfaceOfProduct(device.productId);
 }
@@ -54,9 +54,9 @@ void EnumerateReaders(DeviceListing& devices, InterfaceType type,
     AppendMatching(devices.SerialPorts(), type, SerialKind, list);
   } else if (IsHidInterface(type)) {
     AppendMatching(devices.HidDevices(), type, HidKind, list);
-  } else if (type == INTERFACE_PS2_KEYBOARD && devices.OffersKeyboardLine()) {
+  } else if (type == InterfaceType::Ps2Keyboard && devices.OffersKeyboardLine()) {
     ReaderDeviceEntry entry;
-    entry.interfaceType = INTERFACE_PS2_KEYBOARD;
+    entry.interfaceType = InterfaceType::Ps2Keyboard;
     entry.name = PS2_PORT_NAME;
     entry.deviceIndex = 0;
     list.push_back(std::move(entry));
@@ -65,7 +65,7 @@ void EnumerateReaders(DeviceListing& devices, InterfaceType type,
 
 bool FindSerialPort(DeviceListing& devices, DeviceIndex position, InterfaceType* kind,
                     std::string* name) {
-  if (kind != nullptr) *kind = INTERFACE_UNKNOWN;
+  if (kind != nullptr) *kind = InterfaceType::Unknown;
   if (name != nullptr) name->clear();
   const std::vector<ListedDevice> ports = devices.SerialPorts();
   const ListedDevice* port = DeviceAt(ports, position);
@@ -78,7 +78,7 @@ bool FindSerialPort(DeviceListing& devices, DeviceIndex position, InterfaceType*
 
 bool FindHidReader(DeviceListing& devices, DeviceIndex position, InterfaceType* kind,
                    std::string* path) {
-  if (kind != nullptr) *kind = INTERFACE_UNKNOWN;
+  if (kind != nullptr) *kind = InterfaceType::Unknown;
   if (path != nullptr) path->clear();
   const std::vector<ListedDevice> hidDevices = devices.HidDevices();
   const ListedDevice* device = DeviceAt(hidDevices, position);
@@ -86,7 +86,7 @@ bool FindHidReader(DeviceListing& devices, DeviceIndex position, InterfaceType* 
   const InterfaceType found = HidKind(*device);
   if (kind != nullptr) *kind = found;
   // Only a reader's path is handed out.
-  if (path != nullptr && found != INTERFACE_UNKNOWN) *path = device->node;
+  if (path != nullptr && found != InterfaceType::Unknown) *path = device->node;
   return true;
 }
 

@@ -42,7 +42,7 @@ class EmptyDeviceListing : public DeviceListing {
 };
 
 struct ReaderDeviceEntry {
-  InterfaceType interfaceType = INTERFACE_UNKNOWN;
+  InterfaceType interfaceType = InterfaceType::Unknown;
   std::string name;
   DeviceIndex deviceIndex = -1;
 };

@@ -17,21 +17,9 @@ namespace tessaron {
 
 namespace {
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]);
-    const unsigned char y = static_cast<unsigned char>(b[i]);
-    const unsigned char lowerX = (x >= 'A' && x <= 'Z') ? x + ('a' - 'A') : x;
-    const unsigned char lowerY = (y >= 'A' && y <= 'Z') ? y + ('a' - 'A') : y;
-    if (lowerX != lowerY) return false;
-  }
-  return true;
-}
-
 // Byte 1 is the idle marker and every byte after it is 0.
 bool IsIdleReport(const std::vector<Byte>& report) {
-  if (report.size() < 2 || report[1] != HID_IDLE_MARKER) return false;
+  if (report.size() < 2 || report[1] != HID_IDLE_REPORT_MARKER) return false;
   return std::all_of(report.begin() + 2, report.end(), [](Byte b) { return b == 0; });
 }
 
@@ -59,20 +47,15 @@ std::string ListedIds(DeviceListing& listing, DeviceIndex position, std::string*
 
 HidPort::HidPort(InterfaceType type, const TransportTiming& timing,
                  std::shared_ptr<DeviceListing> devices, HidDeviceFactory makeDevice)
-    : interfaceType_(type == INTERFACE_USB_HID_KB ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID),
+    : interfaceType_(type == InterfaceType::UsbHidKb ? InterfaceType::UsbHidKb : InterfaceType::UsbHid),
       timing_(timing),
       devices_(devices ? std::move(devices) : std::make_shared<EmptyDeviceListing>()),
       makeDevice_(std::move(makeDevice)) {}
 
-HidPort::~HidPort() {
-  if (device_) Close();
-}
+HidPort::~HidPort() { CloseDevice(); }
 
-bool HidPort::Open(DeviceIndex index) {
-  ClearError();
-  if (opened_) return true;
-  deviceIndex_ = index;
-  InterfaceType kind = INTERFACE_UNKNOWN;
+bool HidPort::OpenDevice(DeviceIndex index) {
+  InterfaceType kind = InterfaceType::Unknown;
   std::string path;
   if (!FindHidReader(*devices_, index, &kind, &path)) {
     SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
@@ -85,20 +68,15 @@ bool HidPort::Open(DeviceIndex index) {
     SetError(PortFailure(PortErrorKind::NotAReader, node, 0, found));
     return false;
   }
-  opened_ = OpenPath(path);
-  return opened_;
+  return OpenDeviceAt(path);
 }
 
-bool HidPort::OpenPath(const std::string& path) {
-  ClearError();
+bool HidPort::OpenDeviceAt(const std::string& path) {
   if (path.empty()) {
     SetError(PortFailure(PortErrorKind::NotPresent, path, 0, "no device named"));
     return false;
   }
-  if (device_ && SameTextIgnoringCase(path, devicePath_)) return true;
-  if (device_) Close();
-
-  const bool keyboardReader = interfaceType_ == INTERFACE_USB_HID_KB;
+  const bool keyboardReader = interfaceType_ == InterfaceType::UsbHidKb;
   // The keyboard-class reader belongs to the system's keyboard driver: ask for no more
   // than device queries and feature reports need.
   const bool readWrite = !keyboardReader;
@@ -146,15 +124,13 @@ bool HidPort::OpenPath(const std::string& path) {
   return true;
 }
 
-bool HidPort::Close() {
+void HidPort::CloseDevice() {
   featureReportLength_ = 0;
   if (device_) {
     device_->Close();
     device_.reset();
   }
   devicePath_.clear();
-  opened_ = false;
-  return true;
 }
 
 std::string HidPort::GetPortName(std::string& out) const {
@@ -162,38 +138,11 @@ std::string HidPort::GetPortName(std::string& out) const {
   return out;
 }
 
-bool HidPort::GetFirmwareVersion(std::string& out) {
-  out.clear();
-  if (TakeCachedVersion(out)) return true;
-  if (!device_ && !Open(deviceIndex_)) return false;
-
-  std::array<Byte, VERSION_REPLY_BUFFER_SIZE> reply{};
-  std::uint32_t replyLength = VERSION_REPLY_BUFFER_SIZE;
-  bool transactOk = false;
-  SendVersionQuery(reply.data(), &replyLength, &transactOk);
-  // A failed exchange leaves the device open for the caller.
-  if (!transactOk) return false;
-  Close();
-  return StoreVersionFromReply(reply.data(), replyLength, out);
-}
-
-bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                       std::uint32_t* replyLength) {
-  ClearError();
-  if (replyLength == nullptr) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no reply length"));
-    return false;
-  }
-  const std::uint32_t capacity = *replyLength;
-  *replyLength = 0;
+HidPort::Exchanged HidPort::Exchange(std::span<const Byte> command, std::span<Byte> reply) {
+  Exchanged result;
   if (!device_ || featureReportLength_ < 2) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "the device is not open"));
-    return false;
-  }
-  if (commandLength < 0 || (commandLength > 0 && command == nullptr) ||
-      (reply == nullptr && capacity > 0)) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no command or reply buffer"));
-    return false;
+    result.failure = PortFailure(PortErrorKind::Other, devicePath_, 0, "the device is not open");
+    return result;
   }
 
   const std::size_t n = featureReportLength_;
@@ -202,10 +151,10 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   try {
     report.resize(n);
   } catch (const std::bad_alloc&) {
-    SetError(PortFailure(PortErrorKind::Other, devicePath_, 0, "no memory for a feature report"));
-    return false;
+    result.failure =
+        PortFailure(PortErrorKind::Other, devicePath_, 0, "no memory for a feature report");
+    return result;
   }
-
   // Late chunks of an earlier reply must not be taken for this one (a normal exchange reads
   // until the reader has nothing more; a fast one may stop before; an unanswered one may
   // have its reply still coming).
@@ -214,21 +163,21 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
 
   // Sending: the command cut into chunks, each behind the report ID 0, the last one
   // zero-padded.
-  const std::size_t total = static_cast<std::size_t>(commandLength);
+  const std::size_t total = command.size();
   for (std::size_t offset = 0; offset < total; offset += chunk) {
     std::fill(report.begin(), report.end(), Byte{0});
     report[0] = HID_REPORT_ID;
     const std::size_t count = std::min(chunk, total - offset);
-    std::memcpy(report.data() + 1, command + offset, count);
+    std::memcpy(report.data() + 1, command.data() + offset, count);
     bool sent = false;
     for (int attempt = 0; attempt < HID_SEND_ATTEMPTS && !sent; ++attempt) {
       sent = device_->SetFeature(report.data(), n);
       if (!sent) Pause(timing_.hid.retryPause);
     }
     if (!sent) {
-      SetError(PortFailure(PortErrorKind::TransferFailed, devicePath_, device_->LastOsError(),
-                           "the command could not be sent"));
-      return false;
+      result.failure = PortFailure(PortErrorKind::TransferFailed, devicePath_,
+                                   device_->LastOsError(), "the command could not be sent");
+      return result;
     }
   }
   const bool fast = timing_.fastReplies;
@@ -239,7 +188,7 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
   // long as the pause and one step take together for the first chunk and one step for
   // each later one, and ends as soon as the reply is whole.
   const Millis step = HID_READS_PER_POLL * timing_.hid.pollPause;
-  std::uint32_t stored = 0;
+  std::size_t stored = 0;
   bool anyData = false;
   bool anyIdle = false;
   int readError = 0;
@@ -248,33 +197,35 @@ bool HidPort::Transact(const Byte* command, std::int32_t commandLength, Byte* re
                                          &anyIdle, &readError)
                               : PollStep(report, &anyIdle, &readError);
     anyData = anyData || gotData;
-    if (static_cast<std::uint64_t>(stored) + chunk > capacity) {
-      *replyLength = stored;
-      SetError(PortFailure(PortErrorKind::Other, devicePath_, 0,
-                           "the reply does not fit into " + std::to_string(capacity) + " bytes"));
-      return false;
+    if (stored + chunk > reply.size()) {
+      result.received = stored;
+      result.failure = PortFailure(PortErrorKind::Other, devicePath_, 0,
+                                   "the reply does not fit into " + std::to_string(reply.size()) +
+                                       " bytes");
+      return result;
     }
     if (gotData || stored == 0) {
-      std::memcpy(reply + stored, report.data() + 1, chunk);
-      stored += static_cast<std::uint32_t>(chunk);
+      std::memcpy(reply.data() + stored, report.data() + 1, chunk);
+      stored += chunk;
     }
     if (!gotData) break;
-    if (fast && IsWholeReply(command, total, reply, stored)) break;
+    if (fast && IsWholeReply(command.data(), total, reply.data(), stored)) break;
   }
 
-  *replyLength = stored;
+  result.received = stored;
   // A reader that only went idle may still be working on the command.
   lastUnanswered_ = !anyData && anyIdle;
   // No data at all is said, also where the exchange counts as done (a query gets its reply
   // checked by the caller): whoever sees the reply fail can tell why.
   if (!anyData) {
-    SetError(anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath_)
-                     : PortFailure(PortErrorKind::TransferFailed, devicePath_, readError,
-                                   "no feature report could be read"));
+    result.failure = anyIdle ? PortFailure(PortErrorKind::NoReply, devicePath_)
+                             : PortFailure(PortErrorKind::TransferFailed, devicePath_, readError,
+                                           "no feature report could be read");
   }
   // Data that is no acknowledgement is the reader's own answer (a refusal), not a failure
   // of the line.
-  return !(commandLength >= 2 && command[1] == HID_ACK_REQUIRED_COMMAND && reply[0] != REPLY_ACK);
+  result.ok = !(command.size() >= 2 && command[1] == DIR_SET && reply[0] != REPLY_ACK);
+  return result;
 }
 
 bool HidPort::ReadReport(std::vector<Byte>& report, bool* idle, int* readError) {

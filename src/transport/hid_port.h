@@ -19,32 +19,21 @@ namespace tessaron {
 
 // Report ID of every feature report sent.
 constexpr Byte HID_REPORT_ID = 0x00;
-// Byte 1 of a report that says nothing more is to come (every later byte is 0).
-constexpr Byte HID_IDLE_MARKER = 0x15;
 // Attempts per report sent.
 constexpr int HID_SEND_ATTEMPTS = 3;
 // Reads per polling step.
 constexpr int HID_READS_PER_POLL = 3;
-// Command code (second frame byte) whose reply must begin with the acknowledgement 0x06.
-constexpr Byte HID_ACK_REQUIRED_COMMAND = 0x53;
 
 class HidPort : public ReaderPort {
  public:
-  // Any type other than 3 becomes 5. devices are the present devices that Open by index
+  // Any type other than USB-HID-KB becomes USB-HID. devices are the present devices that Open by index
   // looks at (none: no device); makeDevice makes the device object for a path.
   explicit HidPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real(),
                    std::shared_ptr<DeviceListing> devices = nullptr,
                    HidDeviceFactory makeDevice = nullptr);
   ~HidPort() override;
 
-  bool GetFirmwareVersion(std::string& out) override;
-  bool Open(DeviceIndex index) override;
-  bool OpenPath(const std::string& path) override;
-  bool Close() override;
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
   InterfaceType GetInterfaceType() const override { return interfaceType_; }
-  bool IsReady() const override { return true; }
   std::string GetPortName(std::string& out) const override;
 
   // Whether a device is open (the counterpart of a valid device handle).
@@ -53,10 +42,16 @@ class HidPort : public ReaderPort {
   std::uint32_t FeatureReportLength() const { return featureReportLength_; }
   const TransportTiming& Timing() const { return timing_; }
 
+ protected:
+  bool OpenDevice(DeviceIndex index) override;
+  bool OpenDeviceAt(const std::string& path) override;
+  void CloseDevice() override;
+  // A set command (letter 0x53) succeeds when its reply begins with the acknowledgement;
+  // every other command once its reply has been collected.
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
+
  private:
-  bool opened_ = false;
   InterfaceType interfaceType_;
-  DeviceIndex deviceIndex_ = -1;
   std::unique_ptr<HidDevice> device_;     // none while closed
   std::string devicePath_;                // empty while closed
   std::uint32_t featureReportLength_ = 0; // the device's capabilities; 0 while closed

@@ -114,36 +114,21 @@ KeyboardPort::KeyboardPort(const TransportTiming& timing,
                            std::shared_ptr<KeyboardController> controller)
     : timing_(timing.keyboard), controller_(std::move(controller)) {}
 
-KeyboardPort::~KeyboardPort() { Close(); }
+KeyboardPort::~KeyboardPort() { CloseDevice(); }
 
-bool KeyboardPort::GetFirmwareVersion(std::string& out) {
-  if (TakeCachedVersion(out)) return true;
-  // The caller has opened the port. Whatever Transact says, the reply bytes decide.
-  Byte reply[VERSION_REPLY_BUFFER_SIZE] = {};
-  std::uint32_t replyLength = VERSION_REPLY_BUFFER_SIZE;
-  bool transactOk = false;
-  SendVersionQuery(reply, &replyLength, &transactOk);
-  return StoreVersionFromReply(reply, replyLength, out);
-}
-
-bool KeyboardPort::Open(DeviceIndex /*index*/) {
-  ClearError();
+bool KeyboardPort::OpenDevice(DeviceIndex /*index*/) {
   PortError refusal;
   if (!StartAccess(controller_, &refusal)) {
     SetError(std::move(refusal));
     return false;
   }
-  opened_ = 1;
   SeizeDevice();
   return true;
 }
 
-bool KeyboardPort::OpenPath(const std::string& /*path*/) { return Open(0); }
+bool KeyboardPort::OpenDeviceAt(const std::string& /*path*/) { return OpenDevice(0); }
 
-bool KeyboardPort::Close() {
-  ReleaseDevice();
-  return true;
-}
+void KeyboardPort::CloseDevice() { ReleaseDevice(); }
 
 void KeyboardPort::ReleaseDevice() { SetSeized(false); }
 
@@ -161,28 +146,24 @@ void KeyboardPort::SetSeized(bool seized) {
   if (controller) controller->SetSeized(seized, timing_);
 }
 
-bool KeyboardPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                            std::uint32_t* replyLength) {
-  ClearError();
-  const std::uint32_t capacity = (reply != nullptr && replyLength != nullptr) ? *replyLength : 0;
-  if (command == nullptr || commandLength < 0) commandLength = 0;
+KeyboardPort::Exchanged KeyboardPort::Exchange(std::span<const Byte> command,
+                                               std::span<Byte> reply) {
   KeyboardExchange exchange;
   {
     std::lock_guard<std::mutex> guard(lock_);
     std::lock_guard<std::timed_mutex> traffic(Access().traffic);
     const std::shared_ptr<KeyboardController> controller = StartedAccess();
     if (controller) {
-      exchange = controller->Transact(command, static_cast<std::uint32_t>(commandLength), reply,
-                                      capacity, timing_);
+      exchange = controller->Transact(command.data(), static_cast<std::uint32_t>(command.size()),
+                                      reply.data(), static_cast<std::uint32_t>(reply.size()),
+                                      timing_);
     } else {
       exchange.failure = PortFailure(PortErrorKind::Other, std::string(), 0,
                                      "the keyboard controller access is not started");
     }
-    if (replyLength != nullptr) *replyLength = exchange.received;
   }
-  if (!exchange.ok) SetError(std::move(exchange.failure));
   Pause(timing_.afterTransaction);
-  return exchange.ok;
+  return Exchanged{exchange.received, exchange.ok, std::move(exchange.failure)};
 }
 
 bool IsControllerAccessStarted() {

@@ -26,26 +26,26 @@ class KeyboardPort final : public ReaderPort {
   // controller runs the exchanges (null: the controller cannot be reached).
   explicit KeyboardPort(const TransportTiming& timing = TransportTiming::Real(),
                         std::shared_ptr<KeyboardController> controller = nullptr);
-  // Runs Close, so the keyboard is handed back whenever the controller access was started.
+  // Hands the keyboard back whenever the controller access was started, opened or not.
   ~KeyboardPort() override;
 
-  bool GetFirmwareVersion(std::string& out) override;
-  // Starts the controller access (once per process) and takes the keyboard over.
-  // The device index is ignored: there is one keyboard controller. When the access cannot
-  // be had the error says why (NoPortAccess); showing it is the caller's business. From the
-  // first start on, a program ended by SIGINT, SIGTERM or SIGHUP gives the keyboard back
-  // first.
-  bool Open(DeviceIndex index) override;
-  bool OpenPath(const std::string& path) override;
-  // Hands the keyboard back; always true. The port stays ready.
-  bool Close() override;
   void ReleaseDevice() override;
   void SeizeDevice() override;
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
-  InterfaceType GetInterfaceType() const override { return INTERFACE_PS2_KEYBOARD; }
-  bool IsReady() const override { return opened_.load() != 0; }
+  InterfaceType GetInterfaceType() const override { return InterfaceType::Ps2Keyboard; }
   std::string GetPortName(std::string& out) const override;
+
+ protected:
+  // Starts the controller access (once per process) and takes the keyboard over.
+  // The device index and path are ignored: there is one keyboard controller. When the
+  // access cannot be had the error says why (NoPortAccess); showing it is the caller's
+  // business. From the first start on, a program ended by SIGINT, SIGTERM or SIGHUP gives
+  // the keyboard back first.
+  bool OpenDevice(DeviceIndex index) override;
+  bool OpenDeviceAt(const std::string& path) override;
+  // Hands the keyboard back.
+  void CloseDevice() override;
+  // Succeeds on the single acknowledgement of a set command, or once a framed reply is whole.
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
 
  private:
   // Takes the keyboard over or hands it back.
@@ -53,7 +53,6 @@ class KeyboardPort final : public ReaderPort {
 
   KeyboardTiming timing_;
   std::shared_ptr<KeyboardController> controller_;
-  std::atomic<std::int32_t> opened_{0};
   std::mutex lock_;
 };
 

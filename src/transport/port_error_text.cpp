@@ -23,7 +23,7 @@ PortError PortFailure(PortErrorKind kind, const std::string& device, int osError
 namespace {
 
 bool IsSerialLine(InterfaceType line) {
-  return line == INTERFACE_RS232 || line == INTERFACE_USB_RS232;
+  return line == InterfaceType::Rs232 || line == InterfaceType::UsbRs232;
 }
 
 bool IsHidLine(InterfaceType line) {
@@ -32,7 +32,7 @@ bool IsHidLine(InterfaceType line) {
 
 // The device concerned, as the user knows it.
 std::string Where(const PortError& error, InterfaceType line) {
-  if (line == INTERFACE_PS2_KEYBOARD) return "the PS/2 keyboard line";
+  if (line == InterfaceType::Ps2Keyboard) return "the PS/2 keyboard line";
   if (!error.device.empty()) return error.device;
   return IsHidLine(line) ? "the reader's HID device" : "the reader's port";
 }
@@ -67,7 +67,7 @@ std::string Busy(const PortError& error, InterfaceType line) {
 std::string NotPresent(const PortError& error, InterfaceType line) {
   std::string head = error.device.empty() ? std::string("The reader is not present")
                                           : "The reader is not present at " + error.device;
-  if (line == INTERFACE_PS2_KEYBOARD) head = "The reader is not present on the PS/2 keyboard line";
+  if (line == InterfaceType::Ps2Keyboard) head = "The reader is not present on the PS/2 keyboard line";
   return head + InBrackets(Reason(error)) + ": check the cable and the connection.";
 }
 
@@ -103,7 +103,7 @@ std::string NoPortAccess(const PortError& error) {
 }
 
 std::string NoReply(const PortError& error, InterfaceType line) {
-  const char* check = line == INTERFACE_PS2_KEYBOARD
+  const char* check = line == InterfaceType::Ps2Keyboard
                           ? "plugged in between the keyboard and the computer."
                           : (IsHidLine(line) ? "plugged in." : "connected to this port.");
   return "The reader did not answer on " + Where(error, line) + InBrackets(error.detail) +

@@ -137,7 +137,7 @@ PortErrorKind DeviceQueryErrorKind(int osError) {
 std::string OsErrorText(int osError) { return osError != 0 ? std::strerror(osError) : ""; }
 
 std::string AccessRemedy(InterfaceType line) {
-  if (line == INTERFACE_USB_HID || line == INTERFACE_USB_HID_KB) {
+  if (line == InterfaceType::UsbHid || line == InterfaceType::UsbHidKb) {
     return "install the readers' udev rules (sudo cp packaging/70-tessaron-readers.rules "
            "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
   }

@@ -14,7 +14,7 @@ std::unique_ptr<ReaderPort> CreateReaderPort(InterfaceType type,
   } else if (IsHidInterface(type)) {
     port = std::make_unique<HidPort>(type, environment.timing, environment.devices,
                                      environment.hidDevices);
-  } else if (type == INTERFACE_PS2_KEYBOARD) {
+  } else if (type == InterfaceType::Ps2Keyboard) {
     port = std::make_unique<KeyboardPort>(environment.timing, environment.keyboardController);
   } else {
     return nullptr;

@@ -13,31 +13,25 @@ namespace tessaron {
 
 SerialPort::SerialPort(InterfaceType type, const TransportTiming& timing,
                        std::shared_ptr<DeviceListing> devices)
-    : interfaceType_(type == INTERFACE_USB_RS232 ? INTERFACE_USB_RS232 : INTERFACE_RS232),
+    : interfaceType_(type == InterfaceType::UsbRs232 ? InterfaceType::UsbRs232 : InterfaceType::Rs232),
       timing_(timing.serial),
       fastReplies_(timing.fastReplies),
       devices_(devices ? std::move(devices) : std::make_shared<EmptyDeviceListing>()) {}
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() { CloseDevice(); }
 
-bool SerialPort::Open(DeviceIndex index) {
-  deviceIndex_ = index;
-  Close();
-  ClearError();
-  InterfaceType kind = INTERFACE_UNKNOWN;
+bool SerialPort::OpenDevice(DeviceIndex index) {
+  InterfaceType kind = InterfaceType::Unknown;
   std::string node;
   if (index < 0 || !FindSerialPort(*devices_, index, &kind, &node)) {
     SetError(PortFailure(PortErrorKind::NotPresent, std::string(), 0,
                          "no serial port at position " + std::to_string(index)));
     return false;
   }
-  return OpenPath(node);
+  return OpenDeviceAt(node);
 }
 
-bool SerialPort::OpenPath(const std::string& path) {
-  // One piece of work at a time: whatever was open before is given back first.
-  Close();
-  ClearError();
+bool SerialPort::OpenDeviceAt(const std::string& path) {
   if (path.empty()) {
     SetError(PortFailure(PortErrorKind::NotPresent, path, 0, "no port named"));
     return false;
@@ -54,13 +48,10 @@ bool SerialPort::OpenPath(const std::string& path) {
   return true;
 }
 
-bool SerialPort::Close() {
+void SerialPort::CloseDevice() {
   std::lock_guard<std::mutex> guard(lock_);
-  if (line_) {
-    line_.reset();
-    path_.clear();
-  }
-  return true;
+  line_.reset();
+  path_.clear();
 }
 
 std::string SerialPort::GetPortName(std::string& out) const {
@@ -68,47 +59,23 @@ std::string SerialPort::GetPortName(std::string& out) const {
   return out;
 }
 
-bool SerialPort::GetFirmwareVersion(std::string& out) {
-  if (TakeCachedVersion(out)) return true;
-  if (!line_ && !Open(deviceIndex_)) return false;
-
-  Byte reply[VERSION_REPLY_BUFFER_SIZE] = {};
-  std::uint32_t replyLength = 0;
-  bool acknowledged = false;
-  SendVersionQuery(reply, &replyLength, &acknowledged);
-  Close();
-  if (!acknowledged) return false;
-  return StoreVersionFromReply(reply, replyLength, out);
-}
-
-bool SerialPort::Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                          std::uint32_t* replyLength) {
-  ClearError();
-  if (replyLength == nullptr) {
-    SetError(PortFailure(PortErrorKind::Other, path_, 0, "no reply length"));
-    return false;
-  }
-  const std::uint32_t capacity = reply != nullptr ? *replyLength : 0;
-  *replyLength = 0;
-  if (commandLength < 0 || (commandLength > 0 && command == nullptr)) {
-    SetError(PortFailure(PortErrorKind::Other, path_, 0, "no command"));
-    return false;
-  }
-
+SerialPort::Exchanged SerialPort::Exchange(std::span<const Byte> command, std::span<Byte> reply) {
+  Exchanged result;
   std::lock_guard<std::mutex> guard(lock_);
   if (!line_) {
-    SetError(PortFailure(PortErrorKind::Other, path_, 0, "the port is not open"));
-    return false;
+    result.failure = PortFailure(PortErrorKind::Other, path_, 0, "the port is not open");
+    return result;
   }
   // Late bytes of an earlier reply must not be taken for this one.
   line_->DropInput();
-  const LineWait written = line_->Write(command, static_cast<std::size_t>(commandLength),
+  const LineWait written = line_->Write(command.data(), command.size(),
                                         std::chrono::steady_clock::now() + timing_.writeWait);
   if (written != LineWait::Done) {
-    SetError(PortFailure(PortErrorKind::TransferFailed, path_, line_->LastOsError(),
-                         written == LineWait::TimedOut ? "the line did not take the command in time"
-                                                       : "the command could not be written"));
-    return false;
+    result.failure = PortFailure(PortErrorKind::TransferFailed, path_, line_->LastOsError(),
+                                 written == LineWait::TimedOut
+                                     ? "the line did not take the command in time"
+                                     : "the command could not be written");
+    return result;
   }
 
   // The same pause for every command; whatever the reader answers meanwhile waits in the
@@ -116,28 +83,26 @@ bool SerialPort::Transact(const Byte* command, std::int32_t commandLength, Byte*
   if (!fastReplies_) std::this_thread::sleep_for(timing_.replyPause);
 
   int readError = 0;
-  const std::uint32_t received =
-      ReadReply(command, static_cast<std::size_t>(commandLength), reply, capacity, &readError);
-  *replyLength = received;
-  const bool acknowledged = received > 0 && reply[0] == REPLY_ACK;
-  if (!acknowledged) {
+  result.received = ReadReply(command, reply, &readError);
+  result.ok = result.received > 0 && reply[0] == REPLY_ACK;
+  if (!result.ok) {
     // A reply of the reader's own (a refusal) is no failure of the line.
     if (readError != 0) {
-      SetError(PortFailure(PortErrorKind::TransferFailed, path_, readError,
-                           "the reply could not be read"));
-    } else if (received == 0) {
-      SetError(PortFailure(PortErrorKind::NoReply, path_));
+      result.failure = PortFailure(PortErrorKind::TransferFailed, path_, readError,
+                                   "the reply could not be read");
+    } else if (result.received == 0) {
+      result.failure = PortFailure(PortErrorKind::NoReply, path_);
     }
   }
-  return acknowledged;
+  return result;
 }
 
-std::uint32_t SerialPort::ReadReply(const Byte* command, std::size_t commandLength, Byte* reply,
-                                    std::uint32_t capacity, int* readError) {
-  std::uint32_t count = 0;
+std::size_t SerialPort::ReadReply(std::span<const Byte> command, std::span<Byte> reply,
+                                  int* readError) {
+  std::size_t count = 0;
   // A full buffer ends the reply; the rest stays in the driver until the next command
   // flushes it.
-  while (count < capacity) {
+  while (count < reply.size()) {
     const Millis wait = fastReplies_ && count == 0 ? timing_.replyPause + timing_.perByteWait
                                                    : timing_.perByteWait;
     Byte byte = 0;
@@ -153,7 +118,7 @@ std::uint32_t SerialPort::ReadReply(const Byte* command, std::size_t commandLeng
     // A reply can only be whole after its first byte or after the check byte that follows
     // an ETX.
     if (fastReplies_ && (count == 1 || reply[count - 2] == ETX) &&
-        IsWholeReply(command, commandLength, reply, count)) {
+        IsWholeReply(command.data(), command.size(), reply.data(), count)) {
       return count;
     }
   }

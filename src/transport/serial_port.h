@@ -20,37 +20,33 @@ namespace tessaron {
 
 class SerialPort : public ReaderPort {
  public:
-  // Any type other than INTERFACE_USB_RS232 becomes INTERFACE_RS232. devices are the
+  // Any type other than USB-RS232 becomes RS232. devices are the
   // present devices that Open by index looks at (none: no port).
   explicit SerialPort(InterfaceType type, const TransportTiming& timing = TransportTiming::Real(),
                       std::shared_ptr<DeviceListing> devices = nullptr);
   ~SerialPort() override;
 
-  bool GetFirmwareVersion(std::string& out) override;
-  // Stores the index (kept across Close) and opens the port found at that position.
-  bool Open(DeviceIndex index) override;
-  // Opens the serial device at path (a terminal device, or a port name such as COM7) for
-  // exclusive use; a path that is no serial port, or a port already in use by anybody else,
-  // fails and leaves the port closed. LastError says why (a busy port names the process that
-  // holds it when it can be seen).
-  bool OpenPath(const std::string& path) override;
-  // Gives the line back with the settings it had before Open. Always true.
-  bool Close() override;
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override;
   InterfaceType GetInterfaceType() const override { return interfaceType_; }
-  bool IsReady() const override { return true; }
   std::string GetPortName(std::string& out) const override;
 
-  bool IsOpen() const { return line_ != nullptr; }
-  DeviceIndex GetDeviceIndex() const { return deviceIndex_; }
+ protected:
+  // Opens the port found at that position.
+  bool OpenDevice(DeviceIndex index) override;
+  // Opens the serial device at path (a terminal device, or a port name such as COM7) for
+  // exclusive use; a path that is no serial port, or a port already in use by anybody else,
+  // fails. LastError says why (a busy port names the process that holds it when it can be
+  // seen).
+  bool OpenDeviceAt(const std::string& path) override;
+  // Gives the line back with the settings it had before it was opened.
+  void CloseDevice() override;
+  // Succeeds when at least one byte came and the first is the acknowledgement.
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override;
 
  private:
   // Collects the reply to command byte by byte; returns the number of bytes stored.
   // readError receives the system's code of a read that failed (a line that went away), and
   // stays as it is when silence (or, in fast mode, a whole reply) ended the reply.
-  std::uint32_t ReadReply(const Byte* command, std::size_t commandLength, Byte* reply,
-                          std::uint32_t capacity, int* readError);
+  std::size_t ReadReply(std::span<const Byte> command, std::span<Byte> reply, int* readError);
 
   const InterfaceType interfaceType_;
   const SerialTiming timing_;
@@ -58,7 +54,6 @@ class SerialPort : public ReaderPort {
   const std::shared_ptr<DeviceListing> devices_;
   std::unique_ptr<SerialLine> line_;
   std::string path_;
-  DeviceIndex deviceIndex_ = -1;
   std::mutex lock_;
 };
 

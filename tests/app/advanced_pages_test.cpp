@@ -19,10 +19,10 @@
 #include "app/main_window.h"
 #include "app/manual_command_page.h"
 #include "app/output_format_page.h"
-#include "app/private_messages.h"
 #include "app/quick_clone_page.h"
 #include "app_test_support.h"
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/data_edit_model.h"
 #include "core/settings_codec.h"
 #include "flows/flow_texts.h"
@@ -62,10 +62,14 @@ class AdvancedPagesTest : public WindowTestBase {
     QTest::addColumn<char>("format");  // of the simulated USB reader: '0' USB-HID, '8' KB
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<QList<bool>>("enabled");
-    QTest::newRow("USB-HID 1.88") << '0' << "V1.88" << QList<bool>{true, true, false};
-    QTest::newRow("USB-HID 1.89") << '0' << "V1.89" << QList<bool>{true, true, true};
-    QTest::newRow("USB-HID-KB 1.88") << '8' << "V1.88" << QList<bool>{false, false, true};
-    QTest::newRow("USB-HID-KB 1.89") << '8' << "V1.89" << QList<bool>{true, true, true};
+    const double every = HID_KB_FORMAT_MIN_VERSION;
+    QTest::newRow("USB-HID, older firmware")
+        << '0' << FirmwareText(every, true) << QList<bool>{true, true, false};
+    QTest::newRow("USB-HID, every format") << '0' << FirmwareText(every) << QList<bool>{true, true, true};
+    QTest::newRow("USB-HID-KB, older firmware")
+        << '8' << FirmwareText(every, true) << QList<bool>{false, false, true};
+    QTest::newRow("USB-HID-KB, every format")
+        << '8' << FirmwareText(every) << QList<bool>{true, true, true};
   }
 
   void theUsbHidFormatsFollowLineAndFirmware() {
@@ -77,10 +81,10 @@ class AdvancedPagesTest : public WindowTestBase {
     StartWindow();
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    const PageControl& hid = page->Bindings().Setting("hid-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), enabled);
     // Over USB the emulated serial formats and their options are out of reach.
-    const PageControl& data = *FindControl(page->Table(), "Data Format");
+    const PageControl& data = page->Bindings().Setting("data-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(data)), (QList<bool>{true, false, false}));
     QVERIFY(!page->UicBox()->isEnabled());
     QVERIFY(!page->MagTekBox()->isEnabled());
@@ -90,14 +94,14 @@ class AdvancedPagesTest : public WindowTestBase {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
     START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()}));
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    ReaderSettings& settings = window_->Settings();
-    const PageControl& hid = *FindControl(page->Table(), "USB HID Format");
+    ReaderSettings& settings = window_->State().Settings();
+    const PageControl& hid = page->Bindings().Setting("hid-format");
     QCOMPARE(EnabledStates(page->Bindings().ButtonsOf(hid)), (QList<bool>{false, false, false}));
     const QList<QAbstractButton*> formats =
-        page->Bindings().ButtonsOf(*FindControl(page->Table(), "Data Format"));
+        page->Bindings().ButtonsOf(page->Bindings().Setting("data-format"));
     struct Step {
       int button;
       bool uic;
@@ -109,7 +113,7 @@ class AdvancedPagesTest : public WindowTestBase {
       QCOMPARE(page->MagTekBox()->isEnabled(), step.magTek);
     }
     formats[2]->click();
-    const PageControl& buffered = *FindControl(page->Table(), "Buffered mode");
+    const PageControl& buffered = page->Bindings().Setting("magtek-buffer");
     page->Bindings().ButtonsOf(buffered)[1]->click();
     QCOMPARE(settings.formatOptions, Byte(0x59 | 0x02));
 
@@ -125,17 +129,19 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(!page->UicBox()->isEnabled() && !page->MagTekBox()->isEnabled());
   }
 
-  void everyUsbHidFormatClickRaisesTheSwitch() {
+  void aUsbHidFormatClickThatChangesTheFormatRaisesTheSwitch() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     usb_->Reader(0).SetFirmware("V1.90");
     StartWindow();
     window_->ChangeAdvancedSettings();
     OutputFormatPage* page = window_->GetAdvancedSheet()->OutputFormat();
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     const QList<QAbstractButton*> hid =
-        page->Bindings().ButtonsOf(*FindControl(page->Table(), "USB HID Format"));
+        page->Bindings().ButtonsOf(page->Bindings().Setting("hid-format"));
     QVERIFY(hid[0]->isChecked());
     hid[0]->click();  // the format already chosen
+    QVERIFY(!settings.IsInterfaceSwitchPending());
+    hid[2]->click();
     QVERIFY(settings.IsInterfaceSwitchPending());
 
     // A record with a format no button stands for shows none chosen.
@@ -155,8 +161,8 @@ class AdvancedPagesTest : public WindowTestBase {
     Settle();
     QCOMPARE(ui_->waits.last(), 5000);
     QVERIFY(sheet.isNull());
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
-    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHidKb);
+    QVERIFY(window_->State().Link() != nullptr);
   }
 
   // --- Manual Command ---
@@ -179,9 +185,9 @@ class AdvancedPagesTest : public WindowTestBase {
     page->CommandBox()->setText(QStringLiteral("\\x2\\x53\\x11\\x01\\x30\\x3"));
     QTest::keyClick(page->CommandBox(), Qt::Key_Return);  // one Enter, one command
     QCOMPARE(ui_->waits, QList<int>{700});
-    QCOMPARE(window_->Settings().beepVolume, Byte('0'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('0'));
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
-    QVERIFY(general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"))[0]->isChecked());
+    QVERIFY(general->Bindings().ButtonsOf(general->Bindings().Setting("beep-volume"))[0]->isChecked());
     QVERIFY(page->TranscriptBox()->toPlainText().contains(QStringLiteral("\n\n2) Send Command:  ")));
 
     // A command the reader does not know: the warning closes itself after a second.
@@ -250,22 +256,22 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0'});
     StartWindow();
     // With two USB readers the main window's own reader is named.
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
     // Both sides start on the reader in use, the target on another reader where there is one.
     QCOMPARE(page->SourceConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim0"));
     QCOMPARE(page->TargetConnectionBox()->currentText(), QStringLiteral("/dev/hidraw-sim1"));
     // No RS232 port: the RS232 lists are empty, and so are the connection boxes.
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
     QCOMPARE(page->SourceConnectionBox()->count(), 0);
     page->CloneButton()->click();
     page->ReadButton()->click();
     QCOMPARE(ui_->messages, (QStringList{"Please Read From MSR First!",
                                          "Please select a source MSR device!"}));
 
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
     QCOMPARE(ui_->messages.last(),
              QStringLiteral("Read configuration settings from Source MSR device successfully!"));
@@ -276,7 +282,7 @@ class AdvancedPagesTest : public WindowTestBase {
     // Another source the user picks must be read before it is cloned.
     QTest::keyClick(page->SourceConnectionBox(), Qt::Key_Down);
     QVERIFY(!page->SourceRead());
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Please Read From MSR First!"));
 
@@ -297,20 +303,19 @@ class AdvancedPagesTest : public WindowTestBase {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0', '0', '0'});
     usb_->SetPresent(2, false);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     QCOMPARE(page->TargetConnectionBox()->count(), 2);
     // A read survives every refill of the source list: only the user's pick forgets it.
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
 
-    static qint64 clock = 1000000;  // the notices' own clock, past any earlier test's
+    qint64 clock = 1000000;  // the notices' own clock
     const auto notice = [&](qint64 afterMs) {
       clock += afterMs;
-      DevicesChangedEvent event(clock);
-      QCoreApplication::sendEvent(page, &event);
+      window_->State().TellDevicesChangedAt(clock);
     };
     usb_->SetPresent(1, false);
     notice(1000);
@@ -348,15 +353,15 @@ class AdvancedPagesTest : public WindowTestBase {
     QVERIFY(EncodeSettings(source, buffer, &length));
     QVERIFY(usb_->Reader(0).SetSettingsStream(ByteString(buffer, buffer + length)));
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_USB_HID, 0, std::string()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::UsbHid, 0, std::string()}));
     window_->ChangeAdvancedSettings();
     QuickClonePage* page = window_->GetAdvancedSheet()->QuickClone();
-    page->SourceInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID - 1);
+    page->SourceInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHid) - 1);
     page->ReadButton()->click();
-    QCOMPARE(page->SourceSettings()->interfaceType, INTERFACE_USB_HID);
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_USB_HID_KB - 1);
+    QCOMPARE(page->SourceSettings()->interfaceType, InterfaceType::UsbHid);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::UsbHidKb) - 1);
     page->CloneButton()->click();
-    page->TargetInterfaceBox()->setCurrentIndex(INTERFACE_RS232 - 1);
+    page->TargetInterfaceBox()->setCurrentIndex(InterfaceNumber(InterfaceType::Rs232) - 1);
     QCOMPARE(page->TargetConnectionBox()->currentText(), QString::fromStdString(port.node));
     page->CloneButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Clone to Target MSR device successfully!"));

@@ -7,21 +7,26 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/help_files.h"
 #include "app/message_window.h"
 #include "app/utility_app.h"
 #include "app_test_support.h"
 #include "support/program_folder.h"
+#include "support/sim_process.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
 
 namespace {
 
-QString BinDir() { return QString::fromLocal8Bit(tessaron::testing::ProgramFolder().c_str()); }
+QString BinDir() { return QString::fromLocal8Bit(tessaron::test_support::ProgramFolder().c_str()); }
 
 }  // namespace
 
@@ -103,9 +108,9 @@ class AppPiecesTest : public QObject {
       DeviceIndex index;
       const char* path;
     } readers[] = {
-        {{"--reader", "/dev/pts/7"}, INTERFACE_RS232, -1, "/dev/pts/7"},
-        {{"-r", "usb-hid:2"}, INTERFACE_USB_HID, 2, ""},
-        {{"--reader=ps2:0", "--simulate"}, INTERFACE_PS2_KEYBOARD, 0, ""},
+        {{"--reader", "/dev/pts/7"}, InterfaceType::Rs232, -1, "/dev/pts/7"},
+        {{"-r", "usb-hid:2"}, InterfaceType::UsbHid, 2, ""},
+        {{"--reader=ps2:0", "--simulate"}, InterfaceType::Ps2Keyboard, 0, ""},
     };
     for (const auto& reader : readers) {
       options = StartupOptions();
@@ -186,6 +191,44 @@ class AppPiecesTest : public QObject {
       QCOMPARE(program.exitCode(), 0);
       QVERIFY(!program.readAllStandardOutput().isEmpty());
     }
+  }
+
+  // SIGTERM while the program reads a reader on a serial line (its pseudo-terminal held in
+  // exclusive use): the run ends as EXIT ends it, the profile written and the port given
+  // back, so that the next program can use it, also as an account that exclusive use refuses.
+  void aStopSignalEndsTheRunAsExitDoes() {
+    test_support::SimProcess sim;
+    QVERIFY(!sim.Path().empty());
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    program.setProcessEnvironment(environment);
+    program.start(BinDir() + QStringLiteral("/tessaron-config"),
+                  {QStringLiteral("--reader"), QString::fromStdString(sim.Path())});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(1500);  // the start-up read of the real serial timing takes 2.5 s
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);  // ended by the signal, after the run
+    QSettings profile(home.filePath(QStringLiteral("Kaldor/Tessaron Configuration Utility.conf")),
+                      QSettings::IniFormat);
+    QCOMPARE(profile.value(QStringLiteral("Settings/InterfaceType")).toInt(), 1);
+
+    QStringList nextRun{BinDir() + QStringLiteral("/tessaron"), QStringLiteral("--fast"),
+                        QStringLiteral("version"), QStringLiteral("-r"),
+                        QString::fromStdString(sim.Path())};
+    if (::geteuid() == 0) {
+      QCOMPARE(::chmod(sim.Path().c_str(), 0666), 0);
+      nextRun = QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                            QStringLiteral("--clear-groups")} + nextRun;
+      nextRun.prepend(QStringLiteral("setpriv"));
+    }
+    program.start(nextRun.takeFirst(), nextRun);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("V1.90\n"));
   }
 };
 

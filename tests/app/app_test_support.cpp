@@ -16,7 +16,10 @@
 
 #include "app/main_window.h"
 #include "app/notice_window.h"
+#include "app/profile.h"
+#include "app/responsive_port.h"
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/reader_settings.h"
 #include "support/settings_streams.h"
 #include "transport/keyboard_port.h"
@@ -41,9 +44,9 @@ QMessageBox::StandardButton RecordingUiServices::ShowMessageBox(
   return boxAnswers.isEmpty() ? defaultButton : boxAnswers.takeFirst();
 }
 
-NoticeWindow* RecordingUiServices::ShowNotice(QWidget* closeReceiver, const QString& text) {
+NoticeWindow* RecordingUiServices::ShowNotice(QWidget* parent, const QString& text) {
   notices << text;
-  return DesktopUiServices::ShowNotice(closeReceiver, text);
+  return DesktopUiServices::ShowNotice(parent, text);
 }
 
 bool RecordingUiServices::ChooseConfigFile(QWidget*, QString* path, bool open,
@@ -69,10 +72,10 @@ bool RecordingUiServices::OpenDocument(const QUrl& url) {
 
 SimulatedUsbReaders::SimulatedUsbReaders(const std::vector<Byte>& formats,
                                          std::vector<ListedDevice> serialPorts)
-    : listing_(std::make_shared<testing::TestListing>(std::move(serialPorts))) {
+    : listing_(std::make_shared<test_support::TestListing>(std::move(serialPorts))) {
   for (std::size_t index = 0; index < formats.size(); ++index) {
     sim::SimulatedReaderConfig config;
-    config.interfaceType = formats[index] == '8' ? INTERFACE_USB_HID_KB : INTERFACE_USB_HID;
+    config.interfaceType = formats[index] == '8' ? InterfaceType::UsbHidKb : InterfaceType::UsbHid;
     auto reader = std::make_unique<sim::SimulatedReader>(config);
     reader->SetSettingsStream(DefaultStreamWithHidFormat(formats[index]));
     sim::SimulatedHidOptions options;
@@ -134,19 +137,19 @@ void WriteProfile(InterfaceType type, DeviceIndex index) {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
-  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), type);
+  profile.setValue(QString::fromLatin1(PROFILE_INTERFACE_TYPE), InterfaceNumber(type));
   profile.setValue(QString::fromLatin1(PROFILE_DEVICE_INDEX), index);
   profile.endGroup();
   profile.sync();
 }
 
-std::pair<int, int> ReadProfile() {
+std::pair<InterfaceType, int> ReadProfile() {
   QSettings profile(QString::fromLatin1(PROFILE_ORGANISATION),
                     QString::fromLatin1(PROFILE_APPLICATION));
   profile.beginGroup(QString::fromLatin1(PROFILE_GROUP));
   const int type = profile.value(QString::fromLatin1(PROFILE_INTERFACE_TYPE), -100).toInt();
   const int index = profile.value(QString::fromLatin1(PROFILE_DEVICE_INDEX), -100).toInt();
-  return {type, index};
+  return {static_cast<InterfaceType>(type), index};
 }
 
 namespace {
@@ -182,7 +185,7 @@ void StopModalWatchers() {
 ByteString DefaultStreamWithHidFormat(Byte format) {
   ReaderSettings settings;
   settings.hidFormat = format;
-  return testing::StreamOf(settings);
+  return test_support::StreamOf(settings);
 }
 
 void Settle() {
@@ -196,6 +199,7 @@ void Settle() {
 void WindowTestBase::UseOwnProfile() {
   QVERIFY(profileDir_.isValid());
   UseProfileFolder(profileDir_);
+  enterKeys_ = std::make_unique<EnterPressesButtons>();
 }
 
 void WindowTestBase::PrepareCase() {
@@ -208,6 +212,7 @@ void WindowTestBase::PrepareCase() {
 void WindowTestBase::EndCase() {
   StopModalWatchers();
   window_.reset();
+  pageState_.reset();
   Settle();
   session_.reset();
   uiHost_.reset();
@@ -221,14 +226,18 @@ ReaderEnvironment WindowTestBase::TestReaders(const TransportTiming& timing) con
   readers.timing = timing;
   if (usb_) usb_->AddTo(readers);
   if (keyboard_) keyboard_->AddTo(readers);
-  return readers;
+  return ReadersForWindows(std::move(readers), *ui_);
+}
+
+ReaderState& WindowTestBase::PageState(InterfaceType line) {
+  if (!session_) session_ = std::make_unique<ReaderSession>(TestReaders());
+  if (!pageState_) pageState_ = std::make_unique<ReaderState>(*session_);
+  pageState_->Settings() = ReaderSettings(line);
+  return *pageState_;
 }
 
 QWidget* WindowTestBase::UiHost() {
-  if (!uiHost_) {
-    uiHost_ = std::make_unique<QWidget>();
-    CarryUiServices(uiHost_.get(), ui_.get());
-  }
+  if (!uiHost_) uiHost_ = std::make_unique<QWidget>();
   return uiHost_.get();
 }
 
@@ -304,6 +313,11 @@ QStringList CaptionsCutOff(QWidget* window) {
     }
   }
   return cut;
+}
+
+QString FirmwareText(double number, bool below) {
+  return QStringLiteral("V") +
+         QString::fromStdString(VersionNumberText(below ? number - 0.01 : number));
 }
 
 }  // namespace tessaron::test

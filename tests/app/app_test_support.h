@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/reader_state.h"
 #include "app/ui_services.h"
+#include "controls/keyboard_access.h"
 #include "flows/reader_session.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_keyboard_controller.h"
@@ -55,7 +57,7 @@ class RecordingUiServices : public DesktopUiServices {
                                              const QString& caption, const QString& text,
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) override;
-  NoticeWindow* ShowNotice(QWidget* closeReceiver, const QString& text) override;
+  NoticeWindow* ShowNotice(QWidget* parent, const QString& text) override;
   bool ChooseConfigFile(QWidget* parent, QString* path, bool open,
                         const QString& startFolder) override;
   void Wait(int milliseconds) override;
@@ -81,7 +83,7 @@ class RecordingUiServices : public DesktopUiServices {
 };
 
 // The windows run on the transports' scaled-down timing, as the transport tests do.
-using testing::FastTiming;
+using test_support::FastTiming;
 
 // Simulated USB HID readers at /dev/hidraw-sim0, 1, ... as the only present devices
 // (plus the serial ports given), served through the HID device factory.
@@ -104,7 +106,7 @@ class SimulatedUsbReaders {
  private:
   std::vector<std::unique_ptr<sim::SimulatedReader>> readers_;
   std::vector<std::shared_ptr<sim::SimulatedHidDevice>> devices_;
-  std::shared_ptr<testing::TestListing> listing_;
+  std::shared_ptr<test_support::TestListing> listing_;
 };
 
 // The keyboard line: a simulated controller with a reader, or a controller whose port
@@ -130,7 +132,7 @@ void UseProfileFolder(const QTemporaryDir& dir);
 void ClearProfile();
 void WriteProfile(InterfaceType type, DeviceIndex index);
 // (InterfaceType, DeviceIndex) as stored; (-100, -100) for values that are missing.
-std::pair<int, int> ReadProfile();
+std::pair<InterfaceType, int> ReadProfile();
 
 // Runs action on the first modal window that shows up within the time limit
 // (checked every few milliseconds from the event loop).
@@ -160,24 +162,33 @@ class WindowTestBase : public QObject {
   void UseOwnProfile();  // from initTestCase
   void PrepareCase();    // from init
   void EndCase();        // from cleanup
-  // The test's devices (usb_, keyboard_) with the timing.
+  // The test's devices (usb_, keyboard_) with the timing, as the windows reach them through
+  // the recording services.
   ReaderEnvironment TestReaders(const TransportTiming& timing = FastTiming()) const;
   // A new session on TestReaders, and the main window on it with the recording services.
   void StartWindow(const TransportTiming& timing = FastTiming());
-  // A hidden window that carries the recording services, as a parent for dialogs made
-  // without the main window.
+  // A reader state without a main window, its record made for a reader read over line, for
+  // pages made on their own.
+  ReaderState& PageState(InterfaceType line = InterfaceType::Unknown);
+  // A hidden window, as a parent for dialogs made without the main window.
   QWidget* UiHost();
 
+  std::unique_ptr<EnterPressesButtons> enterKeys_;
   QTemporaryDir profileDir_;
   std::unique_ptr<RecordingUiServices> ui_;
   std::unique_ptr<SimulatedKeyboardLine> keyboard_;
   std::unique_ptr<SimulatedUsbReaders> usb_;
   std::unique_ptr<ReaderSession> session_;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<ReaderState> pageState_;
   std::unique_ptr<QWidget> uiHost_;
 };
 
 // A settings stream holding the factory defaults with another USB HID format.
 ByteString DefaultStreamWithHidFormat(Byte format);
+
+// The version text of a reader of that firmware number ("V1.89"); below: of the last number
+// before it.
+QString FirmwareText(double number, bool below = false);
 
 }  // namespace tessaron::test

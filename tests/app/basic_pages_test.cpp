@@ -37,24 +37,24 @@ using namespace tessaron::test;
 namespace {
 
 // Every basic page, standalone on a record read over a line that leaves it usable.
-std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderSettings& settings) {
+std::unique_ptr<BasicSettingsPage> MakePage(int index, ReaderState& state, UiServices& ui) {
   switch (index) {
     case 0:
-      return std::make_unique<GeneralSettingsPage>(settings);
+      return std::make_unique<GeneralSettingsPage>(state, ui);
     case 1:
-      return std::make_unique<PrePostamblePage>(settings);
+      return std::make_unique<PrePostamblePage>(state, ui);
     case 2:
-      return std::make_unique<Rs232ParametersPage>(settings);
+      return std::make_unique<Rs232ParametersPage>(state, ui);
     case 3:
-      return std::make_unique<TrackSettingsPage>(settings);
+      return std::make_unique<TrackSettingsPage>(state, ui);
     default:
-      return std::make_unique<KeyboardSettingsPage>(settings);
+      return std::make_unique<KeyboardSettingsPage>(state, ui);
   }
 }
 
 // The line over which a page is wholly usable.
 InterfaceType UsableLine(int index) {
-  return index == 2 ? INTERFACE_RS232 : index == 4 ? INTERFACE_USB_HID_KB : INTERFACE_PS2_KEYBOARD;
+  return index == 2 ? InterfaceType::Rs232 : index == 4 ? InterfaceType::UsbHidKb : InterfaceType::Ps2Keyboard;
 }
 
 // The row of a named byte in the choosers.
@@ -78,15 +78,16 @@ class BasicPagesTest : public WindowTestBase {
   // the record holds shows in the control.
   void everyControlWritesAndShowsItsSetting_data() {
     QTest::addColumn<int>("page");
-    for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+    for (int page = 0; page < BasicSheet::PAGE_COUNT; ++page) {
       QTest::addRow("%s", BasicSheet::TAB_CAPTIONS[static_cast<std::size_t>(page)]) << page;
     }
   }
 
   void everyControlWritesAndShowsItsSetting() {
     QFETCH(int, page);
-    ReaderSettings settings(UsableLine(page));
-    std::unique_ptr<BasicSettingsPage> view = MakePage(page, settings);
+    ReaderState& state = PageState(UsableLine(page));
+    ReaderSettings& settings = state.Settings();
+    std::unique_ptr<BasicSettingsPage> view = MakePage(page, state, *ui_);
     PageBindings& bindings = view->Bindings();
     for (const PageControl& control : view->Table().controls) {
       const QByteArray name = control.caption;
@@ -155,11 +156,11 @@ class BasicPagesTest : public WindowTestBase {
     QTest::addColumn<bool>("keyboardGroups");  // terminal type and delay on General Settings
     QTest::addColumn<bool>("rs232Page");
     QTest::addColumn<bool>("keyboardPage");
-    QTest::newRow("USB-HID") << int(INTERFACE_USB_HID) << false << false << false;
-    QTest::newRow("no line") << int(INTERFACE_UNKNOWN) << true << true << false;
-    QTest::newRow("RS232") << int(INTERFACE_RS232) << false << true << false;
-    QTest::newRow("PS/2") << int(INTERFACE_PS2_KEYBOARD) << true << false << true;
-    QTest::newRow("USB-HID-KB") << int(INTERFACE_USB_HID_KB) << false << false << true;
+    QTest::newRow("USB-HID") << int(InterfaceType::UsbHid) << false << false << false;
+    QTest::newRow("no line") << int(InterfaceType::Unknown) << true << true << false;
+    QTest::newRow("RS232") << int(InterfaceType::Rs232) << false << true << false;
+    QTest::newRow("PS/2") << int(InterfaceType::Ps2Keyboard) << true << false << true;
+    QTest::newRow("USB-HID-KB") << int(InterfaceType::UsbHidKb) << false << false << true;
   }
 
   void interfaceRulesGreyOutWhatTheLineCannotUse() {
@@ -167,9 +168,8 @@ class BasicPagesTest : public WindowTestBase {
     QFETCH(bool, keyboardGroups);
     QFETCH(bool, rs232Page);
     QFETCH(bool, keyboardPage);
-    ReaderSettings settings(line);
-    GeneralSettingsPage general(settings);
-    CarryUiServices(&general, ui_.get());
+    ReaderState& state = PageState(InterfaceOfNumber(line));
+    GeneralSettingsPage general(state, *ui_);
     const PageTable& table = general.Table();
     for (const PageControl& control : table.controls) {
       const bool keyboardOnly = QByteArray(control.caption) == "Terminal Type" ||
@@ -178,12 +178,9 @@ class BasicPagesTest : public WindowTestBase {
         QCOMPARE(widget->isEnabled(), keyboardOnly ? keyboardGroups : true);
       }
     }
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
-    KeyboardSettingsPage keyboard(settings);
-    CarryUiServices(&keyboard, ui_.get());
-    TrackSettingsPage track(settings);
-    CarryUiServices(&track, ui_.get());
+    Rs232ParametersPage rs232(state, *ui_);
+    KeyboardSettingsPage keyboard(state, *ui_);
+    TrackSettingsPage track(state, *ui_);
     for (auto [page, enabled] : {std::pair<BasicSettingsPage*, bool>{&rs232, rs232Page},
                                  {&keyboard, keyboardPage}, {&track, true}}) {
       QCOMPARE(page->DefaultPageButton()->isEnabled(), enabled);
@@ -197,10 +194,10 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void valuesWithoutAButtonAndTheSharedFlagsByte() {
-    ReaderSettings settings(INTERFACE_PS2_KEYBOARD);
-    GeneralSettingsPage general(settings);
-    CarryUiServices(&general, ui_.get());
-    const PageControl& terminal = *FindControl(general.Table(), "Terminal Type");
+    ReaderState& state = PageState(InterfaceType::Ps2Keyboard);
+    ReaderSettings& settings = state.Settings();
+    GeneralSettingsPage general(state, *ui_);
+    const PageControl& terminal = general.Bindings().Setting("terminal-type");
     for (Byte odd : {Byte('1'), Byte('2'), Byte('3')}) {
       settings.terminalType = odd;
       general.Refresh();
@@ -208,10 +205,8 @@ class BasicPagesTest : public WindowTestBase {
       QCOMPARE(settings.terminalType, odd);  // shown, not changed
     }
 
-    KeyboardSettingsPage keyboard(settings);
-
-    CarryUiServices(&keyboard, ui_.get());
-    const PageControl& language = *FindControl(keyboard.Table(), "Language Option");
+    KeyboardSettingsPage keyboard(state, *ui_);
+    const PageControl& language = keyboard.Bindings().Setting("language");
     keyboard.Bindings().ButtonsOf(language).last()->click();
     QCOMPARE(settings.languageOption, Byte(':'));
     settings.languageOption = '0';
@@ -222,28 +217,26 @@ class BasicPagesTest : public WindowTestBase {
 
     // "Default Page" of the RS232 and Track pages also resets the function keys and the
     // track bits that share the flags byte.
-    settings.interfaceType = INTERFACE_UNKNOWN;  // the RS232 page usable too
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
-    TrackSettingsPage track(settings);
-    CarryUiServices(&track, ui_.get());
+    settings.interfaceType = InterfaceType::Unknown;  // the RS232 page usable too
+    Rs232ParametersPage rs232(state, *ui_);
+    TrackSettingsPage track(state, *ui_);
     for (BasicSettingsPage* page : std::initializer_list<BasicSettingsPage*>{&rs232, &track}) {
       settings.sendOutFormat = 0x3E;  // Alt keys, no sentinels, account number, error indication
       page->DefaultPageButton()->click();
       QCOMPARE(settings.sendOutFormat, Byte(0x31));
       keyboard.Refresh();
-      QVERIFY(keyboard.Bindings().ButtonsOf(*FindControl(keyboard.Table(), "Function Key Output"))[0]
+      QVERIFY(keyboard.Bindings().ButtonsOf(keyboard.Bindings().Setting("function-key-output"))[0]
                   ->isChecked());
     }
     QCOMPARE(track.focusWidget(), track.DefaultPageButton());
   }
 
   void numbersAreCheckedAsTheyAreTyped() {
-    ReaderSettings settings(INTERFACE_RS232);
-    Rs232ParametersPage rs232(settings);
-    CarryUiServices(&rs232, ui_.get());
-    auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-On(Decimal):")));
-    auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(*FindControl(rs232.Table(), "X-Off(Decimal):")));
+    ReaderState& state = PageState(InterfaceType::Rs232);
+    ReaderSettings& settings = state.Settings();
+    Rs232ParametersPage rs232(state, *ui_);
+    auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xon-char")));
+    auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xoff-char")));
     // Typed key by key, a refused number gives back the one from before the typing, not the
     // part of it that was taken on the way ("25" of "256").
     const Byte before = settings.xonChar;
@@ -258,9 +251,8 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(settings.xoffChar, Byte(0));
     QCOMPARE(xoff->text(), QStringLiteral("0"));
 
-    settings.interfaceType = INTERFACE_USB_HID_KB;
-    KeyboardSettingsPage keyboard(settings);
-    CarryUiServices(&keyboard, ui_.get());
+    settings.interfaceType = InterfaceType::UsbHidKb;
+    KeyboardSettingsPage keyboard(state, *ui_);
     auto* interval = qobject_cast<QLineEdit*>(keyboard.Bindings().FieldOf(keyboard.Table().controls[2]));
     interval->setText(QStringLiteral("0"));
     QCOMPARE(settings.hidKbPollingInterval, Byte(1));
@@ -270,9 +262,9 @@ class BasicPagesTest : public WindowTestBase {
   }
 
   void theSentinelGridTakesOneCharacterPerCell() {
-    ReaderSettings settings;
-    PrePostamblePage page(settings);
-    CarryUiServices(&page, ui_.get());
+    ReaderState& state = PageState();
+    ReaderSettings& settings = state.Settings();
+    PrePostamblePage page(state, *ui_);
     page.resize(700, 500);
     page.show();
     EditableGrid* grid = page.SentinelGrid();
@@ -309,7 +301,7 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(settings.track2StartSentinel7Bit, Byte('%'));
 
     // A full preamble takes no sixteenth byte from its chooser.
-    const PageControl& preamble = *FindControl(page.Table(), "Preamble");
+    const PageControl& preamble = page.Bindings().Setting("preamble");
     auto* field = qobject_cast<EscapeNameEdit*>(page.Bindings().FieldOf(preamble));
     field->SetBytes(ByteString(15, 'p'));
     qobject_cast<QComboBox*>(page.Bindings().WidgetsOf(preamble)[1])->activated(ChooserRow(0x0D));
@@ -325,14 +317,14 @@ class BasicPagesTest : public WindowTestBase {
     window_->ChangeBasicSettings();
     auto* general = static_cast<BasicSettingsPage*>(window_->GetBasicSheet()->Page(0));
     const QList<QAbstractButton*> beep =
-        general->Bindings().ButtonsOf(*FindControl(general->Table(), "Beep"));
+        general->Bindings().ButtonsOf(general->Bindings().Setting("beep-volume"));
     beep[1]->click();
-    QCOMPARE(window_->Settings().beepVolume, Byte('1'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('1'));
     WhenModalShown([](QWidget* modal) {
       if (auto* report = qobject_cast<QDialog*>(modal)) report->accept();
     });
     window_->CheckCurrentSettings();
-    QCOMPARE(window_->Settings().beepVolume, Byte('2'));
+    QCOMPARE(window_->State().Settings().beepVolume, Byte('2'));
     QVERIFY(beep[2]->isChecked());
   }
 
@@ -342,19 +334,19 @@ class BasicPagesTest : public WindowTestBase {
     sim::SimulatedLine line(sim::SimulatedLineKind::Rs232);
     START_SIMULATED_SERIAL_LINE(line);
     StartWindow();
-    QVERIFY(window_->ConnectTo(ReaderConnection{INTERFACE_RS232, -1, line.DeviceName()}));
+    QVERIFY(window_->ConnectTo(ReaderConnection{InterfaceType::Rs232, -1, line.DeviceName()}));
     window_->ChangeBasicSettings();
     BasicSheet* sheet = window_->GetBasicSheet();
     QVERIFY(sheet != nullptr);
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     ReaderSettings expected = settings;
 
     auto page = [&](int index) { return static_cast<BasicSettingsPage*>(sheet->Page(index)); };
     // Track page: a terminator chosen, a sentinel box cleared and set again by the RS232 page.
     sheet->Tabs()->setCurrentIndex(3);
-    QTest::keyClick(page(3)->Bindings().WidgetsOf(*FindControl(page(3)->Table(), "Terminator:"))[1], Qt::Key_Down);
+    QTest::keyClick(page(3)->Bindings().WidgetsOf(page(3)->Bindings().Setting("terminator"))[1], Qt::Key_Down);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("\\cr\r"));
-    QTest::keyClick(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Start/End Sentinel")), Qt::Key_Space);
+    QTest::keyClick(page(3)->Bindings().FieldOf(page(3)->Bindings().Setting("send-sentinels")), Qt::Key_Space);
     sheet->Tabs()->setCurrentIndex(2);
     QTest::mouseClick(page(2)->DefaultPageButton(), Qt::LeftButton);
     sheet->Tabs()->setCurrentIndex(3);  // seen again, it shows the record: a refresh changes nothing
@@ -363,19 +355,19 @@ class BasicPagesTest : public WindowTestBase {
     QCOMPARE(page(3)->grab().toImage(), seen);
     for (QComboBox* chooser : page(3)->findChildren<QComboBox*>()) QCOMPARE(chooser->currentIndex(), -1);
 
-    auto choose = [&](int index, const char* caption, int option) {
-      page(index)->Bindings().ButtonsOf(*FindControl(page(index)->Table(), caption))[option]->click();
+    auto choose = [&](int index, const char* name, int option) {
+      page(index)->Bindings().ButtonsOf(page(index)->Bindings().Setting(name))[option]->click();
     };
-    choose(0, "Beep", 1);
+    choose(0, "beep-volume", 1);
     expected.beepVolume = '1';
-    choose(2, "Baud Rate(bps)", 4);
+    choose(2, "baud-rate", 4);
     expected.baudRate = '7';
-    choose(3, "Track Select", 9);
+    choose(3, "track-select", 9);
     expected.trackSelect = '9';
-    qobject_cast<QCheckBox*>(page(3)->Bindings().FieldOf(*FindControl(page(3)->Table(), "Send Error Indication")))->click();
+    qobject_cast<QCheckBox*>(page(3)->Bindings().FieldOf(page(3)->Bindings().Setting("send-error-indication")))->click();
     expected.sendOutFormat |= 0x04;
     auto* postamble = qobject_cast<EscapeNameEdit*>(
-        page(1)->Bindings().FieldOf(*FindControl(page(1)->Table(), "Postamble")));
+        page(1)->Bindings().FieldOf(page(1)->Bindings().Setting("postamble")));
     postamble->setFocus();
     QTest::keyClicks(postamble, QStringLiteral("END"));
     expected.postamble = {'E', 'N', 'D'};

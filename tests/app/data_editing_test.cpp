@@ -28,7 +28,7 @@ using namespace tessaron::test;
 
 namespace {
 
-using tessaron::testing::StreamOf;
+using tessaron::test_support::StreamOf;
 
 // Picks a line as a double-click does: with Enter, or Space on odd rows.
 void DoubleClick(QListWidget* list, int row) {
@@ -94,8 +94,7 @@ class DataEditingTest : public WindowTestBase {
     QFETCH(int, method);
     ReaderSettings settings;
     settings.dataEditMode = static_cast<Byte>(mode);
-    DataEditingPage page(settings, true);
-    CarryUiServices(&page, ui_.get());
+    DataEditingPage page(settings, *ui_, true);
     QCOMPARE(page.EnableChoice()->checkedId(), enable);
     QCOMPARE(page.OutputMethod()->checkedId(), method);
     QCOMPARE(page.DataFormat()->checkedId(), int{CARD_KIND_CREDIT_CARD});
@@ -115,8 +114,7 @@ class DataEditingTest : public WindowTestBase {
 
   void theRadiosSetTheModeAndTheTrackRule() {
     ReaderSettings settings;
-    DataEditingPage page(settings, false);
-    CarryUiServices(&page, ui_.get());
+    DataEditingPage page(settings, *ui_, false);
     page.show();
     page.EnableChoice()->button(0)->click();
     QCOMPARE(settings.dataEditMode, Byte('1'));
@@ -154,8 +152,7 @@ class DataEditingTest : public WindowTestBase {
     settings.lengthLimits[0] = LengthLimitRecord(1, 1, 2);
     settings.formulas = {ByteString{0x2A, 0x2B}, ByteString{}, ByteString{0x27, 0x01},
                          ByteString{0x20}};
-    DataEditingPage page(settings, true);
-    CarryUiServices(&page, ui_.get());
+    DataEditingPage page(settings, *ui_, true);
     QCOMPARE(Lines(page.FormulaList()),
              (QStringList{"Credit Card: 1011", "AAMVA: 100b", "Custom: 1a"}));
     // Without a selected line, "Delete Formula" and "Edit Formula" do nothing, also when a
@@ -190,8 +187,7 @@ class DataEditingTest : public WindowTestBase {
     ReaderSettings settings;
     settings.dataEditMode = '1';
     settings.formulas[CARD_KIND_AAMVA] = {0x01};
-    DataEditingPage page(settings, true);
-    CarryUiServices(&page, ui_.get());
+    DataEditingPage page(settings, *ui_, true);
     page.TrackBox(2)->setChecked(false);
     page.DataFormat()->button(CARD_KIND_AAMVA)->click();
     // "Add Formula" opens the kind's one formula, with the page's track marks.
@@ -237,7 +233,7 @@ class DataEditingTest : public WindowTestBase {
     ReaderSettings settings;
     settings.formulas[CARD_KIND_CREDIT_CARD] = ByteString(10, 0x21);
     settings.formulas[CARD_KIND_DMV] = ByteString(150, 0x21);
-    DmvFormulaEditor editor(UiHost(), settings, {true, true, true});
+    DmvFormulaEditor editor(UiHost(), *ui_, settings, {true, true, true});
     QCOMPARE(editor.TrackList(2)->count(), 11);
     // The stored total is 160: even a cleared sequence takes nothing until OK.
     editor.ClearSequenceButton()->click();
@@ -245,13 +241,13 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(ui_->messageBoxes, QStringList{Box("Only 160 items can be added for Send Command.")});
     QVERIFY(editor.WorkingFormula().empty());
     editor.accept();
-    DmvFormulaEditor again(UiHost(), settings, {true, true, true});
+    DmvFormulaEditor again(UiHost(), *ui_, settings, {true, true, true});
     DoubleClick(again.TrackList(2), 7);
     QCOMPARE(again.SequenceText(), QStringLiteral("2h"));
 
     settings.formulas[CARD_KIND_CREDIT_CARD].clear();
     settings.formulas[CARD_KIND_DMV] = ByteString(150, 0x21);
-    DmvFormulaEditor full(UiHost(), settings, {true, true, true});
+    DmvFormulaEditor full(UiHost(), *ui_, settings, {true, true, true});
     DoubleClick(full.TrackList(1), 0);
     QCOMPARE(ui_->messageBoxes.last(), Box("Only 150 items can be added for a Formula."));
     QCOMPARE(full.WorkingFormula().size(), 150u);
@@ -260,7 +256,7 @@ class DataEditingTest : public WindowTestBase {
   void theCustomEditorKeepsLimitsAndMatchStrings() {
     ReaderSettings settings;
     settings.lengthLimits[1] = LengthLimitRecord(2, 5, 6);
-    CustomCardFormulaEditor editor(UiHost(), settings);
+    CustomCardFormulaEditor editor(UiHost(), *ui_, settings);
     const auto& limit = editor.LengthLimitControls();
     QCOMPARE(limit.track->currentIndex(), -1);
     // The editor reads from the top: Tab from Cancel comes to its first control.
@@ -305,7 +301,7 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(settings.lengthLimits[1], LengthLimitRecord(2, 30, 79));
     QCOMPARE(settings.matchStrings[2], MatchStringRecord(3, 1, ByteString{'%', 'B'}));
 
-    CustomCardFormulaEditor cleared(UiHost(), settings);
+    CustomCardFormulaEditor cleared(UiHost(), *ui_, settings);
     cleared.LengthLimitControls().clearAll->click();
     QVERIFY(cleared.WorkingLengthLimits()[1].empty());
     QCOMPARE(cleared.LengthLimitControls().track->currentIndex(), -1);
@@ -319,7 +315,7 @@ class DataEditingTest : public WindowTestBase {
     ReaderSettings settings;
     settings.matchStrings[0] = MatchStringRecord(1, 2, ByteString{'%', 'B'});
     settings.matchStrings[0].insert(settings.matchStrings[0].end(), second.begin(), second.end());
-    CustomCardFormulaEditor editor(UiHost(), settings);
+    CustomCardFormulaEditor editor(UiHost(), *ui_, settings);
     QTest::keyClick(editor.MatchStringControls().track, Qt::Key_Down);  // "Track 1"
     QTest::keyClicks(editor.MatchStringControls().second, QStringLiteral("C"));
     editor.accept();
@@ -335,7 +331,7 @@ class DataEditingTest : public WindowTestBase {
     settings.addedFields = {ByteString{'a'}, ByteString{'b'}, ByteString{'c'}};
     settings.formulas[CARD_KIND_DMV] = {FieldRef(0, 2)};
     const ByteString calling{FieldRef(0, 3)};
-    AddedFieldEditor editor(UiHost(), settings, &calling);
+    AddedFieldEditor editor(UiHost(), *ui_, settings, &calling);
     editor.Add();  // empty edit
     editor.FieldList()->setCurrentRow(1);
     editor.Delete();  // "0b" while "0c" is used
@@ -366,7 +362,7 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(settings.addedFields.size(), 3u);
     // From the page only the stored formulas count: with none left, the last one may go.
     settings.formulas[CARD_KIND_DMV].clear();
-    AddedFieldEditor fromPage(UiHost(), settings, nullptr);
+    AddedFieldEditor fromPage(UiHost(), *ui_, settings, nullptr);
     Unselect(fromPage.FieldList(), 1);
     fromPage.Delete();  // no line selected
     fromPage.FieldList()->setCurrentRow(2);
@@ -377,7 +373,7 @@ class DataEditingTest : public WindowTestBase {
 
   void theCustomFieldEditorBuildsAndRenumbers() {
     ReaderSettings settings;
-    CustomFieldEditor editor(UiHost(), settings, ByteString{FieldRef(0, 5)});
+    CustomFieldEditor editor(UiHost(), *ui_, settings, ByteString{FieldRef(0, 5)});
     QCOMPARE(editor.NewFieldLetter()->currentText(), QStringLiteral("a"));
     QVERIFY(!editor.NewFieldLetter()->isEnabled());
     const auto& between = editor.Inputs(CustomFieldRule::Between);
@@ -418,7 +414,7 @@ class DataEditingTest : public WindowTestBase {
     // The stored Custom formula refers to "b": "a" and "b" stay; twelve fields are the most.
     settings.formulas[CARD_KIND_CUSTOM] = {FieldRef(1, 1)};
     settings.customFields.resize(MAX_CUSTOM_FIELDS, BEFORE_1A);
-    CustomFieldEditor full(UiHost(), settings, ByteString{});
+    CustomFieldEditor full(UiHost(), *ui_, settings, ByteString{});
     full.FieldList()->setCurrentRow(0);
     full.Delete();
     full.Inputs(CustomFieldRule::Before).times1->clear();
@@ -477,7 +473,7 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(Lines(page->FormulaList()), QStringList{"Custom: 2a0a"});
     QVERIFY(ui_->messageBoxes.isEmpty());
 
-    const ByteString built = StreamOf(window_->Settings());
+    const ByteString built = StreamOf(window_->State().Settings());
     const QString path = profileDir_.filePath(QStringLiteral("custom.cfs2"));
     ui_->chosenPath = path;
     window_->GetAdvancedSheet()->SaveButton()->click();
@@ -492,19 +488,19 @@ class DataEditingTest : public WindowTestBase {
     window_->ChangeAdvancedSettings();
     ui_->chosenPath = path;
     window_->GetAdvancedSheet()->LoadButton()->click();
-    QCOMPARE(StreamOf(window_->Settings()), built);
+    QCOMPARE(StreamOf(window_->State().Settings()), built);
     QCOMPARE(Lines(window_->GetAdvancedSheet()->DataEditing()->FormulaList()),
              QStringList{"Custom: 2a0a"});
 
     // Filled to the limits the editors allow, the record no longer fits one frame: refused
     // with its text, nothing sent.
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     settings.addedFields.assign(MAX_ADDED_FIELDS, ByteString(MAX_ADDED_FIELD_BYTES, 'x'));
     ByteString customField{TAG_BEFORE, FieldRef(1, 0), 1, 10};
     customField.resize(customField.size() + 10, '#');
     settings.customFields.assign(MAX_CUSTOM_FIELDS, customField);
     RenumberCustomFields(settings.customFields);
-    CreditCardFormulaEditor editor(UiHost(), settings, {true, true, false});
+    CreditCardFormulaEditor editor(UiHost(), *ui_, settings, {true, true, false});
     for (int entry = 0; entry < MAX_FORMULA_ITEMS; ++entry) DoubleClick(editor.AddedFieldList(), 7);
     editor.accept();
     const std::size_t commands = usb_->Reader(0).CommandCount();

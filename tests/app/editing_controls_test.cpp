@@ -32,8 +32,7 @@ class EditingControlsTest : public QObject {
  private slots:
   void init() {
     ui_ = std::make_unique<RecordingUiServices>();
-    edit_ = std::make_unique<EscapeNameEdit>();
-    CarryUiServices(edit_.get(), ui_.get());
+    edit_ = std::make_unique<EscapeNameEdit>(*ui_);
     edit_->resize(300, edit_->sizeHint().height());
     edit_->show();
     QVERIFY(QTest::qWaitForWindowExposed(edit_.get()));
@@ -114,7 +113,6 @@ class EditingControlsTest : public QObject {
 
   void theGridOpensOneEditorOnEditableCellsOnly() {
     EditableGrid grid;
-    CarryUiServices(&grid, ui_.get());
     grid.resize(400, 200);
     grid.SetColumns({QStringLiteral("Row"), QStringLiteral("A"), QStringLiteral("B")},
                     {100, 100, 100});

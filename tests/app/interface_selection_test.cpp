@@ -23,8 +23,8 @@ Q_DECLARE_METATYPE(tessaron::ModelNumberCheck)
 
 namespace {
 
-using tessaron::testing::MotherboardPort;
-using tessaron::testing::UsbPort;
+using tessaron::test_support::MotherboardPort;
+using tessaron::test_support::UsbPort;
 
 // A serial port that is listed but cannot be opened: the device does not answer.
 const char* const DEAD_PORT = "/dev/tessaron-test-no-such-tty";
@@ -71,10 +71,10 @@ class InterfaceSelectionTest : public WindowTestBase {
     QCOMPARE(page->DeviceBox()->currentIndex(), 0);
     const std::vector<ReaderDeviceEntry>& usb =
         page->GroupEntries(InterfaceSelectionPage::GROUP_USB);
-    QCOMPARE(usb[0].interfaceType, INTERFACE_USB_HID_KB);
-    QCOMPARE(usb[1].interfaceType, INTERFACE_USB_RS232);
+    QCOMPARE(usb[0].interfaceType, InterfaceType::UsbHidKb);
+    QCOMPARE(usb[1].interfaceType, InterfaceType::UsbRs232);
     QCOMPARE(usb[1].deviceIndex, 1);
-    QCOMPARE(usb[2].interfaceType, INTERFACE_USB_HID);
+    QCOMPARE(usb[2].interfaceType, InterfaceType::UsbHid);
     QCOMPARE(usb[2].deviceIndex, 1);
 
     // The PC's own port, and the port of a USB serial adapter.
@@ -86,7 +86,7 @@ class InterfaceSelectionTest : public WindowTestBase {
   }
 
   void keyboardLineTheSystemLacksIsGreyedOutWithTheReason() {
-    auto listing = std::make_shared<tessaron::testing::TestListing>();
+    auto listing = std::make_shared<tessaron::test_support::TestListing>();
     listing->keyboardLine = false;
     ReaderEnvironment readers = TestReaders();
     readers.devices = listing;
@@ -129,9 +129,9 @@ class InterfaceSelectionTest : public WindowTestBase {
     page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
     page->DeviceBox()->setCurrentIndex(1);
     page->ContinueButton()->click();
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
-    QCOMPARE(window_->CurrentDeviceIndex(), 1);
-    QVERIFY(window_->Port() != nullptr);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
+    QCOMPARE(window_->State().Connection().index, 1);
+    QVERIFY(window_->State().Link() != nullptr);
     QCOMPARE(usb_->Reader(1).CommandCount(), std::size_t{1});
     QCOMPARE(usb_->Reader(0).CommandCount(), std::size_t{0});
     Settle();
@@ -157,10 +157,10 @@ class InterfaceSelectionTest : public WindowTestBase {
     QElapsedTimer clock;
     clock.start();
     page->ContinueButton()->click();  // the connection asks for the version once
-    QVERIFY(window_->Port() != nullptr);
+    QVERIFY(window_->State().Link() != nullptr);
     QVERIFY(clock.elapsed() < 400);
     StartWindow(slow);
-    QVERIFY(window_->FastReplies());
+    QVERIFY(window_->State().FastReplies());
   }
 
   void aDeviceThatDoesNotAnswerAsksForTheModelNumber() {
@@ -170,8 +170,8 @@ class InterfaceSelectionTest : public WindowTestBase {
     page->SelectGroup(InterfaceSelectionPage::GROUP_RS232);
     AnswerModelNumber(QStringLiteral("RM20-3350"));  // the eighth character 5 is USB-HID
     page->ContinueButton()->click();
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID);
-    QCOMPARE(window_->CurrentDeviceIndex(), 0);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
+    QCOMPARE(window_->State().Connection().index, 0);
     Settle();
     QVERIFY(page.isNull());
     QVERIFY(ui_->messages.isEmpty());
@@ -187,8 +187,8 @@ class InterfaceSelectionTest : public WindowTestBase {
     AnswerModelNumber(QString(), true);
     page->ContinueButton()->click();
     QVERIFY(ui_->messages.isEmpty());
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_UNKNOWN);
-    QCOMPARE(window_->CurrentDeviceIndex(), -1);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Unknown);
+    QCOMPARE(window_->State().Connection().index, -1);
 
     // An interface without devices, and a known model naming no interface: silent.
     AnswerModelNumber(QStringLiteral("RM30-3360"));
@@ -204,14 +204,13 @@ class InterfaceSelectionTest : public WindowTestBase {
 
     Settle();
     QVERIFY(page && page->isVisible());
-    QVERIFY(window_->Port() == nullptr);
+    QVERIFY(window_->State().Link() == nullptr);
   }
 
   void cancelClosesThePageAndKeepsThePair() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     StartWindow();
-    window_->SetInterfaceType(INTERFACE_RS232);
-    window_->SetDeviceIndex(4);
+    window_->State().SetConnection(ReaderConnection{InterfaceType::Rs232, 4, {}});
     window_->SelectReaderInterface();
     QPointer<InterfaceSelectionPage> page = window_->GetInterfaceSelection();
     page->SelectGroup(InterfaceSelectionPage::GROUP_USB);
@@ -219,8 +218,8 @@ class InterfaceSelectionTest : public WindowTestBase {
     Settle();
     QVERIFY(page.isNull());
     QVERIFY(window_->GetInterfaceSelection() == nullptr);
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_RS232);
-    QCOMPARE(window_->CurrentDeviceIndex(), 4);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::Rs232);
+    QCOMPARE(window_->State().Connection().index, 4);
 
     // Opened again, it is a new page that lists afresh.
     window_->SelectReaderInterface();
@@ -252,13 +251,13 @@ class InterfaceSelectionTest : public WindowTestBase {
     QFETCH(QString, text);
     QFETCH(ModelNumberCheck, check);
     QFETCH(int, interface);
-    InterfaceType chosen = -7;
+    InterfaceType chosen = static_cast<InterfaceType>(-7);
     QCOMPARE(CheckModelNumber(text, &chosen), check);
-    if (check == ModelNumberCheck::Accepted) QCOMPARE(chosen, interface);
+    if (check == ModelNumberCheck::Accepted) QCOMPARE(InterfaceNumber(chosen), interface);
   }
 
   void modelNumberDialogExplainsAndStaysUntilTheNumberIsKnown() {
-    ModelNumberDialog dialog(UiHost());
+    ModelNumberDialog dialog(*ui_, UiHost());
     dialog.show();
     dialog.ContinueButton()->click();
     dialog.ModelNumberEdit()->setText(QStringLiteral("RM10-33"));
@@ -271,7 +270,7 @@ class InterfaceSelectionTest : public WindowTestBase {
     dialog.ContinueButton()->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.ChosenInterface(), INTERFACE_USB_HID_KB);
+    QCOMPARE(dialog.ChosenInterface(), InterfaceType::UsbHidKb);
   }
 
  private:

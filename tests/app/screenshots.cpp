@@ -28,7 +28,8 @@
 #include "core/settings_report.h"
 #include "dataedit/added_field_editor.h"
 #include "dataedit/custom_field_editor.h"
-#include "dataedit/formula_editor.h"
+#include "dataedit/formula_editor_of_kind.h"
+#include "app/responsive_port.h"
 #include "flows/reader_connection.h"
 
 using namespace tessaron;
@@ -56,7 +57,7 @@ bool DrawWindows(const QDir& folder) {
   readers.timing = FastTiming();
   usb.AddTo(readers);
   keyboard.AddTo(readers);
-  ReaderSession session(readers);
+  ReaderSession session(ReadersForWindows(readers, ui));
   MainWindow window(session, ui);
   window.show();
   ok &= Save(&window, folder, "main-window.png");
@@ -73,15 +74,15 @@ bool DrawWindows(const QDir& folder) {
   window.ChangeBasicSettings();
   ok &= Save(&window, folder, "basic-sheet.png");
   // A step under way over a sheet whose values the reader did not give.
-  window.SetRecordState(RecordState::NotRead);
+  window.State().SetRecordState(RecordState::NotRead);
   window.ShowBusyStep(QStringLiteral("Reading settings from /dev/hidraw-sim0..."));
   ok &= Save(&window, folder, "busy-not-read.png");
   window.ShowBusyStep(QString());
-  window.RecordMatchesReader();
+  window.State().RecordMatchesReader();
   // Every page of the basic sheet, as a reader on the keyboard-class USB line shows them.
   const char* const basicPages[] = {"basic-general.png", "basic-pre-postamble.png",
                                     "basic-rs232.png", "basic-track.png", "basic-keyboard.png"};
-  for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+  for (int page = 0; page < BasicSheet::PAGE_COUNT; ++page) {
     window.GetBasicSheet()->Tabs()->setCurrentIndex(page);
     ok &= Save(&window, folder, basicPages[page]);
   }
@@ -97,7 +98,7 @@ bool DrawWindows(const QDir& folder) {
   window.GetBasicSheet()->Tabs()->setCurrentIndex(2);
   ok &= focused(window.GetBasicSheet()->Tabs()->tabBar(), "focus-disabled-page.png");
   // The data editing page and its editors with something in every list.
-  ReaderSettings& settings = window.Settings();
+  ReaderSettings& settings = window.State().Settings();
   settings.dataEditMode = '1';
   settings.addedFields = {ByteString{'A', 'B', 0x0D}, ByteString{'-'}};
   settings.customFields = {ByteString{TAG_BEFORE, FieldRef(1, 0), 2, 2, 'A', 'B'},
@@ -110,7 +111,7 @@ bool DrawWindows(const QDir& folder) {
   const char* const advancedPages[] = {"advanced-output-format.png", "advanced-data-editing.png",
                                        "advanced-quick-clone.png", "advanced-manual-command.png",
                                        "advanced-boot-loader.png"};
-  for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+  for (int page = 0; page < AdvancedSheet::PAGE_COUNT; ++page) {
     window.GetAdvancedSheet()->Tabs()->setCurrentIndex(page);
     ok &= Save(&window, folder, advancedPages[page]);
   }
@@ -119,18 +120,18 @@ bool DrawWindows(const QDir& folder) {
     const char* const names[] = {"editor-credit-card.png", "editor-dmv.png", "editor-aamva.png",
                                  "editor-custom.png"};
     std::unique_ptr<FormulaEditor> editor =
-        MakeFormulaEditor(kind, &window, settings, {true, true, false});
+        MakeFormulaEditor(kind, &window, ui, settings, {true, true, false});
     editor->show();
     ok &= Save(editor.get(), folder, names[kind]);
   }
-  AddedFieldEditor addedFields(&window, settings, nullptr);
+  AddedFieldEditor addedFields(&window, ui, settings, nullptr);
   addedFields.show();
   ok &= Save(&addedFields, folder, "editor-added-fields.png");
-  CustomFieldEditor customFields(&window, settings, settings.formulas[CARD_KIND_CUSTOM]);
+  CustomFieldEditor customFields(&window, ui, settings, settings.formulas[CARD_KIND_CUSTOM]);
   customFields.show();
   ok &= Save(&customFields, folder, "editor-custom-fields.png");
 
-  ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.Settings(), "V1.90").c_str()));
+  ReportWindow report(QString::fromLatin1(BuildSettingsReport(window.State().Settings(), "V1.90").c_str()));
   report.show();
   ok &= Save(&report, folder, "report-window.png");
 
@@ -138,7 +139,7 @@ bool DrawWindows(const QDir& folder) {
   ok &= Save(help, folder, "help-window.png");
   help->close();
 
-  ModelNumberDialog modelNumber;
+  ModelNumberDialog modelNumber(ui);
   modelNumber.ModelNumberEdit()->setText(QStringLiteral("RM10-3350"));
   modelNumber.show();
   ok &= Save(&modelNumber, folder, "model-number.png");
@@ -164,7 +165,7 @@ bool DrawReaderWindows(const std::string& connectionText, const QDir& folder) {
     return false;
   }
   RecordingUiServices ui;
-  ReaderSession session(ReaderEnvironment::System());
+  ReaderSession session(ReadersForWindows(ReaderEnvironment::System(), ui));
   MainWindow window(session, ui);
   window.show();
   // The lines this system offers (on Windows the PS/2 line greyed out).
@@ -206,6 +207,7 @@ bool DrawReaderWindows(const std::string& connectionText, const QDir& folder) {
 // tessaron-screenshots --reader CONNECTION OUTPUT_FOLDER: the windows of a run on that reader.
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  EnterPressesButtons enterKeys;
   QTemporaryDir profile;
   UseProfileFolder(profile);
   if (argc == 4 && std::string(argv[1]) == "--reader") {

@@ -23,9 +23,11 @@
 #include "controls/editable_grid.h"
 #include "core/command_frame.h"
 #include "core/config_file.h"
+#include "core/firmware.h"
 #include "core/settings_codec.h"
 #include "core/settings_transactions.h"
 #include "flows/flow_waits.h"
+#include "sim/simulated_line.h"
 #include "support/settings_streams.h"
 
 using namespace tessaron;
@@ -33,8 +35,8 @@ using namespace tessaron::test;
 
 namespace {
 
-using tessaron::testing::SettingsIn;
-using tessaron::testing::StreamOf;
+using tessaron::test_support::SettingsIn;
+using tessaron::test_support::StreamOf;
 
 const QString WRITE_OK = QStringLiteral(
     "The configuration settings have been written to Tessaron device successfully!\n");
@@ -60,8 +62,8 @@ class SettingsSheetTest : public WindowTestBase {
   void sendWritesTheWholeRecordFromEitherSheet() {
     StartWithReaders({'0'});
     SettingsSheet* basic = OpenSheet(false);
-    window_->Settings().beepVolume = '1';
-    window_->Settings().formulas[0] = ByteString{0x21, 0x22};  // an advanced setting too
+    window_->State().Settings().beepVolume = '1';
+    window_->State().Settings().formulas[0] = ByteString{0x21, 0x22};  // an advanced setting too
     basic->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK});
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, Byte('1'));
@@ -69,7 +71,7 @@ class SettingsSheetTest : public WindowTestBase {
     QVERIFY(ui_->waits.isEmpty());
 
     SettingsSheet* advanced = OpenSheet(true);
-    window_->Settings().beepVolume = '2';
+    window_->State().Settings().beepVolume = '2';
     advanced->SendButton()->click();
     QCOMPARE(ui_->messages.last(), WRITE_OK);
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, Byte('2'));
@@ -79,7 +81,7 @@ class SettingsSheetTest : public WindowTestBase {
   void sendAFrameOfFourHundredBytesButNotOneMore() {
     StartWithReaders({'0'});
     SettingsSheet* sheet = OpenSheet(false);
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     settings.preamble.assign(400 - DEFAULT_STREAM_LENGTH, 'A');
     QCOMPARE(SettingsFrameLength(settings), std::uint64_t{400});
     sheet->SendButton()->click();
@@ -118,7 +120,7 @@ class SettingsSheetTest : public WindowTestBase {
     usb_->Reader(0).SetRejectUnknown(true);
     usb_->Reader(0).SetUnknownFuncIds({0x25});
     for (bool advanced : {false, true}) {
-      window_->Settings().beepVolume = advanced ? '3' : '4';
+      window_->State().Settings().beepVolume = advanced ? '3' : '4';
       OpenSheet(advanced)->SendButton()->click();
     }
     const QString refused = QStringLiteral("Warning! There are unknown FuncIDs in the command.");
@@ -126,20 +128,21 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, ReaderSettings().beepVolume);
   }
 
-  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189_data() {
+  void keyboardReadersGetTheKeyboardFormatOnlyFromItsFirmware_data() {
     QTest::addColumn<bool>("advanced");
     QTest::addColumn<QString>("firmware");
     QTest::addColumn<char>("written");
     QTest::addColumn<QList<int>>("waits");
-    QTest::newRow("basic 1.88") << false << "V1.88" << '0' << QList<int>{500, 500};
-    QTest::newRow("basic 1.89") << false << "V1.89" << '8' << QList<int>{500, 500};
-    QTest::newRow("advanced 1.88") << true << "V1.88" << '0' << QList<int>{500};
-    QTest::newRow("advanced 1.89") << true << "V1.89" << '8' << QList<int>{500};
+    const double every = HID_KB_FORMAT_MIN_VERSION;
+    QTest::newRow("basic, older firmware") << false << FirmwareText(every, true) << '0' << QList<int>{500, 500};
+    QTest::newRow("basic, every format") << false << FirmwareText(every) << '8' << QList<int>{500, 500};
+    QTest::newRow("advanced, older firmware") << true << FirmwareText(every, true) << '0' << QList<int>{500};
+    QTest::newRow("advanced, every format") << true << FirmwareText(every) << '8' << QList<int>{500};
     QTest::newRow("advanced 2.01") << true << "V2.01" << '8' << QList<int>{500};
     QTest::newRow("no version number") << true << "V-beta" << '0' << QList<int>{500};
   }
 
-  void keyboardReadersGetTheKeyboardFormatOnlyFromFirmware189() {
+  void keyboardReadersGetTheKeyboardFormatOnlyFromItsFirmware() {
     QFETCH(bool, advanced);
     QFETCH(QString, firmware);
     QFETCH(char, written);
@@ -147,7 +150,7 @@ class SettingsSheetTest : public WindowTestBase {
     StartWithReaders({'8'});
     usb_->Reader(0).SetFirmware(firmware.toStdString());
     SettingsSheet* sheet = OpenSheet(advanced);
-    QCOMPARE(window_->Settings().hidFormat, Byte('8'));
+    QCOMPARE(window_->State().Settings().hidFormat, Byte('8'));
     sheet->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK});
     QCOMPARE(usb_->Reader(0).HidFormat(), Byte(written));
@@ -158,7 +161,7 @@ class SettingsSheetTest : public WindowTestBase {
     StartWithReaders({'0'});
     usb_->Reader(0).SetFirmware("V1.00");
     SettingsSheet* sheet = OpenSheet(false);
-    window_->Settings().hidFormat = '1';
+    window_->State().Settings().hidFormat = '1';
     sheet->SendButton()->click();
     QCOMPARE(usb_->Reader(0).HidFormat(), Byte('1'));
     QVERIFY(ui_->waits.isEmpty());
@@ -174,45 +177,63 @@ class SettingsSheetTest : public WindowTestBase {
     QFETCH(bool, advanced);
     StartWithReaders({'0'});
     QPointer<SettingsSheet> sheet = OpenSheet(advanced);
-    window_->Settings().SelectHidFormat('8');  // as the Output Format page does
+    window_->State().Settings().SelectHidFormat('8');  // as the Output Format page does
 
     bool hiddenDuringWait = false;
     QString busyDuringWait;
-    InterfaceType interfaceDuringWait = INTERFACE_UNKNOWN;
+    InterfaceType interfaceDuringWait = InterfaceType::Unknown;
     ui_->onWait = [&](int) {
       hiddenDuringWait = !sheet || sheet->isHidden();
       busyDuringWait = window_->BusyLine()->isVisibleTo(window_.get()) ? window_->BusyLine()->text() : "";
-      interfaceDuringWait = window_->CurrentInterfaceType();
+      interfaceDuringWait = window_->State().Connection().type;
     };
     sheet->SendButton()->click();
     QCOMPARE(ui_->messages, QStringList{WRITE_OK + SWITCHED});
-    QVERIFY(!window_->Settings().IsInterfaceSwitchPending());
+    QVERIFY(!window_->State().Settings().IsInterfaceSwitchPending());
 
     // The main window waits, saying what for; the sheet is gone by then.
     Settle();
     QCOMPARE(ui_->waits, QList<int>{5000});
     QVERIFY(hiddenDuringWait);
     QCOMPARE(busyDuringWait, QString::fromLatin1(WAITING_FOR_READER_TEXT));
-    QCOMPARE(interfaceDuringWait, INTERFACE_USB_HID);  // not looked for before the wait
+    QCOMPARE(interfaceDuringWait, InterfaceType::UsbHid);  // not looked for before the wait
     QVERIFY(window_->BusyLine()->isHidden());
     QCOMPARE(window_->focusWidget(), window_->GetButton(MainWindow::Button::SelectInterface));
     QVERIFY(sheet.isNull());
     QCOMPARE(usb_->Device(0).Reenumerations(), std::size_t{1});
-    QCOMPARE(window_->CurrentInterfaceType(), INTERFACE_USB_HID_KB);
-    QCOMPARE(window_->CurrentDeviceIndex(), 0);
-    QVERIFY(window_->Port() != nullptr);
-    QCOMPARE(window_->Port()->GetInterfaceType(), INTERFACE_USB_HID_KB);
-    QCOMPARE(window_->FirmwareVersion(), std::string("V1.90"));
-    QCOMPARE(window_->Settings().interfaceType, INTERFACE_USB_HID_KB);
-    QCOMPARE(window_->Settings().hidFormat, Byte('8'));
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHidKb);
+    QCOMPARE(window_->State().Connection().index, 0);
+    QVERIFY(window_->State().Link() != nullptr);
+    QCOMPARE(window_->State().Line(), InterfaceType::UsbHidKb);
+    QCOMPARE(window_->State().FirmwareVersion(), std::string("V1.90"));
+    QCOMPARE(window_->State().Settings().interfaceType, InterfaceType::UsbHidKb);
+    QCOMPARE(window_->State().Settings().hidFormat, Byte('8'));
     QCOMPARE(ui_->messages.size(), 1);
+  }
+
+  // A reader simulated for the run (--simulate), where a named position is checked before
+  // it is opened: the reader that switched is found on its new line without a word about
+  // the name it left.
+  void aSimulatedReaderIsFoundAgainWithoutAWordAboutItsOldName() {
+    window_.reset();
+    session_ = std::make_unique<ReaderSession>(TestReaders());
+    std::string error;
+    QVERIFY(session_->Simulate({sim::SimulatedLineKind::UsbHid}, &error));
+    window_ = std::make_unique<MainWindow>(*session_, *ui_);
+    SettingsSheet* sheet = OpenSheet(true);
+    QCOMPARE(window_->State().Connection().type, InterfaceType::UsbHid);
+    window_->State().Settings().SelectHidFormat('8');
+    sheet->SendButton()->click();
+    Settle();
+    QCOMPARE(ui_->messages, QStringList{WRITE_OK + SWITCHED});
+    QCOMPARE(window_->State().Line(), InterfaceType::UsbHidKb);
   }
 
   void aSwitchNotedBeforeAFailedOpenStillClosesTheAdvancedSheet() {
     // The advanced sheet notes the switch before opening the port, the basic sheet after.
     StartWithReaders({'0'});
     QPointer<SettingsSheet> basic = OpenSheet(false);
-    window_->Settings().SelectHidFormat('8');
+    window_->State().Settings().SelectHidFormat('8');
     usb_->SetPresent(0, false);
     basic->SendButton()->click();
     QCOMPARE(ui_->messages,
@@ -232,7 +253,7 @@ class SettingsSheetTest : public WindowTestBase {
     QVERIFY(advanced.isNull());
     // The reader is not found again: the user chooses.
     QVERIFY(window_->GetInterfaceSelection() != nullptr);
-    QVERIFY(window_->Port() == nullptr);
+    QVERIFY(window_->State().Link() == nullptr);
   }
 
   void saveAndLoadThroughTheChooser() {
@@ -245,13 +266,13 @@ class SettingsSheetTest : public WindowTestBase {
     QCOMPARE(QFile(path).size(), qint64(16 + DEFAULT_STREAM_LENGTH));
 
     SettingsSheet* advanced = OpenSheet(true);
-    window_->Settings().beepVolume = '2';
-    window_->Settings().preamble = ByteString{'x'};
+    window_->State().Settings().beepVolume = '2';
+    window_->State().Settings().preamble = ByteString{'x'};
     const std::size_t commands = usb_->Reader(0).CommandCount();
     advanced->LoadButton()->click();
     QCOMPARE(ui_->messages.last(), QStringLiteral("Load configuration from file successfully."));
-    QCOMPARE(window_->Settings().beepVolume, ReaderSettings().beepVolume);
-    QVERIFY(window_->Settings().preamble.empty());
+    QCOMPARE(window_->State().Settings().beepVolume, ReaderSettings().beepVolume);
+    QVERIFY(window_->State().Settings().preamble.empty());
     QCOMPARE(usb_->Reader(0).CommandCount(), commands);  // nothing written to the reader
     QCOMPARE(ui_->fileChoices, (QList<bool>{false, true}));
     // The first choice starts at home (a fresh profile), the next in the folder last used.
@@ -312,7 +333,7 @@ class SettingsSheetTest : public WindowTestBase {
     ui_->chosenPath = path;
     sheet->LoadButton()->click();
     QCOMPARE(ui_->messages, QStringList{"Load configuration from file successfully."});
-    QCOMPARE(window_->Settings().hidFormat, Byte(expected));
+    QCOMPARE(window_->State().Settings().hidFormat, Byte(expected));
   }
 
   void defaultAllOnTheAdvancedSheet() {
@@ -322,12 +343,12 @@ class SettingsSheetTest : public WindowTestBase {
     changed.terminator = 'X';
     usb_->Reader(0).SetSettingsStream(StreamOf(changed));
     SettingsSheet* sheet = OpenSheet(true);
-    QCOMPARE(window_->Settings().terminator, Byte('X'));
+    QCOMPARE(window_->State().Settings().terminator, Byte('X'));
 
     sheet->DefaultAllButton()->click();
     QCOMPARE(ui_->messages, QStringList{"Set default settings to Tessaron device successfully!"});
     QCOMPARE(ui_->waits, QList<int>{700});
-    QCOMPARE(window_->Settings().terminator, ReaderSettings().terminator);
+    QCOMPARE(window_->State().Settings().terminator, ReaderSettings().terminator);
     QCOMPARE(SettingsIn(usb_->Reader(0).SettingsStream()).beepVolume, ReaderSettings().beepVolume);
 
     usb_->SetPresent(0, false);
@@ -353,7 +374,7 @@ class SettingsSheetTest : public WindowTestBase {
     sheet->DefaultAllButton()->click();
     QCOMPARE(ui_->messages, QStringList{"Set default settings to Tessaron device successfully!"});
     QCOMPARE(ui_->waits, (QList<int>{700, 500}));
-    QCOMPARE(window_->Settings().terminator, ReaderSettings().terminator);
+    QCOMPARE(window_->State().Settings().terminator, ReaderSettings().terminator);
   }
 
   void defaultAllOnTheBasicSheetStepByStepFailures() {
@@ -377,7 +398,7 @@ class SettingsSheetTest : public WindowTestBase {
 
     // Silent before the read-back.
     usb_->SetPresent(0, true);
-    window_->Settings().terminator = 'Q';
+    window_->State().Settings().terminator = 'Q';
     ui_->onWait = [this](int ms) {
       if (ms == 500) usb_->Reader(0).SetSilent(true);
     };
@@ -429,11 +450,11 @@ class SettingsSheetTest : public WindowTestBase {
     QTest::keyClicks(Focus(), QStringLiteral("#\r"));
     QTest::keyClick(grid, Qt::Key_Down);
     QTest::keyClicks(grid, QStringLiteral("!\r"));
-    QCOMPARE(window_->Settings().track1StartSentinel7Bit, Byte('#'));
-    QCOMPARE(window_->Settings().track1StartSentinel6Bit, Byte('!'));
+    QCOMPARE(window_->State().Settings().track1StartSentinel7Bit, Byte('#'));
+    QCOMPARE(window_->State().Settings().track1StartSentinel6Bit, Byte('!'));
     QTest::keyClick(grid, Qt::Key_F2);
     QTest::keyClick(Focus(), Qt::Key_Tab);
-    QCOMPARE(Focus(), page->Bindings().FieldOf(*FindControl(page->Table(), "Track 1 Prefix")));
+    QCOMPARE(Focus(), page->Bindings().FieldOf(page->Bindings().Setting("track1-prefix")));
     QTest::keyClick(Focus(), Qt::Key_Backtab);
     QTest::keyClick(Focus(), Qt::Key_Backtab);
     QCOMPARE(Focus(), sheet->Tabs()->tabBar());
@@ -449,7 +470,7 @@ class SettingsSheetTest : public WindowTestBase {
     QApplication::setActiveWindow(window_.get());
     for (bool advanced : {false, true}) {
       SettingsSheet* sheet = OpenSheet(advanced);
-      for (int index = 0; index < SettingsSheet::PAGE_COUNT; ++index) {
+      for (int index = 0; index < sheet->PageCount(); ++index) {
         sheet->Tabs()->setCurrentIndex(index);
         // From the tab bar: the page's own controls, then the sheet's row; a radio group is
         // entered on its checked button.

@@ -28,7 +28,7 @@
 #include "core/settings_report.h"
 #include "dataedit/added_field_editor.h"
 #include "dataedit/custom_field_editor.h"
-#include "dataedit/formula_editor.h"
+#include "dataedit/formula_editor_of_kind.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -85,7 +85,7 @@ class WindowLayoutTest : public WindowTestBase {
       Settle();
       SettingsSheet* sheet = advanced ? static_cast<SettingsSheet*>(window_->GetAdvancedSheet())
                                       : window_->GetBasicSheet();
-      for (int page = 0; page < SettingsSheet::PAGE_COUNT; ++page) {
+      for (int page = 0; page < sheet->PageCount(); ++page) {
         sheet->Tabs()->setCurrentIndex(page);
         Settle();
         cut << CaptionsCutOff(window_.get()) << UnnamedControls(window_.get());
@@ -102,18 +102,18 @@ class WindowLayoutTest : public WindowTestBase {
       }
     }
 
-    ReportWindow report(QString::fromLatin1(BuildSettingsReport(window_->Settings(), "V1.90").c_str()));
-    ModelNumberDialog modelNumber;
+    ReportWindow report(QString::fromLatin1(BuildSettingsReport(window_->State().Settings(), "V1.90").c_str()));
+    ModelNumberDialog modelNumber(*ui_);
     MessageWindow message(QStringLiteral(
         "The configuration settings have been written to Tessaron device successfully!\n"
         "The interface is switched, please wait some second to re-open it."));
-    ReaderSettings& settings = window_->Settings();
+    ReaderSettings& settings = window_->State().Settings();
     std::unique_ptr<FormulaEditor> editors[CARD_KIND_COUNT];
     for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
-      editors[kind] = MakeFormulaEditor(kind, nullptr, settings, {true, true, true});
+      editors[kind] = MakeFormulaEditor(kind, nullptr, *ui_, settings, {true, true, true});
     }
-    AddedFieldEditor addedFields(nullptr, settings, nullptr);
-    CustomFieldEditor customFields(nullptr, settings, ByteString{});
+    AddedFieldEditor addedFields(nullptr, *ui_, settings, nullptr);
+    CustomFieldEditor customFields(nullptr, *ui_, settings, ByteString{});
     for (QWidget* window : std::initializer_list<QWidget*>{
              &report, &modelNumber, &message, editors[0].get(), editors[1].get(),
              editors[2].get(), editors[3].get(), &addedFields, &customFields}) {

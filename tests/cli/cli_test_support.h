@@ -20,7 +20,7 @@
 #include "support/transport_fakes.h"
 #include "support/program_folder.h"
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
@@ -206,4 +206,4 @@ inline ReaderEnvironment ReadersOf(const SimulatedReaders* readers) {
   return readers != nullptr ? readers->Environment() : ReaderEnvironment();
 }
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

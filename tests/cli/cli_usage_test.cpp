@@ -8,10 +8,10 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::Contains;
-using testing::RunTool;
-using testing::ScratchFolder;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::RunTool;
+using test_support::ScratchFolder;
 
 TEST(CliUsageTest, WrongCommandLinesExitWithTwoAndSayWhy) {
   ScratchFolder folder;
@@ -64,7 +64,7 @@ TEST(CliUsageTest, TopLevelHelpListsEveryCommandOnItsOwnLine) {
     for (const char* command : {"init", "show", "dump", "list", "report", "version", "save", "load",
                                 "defaults", "send", "clone"}) {
       bool found = false;
-      for (const std::string& line : testing::SplitLines(run.out)) {
+      for (const std::string& line : test_support::SplitLines(run.out)) {
         // "  name   one-line description"
         if (line.rfind(std::string("  ") + command + " ", 0) == 0 && line.size() > 20) {
           found = true;
@@ -108,7 +108,7 @@ TEST(CliUsageTest, NamesTheMistakeAndTakesOptionsOnEitherSide) {
   ASSERT_TRUE(folder.Valid());
   const std::string file = folder.File("x.cfs2");
   ASSERT_EQ(RunTool({"init", file}).code, 0);
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       {{"reprot"}, 2, "", "tessaron: unknown command 'reprot'; did you mean 'report'?\n"},
       {{"sett", "beep-volume=low"}, 2, "", "did you mean 'set'?"},
       {{"help"}, 0, "Commands:\n  init ", ""},
@@ -128,7 +128,7 @@ TEST(CliUsageTest, NamesTheMistakeAndTakesOptionsOnEitherSide) {
 TEST(CliUsageTest, EveryHelpFitsEightyColumnsWithExamplesAndExitStatuses) {
   std::vector<std::string> topics{""};
   bool commands = false;
-  for (const std::string& line : testing::SplitLines(RunTool({"help"}).out)) {
+  for (const std::string& line : test_support::SplitLines(RunTool({"help"}).out)) {
     commands = (commands && !line.empty()) || line == "Commands:";
     if (commands && line.starts_with("  ") && line[2] != ' ') {
       topics.push_back(line.substr(2, line.find(' ', 2) - 2));
@@ -140,7 +140,7 @@ TEST(CliUsageTest, EveryHelpFitsEightyColumnsWithExamplesAndExitStatuses) {
                                              : std::vector<std::string>{"help", topic});
     EXPECT_TRUE(Contains(run.out, "Example")) << topic;
     EXPECT_TRUE(Contains(run.out, "Exit status: 0 ")) << topic;
-    for (const std::string& line : testing::SplitLines(run.out)) {
+    for (const std::string& line : test_support::SplitLines(run.out)) {
       EXPECT_LE(line.size(), 80u) << topic << ": " << line;
     }
   }

@@ -16,12 +16,12 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::ReadBytes;
-using testing::RunTool;
-using testing::ScratchFolder;
-using testing::SplitLines;
-using testing::WriteBytes;
+using test_support::CliRun;
+using test_support::ReadBytes;
+using test_support::RunTool;
+using test_support::ScratchFolder;
+using test_support::SplitLines;
+using test_support::WriteBytes;
 
 class OfflineCommandsTest : public ::testing::Test {
  protected:
@@ -86,7 +86,7 @@ TEST_F(OfflineCommandsTest, InitIntoAMissingFolderFails) {
 
 TEST_F(OfflineCommandsTest, ShowPrintsTheReportWithLineFeedsOrRawByteForByte) {
   const std::string path = DefaultsFile();
-  const std::string report = BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90");
+  const std::string report = BuildSettingsReport(ReaderSettings(InterfaceType::UsbHid), "V1.90");
   const CliRun run = RunTool({"show", path, "--interface", "usb-hid", "--firmware", "V1.90"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.err, "");
@@ -102,17 +102,18 @@ TEST_F(OfflineCommandsTest, ShowDefaultsToUnknownInterfaceAndEmptyFirmware) {
   const CliRun run = RunTool({"show", DefaultsFile()});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_UNKNOWN), "")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::Unknown), "")));
 }
 
 TEST_F(OfflineCommandsTest, ShowMapsEveryInterfaceName) {
   const std::string path = DefaultsFile();
   const char* names[] = {"unknown", "rs232", "ps2", "usb-hid-kb", "usb-rs232", "usb-hid"};
-  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
-    const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[type])});
-    EXPECT_EQ(run.code, 0) << names[type];
-    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(ReaderSettings(type), "")))
-        << names[type];
+  for (int number = 0; number < INTERFACE_TYPE_COUNT; ++number) {
+    const CliRun run = RunTool({"show", path, "--interface=" + std::string(names[number])});
+    EXPECT_EQ(run.code, 0) << names[number];
+    EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(
+                           ReaderSettings(InterfaceOfNumber(number)), "")))
+        << names[number];
   }
   EXPECT_EQ(LineNames(true).size(), static_cast<std::size_t>(INTERFACE_TYPE_COUNT));
 }
@@ -122,7 +123,7 @@ TEST_F(OfflineCommandsTest, ShowReportsWhatTheFileHolds) {
   settings.baudRate = '7';
   settings.preamble = {0x02, 0x41};
   settings.formulas[0] = {0x2A, 0x2B};
-  settings.interfaceType = INTERFACE_USB_HID;  // not stored in the file
+  settings.interfaceType = InterfaceType::UsbHid;  // not stored in the file
   const std::string path = folder.File("changed.cfs2");
   ASSERT_TRUE(SaveConfigFile(settings, path));
 
@@ -282,7 +283,7 @@ TEST_F(OfflineCommandsTest, StreamsAndStandardStreamsTakeTheFileWhole) {
 
   const std::string copy = folder.File("copy.cfs2");
   const char* otherKind = "is a settings file in JSON, not a configuration file (.cfs2)";
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       {{"init", "-"}, 0, cfs2, ""},
       {{"show", "-"}, 0, "Beep Volume: HIGH", "", cfs2},
       {{"dump", "-"}, 0, "terminalType", "", cfs2},

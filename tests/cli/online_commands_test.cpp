@@ -37,11 +37,11 @@ namespace tessaron {
 namespace {
 
 using sim::SimulatedLineKind;
-using testing::CheckedStreamOf;
-using testing::CliRun;
-using testing::Contains;
-using testing::RunTool;
-using testing::SplitLines;
+using test_support::CheckedStreamOf;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::RunTool;
+using test_support::SplitLines;
 
 std::string Line(const char* text) { return std::string(text) + "\n"; }
 // A failure as the tool tells it: one line, "tessaron: " first.
@@ -82,9 +82,9 @@ class OnlineCommandsTest : public ::testing::Test {
     return path;
   }
 
-  testing::FastToolTiming fastTiming_;
-  testing::ScratchFolder folder_;
-  testing::SimulatedReaders readers_;
+  test_support::FastToolTiming fastTiming_;
+  test_support::ScratchFolder folder_;
+  test_support::SimulatedReaders readers_;
 };
 
 TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
@@ -93,11 +93,11 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
     std::vector<std::string> reader;
     InterfaceType type;
   } lines[] = {
-      {"--simulate=rs232", {"--reader", "rs232:0"}, INTERFACE_RS232},
-      {"--simulate=usb-rs232", {}, INTERFACE_USB_RS232},
-      {"--simulate", {}, INTERFACE_USB_HID},
-      {"--simulate=usb-hid-kb", {"-r", "usb-hid-kb:0"}, INTERFACE_USB_HID_KB},
-      {"--simulate=ps2", {"--reader", "ps2:0"}, INTERFACE_PS2_KEYBOARD},
+      {"--simulate=rs232", {"--reader", "rs232:0"}, InterfaceType::Rs232},
+      {"--simulate=usb-rs232", {}, InterfaceType::UsbRs232},
+      {"--simulate", {}, InterfaceType::UsbHid},
+      {"--simulate=usb-hid-kb", {"-r", "usb-hid-kb:0"}, InterfaceType::UsbHidKb},
+      {"--simulate=ps2", {"--reader", "ps2:0"}, InterfaceType::Ps2Keyboard},
   };
   for (const auto& line : lines) {
     SCOPED_TRACE(line.simulate);
@@ -108,7 +108,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
     ReaderSettings expected(line.type);
     // The keyboard-class demo reader starts in the keyboard format.
-    if (line.type == INTERFACE_USB_HID_KB) expected.hidFormat = '8';
+    if (line.type == InterfaceType::UsbHidKb) expected.hidFormat = '8';
     EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V1.90")));
     EXPECT_TRUE(Contains(run.err, "Reading settings from ")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from ")) << run.err;
@@ -117,12 +117,12 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
 TEST_F(OnlineCommandsTest, FastEndsEachExchangeOnItsWholeReply) {
   // At the real timing a serial report takes two exchanges of at least 2.5 s each.
-  const double scale = testing::ToolTimingScale();
-  testing::ToolTimingScale() = 1.0;
+  const double scale = test_support::ToolTimingScale();
+  test_support::ToolTimingScale() = 1.0;
   const auto start = std::chrono::steady_clock::now();
   const CliRun run = RunTool({"report", "--simulate=usb-rs232", "--fast"});
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  testing::ToolTimingScale() = scale;
+  test_support::ToolTimingScale() = scale;
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
@@ -133,7 +133,7 @@ TEST_F(OnlineCommandsTest, ReportShowsTheReadersOwnSettings) {
   const CliRun run = RunTool({"report"});
   ASSERT_EQ(run.code, 0) << run.err;
   ReaderSettings expected = ChangedSettings();
-  expected.interfaceType = INTERFACE_USB_HID;
+  expected.interfaceType = InterfaceType::UsbHid;
   EXPECT_EQ(run.out, ReportForTerminal(BuildSettingsReport(expected, "V3.07")));
   EXPECT_EQ(RunTool({"report", "--raw"}).out, BuildSettingsReport(expected, "V3.07"));
   EXPECT_TRUE(Contains(run.err, "Using the USB-HID reader /dev/hidraw-sim0 (usb-hid:0)"));
@@ -228,7 +228,7 @@ TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTa
 TEST_F(OnlineCommandsTest, LoadOfABadFileTouchesNoReader) {
   sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHid);
   const std::string broken = folder_.File("broken.cfs2");
-  testing::WriteBytes(broken, ByteString{'K', 'A', 'L', 'D', 'O', 'R'});
+  test_support::WriteBytes(broken, ByteString{'K', 'A', 'L', 'D', 'O', 'R'});
   const CliRun run = RunTool({"load", broken});
   EXPECT_EQ(run.code, 2);
   EXPECT_EQ(run.out, "");
@@ -461,7 +461,7 @@ TEST_F(OnlineCommandsTest, CloneToAKeyboardClassReaderFollowsItsFirmware) {
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(target.Reader().HidFormat(), written);
     ReaderSettings cloned;
-    EXPECT_TRUE(testing::DecodeStream(target.Reader().SettingsStream(), &cloned));
+    EXPECT_TRUE(test_support::DecodeStream(target.Reader().SettingsStream(), &cloned));
     EXPECT_EQ(cloned.baudRate, '7');
     readers_.StopLast();
   }
@@ -518,7 +518,7 @@ TEST_F(OnlineCommandsTest, EveryWriteChecksOrConfirmsAndNamesItsReaders) {
   const std::string file = SettingsFile(ChangedSettings());
   const std::string json = folder_.File("changed.json");
   ASSERT_EQ(RunTool({"export", json, "-f", file}).code, 0);
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       {{"load", file, "--check"}, 3, "baud-rate: 9600 -> 38400\n", ""},
       {{"import", json, "--check", "-f", folder_.File("new.cfs2")}, 3, "would change\n", ""},
       {{"clone", "--from", "usb-hid:0", "--to", "usb-hid:0", "--check"}, 0, "unchanged\n", ""},
@@ -532,7 +532,7 @@ TEST_F(OnlineCommandsTest, EveryWriteChecksOrConfirmsAndNamesItsReaders) {
   EXPECT_EQ(line.Reader().CommandCount(), 5u);  // each write's read (and diff's), nothing written
   EXPECT_FALSE(std::filesystem::exists(folder_.File("new.cfs2")));
   readers_.Clear();
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       {{"--simulate=ps2", "report", "--quiet"}, 0, "INTERFACE_TYPE: PS/2 Keyboard\n", ""},
       {{"set", "beep-volume=low", "--simulate=rs232"}, 0, "beep-volume: high -> low\nchanged\n",
        "Using the RS232 reader"},
@@ -542,7 +542,7 @@ TEST_F(OnlineCommandsTest, EveryWriteChecksOrConfirmsAndNamesItsReaders) {
   config.rejectUnknown = true;
   config.unknownFuncIds = {0x11};
   readers_.Start(SimulatedLineKind::UsbHid, config);
-  testing::ExpectRuns({{{"set", "beep-volume=low"}, 1, "", ErrorLine(texts::UNKNOWN_FUNC_IDS)}});
+  test_support::ExpectRuns({{{"set", "beep-volume=low"}, 1, "", ErrorLine(texts::UNKNOWN_FUNC_IDS)}});
   EXPECT_EQ(RunTool({"set", "beep-volume=low"}).out, "");
 }
 
@@ -567,7 +567,7 @@ TEST_F(OnlineCommandsTest, StopSignalsEndARunOverManyReadersAfterTheExchangeInPr
       {SIGHUP, 1, 3, 0, "hidraw-sim0: changed\n1 reader: 1 changed, 0 unchanged, 0 failed\nchanged\n"},
   };
   // At the real timing an exchange takes long enough to be interrupted in the middle.
-  const testing::FastToolTiming realTiming(1.0);
+  const test_support::FastToolTiming realTiming(1.0);
   for (const auto& each : cases) {
     SCOPED_TRACE(each.signal);
     std::vector<sim::SimulatedLine*> lines;

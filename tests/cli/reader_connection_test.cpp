@@ -11,9 +11,9 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::Contains;
-using testing::RunTool;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::RunTool;
 
 TEST(ReaderConnectionTest, ReadsEveryForm) {
   const struct {
@@ -22,22 +22,22 @@ TEST(ReaderConnectionTest, ReadsEveryForm) {
     DeviceIndex index;
     const char* path;
   } forms[] = {
-      {"/dev/ttyUSB0", INTERFACE_RS232, -1, "/dev/ttyUSB0"},
+      {"/dev/ttyUSB0", InterfaceType::Rs232, -1, "/dev/ttyUSB0"},
       // Paths may hold colons; only a line name before the first one makes NAME:...
-      {"/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0", INTERFACE_RS232, -1,
+      {"/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0", InterfaceType::Rs232, -1,
        "/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0"},
-      {"./pty", INTERFACE_RS232, -1, "./pty"},
-      {"rs232:/dev/ttyS1", INTERFACE_RS232, -1, "/dev/ttyS1"},
-      {"usb-rs232:/dev/ttyACM0", INTERFACE_USB_RS232, -1, "/dev/ttyACM0"},
-      {"usb-hid:/dev/hidraw2", INTERFACE_USB_HID, -1, "/dev/hidraw2"},
-      {"usb-hid-kb:/dev/hidraw1", INTERFACE_USB_HID_KB, -1, "/dev/hidraw1"},
-      {"rs232:2", INTERFACE_RS232, 2, ""},
-      {"usb-rs232:007", INTERFACE_USB_RS232, 7, ""},
-      {"usb-hid:0", INTERFACE_USB_HID, 0, ""},
-      {"usb-hid-kb:12", INTERFACE_USB_HID_KB, 12, ""},
-      {"ps2:0", INTERFACE_PS2_KEYBOARD, 0, ""},
-      {"ps2", INTERFACE_PS2_KEYBOARD, 0, ""},  // the line's one device
-      {"usb-hid:2147483647", INTERFACE_USB_HID, 2147483647, ""},
+      {"./pty", InterfaceType::Rs232, -1, "./pty"},
+      {"rs232:/dev/ttyS1", InterfaceType::Rs232, -1, "/dev/ttyS1"},
+      {"usb-rs232:/dev/ttyACM0", InterfaceType::UsbRs232, -1, "/dev/ttyACM0"},
+      {"usb-hid:/dev/hidraw2", InterfaceType::UsbHid, -1, "/dev/hidraw2"},
+      {"usb-hid-kb:/dev/hidraw1", InterfaceType::UsbHidKb, -1, "/dev/hidraw1"},
+      {"rs232:2", InterfaceType::Rs232, 2, ""},
+      {"usb-rs232:007", InterfaceType::UsbRs232, 7, ""},
+      {"usb-hid:0", InterfaceType::UsbHid, 0, ""},
+      {"usb-hid-kb:12", InterfaceType::UsbHidKb, 12, ""},
+      {"ps2:0", InterfaceType::Ps2Keyboard, 0, ""},
+      {"ps2", InterfaceType::Ps2Keyboard, 0, ""},  // the line's one device
+      {"usb-hid:2147483647", InterfaceType::UsbHid, 2147483647, ""},
   };
   for (const auto& form : forms) {
     ReaderConnection connection;
@@ -70,11 +70,11 @@ TEST(ReaderConnectionTest, RefusesWrongFormsWithAReason) {
            "ps2:/dev/input/event3",
        }) {
     ReaderConnection connection;
-    connection.type = INTERFACE_USB_HID_KB;
+    connection.type = InterfaceType::UsbHidKb;
     std::string error;
     EXPECT_FALSE(ParseReaderConnection(text, &connection, &error)) << text;
     EXPECT_FALSE(error.empty()) << text;
-    EXPECT_EQ(connection.type, INTERFACE_USB_HID_KB) << text;  // untouched
+    EXPECT_EQ(connection.type, InterfaceType::UsbHidKb) << text;  // untouched
   }
 }
 

@@ -21,11 +21,11 @@ namespace tessaron {
 namespace {
 
 using sim::SimulatedLineKind;
-using testing::CheckedStreamOf;
-using testing::CliRun;
-using testing::Contains;
-using testing::ReadBytes;
-using testing::RunTool;
+using test_support::CheckedStreamOf;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::ReadBytes;
+using test_support::RunTool;
 
 // A record with a changed value in settings of most kinds.
 ReaderSettings Configured() {
@@ -50,21 +50,23 @@ class SettingsCommandsTest : public ::testing::Test {
     return path;
   }
 
-  sim::SimulatedLine& Reader(const ReaderSettings& settings) {
-    sim::SimulatedLine& line = readers_.Start(SimulatedLineKind::UsbHid);
+  sim::SimulatedLine& Reader(const ReaderSettings& settings,
+                             SimulatedLineKind kind = SimulatedLineKind::UsbHid) {
+    sim::SimulatedLine& line = readers_.Start(kind);
     EXPECT_TRUE(line.Reader().SetSettingsStream(CheckedStreamOf(settings)));
     return line;
   }
 
-  testing::FastToolTiming fastTiming_;
-  testing::ScratchFolder folder_;
-  testing::SimulatedReaders readers_;
+  test_support::FastToolTiming fastTiming_;
+  test_support::ScratchFolder folder_;
+  test_support::SimulatedReaders readers_;
 };
 
 TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
   const std::string file = File(Configured(), "configured.cfs2");
-  Reader(Configured());
-  for (const std::vector<std::string>& place : {std::vector<std::string>{"--file", file}, {}}) {
+  Reader(Configured(), SimulatedLineKind::Rs232);  // where baud-rate applies
+  for (const std::vector<std::string>& place :
+       {std::vector<std::string>{"--file", file}, {"--reader", "rs232:0"}}) {
     std::vector<std::string> args{"get",           "beep-volume",         "baud-rate", "preamble",
                                   "formula-aamva", "length-limit-track2", "postamble"};
     args.insert(args.end(), place.begin(), place.end());
@@ -78,16 +80,42 @@ TEST_F(SettingsCommandsTest, GetPrintsTheSameFromAFileAndFromAReader) {
     run = RunTool(args);
     EXPECT_EQ(run.out, "{\n  \"beep-volume\": \"low\",\n  \"added-fields\": [\"ID\"]\n}\n");
   }
-  EXPECT_EQ(testing::SplitLines(RunTool({"get", "-f", file}).out).size(), NamedSettings().size());
+  EXPECT_EQ(test_support::SplitLines(RunTool({"get", "-f", file}).out).size(), NamedSettings().size());
   const std::string listing = RunTool({"settings"}).out;
-  EXPECT_EQ(testing::SplitLines(listing).size(), NamedSettings().size());
+  EXPECT_EQ(test_support::SplitLines(listing).size(), NamedSettings().size());
   EXPECT_TRUE(Contains(listing, "\nbaud-rate  ")) << listing;
   EXPECT_TRUE(Contains(listing, "  2400, 4800, 9600, 19200, 38400 (factory: 9600)\n")) << listing;
 }
 
+// A reader refuses what its line does not have, as the pages grey it out; a file holds all.
+TEST_F(SettingsCommandsTest, ASettingOfAnotherLineIsRefusedOnAReader) {
+  sim::SimulatedLine& line = Reader(Configured());
+  const ByteString held = line.Reader().SettingsStream();
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } runs[] = {
+      {{"set", "beep-volume=high", "terminal-type=notebook", "baud-rate=2400"},
+       "tessaron: terminal-type applies on ps2 only; this reader is on usb-hid; nothing was "
+       "written\n"},
+      {{"get", "beep-volume", "language"},
+       "tessaron: language applies on usb-hid-kb and ps2 only; this reader is on usb-hid\n"},
+  };
+  for (const auto& each : runs) {
+    const CliRun run = RunTool(each.args);
+    EXPECT_EQ(run.code, 2) << run.err;
+    EXPECT_TRUE(run.err.ends_with(each.error)) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(line.Reader().SettingsStream(), held);
+  EXPECT_FALSE(Contains(RunTool({"get"}).out, "baud-rate"));
+  const std::string file = File(Configured(), "configured.cfs2");
+  EXPECT_EQ(RunTool({"set", "terminal-type=notebook", "-f", file}).code, 0);
+}
+
 // The words that completion offers are values set takes, and read back the same.
 TEST_F(SettingsCommandsTest, SettingsWordsAreTheValuesEachSettingTakes) {
-  const std::vector<std::string> lines = testing::SplitLines(RunTool({"settings", "--words"}).out);
+  const std::vector<std::string> lines = test_support::SplitLines(RunTool({"settings", "--words"}).out);
   ASSERT_EQ(lines.size(), NamedSettings().size());
   std::size_t worded = 0;
   for (const std::string& line : lines) {
@@ -125,19 +153,19 @@ TEST_F(SettingsCommandsTest, SetOnAReaderChangesOnlyTheNamedSettingsAndReadsThem
 }
 
 TEST_F(SettingsCommandsTest, SetAndImportWriteOnlyWhatDiffersAndCheckWritesNothing) {
-  sim::SimulatedLine& line = Reader(Configured());
+  sim::SimulatedLine& line = Reader(Configured(), SimulatedLineKind::Rs232);
   const std::string json = folder_.File("configured.json");
-  ASSERT_EQ(RunTool({"export", json}).code, 0);
+  ASSERT_EQ(RunTool({"export", json, "-r", "rs232:0"}).code, 0);
   const ByteString held = line.Reader().SettingsStream();
   const struct {
     std::vector<std::string> args;
     int code;
     std::string lastLine;
   } runs[] = {
-      {{"import", json}, 0, "unchanged"},
-      {{"set", "beep-volume=low", "baud-rate=0x39 (undefined)"}, 0, "unchanged"},
-      {{"set", "beep-volume=high", "--check"}, 3, "would change"},
-      {{"import", json, "--check"}, 0, "unchanged"},
+      {{"import", json, "-r", "rs232:0"}, 0, "unchanged"},
+      {{"set", "beep-volume=low", "baud-rate=0x39 (undefined)", "-r", "rs232:0"}, 0, "unchanged"},
+      {{"set", "beep-volume=high", "--check", "-r", "rs232:0"}, 3, "would change"},
+      {{"import", json, "--check", "-r", "rs232:0"}, 0, "unchanged"},
   };
   for (const auto& each : runs) {
     const std::size_t commands = line.Reader().CommandCount();
@@ -165,7 +193,7 @@ TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
       {"clone", "--from", "usb-hid:0", "--to-all"},
   };
   for (const std::vector<std::string>& args : commands) {
-    testing::SimulatedReaders readers;
+    test_support::SimulatedReaders readers;
     sim::SimulatedReaderConfig config;
     readers.Start(SimulatedLineKind::UsbHid, config, 0)
         .Reader()
@@ -181,7 +209,7 @@ TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
     const bool clone = args[0] == "clone";
     EXPECT_EQ(run.code, 1) << run.err;
     EXPECT_EQ(plain.Reader().SettingsStream(), CheckedStreamOf(wanted)) << args[0];
-    const std::vector<std::string> lines = testing::SplitLines(run.out);
+    const std::vector<std::string> lines = test_support::SplitLines(run.out);
     const std::vector<std::string> expected{
         "/dev/hidraw-sim0: unchanged", "/dev/hidraw-sim1: changed", "/dev/hidraw-sim2: failed: ",
         "/dev/hidraw-sim3: failed: the read-back differs in beep-volume"};
@@ -252,7 +280,7 @@ TEST_F(SettingsCommandsTest, DiffPrintsEachDifferingSettingAndExitsLikeDiff) {
   for (const auto& diff : diffs) {
     const CliRun run = RunTool({"diff", diff.first, diff.second});
     EXPECT_EQ(run.code, diff.code) << diff.first << " " << diff.second << "\n" << run.err;
-    EXPECT_EQ(testing::SplitLines(run.out).size(), diff.lines) << run.out;
+    EXPECT_EQ(test_support::SplitLines(run.out).size(), diff.lines) << run.out;
   }
   EXPECT_TRUE(
       Contains(RunTool({"diff", configured, factory}).out,
@@ -345,7 +373,7 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
   for (const auto& refusal : refusals) {
     std::vector<std::string> args = refusal.args;
     if (!refusal.json.empty()) {
-      testing::WriteBytes(bad, ByteString(refusal.json.begin(), refusal.json.end()));
+      test_support::WriteBytes(bad, ByteString(refusal.json.begin(), refusal.json.end()));
       args[1] = bad;
     }
     const CliRun run = RunTool(args);
@@ -379,7 +407,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {"json-inside.cfs2", jsonBytes}, {"empty.cfs2", {}}, {"one.cfs2", {'K'}},
       {"cut.cfs2", ByteString(configBytes.begin(), configBytes.end() - 3)}, {"empty.json", {}},
       {"malformed.json", {'{', '"'}}, {"evil.json", ByteString(evil.begin(), evil.end())}};
-  for (const auto& [name, bytes] : files) testing::WriteBytes(folder_.File(name), bytes);
+  for (const auto& [name, bytes] : files) test_support::WriteBytes(folder_.File(name), bytes);
   sim::SimulatedReaderConfig reader;
   reader.firmware = "V1\x1b[2J";
   sim::SimulatedLine& factory = readers_.Start(SimulatedLineKind::UsbHid, reader);
@@ -392,7 +420,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   // A reader that holds the factory settings gets no restore command.
   EXPECT_EQ(RunTool({"defaults", "-r", "usb-hid:0"}).out, "unchanged\n");
   EXPECT_EQ(factory.Reader().CommandCount(), 1u);
-  testing::ExpectRuns({
+  test_support::ExpectRuns({
       // Writers choose their kind and refuse a name that says the other one.
       {{"init", at("fresh.json")}, 2, "", "but init writes a configuration file (.cfs2)"},
       {{"save", at("x.json")}, 2, "", "but save writes a configuration file (.cfs2)"},
@@ -437,7 +465,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"list", "--simulate=rs232"}, 0, "rs232:0\tRS232\t/dev/pts/", "These are simulated readers"},
       {{"report", "-r", "/dev/null", "--simulate=rs232"}, 2, "", "/dev/null is no simulated reader"},
   });
-  EXPECT_EQ(testing::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
+  EXPECT_EQ(test_support::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
   // The read of defaults, version, the clone's read, write and read back; save read nothing.
   EXPECT_EQ(factory.Reader().CommandCount(), 5u);
 }

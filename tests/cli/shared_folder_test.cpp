@@ -20,7 +20,7 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
   if (::geteuid() != 0) GTEST_SKIP() << "runs as root, as in CI";
   const passwd* nobody = ::getpwnam("nobody");
   ASSERT_NE(nobody, nullptr);
-  const testing::ScratchFolder scratch;
+  const test_support::ScratchFolder scratch;
   const fs::path base = fs::path(scratch.File("x")).parent_path();
   const fs::path shared = base / "shared", nobodys = base / "nobodys", plain = base / "plain";
   ASSERT_EQ(::chmod(base.c_str(), 0711), 0);
@@ -47,7 +47,7 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
     const fs::path entry = c.folder / "entry", target = base / "target";
     const fs::path named = c.made == FILE ? entry : c.made == LINK_TO_DEVICE ? "/dev/null" : target;
     fs::remove(target);
-    if (c.made == LINK) testing::WriteBytes(target, {'o', 'l', 'd'});
+    if (c.made == LINK) test_support::WriteBytes(target, {'o', 'l', 'd'});
     const pid_t maker = ::fork();  // makes the entry, as nobody or as root
     if (maker == 0) {
       bool made = !c.byNobody || (::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0);
@@ -64,16 +64,16 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
     struct stat before {}, after {};
     ::stat(named.c_str(), &before);
 
-    const testing::CliRun run = testing::RunTool({"init", entry.string()});
+    const test_support::CliRun run = test_support::RunTool({"init", entry.string()});
     SCOPED_TRACE(c.folder.filename().string() + " " + std::to_string(c.made) + ": " + run.err);
     EXPECT_EQ(run.code, c.written ? 0 : 2);
-    EXPECT_EQ(testing::SplitLines(run.err).size(), c.written ? 0u : 1u);
-    EXPECT_EQ(testing::Contains(run.err, "refused"), !c.written);
+    EXPECT_EQ(test_support::SplitLines(run.err).size(), c.written ? 0u : 1u);
+    EXPECT_EQ(test_support::Contains(run.err, "refused"), !c.written);
     // What the entry names is written, or stays as it was, with its owner and mode; a link
     // stays a link; nothing is left beside it.
     EXPECT_EQ(::stat(named.c_str(), &after) == 0, c.made != LINK_TO_NOTHING || c.written);
     if (c.made == LINK || c.made == FILE) {
-      EXPECT_EQ(testing::ReadBytes(named).size(), c.written ? 163u : 3u);
+      EXPECT_EQ(test_support::ReadBytes(named).size(), c.written ? 163u : 3u);
       EXPECT_TRUE(after.st_uid == before.st_uid && after.st_mode == before.st_mode);
     }
     EXPECT_EQ(fs::is_symlink(entry), c.made != FILE);

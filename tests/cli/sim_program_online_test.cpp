@@ -20,10 +20,10 @@
 namespace tessaron {
 namespace {
 
-using testing::CliRun;
-using testing::Contains;
-using testing::RunTool;
-using testing::SimProcess;
+using test_support::CliRun;
+using test_support::Contains;
+using test_support::RunTool;
+using test_support::SimProcess;
 
 std::string ErrorLine(const std::string& text) { return "tessaron: " + text + "\n"; }
 
@@ -33,8 +33,8 @@ class SimProgramTest : public ::testing::Test {
 
   // The serial line gets a little more room than the in-process readers: the simulator
   // is another process on a shared machine.
-  testing::FastToolTiming fastTiming_{0.06};
-  testing::ScratchFolder folder_;
+  test_support::FastToolTiming fastTiming_{0.06};
+  test_support::ScratchFolder folder_;
 };
 
 TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
@@ -50,7 +50,7 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   run = RunTool({"report", "--reader", "rs232:" + path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_RS232), "V1.95")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::Rs232), "V1.95")));
 
   // Write a changed record, then read it back through a file.
   ReaderSettings changed;
@@ -69,11 +69,11 @@ TEST_F(SimProgramTest, EveryCommandWorksOverTheSimulatorsTerminal) {
   run = RunTool({"save", out, "-r", path});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(testing::ReadBytes(out), testing::ReadBytes(in));
+  EXPECT_EQ(test_support::ReadBytes(out), test_support::ReadBytes(in));
 
   // A simulated USB-HID reader beside it takes a copy, and gives it back; from here on each
   // exchange ends as soon as the whole reply has come (--fast).
-  testing::SimulatedReaders beside;
+  test_support::SimulatedReaders beside;
   beside.Start(sim::SimulatedLineKind::UsbHid);
   run = RunTool({"--fast", "clone", "--from", path, "--to", "usb-hid:0"});
   ASSERT_EQ(run.code, 0) << run.err;
@@ -123,7 +123,7 @@ TEST_F(SimProgramTest, ASilentReaderFailsEveryCommand) {
   const std::string& path = sim.Path();
   const std::string file = folder_.File("defaults.cfs2");
   ASSERT_TRUE(SaveConfigFile(ReaderSettings(), file));
-  testing::SimulatedReaders beside;
+  test_support::SimulatedReaders beside;
   beside.Start(sim::SimulatedLineKind::UsbHid);
 
   const struct {
@@ -160,7 +160,7 @@ int RunShell(const std::string& commandLine, std::string* out) {
 
 TEST_F(SimProgramTest, TheBuiltToolAnswersAndRefusesWrongCommandLines) {
   std::string tool = "'";
-  tool += (testing::ProgramFolder() / "tessaron").string();
+  tool += (test_support::ProgramFolder() / "tessaron").string();
   tool += "'";
 
   // The shipped program runs at the real timing; its own simulated HID reader answers

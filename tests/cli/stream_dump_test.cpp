@@ -17,12 +17,12 @@
 namespace tessaron {
 namespace {
 
-using testing::SplitLines;
+using test_support::SplitLines;
 
 // Appends ETX and the correct LRC to a stream that starts with STX.
 ByteString Closed(ByteString stream) {
   stream.push_back(ETX);
-  return testing::WithLrc(stream);
+  return test_support::WithLrc(stream);
 }
 
 std::vector<std::string> DumpLines(const ByteString& stream) {

@@ -41,10 +41,10 @@ ProgramRun RunProgram(const std::string& commandLine) {
 }
 
 TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
-  const std::string program = (testing::ProgramFolder() / "tessaron").string();
+  const std::string program = (test_support::ProgramFolder() / "tessaron").string();
   ASSERT_TRUE(std::filesystem::exists(program)) << program;
 
-  testing::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   ASSERT_TRUE(folder.Valid());
   const std::string file = folder.File("reader.cfs2");
 
@@ -56,7 +56,7 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
                                      "' --interface usb-hid --firmware V1.90");
   EXPECT_EQ(show.status, 0);
   EXPECT_EQ(show.out,
-            ReportForTerminal(BuildSettingsReport(ReaderSettings(INTERFACE_USB_HID), "V1.90")));
+            ReportForTerminal(BuildSettingsReport(ReaderSettings(InterfaceType::UsbHid), "V1.90")));
 
   const ProgramRun missing =
       RunProgram("'" + program + "' show '" + folder.File("none.cfs2") + "' 2>/dev/null");
@@ -73,11 +73,11 @@ TEST(TessaronProgramTest, InitThenShowFromTheBuiltProgram) {
   }
 }
 
-std::string Tool() { return "'" + (testing::ProgramFolder() / "tessaron").string() + "'"; }
+std::string Tool() { return "'" + (test_support::ProgramFolder() / "tessaron").string() + "'"; }
 
 // Two runs that change one file at the same moment take turns: both changes are kept.
 TEST(TessaronProgramTest, TwoRunsOnOneFileKeepBothChanges) {
-  testing::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   ASSERT_TRUE(folder.Valid());
   const std::string file = "'" + folder.File("shared.cfs2") + "'";
   for (int round = 0; round < 20; ++round) {
@@ -95,7 +95,7 @@ TEST(TessaronProgramTest, TwoRunsOnOneFileKeepBothChanges) {
 // says so and ends with 143, and the port is free for the next run. Root may open a port in
 // exclusive use, so the runs are those of an ordinary user.
 TEST(TessaronProgramTest, SigtermDuringSetLeavesTheSerialPortUsable) {
-  testing::SimProcess sim;
+  test_support::SimProcess sim;
   ASSERT_FALSE(sim.Path().empty());
   std::string tool = Tool();
   if (::geteuid() == 0) {
@@ -133,7 +133,7 @@ TEST(TessaronProgramTest, ClosedStandardDescriptorsStayOutOfTheWay) {
   ::close(reader);
   EXPECT_EQ(received, std::string("\x02\x52\x22\x03\x71", 5));
 
-  testing::ScratchFolder folder;
+  test_support::ScratchFolder folder;
   const std::string file = "'" + folder.File("f.cfs2") + "'";
   EXPECT_EQ(RunProgram(Tool() + " init " + file + " >&-").status, 0);
   const ProgramRun printing = RunProgram(Tool() + " get beep-volume -f " + file + " 2>&1 >&-");

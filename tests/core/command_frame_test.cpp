@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/firmware.h"
 #include "core/settings_codec.h"
 
 #include <algorithm>
@@ -135,6 +136,16 @@ TEST(ParseVersionNumber, TakesTheFirstCompleteDigitsPointDigitsRun) {
   EXPECT_DOUBLE_EQ(ParseVersionNumber("ab1x2.75"), 2.75);
   EXPECT_GE(ParseVersionNumber("V1.89"), HID_KB_FORMAT_MIN_VERSION);
   EXPECT_LT(ParseVersionNumber("V1.88"), HID_KB_FORMAT_MIN_VERSION);
+  EXPECT_EQ(VersionNumberText(ParseVersionNumber("V1.89")), "1.89");
+}
+
+TEST(FirmwareRules, OnlyAUsbHidReaderWhoseFormatChangesSwitchesItsInterface) {
+  using I = InterfaceType;
+  EXPECT_TRUE(SwitchesInterface(I::UsbHid, HID_FORMAT_KALDOR_DATA, HID_FORMAT_KALDOR_KEYBOARD));
+  EXPECT_TRUE(SwitchesInterface(I::UsbHidKb, HID_FORMAT_KALDOR_KEYBOARD, HID_FORMAT_MAGTEK_DATA));
+  EXPECT_FALSE(SwitchesInterface(I::UsbHid, HID_FORMAT_KALDOR_DATA, HID_FORMAT_KALDOR_DATA));
+  EXPECT_FALSE(SwitchesInterface(I::UsbRs232, HID_FORMAT_KALDOR_DATA, HID_FORMAT_KALDOR_KEYBOARD));
+  EXPECT_FALSE(SwitchesInterface(I::Unknown, HID_FORMAT_KALDOR_DATA, HID_FORMAT_KALDOR_KEYBOARD));
 }
 
 TEST(ParseVersionNumber, GivesZeroWithoutACompleteRun) {

@@ -54,7 +54,7 @@ class ConfigFileTest : public ::testing::Test {
   static ByteString DefaultFile() {
     ByteString file(HEADER.begin(), HEADER.end());
     ByteString stream;
-    EXPECT_TRUE(testing::EncodeStream(ReaderSettings(), &stream));
+    EXPECT_TRUE(test_support::EncodeStream(ReaderSettings(), &stream));
     file.insert(file.end(), stream.begin(), stream.end());
     return file;
   }
@@ -96,13 +96,13 @@ TEST_F(ConfigFileTest, LoadGivesBackWhatWasSaved) {
   saved.track2Suffix = {0x00, 0xFF};
   ASSERT_TRUE(SaveConfigFile(saved, path));
 
-  ReaderSettings loaded(INTERFACE_RS232);
+  ReaderSettings loaded(InterfaceType::Rs232);
   ASSERT_EQ(LoadConfigFileStatus(loaded, path), ConfigFileStatus::Ok);
   EXPECT_EQ(loaded.baudRate, '7');
   EXPECT_EQ(loaded.track2Suffix, saved.track2Suffix);
   EXPECT_EQ(loaded.addedFields, saved.addedFields);
   EXPECT_EQ(loaded.formulas, saved.formulas);
-  EXPECT_EQ(loaded.interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(loaded.interfaceType, InterfaceType::Rs232);
 
   WriteFile(path, DefaultFile());
   ASSERT_TRUE(LoadConfigFile(loaded, path));

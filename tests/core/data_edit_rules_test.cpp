@@ -35,6 +35,36 @@ TEST(DataEditRules, AppendStopsAtTheFormulaAndSendLimits) {
   EXPECT_EQ(AppendRefusalText(AppendCheck::FormulaFull), "Only 150 items can be added for a Formula.");
 }
 
+TEST(DataEditRules, EachBrokenRuleIsOneProblemThatSaysWhere) {
+  using R = DataEditRule;
+  DataEditSettings settings;
+  EXPECT_TRUE(DataEditProblems(settings).empty());
+  settings.addedFields = {ByteString{0x41}};
+  settings.customFields.assign(MAX_CUSTOM_FIELDS + 1, ByteString{TAG_BEFORE, FieldRef(1, 0)});
+  settings.customFields[0][1] = FieldRef(2, 0);
+  settings.formulas[CARD_KIND_CREDIT_CARD] = {FieldRef(0, 0), FieldRef(0, 1), FieldRef(3, 0)};
+  settings.formulas[CARD_KIND_DMV] = Entries(MAX_FORMULA_ITEMS + 1);
+  settings.formulas[CARD_KIND_AAMVA] = Entries(10);
+  settings.formulas[CARD_KIND_CUSTOM] = {FieldRef(2, 0), FieldRef(3, 0)};
+  settings.lengthLimits[2] = LengthLimitRecord(3, 9, 8);
+  const std::vector<DataEditProblem> expected = {
+      {R::CustomFieldCount, 0, 0, MAX_CUSTOM_FIELDS + 1, MAX_CUSTOM_FIELDS},
+      {R::CustomFieldLetter, CARD_KIND_CUSTOM, 1, FieldRef(1, 0), 1},  // and on to the 13th
+  };
+  const std::vector<DataEditProblem> problems = DataEditProblems(settings);
+  ASSERT_EQ(problems.size(), 1u + MAX_CUSTOM_FIELDS + 6);
+  EXPECT_EQ(problems[0], expected[0]);
+  EXPECT_EQ(problems[1], expected[1]);
+  const std::vector<DataEditProblem> rest(problems.end() - 6, problems.end());
+  EXPECT_EQ(rest, (std::vector<DataEditProblem>{
+                      {R::AddedFieldMissing, CARD_KIND_CREDIT_CARD, 1, FieldRef(0, 1), 1},
+                      {R::CatalogueFieldMissing, CARD_KIND_CREDIT_CARD, 2, FieldRef(3, 0), 0},
+                      {R::FormulaLength, CARD_KIND_DMV, 0, MAX_FORMULA_ITEMS + 1, MAX_FORMULA_ITEMS},
+                      {R::CustomFieldMissing, CARD_KIND_CUSTOM, 1, FieldRef(3, 0), 0},
+                      {R::SendCommandLength, 0, 0, MAX_FORMULA_ITEMS + 16, MAX_SEND_ITEMS},
+                      {R::LengthLimitOrder, 2, 0, 9, 8}}));
+}
+
 TEST(DataEditRules, FieldsInUseCountLaterReferencesToo) {
   DataEditSettings settings;
   settings.formulas[CARD_KIND_CREDIT_CARD] = {FieldRef(0, 2), FieldRef(1, 5)};

@@ -10,35 +10,35 @@ namespace {
 // A record in its default state: every setting but the report's end sentinel travels in the
 // stream, which is then the reader's factory stream.
 void ExpectDefaults(const ReaderSettings& s) {
-  EXPECT_EQ(testing::StreamOf(s), testing::DEFAULT_STREAM);
+  EXPECT_EQ(test_support::StreamOf(s), test_support::DEFAULT_STREAM);
   EXPECT_EQ(s.endSentinel, '?');
 }
 
 // Moves every setting away from its default.
 void Scramble(ReaderSettings& s) {
-  for (const testing::MemberChange& member : testing::EveryMemberChange()) member.change(s);
+  for (const test_support::MemberChange& member : test_support::EveryMemberChange()) member.change(s);
   s.endSentinel ^= 0xA6;
 }
 
 TEST(ReaderSettings, NewRecordHoldsTheDefaults) {
   const ReaderSettings plain;
-  EXPECT_EQ(plain.interfaceType, INTERFACE_UNKNOWN);
+  EXPECT_EQ(plain.interfaceType, InterfaceType::Unknown);
   EXPECT_FALSE(plain.interfaceSwitchPending);
   ExpectDefaults(plain);
 
-  const ReaderSettings forClone(INTERFACE_USB_HID_KB);
-  EXPECT_EQ(forClone.interfaceType, INTERFACE_USB_HID_KB);
+  const ReaderSettings forClone(InterfaceType::UsbHidKb);
+  EXPECT_EQ(forClone.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_FALSE(forClone.IsInterfaceSwitchPending());
   ExpectDefaults(forClone);
 }
 
 TEST(ReaderSettings, ResetToDefaultsRestoresAllButInterfaceState) {
-  ReaderSettings s(INTERFACE_USB_HID_KB);
+  ReaderSettings s(InterfaceType::UsbHidKb);
   Scramble(s);
   s.interfaceSwitchPending = true;
   s.ResetToDefaults();
   ExpectDefaults(s);
-  EXPECT_EQ(s.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(s.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_TRUE(s.interfaceSwitchPending);
 }
 
@@ -96,7 +96,7 @@ TEST(ReaderSettings, SendOutFormatIsSharedBetweenPages) {
 }
 
 TEST(ReaderSettings, SelectHidFormatRaisesTheSwitch) {
-  ReaderSettings s(INTERFACE_USB_HID);
+  ReaderSettings s(InterfaceType::UsbHid);
   s.SelectHidFormat('8');
   EXPECT_EQ(s.hidFormat, '8');
   EXPECT_TRUE(s.IsInterfaceSwitchPending());

@@ -12,7 +12,7 @@
 namespace tessaron {
 namespace {
 
-using testing::WithLrc;
+using test_support::WithLrc;
 
 // Every prefix of a reply is not whole until the last byte is in, and the whole reply is.
 void ExpectWholeOnlyAtTheEnd(const ByteString& command, const ByteString& reply) {
@@ -39,13 +39,13 @@ TEST(ReplyEnd, SetCommandsEndOnTheirFirstByteQueriesOnTheirCheckByte) {
   // check at that point: only the real end counts.
   ReaderSettings settings;
   settings.preamble = {ETX, 0x00, 'Q', 'Z'};
-  ByteString stream = testing::StreamOf(settings);
+  ByteString stream = test_support::StreamOf(settings);
   const ByteString mark = {ETX, 0x00, 'Q', 'Z'};
   const auto at = std::search(stream.begin(), stream.end(), mark.begin(), mark.end());
   ASSERT_NE(at, stream.end());
   const auto etx = static_cast<std::size_t>(at - stream.begin());
   settings.preamble[1] = ComputeLrc(stream.data(), static_cast<std::uint32_t>(etx + 1));
-  stream = testing::StreamOf(settings);
+  stream = test_support::StreamOf(settings);
   ASSERT_EQ(stream[etx + 1], ComputeLrc(stream.data(), static_cast<std::uint32_t>(etx + 1)));
   ByteString settingsReply = {REPLY_ACK};
   settingsReply.insert(settingsReply.end(), stream.begin(), stream.end());

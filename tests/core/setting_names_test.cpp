@@ -20,8 +20,8 @@
 namespace tessaron {
 namespace {
 
-using testing::EveryMemberChange;
-using testing::StreamOf;
+using test_support::EveryMemberChange;
+using test_support::StreamOf;
 
 // The records of a stream, by FuncID.
 std::map<Byte, ByteString> RecordsOf(const ByteString& stream) {
@@ -73,7 +73,7 @@ TEST(SettingNamesTest, SettingsFilesGiveBackTheStreamOfEveryRecordInTheDecoderCo
     ReaderSettings decoded;  // as far as the bytes decode: a record the decoder can make
     DecodeSettingsStatus(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &decoded);
     ByteString stream;
-    if (!testing::EncodeStream(decoded, &stream)) continue;
+    if (!test_support::EncodeStream(decoded, &stream)) continue;
     ++records;
     const std::string json = SettingsToJson(decoded);
     ReaderSettings imported;

@@ -14,7 +14,7 @@
 namespace tessaron {
 namespace {
 
-using testing::DEFAULT_STREAM;
+using test_support::DEFAULT_STREAM;
 
 // Encodes into a 1024-byte buffer; empty when the encode fails.
 ByteString Encode(const ReaderSettings& settings) {
@@ -42,7 +42,7 @@ ByteString Frame(std::initializer_list<ByteString> records) {
   ByteString frame = {0x02, 0x53};
   for (const auto& record : records) frame.insert(frame.end(), record.begin(), record.end());
   frame.push_back(0x03);
-  return testing::WithLrc(frame);
+  return test_support::WithLrc(frame);
 }
 
 // The same stream without ETX and LRC.
@@ -227,7 +227,7 @@ TEST(SettingsDecode, RoundTripGivesBackTheRecord) {
   const ByteString stream = Encode(original);
   ASSERT_FALSE(stream.empty());
 
-  ReaderSettings decoded(INTERFACE_USB_HID_KB);
+  ReaderSettings decoded(InterfaceType::UsbHidKb);
   decoded.interfaceSwitchPending = true;
   decoded.baudRate = '7';
   ASSERT_TRUE(Decode(stream, decoded));
@@ -244,7 +244,7 @@ TEST(SettingsDecode, RoundTripGivesBackTheRecord) {
   EXPECT_EQ(decoded.lengthLimits, original.lengthLimits);
   EXPECT_EQ(decoded.matchStrings, original.matchStrings);
   EXPECT_EQ(decoded.formulas, original.formulas);
-  EXPECT_EQ(decoded.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(decoded.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_TRUE(decoded.interfaceSwitchPending);
 }
 

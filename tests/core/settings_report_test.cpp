@@ -1,4 +1,5 @@
 #include "core/settings_report.h"
+#include "support/readable_names.h"
 
 #include <gtest/gtest.h>
 
@@ -85,14 +86,14 @@ TEST(SettingsReportVariantsTest, UsbHidDefaults) {
   const auto expected = Join({HEADING, {"Beep Volume: HIGH"}, TRACK_LINES,
                               {"USB HID Format: Kaldor USB HID Data Format"}, TAIL_LINES,
                               Ending("USB-HID")});
-  EXPECT_EQ(ReportLines(INTERFACE_USB_HID), expected);
+  EXPECT_EQ(ReportLines(InterfaceType::UsbHid), expected);
 }
 
 TEST(SettingsReportVariantsTest, UsbHidKeyboardShowsTheHidFormatToo) {
   const auto expected = Join({HEADING, {"Beep Volume: HIGH"}, TRACK_LINES,
                               {"USB HID Format: Kaldor USB HID Data Format"}, TAIL_LINES,
                               Ending("USB-HID-KB")});
-  EXPECT_EQ(ReportLines(INTERFACE_USB_HID_KB), expected);
+  EXPECT_EQ(ReportLines(InterfaceType::UsbHidKb), expected);
 }
 
 TEST(SettingsReportVariantsTest, Rs232AddsSerialUicAndMagTekLines) {
@@ -105,7 +106,7 @@ TEST(SettingsReportVariantsTest, Rs232AddsSerialUicAndMagTekLines) {
                                "\tUnbuffered mode", "\tI/R command", "\tNot send STX",
                                "\tNot send ESC", "\tSend CR", "\tNot send ETX"},
                               TAIL_LINES, Ending("RS232")});
-  EXPECT_EQ(ReportLines(INTERFACE_RS232), expected);
+  EXPECT_EQ(ReportLines(InterfaceType::Rs232), expected);
 }
 
 TEST(SettingsReportVariantsTest, Ps2KeyboardAddsTerminalTypeAndDelay) {
@@ -113,26 +114,26 @@ TEST(SettingsReportVariantsTest, Ps2KeyboardAddsTerminalTypeAndDelay) {
       Join({HEADING,
             {"Terminal Type: IBM PC/AT", "Beep Volume: HIGH", "Inter Character Delay: 2 ms"},
             TRACK_LINES, TAIL_LINES, Ending("PS/2 Keyboard")});
-  EXPECT_EQ(ReportLines(INTERFACE_PS2_KEYBOARD), expected);
+  EXPECT_EQ(ReportLines(InterfaceType::Ps2Keyboard), expected);
 }
 
 TEST(SettingsReportVariantsTest, UsbRs232AndUnknownShowNoInterfaceLines) {
-  EXPECT_EQ(ReportLines(INTERFACE_USB_RS232),
+  EXPECT_EQ(ReportLines(InterfaceType::UsbRs232),
             Join({HEADING, {"Beep Volume: HIGH"}, TRACK_LINES, TAIL_LINES, Ending("USB-RS232")}));
-  EXPECT_EQ(ReportLines(INTERFACE_UNKNOWN),
+  EXPECT_EQ(ReportLines(InterfaceType::Unknown),
             Join({HEADING, {"Beep Volume: HIGH"}, TRACK_LINES, TAIL_LINES, Ending("Unknown")}));
 }
 
 TEST(SettingsReportVariantsTest, OutOfRangeInterfaceIsReportedAsUnknown) {
   const auto expected =
       Join({HEADING, {"Beep Volume: HIGH"}, TRACK_LINES, TAIL_LINES, Ending("Unknown")});
-  EXPECT_EQ(ReportLines(6), expected);
-  EXPECT_EQ(ReportLines(-1), expected);
-  EXPECT_EQ(ReportLines(INT32_MAX), expected);
+  EXPECT_EQ(ReportLines(static_cast<InterfaceType>(6)), expected);
+  EXPECT_EQ(ReportLines(static_cast<InterfaceType>(-1)), expected);
+  EXPECT_EQ(ReportLines(static_cast<InterfaceType>(INT32_MAX)), expected);
 }
 
 TEST(SettingsReportTextTest, EndsWithTheFirmwareTextAndNoLineEnd) {
-  ReaderSettings settings(INTERFACE_USB_HID);
+  ReaderSettings settings(InterfaceType::UsbHid);
   const std::string report = BuildSettingsReport(settings, "V1.90");
   const std::string last = "\r\n\r\nINTERFACE_TYPE: USB-HID\r\nFirmware Version: V1.90";
   ASSERT_GE(report.size(), last.size());
@@ -142,7 +143,7 @@ TEST(SettingsReportTextTest, EndsWithTheFirmwareTextAndNoLineEnd) {
 }
 
 TEST(SettingsReportTextTest, PreambleAndPostambleByEscapeName) {
-  ReaderSettings settings(INTERFACE_USB_HID);
+  ReaderSettings settings(InterfaceType::UsbHid);
   settings.preamble = {0x02, 0x41};
   settings.postamble = {0x0D, 0x0A, 0x80, 0xD1};
   const auto lines = Lines(BuildSettingsReport(settings, "V1.90"));
@@ -153,7 +154,7 @@ TEST(SettingsReportTextTest, PreambleAndPostambleByEscapeName) {
 }
 
 TEST(SettingsReportTextTest, SingleCharactersByEscapeName) {
-  ReaderSettings settings(INTERFACE_RS232);
+  ReaderSettings settings(InterfaceType::Rs232);
   settings.xonChar = 0x1B;
   settings.xoffChar = 'Q';
   settings.trackSeparator = 0x81;
@@ -174,7 +175,7 @@ TEST(SettingsReportTextTest, SingleCharactersByEscapeName) {
 }
 
 TEST(SettingsReportTextTest, HidKeyboardFormatWordOnUsbHidKb) {
-  ReaderSettings settings(INTERFACE_USB_HID_KB);
+  ReaderSettings settings(InterfaceType::UsbHidKb);
   settings.hidFormat = '8';
   const auto lines = Lines(BuildSettingsReport(settings, ""));
   EXPECT_EQ(lines[6], "USB HID Format: Kaldor USB HID KB Data Format");
@@ -184,7 +185,7 @@ TEST(SettingsReportTextTest, HidKeyboardFormatWordOnUsbHidKb) {
 }
 
 TEST(SettingsReportTextTest, OptionBitsFollowTheStoredBytes) {
-  ReaderSettings settings(INTERFACE_RS232);
+  ReaderSettings settings(InterfaceType::Rs232);
   settings.formatOptions = 0x26;  // buffered, +/- command, no CR; LRC, STX, ESC, ETX sent
   settings.sendOutFormat = 0x36;  // no sentinels, account number only, error indication
   settings.lrcOption = '1';
@@ -202,7 +203,7 @@ TEST(SettingsReportTextTest, OptionBitsFollowTheStoredBytes) {
 }
 
 TEST(SettingsReportTextTest, ValuesWithoutWordsPrintAnEmptyWord) {
-  ReaderSettings serial(INTERFACE_RS232);
+  ReaderSettings serial(InterfaceType::Rs232);
   serial.baudRate = '9';
   serial.trackSelect = ':';
   serial.parity = 0xFF;
@@ -218,11 +219,11 @@ TEST(SettingsReportTextTest, ValuesWithoutWordsPrintAnEmptyWord) {
   EXPECT_TRUE(has("\t"));
   EXPECT_TRUE(has("Enable/Disable MSR: "));
 
-  ReaderSettings keyboard(INTERFACE_PS2_KEYBOARD);
+  ReaderSettings keyboard(InterfaceType::Ps2Keyboard);
   keyboard.terminalType = '2';
   EXPECT_EQ(Lines(BuildSettingsReport(keyboard, ""))[2], "Terminal Type: ");
 
-  ReaderSettings hid(INTERFACE_USB_HID);
+  ReaderSettings hid(InterfaceType::UsbHid);
   hid.hidFormat = '5';
   EXPECT_EQ(Lines(BuildSettingsReport(hid, ""))[6], "USB HID Format: ");
 }
@@ -230,7 +231,7 @@ TEST(SettingsReportTextTest, ValuesWithoutWordsPrintAnEmptyWord) {
 // Every byte in every one-byte setting, on every interface that shows it: the report must
 // keep its shape (same number of lines) whatever the stored values are.
 TEST(SettingsReportTextTest, AnyStoredByteKeepsTheReportWhole) {
-  for (InterfaceType type : {INTERFACE_RS232, INTERFACE_PS2_KEYBOARD, INTERFACE_USB_HID}) {
+  for (InterfaceType type : {InterfaceType::Rs232, InterfaceType::Ps2Keyboard, InterfaceType::UsbHid}) {
     const std::size_t lineCount = ReportLines(type).size();
     for (const SettingsRecordInfo& record : SettingsRecords()) {
       for (int value = 0; value < 256 && record.byteMember != nullptr; ++value) {
@@ -244,7 +245,7 @@ TEST(SettingsReportTextTest, AnyStoredByteKeepsTheReportWhole) {
 }
 
 TEST(SettingsReportTextTest, FormulasInTheirKindsNotation) {
-  ReaderSettings settings(INTERFACE_USB_HID);
+  ReaderSettings settings(InterfaceType::UsbHid);
   settings.formulas[0] = {0x2A, 0x2B, 0x00};  // Credit Card: 1k 1l 0a
   settings.formulas[1] = {0x48};                                // DMV: track 2 position 8
   settings.formulas[2] = {0x27, 0x01};                          // AAMVA: 10, then 0b
@@ -254,13 +255,6 @@ TEST(SettingsReportTextTest, FormulasInTheirKindsNotation) {
   EXPECT_EQ(dataEdit, (std::vector<std::string>{
                           "Data Edit-CreditCard:10110a", "Data Edit-CDL:20",
                           "Data Edit-AAMVA:100b", "Data Edit-Customized:2i3c"}));
-}
-
-TEST(HidFormatIndexTest, OnlyTheThreeFormatsHavePositions) {
-  for (int value = 0; value < 256; ++value) {
-    const std::int32_t expected = value == '0' ? 0 : value == '1' ? 1 : value == '8' ? 2 : -1;
-    EXPECT_EQ(HidFormatIndex(static_cast<Byte>(value)), expected) << value;
-  }
 }
 
 }  // namespace

@@ -103,5 +103,51 @@ TEST(SettingsTableTest, BitControlsAreSingleBitsInOrder) {
   EXPECT_STREQ(ControlOf(&R::sendOutFormat, 0x08)->options[1].caption, "Alt Key Output");
 }
 
+// Which settings a reader of each line takes, and the USB HID formats by its firmware.
+TEST(SettingsTableTest, SettingsApplyByLineAndFirmware) {
+  using I = InterfaceType;
+  struct Case {
+    const char* name;
+    const char* word;  // an option of it, or nullptr for the setting itself
+    I line;
+    double firmware;
+    bool applies;
+  };
+  const Case cases[] = {
+      {"terminal-type", nullptr, I::Ps2Keyboard, 0, true},
+      {"terminal-type", nullptr, I::UsbHid, 0, false},
+      {"inter-char-delay", nullptr, I::Unknown, 0, true},
+      {"baud-rate", nullptr, I::Rs232, 0, true},
+      {"baud-rate", nullptr, I::UsbRs232, 0, false},
+      {"xoff-char", nullptr, I::Unknown, 0, true},
+      {"language", nullptr, I::UsbHidKb, 0, true},
+      {"hid-kb-polling-interval", nullptr, I::Unknown, 0, false},
+      {"beep-volume", nullptr, I::Ps2Keyboard, 0, true},
+      {"hid-format", nullptr, I::Rs232, 0, false},
+      {"hid-format", "kaldor-keyboard", I::UsbHidKb, 0, true},
+      {"hid-format", "kaldor-data", I::UsbHidKb, 1.88, false},
+      {"hid-format", "magtek-data", I::UsbHidKb, 1.89, true},
+      {"hid-format", "kaldor-keyboard", I::UsbHid, 1.88, false},
+      {"hid-format", "kaldor-keyboard", I::UsbHid, 2.0, true},
+      {"hid-format", "kaldor-data", I::Unknown, 0, true},
+      {"data-format", "kaldor", I::UsbHid, 0, true},
+      {"data-format", "uic-rs232", I::Rs232, 0, true},
+      {"data-format", "magtek-rs232", I::Unknown, 0, false},
+      {"magtek-stx", nullptr, I::UsbRs232, 0, false},
+      {"uic-lrc", nullptr, I::Rs232, 0, true},
+  };
+  for (const Case& c : cases) {
+    const PageControl& control = *FindNamedSetting(c.name)->control;
+    bool applies = AppliesOn(control, c.line);
+    for (const ControlOption& option : control.options) {
+      if (c.word != nullptr && std::string(option.word) == c.word) {
+        applies = OptionAppliesOn(control, option, c.line, c.firmware);
+      }
+    }
+    EXPECT_EQ(applies, c.applies) << c.name << " " << (c.word ? c.word : "") << " on "
+                                  << InterfaceLineName(c.line) << " at " << c.firmware;
+  }
+}
+
 }  // namespace
 }  // namespace tessaron

@@ -12,51 +12,17 @@
 
 #include "core/command_frame.h"
 #include "core/settings_codec.h"
+#include "support/scripted_port.h"
 #include "support/settings_stream_checks.h"
 
 namespace tessaron {
 namespace {
 
-using testing::CheckedStreamOf;
+using test_support::CheckedStreamOf;
 
-// Records every frame it is given and answers with scripted replies; the result follows
-// the serial rule (first byte 0x06).
-class FakePort : public ReaderPort {
- public:
-  explicit FakePort(InterfaceType type = INTERFACE_USB_HID) : type_(type) {}
-
-  bool GetFirmwareVersion(std::string& out) override {
-    out.clear();
-    return false;
-  }
-  bool Open(DeviceIndex) override { return true; }
-  bool OpenPath(const std::string&) override { return true; }
-  bool Close() override { return true; }
-  bool Transact(const Byte* command, std::int32_t commandLength, Byte* reply,
-                std::uint32_t* replyLength) override {
-    sent.emplace_back(command, command + commandLength);
-    capacities.push_back(*replyLength);
-    ByteString answer;
-    if (!replies.empty()) {
-      answer = replies.front();
-      replies.pop_front();
-    }
-    const std::size_t n = std::min<std::size_t>(answer.size(), *replyLength);
-    if (n > 0) std::memcpy(reply, answer.data(), n);
-    *replyLength = static_cast<std::uint32_t>(n);
-    return n > 0 && reply[0] == REPLY_ACK;
-  }
-  InterfaceType GetInterfaceType() const override { return type_; }
-  bool IsReady() const override { return ready; }
-  std::string GetPortName(std::string& out) const override { return out = "fake"; }
-
-  bool ready = true;
-  std::deque<ByteString> replies;
-  std::vector<ByteString> sent;
-  std::vector<std::uint32_t> capacities;
-
- private:
-  InterfaceType type_;
+// An open scripted port.
+struct FakePort : test_support::ScriptedPort {
+  explicit FakePort(InterfaceType type = InterfaceType::UsbHid) : ScriptedPort(type) { Open(0); }
 };
 
 ByteString Ack(const ByteString& stream) {
@@ -84,7 +50,7 @@ TEST(ReadFromReader, SendsTheReadAllQueryAndDecodesTheReply) {
   stored.beepVolume = '0';
   stored.preamble = {'A', 'B'};
   stored.formulas[1] = {0x22, 0x41};
-  FakePort port(INTERFACE_USB_HID_KB);
+  FakePort port(InterfaceType::UsbHidKb);
   port.replies.push_back(Ack(CheckedStreamOf(stored)));
 
   ReaderSettings settings;
@@ -92,32 +58,32 @@ TEST(ReadFromReader, SendsTheReadAllQueryAndDecodesTheReply) {
   ASSERT_EQ(port.sent.size(), 1u);
   EXPECT_EQ(port.sent[0], (ByteString{0x02, 0x52, 0x1F, 0x03, 0x4C}));
   EXPECT_EQ(port.capacities[0], SETTINGS_BUFFER_SIZE);
-  EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(settings.interfaceType, InterfaceType::UsbHidKb);
   EXPECT_EQ(settings.beepVolume, '0');
   EXPECT_EQ(settings.preamble, stored.preamble);
   EXPECT_EQ(settings.formulas[1], stored.formulas[1]);
 }
 
 TEST(ReadFromReader, APortThatIsNotReadyLeavesTheRecordAlone) {
-  FakePort port(INTERFACE_USB_HID);
-  port.ready = false;
-  ReaderSettings settings(INTERFACE_RS232);
+  FakePort port(InterfaceType::UsbHid);
+  port.Close();
+  ReaderSettings settings(InterfaceType::Rs232);
   settings.beepVolume = '4';
   EXPECT_FALSE(ReadFromReader(settings, &port));
   EXPECT_FALSE(ReadFromReader(settings, nullptr));
   EXPECT_TRUE(port.sent.empty());
-  EXPECT_EQ(settings.interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(settings.interfaceType, InterfaceType::Rs232);
   EXPECT_EQ(settings.beepVolume, '4');
 }
 
 TEST(ReadFromReader, AFailedTransactionKeepsTheSettingsButNamesTheInterface) {
   for (const ByteString& reply : {ByteString{}, ByteString{REPLY_UNKNOWN}}) {
-    FakePort port(INTERFACE_USB_RS232);
+    FakePort port(InterfaceType::UsbRs232);
     port.replies.push_back(reply);
-    ReaderSettings settings(INTERFACE_RS232);
+    ReaderSettings settings(InterfaceType::Rs232);
     settings.beepVolume = '4';
     EXPECT_FALSE(ReadFromReader(settings, &port));
-    EXPECT_EQ(settings.interfaceType, INTERFACE_USB_RS232);
+    EXPECT_EQ(settings.interfaceType, InterfaceType::UsbRs232);
     EXPECT_EQ(settings.beepVolume, '4');
   }
 }
@@ -142,9 +108,9 @@ TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
       {"no settings frame", {REPLY_ACK, 0x41, 0x42}},
   };
   for (const auto& c : cases) {
-    FakePort port(INTERFACE_USB_HID);
+    FakePort port(InterfaceType::UsbHid);
     port.replies.push_back(c.reply);
-    ReaderSettings settings(INTERFACE_RS232);
+    ReaderSettings settings(InterfaceType::Rs232);
     settings.terminalType = '5';
     settings.beepVolume = '4';
     settings.preamble = {'P'};
@@ -154,7 +120,7 @@ TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
     EXPECT_EQ(settings.languageOption, '0') << c.name;
     EXPECT_EQ(settings.preamble, ByteString{'P'}) << c.name;
     // The interface is taken from the port before anything is sent, whatever follows.
-    EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID) << c.name;
+    EXPECT_EQ(settings.interfaceType, InterfaceType::UsbHid) << c.name;
   }
 }
 
@@ -192,7 +158,7 @@ TEST(WriteToReader, NoPortOrAPortNotReadyFailsAndKeepsTheSwitchPending) {
   ReaderSettings settings;
   settings.SelectHidFormat('1');
   FakePort port;
-  port.ready = false;
+  port.Close();
   EXPECT_EQ(WriteToReader(settings, &port), WriteFailed);
   EXPECT_EQ(WriteToReader(settings, nullptr), WriteFailed);
   EXPECT_TRUE(port.sent.empty());
@@ -298,7 +264,7 @@ TEST(RestoreFactorySettings, SendsTheDefaultsCommandAndReportsTheAcknowledgement
   EXPECT_EQ(port.capacities[0], WRITE_REPLY_BUFFER_SIZE);
 
   FakePort idle;
-  idle.ready = false;
+  idle.Close();
   EXPECT_FALSE(RestoreFactorySettings(&idle));
   EXPECT_FALSE(RestoreFactorySettings(nullptr));
   EXPECT_TRUE(idle.sent.empty());

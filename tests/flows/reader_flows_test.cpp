@@ -29,6 +29,18 @@ using std::chrono::milliseconds;
 using Waits = std::vector<milliseconds>;
 using Texts = std::vector<std::string>;
 
+// The steps a caller hands the flows: a second pause after the firmware query with the
+// switch counted once the reader is open; the defaults read back on the command's open or
+// on one of their own, each step with its own failure text.
+const SendPlan PAUSED_SEND{.pauseAfterVersion = VERSION_QUERY_WAIT, .switchCountsOnceOpen = true};
+const DefaultsPlan SAME_OPEN_DEFAULTS{.beforeRead = DEFAULTS_READ_BACK_WAIT};
+const DefaultsPlan TWO_OPEN_DEFAULTS{.beforeCommand = DEFAULTS_COMMAND_WAIT,
+                                     .readOnOwnOpen = true,
+                                     .beforeRead = DEFAULTS_REOPEN_WAIT,
+                                     .openFailed = texts::DEFAULTS_OPEN_FAILED,
+                                     .reopenFailed = texts::DEFAULTS_REOPEN_FAILED,
+                                     .readFailed = texts::DEFAULTS_READ_BACK_FAILED};
+
 class ReaderFlowsTest : public ::testing::Test {
  protected:
   // Starts a simulated reader of that line, the only device discovery sees, and a link to it.
@@ -58,11 +70,11 @@ class ReaderFlowsTest : public ::testing::Test {
 
   ReaderSettings Stored() {
     ReaderSettings stored;
-    EXPECT_TRUE(testing::DecodeStream(line_->Reader().SettingsStream(), &stored));
+    EXPECT_TRUE(test_support::DecodeStream(line_->Reader().SettingsStream(), &stored));
     return stored;
   }
 
-  testing::FlowRecorder flow_;
+  test_support::FlowRecorder flow_;
   std::unique_ptr<sim::SimulatedLine> line_;
   ReaderConnection connection_;
   std::unique_ptr<ReaderLink> link_;
@@ -101,7 +113,7 @@ TEST_F(ReaderFlowsTest, ReadingRestsBeforeTheVersionQueryOnTheKeyboardLineOnly) 
 
 TEST_F(ReaderFlowsTest, AReaderThatCannotBeReachedIsToldWithItsCause) {
   StartReader(sim::SimulatedLineKind::UsbHid, "V1.90");
-  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  ReaderConnection missing{InterfaceType::UsbHid, 4, std::string()};
   std::unique_ptr<ReaderLink> nowhere = ReaderLink::Create(missing, Readers());
   ReaderSettings settings;
   const ReadOutcome outcome = ReadSettingsAndVersion(*nowhere, settings, true, nullptr, flow_);
@@ -132,15 +144,15 @@ TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow)
     told.emplace_back(text, caption);
   };
   std::unique_ptr<ReaderLink> link =
-      ReaderLink::Create(ReaderConnection{INTERFACE_PS2_KEYBOARD, 0, std::string()}, readers);
+      ReaderLink::Create(ReaderConnection{InterfaceType::Ps2Keyboard, 0, std::string()}, readers);
   ASSERT_NE(link, nullptr);
-  testing::FlowRecorder flow;
+  test_support::FlowRecorder flow;
   // Each workflow that opens the reader: the message of the line alone, never its own text.
   ReaderSettings settings;
   EXPECT_EQ(ReadSettingsAndVersion(*link, settings, true, nullptr, flow), ReadOutcome::OpenFailed);
   TellReadFailure(ReadOutcome::OpenFailed, *link, flow);
   EXPECT_EQ(EnterBootLoader(link.get(), flow), BootLoaderOutcome::OpenFailed);
-  EXPECT_EQ(SendSettings(link.get(), settings, SendSteps::NoteSwitchFirst, flow).result, WriteFailed);
+  EXPECT_EQ(SendSettings(link.get(), settings, SendPlan{}, flow).result, WriteFailed);
   EXPECT_TRUE(flow.messages.empty());
   ASSERT_EQ(told.size(), 3u);
   for (const auto& [text, caption] : told) {
@@ -160,15 +172,15 @@ TEST(ReaderLinkTest, TheKeyboardLinesRefusedAccessIsToldOnceWhateverTheWorkflow)
 TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {
   struct Case {
     const char* firmware;
-    SendSteps steps;
+    SendPlan plan;
     Byte written;
     Waits waits;
   };
   const Case cases[] = {
-      {"V1.88", SendSteps::PauseThenNoteSwitchOnOpen, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"V1.89", SendSteps::PauseThenNoteSwitchOnOpen, '8', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"no number", SendSteps::PauseThenNoteSwitchOnOpen, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
-      {"V2.10", SendSteps::NoteSwitchFirst, '8', {VERSION_QUERY_WAIT}},
+      {"V1.88", PAUSED_SEND, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V1.89", PAUSED_SEND, '8', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"no number", PAUSED_SEND, '0', {VERSION_QUERY_WAIT, VERSION_QUERY_WAIT}},
+      {"V2.10", SendPlan{}, '8', {VERSION_QUERY_WAIT}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.firmware);
@@ -176,7 +188,7 @@ TEST_F(ReaderFlowsTest, SendingToAKeyboardClassReaderAsksForItsFirmwareFirst) {
     ReaderSettings settings;
     settings.hidFormat = '8';
     settings.baudRate = '3';
-    const SendResult sent = SendSettings(link_.get(), settings, c.steps, flow_);
+    const SendResult sent = SendSettings(link_.get(), settings, c.plan, flow_);
     EXPECT_EQ(sent.result, WriteOk);
     EXPECT_FALSE(sent.interfaceSwitch);
     EXPECT_EQ(line_->Reader().HidFormat(), c.written);
@@ -191,7 +203,7 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   ReaderSettings settings;
   settings.baudRate = '3';
   settings.SelectHidFormat('1');
-  SendResult sent = SendSettings(link_.get(), settings, SendSteps::NoteSwitchFirst, flow_);
+  SendResult sent = SendSettings(link_.get(), settings, SendPlan{}, flow_);
   EXPECT_EQ(sent.result, WriteOk);
   EXPECT_TRUE(sent.interfaceSwitch);
   EXPECT_FALSE(settings.IsInterfaceSwitchPending());
@@ -203,7 +215,7 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   line_->Reader().SetRejectUnknown(true);
   line_->Reader().SetUnknownFuncIds({0x25});
   settings.terminator = 0x0A;
-  sent = SendSettings(link_.get(), settings, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
+  sent = SendSettings(link_.get(), settings, PAUSED_SEND, flow_);
   EXPECT_EQ(sent.result, WriteRejected);
   EXPECT_EQ(flow_.Texts(), Texts{texts::UNKNOWN_FUNC_IDS});
   EXPECT_TRUE(flow_.messages[0].failure);
@@ -215,35 +227,35 @@ TEST_F(ReaderFlowsTest, SendingTellsEachWriteResultInItsOwnWords) {
   tooLong.formulas[0].assign(200, 0x41);
   tooLong.formulas[1].assign(200, 0x41);
   const std::size_t before = line_->Reader().CommandCount();
-  sent = SendSettings(link_.get(), tooLong, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
+  sent = SendSettings(link_.get(), tooLong, PAUSED_SEND, flow_);
   EXPECT_EQ(sent.result, WriteTooLong);
   EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_TOO_LONG});
   EXPECT_EQ(line_->Reader().CommandCount(), before);
 
   // No reader at all.
   flow_.Clear();
-  sent = SendSettings(nullptr, settings, SendSteps::PauseThenNoteSwitchOnOpen, flow_);
+  sent = SendSettings(nullptr, settings, PAUSED_SEND, flow_);
   EXPECT_EQ(sent.result, WriteFailed);
   EXPECT_EQ(flow_.Texts(), Texts{texts::WRITE_FAILED});
 }
 
 TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
   struct Case {
-    DefaultsSteps steps;
+    DefaultsPlan plan;
     Waits waits;
   };
-  for (const Case& c : {Case{DefaultsSteps::ReadBackOnSameOpen, {DEFAULTS_READ_BACK_WAIT}},
-                        Case{DefaultsSteps::TwoOpens, {DEFAULTS_COMMAND_WAIT, DEFAULTS_REOPEN_WAIT}}}) {
+  for (const Case& c : {Case{SAME_OPEN_DEFAULTS, {DEFAULTS_READ_BACK_WAIT}},
+                        Case{TWO_OPEN_DEFAULTS, {DEFAULTS_COMMAND_WAIT, DEFAULTS_REOPEN_WAIT}}}) {
     StartReader(sim::SimulatedLineKind::UsbHidKb, "V1.90");
     ReaderSettings changed;
     changed.beepVolume = '0';
     changed.hidFormat = '8';
     ByteString stream;
-    ASSERT_TRUE(testing::EncodeStream(changed, &stream));
+    ASSERT_TRUE(test_support::EncodeStream(changed, &stream));
     ASSERT_TRUE(line_->Reader().SetSettingsStream(stream));
 
     ReaderSettings settings = changed;
-    EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.steps, flow_));
+    EXPECT_TRUE(RestoreFactoryDefaults(link_.get(), settings, c.plan, flow_));
     EXPECT_EQ(flow_.waits, c.waits);
     EXPECT_EQ(settings.beepVolume, ReaderSettings().beepVolume);
     EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OK});
@@ -252,14 +264,14 @@ TEST_F(ReaderFlowsTest, DefaultsFollowTheStepsOfEachSheet) {
     // A reader that does not acknowledge is not read back.
     flow_.Clear();
     line_->Reader().SetSilent(true);
-    EXPECT_FALSE(RestoreFactoryDefaults(link_.get(), settings, c.steps, flow_));
+    EXPECT_FALSE(RestoreFactoryDefaults(link_.get(), settings, c.plan, flow_));
     EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_FAILED});
     EXPECT_EQ(flow_.settingsChanged, 0);
   }
   // The basic sheet says which step could not open the reader.
   flow_.Clear();
   EXPECT_FALSE(RestoreFactoryDefaults(nullptr, *std::make_unique<ReaderSettings>(),
-                                      DefaultsSteps::TwoOpens, flow_));
+                                      TWO_OPEN_DEFAULTS, flow_));
   EXPECT_EQ(flow_.Texts(), Texts{texts::DEFAULTS_OPEN_FAILED});
 }
 
@@ -284,7 +296,7 @@ TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
   ReaderSettings source;
   std::unique_ptr<ReaderLink> target;
   std::unique_ptr<ReaderSettings> read;
-  ReaderConnection missing{INTERFACE_USB_HID, 4, std::string()};
+  ReaderConnection missing{InterfaceType::UsbHid, 4, std::string()};
   EXPECT_EQ(CloneToTarget(&source, false, &connection_, Readers(), target, flow_), WriteFailed);
   EXPECT_EQ(CloneToTarget(&source, true, nullptr, Readers(), target, flow_), WriteFailed);
   EXPECT_EQ(CloneToTarget(&source, true, &missing, Readers(), target, flow_), WriteFailed);
@@ -298,7 +310,7 @@ TEST_F(ReaderFlowsTest, CloneTellsWhatStopsIt) {
   flow_.Clear();
   EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_), SourceReadOutcome::Read);
   ASSERT_NE(read, nullptr);
-  EXPECT_EQ(read->interfaceType, INTERFACE_USB_HID);
+  EXPECT_EQ(read->interfaceType, InterfaceType::UsbHid);
   line_->Reader().SetSilent(true);
   EXPECT_EQ(ReadCloneSource(&connection_, Readers(), target, read, flow_),
             SourceReadOutcome::ReadFailed);
@@ -391,7 +403,7 @@ TEST_F(ReaderFlowsTest, FaultsOfTheReaderAreToldAndLeaveNothingBehind) {
       EXPECT_FALSE(ReadOrTell(*link_, settings, nullptr, flow_));
     }
     if (c.work == SEND || c.work == SEND_BROKEN_RULE) {
-      EXPECT_EQ(SendSettings(link_.get(), settings, SendSteps::NoteSwitchFirst, flow_, &held)
+      EXPECT_EQ(SendSettings(link_.get(), settings, SendPlan{.held = &held}, flow_)
                     .outcomeUnknown, c.work == SEND);
     }
     if (c.work == COMMAND) {

@@ -12,7 +12,7 @@ namespace tessaron::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::RawTerminalClient;
+using test_support::RawTerminalClient;
 using Clock = std::chrono::steady_clock;
 
 const ByteString VERSION_QUERY{0x02, 0x52, 0x22, 0x03, 0x71};

@@ -11,7 +11,7 @@
 
 #include "core/byte_string.h"
 
-namespace tessaron::sim::testing {
+namespace tessaron::sim::test_support {
 
 class RawTerminalClient {
  public:
@@ -58,4 +58,4 @@ class RawTerminalClient {
   bool hungUp_ = false;
 };
 
-}  // namespace tessaron::sim::testing
+}  // namespace tessaron::sim::test_support

@@ -20,9 +20,9 @@ namespace tessaron::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::RawTerminalClient;
-using tessaron::testing::ProgramFolder;
-using tessaron::testing::SimProcess;
+using test_support::RawTerminalClient;
+using tessaron::test_support::ProgramFolder;
+using tessaron::test_support::SimProcess;
 
 ByteString Exchange(const std::string& path, const ByteString& frame, std::size_t want) {
   RawTerminalClient client(path);

@@ -21,7 +21,7 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 
 SimulatedReaderConfig HidConfig() {
   SimulatedReaderConfig config;
-  config.interfaceType = INTERFACE_USB_HID;
+  config.interfaceType = InterfaceType::UsbHid;
   return config;
 }
 
@@ -60,10 +60,10 @@ ByteString Padded(ByteString bytes, std::size_t chunk) {
 // The reader's settings stream with another USB HID format.
 ByteString StreamWithHidFormat(const SimulatedReader& reader, Byte format) {
   ReaderSettings settings;
-  EXPECT_TRUE(tessaron::testing::DecodeStream(reader.SettingsStream(), &settings));
+  EXPECT_TRUE(tessaron::test_support::DecodeStream(reader.SettingsStream(), &settings));
   settings.hidFormat = format;
   ByteString stream;
-  EXPECT_TRUE(tessaron::testing::EncodeStream(settings, &stream));
+  EXPECT_TRUE(tessaron::test_support::EncodeStream(settings, &stream));
   return stream;
 }
 

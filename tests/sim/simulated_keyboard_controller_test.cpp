@@ -158,7 +158,7 @@ TEST_F(SimulatedKeyboardControllerTest, InputBufferStaysFullForTheGivenReads) {
 TEST_F(SimulatedKeyboardControllerTest, UsesTheReaderItIsGiven) {
   SimulatedReaderConfig config;
   config.firmware = "V2.05";
-  config.interfaceType = INTERFACE_PS2_KEYBOARD;
+  config.interfaceType = InterfaceType::Ps2Keyboard;
   auto reader = std::make_shared<SimulatedReader>(config);
   SimulatedKeyboardController own(reader);
   ASSERT_TRUE(own.Start());

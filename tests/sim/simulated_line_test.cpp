@@ -23,7 +23,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 std::vector<ReaderDeviceEntry> Readers(const ReaderEnvironment& readers, InterfaceType type) {
   std::vector<ReaderDeviceEntry> list;
@@ -33,7 +33,7 @@ std::vector<ReaderDeviceEntry> Readers(const ReaderEnvironment& readers, Interfa
 
 // Readers on fast timing over a listing (none: no device of the machine).
 ReaderEnvironment Base(std::shared_ptr<DeviceListing> listing = nullptr) {
-  return testing::ReadersOn(listing ? std::move(listing) : std::make_shared<testing::TestListing>());
+  return test_support::ReadersOn(listing ? std::move(listing) : std::make_shared<test_support::TestListing>());
 }
 
 // The entry whose name is the line's device, or nullptr.
@@ -60,12 +60,12 @@ TEST(SimulatedLineNameTest, NamesParseInAnyCaseAndNothingElse) {
     SimulatedLineKind kind;
     InterfaceType type;
   } known[] = {
-      {"rs232", SimulatedLineKind::Rs232, INTERFACE_RS232},
-      {"USB-RS232", SimulatedLineKind::UsbRs232, INTERFACE_USB_RS232},
-      {"usb-hid", SimulatedLineKind::UsbHid, INTERFACE_USB_HID},
-      {"Usb-Hid-Kb", SimulatedLineKind::UsbHidKb, INTERFACE_USB_HID_KB},
-      {"ps2", SimulatedLineKind::Ps2, INTERFACE_PS2_KEYBOARD},
-      {"PS/2 Keyboard", SimulatedLineKind::Ps2, INTERFACE_PS2_KEYBOARD},
+      {"rs232", SimulatedLineKind::Rs232, InterfaceType::Rs232},
+      {"USB-RS232", SimulatedLineKind::UsbRs232, InterfaceType::UsbRs232},
+      {"usb-hid", SimulatedLineKind::UsbHid, InterfaceType::UsbHid},
+      {"Usb-Hid-Kb", SimulatedLineKind::UsbHidKb, InterfaceType::UsbHidKb},
+      {"ps2", SimulatedLineKind::Ps2, InterfaceType::Ps2Keyboard},
+      {"PS/2 Keyboard", SimulatedLineKind::Ps2, InterfaceType::Ps2Keyboard},
   };
   for (const auto& line : known) {
     SimulatedLineKind kind = SimulatedLineKind::Rs232;
@@ -113,7 +113,7 @@ TEST_P(SimulatedLineReachTest, ReaderIsDiscoveredAndAnswersThroughItsPort) {
     port->Close();
   }
   // The environment it was added to never saw it.
-  if (type != INTERFACE_PS2_KEYBOARD) {
+  if (type != InterfaceType::Ps2Keyboard) {
     for (const ReaderDeviceEntry& entry : Readers(before, type)) {
       EXPECT_NE(entry.name, SIM_HID_DEFAULT_PATH);
       EXPECT_EQ(entry.name.find("/dev/pts/"), std::string::npos);
@@ -144,9 +144,7 @@ TEST_P(SimulatedLineRecoveryTest, MalformedCommandDoesNotSpoilTheNextOne) {
   ASSERT_EQ(PrepareManualCommand("\\x2\\x53\\x10\\x05\\x3", &malformed), ManualCommandCheck::Ok);
   ASSERT_TRUE(port->Open(entry->deviceIndex));
   Byte reply[MANUAL_COMMAND_REPLY_BUFFER_SIZE] = {};
-  std::uint32_t replyLength = sizeof(reply);
-  EXPECT_FALSE(port->Transact(malformed.data(), static_cast<std::int32_t>(malformed.size()), reply,
-                              &replyLength));
+  EXPECT_FALSE(port->Transact(malformed, reply).ok);
   port->Close();
 
   ASSERT_TRUE(port->Open(entry->deviceIndex));
@@ -161,10 +159,10 @@ INSTANTIATE_TEST_SUITE_P(HostPacedLines, SimulatedLineRecoveryTest,
 
 class SimulatedLineListingTest : public ::testing::Test {
  protected:
-  std::shared_ptr<testing::TestListing> base_ = std::make_shared<testing::TestListing>(
-      std::vector<ListedDevice>{testing::MotherboardPort("/dev/ttyS0"),
-                                testing::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
-      std::vector<ListedDevice>{testing::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
+  std::shared_ptr<test_support::TestListing> base_ = std::make_shared<test_support::TestListing>(
+      std::vector<ListedDevice>{test_support::MotherboardPort("/dev/ttyS0"),
+                                test_support::UsbPort("/dev/ttyUSB0", 0x0F3E, 0x0217)},
+      std::vector<ListedDevice>{test_support::HidEntry("/dev/hidraw0", 0x046D, 0xC52B)});
 };
 
 TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly) {
@@ -172,37 +170,37 @@ TEST_F(SimulatedLineListingTest, SerialLinesFollowThePresentPortsOfTheirKindOnly
     SimulatedLine line(SimulatedLineKind::Rs232);
     ASSERT_TRUE(line.Start());
     const ReaderEnvironment readers = line.AddTo(Base(base_));
-    const auto rs232 = Readers(readers, INTERFACE_RS232);
+    const auto rs232 = Readers(readers, InterfaceType::Rs232);
     ASSERT_EQ(rs232.size(), 2u);
     EXPECT_EQ(rs232[1].name, line.DeviceName());
     EXPECT_EQ(rs232[1].deviceIndex, 2);
-    EXPECT_EQ(Readers(readers, INTERFACE_USB_RS232).size(), 1u);  // only the listed USB port
+    EXPECT_EQ(Readers(readers, InterfaceType::UsbRs232).size(), 1u);  // only the listed USB port
   }
   {
     SimulatedLine line(SimulatedLineKind::UsbRs232);
     ASSERT_TRUE(line.Start());
     const ReaderEnvironment readers = line.AddTo(Base(base_));
-    EXPECT_EQ(Readers(readers, INTERFACE_RS232).size(), 1u);
-    const auto usb = Readers(readers, INTERFACE_USB_RS232);
+    EXPECT_EQ(Readers(readers, InterfaceType::Rs232).size(), 1u);
+    const auto usb = Readers(readers, InterfaceType::UsbRs232);
     ASSERT_EQ(usb.size(), 2u);
     EXPECT_EQ(usb[1].name, line.DeviceName());
     EXPECT_EQ(usb[1].deviceIndex, 2);
   }
-  EXPECT_EQ(Readers(Base(base_), INTERFACE_RS232).size(), 1u);
+  EXPECT_EQ(Readers(Base(base_), InterfaceType::Rs232).size(), 1u);
 }
 
 TEST_F(SimulatedLineListingTest, HidReaderFollowsTheInterfaceSwitch) {
   SimulatedLine line(SimulatedLineKind::UsbHid);
   ASSERT_TRUE(line.Start());
   const ReaderEnvironment readers = line.AddTo(Base(base_));
-  EXPECT_TRUE(Readers(readers, INTERFACE_USB_HID_KB).empty());
-  const auto hid = Readers(readers, INTERFACE_USB_HID);
+  EXPECT_TRUE(Readers(readers, InterfaceType::UsbHidKb).empty());
+  const auto hid = Readers(readers, InterfaceType::UsbHid);
   ASSERT_EQ(hid.size(), 1u);
   EXPECT_EQ(hid[0].name, SIM_HID_DEFAULT_PATH);
   EXPECT_EQ(hid[0].deviceIndex, 1);
 
   // Switch the reader to the keyboard format through its own port.
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID, readers);
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(InterfaceType::UsbHid, readers);
   ASSERT_TRUE(port->Open(hid[0].deviceIndex));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
@@ -210,11 +208,11 @@ TEST_F(SimulatedLineListingTest, HidReaderFollowsTheInterfaceSwitch) {
   EXPECT_EQ(WriteToReader(settings, port.get()), WriteOk);
   port->Close();
 
-  EXPECT_TRUE(Readers(readers, INTERFACE_USB_HID).empty());
-  const auto keyboard = Readers(readers, INTERFACE_USB_HID_KB);
+  EXPECT_TRUE(Readers(readers, InterfaceType::UsbHid).empty());
+  const auto keyboard = Readers(readers, InterfaceType::UsbHidKb);
   ASSERT_EQ(keyboard.size(), 1u);
   EXPECT_EQ(keyboard[0].deviceIndex, 1);
-  std::unique_ptr<ReaderPort> keyboardPort = CreateReaderPort(INTERFACE_USB_HID_KB, readers);
+  std::unique_ptr<ReaderPort> keyboardPort = CreateReaderPort(InterfaceType::UsbHidKb, readers);
   ASSERT_TRUE(keyboardPort->Open(keyboard[0].deviceIndex));
   std::string version;
   EXPECT_TRUE(keyboardPort->GetFirmwareVersion(version));
@@ -225,7 +223,7 @@ TEST_F(SimulatedLineListingTest, KeyboardFormatLineStartsAsKeyboardClassReader) 
   SimulatedLine line(SimulatedLineKind::UsbHidKb);
   ASSERT_TRUE(line.Start());
   EXPECT_EQ(line.Reader().HidFormat(), '8');
-  std::unique_ptr<ReaderPort> port = CreateReaderPort(INTERFACE_USB_HID_KB, line.AddTo(Base(base_)));
+  std::unique_ptr<ReaderPort> port = CreateReaderPort(InterfaceType::UsbHidKb, line.AddTo(Base(base_)));
   ASSERT_TRUE(port->Open(1));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));

@@ -13,15 +13,15 @@
 namespace tessaron::sim {
 namespace {
 
-using tessaron::testing::CheckedStreamOf;
-using tessaron::testing::DecodeStream;
+using tessaron::test_support::CheckedStreamOf;
+using tessaron::test_support::DecodeStream;
 
 const ByteString READ_ALL{0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString VERSION{0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString DEFAULTS{0x02, 0x53, 0x18, 0x03, 0x4A};
 const ByteString BOOT_LOADER{0x02, 0x53, 0x70, 0x01, 0xFF, 0x03, 0xDC};
 
-using tessaron::testing::WithLrc;
+using tessaron::test_support::WithLrc;
 
 std::size_t FrameLength(const ByteString& bytes) {
   // An exact-size heap copy, so that a read past the count shows up under AddressSanitizer.
@@ -194,7 +194,7 @@ TEST(SimulatedReaderSettings, UnknownFuncIdsAreRefusedOrDropped) {
 }
 
 TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
-  SimulatedReader reader({.interfaceType = INTERFACE_USB_HID});
+  SimulatedReader reader({.interfaceType = InterfaceType::UsbHid});
   EXPECT_EQ(Ask(reader, WithLrc({0x02, 0x53, 0x70, 0x01, 0x00, 0x03}), ReplyStyle::Hid),
             ByteString{REPLY_ACK});
   EXPECT_FALSE(reader.InBootLoader());
@@ -205,7 +205,7 @@ TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
   kb.hidFormat = '8';
   EXPECT_EQ(Ask(reader, CheckedStreamOf(kb), ReplyStyle::Hid), ByteString{REPLY_ACK});
   EXPECT_EQ(reader.HidFormat(), '8');
-  EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
+  EXPECT_EQ(reader.Interface(), InterfaceType::UsbHidKb);
   // The factory settings reset everything but the format the reader runs with.
   kb.beepVolume = '4';
   Ask(reader, CheckedStreamOf(kb), ReplyStyle::Hid);
@@ -213,7 +213,7 @@ TEST(SimulatedReaderState, BootLoaderSilenceAndHidFormat) {
   ReaderSettings factoryKb;
   factoryKb.hidFormat = '8';
   EXPECT_EQ(reader.SettingsStream(), CheckedStreamOf(factoryKb));
-  EXPECT_EQ(reader.Interface(), INTERFACE_USB_HID_KB);
+  EXPECT_EQ(reader.Interface(), InterfaceType::UsbHidKb);
 
   reader.SetSilent(true);
   const std::size_t before = reader.CommandCount();

@@ -8,7 +8,7 @@
 
 #include "flows/flow_context.h"
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 class FlowRecorder : public FlowContext {
  public:
@@ -43,4 +43,4 @@ class FlowRecorder : public FlowContext {
   int settingsChanged = 0;
 };
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 // TESSARON_BIN_DIR when the test run sets it; else the folder of the running test program,
 // which the build puts beside the programs.
@@ -14,4 +14,4 @@ inline std::filesystem::path ProgramFolder() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

@@ -5,7 +5,7 @@
 
 #include "support/settings_streams.h"
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 inline ByteString CheckedStreamOf(const ReaderSettings& settings) {
   ByteString stream;
@@ -13,4 +13,4 @@ inline ByteString CheckedStreamOf(const ReaderSettings& settings) {
   return stream;
 }
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

@@ -14,7 +14,7 @@
 #include "core/settings_codec.h"
 #include "core/settings_table.h"
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 // The stream of a record in its default state: the reader's factory settings.
 inline const ByteString DEFAULT_STREAM = {
@@ -104,4 +104,4 @@ inline std::vector<MemberChange> EveryMemberChange() {
   return changes;
 }
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

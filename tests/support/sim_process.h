@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 class SimProcess {
  public:
@@ -116,4 +116,4 @@ class SimProcess {
   std::string path_;
 };
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

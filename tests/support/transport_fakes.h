@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "sim/simulated_hid_device.h"
+#include "support/readable_names.h"
 #include "transport/discovery.h"
 #include "transport/reader_environment.h"
 #include "transport/transport_timing.h"
 
-namespace tessaron::testing {
+namespace tessaron::test_support {
 
 // Every wait of the three lines still exists, scaled down: the serial line's pause and
 // write wait, the HID line without pauses, the keyboard line's short waits and limits.
@@ -85,4 +86,4 @@ inline ReaderEnvironment ReadersOn(std::shared_ptr<DeviceListing> listing,
   return readers;
 }
 
-}  // namespace tessaron::testing
+}  // namespace tessaron::test_support

@@ -28,14 +28,14 @@ TEST(ComPortEntryTest, RegistryValuesGiveTheReadersOfEachSerialLine) {
       {"COM12", "\\??\\USB#VID_0403&PID_6001#A50285BI#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"},
       {"COM4", "\\??\\USB#VID_0F3E&PID_0222#1#{...}"},  // the reader's vendor, another product
   };
-  auto listing = std::make_shared<testing::TestListing>();
+  auto listing = std::make_shared<test_support::TestListing>();
   for (const RegistryPort& port : registry) {
     listing->serial.push_back(ListedComPort(port.portName, port.symbolicName));
   }
 
   const std::vector<std::pair<InterfaceType, std::vector<std::pair<std::string, DeviceIndex>>>>
-      wanted = {{INTERFACE_RS232, {{"COM1", 0}, {"COM12", 4}, {"COM4", 5}}},
-                {INTERFACE_USB_RS232, {{"COM7", 1}}}};
+      wanted = {{InterfaceType::Rs232, {{"COM1", 0}, {"COM12", 4}, {"COM4", 5}}},
+                {InterfaceType::UsbRs232, {{"COM7", 1}}}};
   for (const auto& [type, readers] : wanted) {
     std::vector<ReaderDeviceEntry> found;
     EnumerateReaders(*listing, type, found);

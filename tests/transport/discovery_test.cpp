@@ -20,10 +20,10 @@
 namespace tessaron {
 namespace {
 
-using testing::HidEntry;
-using testing::MotherboardPort;
-using testing::TestListing;
-using testing::UsbPort;
+using test_support::HidEntry;
+using test_support::MotherboardPort;
+using test_support::TestListing;
+using test_support::UsbPort;
 
 class DiscoveryTest : public ::testing::Test {
  protected:
@@ -54,25 +54,25 @@ TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
       UsbPort("/dev/ttyACM0", 0x0F3E, 0x0222),   // the reader's vendor, not its serial product
       {"/dev/ttyUSB2", true, 0x0F3E, 0x0217, false},  // ids unreadable
   };
-  InterfaceType kind = -7;
+  InterfaceType kind = static_cast<InterfaceType>(-7);
   std::string name = "stale";
 
   ASSERT_TRUE(FindSerialPort(0, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_RS232);
+  EXPECT_EQ(kind, InterfaceType::Rs232);
   EXPECT_EQ(name, "/dev/ttyS0");
   // A USB serial adapter: an RS232 reader is usually plugged in through one.
   ASSERT_TRUE(FindSerialPort(1, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_RS232);
+  EXPECT_EQ(kind, InterfaceType::Rs232);
   ASSERT_TRUE(FindSerialPort(2, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_USB_RS232);
+  EXPECT_EQ(kind, InterfaceType::UsbRs232);
   EXPECT_EQ(name, "/dev/ttyUSB1");
   ASSERT_TRUE(FindSerialPort(3, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_RS232);
+  EXPECT_EQ(kind, InterfaceType::Rs232);
   ASSERT_TRUE(FindSerialPort(4, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_RS232);
+  EXPECT_EQ(kind, InterfaceType::Rs232);
 
   EXPECT_FALSE(FindSerialPort(5, &kind, &name));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, InterfaceType::Unknown);
   EXPECT_EQ(name, "");
   EXPECT_FALSE(FindSerialPort(-1, &kind, &name));
   EXPECT_FALSE(FindSerialPort(0x7FFFFFFF, nullptr, nullptr));
@@ -87,9 +87,9 @@ TEST_F(DiscoveryTest, SerialEntriesCarryTheirPositionAmongAllPorts) {
       MotherboardPort("/dev/ttyS1"),
   };
 
-  const auto rs232 = Enumerate(INTERFACE_RS232);
+  const auto rs232 = Enumerate(InterfaceType::Rs232);
   ASSERT_EQ(rs232.size(), 3u);
-  EXPECT_EQ(rs232[0].interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(rs232[0].interfaceType, InterfaceType::Rs232);
   EXPECT_EQ(rs232[0].name, "/dev/ttyACM0");
   EXPECT_EQ(rs232[0].deviceIndex, 0);
   EXPECT_EQ(rs232[1].name, "/dev/ttyS0");
@@ -97,9 +97,9 @@ TEST_F(DiscoveryTest, SerialEntriesCarryTheirPositionAmongAllPorts) {
   EXPECT_EQ(rs232[2].name, "/dev/ttyS1");
   EXPECT_EQ(rs232[2].deviceIndex, 3);
 
-  const auto usb = Enumerate(INTERFACE_USB_RS232);
+  const auto usb = Enumerate(InterfaceType::UsbRs232);
   ASSERT_EQ(usb.size(), 1u);
-  EXPECT_EQ(usb[0].interfaceType, INTERFACE_USB_RS232);
+  EXPECT_EQ(usb[0].interfaceType, InterfaceType::UsbRs232);
   EXPECT_EQ(usb[0].name, "/dev/ttyUSB0");
   EXPECT_EQ(usb[0].deviceIndex, 2);
 }
@@ -115,29 +115,29 @@ TEST_F(DiscoveryTest, HidReadersAreToldApartByProductId) {
       {"/dev/hidraw6", false, 0x0F3E, 0x0222, false},  // ids unreadable
   };
 
-  const auto keyboard = Enumerate(INTERFACE_USB_HID_KB);
+  const auto keyboard = Enumerate(InterfaceType::UsbHidKb);
   ASSERT_EQ(keyboard.size(), 1u);
-  EXPECT_EQ(keyboard[0].interfaceType, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(keyboard[0].interfaceType, InterfaceType::UsbHidKb);
   EXPECT_EQ(keyboard[0].name, "/dev/hidraw1");
   EXPECT_EQ(keyboard[0].deviceIndex, 1);
 
-  const auto hid = Enumerate(INTERFACE_USB_HID);
+  const auto hid = Enumerate(InterfaceType::UsbHid);
   ASSERT_EQ(hid.size(), 2u);
   EXPECT_EQ(hid[0].name, "/dev/hidraw2");
   EXPECT_EQ(hid[0].deviceIndex, 2);
   EXPECT_EQ(hid[1].name, "/dev/hidraw4");
   EXPECT_EQ(hid[1].deviceIndex, 4);
 
-  InterfaceType kind = -7;
+  InterfaceType kind = static_cast<InterfaceType>(-7);
   std::string path = "stale";
   ASSERT_TRUE(FindHidReader(3, &kind, &path));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, InterfaceType::Unknown);
   EXPECT_EQ(path, "");  // only a reader's path is handed out
   ASSERT_TRUE(FindHidReader(1, &kind, &path));
-  EXPECT_EQ(kind, INTERFACE_USB_HID_KB);
+  EXPECT_EQ(kind, InterfaceType::UsbHidKb);
   EXPECT_EQ(path, "/dev/hidraw1");
   EXPECT_FALSE(FindHidReader(7, &kind, &path));
-  EXPECT_EQ(kind, INTERFACE_UNKNOWN);
+  EXPECT_EQ(kind, InterfaceType::Unknown);
   EXPECT_EQ(path, "");
   EXPECT_FALSE(FindHidReader(-1, &kind, &path));
 }
@@ -147,27 +147,27 @@ TEST_F(DiscoveryTest, EnumerationAppendsAndCoversEveryType) {
   devices_->hid = {HidEntry("/dev/hidraw0", 0x0F3E, 0x0222)};
 
   std::vector<ReaderDeviceEntry> list;
-  EnumerateReaders(INTERFACE_USB_HID, list);
-  EnumerateReaders(INTERFACE_PS2_KEYBOARD, list);
-  EnumerateReaders(INTERFACE_RS232, list);
+  EnumerateReaders(InterfaceType::UsbHid, list);
+  EnumerateReaders(InterfaceType::Ps2Keyboard, list);
+  EnumerateReaders(InterfaceType::Rs232, list);
   ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].interfaceType, INTERFACE_USB_HID);
-  EXPECT_EQ(list[1].interfaceType, INTERFACE_PS2_KEYBOARD);
+  EXPECT_EQ(list[0].interfaceType, InterfaceType::UsbHid);
+  EXPECT_EQ(list[1].interfaceType, InterfaceType::Ps2Keyboard);
   EXPECT_EQ(list[1].name, "PS/2 Keyboard port");
   EXPECT_EQ(list[1].deviceIndex, 0);
-  EXPECT_EQ(list[2].interfaceType, INTERFACE_RS232);
+  EXPECT_EQ(list[2].interfaceType, InterfaceType::Rs232);
 
-  EXPECT_TRUE(Enumerate(INTERFACE_UNKNOWN).empty());
-  EXPECT_TRUE(Enumerate(6).empty());
-  EXPECT_TRUE(Enumerate(-1).empty());
-  EXPECT_TRUE(Enumerate(INTERFACE_USB_HID_KB).empty());
-  EXPECT_TRUE(Enumerate(INTERFACE_USB_RS232).empty());
+  EXPECT_TRUE(Enumerate(InterfaceType::Unknown).empty());
+  EXPECT_TRUE(Enumerate(static_cast<InterfaceType>(6)).empty());
+  EXPECT_TRUE(Enumerate(static_cast<InterfaceType>(-1)).empty());
+  EXPECT_TRUE(Enumerate(InterfaceType::UsbHidKb).empty());
+  EXPECT_TRUE(Enumerate(InterfaceType::UsbRs232).empty());
 
   // The PS/2 entry needs no device at all.
   devices_->serial.clear();
   devices_->hid.clear();
-  EXPECT_EQ(Enumerate(INTERFACE_PS2_KEYBOARD).size(), 1u);
-  EXPECT_TRUE(Enumerate(INTERFACE_RS232).empty());
+  EXPECT_EQ(Enumerate(InterfaceType::Ps2Keyboard).size(), 1u);
+  EXPECT_TRUE(Enumerate(InterfaceType::Rs232).empty());
 }
 
 TEST(ReaderEnvironmentTest, OnlyTheSystemEnvironmentReachesTheMachine) {
@@ -188,7 +188,7 @@ TEST(InterfaceTableTest, EveryRowNamesOneInterfaceAndItsProductIdsLeadBackToIt) 
   std::vector<std::string> names;
   for (const InterfaceRow& row : INTERFACE_ROWS) {
     EXPECT_EQ(&InterfaceRowOf(row.type), &row);
-    InterfaceType parsed = -1;
+    InterfaceType parsed = static_cast<InterfaceType>(-1);
     ASSERT_TRUE(ParseLineName(row.lineName, &parsed)) << row.lineName;
     EXPECT_EQ(parsed, row.type);
     EXPECT_EQ(std::count(names.begin(), names.end(), row.lineName), 0) << row.lineName;
@@ -204,7 +204,7 @@ TEST(InterfaceTableTest, EveryRowNamesOneInterfaceAndItsProductIdsLeadBackToIt) 
     const std::vector<InterfaceType> searched = UsbSearchOrder();
     EXPECT_EQ(std::count(searched.begin(), searched.end(), row.type), row.usb ? 1 : 0);
   }
-  EXPECT_EQ(&InterfaceRowOf(INTERFACE_TYPE_COUNT), &INTERFACE_ROWS[0]);
+  EXPECT_EQ(&InterfaceRowOf(static_cast<InterfaceType>(INTERFACE_TYPE_COUNT)), &INTERFACE_ROWS[0]);
 }
 
 TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
@@ -219,9 +219,7 @@ TEST(UdevDeviceListingTest, ListsThisMachineSortedAndWithNodes) {
   }
   // Classification over the system listing must not fail either.
   std::vector<ReaderDeviceEntry> list;
-  for (InterfaceType type = 0; type < INTERFACE_TYPE_COUNT; ++type) {
-    EnumerateReaders(listing, type, list);
-  }
+  for (InterfaceType line : LINES) EnumerateReaders(listing, line, list);
   EXPECT_FALSE(list.empty());  // at least the PS/2 entry
 }
 

@@ -33,11 +33,11 @@ const ByteString VERSION_QUERY = {0x02, 0x52, 0x22, 0x03, 0x71};
 const ByteString READ_ALL_QUERY = {0x02, 0x52, 0x1F, 0x03, 0x4C};
 const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 sim::SimulatedReaderConfig HidReaderConfig() {
   sim::SimulatedReaderConfig config;
-  config.interfaceType = INTERFACE_USB_HID;
+  config.interfaceType = InterfaceType::UsbHid;
   return config;
 }
 
@@ -59,21 +59,14 @@ struct TransactResult {
 };
 
 TransactResult Send(HidPort& port, const ByteString& command, std::uint32_t capacity = 1024) {
-  ByteString buffer(capacity + 16, 0xEE);  // guard bytes after the capacity
-  std::uint32_t length = capacity;
-  TransactResult result;
-  result.ok = port.Transact(command.data(), static_cast<std::int32_t>(command.size()),
-                            buffer.data(), &length);
-  EXPECT_LE(length, capacity);
-  EXPECT_TRUE(std::all_of(buffer.begin() + capacity, buffer.end(), [](Byte b) { return b == 0xEE; }))
-      << "reply written past the capacity";
-  result.reply.assign(buffer.begin(), buffer.begin() + std::min(length, capacity));
-  return result;
+  ByteString buffer(capacity, 0xEE);
+  const PortReply answer = port.Transact(command, buffer);
+  return TransactResult{answer.ok, ByteString(answer.bytes.begin(), answer.bytes.end())};
 }
 
 class HidPortTest : public ::testing::Test {
  protected:
-  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<testing::TestListing>()) {}
+  HidPortTest() : reader(HidReaderConfig()), listing(std::make_shared<test_support::TestListing>()) {}
 
   // The simulated devices of the listing, by their paths.
   HidDeviceFactory Devices() {
@@ -92,7 +85,7 @@ class HidPortTest : public ::testing::Test {
   }
 
   sim::SimulatedReader reader;
-  std::shared_ptr<testing::TestListing> listing;
+  std::shared_ptr<test_support::TestListing> listing;
 };
 
 class HidPortReportLengthTest : public HidPortTest,
@@ -104,7 +97,7 @@ TEST_P(HidPortReportLengthTest, CutsCommandsIntoChunksAndCollectsWholeChunks) {
   SimulatedHidOptions options;
   options.featureReportLength = n;
   auto device = AddDevice(options);
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   EXPECT_EQ(port.FeatureReportLength(), n);
 
@@ -124,7 +117,7 @@ TEST_P(HidPortReportLengthTest, CutsCommandsIntoChunksAndCollectsWholeChunks) {
   EXPECT_EQ(payload, InChunks(command, chunk));
   // Nothing came back but idle reports: one chunk that begins with the idle marker.
   ByteString idle(chunk, 0);
-  idle[0] = HID_IDLE_MARKER;
+  idle[0] = HID_IDLE_REPORT_MARKER;
   EXPECT_EQ(noise.reply, idle);
 
   const TransactResult version = Send(port, VERSION_QUERY);
@@ -136,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(ReportLengths, HidPortReportLengthTest, ::testing::Valu
 
 TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   Send(port, {1, 2, 3, 4, 5, 6});
   Send(port, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
@@ -150,20 +143,18 @@ TEST_F(HidPortTest, NineByteReportsCarrySixAndTwelveByteCommands) {
 
 TEST_F(HidPortTest, EmptyCommandSendsNoReportButStillPolls) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
-  Byte reply[64] = {};
-  std::uint32_t length = sizeof reply;
-  EXPECT_TRUE(port.Transact(nullptr, 0, reply, &length));
+  const TransactResult empty = Send(port, {}, 64);
+  EXPECT_TRUE(empty.ok);
   EXPECT_EQ(device->SetFeatureCalls(), 0u);
   EXPECT_EQ(device->GetFeatureCalls(), 3u);
-  EXPECT_EQ(length, 8u);
-  EXPECT_EQ(reply[0], HID_IDLE_MARKER);
+  EXPECT_EQ(empty.reply, InChunks({HID_IDLE_REPORT_MARKER}, 8));
 }
 
 TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const TransactResult acked = Send(port, SET_DEFAULTS, 64);
@@ -172,7 +163,7 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
   EXPECT_FALSE(port.LastError().Failed());
 
   device->SetIdleOnly(true);
-  const ByteString idle = InChunks({HID_IDLE_MARKER}, 8);
+  const ByteString idle = InChunks({HID_IDLE_REPORT_MARKER}, 8);
   const TransactResult unanswered = Send(port, SET_DEFAULTS, 64);
   EXPECT_FALSE(unanswered.ok);
   EXPECT_EQ(unanswered.reply, idle);
@@ -185,7 +176,7 @@ TEST_F(HidPortTest, SetCommandsNeedAnAcknowledgementFirst) {
 
 TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   const ByteString settings = ReaderAnswer(READ_ALL_QUERY);
@@ -207,18 +198,14 @@ TEST_F(HidPortTest, ReplyThatOverflowsTheBufferKeepsTheChunksThatFit) {
   exact = Send(port, VERSION_QUERY, 24);
   EXPECT_TRUE(exact.ok);
   EXPECT_EQ(exact.reply, version);
-
-  std::uint32_t length = 0;
-  EXPECT_FALSE(port.Transact(VERSION_QUERY.data(), 5, nullptr, &length));
-  EXPECT_EQ(length, 0u);
-  EXPECT_FALSE(port.Transact(VERSION_QUERY.data(), 5, nullptr, nullptr));
+  EXPECT_FALSE(Send(port, VERSION_QUERY, 0).ok);
 }
 
 TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
   auto device = AddDevice();
   TransportTiming timing = FastTiming();
   timing.hid.retryPause = Millis{15};
-  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
+  HidPort port(InterfaceType::UsbHid, timing, listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
 
   device->FailNextSetFeatures(3);
@@ -239,7 +226,7 @@ TEST_F(HidPortTest, ReportSentInThreeAttemptsAtMost) {
 
 TEST_F(HidPortTest, DeviceThatStopsAnswering) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.OpenPath(device->Path()));
   const ByteString zeros(8, 0);
 
@@ -269,10 +256,10 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
     bool accepted;
   };
   const Case cases[] = {
-      {INTERFACE_USB_HID_KB, 0x0F3E, 0x0221, true}, {INTERFACE_USB_HID_KB, 0x0F3E, 0x0222, false},
-      {INTERFACE_USB_HID_KB, 0x1234, 0x0221, false}, {INTERFACE_USB_HID, 0x0F3E, 0x0222, true},
-      {INTERFACE_USB_HID, 0x0F3E, 0x0223, true},     {INTERFACE_USB_HID, 0x0F3E, 0x0221, false},
-      {INTERFACE_USB_HID, 0x0F3E, 0x0217, false},    {INTERFACE_USB_HID, 0x1234, 0x0222, false},
+      {InterfaceType::UsbHidKb, 0x0F3E, 0x0221, true}, {InterfaceType::UsbHidKb, 0x0F3E, 0x0222, false},
+      {InterfaceType::UsbHidKb, 0x1234, 0x0221, false}, {InterfaceType::UsbHid, 0x0F3E, 0x0222, true},
+      {InterfaceType::UsbHid, 0x0F3E, 0x0223, true},     {InterfaceType::UsbHid, 0x0F3E, 0x0221, false},
+      {InterfaceType::UsbHid, 0x0F3E, 0x0217, false},    {InterfaceType::UsbHid, 0x1234, 0x0222, false},
   };
   for (const Case& c : cases) {
     SimulatedHidOptions options;
@@ -292,28 +279,26 @@ TEST_F(HidPortTest, AcceptsOnlyTheReadersOfItsInterface) {
     std::string name;
     EXPECT_EQ(port.GetPortName(name), c.accepted ? device->Path() : "");
     // The keyboard-class reader is opened for device queries and feature reports only.
-    EXPECT_EQ(device->LastOpenReadWrite(), c.type == INTERFACE_USB_HID);
+    EXPECT_EQ(device->LastOpenReadWrite(), c.type == InterfaceType::UsbHid);
   }
 
-  EXPECT_EQ(HidPort(INTERFACE_USB_HID_KB).GetInterfaceType(), INTERFACE_USB_HID_KB);
-  EXPECT_EQ(HidPort(INTERFACE_USB_HID).GetInterfaceType(), INTERFACE_USB_HID);
-  EXPECT_EQ(HidPort(INTERFACE_RS232).GetInterfaceType(), INTERFACE_USB_HID);
-  EXPECT_EQ(HidPort(INTERFACE_UNKNOWN).GetInterfaceType(), INTERFACE_USB_HID);
-  EXPECT_EQ(HidPort(-7).GetInterfaceType(), INTERFACE_USB_HID);
-  EXPECT_TRUE(HidPort(INTERFACE_USB_HID).IsReady());
+  EXPECT_EQ(HidPort(InterfaceType::UsbHidKb).GetInterfaceType(), InterfaceType::UsbHidKb);
+  EXPECT_EQ(HidPort(InterfaceType::UsbHid).GetInterfaceType(), InterfaceType::UsbHid);
+  EXPECT_EQ(HidPort(InterfaceType::Rs232).GetInterfaceType(), InterfaceType::UsbHid);
+  EXPECT_EQ(HidPort(InterfaceType::Unknown).GetInterfaceType(), InterfaceType::UsbHid);
+  EXPECT_EQ(HidPort(static_cast<InterfaceType>(-7)).GetInterfaceType(), InterfaceType::UsbHid);
+  EXPECT_FALSE(HidPort(InterfaceType::UsbHid).IsOpen());
 }
 
 TEST_F(HidPortTest, OpenPathRules) {
   auto first = AddDevice();
   auto second = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   EXPECT_FALSE(port.OpenPath(""));
 
   ASSERT_TRUE(port.OpenPath(first->Path()));
-  std::string upper = first->Path();
-  std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-  EXPECT_TRUE(port.OpenPath(upper));
-  EXPECT_EQ(first->OpenCalls(), 1u) << "the open device is kept, not reopened";
+  EXPECT_TRUE(port.OpenPath(first->Path()));
+  EXPECT_EQ(first->OpenCalls(), 2u) << "an open port is closed and opened anew";
   std::string name;
   EXPECT_EQ(port.GetPortName(name), first->Path());
 
@@ -324,7 +309,8 @@ TEST_F(HidPortTest, OpenPathRules) {
   EXPECT_FALSE(port.HasDevice());
   EXPECT_EQ(port.GetPortName(name), "");
   EXPECT_FALSE(Send(port, VERSION_QUERY, 128).ok);
-  EXPECT_TRUE(port.Close());
+  port.Close();
+  EXPECT_FALSE(port.IsOpen());
 }
 
 TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
@@ -332,26 +318,25 @@ TEST_F(HidPortTest, DeviceWithoutRoomForACommandByteIsRefused) {
     SimulatedHidOptions options;
     options.featureReportLength = n;
     auto device = AddDevice(options);
-    HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+    HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
     EXPECT_FALSE(port.OpenPath(device->Path())) << n;
     EXPECT_FALSE(port.HasDevice());
-    Byte reply[16] = {};
-    std::uint32_t length = sizeof reply;
-    EXPECT_FALSE(port.Transact(VERSION_QUERY.data(), 5, reply, &length));
-    EXPECT_EQ(length, 0u);
+    const TransactResult refused = Send(port, VERSION_QUERY, 16);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.reply.empty());
     EXPECT_EQ(device->SetFeatureCalls(), 0u);
   }
 }
 
 TEST_F(HidPortTest, OpenByDeviceIndex) {
-  const ListedDevice foreign = testing::HidEntry("/dev/hidraw-mouse", 0x046D, 0xC077);
+  const ListedDevice foreign = test_support::HidEntry("/dev/hidraw-mouse", 0x046D, 0xC077);
   listing->hid.push_back(foreign);
   auto dataReader = AddDevice();  // index 1
   SimulatedHidOptions keyboard;
   keyboard.productId = USB_HID_KB_PRODUCT_ID;
   auto keyboardReader = AddDevice(keyboard);  // index 2
 
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   EXPECT_FALSE(port.Open(0));
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NotAReader);
   EXPECT_EQ(port.LastError().device, foreign.node);
@@ -363,19 +348,19 @@ TEST_F(HidPortTest, OpenByDeviceIndex) {
   ASSERT_TRUE(port.Open(1));
   std::string name;
   EXPECT_EQ(port.GetPortName(name), dataReader->Path());
-  EXPECT_TRUE(port.Open(2)) << "an opened port ignores the new index";
-  EXPECT_EQ(port.GetPortName(name), dataReader->Path());
+  EXPECT_FALSE(port.Open(2)) << "an open port is closed and opened at the new index";
+  EXPECT_FALSE(port.IsOpen());
   port.Close();
   EXPECT_EQ(port.GetPortName(name), "");
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming(), listing, Devices());
+  HidPort keyboardPort(InterfaceType::UsbHidKb, FastTiming(), listing, Devices());
   EXPECT_TRUE(keyboardPort.Open(2));
   EXPECT_EQ(keyboardPort.GetPortName(name), keyboardReader->Path());
 }
 
 TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   std::string version = "stale";
   EXPECT_FALSE(port.GetFirmwareVersion(version)) << "no device index stored yet";
   EXPECT_EQ(version, "");
@@ -396,7 +381,7 @@ TEST_F(HidPortTest, FirmwareVersionIsAskedOnceAndCached) {
 
 TEST_F(HidPortTest, FailedVersionExchangeLeavesTheDeviceOpen) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.Open(0));
   device->FailNextSetFeatures(3);
   std::string version;
@@ -411,7 +396,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
   TransportTiming timing = FastTiming();
   timing.hid.replyPause = Millis{20};
   timing.hid.pollPause = Millis{5};
-  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
+  HidPort port(InterfaceType::UsbHid, timing, listing, Devices());
   ASSERT_TRUE(port.Open(0));
 
   ReaderSettings settings;
@@ -419,7 +404,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
   ASSERT_TRUE(ReadFromReader(settings, &port));
   // The reply pause, then three empty reads with their pauses at the end.
   EXPECT_GE(Clock::now() - start, Millis{20 + 3 * 5});
-  EXPECT_EQ(settings.interfaceType, INTERFACE_USB_HID);
+  EXPECT_EQ(settings.interfaceType, InterfaceType::UsbHid);
   EXPECT_EQ(settings.beepVolume, '2');
 
   settings.beepVolume = '0';
@@ -436,7 +421,7 @@ TEST_F(HidPortTest, ReadAndWriteSettingsThroughTheSimulatedReader) {
 
 TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   auto device = AddDevice();
-  HidPort port(INTERFACE_USB_HID, FastTiming(), listing, Devices());
+  HidPort port(InterfaceType::UsbHid, FastTiming(), listing, Devices());
   ASSERT_TRUE(port.Open(0));
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, &port));
@@ -449,7 +434,7 @@ TEST_F(HidPortTest, ReaderReappearsOnTheOtherInterfaceAfterAFormatSwitch) {
   port.Close();
   EXPECT_FALSE(port.Open(0));
 
-  HidPort keyboardPort(INTERFACE_USB_HID_KB, FastTiming(), listing, Devices());
+  HidPort keyboardPort(InterfaceType::UsbHidKb, FastTiming(), listing, Devices());
   ASSERT_TRUE(keyboardPort.Open(0));
   std::string version;
   EXPECT_TRUE(keyboardPort.GetFirmwareVersion(version));
@@ -464,7 +449,7 @@ TEST_F(HidPortTest, FastModeEndsOnAWholeReplyWithinTheNormalLimits) {
   timing.hid.replyPause = Millis{300};
   timing.hid.pollPause = Millis{20};
   timing.fastReplies = true;
-  HidPort port(INTERFACE_USB_HID, timing, listing, Devices());
+  HidPort port(InterfaceType::UsbHid, timing, listing, Devices());
   ASSERT_TRUE(port.Open(0));
 
   // A reader that answers at once: no pause, no closing polling step.
@@ -493,7 +478,7 @@ TEST(HidPortTimingTest, RealTimingIsTheDefault) {
   EXPECT_EQ(real.hid.replyPause, Millis{200});
   EXPECT_EQ(real.hid.pollPause, Millis{40});
   EXPECT_EQ(real.hid.fastPollPause, Millis{1});
-  const HidPort port(INTERFACE_USB_HID);
+  const HidPort port(InterfaceType::UsbHid);
   EXPECT_EQ(port.Timing().hid.retryPause, Millis{10});
   EXPECT_EQ(port.Timing().hid.replyPause, Millis{200});
   EXPECT_EQ(port.Timing().hid.pollPause, Millis{40});
@@ -520,7 +505,7 @@ TEST(HidrawDeviceTest, NodesThatAreNoHidDeviceFailCleanly) {
   EXPECT_FALSE(device->GetFeature(report, sizeof report));
 
   // A port refuses such a node at the attribute check.
-  HidPort port(INTERFACE_USB_HID, FastTiming(), nullptr,
+  HidPort port(InterfaceType::UsbHid, FastTiming(), nullptr,
                [](const std::string&) { return std::make_unique<HidrawDevice>(); });
   EXPECT_FALSE(port.OpenPath("/dev/null"));
   EXPECT_FALSE(port.HasDevice());

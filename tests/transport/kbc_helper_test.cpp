@@ -34,7 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string ProgramPath(const char* name) { return (testing::ProgramFolder() / name).string(); }
+std::string ProgramPath(const char* name) { return (test_support::ProgramFolder() / name).string(); }
 
 pid_t Spawn(std::vector<std::string> args, posix_spawn_file_actions_t* actions) {
   std::vector<char*> argv;
@@ -145,7 +145,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   HelperKeyboardController helper(true, ProgramPath("tessaron-kbc"));
   PortIoController local(std::make_shared<sim::SimulatedKeyboardController>());
   PortError why;
-  ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
+  ASSERT_TRUE(helper.Start(&why)) << PortErrorCause(why, InterfaceType::Ps2Keyboard);
   ASSERT_TRUE(local.Start(&why));
   const pid_t pid = helper.HelperPid();
   EXPECT_EQ(StatusField(pid, "CapEff"), NO_CAPABILITY);
@@ -157,7 +157,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
 
   // The helper runs with the line's own waits, whatever the caller's.
   const KeyboardTiming timing = TransportTiming::Real().keyboard;
-  helper.SetSeized(true, testing::FastTiming().keyboard);
+  helper.SetSeized(true, test_support::FastTiming().keyboard);
   local.SetSeized(true, timing);
   struct Case {
     ByteString command;
@@ -204,7 +204,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   // A helper that is not there is named.
   HelperKeyboardController missing(true, "/nonexistent/tessaron-kbc");
   EXPECT_FALSE(missing.Start(&why));
-  EXPECT_NE(PortErrorCause(why, INTERFACE_PS2_KEYBOARD).find("/nonexistent/tessaron-kbc"),
+  EXPECT_NE(PortErrorCause(why, InterfaceType::Ps2Keyboard).find("/nonexistent/tessaron-kbc"),
             std::string::npos);
 }
 

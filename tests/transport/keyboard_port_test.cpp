@@ -41,7 +41,7 @@ ByteString WithLrc(ByteString bytes) {
 // A framed reply: STX, one field 1F 02 AA BB, ETX, LRC.
 const ByteString FIELD_REPLY = WithLrc({0x02, 0x1F, 0x02, 0xAA, 0xBB, 0x03});
 
-using testing::FastTiming;
+using test_support::FastTiming;
 
 // Long limits, for tests that show that an exchange ends well before them.
 TransportTiming PatientTiming() {
@@ -71,14 +71,12 @@ class KeyboardPortTest : public ::testing::Test {
 
   static Outcome Run(KeyboardPort& port, const ByteString& command, std::uint32_t capacity = 1024) {
     Outcome outcome;
-    outcome.reply.assign(capacity, 0);
-    std::uint32_t length = capacity;
+    ByteString buffer(capacity, 0);
     const Clock::time_point start = Clock::now();
-    outcome.ok = port.Transact(command.data(), static_cast<std::int32_t>(command.size()),
-                               outcome.reply.data(), &length);
+    const PortReply answer = port.Transact(command, buffer);
     outcome.elapsed = Clock::now() - start;
-    EXPECT_LE(length, capacity);
-    outcome.reply.resize(length);
+    outcome.ok = answer.ok;
+    outcome.reply.assign(answer.bytes.begin(), answer.bytes.end());
     return outcome;
   }
 
@@ -91,15 +89,15 @@ class KeyboardPortTest : public ::testing::Test {
 
 TEST_F(KeyboardPortTest, OpenSeizesTheKeyboardAndCloseHandsItBack) {
   KeyboardPort port(FastTiming(), keyboard);
-  EXPECT_FALSE(port.IsReady());
+  EXPECT_FALSE(port.IsOpen());
   ASSERT_TRUE(port.Open(7));
-  EXPECT_TRUE(port.IsReady());
+  EXPECT_TRUE(port.IsOpen());
   EXPECT_EQ(controller->CommandBytes(), std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED});
-  EXPECT_TRUE(port.Close());
+  port.Close();
   EXPECT_EQ(controller->CommandBytes(),
             (std::vector<Byte>{KBC_COMMAND_BYTE_SEIZED, KBC_COMMAND_BYTE_RELEASED}));
-  // The port stays ready after Close and opens again.
-  EXPECT_TRUE(port.IsReady());
+  // The port is closed after Close, as every port, and opens again.
+  EXPECT_FALSE(port.IsOpen());
   ASSERT_TRUE(port.OpenPath("/dev/whatever"));
   EXPECT_EQ(controller->CommandByte(), KBC_COMMAND_BYTE_SEIZED);
   // Nothing of the command-byte change reached the reader.
@@ -108,7 +106,7 @@ TEST_F(KeyboardPortTest, OpenSeizesTheKeyboardAndCloseHandsItBack) {
   std::string name;
   EXPECT_EQ(port.GetPortName(name), "PS/2 Keyboard port");
   EXPECT_EQ(name, "PS/2 Keyboard port");
-  EXPECT_EQ(port.GetInterfaceType(), INTERFACE_PS2_KEYBOARD);
+  EXPECT_EQ(port.GetInterfaceType(), InterfaceType::Ps2Keyboard);
 }
 
 TEST_F(KeyboardPortTest, CommandByteChangeEmptiesTheDataPort) {
@@ -153,10 +151,7 @@ TEST_F(KeyboardPortTest, WithoutPortAccessNothingIsWrittenAndNothingIsStarted) {
   EXPECT_FALSE(IsControllerAccessStarted());
 
   KeyboardPort port(FastTiming(), keyboard);
-  std::uint32_t length = 16;
-  Byte reply[16] = {};
-  EXPECT_FALSE(port.Transact(SET_DEFAULTS.data(), 5, reply, &length));
-  EXPECT_EQ(length, 0u);
+  EXPECT_FALSE(Run(port, SET_DEFAULTS, 16).ok);
   EXPECT_EQ(controller->WriteCount(), 0u);
 }
 
@@ -164,11 +159,11 @@ TEST_F(KeyboardPortTest, RefusedPermissionIsReturnedAndTheNextOpenTriesAgain) {
   controller->SetStartRefused(true);
   KeyboardPort port(FastTiming(), keyboard);
   EXPECT_FALSE(port.Open(0));
-  EXPECT_FALSE(port.IsReady());
+  EXPECT_FALSE(port.IsOpen());
   EXPECT_FALSE(IsControllerAccessStarted());
   // Why: the capability the keyboard controller needs (the session tells it).
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NoPortAccess);
-  const std::string cause = PortErrorCause(port.LastError(), INTERFACE_PS2_KEYBOARD);
+  const std::string cause = PortErrorCause(port.LastError(), InterfaceType::Ps2Keyboard);
   EXPECT_NE(cause.find("CAP_SYS_RAWIO"), std::string::npos) << cause;
   EXPECT_EQ(controller->WriteCount(), 0u);
 
@@ -399,12 +394,9 @@ TEST_F(KeyboardPortTest, ReplyIsNeverStoredBeyondTheCapacity) {
   tail.push_back(0x99);
   controller->ScriptReply(tail);
 
-  std::vector<Byte> buffer(8, 0xEE);
-  std::uint32_t length = 4;
-  EXPECT_TRUE(port->Transact(READ_SETTINGS.data(), 5, buffer.data(), &length));
-  EXPECT_EQ(length, 4u);
-  EXPECT_EQ(ByteString(buffer.begin(), buffer.begin() + 4), ByteString(FIELD_REPLY.begin(), FIELD_REPLY.begin() + 4));
-  EXPECT_EQ(ByteString(buffer.begin() + 4, buffer.end()), ByteString(4, 0xEE));
+  const Outcome cut = Run(*port, READ_SETTINGS, 4);
+  EXPECT_TRUE(cut.ok);
+  EXPECT_EQ(cut.reply, ByteString(FIELD_REPLY.begin(), FIELD_REPLY.begin() + 4));
   // The whole reply was still taken from the line, up to its end.
   EXPECT_EQ(controller->PendingOutput(), 1u);
 
@@ -412,9 +404,9 @@ TEST_F(KeyboardPortTest, ReplyIsNeverStoredBeyondTheCapacity) {
   port->Close();
   ASSERT_TRUE(port->Open(0));
   controller->ScriptReply({KEYBOARD_ACK});
-  length = 0;
-  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, buffer.data(), &length));
-  EXPECT_EQ(length, 0u);
+  const Outcome roomless = Run(*port, SET_DEFAULTS, 0);
+  EXPECT_TRUE(roomless.ok);
+  EXPECT_TRUE(roomless.reply.empty());
 }
 
 TEST_F(KeyboardPortTest, NoReplyToAReadCommandFailsAfterTheReplyLimit) {
@@ -439,22 +431,8 @@ TEST_F(KeyboardPortTest, IncompleteReplyFailsWithTheBytesThatCame) {
 TEST_F(KeyboardPortTest, ShortOrMissingArgumentsAreSafe) {
   auto port = OpenPort();
   // A one-byte command has no command code; nothing may be read beyond it.
-  std::unique_ptr<Byte[]> one(new Byte[1]{0x53});
-  std::uint32_t length = 16;
-  Byte reply[16] = {};
-  EXPECT_FALSE(port->Transact(one.get(), 1, reply, &length));
-
-  length = 16;
-  EXPECT_FALSE(port->Transact(nullptr, 5, reply, &length));
-  EXPECT_EQ(length, 0u);
-
-  controller->ScriptReply({KEYBOARD_ACK});
-  length = 16;
-  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, nullptr, &length));
-  EXPECT_EQ(length, 0u);
-
-  controller->ScriptReply({KEYBOARD_ACK});
-  EXPECT_TRUE(port->Transact(SET_DEFAULTS.data(), 5, reply, nullptr));
+  EXPECT_FALSE(Run(*port, {0x53}, 16).ok);
+  EXPECT_FALSE(Run(*port, {}, 16).ok);
 }
 
 // --- whole flows against the simulated reader ---
@@ -464,9 +442,9 @@ TEST_F(KeyboardPortTest, ReadWriteDefaultsAndVersionThroughTheReader) {
 
   ReaderSettings settings;
   ASSERT_TRUE(ReadFromReader(settings, port.get()));
-  EXPECT_EQ(settings.interfaceType, INTERFACE_PS2_KEYBOARD);
+  EXPECT_EQ(settings.interfaceType, InterfaceType::Ps2Keyboard);
   ByteString encoded;
-  ASSERT_TRUE(testing::EncodeStream(settings, &encoded));
+  ASSERT_TRUE(test_support::EncodeStream(settings, &encoded));
   EXPECT_EQ(encoded, controller->Reader().SettingsStream());
 
   settings.beepVolume = '0';

@@ -33,7 +33,7 @@ namespace tessaron {
 namespace {
 
 using sim::SimulatedKeyboardController;
-using testing::FastTiming;
+using test_support::FastTiming;
 using Kind = PortErrorKind;
 
 // Restore factory settings: a set command that every line acknowledges.
@@ -41,8 +41,7 @@ const ByteString SET_DEFAULTS = {0x02, 0x53, 0x18, 0x03, 0x4A};
 
 bool Exchange(ReaderPort& port, const ByteString& command) {
   Byte reply[64] = {};
-  std::uint32_t length = sizeof reply;
-  return port.Transact(command.data(), static_cast<std::int32_t>(command.size()), reply, &length);
+  return port.Transact(command, reply).ok;
 }
 
 // --- the three ports keep why they failed ---------------------------------------------
@@ -61,18 +60,18 @@ class EveryLine : public ::testing::TestWithParam<LineCase> {
     sim::SimulatedReaderConfig config;
     config.interfaceType = GetParam().type;
     reader_ = std::make_shared<sim::SimulatedReader>(config);
-    ReaderEnvironment readers = testing::ReadersOn(std::make_shared<testing::TestListing>());
+    ReaderEnvironment readers = test_support::ReadersOn(std::make_shared<test_support::TestListing>());
     switch (GetParam().type) {
-      case INTERFACE_RS232:
+      case InterfaceType::Rs232:
         server_ = std::make_unique<sim::PtyServer>(*reader_);
         ASSERT_TRUE(server_->Start());
-        readers.devices = std::make_shared<testing::TestListing>(
-            std::vector<ListedDevice>{testing::MotherboardPort(server_->Path())});
+        readers.devices = std::make_shared<test_support::TestListing>(
+            std::vector<ListedDevice>{test_support::MotherboardPort(server_->Path())});
         break;
-      case INTERFACE_USB_HID:
+      case InterfaceType::UsbHid:
         hid_ = std::make_shared<sim::SimulatedHidDevice>(*reader_);
         readers.hidDevices = hid_->Factory();
-        readers.devices = std::make_shared<testing::TestListing>(
+        readers.devices = std::make_shared<test_support::TestListing>(
             std::vector<ListedDevice>{}, std::vector<ListedDevice>{hid_->Listing()});
         break;
       default:
@@ -136,9 +135,9 @@ TEST_P(EveryLine, KeepsWhyTheLastOpenOrExchangeFailed) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, EveryLine,
     ::testing::Values(
-        LineCase{"Serial", INTERFACE_RS232, Kind::TransferFailed, Kind::NotPresent},
-        LineCase{"Hid", INTERFACE_USB_HID, Kind::TransferFailed, Kind::NotPresent},
-        LineCase{"Keyboard", INTERFACE_PS2_KEYBOARD, Kind::NoReply, Kind::NoPortAccess}),
+        LineCase{"Serial", InterfaceType::Rs232, Kind::TransferFailed, Kind::NotPresent},
+        LineCase{"Hid", InterfaceType::UsbHid, Kind::TransferFailed, Kind::NotPresent},
+        LineCase{"Keyboard", InterfaceType::Ps2Keyboard, Kind::NoReply, Kind::NoPortAccess}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 // --- the cause line --------------------------------------------------------------------
@@ -159,49 +158,49 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
   };
   const std::string ACCESS = std::strerror(EACCES);
   const std::vector<Case> cases = {
-      {PortFailure(Kind::AccessDenied, "/dev/ttyUSB0", EACCES), INTERFACE_USB_RS232,
+      {PortFailure(Kind::AccessDenied, "/dev/ttyUSB0", EACCES), InterfaceType::UsbRs232,
        {ACCESS, "/dev/ttyUSB0", "group dialout", "sudo adduser $USER dialout", "log in again"},
        {"udev"}},
-      {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), INTERFACE_USB_HID,
+      {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), InterfaceType::UsbHid,
        {ACCESS, "/dev/hidraw3", "packaging/70-tessaron-readers.rules", "/etc/udev/rules.d/",
         "udevadm control --reload", "plug the reader in again"},
        {"dialout"}},
-      {Held(1234, "minicom"), INTERFACE_RS232,
+      {Held(1234, "minicom"), InterfaceType::Rs232,
        {"/dev/ttyUSB0 is in use by process 1234 (minicom)", "close that program"}, {}},
-      {Held(0, ""), INTERFACE_RS232, {"/dev/ttyUSB0", "in use by another program"}, {"process"}},
-      {PortFailure(Kind::NotPresent, "/dev/ttyUSB0", ENOENT), INTERFACE_RS232,
+      {Held(0, ""), InterfaceType::Rs232, {"/dev/ttyUSB0", "in use by another program"}, {"process"}},
+      {PortFailure(Kind::NotPresent, "/dev/ttyUSB0", ENOENT), InterfaceType::Rs232,
        {"not present", "/dev/ttyUSB0", std::strerror(ENOENT), "check the cable"}, {}},
-      {PortFailure(Kind::NotPresent, "", 0, "no HID device at position 2"), INTERFACE_USB_HID,
+      {PortFailure(Kind::NotPresent, "", 0, "no HID device at position 2"), InterfaceType::UsbHid,
        {"not present", "no HID device at position 2", "check the cable"}, {}},
       {PortFailure(Kind::NotAReader, "/dev/null", ENOTTY, "a character device that is no tty"),
-       INTERFACE_RS232,
+       InterfaceType::Rs232,
        {"/dev/null", "no RS232 reader", "found a character device that is no tty"},
        {}},
       {PortFailure(Kind::NotAReader, "/dev/hidraw0", 0, "USB device 046d:c52b"),
-       INTERFACE_USB_HID_KB, {"/dev/hidraw0", "no USB-HID-KB reader", "found USB device 046d:c52b"},
+       InterfaceType::UsbHidKb, {"/dev/hidraw0", "no USB-HID-KB reader", "found USB device 046d:c52b"},
        {}},
-      {PortFailure(Kind::NoPortAccess, "", EPERM), INTERFACE_PS2_KEYBOARD,
+      {PortFailure(Kind::NoPortAccess, "", EPERM), InterfaceType::Ps2Keyboard,
        {std::strerror(EPERM), "CAP_SYS_RAWIO", "root", "sudo setcap cap_sys_rawio+ep", "lockdown"},
        {}},
       {PortFailure(Kind::NoPortAccess, "/usr/libexec/tessaron/tessaron-kbc", EPERM),
-       INTERFACE_PS2_KEYBOARD, {"sudo setcap cap_sys_rawio+ep /usr/libexec/tessaron/tessaron-kbc)"},
+       InterfaceType::Ps2Keyboard, {"sudo setcap cap_sys_rawio+ep /usr/libexec/tessaron/tessaron-kbc)"},
        {}},
       {PortFailure(Kind::NoPortAccess, "/usr/libexec/tessaron/tessaron-kbc", EPERM,
                    KERNEL_LOCKED_DOWN),
-       INTERFACE_PS2_KEYBOARD, {"kernel lockdown", "even to root"}, {"setcap"}},
+       InterfaceType::Ps2Keyboard, {"kernel lockdown", "even to root"}, {"setcap"}},
       {PortFailure(Kind::NoPortAccess, "/usr/libexec/tessaron/tessaron-kbc", EACCES,
                    KBC_GROUP_ONLY),
-       INTERFACE_PS2_KEYBOARD,
+       InterfaceType::Ps2Keyboard,
        {"group tessaron", ACCESS, "sudo usermod -aG tessaron $USER", "log in again"},
        {"setcap"}},
-      {PortFailure(Kind::NoReply, "/dev/ttyS0", 0), INTERFACE_RS232,
+      {PortFailure(Kind::NoReply, "/dev/ttyS0", 0), InterfaceType::Rs232,
        {"did not answer", "/dev/ttyS0", "powered", "connected to this port"}, {}},
-      {PortFailure(Kind::NoReply, "", 0), INTERFACE_PS2_KEYBOARD,
+      {PortFailure(Kind::NoReply, "", 0), InterfaceType::Ps2Keyboard,
        {"did not answer", "PS/2 keyboard line", "powered", "between the keyboard and the computer"},
        {}},
       {PortFailure(Kind::TransferFailed, "/dev/hidraw1", EIO, "no feature report could be read"),
-       INTERFACE_USB_HID, {"/dev/hidraw1", std::strerror(EIO), "unplugged"}, {}},
-      {PortFailure(Kind::Other, "/dev/ttyS1", EBADF), INTERFACE_RS232,
+       InterfaceType::UsbHid, {"/dev/hidraw1", std::strerror(EIO), "unplugged"}, {}},
+      {PortFailure(Kind::Other, "/dev/ttyS1", EBADF), InterfaceType::Rs232,
        {"/dev/ttyS1", std::strerror(EBADF)}, {}},
   };
   for (const Case& c : cases) {
@@ -211,7 +210,7 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
     for (const std::string& part : c.present) EXPECT_NE(text.find(part), std::string::npos) << part;
     for (const std::string& part : c.absent) EXPECT_EQ(text.find(part), std::string::npos) << part;
   }
-  EXPECT_EQ(PortErrorCause(PortError{}, INTERFACE_RS232), "");
+  EXPECT_EQ(PortErrorCause(PortError{}, InterfaceType::Rs232), "");
 }
 
 // --- a busy serial port names its holder ------------------------------------------------
@@ -220,8 +219,8 @@ TEST(SerialPortBusy, NamesTheProcessThatHoldsThePort) {
   sim::SimulatedReader reader;
   sim::PtyServer server(reader);
   ASSERT_TRUE(server.Start());
-  SerialPort holder(INTERFACE_RS232, FastTiming());
-  SerialPort second(INTERFACE_RS232, FastTiming());
+  SerialPort holder(InterfaceType::Rs232, FastTiming());
+  SerialPort second(InterfaceType::Rs232, FastTiming());
   ASSERT_TRUE(holder.OpenPath(server.Path()));
 
   EXPECT_FALSE(second.OpenPath(server.Path()));
@@ -232,7 +231,7 @@ TEST(SerialPortBusy, NamesTheProcessThatHoldsThePort) {
   std::string ownName;
   std::getline(std::ifstream("/proc/self/comm"), ownName);
   EXPECT_EQ(error.holderName, ownName);
-  EXPECT_NE(PortErrorCause(error, INTERFACE_RS232)
+  EXPECT_NE(PortErrorCause(error, InterfaceType::Rs232)
                 .find("in use by process " + std::to_string(::getpid()) + " (" + ownName + ")"),
             std::string::npos);
 

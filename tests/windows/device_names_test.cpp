@@ -12,26 +12,26 @@ namespace {
 TEST(WindowsDeviceNamesTest, ComPortsAndDevicePathsNameReaders) {
   const struct {
     const char* text;
-    InterfaceType type;  // INTERFACE_UNKNOWN: refused
+    InterfaceType type;  // InterfaceType::Unknown: refused
     const char* path;
   } forms[] = {
-      {"COM7", INTERFACE_RS232, "COM7"},
-      {"com12", INTERFACE_RS232, "com12"},
-      {"\\\\.\\COM255", INTERFACE_RS232, "\\\\.\\COM255"},
-      {"usb-rs232:COM3", INTERFACE_USB_RS232, "COM3"},
+      {"COM7", InterfaceType::Rs232, "COM7"},
+      {"com12", InterfaceType::Rs232, "com12"},
+      {"\\\\.\\COM255", InterfaceType::Rs232, "\\\\.\\COM255"},
+      {"usb-rs232:COM3", InterfaceType::UsbRs232, "COM3"},
       {"usb-hid:\\\\?\\hid#vid_0f3e&pid_0217#7&1a2b#{4d1e55b2-f16f-11cf-88cb-001111000030}",
-       INTERFACE_USB_HID, "\\\\?\\hid#vid_0f3e&pid_0217#7&1a2b#{4d1e55b2-f16f-11cf-88cb-001111000030}"},
-      {"COM", INTERFACE_UNKNOWN, ""},
-      {"COM7x", INTERFACE_UNKNOWN, ""},
-      {"COM1234", INTERFACE_UNKNOWN, ""},
-      {"LPT1", INTERFACE_UNKNOWN, ""},
-      {"ps2:COM1", INTERFACE_UNKNOWN, ""},
+       InterfaceType::UsbHid, "\\\\?\\hid#vid_0f3e&pid_0217#7&1a2b#{4d1e55b2-f16f-11cf-88cb-001111000030}"},
+      {"COM", InterfaceType::Unknown, ""},
+      {"COM7x", InterfaceType::Unknown, ""},
+      {"COM1234", InterfaceType::Unknown, ""},
+      {"LPT1", InterfaceType::Unknown, ""},
+      {"ps2:COM1", InterfaceType::Unknown, ""},
   };
   for (const auto& form : forms) {
     ReaderConnection connection;
     std::string error;
     const bool parsed = ParseReaderConnection(form.text, &connection, &error);
-    EXPECT_EQ(parsed, form.type != INTERFACE_UNKNOWN) << form.text << ": " << error;
+    EXPECT_EQ(parsed, form.type != InterfaceType::Unknown) << form.text << ": " << error;
     if (!parsed) continue;
     EXPECT_EQ(connection.type, form.type) << form.text;
     EXPECT_EQ(connection.path, form.path) << form.text;
