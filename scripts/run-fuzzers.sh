@@ -17,10 +17,11 @@ build=$1
 budget=$2
 bin="$build/bin"
 work="$build/fuzz-work"
-kept="$(cd "$(dirname "$0")/.." && pwd)/fuzz/corpus"
+source_fuzz="$(cd "$(dirname "$0")/.." && pwd)/fuzz"
+kept="$source_fuzz/corpus"
 
-FUZZERS="fuzz_decode_settings fuzz_load_config_file fuzz_import_settings_json fuzz_command_text
-fuzz_report_descriptor fuzz_hid_reply fuzz_keyboard_reply fuzz_serial_reply fuzz_kbc_request"
+# Every fuzzer of the fuzz folder: one fuzz_NAME.cpp each.
+FUZZERS=$(for source in "$source_fuzz"/fuzz_*.cpp; do basename "$source" .cpp; done)
 MIN_SECONDS=3
 
 count=0
@@ -152,15 +153,15 @@ run() {
     "$work/corpus-$fuzzer" "$(seeds "$fuzzer")" ${kept_corpus:+"$kept_corpus"}
 }
 
-# Files just past the 1024-byte limit; replies of up to 1024 bytes in reports or byte by byte.
-run fuzz_decode_settings 1100
-run fuzz_load_config_file 1100
-# Settings files of every setting at some length, and beyond.
-run fuzz_import_settings_json 8192
-run fuzz_command_text 1100
-run fuzz_report_descriptor 1100
-run fuzz_hid_reply 2400
-run fuzz_keyboard_reply 2400
-run fuzz_serial_reply 1100
-run fuzz_kbc_request 4200
+# The longest input of each: files just past the 1024-byte limit and replies of up to 1024
+# bytes in reports or byte by byte, settings files of every setting at some length and
+# beyond, helper requests past their frame limit.
+for fuzzer in $FUZZERS; do
+  case $fuzzer in
+    fuzz_import_settings_json) run "$fuzzer" 8192 ;;
+    fuzz_hid_reply | fuzz_keyboard_reply) run "$fuzzer" 2400 ;;
+    fuzz_kbc_request) run "$fuzzer" 4200 ;;
+    *) run "$fuzzer" 1100 ;;
+  esac
+done
 echo "no findings"

@@ -56,19 +56,6 @@ class TextCheckOutcome : public FlowContext {
   std::string told_;
 };
 
-// The change that writes a whole record, in the keyboard format on a keyboard-class USB
-// reader (as "Load from File" does; the firmware rule of the write takes it back on a
-// firmware that does not take it).
-RecordChange WholeRecord(const ReaderSettings& record) {
-  return [record](ReaderLink* link, ReaderSettings& after, std::string*) {
-    const InterfaceType type = after.interfaceType;
-    after = record;
-    after.interfaceType = type;
-    AskKeyboardFormatOfKeyboardReader(link, after);
-    return true;
-  };
-}
-
 
 }  // namespace
 
@@ -158,19 +145,8 @@ int RunLoadCommand(const RecordPlace& place, const std::string& path, bool check
   if (!OptionsUsable(place.reader.reader, place.reader.simulate, context.err)) {
     return CLI_EXIT_USAGE;
   }
-  // The file is checked before any reader is looked for.
-  ReaderSettings settings;
-  if (const int loaded = LoadRecordOfKind(path, RecordFileKind::Config,
-                                          "\"tessaron import\" writes it", settings, context)) {
-    return loaded;
-  }
-  std::string error;
-  if (!CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &error)) {
-    PrintError(context.err, error + "; nothing was written");
-    return CLI_EXIT_USAGE;
-  }
-  // A file is given the whole record, whatever it held or when it is not there yet.
-  return RunWrite(place, WriteRequest{.change = WholeRecord(settings), .check = check, .replacesFile = true}, context);
+  return WriteFileRecord(place, path, RecordFileKind::Config, "\"tessaron import\" writes it",
+                         true, check, context);
 }
 
 int RunDefaultsCommand(const RecordPlace& place, bool check, CliContext& context) {

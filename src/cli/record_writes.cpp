@@ -9,8 +9,11 @@
 #include "cli/cli_output.h"
 #include "cli/file_lock.h"
 #include "core/config_file.h"
+#include "core/setting_checks.h"
 #include "core/settings_json.h"
 #include "cli/stop_signals.h"
+#include "core/settings_transactions.h"
+#include "flows/reader_flows.h"
 
 namespace tessaron {
 
@@ -188,6 +191,37 @@ std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, const char* file
     place.fleet.simulate = online->simulate;
     return place;
   };
+}
+
+RecordChange WholeRecord(const ReaderSettings& record, bool keyboardFormat) {
+  return [record, keyboardFormat](ReaderLink* link, ReaderSettings& after, std::string*) {
+    const InterfaceType type = after.interfaceType;
+    after = record;
+    after.interfaceType = type;
+    if (keyboardFormat) AskKeyboardFormatOfKeyboardReader(link, after);
+    return true;
+  };
+}
+
+int WriteFileRecord(const RecordPlace& place, const std::string& path, RecordFileKind kind,
+                    const std::string& elsewhere, bool keyboardFormat, bool check,
+                    CliContext& context) {
+  ReaderSettings settings;
+  if (const int loaded = LoadRecordOfKind(path, kind, elsewhere, settings, context)) {
+    return loaded;
+  }
+  // A record that no reader takes is refused before any reader is looked for.
+  std::string error;
+  if (!CheckSettingsFit(settings, MAX_SETTINGS_FRAME, &error)) {
+    PrintError(context.err, error + "; nothing was written");
+    return CLI_EXIT_USAGE;
+  }
+  // A file is given the whole record, whatever it held or when it is not there yet.
+  return RunWrite(place,
+                  WriteRequest{.change = WholeRecord(settings, keyboardFormat),
+                               .check = check,
+                               .replacesFile = true},
+                  context);
 }
 
 int RunWrite(const RecordPlace& place, const WriteRequest& request, CliContext& context) {

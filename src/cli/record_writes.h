@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "cli/cli_files.h"
 #include "cli/fleet.h"
 #include "cli/online_session.h"
 #include "cli/reader_options.h"
@@ -38,6 +39,16 @@ std::function<RecordPlace()> AddPlaceOptions(CLI::App* command, const char* file
 
 // Runs the write on the place; the exit status.
 int RunWrite(const RecordPlace& place, const WriteRequest& request, CliContext& context);
+// The change that writes a whole record; with keyboardFormat in the keyboard format on a
+// keyboard-class USB reader (as "Load from File" does; the firmware rule of the write takes
+// it back on a firmware that does not take it).
+RecordChange WholeRecord(const ReaderSettings& record, bool keyboardFormat = true);
+// load and import: the whole record of a file of that kind written to the place. The file is
+// read and checked before any reader is looked for (elsewhere: the command that writes a
+// file of the other kind).
+int WriteFileRecord(const RecordPlace& place, const std::string& path, RecordFileKind kind,
+                    const std::string& elsewhere, bool keyboardFormat, bool check,
+                    CliContext& context);
 // The write on one reader of a session (clone --to, whose source is read in the session).
 int WriteReader(OnlineSession& session, ReaderLink& link, const WriteRequest& request);
 // The write as the work on each reader of --all.

@@ -206,24 +206,8 @@ int RunExportCommand(const RecordPlace& place, const std::string& target, CliCon
 
 int RunImportCommand(const RecordPlace& place, const std::string& source, bool check,
                      CliContext& context) {
-  ReaderSettings imported;
-  if (const int read = LoadRecordOfKind(source, RecordFileKind::Json,
-                                        "\"tessaron load\" writes it", imported, context)) {
-    return read;
-  }
-  // A record that no reader takes is refused before any reader is looked for.
-  std::string error;
-  if (!CheckSettingsFit(imported, MAX_SETTINGS_FRAME, &error)) {
-    PrintError(context.err, error + "; nothing was written");
-    return CLI_EXIT_USAGE;
-  }
-  const RecordChange change = [imported](ReaderLink*, ReaderSettings& after, std::string*) {
-    const InterfaceType type = after.interfaceType;
-    after = imported;
-    after.interfaceType = type;
-    return true;
-  };
-  return RunWrite(place, WriteRequest{change, check, true}, context);
+  return WriteFileRecord(place, source, RecordFileKind::Json, "\"tessaron load\" writes it",
+                         false, check, context);
 }
 
 int RunDiffCommand(const std::vector<std::string>& simulate, const std::string& first,

@@ -84,14 +84,28 @@ WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port) {
   return WriteFailed;
 }
 
-bool RestoreFactorySettings(ReaderPort* port) {
-  if (port == nullptr || !port->IsOpen()) return false;
+namespace {
 
+// A command of at most one data byte, acknowledged by the reader.
+bool Acknowledged(ReaderPort* port, Byte funcId, std::span<const Byte> data) {
+  if (port == nullptr || !port->IsOpen()) return false;
   Byte command[COMMAND_BUFFER_SIZE] = {};
   Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
   std::uint32_t commandLength = COMMAND_BUFFER_SIZE;
-  if (!BuildCommandFrame(CMD_SET_DEFAULTS, 0, nullptr, command, &commandLength)) return false;
+  if (!BuildCommandFrame(funcId, static_cast<Byte>(data.size()), data.data(), command,
+                         &commandLength)) {
+    return false;
+  }
   return port->Transact(std::span(command, commandLength), reply).ok;
+}
+
+}  // namespace
+
+bool RestoreFactorySettings(ReaderPort* port) { return Acknowledged(port, CMD_SET_DEFAULTS, {}); }
+
+bool EnterBootLoaderMode(ReaderPort* port) {
+  const Byte key[] = {ENTER_BOOT_LOADER_KEY};
+  return Acknowledged(port, CMD_ENTER_BOOT_LOADER, key);
 }
 
 }  // namespace tessaron

@@ -29,6 +29,8 @@ bool ReadFromReader(ReaderSettings& settings, ReaderPort* port);
 WriteResult WriteToReader(ReaderSettings& settings, ReaderPort* port);
 // Sends the factory-settings command on an open port; true when acknowledged.
 bool RestoreFactorySettings(ReaderPort* port);
+// Sends the boot-loader command with its key on an open port; true when acknowledged.
+bool EnterBootLoaderMode(ReaderPort* port);
 
 // Number of bytes the settings frame of this record takes on the wire, counting every
 // string and block at its true size (a block length byte only holds it modulo 256).

@@ -13,8 +13,6 @@ namespace {
 
 // The boot loader is entered with this password only.
 constexpr char BOOT_LOADER_PASSWORD[] = "Verdanth 5291";
-// The one data byte of the boot-loader command.
-constexpr Byte BOOT_LOADER_KEY = 0xFF;
 
 // Cause line of a read that gave no usable settings reply (none, or one that does not
 // decode) while the port saw no error of its own.
@@ -343,18 +341,10 @@ BootLoaderOutcome EnterBootLoader(ReaderLink* link, FlowContext& flow) {
   if (!flow.Confirm(texts::BOOT_LOADER_WARNING_CAPTION, texts::BOOT_LOADER_WARNING)) {
     return BootLoaderOutcome::Declined;
   }
-  Byte frame[COMMAND_BUFFER_SIZE] = {};
-  std::uint32_t frameLength = COMMAND_BUFFER_SIZE;
-  const Byte key = BOOT_LOADER_KEY;
-  if (!BuildCommandFrame(CMD_ENTER_BOOT_LOADER, 1, &key, frame, &frameLength)) {
-    flow.TellFailed(texts::BOOT_LOADER_FAILED);
-    return BootLoaderOutcome::Refused;
-  }
   OpenReader reader(link);
   if (!reader.OrTell(texts::DEVICE_OPEN_FAILED, flow)) return BootLoaderOutcome::OpenFailed;
   flow.Progress("Switching " + link->Name() + " into its boot loader");
-  Byte reply[WRITE_REPLY_BUFFER_SIZE] = {};
-  const bool acknowledged = link->Port().Transact(std::span(frame, frameLength), reply).ok;
+  const bool acknowledged = EnterBootLoaderMode(&link->Port());
   const std::string cause = acknowledged ? std::string() : link->FailureCause();
   reader.Close();
   if (!acknowledged) {

@@ -88,10 +88,6 @@ class SimulatedLine {
  private:
   class Listing;
 
-  bool StartSerial();
-  void StartHid();
-  void StartKeyboard();
-
   const SimulatedLineKind kind_;
   const std::string hidPath_;
   std::shared_ptr<SimulatedReader> reader_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli_test_support.h"
+#include "core/version.h"
 
 namespace tessaron {
 namespace {
@@ -149,7 +150,8 @@ TEST(CliUsageTest, EveryHelpFitsEightyColumnsWithExamplesAndExitStatuses) {
 TEST(CliUsageTest, VersionNamesTheProgram) {
   const CliRun run = RunTool({"--version"});
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(run.out, "Tessaron Configuration Utility Version 2.0.16 (Linux x86_64)\n");
+  EXPECT_EQ(run.out, "Tessaron Configuration Utility Version " TESSARON_VERSION_TEXT
+                     " (" TESSARON_PLATFORM_TEXT ")\n");
 }
 
 }  // namespace

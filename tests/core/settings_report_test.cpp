@@ -9,6 +9,7 @@
 
 #include "core/reader_settings.h"
 #include "core/settings_table.h"
+#include "core/version.h"
 
 namespace tessaron {
 namespace {
@@ -36,7 +37,7 @@ std::vector<std::string> ReportLines(InterfaceType type, const std::string& firm
 
 const std::vector<std::string> HEADING = {
     "=============Check Current Tessaron Settings===============",
-    "Software version: Tessaron Configuration Utility Version 2.0.16",
+    "Software version: Tessaron Configuration Utility Version " TESSARON_VERSION_TEXT,
 };
 
 // The lines every interface shows, split where interface lines may be inserted.

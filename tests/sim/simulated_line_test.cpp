@@ -19,6 +19,10 @@
 #include "support/transport_fakes.h"
 
 namespace tessaron::sim {
+
+// A parameterized case prints its line by name.
+static void PrintTo(SimulatedLineKind kind, std::ostream* out) { *out << SimulatedLineName(kind); }
+
 namespace {
 
 using std::chrono::milliseconds;

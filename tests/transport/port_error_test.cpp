@@ -52,6 +52,7 @@ struct LineCase {
   PortErrorKind whenGone;     // after the reader went away in the middle of the work
   PortErrorKind whenMissing;  // opening where no reader can be reached
 };
+void PrintTo(const LineCase& line, std::ostream* out) { *out << line.name; }
 
 // One simulated reader on the line of the case, found by discovery at index 0.
 class EveryLine : public ::testing::TestWithParam<LineCase> {
