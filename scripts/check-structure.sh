@@ -2,9 +2,8 @@
 # Checks the shape of src/: no include from a lower layer to a higher one
 # (core <- transport <- sim <- flows <- cli | controls <- dataedit <- app, and the
 # keyboard-controller helper kbc beside flows, on sim), no loop of
-# headers, and no loop between files where a header and its .cpp count as one file. The loops
-# still being taken apart are listed in KNOWN_LOOPS below: they are noted, not failed, and a
-# listed loop that is gone is a problem too, so that the list only ever shrinks.
+# headers, and no loop between files where a header and its .cpp count as one file: any loop
+# fails.
 #   scripts/check-structure.sh [SRC_DIR]      (default: src beside this script)
 # Prints each problem and exits 1 when there is one.
 set -euo pipefail
@@ -26,16 +25,7 @@ allowed = {
     "app": {"core", "transport", "sim", "flows", "controls", "dataedit"},
 }
 include = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
-# Loops of the windows' files being taken apart; remove each line once its loop is gone.
-KNOWN_LOOPS = {
-    "app/page_bindings <-> app/settings_page",
-    "dataedit/custom_card_formula_editor <-> dataedit/formula_editor",
-    "app/advanced_sheet <-> app/basic_sheet <-> app/boot_loader_mode_page <-> "
-    "app/interface_selection_page <-> app/main_window <-> app/manual_command_page <-> "
-    "app/output_format_page <-> app/quick_clone_page <-> app/settings_sheet <-> "
-    "app/window_flow_context",
-}
-edges, headers, problems, notes = {}, {}, [], []
+edges, headers, problems = {}, {}, []
 for folder, _, files in os.walk(src):
     for name in files:
         if not name.endswith((".h", ".cpp")):
@@ -89,18 +79,11 @@ def Loops(edges):
 sys.setrecursionlimit(10000)
 for loop in Loops(headers):
     problems.append("header loop: " + " <-> ".join(loop))
-found = set()
 for loop in Loops(edges):
-    joined = " <-> ".join(loop)
-    found.add(joined)
-    (notes if joined in KNOWN_LOOPS else problems).append("include loop: " + joined)
-for gone in sorted(KNOWN_LOOPS - found):
-    problems.append("known loop gone (remove it from KNOWN_LOOPS): " + gone)
+    problems.append("include loop: " + " <-> ".join(loop))
 for problem in problems:
     print(problem)
-for note in notes:
-    print("note: " + note)
 units = len(set(edges) | {o for e in edges.values() for o in e})
-print(f"{units} files checked: {len(problems)} problems, {len(notes)} known loops noted")
+print(f"{units} files checked: {len(problems)} problems")
 sys.exit(1 if problems else 0)
 PY
