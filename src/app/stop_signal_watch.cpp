@@ -10,20 +10,18 @@
 
 #include "transport/serial_line.h"
 #include "transport/signal_hand_back.h"
+#include "transport/stop_signal_take.h"
 
 namespace tessaron {
 
 namespace {
-
-constexpr int STOP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int STOP_SIGNAL_COUNT = sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0]);
 
 // What the handler reads and writes: lock-free atomics only.
 struct WatchState {
   std::atomic<int> installedFor{0};  // the process whose notifier reads the pipe
   std::atomic<int> writeEnd{-1};
   std::atomic<int> signal{0};
-  struct sigaction before[STOP_SIGNAL_COUNT] {};
+  StopSignalActions taken;
 };
 static_assert(std::atomic<int>::is_always_lock_free);
 WatchState watchState;
@@ -59,22 +57,13 @@ StopSignalWatch::StopSignalWatch(QObject* parent) : QObject(parent) {
   notifier_ = new QSocketNotifier(static_cast<qintptr>(readEnd_), QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &StopSignalWatch::ReadSignal);
 
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : STOP_SIGNALS) sigaddset(&action.sa_mask, signalNumber);
   // Calls under way go on: the run ends on the event loop, not inside a call.
-  action.sa_flags = SA_RESTART;
-  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
-    ::sigaction(STOP_SIGNALS[i], &action, &watchState.before[i]);
-  }
+  TakeStopSignals(OnStopSignal, watchState.taken);
 }
 
 StopSignalWatch::~StopSignalWatch() {
   if (readEnd_ < 0) return;
-  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
-    ::sigaction(STOP_SIGNALS[i], &watchState.before[i], nullptr);
-  }
+  GiveBackStopSignals(watchState.taken);
   watchState.writeEnd = -1;
   watchState.installedFor = 0;
   ::close(readEnd_);

@@ -7,20 +7,18 @@
 
 #include "transport/serial_line.h"
 #include "transport/signal_hand_back.h"
+#include "transport/stop_signal_take.h"
 
 namespace tessaron {
 
 namespace {
-
-constexpr int STOP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int STOP_SIGNAL_COUNT = sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0]);
 
 // What the handler reads and writes: lock-free atomics only.
 struct StopState {
   std::atomic<int> signal{0};
   std::atomic<bool> leftUndone{false};
   std::atomic<int> inputWaits{0};
-  struct sigaction before[STOP_SIGNAL_COUNT] {};
+  StopSignalActions taken;
 };
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 StopState stopState;
@@ -28,9 +26,7 @@ StopState stopState;
 // Async-signal-safe: ioctl, tcsetattr, close, sigaction, pthread_sigmask and raise.
 [[noreturn]] void EndAtOnce(int signalNumber) {
   ReleaseSerialLinesAtOnce();
-  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
-    ::sigaction(STOP_SIGNALS[i], &stopState.before[i], nullptr);
-  }
+  GiveBackStopSignals(stopState.taken);
   EndProgramBySignal(signalNumber);
 }
 
@@ -45,23 +41,10 @@ extern "C" void OnStopSignal(int signalNumber) {
 StopSignals::StopSignals() {
   stopState.signal = 0;
   stopState.leftUndone = false;
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : STOP_SIGNALS) sigaddset(&action.sa_mask, signalNumber);
-  // Calls under way go on: a write to a file or a pipe is not cut off, and the waits of the
-  // lines look at the request themselves.
-  action.sa_flags = SA_RESTART;
-  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
-    ::sigaction(STOP_SIGNALS[i], &action, &stopState.before[i]);
-  }
+  TakeStopSignals(OnStopSignal, stopState.taken);
 }
 
-StopSignals::~StopSignals() {
-  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
-    ::sigaction(STOP_SIGNALS[i], &stopState.before[i], nullptr);
-  }
-}
+StopSignals::~StopSignals() { GiveBackStopSignals(stopState.taken); }
 
 InputWait::InputWait() { ++stopState.inputWaits; }
 
