@@ -53,6 +53,9 @@ std::vector<DataEditProblem> DataEditProblems(const DataEditSettings& settings) 
     problems.push_back({DataEditRule::CustomFieldLetter, CARD_KIND_CUSTOM, k, field[1], k});
   }
   const int addedCount = static_cast<int>(settings.addedFields.size());
+  if (addedCount > MAX_ADDED_FIELDS) {
+    problems.push_back({DataEditRule::AddedFieldCount, 0, 0, addedCount, MAX_ADDED_FIELDS});
+  }
   int entries = 0;
   for (int kind = 0; kind < CARD_KIND_COUNT; ++kind) {
     const ByteString& formula = settings.formulas[static_cast<std::size_t>(kind)];

@@ -57,6 +57,7 @@ std::string LimitText(const char* text, int limit);
 // A rule of the data-edit records; the editors keep every one as the user edits, the command
 // line refuses to write a record that breaks one it did not break before.
 enum class DataEditRule {
+  AddedFieldCount,        // more than MAX_ADDED_FIELDS added fields
   CustomFieldCount,       // more than MAX_CUSTOM_FIELDS custom fields
   CustomFieldLetter,      // the custom field at place k does not have the letter index k
   FormulaLength,          // a formula holds more than MAX_FORMULA_ITEMS entries

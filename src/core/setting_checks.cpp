@@ -110,6 +110,9 @@ SettingProblem Worded(const DataEditProblem& problem, const ReaderSettings& sett
   const std::string entry = "/" + std::to_string(problem.position) + ": ";
   const Byte ref = static_cast<Byte>(problem.found);
   switch (problem.rule) {
+    case DataEditRule::AddedFieldCount:
+      return {FindNamedSetting("added-fields"),
+              "at most " + allowed + " added fields, not " + found};
     case DataEditRule::CustomFieldCount:
       return {FindNamedSetting("custom-fields"),
               "at most " + allowed + " custom fields, not " + found};

@@ -77,8 +77,14 @@ AddedFieldEditor::AddedFieldEditor(QWidget* parent, RefusalSink& refusals,
 AddedFieldEditor::~AddedFieldEditor() = default;
 
 void AddedFieldEditor::Add() {
-  if (working_.size() >= static_cast<std::size_t>(MAX_ADDED_FIELDS)) {
-    refusals_.Refuse(this, QMessageBox::NoIcon, QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, MAX_ADDED_FIELDS)));
+  // One more field would break the rule on their count: refused as the checker words it here.
+  DataEditSettings candidate = settings_;
+  candidate.addedFields = working_;
+  candidate.addedFields.emplace_back();
+  for (const DataEditProblem& problem : DataEditProblems(candidate)) {
+    if (problem.rule != DataEditRule::AddedFieldCount) continue;
+    refusals_.Refuse(this, QMessageBox::NoIcon,
+                     QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, problem.allowed)));
     return;
   }
   if (edit_->Bytes().empty()) {

@@ -63,6 +63,11 @@ TEST(DataEditRules, EachBrokenRuleIsOneProblemThatSaysWhere) {
                       {R::CustomFieldMissing, CARD_KIND_CUSTOM, 1, FieldRef(3, 0), 0},
                       {R::SendCommandLength, 0, 0, MAX_FORMULA_ITEMS + 16, MAX_SEND_ITEMS},
                       {R::LengthLimitOrder, 2, 0, 9, 8}}));
+  DataEditSettings added;
+  added.addedFields.assign(MAX_ADDED_FIELDS + 1, ByteString{0x41});
+  EXPECT_EQ(DataEditProblems(added), (std::vector<DataEditProblem>{
+                                         {R::AddedFieldCount, 0, 0, MAX_ADDED_FIELDS + 1,
+                                          MAX_ADDED_FIELDS}}));
 }
 
 TEST(DataEditRules, FieldsInUseCountLaterReferencesToo) {
