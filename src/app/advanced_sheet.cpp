@@ -14,6 +14,10 @@
 
 namespace tessaron {
 
+const std::array<const char*, AdvancedSheet::PAGE_COUNT> AdvancedSheet::TAB_CAPTIONS = {
+    PageCaption(RecordPage::OutputFormat), PageCaption(RecordPage::DataEditing), "Quick Clone",
+    "Manual Command", "Set Boot Loader Mode"};
+
 AdvancedSheet::AdvancedSheet(ReaderState& state, UiServices& ui, QWidget* parent)
     : SettingsSheet(state, ui, QStringLiteral("Change Advanced Settings:"), parent),
       outputFormat_(new OutputFormatPage(state, ui)),

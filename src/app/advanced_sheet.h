@@ -21,10 +21,10 @@ class AdvancedSheet : public SettingsSheet {
 
  public:
   // The tab captions, in tab order.
-  static constexpr std::array TAB_CAPTIONS = {
-      PageCaption(RecordPage::OutputFormat), PageCaption(RecordPage::DataEditing), "Quick Clone",
-      "Manual Command", "Set Boot Loader Mode"};
-  static constexpr int PAGE_COUNT = static_cast<int>(TAB_CAPTIONS.size());
+  // (Defined in the .cpp: an inline array of pointers is emitted in two kinds of section by
+  // MinGW's compiler, which its linker then takes for two definitions.)
+  static constexpr int PAGE_COUNT = 5;
+  static const std::array<const char*, PAGE_COUNT> TAB_CAPTIONS;
   static constexpr int OUTPUT_FORMAT_TAB = 0;
   static constexpr int DATA_EDITING_TAB = 1;
   static constexpr int QUICK_CLONE_TAB = 2;

@@ -12,6 +12,11 @@
 
 namespace tessaron {
 
+const std::array<const char*, BasicSheet::PAGE_COUNT> BasicSheet::TAB_CAPTIONS = {
+    PageCaption(RecordPage::GeneralSettings), PageCaption(RecordPage::PrePostamble),
+    PageCaption(RecordPage::Rs232Parameters), PageCaption(RecordPage::TrackSettings),
+    PageCaption(RecordPage::KeyboardSettings)};
+
 BasicSheet::BasicSheet(ReaderState& state, UiServices& ui, QWidget* parent)
     : SettingsSheet(state, ui, QStringLiteral("Change Basic Settings:"), parent) {
   setObjectName(QStringLiteral("basicSheet"));
@@ -20,7 +25,7 @@ BasicSheet::BasicSheet(ReaderState& state, UiServices& ui, QWidget* parent)
       new GeneralSettingsPage(state, ui), new PrePostamblePage(state, ui),
       new Rs232ParametersPage(state, ui), new TrackSettingsPage(state, ui),
       new KeyboardSettingsPage(state, ui)};
-  static_assert(std::size(pages) == TAB_CAPTIONS.size());
+  static_assert(std::size(pages) == PAGE_COUNT);
   for (std::size_t index = 0; index < TAB_CAPTIONS.size(); ++index) {
     AddPage(QString::fromLatin1(TAB_CAPTIONS[index]), pages[index]);
   }

@@ -14,11 +14,10 @@ class BasicSheet : public SettingsSheet {
 
  public:
   // The tab captions, in tab order.
-  static constexpr std::array TAB_CAPTIONS = {
-      PageCaption(RecordPage::GeneralSettings), PageCaption(RecordPage::PrePostamble),
-      PageCaption(RecordPage::Rs232Parameters), PageCaption(RecordPage::TrackSettings),
-      PageCaption(RecordPage::KeyboardSettings)};
-  static constexpr int PAGE_COUNT = static_cast<int>(TAB_CAPTIONS.size());
+  // (Defined in the .cpp: an inline array of pointers is emitted in two kinds of section by
+  // MinGW's compiler, which its linker then takes for two definitions.)
+  static constexpr int PAGE_COUNT = 5;
+  static const std::array<const char*, PAGE_COUNT> TAB_CAPTIONS;
 
   // The least width the sheet needs at this font, without building one.
   static int NeededWidth(const QFont& font) {
