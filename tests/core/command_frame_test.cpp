@@ -119,6 +119,7 @@ TEST(IsReaderCommandFrame, TakesTheFramesTheProgramsBuildAndNothingElse) {
       {frame(DIR_SET, twoRecords(254)), false}, {frame(DIR_SET, oneOver), false},
       {{}, false}, {{0xF5}, false},
       {frame(0xF5, {}), false}, {{0x02, 0x52, 0x22, 0x03, 0x70}, false},  // a wrong LRC
+      {{0x02, 0x52, 0x22, 0x04, 0x76}, false},  // no ETX
       {frame(DIR_READ, {0x7E}), false}, {frame(DIR_SET, {CMD_READ_SETTINGS}), false},
       {frame(DIR_READ, {0x70, 0x01, 0xFF}), false}, {frame(DIR_SET_P, {0x35, 0x01, 0x31}), false},
       {frame(DIR_SET, {0x35, 0x02, 0x31}), false}, {frame(DIR_SET, {}), false},

@@ -156,6 +156,7 @@ TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
       {"stx only", stxOnly, ConfigFileStatus::BadStreamStart},
       {"empty", {}, ConfigFileStatus::Empty},
       {"too large", ByteString(1025, 0), ConfigFileStatus::TooLarge},
+      {"large JSON", ByteString(2000, '{'), ConfigFileStatus::SettingsJson},
   };
   for (const auto& c : cases) {
     const std::string path = PathOf(c.name);

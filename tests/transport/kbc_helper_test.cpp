@@ -234,8 +234,9 @@ TEST(KbcHelperTest, ServiceHandsTheKeyboardBackOnEveryWayOut) {
   }
 }
 
-// The client takes no more reply than it asked for, whatever a helper sends.
-TEST(KbcHelperTest, AReplyLongerThanAskedIsNotTaken) {
+// A helper this account may not run is told as the group's; the client takes no more reply
+// than it asked for, whatever a helper sends.
+TEST(KbcHelperTest, AHelperNotToRunOrThatSaysTooMuchIsNotTaken) {
   const std::filesystem::path helper =
       std::filesystem::temp_directory_path() / ("fake-kbc-" + std::to_string(::getpid()));
   {
@@ -246,9 +247,12 @@ TEST(KbcHelperTest, AReplyLongerThanAskedIsNotTaken) {
               "printf '\\016\\000\\001\\000\\000\\000\\010\\000abcdefgh'\n"
               "exec cat >/dev/null\n";
   }
+  PortError why;
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_read);
+  EXPECT_FALSE(HelperKeyboardController(true, helper.string()).Start(&why));
+  EXPECT_EQ(why.detail, KBC_GROUP_ONLY);
   std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
   HelperKeyboardController client(true, helper.string());
-  PortError why;
   ASSERT_TRUE(client.Start(&why)) << PortErrorCause(why, INTERFACE_PS2_KEYBOARD);
   const KeyboardTiming timing = TransportTiming::Real().keyboard;
   client.SetSeized(true, timing);
@@ -308,6 +312,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   Byte reply[16];
   const Byte disable[] = {0xF5};
   EXPECT_FALSE(helper.Transact(disable, 1, reply, sizeof reply, timing).ok);
+  EXPECT_TRUE(helper.Alive());
   helper.SetSeized(false, timing);
   EXPECT_FALSE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
   EXPECT_EQ(helper.HelperPid(), pid);

@@ -162,6 +162,8 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
       {PortFailure(Kind::AccessDenied, "/dev/ttyUSB0", EACCES), INTERFACE_USB_RS232,
        {ACCESS, "/dev/ttyUSB0", "group dialout", "sudo adduser $USER dialout", "log in again"},
        {"udev"}},
+      {OpenFailure(EPERM, "/dev/ttyUSB0"), INTERFACE_USB_RS232,
+       {std::strerror(EPERM), "group dialout"}, {}},  // "operation not permitted" too
       {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), INTERFACE_USB_HID,
        {ACCESS, "/dev/hidraw3", "packaging/70-tessaron-readers.rules", "/etc/udev/rules.d/",
         "udevadm control --reload", "plug the reader in again"},
