@@ -270,7 +270,7 @@ TEST_F(ConfigFileTest, SaveReplacesAnExistingFileAndKeepsItsPermissions) {
 // written in place, so that they keep seeing it.
 TEST_F(ConfigFileTest, SaveIsDurableAndKeepsHardLinksTogether) {
   const std::string path = PathOf("linked.cfs2");
-  WriteFile(path, {'o', 'l', 'd'});
+  WriteFile(path, ByteString(500, 0xAA));
   fs::create_hard_link(path, PathOf("twin.cfs2"));
   for (const std::string& saved : {path, PathOf("new.cfs2")}) {
     const int synced = fsyncCalls;
@@ -304,6 +304,17 @@ TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::WriteFailed);
   EXPECT_EQ(ReadFile(path), old);
   EXPECT_EQ(EntriesInFolder(), 2u);
+
+  // A path that names a folder, and a loop of links, take no file.
+  int osError = 0;
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), folderPath + "/", &osError),
+            ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(osError, EISDIR);
+  fs::create_symlink("loop-b", PathOf("loop-a"));
+  fs::create_symlink("loop-a", PathOf("loop-b"));
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), PathOf("loop-a"), &osError),
+            ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(osError, ELOOP);
 
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), PathOf("no/such/folder.cfs2")),
             ConfigFileStatus::WriteFailed);

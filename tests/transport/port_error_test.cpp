@@ -164,6 +164,7 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
        {"udev"}},
       {OpenFailure(EPERM, "/dev/ttyUSB0"), INTERFACE_USB_RS232,
        {std::strerror(EPERM), "group dialout"}, {}},  // "operation not permitted" too
+      {OpenFailure(EBUSY, "/dev/hidraw3"), INTERFACE_USB_HID, {"in use by another program"}, {}},
       {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), INTERFACE_USB_HID,
        {ACCESS, "/dev/hidraw3", "packaging/70-tessaron-readers.rules", "/etc/udev/rules.d/",
         "udevadm control --reload", "plug the reader in again"},
