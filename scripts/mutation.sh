@@ -4,8 +4,9 @@
 # by one, a check or a call removed, a condition inverted - that a person could make. The
 # script copies the tree to a scratch folder, builds it once, then for each mutant: writes the
 # change into the copy, rebuilds incrementally, runs the whole suite, and puts the file back.
-# A mutant is killed when a test fails (or the suite times out); it survives when every test
-# passes. The score is killed / all mutants that are not marked equivalent.
+# A mutant is killed when a test fails (or the suite times out) and fails again when the
+# failed tests run alone (else the suite runs once more, one test per core); it survives when
+# every test passes. The score is killed / all mutants that are not marked equivalent.
 #   scripts/mutation.sh [--list FILE] [--only TEXT] [--build DIR] [--no-gui]
 #     --list FILE   the list of mutants (default tests/mutants.txt)
 #     --only TEXT   only the mutants whose name or file contains TEXT (may be given more
@@ -15,7 +16,8 @@
 #     --no-gui      leave the window program and its tests out (faster; mutants of the
 #                   window program then count as not run)
 # Prints its progress and time; exits 1 when a mutant survives or the list is wrong.
-# Not part of .ci/run: a run takes about a minute per mutant on two cores.
+# Not part of .ci/run: a run with --no-gui takes about half an hour for the list (5 to 90 s
+# a mutant, most of it the suite) on two cores shared with other work.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PY'
