@@ -28,7 +28,6 @@
 
 #include <cap-ng.h>
 #include <grp.h>
-#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -37,28 +36,18 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstring>
-#include <ctime>
 #include <iterator>
 #include <memory>
 
 #include "kbc/ioperm_port_io.h"
+#include "kbc/kbc_serve.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "transport/kbc_protocol.h"
 #include "transport/keyboard_controller.h"
 
 namespace tessaron {
 namespace {
-
-constexpr int EXIT_INPUT_ENDED = 0;
-constexpr int EXIT_WRONG_REQUEST = 2;
-constexpr int EXIT_REFUSED = 3;
-constexpr int EXIT_PEER_GONE = 4;
-constexpr int EXIT_IDLE = 5;
-
-// The waits of every exchange: the line's own, whoever asks.
-const KeyboardTiming LINE_TIMING{};
 
 // What the signal handlers see, one per process as they are.
 struct Ending {
@@ -87,7 +76,7 @@ void OnSignal(int signalNumber) { ending.signal = signalNumber; }
 
 void OnFault(int signalNumber) {
   PortIoController* controller = ending.realController;
-  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, LINE_TIMING);
+  if (controller != nullptr && controller->Seized()) controller->SetSeized(false, KBC_LINE_TIMING);
   ending.signal = signalNumber;
 }
 
@@ -174,70 +163,6 @@ KbcReply TakePortPermission(PortIoController& controller, bool simulated, pid_t 
   return hello;
 }
 
-// Runs one request; false when it is none the helper takes: no request of the protocol, or
-// an exchange while the keyboard is not taken over.
-bool Answer(PortIoController& controller, const ByteString& body, KbcReply* answer) {
-  KbcRequest request;
-  if (!ParseKbcRequest(body, &request)) return false;
-  if (request.operation != KbcOperation::Exchange) {
-    controller.SetSeized(request.operation == KbcOperation::Seize, LINE_TIMING);
-    answer->ok = true;
-    return true;
-  }
-  if (!controller.Seized()) return false;
-  Byte reply[KBC_MAX_REPLY];
-  const KeyboardExchange exchange =
-      controller.Transact(request.command.data(), static_cast<std::uint32_t>(request.command.size()),
-                          reply, request.capacity, LINE_TIMING);
-  answer->ok = exchange.ok;
-  answer->kind = exchange.failure.kind;
-  answer->osError = exchange.failure.osError;
-  answer->detail = exchange.failure.detail;
-  answer->reply.assign(reply, reply + exchange.received);
-  return true;
-}
-
-// Serves requests until the input ends, a request is wrong, the keyboard is held too long
-// without a request or a signal comes; the exit status.
-int Serve(PortIoController& controller, const sigset_t& ends) {
-  KbcFrameReader reader(STDIN_FILENO, KBC_MAX_REQUEST_BODY);
-  sigset_t waiting;
-  ::sigprocmask(SIG_SETMASK, nullptr, &waiting);
-  for (int i = 1; i < NSIG; ++i) {
-    if (sigismember(&ends, i) == 1) sigdelset(&waiting, i);
-  }
-  using Clock = std::chrono::steady_clock;
-  // The keyboard is handed back this long after the last whole request; bytes of a request
-  // that does not come whole do not put it off.
-  Clock::time_point idleEnd = Clock::now() + KBC_IDLE_LIMIT;
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(idleEnd - Clock::now());
-    if (controller.Seized() && left.count() <= 0) return EXIT_IDLE;
-    const timespec idle{static_cast<time_t>(left.count() / 1000000000),
-                        static_cast<long>(left.count() % 1000000000)};
-    // The signals are let in only here, atomically with the wait.
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = ::ppoll(&input, 1, controller.Seized() ? &idle : nullptr, &waiting);
-    if (ready < 0 && ending.signal != 0) return EXIT_INPUT_ENDED;
-    if (ready <= 0) continue;  // a signal that ends nothing, or the time is up
-    ByteString body;
-    switch (reader.Next(&body)) {
-      case KbcFrameReader::Result::Pending:
-        continue;
-      case KbcFrameReader::Result::End:
-        return EXIT_INPUT_ENDED;
-      case KbcFrameReader::Result::Broken:
-        return EXIT_WRONG_REQUEST;
-      case KbcFrameReader::Result::Frame:
-        break;
-    }
-    KbcReply answer;
-    if (!Answer(controller, body, &answer)) return EXIT_WRONG_REQUEST;
-    if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(answer))) return EXIT_PEER_GONE;
-    idleEnd = Clock::now() + KBC_IDLE_LIMIT;
-  }
-}
-
 }  // namespace
 }  // namespace tessaron
 
@@ -246,13 +171,13 @@ int main(int argc, char** argv) {
   KeepPrivate();
   // Ends with the program that started it; the signal is caught and hands back.
   const pid_t parent = ::getppid();
-  if (!EndWithParent(parent)) return EXIT_PEER_GONE;
+  if (!EndWithParent(parent)) return KBC_EXIT_PEER_GONE;
   ::close_range(STDERR_FILENO, ~0U, 0);
   sigset_t ends;
   CatchSignals(&ends);
 
   const bool simulated = argc == 2 && std::strcmp(argv[1], "--simulated") == 0;
-  if (argc > 2 || (argc == 2 && !simulated)) return EXIT_WRONG_REQUEST;
+  if (argc > 2 || (argc == 2 && !simulated)) return KBC_EXIT_WRONG_REQUEST;
   std::shared_ptr<PortIo> io;
   if (simulated) {
     io = std::make_shared<sim::SimulatedKeyboardController>();
@@ -261,12 +186,18 @@ int main(int argc, char** argv) {
   }
   PortIoController controller(io);
   const KbcReply hello = TakePortPermission(controller, simulated, parent);
-  if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(hello))) return EXIT_PEER_GONE;
-  if (!hello.ok) return EXIT_REFUSED;
+  if (!WriteKbcFrame(STDOUT_FILENO, EncodeKbcReply(hello))) return KBC_EXIT_PEER_GONE;
+  if (!hello.ok) return KBC_EXIT_REFUSED;
   if (!simulated) ending.realController = &controller;
 
-  const int status = Serve(controller, ends);
-  if (controller.Seized()) controller.SetSeized(false, LINE_TIMING);
+  // The signals that end the helper are let in only while it waits for a request.
+  sigset_t waiting;
+  ::sigprocmask(SIG_SETMASK, nullptr, &waiting);
+  for (int i = 1; i < NSIG; ++i) {
+    if (sigismember(&ends, i) == 1) sigdelset(&waiting, i);
+  }
+  const int status =
+      ServeKbcRequests(controller, STDIN_FILENO, STDOUT_FILENO, waiting, ending.signal, KBC_IDLE_LIMIT);
   controller.Stop();
   ending.realController = nullptr;
   if (const int signalNumber = ending.signal.load()) {

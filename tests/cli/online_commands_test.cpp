@@ -223,6 +223,12 @@ TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTa
     EXPECT_TRUE(Contains(run.err, "Reading the firmware version from /dev/hidraw-sim0 ...\n"));
     readers_.Clear();
   }
+  // A set that asks an older firmware for the keyboard format is told what is written.
+  sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHidKb, "V1.88");
+  const CliRun run = RunTool({"set", "hid-format=kaldor-keyboard", "--reader", "usb-hid-kb:0"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Contains(run.err, "from version 1.89 on; it is written as")) << run.err;
+  EXPECT_EQ(line.Reader().HidFormat(), '0');
 }
 
 TEST_F(OnlineCommandsTest, LoadOfABadFileTouchesNoReader) {

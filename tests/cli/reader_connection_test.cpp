@@ -76,6 +76,9 @@ TEST(ReaderConnectionTest, RefusesWrongFormsWithAReason) {
     EXPECT_FALSE(error.empty()) << text;
     EXPECT_EQ(connection.type, InterfaceType::UsbHidKb) << text;  // untouched
   }
+  std::string error;
+  ParseReaderConnection("usb-hid:", nullptr, &error);
+  EXPECT_NE(error.find("names no device"), std::string::npos) << error;
 }
 
 TEST(ReaderConnectionTest, WrongConnectionsAreWrongUsage) {

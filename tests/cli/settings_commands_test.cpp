@@ -317,6 +317,7 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
        "",
        "bytes expected; this one has 255"},
       {{"set", "-f", file, "added-fields=[\"123456789\"]"}, "", "/0: a byte string of 1 to 8"},
+      {{"set", "-f", file, "added-fields=[\"\"]"}, "", "/0: a byte string of 1 to 8"},
       {{"set", "-f", file, "formula-custom=1a 10"}, "", "no field name: \"10\""},
       {{"set", "-f", file, "custom-fields=[{\"rule\": \"before\""}, "", "not JSON"},
       {{"set", "-f", file, "match-string-track1={\"offset\": 1}"}, "", "missing \"text\""},
@@ -331,6 +332,12 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
       {{"import", "bad.json", "-f", file},
        json("\"xon-char\": 17", "\"xon-char\": \"17\""),
        "/settings/xon-char: a whole number"},
+      {{"import", "bad.json", "-f", file},
+       json("\"hid-kb-polling-interval\": 1", "\"hid-kb-polling-interval\": 0"),
+       "/settings/hid-kb-polling-interval: a whole number from 1 to 255"},
+      {{"import", "bad.json", "-f", file},
+       json("\"xon-char\": 17", "\"xon-char\": -1"),
+       "/settings/xon-char: a whole number from 0 to 255"},
       {{"import", "bad.json", "-f", file},
        json("\"times\": 2", "\"times\": 300"),
        "/settings/custom-fields/0/times: a whole number from 0 to 255"},
@@ -359,9 +366,9 @@ TEST_F(SettingsCommandsTest, BadInputIsAUsageErrorAndWritesNothing) {
       {{"set", "-f", file, "preamble=" + std::string(254, 'A'), "postamble=" + std::string(254, 'B')},
        "",
        "the most room goes to preamble (254 bytes), postamble (254 bytes)"},
-      {{"set", "-f", file, "length-limit-track1={\"min\": 20, \"max\": 5}"},
+      {{"set", "-f", file, "length-limit-track1={\"min\": 6, \"max\": 5}"},
        "",
-       "length-limit-track1: min 20 is above max 5"},
+       "length-limit-track1: min 6 is above max 5"},
       {{"set", "-f", file, "custom-fields=[{\"rule\": \"before\", \"field\": \"1c\", "
                            "\"times\": 1, \"text\": \"x\"}]"},
        "",
@@ -403,7 +410,14 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   std::string evil(jsonBytes.begin(), jsonBytes.end());
   evil.replace(evil.find("\"low\""), 5, "\"\\u001b]0;TITLE\\u0007\"");
   const ByteString configBytes = ReadBytes(config);
+  ReaderSettings big;  // five strings of 254 bytes: more than any frame holds
+  for (ByteString* text : {&big.preamble, &big.postamble, &big.track1Prefix, &big.track2Prefix,
+                           &big.track3Prefix}) {
+    text->assign(254, 'A');
+  }
+  const std::string bigJson = SettingsToJson(big);
   const std::map<std::string, ByteString> files = {
+      {"big.json", ByteString(bigJson.begin(), bigJson.end())},
       {"json-inside.cfs2", jsonBytes}, {"empty.cfs2", {}}, {"one.cfs2", {'K'}},
       {"cut.cfs2", ByteString(configBytes.begin(), configBytes.end() - 3)}, {"empty.json", {}},
       {"malformed.json", {'{', '"'}}, {"evil.json", ByteString(evil.begin(), evil.end())}};
@@ -423,6 +437,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   test_support::ExpectRuns({
       // Writers choose their kind and refuse a name that says the other one.
       {{"init", at("fresh.json")}, 2, "", "but init writes a configuration file (.cfs2)"},
+      {{"init", at("FRESH.JSON")}, 2, "", "but init writes a configuration file (.cfs2)"},
       {{"save", at("x.json")}, 2, "", "but save writes a configuration file (.cfs2)"},
       {{"export", at("x.cfs2"), "-f", config}, 2, "", "but export writes a settings file in JSON"},
       {{"set", "beep-volume=low", "-f", at("json-inside.cfs2")}, 2, "",
@@ -440,6 +455,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"show", at("cut.cfs2")}, 2, "", "damaged"},
       {{"get", "-f", at("empty.json")}, 2, "", "empty"},
       {{"get", "-f", at("malformed.json")}, 2, "", "not JSON"},
+      {{"get", "-f", at("big.json")}, 2, "", "bytes in one frame; at most 1024 fit"},
       {{"show", at("missing.cfs2")}, 1, "", "not found"},
       {{"get", "-f", at("")}, 1, "", "Is a directory"},
       // A list setting takes what its options define; bytes from outside are shown as \xHH.
@@ -456,6 +472,7 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
       {{"--bogus"}, 2, "", "unknown option --bogus"},
       {{"report", "-r", "usb-hid:0", "-r", "usb-hid:1"}, 2, "", "--reader is given 2 times"},
       {{"report", "--simulate="}, 2, "", "--simulate=: no line named"},
+      {{"diff", at("missing.cfs2"), "reader:usb-hid:x"}, 2, "", "\"x\" in \"usb-hid:x\" is neither"},
       {{"set", "beep-volume=low", "beep-volume=high", "-f", config}, 2, "",
        "beep-volume is given twice"},
       {{"save", at(""), "-r", "usb-hid:0"}, 1, "", "cannot write " + at("") + ": write failed"},

@@ -1,7 +1,8 @@
 // Saves as root through links and onto files that the user nobody made, in a sticky folder
-// that everyone may write to (as /tmp), in one of nobody's, and in a plain one: the kernel's
-// rules for such folders hold for the links the program follows itself, and a refusal is one
-// line with exit status 2 and nothing written.
+// that everyone may write to (as /tmp), in one of nobody's, in a sticky one that only its
+// group may write to, and in a plain one: the kernel's rules for such folders hold for the
+// links the program follows itself, and a refusal is one line with exit status 2 and nothing
+// written.
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -23,12 +24,14 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
   const test_support::ScratchFolder scratch;
   const fs::path base = fs::path(scratch.File("x")).parent_path();
   const fs::path shared = base / "shared", nobodys = base / "nobodys", plain = base / "plain";
+  const fs::path group = base / "group";  // sticky, but only its group may write there
   ASSERT_EQ(::chmod(base.c_str(), 0711), 0);
-  for (const fs::path& folder : {shared, nobodys, plain}) {
+  for (const fs::path& folder : {shared, nobodys, plain, group}) {
     ASSERT_EQ(::mkdir(folder.c_str(), 0), 0);
-    ASSERT_EQ(::chmod(folder.c_str(), folder == plain ? 0777 : 01777), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), folder == plain ? 0777 : folder == group ? 01775 : 01777), 0);
   }
   ASSERT_EQ(::chown(nobodys.c_str(), nobody->pw_uid, 0), 0);
+  ASSERT_EQ(::chown(group.c_str(), 0, nobody->pw_gid), 0);
 
   enum Made { LINK, LINK_TO_NOTHING, LINK_TO_DEVICE, FILE };
   struct Case {
@@ -42,6 +45,7 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
       {shared, false, LINK, true},  {shared, false, LINK_TO_DEVICE, true},
       {shared, false, FILE, true},  {nobodys, true, LINK, true},  // the folder's owner's
       {nobodys, true, FILE, true},  {plain, true, LINK, true},  {plain, true, FILE, true},
+      {group, true, LINK, true},
   };
   for (const Case& c : cases) {
     const fs::path entry = c.folder / "entry", target = base / "target";

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,10 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
 
 #include "cli_test_support.h"
 #include "core/reader_settings.h"
+#include "cli/file_lock.h"
 #include "cli/online_session.h"
 #include "core/settings_report.h"
 #include "support/sim_process.h"
@@ -89,6 +93,30 @@ TEST(TessaronProgramTest, TwoRunsOnOneFileKeepBothChanges) {
                                        file);
     EXPECT_EQ(both.out, "0 0\nbeep-volume = low\npreamble = A\n") << "round " << round;
   }
+}
+
+// The lock is taken on files alone, and counts for the file the name leads to: a run that
+// waited on a file replaced meanwhile holds the new one.
+TEST(TessaronProgramTest, TheFileLockFollowsTheNameAndLeavesStreamsAlone) {
+  test_support::ScratchFolder folder;
+  ASSERT_TRUE(folder.Valid());
+  EXPECT_EQ(FileLock().Lock("/dev/null", {}), FileLock::Result::NotLockable);
+  const std::string file = folder.File("shared.cfs2");
+  test_support::WriteBytes(file, {'o', 'l', 'd'});
+  auto first = std::make_unique<FileLock>();
+  ASSERT_EQ(first->Lock(file, {}), FileLock::Result::Locked);
+  std::promise<void> waits;
+  FileLock second;
+  std::future<FileLock::Result> locked =
+      std::async(std::launch::async, [&] { return second.Lock(file, [&] { waits.set_value(); }); });
+  waits.get_future().wait();
+  test_support::WriteBytes(folder.File("new.cfs2"), {'n', 'e', 'w'});
+  ASSERT_EQ(::rename(folder.File("new.cfs2").c_str(), file.c_str()), 0);
+  first.reset();
+  EXPECT_EQ(locked.get(), FileLock::Result::Locked);
+  const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_NE(::flock(replaced, LOCK_EX | LOCK_NB), 0);
+  ::close(replaced);
 }
 
 // SIGTERM (what timeout and systemd send) in the middle of a set on a serial reader: the run

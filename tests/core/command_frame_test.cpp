@@ -109,13 +109,18 @@ TEST(IsReaderCommandFrame, TakesTheFramesTheProgramsBuildAndNothingElse) {
     body[1] = body[n + 3] = n;
     return body;
   };
+  std::vector<Byte> oneOver = twoRecords(253);  // records of 253 and 254 bytes: 515 in all
+  oneOver[256] = 254;
+  oneOver.push_back(ETX);
   const Byte ff = 0xFF;
   const std::vector<std::pair<std::vector<Byte>, bool>> cases = {
       {Frame(CMD_READ_SETTINGS, 0, nullptr), true}, {Frame(CMD_SET_DEFAULTS, 0, nullptr), true},
       {Frame(CMD_GET_FIRMWARE_VERSION, 0, nullptr), true}, {Frame(0x70, 1, &ff), true},
       {settings, true}, {frame(DIR_SET, twoRecords(253)), true},  // 514 bytes
-      {frame(DIR_SET, twoRecords(254)), false}, {{}, false}, {{0xF5}, false},
+      {frame(DIR_SET, twoRecords(254)), false}, {frame(DIR_SET, oneOver), false},
+      {{}, false}, {{0xF5}, false},
       {frame(0xF5, {}), false}, {{0x02, 0x52, 0x22, 0x03, 0x70}, false},  // a wrong LRC
+      {{0x02, 0x52, 0x22, 0x04, 0x76}, false},  // no ETX
       {frame(DIR_READ, {0x7E}), false}, {frame(DIR_SET, {CMD_READ_SETTINGS}), false},
       {frame(DIR_READ, {0x70, 0x01, 0xFF}), false}, {frame(DIR_SET_P, {0x35, 0x01, 0x31}), false},
       {frame(DIR_SET, {0x35, 0x02, 0x31}), false}, {frame(DIR_SET, {}), false},

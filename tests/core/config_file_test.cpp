@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +14,26 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "core/settings_codec.h"
 #include "support/settings_streams.h"
+
+namespace {
+// Every fsync of this program comes here (the core is linked in statically): the tests count
+// them and can make the next one fail.
+int fsyncCalls = 0;
+int fsyncFailure = 0;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+  ++fsyncCalls;
+  if (fsyncFailure != 0) {
+    errno = std::exchange(fsyncFailure, 0);
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace tessaron {
 namespace {
@@ -138,6 +156,7 @@ TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
       {"stx only", stxOnly, ConfigFileStatus::BadStreamStart},
       {"empty", {}, ConfigFileStatus::Empty},
       {"too large", ByteString(1025, 0), ConfigFileStatus::TooLarge},
+      {"large JSON", ByteString(2000, '{'), ConfigFileStatus::SettingsJson},
   };
   for (const auto& c : cases) {
     const std::string path = PathOf(c.name);
@@ -153,6 +172,8 @@ TEST_F(ConfigFileTest, RefusedBeforeTheStreamLeavesTheRecordAlone) {
   EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("missing.cfs2"), &osError),
             ConfigFileStatus::NotFound);
   EXPECT_EQ(osError, ENOENT);
+  // A file where a folder of the path should be: no such file either.
+  EXPECT_EQ(LoadConfigFileStatus(settings, PathOf("version") + "/x.cfs2"), ConfigFileStatus::NotFound);
   EXPECT_EQ(LoadConfigFileStatus(settings, folder_.string()), ConfigFileStatus::CannotOpen);
   EXPECT_EQ(settings.baudRate, '7');
 }
@@ -210,6 +231,16 @@ TEST_F(ConfigFileTest, LargestFileIsReadInFull) {
   file.push_back(0x00);
   WriteFile(path, file);
   EXPECT_EQ(LoadConfigFileStatus(settings, path), ConfigFileStatus::TooLarge);
+  // A stream one byte longer than the limit is no whole file either, nor is a decode of it.
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], file.data(), file.size()), static_cast<ssize_t>(file.size()));
+  ::close(ends[1]);
+  EXPECT_EQ(LoadConfigFileStatus(settings, "/proc/self/fd/" + std::to_string(ends[0])),
+            ConfigFileStatus::TooLarge);
+  ::close(ends[0]);
+  file.resize(3000, 0x00);
+  EXPECT_EQ(DecodeConfigFile(file, settings), ConfigFileStatus::TooLarge);
 }
 
 TEST_F(ConfigFileTest, ReadOnlyFileLoads) {
@@ -235,6 +266,21 @@ TEST_F(ConfigFileTest, SaveReplacesAnExistingFileAndKeepsItsPermissions) {
   EXPECT_EQ(EntriesInFolder(), 1u);
 }
 
+// What is saved is synced before it takes the file's place; a file other hard links share is
+// written in place, so that they keep seeing it.
+TEST_F(ConfigFileTest, SaveIsDurableAndKeepsHardLinksTogether) {
+  const std::string path = PathOf("linked.cfs2");
+  WriteFile(path, ByteString(500, 0xAA));
+  fs::create_hard_link(path, PathOf("twin.cfs2"));
+  for (const std::string& saved : {path, PathOf("new.cfs2")}) {
+    const int synced = fsyncCalls;
+    ASSERT_TRUE(SaveConfigFile(ReaderSettings(), saved)) << saved;
+    EXPECT_GT(fsyncCalls, synced) << saved;
+  }
+  EXPECT_EQ(ReadFile(PathOf("twin.cfs2")), DefaultFile());
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+}
+
 TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
   const std::string path = PathOf("keep.cfs2");
   const ByteString old = {'o', 'l', 'd'};
@@ -252,6 +298,23 @@ TEST_F(ConfigFileTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), folderPath), ConfigFileStatus::WriteFailed);
   EXPECT_TRUE(fs::is_directory(folderPath));
   EXPECT_EQ(EntriesInFolder(), 2u);
+
+  // A replacement that cannot be made durable takes no place and is not left behind.
+  fsyncFailure = EIO;
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), path), ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(EntriesInFolder(), 2u);
+
+  // A path that names a folder, and a loop of links, take no file.
+  int osError = 0;
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), folderPath + "/", &osError),
+            ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(osError, EISDIR);
+  fs::create_symlink("loop-b", PathOf("loop-a"));
+  fs::create_symlink("loop-a", PathOf("loop-b"));
+  EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), PathOf("loop-a"), &osError),
+            ConfigFileStatus::WriteFailed);
+  EXPECT_EQ(osError, ELOOP);
 
   EXPECT_EQ(SaveConfigFileStatus(ReaderSettings(), PathOf("no/such/folder.cfs2")),
             ConfigFileStatus::WriteFailed);

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "core/data_edit_model.h"
+#include "core/setting_checks.h"
 #include "core/settings_json.h"
 #include "core/settings_stream_walker.h"
 #include "support/settings_streams.h"
@@ -92,6 +93,19 @@ TEST(SettingNamesTest, SettingsFilesGiveBackTheStreamOfEveryRecordInTheDecoderCo
     }
   }
   EXPECT_GE(records, 50);
+}
+
+// A settings file larger than its limit is refused before it is read, and a string longer
+// than a record holds does not fit, wherever it comes from.
+TEST(SettingNamesTest, TextsAndStringsOverTheirLimitsAreRefused) {
+  ReaderSettings settings;
+  std::string error;
+  EXPECT_FALSE(SettingsFromJson(SettingsToJson(settings) + std::string(SETTINGS_JSON_MAX_SIZE, ' '),
+                                settings, &error));
+  EXPECT_NE(error.find("larger than"), std::string::npos) << error;
+  settings.preamble.assign(255, 'A');
+  EXPECT_FALSE(CheckSettingsFit(settings, SETTINGS_BUFFER_SIZE, &error));
+  EXPECT_NE(error.find("255 bytes; at most 254 fit"), std::string::npos) << error;
 }
 
 }  // namespace

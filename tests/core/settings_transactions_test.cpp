@@ -95,6 +95,8 @@ TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
   const ByteString stream = CheckedStreamOf(stored);
   ByteString badCheck = stream;
   badCheck.back() ^= 0xFF;
+  const Byte zeroing = STX ^ DIR_SET ^ 0x11 ^ 0x01 ^ ETX;  // makes the LRC 0
+  const ByteString zeroCheck = {STX, DIR_SET, 0x11, 0x01, zeroing, ETX};
 
   // A reply cut off by the line (only a part of the frame arrived) must not turn into a
   // record of defaults that the next write would send to the reader.
@@ -105,6 +107,7 @@ TEST(ReadFromReader, ABadReplyAfterAGoodTransactionLeavesTheRecordUntouched) {
       {"wrong check byte", Ack(badCheck)},
       {"cut inside the records", Ack(ByteString(stream.begin(), stream.begin() + 60))},
       {"cut before the check byte", Ack(ByteString(stream.begin(), stream.end() - 1))},
+      {"cut before a check byte of 0", Ack(zeroCheck)},
       {"no settings frame", {REPLY_ACK, 0x41, 0x42}},
   };
   for (const auto& c : cases) {
@@ -211,17 +214,20 @@ TEST(WriteToReader, RecordsTheEncoderRefusesAreTooLongWhenTheyWouldPassTheLimit)
 }
 
 TEST(WriteToReader, ABlockTooLongForItsLengthByteIsRefusedBelowTheFrameLimit) {
-  // Formula items of 253 + 2 + 2 + 2 = 259 bytes: the frame is only 398 bytes, but the
-  // block's length byte cannot announce them.
-  ReaderSettings settings;
-  settings.formulas[0].assign(250, 0x22);
-  settings.SelectHidFormat('8');
-  ASSERT_EQ(SettingsFrameLength(settings), 398u);
-  FakePort port;
-  port.replies.push_back({REPLY_ACK});
-  EXPECT_EQ(WriteToReader(settings, &port), WriteTooLong);
-  EXPECT_TRUE(port.sent.empty());
-  EXPECT_TRUE(settings.IsInterfaceSwitchPending());
+  // Formula items of n + 3, 2, 2 and 2 bytes: 256 bytes for 247 entries, 259 for 250 (a
+  // frame of 398 bytes). The frames are within the limit, but the block's length byte
+  // cannot announce them.
+  for (const std::size_t entries : {247u, 250u}) {
+    ReaderSettings settings;
+    settings.formulas[0].assign(entries, 0x22);
+    settings.SelectHidFormat('8');
+    ASSERT_LE(SettingsFrameLength(settings), 398u);
+    FakePort port;
+    port.replies.push_back({REPLY_ACK});
+    EXPECT_EQ(WriteToReader(settings, &port), WriteTooLong) << entries;
+    EXPECT_TRUE(port.sent.empty());
+    EXPECT_TRUE(settings.IsInterfaceSwitchPending());
+  }
 }
 
 TEST(WriteToReader, AnUnencodableRecordOfLegalSizeFailsWithoutSending) {

@@ -53,6 +53,7 @@ TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
       UsbPort("/dev/ttyUSB1", 0x0F3E, 0x0217),   // the reader's own port
       UsbPort("/dev/ttyACM0", 0x0F3E, 0x0222),   // the reader's vendor, not its serial product
       {"/dev/ttyUSB2", true, 0x0F3E, 0x0217, false},  // ids unreadable
+      UsbPort("/dev/ttyUSB3", 0x0403, 0x0217),   // the reader's product id, another vendor
   };
   InterfaceType kind = static_cast<InterfaceType>(-7);
   std::string name = "stale";
@@ -70,8 +71,10 @@ TEST_F(DiscoveryTest, OnlyTheReadersOwnUsbPortIsUsbRs232EveryOtherPortIsRs232) {
   EXPECT_EQ(kind, InterfaceType::Rs232);
   ASSERT_TRUE(FindSerialPort(4, &kind, &name));
   EXPECT_EQ(kind, InterfaceType::Rs232);
+  ASSERT_TRUE(FindSerialPort(5, &kind, &name));
+  EXPECT_EQ(kind, InterfaceType::Rs232);
 
-  EXPECT_FALSE(FindSerialPort(5, &kind, &name));
+  EXPECT_FALSE(FindSerialPort(6, &kind, &name));
   EXPECT_EQ(kind, InterfaceType::Unknown);
   EXPECT_EQ(name, "");
   EXPECT_FALSE(FindSerialPort(-1, &kind, &name));

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "kbc/kbc_serve.h"
 #include "sim/simulated_keyboard_controller.h"
 #include "support/program_folder.h"
 #include "support/transport_fakes.h"
@@ -73,13 +75,13 @@ std::string StatusField(pid_t pid, const std::string& field) {
 
 constexpr const char* NO_CAPABILITY = "0000000000000000";
 
-// Starts the helper on the simulated controller with end as its input and output.
-pid_t SpawnHelperOn(int end) {
+// Starts the helper (on the simulated controller) with end as its input and output.
+pid_t SpawnHelperOn(int end, const char* argument = "--simulated") {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, end, STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, end, STDOUT_FILENO);
-  const pid_t pid = Spawn({ProgramPath("tessaron-kbc"), "--simulated"}, &actions);
+  const pid_t pid = Spawn({ProgramPath("tessaron-kbc"), argument}, &actions);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
@@ -87,6 +89,8 @@ pid_t SpawnHelperOn(int end) {
 ByteString Request(KbcOperation operation, ByteString command = {}) {
   return EncodeKbcRequest(KbcRequest{operation, 64, std::move(command)});
 }
+
+const ByteString VERSION_COMMAND = {0x02, 0x52, 0x22, 0x03, 0x71};
 
 // What the helper refuses ends it (status 2) once it has handed the keyboard back, and a
 // helper that holds the keyboard with no request for its idle limit ends by itself (5).
@@ -103,7 +107,11 @@ TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
     std::vector<ByteString> frames;
     int status;
     bool keepOpen = false;  // the input stays open: only the helper's own limit ends it
+    const char* argument = "--simulated";
   };
+  ByteString overCapacity = exchange(version);  // a reply capacity of 1025
+  overCapacity[3] = 0x01;
+  overCapacity[4] = 0x04;
   std::vector<Case> cases = {
       {{seize, exchange({0xF5})}, 2},  // the keyboard's own command
       {{seize, exchange({})}, 2},
@@ -111,6 +119,9 @@ TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
       {{seize, exchange({0x02, 0x52, 0x22, 0x03, 0x70})}, 2},  // a wrong LRC
       {{withWaits}, 2},
       {{seize, exchange(version)}, 0},  // served, then the input ends
+      {{seize, Request(KbcOperation::Release), exchange(version)}, 2},
+      {{seize, overCapacity}, 2},
+      {{}, 2, false, "--simulate"},  // a wrong argument: it does not start
       {{seize, exchange(version)}, 5, true},
       {{{0xFF, 0xFF, 0x01}}, 2},  // beyond the limit
       {{ByteString(seize.begin(), seize.end() - 1)}, 2},
@@ -126,7 +137,7 @@ TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
   for (std::size_t i = 0; i < cases.size(); ++i) {
     int ends[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-    const pid_t pid = SpawnHelperOn(ends[1]);
+    const pid_t pid = SpawnHelperOn(ends[1], cases[i].argument);
     ::close(ends[1]);
     ASSERT_GT(pid, 0);
     for (const ByteString& frame : cases[i].frames) EXPECT_TRUE(WriteKbcFrame(ends[0], frame));
@@ -139,6 +150,118 @@ TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
         << "case " << i << ", wait status " << status;
     ::close(ends[0]);
   }
+}
+
+// Both sides take only messages within the limits: frames of the stream, request and reply
+// bodies.
+TEST(KbcHelperTest, MessagesOutsideTheLimitsAreRefused) {
+  const auto exchange = [](Byte capacityHigh, const ByteString& command) {
+    ByteString body = {static_cast<Byte>(KbcOperation::Exchange), 0x00, capacityHigh};
+    body.insert(body.end(), command.begin(), command.end());
+    return body;
+  };
+  const std::vector<std::pair<ByteString, bool>> requests = {
+      {{}, false}, {{1}, true}, {{2, 0}, false}, {exchange(0x04, VERSION_COMMAND), true},
+      {exchange(0x05, VERSION_COMMAND), false}};  // a capacity of 1024, and of 1280
+  for (const auto& [body, taken] : requests) {
+    KbcRequest request;
+    EXPECT_EQ(ParseKbcRequest(body, &request), taken) << ::testing::PrintToString(body);
+  }
+  const auto reply = [](Byte ok, Byte kind, std::size_t length, std::size_t bytes) {
+    ByteString body = {ok, kind, 0, 0, static_cast<Byte>(length), static_cast<Byte>(length >> 8)};
+    body.resize(body.size() + bytes, 'x');
+    return body;
+  };
+  const std::vector<std::pair<ByteString, bool>> replies = {
+      {reply(1, 0, 2, 2), true}, {reply(0, 2, 2, 2 + 255), true}, {reply(1, 0, 3, 2), false},
+      {reply(2, 0, 0, 0), false}, {reply(0, static_cast<Byte>(PortErrorKind::Other) + 1, 0, 0), false},
+      {reply(1, 0, 1025, 1025), false}, {reply(0, 2, 2, 2 + 256), false}, {{1, 0, 0, 0, 0}, false}};
+  for (const auto& [body, taken] : replies) {
+    KbcReply parsed;
+    EXPECT_EQ(ParseKbcReply(body, &parsed), taken) << ::testing::PrintToString(body);
+  }
+  // The stream: an empty frame, one longer than the reader takes, and one cut off are broken.
+  const std::vector<std::pair<ByteString, KbcFrameReader::Result>> streams = {
+      {{1, 0, 7}, KbcFrameReader::Result::Frame}, {{}, KbcFrameReader::Result::End},
+      {{0, 0}, KbcFrameReader::Result::Broken}, {{5, 0, 1, 2, 3, 4, 5}, KbcFrameReader::Result::Broken},
+      {{2, 0, 7}, KbcFrameReader::Result::Broken}};
+  for (const auto& [stream, result] : streams) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], stream.data(), stream.size()), static_cast<ssize_t>(stream.size()));
+    ::close(ends[1]);
+    KbcFrameReader reader(ends[0], 4);
+    ByteString body;
+    KbcFrameReader::Result got;
+    while ((got = reader.Next(&body)) == KbcFrameReader::Result::Pending) {
+    }
+    EXPECT_EQ(got, result) << ::testing::PrintToString(stream);
+    ::close(ends[0]);
+  }
+}
+
+// The service hands the keyboard back on every way out but a signal, which main.cpp's own
+// handlers cover: the end of its input, a wrong request, a peer that has gone, the idle limit.
+TEST(KbcHelperTest, ServiceHandsTheKeyboardBackOnEveryWayOut) {
+  const ByteString seize = Request(KbcOperation::Seize);
+  enum Ending { CLOSED, GONE, OPEN };
+  const struct {
+    std::vector<ByteString> frames;
+    Ending ending;
+    int status;
+  } cases[] = {
+      {{seize, Request(KbcOperation::Exchange, VERSION_COMMAND)}, CLOSED, KBC_EXIT_INPUT_ENDED},
+      {{seize, {0x01, 0x00, 0x09}}, CLOSED, KBC_EXIT_WRONG_REQUEST},
+      {{seize}, GONE, KBC_EXIT_PEER_GONE},
+      {{seize}, OPEN, KBC_EXIT_IDLE},
+  };
+  for (const auto& c : cases) {
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+    for (const ByteString& frame : c.frames) EXPECT_TRUE(WriteKbcFrame(ends[0], frame));
+    if (c.ending != OPEN) ::shutdown(ends[0], c.ending == CLOSED ? SHUT_WR : SHUT_RD);
+    PortIoController controller(std::make_shared<sim::SimulatedKeyboardController>());
+    PortError why;
+    ASSERT_TRUE(controller.Start(&why));
+    sigset_t waiting;
+    ::sigprocmask(SIG_SETMASK, nullptr, &waiting);
+    const std::atomic<int> noSignal{0};
+    EXPECT_EQ(ServeKbcRequests(controller, ends[1], ends[1], waiting, noSignal, Millis(50)),
+              c.status);
+    EXPECT_FALSE(controller.Seized()) << c.status;
+    ::close(ends[0]);
+    ::close(ends[1]);
+  }
+}
+
+// A helper this account may not run is told as the group's; the client takes no more reply
+// than it asked for, whatever a helper sends.
+TEST(KbcHelperTest, AHelperNotToRunOrThatSaysTooMuchIsNotTaken) {
+  const std::filesystem::path helper =
+      std::filesystem::temp_directory_path() / ("fake-kbc-" + std::to_string(::getpid()));
+  {
+    // Hello and the seize's answer (ok, no reply), then an answer of eight bytes.
+    std::ofstream script(helper);
+    script << "#!/bin/sh\nprintf '\\006\\000\\001\\000\\000\\000\\000\\000'\n"
+              "printf '\\006\\000\\001\\000\\000\\000\\000\\000'\n"
+              "printf '\\016\\000\\001\\000\\000\\000\\010\\000abcdefgh'\n"
+              "exec cat >/dev/null\n";
+  }
+  PortError why;
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_read);
+  EXPECT_FALSE(HelperKeyboardController(true, helper.string()).Start(&why));
+  EXPECT_EQ(why.detail, KBC_GROUP_ONLY);
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+  HelperKeyboardController client(true, helper.string());
+  ASSERT_TRUE(client.Start(&why)) << PortErrorCause(why, InterfaceType::Ps2Keyboard);
+  const KeyboardTiming timing = TransportTiming::Real().keyboard;
+  client.SetSeized(true, timing);
+  Byte reply[16] = {};
+  const KeyboardExchange exchange = client.Transact(VERSION_COMMAND.data(), 5, reply, 4, timing);
+  EXPECT_FALSE(exchange.ok);
+  EXPECT_EQ(exchange.received, 0u);
+  client.Stop();
+  std::filesystem::remove(helper);
 }
 
 TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
@@ -189,6 +312,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   Byte reply[16];
   const Byte disable[] = {0xF5};
   EXPECT_FALSE(helper.Transact(disable, 1, reply, sizeof reply, timing).ok);
+  EXPECT_TRUE(helper.Alive());
   helper.SetSeized(false, timing);
   EXPECT_FALSE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
   EXPECT_EQ(helper.HelperPid(), pid);

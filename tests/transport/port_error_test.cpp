@@ -162,6 +162,9 @@ TEST(PortErrorCause, NamesTheCauseAndTheRemedyInOneLine) {
       {PortFailure(Kind::AccessDenied, "/dev/ttyUSB0", EACCES), InterfaceType::UsbRs232,
        {ACCESS, "/dev/ttyUSB0", "group dialout", "sudo adduser $USER dialout", "log in again"},
        {"udev"}},
+      {OpenFailure(EPERM, "/dev/ttyUSB0"), InterfaceType::UsbRs232,
+       {std::strerror(EPERM), "group dialout"}, {}},  // "operation not permitted" too
+      {OpenFailure(EBUSY, "/dev/hidraw3"), InterfaceType::UsbHid, {"in use by another program"}, {}},
       {PortFailure(Kind::AccessDenied, "/dev/hidraw3", EACCES), InterfaceType::UsbHid,
        {ACCESS, "/dev/hidraw3", "packaging/70-tessaron-readers.rules", "/etc/udev/rules.d/",
         "udevadm control --reload", "plug the reader in again"},

@@ -107,6 +107,7 @@ TEST(ReportDescriptorTest, MalformedDescriptorsAreRefusedWithoutReadingPastTheEn
       {0x75, 0x08, 0x97, 0x01, 0x00, 0x00},        // four-byte item cut short
       {0xFE},                                      // long item without its header
       {0xFE, 0x05, 0x10, 0x01, 0x02},              // long item data cut short
+      {0xFE, 0x03, 0x10, 0x01, 0x02},              // ... by one byte
       {0xB4},                                      // pop without push
       {0x75, 0x08, 0x95, 0x01, 0xB1, 0x02, 0x75},  // good report, then a cut item
   };
