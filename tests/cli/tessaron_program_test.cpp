@@ -145,25 +145,24 @@ TEST(TessaronProgramTest, ClosedStandardDescriptorsStayOutOfTheWay) {
   auto run = std::async(std::launch::async, RunProgram,
                         Tool() + " --fast version -r " + line + " 2>&-");
   ByteString received;
-  Byte buffer[256];
-  for (pollfd ready{reader, POLLIN, 0};
-       sim::SimulatedReader::CompleteFrameLength(received.data(), received.size()) == 0 &&
-       ::poll(&ready, 1, 5000) > 0;) {
-    const ssize_t got = ::read(reader, buffer, sizeof buffer);
-    if (got <= 0) break;
-    received.insert(received.end(), buffer, buffer + got);
-  }
+  const auto take = [&](int waitMs, bool untilFrame) {
+    Byte buffer[256];
+    for (pollfd ready{reader, POLLIN, 0};
+         !(untilFrame && sim::SimulatedReader::CompleteFrameLength(received.data(), received.size())) &&
+         ::poll(&ready, 1, waitMs) > 0;) {
+      const ssize_t got = ::read(reader, buffer, sizeof buffer);
+      if (got <= 0) break;
+      received.insert(received.end(), buffer, buffer + got);
+    }
+  };
+  take(5000, true);
   const ByteString reply =
       sim::SimulatedReader().HandleCommand(received.data(), received.size(), sim::ReplyStyle::Serial);
   EXPECT_EQ(::write(reader, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
   const ProgramRun answered = run.get();
   EXPECT_EQ(answered.status, 0);
   EXPECT_EQ(answered.out, "V1.90\n");
-  for (pollfd ready{reader, POLLIN, 0}; ::poll(&ready, 1, 0) > 0;) {
-    const ssize_t got = ::read(reader, buffer, sizeof buffer);
-    if (got <= 0) break;
-    received.insert(received.end(), buffer, buffer + got);
-  }
+  take(0, false);
   ::close(reader);
   EXPECT_EQ(received, (ByteString{0x02, 0x52, 0x22, 0x03, 0x71}));
 
