@@ -203,7 +203,7 @@ TEST_F(SerialLine, ASilentReaderGivesNoReplyAfterPauseAndOneByteWait) {
   const Exchange exchange = Transaction(port, Frame(CMD_READ_SETTINGS));
   EXPECT_FALSE(exchange.ok);
   EXPECT_TRUE(exchange.reply.empty());
-  EXPECT_GE(exchange.elapsed, milliseconds(130));
+  EXPECT_GE(exchange.elapsed, FastTiming().serial.replyPause + FastTiming().serial.perByteWait);
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
 }
 
@@ -297,7 +297,7 @@ TEST_F(SerialLine, TransactionsOnOnePortDoNotInterleave) {
   EXPECT_TRUE(first.ok);
   EXPECT_TRUE(second.ok);
   EXPECT_EQ(first.reply, second.reply);
-  EXPECT_GE(elapsed, 2 * milliseconds(130));
+  EXPECT_GE(elapsed, 2 * (FastTiming().serial.replyPause + FastTiming().serial.perByteWait));
 }
 
 // --- opening, exclusivity and the line settings ---------------------------------------
