@@ -95,8 +95,10 @@ ReaderEnvironment RunEnvironment(CliContext& context) {
   environment.wrap = [wrap](std::unique_ptr<ReaderPort> port) {
     return HoldForCommand(wrap ? wrap(std::move(port)) : std::move(port));
   };
-  environment.timing = TransportTiming::Real().ScaledBy(context.timingScale);
-  environment.timing.fastReplies = context.fastReplies;
+  // The readers' timing (the real one, unless the caller handed another) scaled; --fast ends
+  // each exchange on its whole reply also where that timing does not already.
+  environment.timing = environment.timing.ScaledBy(context.timingScale);
+  environment.timing.fastReplies = environment.timing.fastReplies || context.fastReplies;
   std::ostream* messages = &context.err;
   environment.messages = [messages](const std::string& text, const std::string& caption) {
     PrintError(*messages, caption.empty() ? text : caption + ": " + text);

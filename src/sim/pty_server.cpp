@@ -169,6 +169,10 @@ bool PtyServer::State::ProcessPending() {
         return false;
       }
     }
+    if (opts.beforeReply) {
+      opts.beforeReply(ByteString(pending.begin(),
+                                  pending.begin() + static_cast<std::ptrdiff_t>(frameLength)));
+    }
     ByteString reply = opts.useFixedReply
                            ? opts.fixedReply
                            : reader.HandleCommand(pending.data(), frameLength, ReplyStyle::Serial);

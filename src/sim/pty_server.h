@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -29,6 +30,9 @@ struct PtyServerOptions {
   // Bytes of an unfinished frame are thrown away after this much silence from the client, so
   // that a torn or garbled frame cannot swallow the next one.
   std::chrono::milliseconds staleInputAfter{1000};
+  // Called on the serving thread with each complete frame before it is answered: what a test
+  // does while the client waits for its reply.
+  std::function<void(const ByteString& frame)> beforeReply{};
 };
 
 class PtyServer {

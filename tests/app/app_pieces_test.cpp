@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +21,8 @@
 #include "app/utility_app.h"
 #include "app_test_support.h"
 #include "support/program_folder.h"
-#include "support/sim_process.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_reader.h"
 
 using namespace tessaron;
 using namespace tessaron::test;
@@ -197,30 +200,40 @@ class AppPiecesTest : public QObject {
   // exclusive use): the run ends as EXIT ends it, the profile written and the port given
   // back, so that the next program can use it, also as an account that exclusive use refuses.
   void aStopSignalEndsTheRunAsExitDoes() {
-    test_support::SimProcess sim;
-    QVERIFY(!sim.Path().empty());
+    // The signal comes while the reader holds back its reply to the first frame; the program
+    // ends its exchanges on a whole reply, as its profile says.
+    std::atomic<qint64> pid{0};
+    sim::SimulatedReader reader;
+    sim::PtyServerOptions options;
+    options.beforeReply = [&pid, signalled = false](const ByteString&) mutable {
+      for (int tries = 0; tries < 5000 && pid == 0; ++tries) QThread::msleep(1);
+      if (!signalled && pid != 0) signalled = ::kill(static_cast<pid_t>(pid), SIGTERM) == 0;
+    };
+    sim::PtyServer server(reader, options);
+    QVERIFY(server.Start());
+    const QString path = QString::fromStdString(server.Path());
     QTemporaryDir home;
+    const QString profilePath = home.filePath(QStringLiteral("Kaldor/Tessaron Configuration Utility.conf"));
+    QSettings(profilePath, QSettings::IniFormat).setValue(QStringLiteral("Settings/FastReplies"), true);
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
     program.setProcessEnvironment(environment);
-    program.start(BinDir() + QStringLiteral("/tessaron-config"),
-                  {QStringLiteral("--reader"), QString::fromStdString(sim.Path())});
+    program.start(BinDir() + QStringLiteral("/tessaron-config"), {QStringLiteral("--reader"), path});
     QVERIFY(program.waitForStarted());
-    QTest::qWait(1500);  // the start-up read of the real serial timing takes 2.5 s
-    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    pid = program.processId();
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::CrashExit);  // ended by the signal, after the run
-    QSettings profile(home.filePath(QStringLiteral("Kaldor/Tessaron Configuration Utility.conf")),
-                      QSettings::IniFormat);
+    QCOMPARE(reader.CommandCount(), std::size_t(1));
+    QSettings profile(profilePath, QSettings::IniFormat);
     QCOMPARE(profile.value(QStringLiteral("Settings/InterfaceType")).toInt(), 1);
 
     QStringList nextRun{BinDir() + QStringLiteral("/tessaron"), QStringLiteral("--fast"),
                         QStringLiteral("version"), QStringLiteral("-r"),
-                        QString::fromStdString(sim.Path())};
+                        path};
     if (::geteuid() == 0) {
-      QCOMPARE(::chmod(sim.Path().c_str(), 0666), 0);
+      QCOMPARE(::chmod(server.Path().c_str(), 0666), 0);
       nextRun = QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
                             QStringLiteral("--clear-groups")} + nextRun;
       nextRun.prepend(QStringLiteral("setpriv"));

@@ -325,8 +325,8 @@ class MainWindowTest : public WindowTestBase {
           static_cast<QDialog*>(modal)->reject();
         },
         300);
-    window_->CheckCurrentSettings();
-    QTest::qWait(350);
+    window_->CheckCurrentSettings();  // a report is shown (modal) before this returns
+    Settle();
     QVERIFY(!reportShown);
     QCOMPARE(ui_->messages, QStringList{texts::READ_FAILED});
     QVERIFY(ui_->causes[0].contains(QStringLiteral("did not answer")));

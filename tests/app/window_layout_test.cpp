@@ -170,21 +170,26 @@ class WindowLayoutTest : public WindowTestBase {
   void theWindowsPaintWhileASlowReaderAnswers() {
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     TransportTiming slow = FastTiming();
-    slow.hid.replyPause = std::chrono::milliseconds(400);
+    slow.hid.replyPause = std::chrono::milliseconds(200);
     StartWindow(slow);
     PaintCounter counter(window_.get());
     bool exitAsked = false;
     connect(window_.get(), &MainWindow::exitRequested, this, [&] { exitAsked = true; });
 
-    // Halfway through the first exchange the window is asked to repaint, and "EXIT" is
-    // clicked: the repaint happens, the click does not.
+    // Once the first command has gone to the reader, while the exchange waits for its reply,
+    // the window is asked to repaint, and "EXIT" is clicked: the repaint happens, the click
+    // does not.
     int paintsDuringExchange = -1;
-    QTimer::singleShot(200, this, [&] {
+    QTimer sent;
+    connect(&sent, &QTimer::timeout, this, [&] {
+      if (usb_->Device(0).SetFeatureCalls() == 0) return;
+      sent.stop();
       const int before = counter.paints;
       window_->update();
       QTest::mouseClick(window_->GetButton(MainWindow::Button::Exit), Qt::LeftButton);
       QTimer::singleShot(50, this, [&, before] { paintsDuringExchange = counter.paints - before; });
     });
+    sent.start(2);
     window_->ChangeBasicSettings();
     QVERIFY(paintsDuringExchange > 0);
     QVERIFY(!exitAsked);

@@ -50,10 +50,15 @@ struct CliRun {
   std::string err;
 };
 
-// The timing factor of the tool's runs in this test program (1: the real timing).
+// The timing factor of the tool's runs in this test program (1: the real timing), and whether
+// their exchanges end on a whole reply as with --fast.
 inline double& ToolTimingScale() {
   static double scale = 1.0;
   return scale;
+}
+inline bool& ToolFastReplies() {
+  static bool fast = false;
+  return fast;
 }
 
 class SimulatedReaders;
@@ -75,6 +80,7 @@ inline CliRun RunTool(const std::vector<std::string>& args, const std::string& i
   CliRun run;
   CliEnvironment environment{out, err, &in, ToolTimingScale()};
   environment.readers = ReadersOf(ActiveReaders());
+  environment.readers.timing.fastReplies = ToolFastReplies();
   run.code = RunCli(static_cast<int>(argv.size()), argv.data(), environment);
   run.out = out.str();
   run.err = err.str();
@@ -148,18 +154,24 @@ class ScopedEnvironment {
 };
 
 // The transports and the pauses between steps of the tool, shortened for the life of the
-// object.
+// object; the exchanges end on a whole reply unless wholeReplies is false.
 class FastToolTiming {
  public:
-  explicit FastToolTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
+  explicit FastToolTiming(double scale = 0.05, bool wholeReplies = true)
+      : previous_(ToolTimingScale()), previousFast_(ToolFastReplies()) {
     ToolTimingScale() = scale;
+    ToolFastReplies() = wholeReplies;
   }
-  ~FastToolTiming() { ToolTimingScale() = previous_; }
+  ~FastToolTiming() {
+    ToolTimingScale() = previous_;
+    ToolFastReplies() = previousFast_;
+  }
   FastToolTiming(const FastToolTiming&) = delete;
   FastToolTiming& operator=(const FastToolTiming&) = delete;
 
  private:
   double previous_;
+  bool previousFast_;
 };
 
 // Simulated readers a test can look into, the only devices the tool's runs see (in the order
@@ -195,8 +207,11 @@ class SimulatedReaders {
   ReaderEnvironment Environment() const {
     ReaderEnvironment readers;
     for (const auto& line : lines_) readers = line->AddTo(std::move(readers));
+    readers.wrap = wrap;
     return readers;
   }
+  // Wraps every port of the tool's runs, when set.
+  PortWrapper wrap;
 
  private:
   std::vector<std::unique_ptr<sim::SimulatedLine>> lines_;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <signal.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@
 #include "sim/pty_server.h"
 #include "sim/simulated_hid_device.h"
 #include "sim/simulated_line.h"
+#include "support/scripted_port.h"
 #include "support/settings_stream_checks.h"
 
 namespace tessaron {
@@ -117,12 +119,10 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
 TEST_F(OnlineCommandsTest, FastEndsEachExchangeOnItsWholeReply) {
   // At the real timing a serial report takes two exchanges of at least 2.5 s each.
-  const double scale = test_support::ToolTimingScale();
-  test_support::ToolTimingScale() = 1.0;
+  const test_support::FastToolTiming realTiming(1.0, false);
   const auto start = std::chrono::steady_clock::now();
   const CliRun run = RunTool({"report", "--simulate=usb-rs232", "--fast"});
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  test_support::ToolTimingScale() = scale;
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
@@ -211,6 +211,8 @@ TEST_F(OnlineCommandsTest, LoadGivesKeyboardClassReadersTheFormatTheirFirmwareTa
     const char* firmware;
     Byte written;
   } readers[] = {{"V1.89", '8'}, {"V2.10", '8'}, {"V1.88", '0'}, {"unknown", '0'}};
+  // The simulated USB HID readers answer at once: the fixed waits of the write can be short.
+  const test_support::FastToolTiming shortWaits(0.01);
   for (const auto& reader : readers) {
     SCOPED_TRACE(reader.firmware);
     sim::SimulatedLine& line = StartReader(SimulatedLineKind::UsbHidKb, reader.firmware);
@@ -572,21 +574,20 @@ TEST_F(OnlineCommandsTest, StopSignalsEndARunOverManyReadersAfterTheExchangeInPr
        "interrupted (the run was stopped by SIGTERM)\nchanged\n"},
       {SIGHUP, 1, 3, 0, "hidraw-sim0: changed\n1 reader: 1 changed, 0 unchanged, 0 failed\nchanged\n"},
   };
-  // At the real timing an exchange takes long enough to be interrupted in the middle.
-  const test_support::FastToolTiming realTiming(1.0);
   for (const auto& each : cases) {
     SCOPED_TRACE(each.signal);
     std::vector<sim::SimulatedLine*> lines;
     for (int i = 0; i < each.readers; ++i) {
       lines.push_back(&readers_.Start(SimulatedLineKind::UsbHid, sim::SimulatedReaderConfig{}, i));
     }
-    CliRun run;
-    std::thread fleet([&run] { run = RunTool({"set", "beep-volume=low", "--all"}); });
-    while (lines[0]->Reader().CommandCount() < each.atCommand) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ::kill(::getpid(), each.signal);
-    fleet.join();
+    // The signal comes as the exchange atCommand begins, on the tool's own thread.
+    std::size_t exchanges = 0;
+    readers_.wrap = [&](std::unique_ptr<ReaderPort> port) -> std::unique_ptr<ReaderPort> {
+      return std::make_unique<test_support::HookedPort>(std::move(port), [&] {
+        if (++exchanges == each.atCommand) std::raise(each.signal);
+      });
+    };
+    const CliRun run = RunTool({"set", "beep-volume=low", "--all"});
     EXPECT_EQ(run.code, each.code) << run.err;
     EXPECT_TRUE(run.out.ends_with(each.lines)) << run.out;
     EXPECT_EQ(lines[0]->Reader().CommandCount(), each.atCommand);

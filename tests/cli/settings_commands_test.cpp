@@ -230,6 +230,7 @@ TEST_F(SettingsCommandsTest, EveryReaderGetsItsLineAndAFailingOneStopsNoOther) {
 
 TEST_F(SettingsCommandsTest, ANewUsbHidFormatSaysTheReaderReappearsAndFindsItThere) {
   sim::SimulatedLine& line = Reader(ReaderSettings());
+  const test_support::FastToolTiming shortWaits(0.01);  // the reader re-appears at once
   const CliRun run = RunTool({"set", "hid-format=kaldor-keyboard"});
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out, "hid-format: kaldor-data -> kaldor-keyboard\nchanged\n");

@@ -9,19 +9,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "cli_test_support.h"
 #include "core/reader_settings.h"
 #include "cli/file_lock.h"
 #include "cli/online_session.h"
 #include "core/settings_report.h"
-#include "support/sim_process.h"
+#include "sim/pty_server.h"
+#include "sim/simulated_reader.h"
 
 namespace tessaron {
 namespace {
@@ -123,20 +127,34 @@ TEST(TessaronProgramTest, TheFileLockFollowsTheNameAndLeavesStreamsAlone) {
 // says so and ends with 143, and the port is free for the next run. Root may open a port in
 // exclusive use, so the runs are those of an ordinary user.
 TEST(TessaronProgramTest, SigtermDuringSetLeavesTheSerialPortUsable) {
-  test_support::SimProcess sim;
-  ASSERT_FALSE(sim.Path().empty());
-  std::string tool = Tool();
+  test_support::ScratchFolder folder;
+  const std::string pidFile = folder.File("pid");
+  // The signal comes while the reader holds back its reply to the first frame.
+  sim::SimulatedReader reader;
+  sim::PtyServerOptions options;
+  options.beforeReply = [&pidFile, signalled = false](const ByteString&) mutable {
+    pid_t pid = 0;
+    for (int tries = 0; tries < 5000 && !signalled && pid <= 0; ++tries) {
+      std::ifstream(pidFile) >> pid;
+      if (pid <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!signalled && pid > 0) signalled = ::kill(pid, SIGTERM) == 0;
+  };
+  sim::PtyServer server(reader, options);
+  ASSERT_TRUE(server.Start());
+  const std::string path = server.Path();
+  std::string tool = Tool() + " --fast";
   if (::geteuid() == 0) {
-    ASSERT_EQ(::chmod(sim.Path().c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
     tool = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + tool;
   }
-  // At the real timing the first read alone takes 2.5 s.
-  const ProgramRun stopped = RunProgram("(" + tool + " set beep-volume=low -r " + sim.Path() +
-                                        " & p=$!; sleep 1; kill -TERM $p; wait $p; echo $?) 2>&1");
-  EXPECT_TRUE(stopped.out.ends_with("stopped by SIGTERM; nothing more was sent to " + sim.Path() +
+  const ProgramRun stopped = RunProgram("(" + tool + " set beep-volume=low -r " + path +
+                                        " & echo $! >'" + pidFile + "'; wait $!; echo $?) 2>&1");
+  EXPECT_TRUE(stopped.out.ends_with("stopped by SIGTERM; nothing more was sent to " + path +
                                     ".)\n143\n"))
       << stopped.out;
-  const ProgramRun next = RunProgram(tool + " --fast version -r " + sim.Path() + " 2>/dev/null");
+  EXPECT_EQ(reader.CommandCount(), 1u);
+  const ProgramRun next = RunProgram(tool + " version -r " + path + " 2>/dev/null");
   EXPECT_EQ(next.status, 0);
   EXPECT_EQ(next.out, "V1.90\n");
 }
@@ -149,17 +167,31 @@ TEST(TessaronProgramTest, ClosedStandardDescriptorsStayOutOfTheWay) {
   ASSERT_GE(reader, 0);
   ASSERT_EQ(::grantpt(reader) | ::unlockpt(reader), 0);
   const std::string line = ::ptsname(reader);
-  // Nothing answers: the tool sends its query and gives up.
-  EXPECT_EQ(RunProgram(Tool() + " --fast version -r " + line + " 2>&-").status, 1);
-  std::string received;
-  char buffer[256];
-  for (pollfd ready{reader, POLLIN, 0}; ::poll(&ready, 1, 200) > 0;) {
-    const ssize_t got = ::read(reader, buffer, sizeof buffer);
-    if (got <= 0) break;
-    received.append(buffer, static_cast<std::size_t>(got));
-  }
+  // The version query is answered once it has come whole; whatever else reached the line
+  // came before it or comes before the tool ends.
+  auto run = std::async(std::launch::async, RunProgram,
+                        Tool() + " --fast version -r " + line + " 2>&-");
+  ByteString received;
+  const auto take = [&](int waitMs, bool untilFrame) {
+    Byte buffer[256];
+    for (pollfd ready{reader, POLLIN, 0};
+         !(untilFrame && sim::SimulatedReader::CompleteFrameLength(received.data(), received.size())) &&
+         ::poll(&ready, 1, waitMs) > 0;) {
+      const ssize_t got = ::read(reader, buffer, sizeof buffer);
+      if (got <= 0) break;
+      received.insert(received.end(), buffer, buffer + got);
+    }
+  };
+  take(5000, true);
+  const ByteString reply =
+      sim::SimulatedReader().HandleCommand(received.data(), received.size(), sim::ReplyStyle::Serial);
+  EXPECT_EQ(::write(reader, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+  const ProgramRun answered = run.get();
+  EXPECT_EQ(answered.status, 0);
+  EXPECT_EQ(answered.out, "V1.90\n");
+  take(0, false);
   ::close(reader);
-  EXPECT_EQ(received, std::string("\x02\x52\x22\x03\x71", 5));
+  EXPECT_EQ(received, (ByteString{0x02, 0x52, 0x22, 0x03, 0x71}));
 
   test_support::ScratchFolder folder;
   const std::string file = "'" + folder.File("f.cfs2") + "'";

@@ -56,10 +56,12 @@ class ReaderFlowsTest : public ::testing::Test {
     return *line_;
   }
 
-  // The simulated reader alone, on a twentieth of the real timing.
+  // The simulated reader alone, on a twentieth of the real timing; an exchange ends on its
+  // whole reply.
   ReaderEnvironment Readers() const {
     ReaderEnvironment readers = line_ ? line_->AddTo(ReaderEnvironment()) : ReaderEnvironment();
     readers.timing = TransportTiming::Real().ScaledBy(0.05);
+    readers.timing.fastReplies = true;
     return readers;
   }
 

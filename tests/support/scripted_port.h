@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,37 @@ class ScriptedPort : public ReaderPort {
 
  private:
   InterfaceType type_;
+};
+
+// Hands everything to the port it wraps, and calls beforeExchange as each exchange starts.
+class HookedPort : public ReaderPort {
+ public:
+  HookedPort(std::unique_ptr<ReaderPort> inner, std::function<void()> beforeExchange)
+      : inner_(std::move(inner)), beforeExchange_(std::move(beforeExchange)) {}
+
+  void ReleaseDevice() override { inner_->ReleaseDevice(); }
+  void SeizeDevice() override { inner_->SeizeDevice(); }
+  InterfaceType GetInterfaceType() const override { return inner_->GetInterfaceType(); }
+  std::string GetPortName(std::string& out) const override { return inner_->GetPortName(out); }
+
+ protected:
+  bool OpenDevice(DeviceIndex index) override { return Opened(inner_->Open(index)); }
+  bool OpenDeviceAt(const std::string& path) override { return Opened(inner_->OpenPath(path)); }
+  void CloseDevice() override { inner_->Close(); }
+  Exchanged Exchange(std::span<const Byte> command, std::span<Byte> reply) override {
+    beforeExchange_();
+    const PortReply answer = inner_->Transact(command, reply);
+    return Exchanged{answer.bytes.size(), answer.ok, answer.failure};
+  }
+
+ private:
+  bool Opened(bool opened) {
+    SetError(inner_->LastError());
+    return opened;
+  }
+
+  std::unique_ptr<ReaderPort> inner_;
+  std::function<void()> beforeExchange_;
 };
 
 }  // namespace tessaron::test_support

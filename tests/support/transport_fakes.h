@@ -20,7 +20,7 @@ namespace tessaron::test_support {
 
 // Every wait of the three lines still exists, scaled down: the serial line's pause and
 // write wait, the HID line without pauses, the keyboard line's short waits and limits.
-inline TransportTiming FastTiming(Millis serialPerByteWait = Millis(100)) {
+inline TransportTiming FastTiming(Millis serialPerByteWait = Millis(60)) {
   TransportTiming timing = TransportTiming::Real();
   timing.serial.writeWait = Millis(50);
   timing.serial.replyPause = Millis(30);

@@ -364,8 +364,9 @@ TEST(KbcHelperTest, ServesWithoutAnyCapabilityWhenTheToolStartsIt) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const pid_t tool = Spawn({ProgramPath("tessaron"), "report", "--simulate=ps2", "--reader",
-                            "ps2:0"}, &actions);
+  // A single exchange: the tool starts the helper, which takes the keyboard over and serves.
+  const pid_t tool = Spawn({ProgramPath("tessaron"), "send", "\\x2\\x52\\x22\\x3", "--simulate=ps2",
+                            "--reader", "ps2:0"}, &actions);
   posix_spawn_file_actions_destroy(&actions);
   ASSERT_GT(tool, 0);
   // The helper is a child of one of the tool's threads; what it holds is read until the

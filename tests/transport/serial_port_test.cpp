@@ -203,18 +203,18 @@ TEST_F(SerialLine, ASilentReaderGivesNoReplyAfterPauseAndOneByteWait) {
   const Exchange exchange = Transaction(port, Frame(CMD_READ_SETTINGS));
   EXPECT_FALSE(exchange.ok);
   EXPECT_TRUE(exchange.reply.empty());
-  EXPECT_GE(exchange.elapsed, milliseconds(130));
+  EXPECT_GE(exchange.elapsed, FastTiming().serial.replyPause + FastTiming().serial.perByteWait);
   EXPECT_EQ(port.LastError().kind, PortErrorKind::NoReply);
 }
 
 TEST_F(SerialLine, BytesSlowerThanThePerByteWaitEndTheReply) {
   const ByteString fixed = {REPLY_ACK, 0x41, 0x42, 0x43};
-  const TransportTiming timing = FastTiming(milliseconds(300));
+  const TransportTiming timing = FastTiming(milliseconds(200));
   {
     sim::PtyServerOptions options;
     options.useFixedReply = true;
     options.fixedReply = fixed;
-    options.byteGap = milliseconds(240);
+    options.byteGap = milliseconds(140);
     Serve({}, options);
     SerialPort port(InterfaceType::Rs232, timing);
     ASSERT_TRUE(port.OpenPath(path_));
@@ -222,14 +222,14 @@ TEST_F(SerialLine, BytesSlowerThanThePerByteWaitEndTheReply) {
     EXPECT_TRUE(exchange.ok);
     EXPECT_EQ(exchange.reply, fixed);
     // Three gaps (the first byte waits during the pause), then the closing silence.
-    EXPECT_GE(exchange.elapsed, milliseconds(3 * 240 + 300 - 10));
+    EXPECT_GE(exchange.elapsed, milliseconds(3 * 140 + 200 - 10));
     server_->Stop();
   }
   {
     sim::PtyServerOptions options;
     options.useFixedReply = true;
     options.fixedReply = fixed;
-    options.byteGap = milliseconds(380);
+    options.byteGap = milliseconds(260);
     Serve({}, options);
     SerialPort port(InterfaceType::Rs232, timing);
     ASSERT_TRUE(port.OpenPath(path_));
@@ -297,7 +297,7 @@ TEST_F(SerialLine, TransactionsOnOnePortDoNotInterleave) {
   EXPECT_TRUE(first.ok);
   EXPECT_TRUE(second.ok);
   EXPECT_EQ(first.reply, second.reply);
-  EXPECT_GE(elapsed, 2 * milliseconds(130));
+  EXPECT_GE(elapsed, 2 * (FastTiming().serial.replyPause + FastTiming().serial.perByteWait));
 }
 
 // --- opening, exclusivity and the line settings ---------------------------------------
