@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/command_frame.h"
+#include "core/firmware.h"
 #include "core/reader_port.h"
 #include "core/reader_settings.h"
 #include "core/settings_codec.h"
