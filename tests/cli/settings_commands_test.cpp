@@ -3,8 +3,11 @@
 #include "cli/settings_commands.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -486,6 +489,63 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   EXPECT_EQ(test_support::SplitLines(RunTool({"list", "--simulate=rs232"}).out).size(), 1u);
   // The read of defaults, version, the clone's read, write and read back; save read nothing.
   EXPECT_EQ(factory.Reader().CommandCount(), 5u);
+}
+
+// Saves as root through links and onto files that the user nobody made, in a sticky folder
+// that everyone may write to (as /tmp), in one of nobody's, in a sticky one that only its
+// group may write to, and in a plain one: the kernel's rules for such folders hold for the
+// links the program follows itself, and a refusal is one line with exit status 2 and nothing
+// written.
+TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThere) {
+  if (::geteuid() != 0) GTEST_SKIP() << "runs as root, as in CI";
+  namespace fs = std::filesystem;
+  const test_support::ScratchFolder scratch;
+  const fs::path base = fs::path(scratch.File("x")).parent_path(), target = base / "target";
+  ASSERT_EQ(std::system(("cd " + base.string() + " && chmod 0711 . && mkdir -m 1777 shared nobodys"
+                         " && mkdir -m 0777 plain && mkdir -m 1775 group && chown nobody nobodys"
+                         " && chgrp nogroup group").c_str()), 0);
+  enum Made { LINK, LINK_TO_NOTHING, LINK_TO_DEVICE, FILE };
+  const struct {
+    const char* folder;
+    bool byNobody;
+    Made made;
+    bool written;
+  } cases[] = {
+      {"shared", true, LINK, false},  {"shared", true, LINK_TO_NOTHING, false},
+      {"shared", true, LINK_TO_DEVICE, false}, {"shared", true, FILE, false},
+      {"shared", false, LINK, true},  {"shared", false, LINK_TO_DEVICE, true},
+      {"shared", false, FILE, true},  {"nobodys", true, LINK, true},  // the folder's owner's
+      {"nobodys", true, FILE, true},  {"plain", true, LINK, true},  {"plain", true, FILE, true},
+      {"group", true, LINK, true},
+  };
+  for (const auto& c : cases) {
+    const fs::path entry = base / c.folder / "entry";
+    const fs::path named = c.made == FILE ? entry : c.made == LINK_TO_DEVICE ? "/dev/null" : target;
+    fs::remove(target);
+    if (c.made == LINK) test_support::WriteBytes(target, {'o', 'l', 'd'});
+    const std::string make = c.made == FILE ? "printf old >" + entry.string()
+                                            : "ln -s " + named.string() + " " + entry.string();
+    ASSERT_EQ(std::system(((c.byNobody ? "setpriv --reuid=nobody --regid=nogroup --clear-groups "
+                                         "sh -c '" : "sh -c '") + make + "'").c_str()), 0);
+    struct stat before {}, after {};
+    ::stat(named.c_str(), &before);
+
+    const CliRun run = RunTool({"init", entry.string()});
+    SCOPED_TRACE(std::string(c.folder) + " " + std::to_string(c.made) + ": " + run.err);
+    EXPECT_EQ(run.code, c.written ? 0 : 2);
+    EXPECT_EQ(test_support::SplitLines(run.err).size(), c.written ? 0u : 1u);
+    EXPECT_EQ(Contains(run.err, "refused"), !c.written);
+    // What the entry names is written, or stays as it was, with its owner and mode; a link
+    // stays a link; nothing is left beside it.
+    EXPECT_EQ(::stat(named.c_str(), &after) == 0, c.made != LINK_TO_NOTHING || c.written);
+    if (c.made == LINK || c.made == FILE) {
+      EXPECT_EQ(ReadBytes(named).size(), c.written ? 163u : 3u);
+      EXPECT_TRUE(after.st_uid == before.st_uid && after.st_mode == before.st_mode);
+    }
+    EXPECT_EQ(fs::is_symlink(entry), c.made != FILE);
+    EXPECT_EQ(std::distance(fs::directory_iterator(entry.parent_path()), {}), 1);
+    fs::remove(entry);
+  }
 }
 
 }  // namespace

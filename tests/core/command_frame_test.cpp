@@ -4,6 +4,7 @@
 
 #include "core/firmware.h"
 #include "core/settings_codec.h"
+#include "support/settings_streams.h"
 
 #include <algorithm>
 #include <array>
@@ -93,31 +94,24 @@ TEST(BuildCommandFrame, MissingArgumentsFailWithoutWriting) {
 // The frames the programs build pass; keyboard bytes, a broken envelope or layout, and more
 // than the longest typed command do not.
 TEST(IsReaderCommandFrame, TakesTheFramesTheProgramsBuildAndNothingElse) {
-  std::vector<Byte> settings(SETTINGS_BUFFER_SIZE);
-  std::uint32_t length = SETTINGS_BUFFER_SIZE;
-  ASSERT_TRUE(EncodeSettings(ReaderSettings(), settings.data(), &length));
-  settings.resize(length);
-  const auto frame = [](Byte letter, std::vector<Byte> body) {  // STX, letter, body, ETX, LRC
+  const auto frame = [](Byte letter, ByteString body) {  // STX, letter, body, ETX, LRC
     body.insert(body.begin(), {STX, letter});
     body.push_back(ETX);
-    body.push_back(ComputeLrc(body.data(), static_cast<std::uint32_t>(body.size())));
+    return test_support::WithLrc(body);
+  };
+  const auto records = [](Byte a, Byte b) {  // two records of a and b bytes
+    ByteString body(a + 2, ETX);
+    body[0] = 0x40, body[1] = a;
+    body.insert(body.end(), {0x40, b});
+    body.resize(body.size() + b, ETX);
     return body;
   };
-  const auto twoRecords = [](Byte n) {  // 2 * (n + 2) bytes
-    std::vector<Byte> body(2 * (n + 2), ETX);
-    body[0] = body[n + 2] = 0x40;
-    body[1] = body[n + 3] = n;
-    return body;
-  };
-  std::vector<Byte> oneOver = twoRecords(253);  // records of 253 and 254 bytes: 515 in all
-  oneOver[256] = 254;
-  oneOver.push_back(ETX);
   const Byte ff = 0xFF;
-  const std::vector<std::pair<std::vector<Byte>, bool>> cases = {
+  const std::vector<std::pair<ByteString, bool>> cases = {
       {Frame(CMD_READ_SETTINGS, 0, nullptr), true}, {Frame(CMD_SET_DEFAULTS, 0, nullptr), true},
       {Frame(CMD_GET_FIRMWARE_VERSION, 0, nullptr), true}, {Frame(0x70, 1, &ff), true},
-      {settings, true}, {frame(DIR_SET, twoRecords(253)), true},  // 514 bytes
-      {frame(DIR_SET, twoRecords(254)), false}, {frame(DIR_SET, oneOver), false},
+      {test_support::DEFAULT_STREAM, true}, {frame(DIR_SET, records(253, 253)), true},  // 514 bytes
+      {frame(DIR_SET, records(254, 254)), false}, {frame(DIR_SET, records(253, 254)), false},
       {{}, false}, {{0xF5}, false},
       {frame(0xF5, {}), false}, {{0x02, 0x52, 0x22, 0x03, 0x70}, false},  // a wrong LRC
       {{0x02, 0x52, 0x22, 0x04, 0x76}, false},  // no ETX

@@ -95,37 +95,27 @@ const ByteString VERSION_COMMAND = {0x02, 0x52, 0x22, 0x03, 0x71};
 // What the helper refuses ends it (status 2) once it has handed the keyboard back, and a
 // helper that holds the keyboard with no request for its idle limit ends by itself (5).
 TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
-  const ByteString seize = Request(KbcOperation::Seize);
-  const auto exchange = [](ByteString command) {
-    return Request(KbcOperation::Exchange, std::move(command));
-  };
-  const ByteString version = {0x02, 0x52, 0x22, 0x03, 0x71};
+  const ByteString seize = Request(KbcOperation::Seize), version = VERSION_COMMAND;
+  const auto exchange = [](ByteString command) { return Request(KbcOperation::Exchange, command); };
   ByteString withWaits = seize;  // a seize as it once came, with the caller's waits
   withWaits.insert(withWaits.end(), {20, 0, 1, 0, 3, 0, 0xD0, 0x07, 0xAC, 0x0D, 5, 0});
   withWaits[0] = static_cast<Byte>(withWaits.size() - 2);
+  ByteString overCapacity = exchange(version);  // a reply capacity of 1025
+  overCapacity[3] = 0x01, overCapacity[4] = 0x04;
   struct Case {
     std::vector<ByteString> frames;
-    int status;
-    bool keepOpen = false;  // the input stays open: only the helper's own limit ends it
+    int status;  // 5: the input stays open, only the helper's own limit ends it
     const char* argument = "--simulated";
   };
-  ByteString overCapacity = exchange(version);  // a reply capacity of 1025
-  overCapacity[3] = 0x01;
-  overCapacity[4] = 0x04;
   std::vector<Case> cases = {
       {{seize, exchange({0xF5})}, 2},  // the keyboard's own command
-      {{seize, exchange({})}, 2},
-      {{exchange(version)}, 2},  // not taken over
+      {{seize, exchange({})}, 2},      {{exchange(version)}, 2},  // not taken over
       {{seize, exchange({0x02, 0x52, 0x22, 0x03, 0x70})}, 2},  // a wrong LRC
-      {{withWaits}, 2},
-      {{seize, exchange(version)}, 0},  // served, then the input ends
+      {{withWaits}, 2},                {{seize, exchange(version)}, 0},  // served, input ends
       {{seize, Request(KbcOperation::Release), exchange(version)}, 2},
-      {{seize, overCapacity}, 2},
-      {{}, 2, false, "--simulate"},  // a wrong argument: it does not start
-      {{seize, exchange(version)}, 5, true},
-      {{{0xFF, 0xFF, 0x01}}, 2},  // beyond the limit
-      {{ByteString(seize.begin(), seize.end() - 1)}, 2},
-      {{{0x00, 0x00}}, 2},
+      {{seize, overCapacity}, 2},      {{}, 2, "--simulate"},  // a wrong argument: no start
+      {{seize, exchange(version)}, 5}, {{{0xFF, 0xFF, 0x01}}, 2},  // beyond the limit
+      {{ByteString(seize.begin(), seize.end() - 1)}, 2}, {{{0x00, 0x00}}, 2},
       {{{0x01, 0x00, 0x09}}, 2},  // an unknown operation
   };
   std::mt19937 random(21);
@@ -141,12 +131,13 @@ TEST(KbcHelperTest, RefusesAllButWholeReaderFramesWhileItHoldsTheKeyboard) {
     ::close(ends[1]);
     ASSERT_GT(pid, 0);
     for (const ByteString& frame : cases[i].frames) EXPECT_TRUE(WriteKbcFrame(ends[0], frame));
-    if (!cases[i].keepOpen) ::shutdown(ends[0], SHUT_WR);
+    const bool keepOpen = cases[i].status == KBC_EXIT_IDLE;
+    if (!keepOpen) ::shutdown(ends[0], SHUT_WR);
     const Clock::time_point start = Clock::now();
     const int status = WaitUpTo(pid, KBC_IDLE_LIMIT + Millis(1000));
     const bool idled = Clock::now() - start >= KBC_IDLE_LIMIT - Millis(100);
     EXPECT_TRUE(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == cases[i].status &&
-                idled == cases[i].keepOpen)
+                idled == keepOpen)
         << "case " << i << ", wait status " << status;
     ::close(ends[0]);
   }
