@@ -138,7 +138,7 @@ std::string OsErrorText(int osError) { return osError != 0 ? std::strerror(osErr
 
 std::string AccessRemedy(InterfaceType line) {
   if (line == InterfaceType::UsbHid || line == InterfaceType::UsbHidKb) {
-    return "install the readers' udev rules (sudo cp packaging/70-tessaron-readers.rules "
+    return "install the readers' udev rules (sudo cp build/packaging/70-tessaron-readers.rules "
            "/etc/udev/rules.d/ && sudo udevadm control --reload) and plug the reader in again.";
   }
   return "add your user to the group dialout (sudo adduser $USER dialout) and log in again.";

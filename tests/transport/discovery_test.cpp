@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -263,30 +260,6 @@ TEST(UdevDeviceListingTest, UsbAndHidIdsParseStrictly) {
   EXPECT_FALSE(ParseHidIdProperty("0003::00000222"));
   EXPECT_FALSE(ParseHidIdProperty("0003:00000F3E:00000222:1"));
   EXPECT_FALSE(ParseHidIdProperty("zz:00000F3E:00000222"));
-}
-
-// The udev rules give the user at the seat the readers' products of the interface table,
-// each on its subsystem, and no other device of the vendor.
-TEST(UdevRules, NameTheReadersProductsOfTheInterfaceTableAndNoOther) {
-  std::string hidraw, tty;  // "|0221|0222|0223"
-  for (const InterfaceRow& row : INTERFACE_ROWS) {
-    for (const std::uint16_t id : row.productIds) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "|%04x", id);
-      if (id != 0) (row.hid ? hidraw : tty) += hex;
-    }
-  }
-  std::stringstream rules;
-  rules << std::ifstream(TESSARON_UDEV_RULES).rdbuf();
-  const std::string text = rules.str();
-  for (const auto& [subsystem, ids] : {std::pair{"hidraw", hidraw}, {"tty", tty}}) {
-    const std::string rule = std::string("SUBSYSTEM==\"") + subsystem +
-                             R"(", ATTRS{idVendor}=="0f3e", ATTRS{idProduct}==")" + ids.substr(1);
-    EXPECT_NE(text.find(rule + "\""), std::string::npos) << rule;
-  }
-  // Those two rules and no other name the vendor.
-  const std::size_t second = text.find("idVendor", text.find("idVendor") + 1);
-  EXPECT_EQ(text.find("idVendor", second + 1), std::string::npos);
 }
 
 }  // namespace
