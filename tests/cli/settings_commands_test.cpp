@@ -505,12 +505,7 @@ TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThe
                          " && mkdir -m 0777 plain && mkdir -m 1775 group && chown nobody nobodys"
                          " && chgrp nogroup group").c_str()), 0);
   enum Made { LINK, LINK_TO_NOTHING, LINK_TO_DEVICE, FILE };
-  const struct {
-    const char* folder;
-    bool byNobody;
-    Made made;
-    bool written;
-  } cases[] = {
+  const struct { const char* folder; bool byNobody; Made made; bool written; } cases[] = {
       {"shared", true, LINK, false},  {"shared", true, LINK_TO_NOTHING, false},
       {"shared", true, LINK_TO_DEVICE, false}, {"shared", true, FILE, false},
       {"shared", false, LINK, true},  {"shared", false, LINK_TO_DEVICE, true},

@@ -301,8 +301,7 @@ TEST(KbcHelperTest, ExchangesThroughTheHelperAreThoseOfTheLineInProcess) {
   // What the helper would refuse is refused here, and the helper goes on; one that ended
   // while it held the keyboard is started again for the next exchange.
   Byte reply[16];
-  const Byte disable[] = {0xF5};
-  EXPECT_FALSE(helper.Transact(disable, 1, reply, sizeof reply, timing).ok);
+  EXPECT_FALSE(helper.Transact(std::data({Byte{0xF5}}), 1, reply, sizeof reply, timing).ok);
   EXPECT_TRUE(helper.Alive());
   helper.SetSeized(false, timing);
   EXPECT_FALSE(helper.Transact(cases[0].command.data(), 5, reply, sizeof reply, timing).ok);
