@@ -491,11 +491,9 @@ TEST_F(SettingsCommandsTest, FileKindsExitStatusesAndShownBytes) {
   EXPECT_EQ(factory.Reader().CommandCount(), 5u);
 }
 
-// Saves as root through links and onto files that the user nobody made, in a sticky folder
-// that everyone may write to (as /tmp), in one of nobody's, in a sticky one that only its
-// group may write to, and in a plain one: the kernel's rules for such folders hold for the
-// links the program follows itself, and a refusal is one line with exit status 2 and nothing
-// written.
+// Root saves through links and onto files that user nobody made, in folders sticky or not, open
+// to all or to a group: the kernel's rules for sticky folders hold for the links the program
+// follows itself; a refusal is one line, exit status 2, and nothing written.
 TEST(SharedFolderTest, RootFollowsOnlyTrustedLinksAndReplacesOnlyTrustedFilesThere) {
   if (::geteuid() != 0) GTEST_SKIP() << "runs as root, as in CI";
   namespace fs = std::filesystem;
