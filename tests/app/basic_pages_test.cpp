@@ -237,8 +237,7 @@ class BasicPagesTest : public WindowTestBase {
     Rs232ParametersPage rs232(state, *ui_);
     auto* xon = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xon-char")));
     auto* xoff = qobject_cast<QLineEdit*>(rs232.Bindings().FieldOf(rs232.Bindings().Setting("xoff-char")));
-    // Typed key by key, a refused number gives back the one from before the typing, not the
-    // part of it that was taken on the way ("25" of "256").
+    // Typed key by key, a refused number gives back the one from before ("25" of "256" is not kept).
     const Byte before = settings.xonChar;
     xon->clear();
     QTest::keyClicks(xon, QStringLiteral("256"));

@@ -330,7 +330,6 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(!reportShown);
     QCOMPARE(ui_->messages, QStringList{texts::READ_FAILED});
     QVERIFY(ui_->causes[0].contains(QStringLiteral("did not answer")));
-    // The sheet opens all the same, and says that its values are not the reader's.
     window_->ChangeBasicSettings();
     QVERIFY(window_->GetBasicSheet()->RecordNote()->isVisibleTo(window_.get()));
   }

@@ -364,12 +364,9 @@ TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
   std::string tooLong = "\\x2";
   for (int i = 0; i < 512; ++i) tooLong += "\\x1";
   tooLong += "\\x3";
-  // Which escape is bad, and where.
-  auto Invalid = [](const std::string& where) {
-    return ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (" + where +
-                     " is no byte: write \\x and one or two hexadecimal digits, as in \\x2.) " +
-                     texts::COMMAND_TEXT_REFUSED) +
-           "\n";
+  auto Invalid = [](const std::string& where) {  // which escape is bad, and where
+    return ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (" + where + " is no byte: " +
+                     "write \\x and one or two hexadecimal digits, as in \\x2.) " + texts::COMMAND_TEXT_REFUSED) + "\n";
   };
   const struct {
     std::string text;

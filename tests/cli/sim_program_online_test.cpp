@@ -107,9 +107,8 @@ TEST_F(SimProgramTest, ARejectingReaderRefusesUnknownCommands) {
     const CliRun run = RunTool({"send", command, "--reader", sim.Path()});
     EXPECT_EQ(run.code, 1) << command;
     EXPECT_EQ(run.out.substr(0, 4), "0x16") << run.out;
-    EXPECT_TRUE(Contains(run.err, ErrorLine(std::string(texts::COMMAND_UNKNOWN) +
-                                            " (The reader answered 0x16: it refused this "
-                                            "command. Check the command code and its data.)")))
+    EXPECT_TRUE(Contains(run.err, ErrorLine(std::string(texts::COMMAND_UNKNOWN) + " (The reader answered "
+                                            "0x16: it refused this command. Check the command code and its data.)")))
         << run.err;
   }
   // Known settings still go through.
@@ -176,9 +175,7 @@ TEST_F(SimProgramTest, TheBuiltToolAnswersAndRefusesWrongCommandLines) {
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " send '\\xZZ' --reader /dev/ttyS0 2>&1", &out), 2);
-  EXPECT_NE(out.find(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (\"\\xZZ\" at character 1"),
-            std::string::npos)
-      << out;
+  EXPECT_TRUE(Contains(out, std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (\"\\xZZ\" at character 1")) << out;
 
   out.clear();
   EXPECT_EQ(RunShell(tool + " version --reader nothing 2>/dev/null", &out), 2);

@@ -48,10 +48,9 @@ TEST(ParseCommandTextTest, SkipsWhatComesBeforeTheFirstBackslash) {
 }
 
 TEST(ParseCommandTextTest, ABadEscapeIsRefusedWithItsPlaceInTheTextAsTyped) {
-  for (const auto& [text, problem] : {std::pair{"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "},
-                                      {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
-                                      {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "},
-                                      {"\\x2\\\\x3", "\"\\\" at character 4 "}}) {
+  for (const auto& [text, problem] :
+       {std::pair{"\\x2\\xZZ\\x3", "\"\\xZZ\" at character 4 "}, {"\\x2 \\x4G\\x3", "\"\\x4G\" at character 5 "},
+        {" \\x2\\x3\\x?", "\"\\x?\" at character 8 "}, {"\\x2\\\\x3", "\"\\\" at character 4 "}}) {
     ByteString frame;
     std::string told;
     EXPECT_EQ(PrepareManualCommand(text, &frame, &told), ManualCommandCheck::InvalidValue);
