@@ -40,6 +40,11 @@ class CustomCardFormulaEditor : public FormulaEditor {
   QListWidget* CustomFieldList() const { return customList_; }
   QPushButton* NewCustomFieldButton() const { return newCustomButton_; }
 
+ public slots:
+  // OK refuses a length limit whose Min is above its Max (the rule the command line writes
+  // by), shows that track's limit and stays open; else it stores as every editor does.
+  void accept() override;
+
  protected:
   void StoreWorkingState() override;
 

@@ -274,9 +274,15 @@ class DataEditingTest : public WindowTestBase {
     QCOMPARE(limit.second->text(), QStringLiteral("6"));
     Type(limit.first, QStringLiteral("30"));
     QCOMPARE(editor.WorkingLengthLimits()[1], LengthLimitRecord(2, 30, 6));
+    // OK refuses Min above Max (the command line would not write it) and shows that track.
+    limit.track->setCurrentIndex(0);
+    editor.accept();
+    QVERIFY(editor.isVisible() && limit.track->currentIndex() == 1 && limit.first->text() == "30");
+    QCOMPARE(settings.lengthLimits[1], LengthLimitRecord(2, 5, 6));
     // A Min of 300 does not fit a byte: refused, the limit and the edit keep 30.
     Type(limit.first, QStringLiteral("300"));
-    QCOMPARE(ui_->messageBoxes, QStringList{Box("Please enter an integer between 0 and 255.")});
+    QCOMPARE(ui_->messageBoxes, (QStringList{Box("Track 2: Min 30 is above Max 6. Please make Min no larger than Max."),
+                                             Box("Please enter an integer between 0 and 255.")}));
     QCOMPARE(editor.WorkingLengthLimits()[1], LengthLimitRecord(2, 30, 6));
     QCOMPARE(limit.first->text(), QStringLiteral("30"));
     // Emptying Max removes the limit of the track.
