@@ -267,15 +267,13 @@ class MainWindowTest : public WindowTestBase {
   }
 
   void checkShowsTheReportOfTheReaderAndItsFirmware_data() {
-    QTest::addColumn<QString>("firmware");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("version") << "V1.93" << "V1.93";
-    QTest::newRow("no version") << "" << VERSION_NOT_READ_TEXT;
+    QTest::addColumn<QString>("firmware");  // none: the version query fails
+    QTest::newRow("version") << "V1.93";
+    QTest::newRow("no version") << "";
   }
 
   void checkShowsTheReportOfTheReaderAndItsFirmware() {
     QFETCH(QString, firmware);
-    QFETCH(QString, shown);
     usb_ = std::make_unique<SimulatedUsbReaders>(std::vector<Byte>{'0'});
     usb_->Reader(0).SetFirmware(firmware.toStdString());
     StartWindow();
@@ -291,7 +289,7 @@ class MainWindowTest : public WindowTestBase {
     QVERIFY(report.startsWith(
         QStringLiteral("=============Check Current Tessaron Settings===============\n")));
     QVERIFY(report.contains(QStringLiteral("\nINTERFACE_TYPE: USB-HID\n")));
-    QVERIFY(report.endsWith(QStringLiteral("Firmware Version: ") + shown));
+    QVERIFY(report.endsWith("Firmware Version: " + (firmware.isEmpty() ? VERSION_NOT_READ_TEXT : firmware)));
     QVERIFY(ui_->messages.isEmpty());
   }
 
