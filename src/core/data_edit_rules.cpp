@@ -95,6 +95,13 @@ std::vector<DataEditProblem> DataEditProblems(const DataEditSettings& settings) 
   return problems;
 }
 
+std::optional<DataEditProblem> FirstProblemOf(const DataEditSettings& settings, DataEditRule rule) {
+  for (const DataEditProblem& problem : DataEditProblems(settings)) {
+    if (problem.rule == rule) return problem;
+  }
+  return std::nullopt;
+}
+
 namespace {
 
 // Whether the record with one more entry at the end of the kind's formula breaks the rule.

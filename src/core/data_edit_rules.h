@@ -85,6 +85,9 @@ struct DataEditProblem {
 // Every rule the record breaks, in the order of the settings: the custom fields, the
 // formulas (each entry, then each formula's length), the four together, the length limits.
 std::vector<DataEditProblem> DataEditProblems(const DataEditSettings& settings);
+// The first place where the record breaks one rule; none when it keeps it. The editors ask
+// this of the record as it would be after the user's step.
+std::optional<DataEditProblem> FirstProblemOf(const DataEditSettings& settings, DataEditRule rule);
 
 enum class AppendCheck {
   Ok,

@@ -81,10 +81,9 @@ void AddedFieldEditor::Add() {
   DataEditSettings candidate = settings_;
   candidate.addedFields = working_;
   candidate.addedFields.emplace_back();
-  for (const DataEditProblem& problem : DataEditProblems(candidate)) {
-    if (problem.rule != DataEditRule::AddedFieldCount) continue;
+  if (const auto problem = FirstProblemOf(candidate, DataEditRule::AddedFieldCount)) {
     refusals_.Refuse(this, QMessageBox::NoIcon,
-                     QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, problem.allowed)));
+                     QString::fromStdString(LimitText(ADDED_FIELDS_LIMIT_TEXT, problem->allowed)));
     return;
   }
   if (edit_->Bytes().empty()) {

@@ -220,15 +220,14 @@ void CustomCardFormulaEditor::FillCustomFieldList() {
 void CustomCardFormulaEditor::accept() {
   ReaderSettings working;
   working.lengthLimits = limitGroup_.Slots();
-  for (const DataEditProblem& problem : DataEditProblems(working)) {
-    if (problem.rule != DataEditRule::LengthLimitOrder) continue;
-    limitGroup_.controls.track->setCurrentIndex(problem.where);
+  if (const auto problem = FirstProblemOf(working, DataEditRule::LengthLimitOrder)) {
+    limitGroup_.controls.track->setCurrentIndex(problem->where);
     ShowSlot(limitGroup_);
     refusals_.Refuse(this, QMessageBox::Warning,
                      QStringLiteral("Track %1: Min %2 is above Max %3. Please make Min no larger than Max.")
-                         .arg(problem.where + 1)
-                         .arg(problem.found)
-                         .arg(problem.allowed));
+                         .arg(problem->where + 1)
+                         .arg(problem->found)
+                         .arg(problem->allowed));
     return;
   }
   FormulaEditor::accept();

@@ -177,10 +177,9 @@ void CustomFieldEditor::Add() {
   DataEditSettings candidate = settings_;
   candidate.customFields = working_;
   candidate.customFields.emplace_back();
-  for (const DataEditProblem& problem : DataEditProblems(candidate)) {
-    if (problem.rule != DataEditRule::CustomFieldCount) continue;
+  if (const auto problem = FirstProblemOf(candidate, DataEditRule::CustomFieldCount)) {
     refusals_.Refuse(this, QMessageBox::NoIcon,
-                     QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, problem.allowed)));
+                     QString::fromStdString(LimitText(CUSTOM_FIELDS_LIMIT_TEXT, problem->allowed)));
     return;
   }
   const RuleInputs& inputs = Inputs(chosen_);
