@@ -110,8 +110,7 @@ TEST(TessaronProgramTest, TheFileLockFollowsTheNameAndLeavesStreamsAlone) {
   ASSERT_EQ(first->Lock(file, {}), FileLock::Result::Locked);
   std::promise<void> waits;
   FileLock second;
-  std::future<FileLock::Result> locked =
-      std::async(std::launch::async, [&] { return second.Lock(file, [&] { waits.set_value(); }); });
+  auto locked = std::async(std::launch::async, [&] { return second.Lock(file, [&] { waits.set_value(); }); });
   waits.get_future().wait();
   test_support::WriteBytes(folder.File("new.cfs2"), {'n', 'e', 'w'});
   ASSERT_EQ(::rename(folder.File("new.cfs2").c_str(), file.c_str()), 0);
