@@ -50,15 +50,10 @@ struct CliRun {
   std::string err;
 };
 
-// The timing factor of the tool's runs in this test program (1: the real timing), and whether
-// their exchanges end on a whole reply as with --fast.
+// The timing factor of the tool's runs in this test program (1: the real timing).
 inline double& ToolTimingScale() {
   static double scale = 1.0;
   return scale;
-}
-inline bool& ToolFastReplies() {
-  static bool fast = false;
-  return fast;
 }
 
 class SimulatedReaders;
@@ -80,7 +75,8 @@ inline CliRun RunTool(const std::vector<std::string>& args, const std::string& i
   CliRun run;
   CliEnvironment environment{out, err, &in, ToolTimingScale()};
   environment.readers = ReadersOf(ActiveReaders());
-  environment.readers.timing.fastReplies = ToolFastReplies();
+  // Shortened runs also end each exchange on its whole reply, as with --fast.
+  environment.readers.timing.fastReplies = ToolTimingScale() < 1.0;
   run.code = RunCli(static_cast<int>(argv.size()), argv.data(), environment);
   run.out = out.str();
   run.err = err.str();
@@ -154,24 +150,18 @@ class ScopedEnvironment {
 };
 
 // The transports and the pauses between steps of the tool, shortened for the life of the
-// object; the exchanges end on a whole reply unless wholeReplies is false.
+// object (below 1, the exchanges end on a whole reply).
 class FastToolTiming {
  public:
-  explicit FastToolTiming(double scale = 0.05, bool wholeReplies = true)
-      : previous_(ToolTimingScale()), previousFast_(ToolFastReplies()) {
+  explicit FastToolTiming(double scale = 0.05) : previous_(ToolTimingScale()) {
     ToolTimingScale() = scale;
-    ToolFastReplies() = wholeReplies;
   }
-  ~FastToolTiming() {
-    ToolTimingScale() = previous_;
-    ToolFastReplies() = previousFast_;
-  }
+  ~FastToolTiming() { ToolTimingScale() = previous_; }
   FastToolTiming(const FastToolTiming&) = delete;
   FastToolTiming& operator=(const FastToolTiming&) = delete;
 
  private:
   double previous_;
-  bool previousFast_;
 };
 
 // Simulated readers a test can look into, the only devices the tool's runs see (in the order

@@ -119,7 +119,7 @@ TEST_F(OnlineCommandsTest, ReportOverEveryLinePrintsWhatShowPrints) {
 
 TEST_F(OnlineCommandsTest, FastEndsEachExchangeOnItsWholeReply) {
   // At the real timing a serial report takes two exchanges of at least 2.5 s each.
-  const test_support::FastToolTiming realTiming(1.0, false);
+  const test_support::FastToolTiming realTiming(1.0);
   const auto start = std::chrono::steady_clock::now();
   const CliRun run = RunTool({"report", "--simulate=usb-rs232", "--fast"});
   const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -364,9 +364,12 @@ TEST_F(OnlineCommandsTest, SendRefusesTextsThatAreNoCommand) {
   std::string tooLong = "\\x2";
   for (int i = 0; i < 512; ++i) tooLong += "\\x1";
   tooLong += "\\x3";
-  auto Invalid = [](const std::string& where) {  // which escape is bad, and where
-    return ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (" + where + " is no byte: " +
-                     "write \\x and one or two hexadecimal digits, as in \\x2.) " + texts::COMMAND_TEXT_REFUSED) + "\n";
+  // Which escape is bad, and where.
+  auto Invalid = [](const std::string& where) {
+    return ErrorLine(std::string(texts::COMMAND_TEXT_INVALID_VALUE) + " (" + where +
+                     " is no byte: write \\x and one or two hexadecimal digits, as in \\x2.) " +
+                     texts::COMMAND_TEXT_REFUSED) +
+           "\n";
   };
   const struct {
     std::string text;

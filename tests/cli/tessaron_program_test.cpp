@@ -17,7 +17,6 @@
 #include <future>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "cli_test_support.h"
 #include "core/reader_settings.h"
@@ -111,8 +110,7 @@ TEST(TessaronProgramTest, TheFileLockFollowsTheNameAndLeavesStreamsAlone) {
   ASSERT_EQ(first->Lock(file, {}), FileLock::Result::Locked);
   std::promise<void> waits;
   FileLock second;
-  std::future<FileLock::Result> locked =
-      std::async(std::launch::async, [&] { return second.Lock(file, [&] { waits.set_value(); }); });
+  auto locked = std::async(std::launch::async, [&] { return second.Lock(file, [&] { waits.set_value(); }); });
   waits.get_future().wait();
   test_support::WriteBytes(folder.File("new.cfs2"), {'n', 'e', 'w'});
   ASSERT_EQ(::rename(folder.File("new.cfs2").c_str(), file.c_str()), 0);
@@ -129,16 +127,13 @@ TEST(TessaronProgramTest, TheFileLockFollowsTheNameAndLeavesStreamsAlone) {
 TEST(TessaronProgramTest, SigtermDuringSetLeavesTheSerialPortUsable) {
   test_support::ScratchFolder folder;
   const std::string pidFile = folder.File("pid");
-  // The signal comes while the reader holds back its reply to the first frame.
+  // The signal comes while the reader holds back its reply to the first frame. The run's pid
+  // is in pidFile before the tool starts: a shell writes its own there and becomes the tool.
   sim::SimulatedReader reader;
   sim::PtyServerOptions options;
   options.beforeReply = [&pidFile, signalled = false](const ByteString&) mutable {
     pid_t pid = 0;
-    for (int tries = 0; tries < 5000 && !signalled && pid <= 0; ++tries) {
-      std::ifstream(pidFile) >> pid;
-      if (pid <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!signalled && pid > 0) signalled = ::kill(pid, SIGTERM) == 0;
+    if (!signalled && std::ifstream(pidFile) >> pid) signalled = ::kill(pid, SIGTERM) == 0;
   };
   sim::PtyServer server(reader, options);
   ASSERT_TRUE(server.Start());
@@ -148,8 +143,8 @@ TEST(TessaronProgramTest, SigtermDuringSetLeavesTheSerialPortUsable) {
     ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
     tool = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + tool;
   }
-  const ProgramRun stopped = RunProgram("(" + tool + " set beep-volume=low -r " + path +
-                                        " & echo $! >'" + pidFile + "'; wait $!; echo $?) 2>&1");
+  const ProgramRun stopped = RunProgram("sh -c 'echo $$ >\"$0\"; exec \"$@\"' '" + pidFile + "' " + tool +
+                                        " set beep-volume=low -r " + path + " 2>&1; echo $?");
   EXPECT_TRUE(stopped.out.ends_with("stopped by SIGTERM; nothing more was sent to " + path +
                                     ".)\n143\n"))
       << stopped.out;

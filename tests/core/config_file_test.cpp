@@ -19,20 +19,16 @@
 #include "core/settings_codec.h"
 #include "support/settings_streams.h"
 
-namespace {
 // Every fsync of this program comes here (the core is linked in statically): the tests count
 // them and can make the next one fail.
-int fsyncCalls = 0;
-int fsyncFailure = 0;
-}  // namespace
+static int fsyncCalls = 0;
+static int fsyncFailure = 0;
 
 extern "C" int fsync(int fd) {
   ++fsyncCalls;
-  if (fsyncFailure != 0) {
-    errno = std::exchange(fsyncFailure, 0);
-    return -1;
-  }
-  return static_cast<int>(::syscall(SYS_fsync, fd));
+  if (fsyncFailure == 0) return static_cast<int>(::syscall(SYS_fsync, fd));
+  errno = std::exchange(fsyncFailure, 0);
+  return -1;
 }
 
 namespace tessaron {
