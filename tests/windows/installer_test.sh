@@ -9,16 +9,8 @@ set -euo pipefail
 msi=$(realpath "$1")
 bin=$(realpath "$2")
 here=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 source "$here/tests/windows/wine_support.sh"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wine_com_cleanup
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
 wine wineboot --init >/dev/null 2>&1 || true
 
 folder="$WINEPREFIX/drive_c/Program Files/Tessaron Configuration Utility"

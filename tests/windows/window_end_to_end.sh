@@ -15,17 +15,7 @@ bin=$(realpath "$3")
 mkdir -p "$4"
 output=$(realpath "$4")
 rm -f "$output"/*.png
-work=$(mktemp -d)
 source "$(dirname "$0")/wine_support.sh"
-window_pid=
-cleanup() {
-  [ -z "$window_pid" ] || kill "$window_pid" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  wine_com_cleanup
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
 
 # A picture that is not blank: a window with text and controls has many colours.
 not_blank() { [ -f "$1" ] && [ "$(identify -format '%k' "$1")" -gt 8 ]; }
@@ -46,7 +36,6 @@ import -window root "$output/wine-desktop.png"
 check "the screen with tessaron-config.exe is not blank" not_blank "$output/wine-desktop.png"
 kill "$window_pid" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
-window_pid=
 
 # The windows of a read, drawn by the screenshot program on the same reader.
 status=0
