@@ -38,10 +38,8 @@ kill "$window_pid" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
 
 # The windows of a read, drawn by the screenshot program on the same reader.
-status=0
-wine "$screenshots" --reader COM5 "$(winepath -w "$output")" >shots.out 2>&1 || status=$?
-cat shots.out
-check "the screenshot program reads the reader and draws its windows" test "$status" = 0
+check "the screenshot program reads the reader and draws its windows" \
+  wine "$screenshots" --reader COM5 "$(winepath -w "$output")"
 for picture in interface-selection main-window report-after-read basic-sheet advanced-sheet; do
   check "$picture.png is not blank" not_blank "$output/$picture.png"
 done
