@@ -8,6 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <tuple>
 
 #include "app/device_monitor.h"
 
@@ -34,36 +35,31 @@ class DeviceMonitorTest : public QObject {
  private slots:
   void noticesAreToldOncePerBatch() {
     tessaron::DeviceMonitor monitor;
-    QVERIFY(monitor.Start());
-    const HWND window = NoticeWindow();
-    QVERIFY(window != nullptr);
     QSignalSpy told(&monitor, &tessaron::DeviceMonitor::devicesChanged);
-    struct Case {
-      WPARAM event;
-      int notices;
-      int toldTimes;
-    };
     // A reader arrives as several interfaces (its HID and its COM port interface) at once.
-    for (const Case& row : {Case{DBT_DEVICEARRIVAL, 3, 1}, Case{DBT_DEVICEREMOVECOMPLETE, 1, 1},
-                            Case{DBT_DEVICEQUERYREMOVE, 2, 0}, Case{DBT_DEVNODES_CHANGED, 1, 0}}) {
-      told.clear();
-      SendNotices(window, row.event, row.notices);
-      QCoreApplication::processEvents();
-      QCoreApplication::processEvents();
-      QCOMPARE(told.count(), row.toldTimes);
-    }
+    const std::tuple<WPARAM, int, int> cases[] = {
+        {DBT_DEVICEARRIVAL, 3, 1}, {DBT_DEVICEREMOVECOMPLETE, 1, 1},
+        {DBT_DEVICEQUERYREMOVE, 2, 0}, {DBT_DEVNODES_CHANGED, 1, 0}};
+    // Started again after a stop, it watches as before.
+    for (int round = 0; round < 2; ++round) {
+      QVERIFY(monitor.Start());
+      const HWND window = NoticeWindow();
+      QVERIFY(window != nullptr);
+      for (const auto& [event, notices, toldTimes] : cases) {
+        told.clear();
+        SendNotices(window, event, notices);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(told.count(), toldTimes);
+      }
 
-    SendNotices(window, DBT_DEVICEARRIVAL, 1);
-    told.clear();
-    monitor.Stop();
-    QCoreApplication::processEvents();
-    QCOMPARE(told.count(), 0);
-    QVERIFY(NoticeWindow() == nullptr);
-    // Started again, it watches again.
-    QVERIFY(monitor.Start());
-    SendNotices(NoticeWindow(), DBT_DEVICEREMOVECOMPLETE, 1);
-    QCoreApplication::processEvents();
-    QCOMPARE(told.count(), 1);
+      SendNotices(window, DBT_DEVICEARRIVAL, 1);
+      told.clear();
+      monitor.Stop();
+      QCoreApplication::processEvents();
+      QCOMPARE(told.count(), 0);
+      QVERIFY(NoticeWindow() == nullptr);
+    }
   }
 };
 

@@ -9,34 +9,21 @@ set -euo pipefail
 msi=$(realpath "$1")
 bin=$(realpath "$2")
 here=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
 source "$here/tests/windows/wine_support.sh"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-  wine_com_cleanup
-  wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
 wine wineboot --init >/dev/null 2>&1 || true
 
 folder="$WINEPREFIX/drive_c/Program Files/Tessaron Configuration Utility"
 installed=(tessaron.exe tessaron-config.exe TessaronCfgUtil.html "HOW TO USE THIS UTILITY.txt")
 environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 product_code() { msiinfo export "$1" Property | sed -n 's/^ProductCode\t//p' | tr -d '\r'; }
-registered() { wine reg query "$uninstall\\$1" >/dev/null 2>&1; }
+registered() { wine reg query "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\\$1" &>/dev/null; }
 system_path() { wine reg query "$environment" /v Path 2>/dev/null | tr -d '\r'; }
 all_installed() { for file in "${installed[@]}"; do [ -f "$folder/$file" ] || return 1; done; }
-not_registered() { ! registered "$1"; }
-off_path() { ! on_path; }
-# The Start-menu entry: the one of all users on Windows; Wine puts it in the user's.
-has_shortcut() {
-  find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/Tessaron Configuration Utility.lnk' | grep -q .
-}
-none_left() { [ -z "$(find "$WINEPREFIX/drive_c" -iname '*tessaron*')" ]; }
 on_path() { system_path | grep -qiF 'C:\Program Files\Tessaron Configuration Utility'; }
+# found FIND_TEST...: Wine's drive C has a file that passes find's test.
+found() { [ -n "$(find "$WINEPREFIX/drive_c" "$@")" ]; }
+not() { ! "$@"; }
 
 # An older version of the same files first.
 mkdir files
@@ -53,10 +40,12 @@ wine cmd /c "tessaron --version" >path.out 2>&1 || true
 check "tessaron --version from the PATH" grep -q "(Windows x86_64)" path.out
 
 wine msiexec /i "$msi" /qn
-check "the new version replaces the older one" not_registered "$(product_code old.msi)"
+check "the new version replaces the older one" not registered "$(product_code old.msi)"
 check "the new version is registered" registered "$(product_code "$msi")"
 check "both programs and the help files are in Program Files" all_installed
-check "the Start menu has the window program" has_shortcut
+# The Start-menu entry: the one of all users on Windows; Wine puts it in the user's.
+check "the Start menu has the window program" \
+  found -path '*/Start Menu/Programs/Tessaron Configuration Utility.lnk'
 check "the folder is on the system's PATH" on_path
 
 wineserver -w
@@ -69,9 +58,10 @@ check "tessaron.exe report on COM5" grep -q "V1.90" report.out
 
 wine msiexec /x "$msi" /qn
 wineserver -w
-check "the uninstall removes the programs, the help files and the Start-menu entry" none_left
-check "the uninstall takes the folder off the PATH" off_path
-check "the uninstall unregisters the product" not_registered "$(product_code "$msi")"
+check "the uninstall removes the programs, the help files and the Start-menu entry" \
+  not found -iname '*tessaron*'
+check "the uninstall takes the folder off the PATH" not on_path
+check "the uninstall unregisters the product" not registered "$(product_code "$msi")"
 
 echo "$passed passed, $failures failed"
 [ "$failures" = 0 ]

@@ -8,14 +8,7 @@ set -euo pipefail
 exe=$(realpath "$1")
 bin=$(realpath "$2")
 port=COM5
-work=$(mktemp -d)
 source "$(dirname "$0")/wine_support.sh"
-cleanup() {
-  wine_com_cleanup
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
 
 start_sim "$bin" linux
 start_sim "$bin" windows

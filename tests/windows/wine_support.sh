@@ -1,24 +1,38 @@
-# Sourced by the end-to-end tests under Wine: simulated readers (tessaron-sim) started in the
-# calling shell, so that its clean-up ends them (a command substitution would start them in a
-# subshell and leave them running), COM ports of Wine mapped to their pseudo-terminals, and
-# the counting of checks. The caller's EXIT trap calls wine_com_cleanup; files go to the
-# current folder.
+# Sourced by the end-to-end tests under Wine once they have read their arguments: it makes a
+# scratch folder and goes into it, counts checks, starts simulated readers (tessaron-sim) in
+# the calling shell, so that its clean-up ends them (a command substitution would start them
+# in a subshell and leave them running), and maps COM ports of Wine to their pseudo-terminals.
+# On exit it ends Wine's processes (of WINEPREFIX) and the readers, unmaps the ports and
+# removes the folder.
 
+work=$(mktemp -d)
 sims=()
 mapped_ports=()
 passed=0
 failures=0
 
+cleanup() {
+  # Wine first: its server may still hold a simulated reader's terminal, which the reader's
+  # end would hang up (the server then dumps all its objects into the log).
+  wineserver -k 2>/dev/null || true
+  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for port in "${mapped_ports[@]}"; do
+    wine reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1 || true
+  done
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work"
+
 # check WHAT COMMAND...: runs the command and counts it as passed or failed.
 check() {
-  local what=$1
-  shift
-  if "$@"; then
+  if "${@:2}"; then
     passed=$((passed + 1))
-    echo "ok: $what"
+    echo "ok: $1"
   else
     failures=$((failures + 1))
-    echo "FAILED: $what"
+    echo "FAILED: $1"
   fi
 }
 
@@ -45,11 +59,4 @@ map_com_port() {
   wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /t REG_SZ /d "$2" /f >/dev/null
   wineserver -k 2>/dev/null || true
   mapped_ports+=("$1")
-}
-
-wine_com_cleanup() {
-  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for port in "${mapped_ports[@]}"; do
-    wine reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f >/dev/null 2>&1 || true
-  done
 }
